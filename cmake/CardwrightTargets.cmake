@@ -1,0 +1,45 @@
+# cw_add_library(<name> [DEPS <targets>...])
+# One library per source folder: every .cpp/.h in the calling folder is part
+# of it, so adding a file needs no edit here. Include paths start at src/.
+function(cw_add_library name)
+    cmake_parse_arguments(A "" "" "DEPS" ${ARGN})
+    file(GLOB _sources CONFIGURE_DEPENDS
+         ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+    set(_cpp ${_sources})
+    list(FILTER _cpp INCLUDE REGEX "\\.cpp$")
+    if(_cpp)
+        add_library(${name} STATIC ${_sources})
+        target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+        target_link_libraries(${name} PUBLIC ${A_DEPS})
+    else()
+        add_library(${name} INTERFACE)
+        target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR}/src)
+        target_link_libraries(${name} INTERFACE ${A_DEPS})
+    endif()
+endfunction()
+
+# cw_add_tests(LIBS <targets>... [ENVIRONMENT <VAR=value>...])
+# Every test_*.cpp in the calling folder becomes one GoogleTest program with
+# the shared test main, its cases registered with CTest one by one. Helper
+# sources of the folder (support_*.cpp) are linked into each program.
+function(cw_add_tests)
+    cmake_parse_arguments(A "" "" "LIBS;ENVIRONMENT" ${ARGN})
+    get_filename_component(_dir ${CMAKE_CURRENT_SOURCE_DIR} NAME)
+    file(GLOB _tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/test_*.cpp)
+    file(GLOB _support CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/support_*.cpp
+                                         ${CMAKE_CURRENT_SOURCE_DIR}/support_*.h)
+    foreach(_t IN LISTS _tests)
+        get_filename_component(_n ${_t} NAME_WE)
+        set(_exe ${_dir}_${_n})
+        add_executable(${_exe} ${_t} ${_support})
+        target_link_libraries(${_exe} PRIVATE cw_test_main ${A_LIBS})
+        target_compile_definitions(${_exe} PRIVATE
+            CARDWRIGHT_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+            CARDWRIGHT_BINARY_DIR="${PROJECT_BINARY_DIR}")
+        set_target_properties(${_exe} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tests/bin)
+        gtest_discover_tests(${_exe}
+            TEST_PREFIX "${_dir}."
+            DISCOVERY_MODE PRE_TEST
+            PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${A_ENVIRONMENT}")
+    endforeach()
+endfunction()

@@ -1,0 +1,30 @@
+#pragma once
+// Plain helpers every subsystem uses: message boxes that always run on the
+// main thread, logging, string helpers, file-name cleaning and data folders.
+#include <QString>
+
+class QObject;
+
+// OK alert showing "\n" + text; runs on the main thread while the caller waits.
+void Show_MessageBox(const QString& text);
+// Yes/No alert; true for Yes. Each caller gets its own answer.
+bool Show_YES_NO_MessageBox(const QString& text);
+// Logs a non-empty text verbatim.
+void Show_NSLog_Message(const QString& text);
+
+QString Trim_Str(const QString& text);
+QString Remove_Reserve_Char_In_File_Name(const QString& text);
+QString Left_Str_substringToIndex(const QString& text, int n);
+QString Right_Str_substringFromIndex(const QString& text, int n);
+QString Read_Str_FromIndex(const QString& text, int n);
+QString Read_Str_Upto_Index(const QString& text, int n);
+QString Replace_char_in_string(const QString& text, const QString& find, const QString& replacement);
+bool Find_Str(const QString& text, const QString& find);
+bool Find_Str_Case_Insensitive(const QString& text, const QString& find);
+
+// Creates the data folders when missing; false (and a log line) on failure.
+bool Check_Path_And_Create_Files();
+// Removes a file or folder; false (and a log line) on failure.
+bool Delete_File(const QString& path);
+void SetObjEnabled(QObject* object, bool flag);
+void Open_Help_File();
