@@ -6,6 +6,7 @@
 #include <QTest>
 #include <QThread>
 #include <atomic>
+#include "support/qt_print.h"
 #include <gtest/gtest.h>
 
 using platform::modal::AlertAnswer;
