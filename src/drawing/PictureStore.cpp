@@ -3,6 +3,8 @@
 #include "app/AppHelpers.h"
 
 #include <QDateTime>
+#include <QDir>
+#include <vector>
 #include <QFileInfo>
 #include <QHash>
 #include <QImageReader>
@@ -140,6 +142,39 @@ PicturePtr pictureFromImage(const QImage& image)
     pic->image.setDotsPerMeterX(image.dotsPerMeterX());
     pic->image.setDotsPerMeterY(image.dotsPerMeterY());
     return pic;
+}
+
+PicturePtr pictureOf(const QImage& image)
+{
+    if (image.isNull())
+        return nullptr;
+    static QMutex mutex;
+    static std::vector<std::pair<qint64, PicturePtr>> recent; // most recent last
+    const qint64 key = image.cacheKey();
+    {
+        QMutexLocker lock(&mutex);
+        for (auto it = recent.begin(); it != recent.end(); ++it)
+            if (it->first == key) {
+                PicturePtr pic = it->second;
+                recent.erase(it);
+                recent.emplace_back(key, pic);
+                return pic;
+            }
+    }
+    PicturePtr pic = pictureFromImage(image);
+    QMutexLocker lock(&mutex);
+    recent.emplace_back(key, pic);
+    if (recent.size() > 64)
+        recent.erase(recent.begin());
+    return pic;
+}
+
+QString standardizedPath(const QString& path)
+{
+    QString p = path;
+    if (p.startsWith(QLatin1Char('~')))
+        p.replace(0, 1, QDir::homePath());
+    return p.isEmpty() ? p : QDir::cleanPath(p);
 }
 
 } // namespace drawing

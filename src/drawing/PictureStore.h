@@ -31,6 +31,13 @@ PicturePtr loadPicture(const QString& path);
 // Wraps an image made in memory (barcode pictures carry their own dpi).
 PicturePtr pictureFromImage(const QImage& image);
 
+// The same for an in-memory image, cached by the image's identity so that
+// repeated draws of one graphic convert it once.
+PicturePtr pictureOf(const QImage& image);
+
+// A path in standard form: leading "~" expanded, "." and ".." resolved.
+QString standardizedPath(const QString& path);
+
 // Logs the text once per key for the life of the process (thread-safe).
 void logOnce(const QString& key, const QString& text);
 
