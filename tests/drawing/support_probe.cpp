@@ -1,6 +1,8 @@
 #include "support_probe.h"
 
 #include <QDir>
+#include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <cmath>
 
@@ -84,6 +86,28 @@ QString tempDir()
 {
     static QTemporaryDir dir;
     return dir.path();
+}
+
+QByteArray run(const QString& program, const QStringList& args, int* code, const QByteArray& input)
+{
+    QProcess p;
+    p.start(program, args);
+    if (!input.isEmpty())
+        p.write(input);
+    p.closeWriteChannel();
+    p.waitForFinished(60000);
+    if (code)
+        *code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    return p.readAllStandardOutput();
+}
+
+QString writeTemp(const QString& name, const QByteArray& data)
+{
+    const QString path = tempDir() + "/" + name;
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(data);
+    return path;
 }
 
 } // namespace probe

@@ -31,4 +31,10 @@ bool writePng(const QImage& img, const QString& path);
 
 QString tempDir();
 
+// Runs a program; its standard output (and the exit code through `code`).
+QByteArray run(const QString& program, const QStringList& args, int* code = nullptr,
+               const QByteArray& input = QByteArray());
+// Writes data to a file in the temporary folder and returns its path.
+QString writeTemp(const QString& name, const QByteArray& data);
+
 } // namespace probe
