@@ -1,0 +1,27 @@
+#pragma once
+// Shows the barcode picture prepared by the barcode designer, at its own size.
+#include "drawing/PictureStore.h"
+#include "drawing/QBXGraphic.h"
+
+class QBXBarcode : public QBXGraphic {
+public:
+    QBXBarcode() = default;
+
+    QImage _contents; // the picture shown: the prepared picture or the sample
+
+    QString className() const override;
+    GraphicPtr newOfSameKind() const override;
+    bool isDrawingFill() const override { return false; }
+    bool isDrawingStroke() const override { return false; }
+
+    // Creation and drawing (QBXBarcode_draw.cpp).
+    static std::shared_ptr<QBXBarcode> initWithPosition(const QPointF& centre);
+    // _contents becomes the prepared picture, or the sample when none.
+    void barcode_image_var_assign();
+    // The picture drawn, worked out without writing into the graphic.
+    drawing::PicturePtr pictureForDrawing() const;
+    void drawContentsInView(QPainter* painter, const DrawingContext& context, bool isBeingCreateOrEdited) override;
+
+protected:
+    void copyKindStateTo(QBXGraphic& copy) const override;
+};
