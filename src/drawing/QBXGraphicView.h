@@ -10,7 +10,9 @@
 // graphic's drawing bounds and contents), the selection holder and the grid.
 // Every change only marks areas as needing display; drawing happens in the
 // paint pass and skips graphics outside the dirty area.
+#include "drawing/QBXDocument.h"
 #include "drawing/QBXGraphic.h"
+#include "drawing/QBXGrid.h"
 #include "platform/observation.h"
 #include "platform/selection_holder.h"
 
@@ -24,8 +26,8 @@
 #include <memory>
 #include <optional>
 
-class QBXDocument;
-class QBXGrid;
+
+
 class QTimer;
 class QBXZoomingScrollView;
 
@@ -135,7 +137,6 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     QString listKey() const;
@@ -143,7 +144,6 @@ private:
     void selectionChanged(const platform::IndexSet& oldIndexes, const platform::IndexSet& newIndexes);
     void markGraphicsAtIndexes(const platform::IndexSet& indexes);
     void applyPixelSize();
-    QRectF rulerLocations(const QRectF& rect) const;
 
     QSizeF m_frameSize;
     double m_zoom = 1.0;

@@ -37,6 +37,7 @@ class QBXGraphicView;
 class QBXZoomingScrollView;
 class User_Profile_Class;
 class Send_Modeless;
+class Open_Export_Log;
 class QMainWindow;
 class QWidget;
 class QStackedWidget;
@@ -277,6 +278,7 @@ private:
     void buildPanel();
     void buildDialogs();
     void loadBundlePictures();
+    void attachPresetModel();
     void bindCanvases();
     void unbindCanvases();
     QBXGraphicView* currentCanvas() const;
@@ -285,6 +287,7 @@ private:
     std::unique_ptr<QBXDocument> m_ownedDocument;
     QAbstractTableModel* m_presetModel = nullptr;
     QObject* m_closeFilter = nullptr;
+    Open_Export_Log* m_exportLog = nullptr;
 };
 
 // ---- the controller and the globals kept beside it ----
