@@ -155,13 +155,13 @@ QBXWindowController::~QBXWindowController()
     Repeat_Image::setBannerSource(nullptr);
     GraphicDefaults& defaults = graphicDefaults();
     defaults = GraphicDefaults();
-    delete window;
-    delete Open_Export_Files;
-    delete plz_wait_Window;
+    // Tab items first: those out of the tab view own their pages.
     for (platform::TabItem* item : {card_setting_tab, card_bkgd_tab, card_brdr_tab, line_tab, shape_tab,
                                     text_edtng_tab, text_prop_tab, image_tab, sign_tab, datasource_tab, aligmnt_tab,
                                     barcode_tab, Lock_tab})
         delete item;
+    delete Open_Export_Files;
+    delete window; // with the sheets parented to it
     if (Main_App_wnd == this)
         Main_App_wnd = nullptr;
     if (app_DefaultInstance == this)
