@@ -298,3 +298,27 @@ TEST(KeyedArchive, OurBinaryFormIsReadByTheGeneralReader)
     ASSERT_TRUE(viaXml.has_value());
     EXPECT_EQ(viaXml->decodeFont("text_ctrl_font")->family(), QStringLiteral("No Such Family Installed 42"));
 }
+
+TEST(KeyedArchive, WideReferencesAndOffsetsRoundTrip)
+{
+    // Over 256 objects and over 64 KiB: two-byte references, three-byte offsets.
+    KeyedArchiver out(QStringLiteral("Wide"));
+    std::vector<QByteArray> keys;
+    for (int i = 0; i < 400; ++i)
+        keys.push_back("key" + QByteArray::number(i));
+    for (int i = 0; i < 400; ++i)
+        out.encodeString(keys[size_t(i)].constData(), QStringLiteral("text %1").arg(i));
+    out.encodeData("blob", QByteArray(70000, 'x'));
+    out.encodeInt32("last", 1234567);
+    const QByteArray bytes = out.finish();
+    ASSERT_GT(bytes.size(), 70000);
+    const auto in = KeyedUnarchiver::open(bytes);
+    ASSERT_TRUE(in.has_value());
+    EXPECT_EQ(in->decodeString("key399"), QStringLiteral("text 399"));
+    EXPECT_EQ(in->decodeString("key0"), QStringLiteral("text 0"));
+    EXPECT_EQ(in->decodeData("blob")->size(), 70000);
+    EXPECT_EQ(in->decodeInt32("last"), 1234567);
+    const auto plist = Plist::fromData(bytes);
+    ASSERT_TRUE(plist.has_value());
+    EXPECT_EQ(plist->value(u"$objects").size(), 404); // $null, root, class, 400 strings, blob
+}
