@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -163,6 +164,22 @@ plist_t peerString(const char* s)
     return plist_new_string(s);
 }
 
+// "{{x, 20.5}, {50, 50}}" and its x, with locale-free number conversion.
+void peerRect(char* out, size_t size, int x)
+{
+    char* end = std::to_chars(out + 2, out + size - 24, x).ptr;
+    std::memcpy(out, "{{", 2);
+    std::memcpy(end, ", 20.5}, {50, 50}}", 19);
+}
+
+double peerRectX(const char* text)
+{
+    double x = 0;
+    if (text && std::strlen(text) > 2)
+        std::from_chars(text + 2, text + std::strlen(text), x);
+    return x;
+}
+
 QByteArray peerArchive(int r)
 {
     plist_t objects = plist_new_array();
@@ -190,7 +207,7 @@ QByteArray peerArchive(int r)
     for (const Entry& entry : kEntries) {
         switch (entry.kind) {
         case R:
-            std::snprintf(rect, sizeof rect, "{{%d, 20.5}, {50, 50}}", r % 300);
+            peerRect(rect, sizeof rect, r % 300);
             plist_dict_set_item(root, entry.key, peerString(rect));
             break;
         case B: plist_dict_set_item(root, entry.key, plist_new_bool((r + e) % 2 == 0)); break;
@@ -278,9 +295,7 @@ double peerRead(const char* bytes, uint32_t length)
         plist_t node = plist_dict_get_item(root, entry.key);
         switch (entry.kind) {
         case R: {
-            double x = 0, y = 0, w = 0, h = 0;
-            std::sscanf(plist_get_string_ptr(node, nullptr), "{{%lf, %lf}, {%lf, %lf}}", &x, &y, &w, &h);
-            sum += x;
+            sum += peerRectX(plist_get_string_ptr(node, nullptr));
             break;
         }
         case B: { uint8_t b = 0; plist_get_bool_val(node, &b); sum += b; break; }
@@ -389,14 +404,15 @@ int main(int argc, char** argv)
             plist_array_append_item(log, plist_new_string("VELTCARDPROJECTHEADER"));
             char item[32];
             for (int i = 0; i < 56; ++i) {
-                std::snprintf(item, sizeof item, "item %d", i % 28);
+                std::memcpy(item, "item ", 5);
+                *std::to_chars(item + 5, item + sizeof item - 1, i % 28).ptr = '\0';
                 plist_array_append_item(log, plist_new_string(item));
             }
             plist_array_append_item(log, plist_new_string("N"));
             plist_array_append_item(log, plist_new_string(""));
             plist_array_append_item(log, plist_new_array());
             plist_array_append_item(log, plist_new_array());
-            std::snprintf(item, sizeof item, "%d", kRecords);
+            *std::to_chars(item, item + sizeof item - 1, kRecords).ptr = '\0';
             plist_array_append_item(log, plist_new_string(item));
             for (int r = 0; r < kRecords; ++r) {
                 const QByteArray archive = peerArchive(r);
