@@ -477,3 +477,36 @@ TEST(CardProperty, DefaultsCopyAndCodeHelpers)
     EXPECT_EQ(Card_Property::Card_Sides_Index(QStringLiteral("1")), 1);
     EXPECT_EQ(Card_Property::Card_Sides_Index(QStringLiteral("2")), 0);
 }
+
+TEST(Document, RenderingAndPrintingGoThroughTheRendererHooks)
+{
+    QBXDocument doc;
+    doc.insertGraphic(std::make_shared<QBXLine>(), 0);
+    doc.insertIntoList(QStringLiteral("graphics_back"), {std::make_shared<QBXText>()}, {0});
+    QString asked;
+    size_t count = 0;
+    QBXDocument::renderDataHook() = [&](const GraphicList& g, const QString& format, QBXError*) {
+        asked = format;
+        count = g.size();
+        return QByteArray("%PDF-");
+    };
+    EXPECT_EQ(doc.dataOfType(QBXDocument::PDFType), QByteArray("%PDF-"));
+    EXPECT_EQ(asked, "PDF");
+    EXPECT_EQ(count, 1u); // the front list only
+    QBXDocument::renderDataHook() = {};
+
+    QRectF frame;
+    QString title;
+    QBXDocument::printHook() = [&](const GraphicList&, const QRectF& f, const QString& t, const QByteArray&,
+                                   const QVariantMap&) {
+        frame = f;
+        title = t;
+        return true;
+    };
+    EXPECT_TRUE(doc.printOperationWithSettings({}, QStringLiteral("/tmp/My card.v2.dcard")));
+    EXPECT_EQ(frame, QRectF(0, 0, 243, 154));
+    EXPECT_EQ(title, "My card.v2");
+    QBXDocument::printHook() = {};
+    EXPECT_FALSE(doc.printOperationWithSettings({}, QString()));
+    EXPECT_EQ(doc.printJobTitle(QString()), doc.displayName());
+}
