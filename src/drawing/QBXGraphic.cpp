@@ -47,7 +47,7 @@ std::optional<QRectF> rectFromText(const QString& text)
 QColor applyAlpha(QColor& field, float alpha)
 {
     double a = std::isnan(alpha) ? 1.0 : std::clamp(double(alpha), 0.0, 1.0);
-    QColor c = field.isValid() ? field : QColor::fromRgbF(0.0f, 0.0f, 0.0f, 1.0f);
+    QColor c = field.isValid() ? field.toRgb() : QColor::fromRgbF(0.0f, 0.0f, 0.0f, 1.0f);
     c.setAlphaF(float(a));
     if (c != field)
         field = c;
@@ -186,7 +186,7 @@ void QBXGraphic::setDrawingFill(bool flag)
 void QBXGraphic::setFillColor(const QColor& color)
 {
     willChangeValueForKey(QBXGraphicFillColorKey);
-    _fillColor = color;
+    _fillColor = color.isValid() ? color.toRgb() : color;
     didChangeValueForKey(QBXGraphicFillColorKey);
 }
 
@@ -200,7 +200,7 @@ void QBXGraphic::setDrawingStroke(bool flag)
 void QBXGraphic::setStrokeColor(const QColor& color)
 {
     willChangeValueForKey(QBXGraphicStrokeColorKey);
-    _strokeColor = color;
+    _strokeColor = color.isValid() ? color.toRgb() : color;
     didChangeValueForKey(QBXGraphicStrokeColorKey);
 }
 
