@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include "support/qt_print.h"
 #include <gtest/gtest.h>
 
 using platform::KeyedArchiver;
