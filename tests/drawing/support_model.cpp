@@ -201,23 +201,25 @@ GraphicList oneOfEachClass()
 
 bool holdsDocumentedDefault(const QBXGraphic& g, const QString& key)
 {
-    const QColor white = QColor::fromRgbF(1, 1, 1, 1);
-    const QColor black = QColor::fromRgbF(0, 0, 0, 1);
-    auto times10 = [](const QFont& f) { return f.family() == "Times New Roman" && f.pointSizeF() == 10.0; };
+    static const QColor white = QColor::fromRgbF(1, 1, 1, 1);
+    static const QColor black = QColor::fromRgbF(0, 0, 0, 1);
+    static const auto times10 = [](const QFont& f) {
+        return f.family() == "Times New Roman" && f.pointSizeF() == 10.0;
+    };
     static const std::map<QString, std::function<bool(const QBXGraphic&)>> table = {
         {"_bounds", [](const QBXGraphic& g) { return g._bounds == QRectF(0, 0, 0, 0); }},
         {"ctrl_is_locked", [](const QBXGraphic& g) { return !g.ctrl_is_locked; }},
         {"_isDrawingFill", [](const QBXGraphic& g) { return g._isDrawingFill; }},
-        {"_fillColor", [&](const QBXGraphic& g) { return g._fillColor == white; }},
+        {"_fillColor", [](const QBXGraphic& g) { return g._fillColor == white; }},
         {"_isDrawingStroke", [](const QBXGraphic& g) { return g._isDrawingStroke; }},
-        {"_strokeColor", [&](const QBXGraphic& g) { return g._strokeColor == black; }},
+        {"_strokeColor", [](const QBXGraphic& g) { return g._strokeColor == black; }},
         {"_strokeWidth", [](const QBXGraphic& g) { return g._strokeWidth == 1.0; }},
         {"_stroke_border_type", [](const QBXGraphic& g) { return g._stroke_border_type == "S"; }},
         {"_fill_type", [](const QBXGraphic& g) { return g._fill_type == "S"; }},
-        {"_fill_Grad_clr1", [&](const QBXGraphic& g) { return g._fill_Grad_clr1 == white; }},
-        {"_fill_Grad_clr2", [&](const QBXGraphic& g) { return g._fill_Grad_clr2 == white; }},
+        {"_fill_Grad_clr1", [](const QBXGraphic& g) { return g._fill_Grad_clr1 == white; }},
+        {"_fill_Grad_clr2", [](const QBXGraphic& g) { return g._fill_Grad_clr2 == white; }},
         {"_fill_grad_angle", [](const QBXGraphic& g) { return g._fill_grad_angle == 0.0; }},
-        {"_fill_htch_clr", [&](const QBXGraphic& g) { return g._fill_htch_clr == white; }},
+        {"_fill_htch_clr", [](const QBXGraphic& g) { return g._fill_htch_clr == white; }},
         {"_fill_hatch_type", [](const QBXGraphic& g) { return g._fill_hatch_type == ""; }},
         {"_isFlippedHorizontally", [](const QBXGraphic& g) { return !g._isFlippedHorizontally; }},
         {"_isFlippedVertically", [](const QBXGraphic& g) { return !g._isFlippedVertically; }},
@@ -246,7 +248,7 @@ bool holdsDocumentedDefault(const QBXGraphic& g, const QString& key)
          [](const QBXGraphic& g) {
              return g.text_ctrl_font.family() == "TimesNewRomanPS-ItalicMT" && g.text_ctrl_font.pointSizeF() == 14.0;
          }},
-        {"txt_clr", [&](const QBXGraphic& g) { return g.txt_clr == black; }},
+        {"txt_clr", [](const QBXGraphic& g) { return g.txt_clr == black; }},
         {"_Text_contents", [](const QBXGraphic& g) { return !g._Text_contents.has_value(); }},
         {"_shape_type", [](const QBXGraphic& g) { return g._shape_type == "R"; }},
         {"cor_rad_val_val", [](const QBXGraphic& g) { return g.cor_rad_val_val == 10.0f; }},
@@ -279,14 +281,14 @@ bool holdsDocumentedDefault(const QBXGraphic& g, const QString& key)
         {"val_margin_val", [](const QBXGraphic& g) { return g.val_margin_val == 0.1f; }},
         {"TB_marging_val", [](const QBXGraphic& g) { return g.TB_marging_val == 0.1f; }},
         {"LR_margin_val", [](const QBXGraphic& g) { return g.LR_margin_val == 0.1f; }},
-        {"value_font_val", [&](const QBXGraphic& g) { return times10(g.value_font_val); }},
-        {"header_font_val", [&](const QBXGraphic& g) { return times10(g.header_font_val); }},
-        {"footer_font_val", [&](const QBXGraphic& g) { return times10(g.footer_font_val); }},
-        {"barcode_hdr_clr_val", [&](const QBXGraphic& g) { return g.barcode_hdr_clr_val == black; }},
-        {"barcode_ftr_clr_val", [&](const QBXGraphic& g) { return g.barcode_ftr_clr_val == black; }},
-        {"barcode_val_clr_val", [&](const QBXGraphic& g) { return g.barcode_val_clr_val == black; }},
-        {"barcode_back_clr_val", [&](const QBXGraphic& g) { return g.barcode_back_clr_val == white; }},
-        {"barcode_clr_val", [&](const QBXGraphic& g) { return g.barcode_clr_val == black; }},
+        {"value_font_val", [](const QBXGraphic& g) { return times10(g.value_font_val); }},
+        {"header_font_val", [](const QBXGraphic& g) { return times10(g.header_font_val); }},
+        {"footer_font_val", [](const QBXGraphic& g) { return times10(g.footer_font_val); }},
+        {"barcode_hdr_clr_val", [](const QBXGraphic& g) { return g.barcode_hdr_clr_val == black; }},
+        {"barcode_ftr_clr_val", [](const QBXGraphic& g) { return g.barcode_ftr_clr_val == black; }},
+        {"barcode_val_clr_val", [](const QBXGraphic& g) { return g.barcode_val_clr_val == black; }},
+        {"barcode_back_clr_val", [](const QBXGraphic& g) { return g.barcode_back_clr_val == white; }},
+        {"barcode_clr_val", [](const QBXGraphic& g) { return g.barcode_clr_val == black; }},
         {"dpi_val_index", [](const QBXGraphic& g) { return g.dpi_val_index == 0; }},
         {"dpi_custom_val", [](const QBXGraphic& g) { return g.dpi_custom_val == "0"; }},
         {"barcode_unit_val", [](const QBXGraphic& g) { return g.barcode_unit_val == 1; }},
