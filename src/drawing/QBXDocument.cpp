@@ -32,12 +32,10 @@ const QString QBXDocument::TIFFType = QStringLiteral("public.tiff");
 
 QBXMapTableOwner::Properties& QBXMapTableOwner::propertiesFor(const GraphicPtr& graphic)
 {
-    for (auto& row : _mapTable) {
-        if (row.graphic == graphic)
-            return row.oldValues;
-    }
-    _mapTable.push_back({graphic, {}});
-    return _mapTable.back().oldValues;
+    const auto [it, added] = _rowOf.try_emplace(graphic.get(), _mapTable.size());
+    if (added)
+        _mapTable.push_back({graphic, {}});
+    return _mapTable[it->second].oldValues;
 }
 
 QBXDocument::QBXDocument(QObject* parent)

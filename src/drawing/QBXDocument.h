@@ -23,6 +23,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 
 // Old property values per graphic, recorded during one undo group.
 class QBXMapTableOwner {
@@ -38,6 +39,7 @@ public:
 
 private:
     std::vector<Row> _mapTable;
+    std::unordered_map<const QBXGraphic*, size_t> _rowOf;
 };
 
 class QBXDocument : public QObject, public platform::Observable, public platform::Observer {

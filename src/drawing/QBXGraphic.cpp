@@ -348,6 +348,10 @@ bool QBXGraphic::isHandleAtPoint(const QPointF& hp, const QPointF& point)
 int QBXGraphic::handleUnderPoint(const QPointF& point) const
 {
     const QRectF b = bounds();
+    // Every handle square lies within the bounds grown by the half width.
+    if (b.width() >= 0.0 && b.height() >= 0.0
+        && !platform::pointInRect(point, platform::insetRect(b, -QBXGraphicHandleHalfWidth)))
+        return QBXGraphicNoHandle;
     for (int h = QBXGraphicUpperLeftHandle; h <= QBXGraphicLowerRightHandle; ++h) {
         if (isHandleAtPoint(handlePoint(b, h), point))
             return h;
@@ -551,14 +555,17 @@ void QBXGraphic::setValueForKey(const QString& key, const QVariant& value)
 
 QStringList QBXGraphic::keysAffectedByKey(const QString& key) const
 {
+    static const QStringList byBounds{QBXGraphicXPositionKey, QBXGraphicYPositionKey, QBXGraphicWidthKey,
+                                      QBXGraphicHeightKey, QBXGraphicDrawingBoundsKey};
+    static const QStringList byStrokeWidth{QBXGraphicDrawingBoundsKey};
+    static const QStringList byContents{QBXGraphicDrawingContentsKey};
     if (key == QBXGraphicBoundsKey)
-        return {QBXGraphicXPositionKey, QBXGraphicYPositionKey, QBXGraphicWidthKey, QBXGraphicHeightKey,
-                QBXGraphicDrawingBoundsKey};
+        return byBounds;
     if (key == QBXGraphicStrokeWidthKey)
-        return {QBXGraphicDrawingBoundsKey};
+        return byStrokeWidth;
     if (key == QBXGraphicDrawingFillKey || key == QBXGraphicFillColorKey || key == QBXGraphicDrawingStrokeKey
         || key == QBXGraphicStrokeColorKey)
-        return {QBXGraphicDrawingContentsKey};
+        return byContents;
     return {};
 }
 

@@ -14,6 +14,7 @@
 #include "drawing/QBXLine.h"
 #include "platform/keyed_archive.h"
 #include "platform/plist.h"
+#include "platform/plist_native.h"
 
 #include <QFileInfo>
 
@@ -401,13 +402,15 @@ GraphicList QBXGraphic::graphicsWithProperties(const std::vector<QByteArray>& pr
 std::optional<GraphicList> QBXGraphic::graphicsWithPasteboardData(const QByteArray& data, QBXError* error,
                                                                   int* dropped)
 {
-    std::optional<platform::Plist> parsed;
+    // The elements are walked with an iterator: indexed access into a parsed
+    // array costs linear time per element in libplist.
+    platform::native::Node root;
     try {
-        parsed = platform::Plist::fromData(data);
+        root = platform::native::parse(data, nullptr);
     } catch (...) {
-        parsed.reset();
+        root.reset();
     }
-    if (!parsed || !parsed->isArray()) {
+    if (!root || plist_get_node_type(root.get()) != PLIST_ARRAY) {
         if (error)
             *error = QBXErrorWithCode(2);
         if (dropped)
@@ -415,14 +418,22 @@ std::optional<GraphicList> QBXGraphic::graphicsWithPasteboardData(const QByteArr
         return std::nullopt;
     }
     std::vector<QByteArray> items;
+    items.reserve(plist_array_get_size(root.get()));
     int notData = 0;
-    for (int i = 0; i < parsed->size(); ++i) {
-        const platform::Plist& element = parsed->at(i);
-        if (element.type() == platform::Plist::Type::Data)
-            items.push_back(element.toData());
-        else
+    plist_array_iter it = nullptr;
+    plist_array_new_iter(root.get(), &it);
+    plist_t element = nullptr;
+    for (plist_array_next_item(root.get(), it, &element); element;
+         plist_array_next_item(root.get(), it, &element)) {
+        if (plist_get_node_type(element) == PLIST_DATA) {
+            uint64_t length = 0;
+            const char* bytes = plist_get_data_ptr(element, &length);
+            items.emplace_back(bytes, qsizetype(length));
+        } else {
             ++notData;
+        }
     }
+    free(it);
     int lost = 0;
     GraphicList graphics = graphicsWithProperties(items, &lost);
     if (dropped)

@@ -24,17 +24,21 @@ struct Observable::Pending {
 struct Observable::Info {
     std::vector<std::shared_ptr<Entry>> entries;
     std::vector<Pending> pending;
+    // Per announced key: the observed keys it reaches, which of them want the
+    // old value, and whether any wants a prior notice. Cleared whenever the
+    // observations change.
+    struct Reach {
+        QString key;
+        QStringList keys;
+        std::vector<bool> wantsOld;
+        bool anyPrior = false;
+    };
+    std::vector<Reach> reach;
 
     bool observes(const QString& key) const
     {
         return std::any_of(entries.begin(), entries.end(),
                            [&](const auto& e) { return e->key == key; });
-    }
-    bool wantsOld(const QString& key) const
-    {
-        return std::any_of(entries.begin(), entries.end(), [&](const auto& e) {
-            return e->key == key && (e->options & ObserveOld);
-        });
     }
     bool wantsNew(const QString& key) const
     {
@@ -70,6 +74,7 @@ void Observable::addObserver(Observer* observer, const QString& key, unsigned op
     entry->options = options;
     entry->context = context;
     info()->entries.push_back(std::move(entry));
+    m_info->reach.clear();
 }
 
 void Observable::removeObserver(Observer* observer, const QString& key, void* context)
@@ -82,6 +87,7 @@ void Observable::removeObserver(Observer* observer, const QString& key, void* co
         if (e->observer == observer && e->key == key && (context == nullptr || e->context == context)) {
             e->alive = false;
             entries.erase(std::next(it).base());
+            m_info->reach.clear();
             return;
         }
     }
@@ -141,31 +147,53 @@ void Observable::willChangeValueForKey(const QString& key)
 {
     if (!m_info || m_info->entries.empty())
         return;
+    auto& reaches = m_info->reach;
+    auto found = std::find_if(reaches.begin(), reaches.end(), [&](const Info::Reach& r) { return r.key == key; });
+    if (found == reaches.end()) {
+        // The key and, transitively, every key depending on it.
+        QStringList all{key};
+        for (qsizetype i = 0; i < all.size(); ++i) {
+            const QStringList deps = keysAffectedByKey(all.at(i));
+            for (const QString& d : deps) {
+                if (std::none_of(all.cbegin(), all.cend(), [&](const QString& k) { return k == d; }))
+                    all.append(d);
+            }
+        }
+        Info::Reach r;
+        r.key = key;
+        for (const QString& k : all) {
+            bool observed = false, old = false;
+            for (const auto& e : m_info->entries) {
+                if (e->key == k) {
+                    observed = true;
+                    old = old || (e->options & ObserveOld);
+                    r.anyPrior = r.anyPrior || (e->options & ObservePrior);
+                }
+            }
+            if (observed) {
+                r.keys.append(k);
+                r.wantsOld.push_back(old);
+            }
+        }
+        reaches.push_back(std::move(r));
+        found = reaches.end() - 1;
+    }
+    if (found->keys.isEmpty())
+        return;
     Pending p;
     p.key = key;
-    // The key and, transitively, every key depending on it.
-    QStringList all{key};
-    for (int i = 0; i < all.size(); ++i) {
-        const QStringList deps = keysAffectedByKey(all.at(i));
-        for (const QString& d : deps) {
-            if (!all.contains(d))
-                all.append(d);
-        }
-    }
-    for (const QString& k : all) {
-        if (!m_info->observes(k))
-            continue;
-        p.keys.append(k);
-        p.oldValues.push_back(m_info->wantsOld(k) ? valueForKey(k) : QVariant());
-    }
-    if (p.keys.isEmpty())
+    p.keys = found->keys;
+    p.oldValues.reserve(size_t(p.keys.size()));
+    for (qsizetype i = 0; i < p.keys.size(); ++i)
+        p.oldValues.push_back(found->wantsOld[size_t(i)] ? valueForKey(p.keys.at(i)) : QVariant());
+    const bool anyPrior = found->anyPrior;
+    m_info->pending.push_back(p);
+    if (!anyPrior)
         return;
-    const Pending copy = p;
-    m_info->pending.push_back(std::move(p));
-    for (int i = 0; i < copy.keys.size(); ++i) {
+    for (qsizetype i = 0; i < p.keys.size(); ++i) {
         Change c;
-        c.oldValue = copy.oldValues[size_t(i)];
-        notify(copy.keys.at(i), c, true);
+        c.oldValue = p.oldValues[size_t(i)];
+        notify(p.keys.at(i), c, true);
     }
 }
 
@@ -180,10 +208,10 @@ void Observable::didChangeValueForKey(const QString& key)
         return;
     Pending p = std::move(*it);
     pending.erase(std::next(it).base());
-    for (int i = 0; i < p.keys.size(); ++i) {
+    for (qsizetype i = 0; i < p.keys.size(); ++i) {
         const QString& k = p.keys.at(i);
         Change c;
-        c.oldValue = p.oldValues[size_t(i)];
+        c.oldValue = std::move(p.oldValues[size_t(i)]);
         if (m_info->wantsNew(k))
             c.newValue = valueForKey(k);
         notify(k, c, false);
