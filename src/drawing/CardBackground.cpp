@@ -64,6 +64,17 @@ void drawBackgroundPicture(QPainter& p, const Card_Property& card, const QPainte
 
 } // namespace
 
+void setBackgroundPicture(Card_Property& side, const QString& path)
+{
+    if (path.isEmpty())
+        return;
+    const PicturePtr pic = loadPicture(standardizedPath(path));
+    side.Card_fill_chk = true;
+    side.Card_fill_style = QStringLiteral("I");
+    side.Card_BG_Image_Path = path;
+    side.Card_BG_Image = pic ? pic->image : QImage();
+}
+
 void Card_Base_Drawing(QPainter& p, const CardBackgroundContext& c, const QRectF& dirty)
 {
     try {

@@ -31,4 +31,9 @@ QPainterPath cardShapePath(int cardShape, const QRectF& rect);
 // context draws the white shape only.
 void Card_Base_Drawing(QPainter& painter, const CardBackgroundContext& context, const QRectF& dirty);
 
+// What set_Front_BG_Image / set_Back_BG_Image do to their side record: ""
+// changes nothing; otherwise the record switches to picture fill with the
+// path and the picture read from it (none when unreadable: a white card).
+void setBackgroundPicture(Card_Property& side, const QString& path);
+
 } // namespace drawing

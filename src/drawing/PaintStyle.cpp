@@ -52,8 +52,10 @@ QPen strokePen(const QPainter& painter, const QColor& colour, double width, cons
 void strokePath(QPainter& painter, const QPainterPath& path, const QColor& colour, double width,
                 const QString& code, Qt::PenCapStyle cap)
 {
-    if (!std::isfinite(width) || width < 0)
+    if (!std::isfinite(width) || width < 0) {
+        logOnce(QStringLiteral("stroke-width"), QStringLiteral("A line width that is not a number or negative is not drawn."));
         return;
+    }
     painter.save();
     painter.setBrush(Qt::NoBrush);
     painter.setPen(strokePen(painter, colour, width, code, cap));
@@ -64,8 +66,10 @@ void strokePath(QPainter& painter, const QPainterPath& path, const QColor& colou
 void fillGradient(QPainter& painter, const QPainterPath& path, const QColor& from, const QColor& to,
                   double angleDegrees)
 {
-    if (!std::isfinite(angleDegrees))
+    if (!std::isfinite(angleDegrees)) {
+        logOnce(QStringLiteral("gradient-angle"), QStringLiteral("A gradient angle that is not a number is not drawn."));
         return;
+    }
     const QRectF r = path.boundingRect();
     const double a = angleDegrees * M_PI / 180.0;
     const double dx = std::cos(a), dy = std::sin(a);

@@ -5,6 +5,7 @@
 #include "drawing/KindDrawing.h"
 #include "drawing/PaintStyle.h"
 
+#include <QPaintEngine>
 #include <QPainter>
 #include <cmath>
 
@@ -69,8 +70,12 @@ void QBXImage::drawContentsInView(QPainter* painter, const DrawingContext& conte
     }
     const PicturePtr pic = pictureForDrawing();
     if (pic && b.width() > 0 && b.height() > 0) {
-        // Effects run on a copy reduced to the drawn size in device pixels.
-        const double s = deviceScale(*painter);
+        // Effects run on a copy reduced to the drawn size in device pixels;
+        // vector output (PDF, print) keeps at least 300 dpi.
+        double s = deviceScale(*painter);
+        const QPaintEngine* engine = painter->paintEngine();
+        if (engine && engine->type() != QPaintEngine::Raster)
+            s = std::max(s, 300.0 / 72.0);
         const QSize target(std::max(1, int(std::ceil(b.width() * s))), std::max(1, int(std::ceil(b.height() * s))));
         const QImage processed = ImageProcesser::processForDrawing(pic, effects, target);
         if (!processed.isNull()) {

@@ -114,9 +114,16 @@ TEST(CardBackground, PictureStretchCoversOvalCornersTileStaysInside)
     bg.side.Card_alpha_Stepper = 0.5f;
     EXPECT_TRUE(probe::near(bg.paint().pixel(50, 50), QColor(255, 128, 128), 3));
 
-    // No picture: the white shape stays.
-    bg.side.Card_BG_Image = QImage();
+    // An unreadable picture file: the white shape stays. "" changes nothing.
+    setBackgroundPicture(bg.side, probe::tempDir() + "/no_such_background.jpg");
+    EXPECT_EQ(bg.side.Card_fill_style, "I");
+    EXPECT_TRUE(bg.side.Card_BG_Image.isNull());
     EXPECT_TRUE(probe::near(bg.paint().pixel(50, 50), Qt::white));
+    setBackgroundPicture(bg.side, "");
+    EXPECT_TRUE(bg.side.Card_BG_Image_Path.endsWith("no_such_background.jpg"));
+    probe::writePng(red, probe::tempDir() + "/bg_red.png");
+    setBackgroundPicture(bg.side, probe::tempDir() + "/bg_red.png");
+    EXPECT_FALSE(bg.side.Card_BG_Image.isNull());
 }
 
 TEST(CardBackground, BorderDashesAndPartialRepaints)

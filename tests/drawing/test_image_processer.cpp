@@ -108,7 +108,7 @@ TEST(ImageProcesser, HugePicturesAreReadScaledDown)
     big.setDotsPerMeterX(2835);
     big.setDotsPerMeterY(2835);
     const QString path = probe::tempDir() + "/huge.png";
-    ASSERT_TRUE(big.save(path, "PNG", 100));
+    ASSERT_TRUE(big.save(path, "PNG", 90));
     big = QImage();
     auto pic = drawing::loadPicture(path);
     ASSERT_TRUE(pic);

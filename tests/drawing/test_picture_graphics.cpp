@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace {
@@ -218,4 +219,17 @@ TEST(BarcodeGraphic, DrawsAtItsPointSizeAndDecodes)
     const QString pdf = probe::writeTemp("barcode.pdf", card.toPdf());
     probe::run("pdftoppm", {"-r", "300", "-png", "-singlefile", pdf, probe::tempDir() + "/frompdf"});
     EXPECT_TRUE(probe::run("ZXingReader", {probe::tempDir() + "/frompdf.png"}).contains("\"CARDWRIGHT-123\""));
+}
+
+TEST(ImageGraphic, PdfKeepsPicturesSharp)
+{
+    // 800 x 600 pixels drawn at 96 x 72 points: the PDF holds 300 dpi (400 x 300).
+    const QString path = picturePath("sharp.png", probe::quadrants(800, 600));
+    auto g = picture(path, QRectF(10, 10, 96, 72));
+    g->sat_val = 0.9f;
+    CardRenderContext ctx;
+    ctx.frame = QRectF(0, 0, 120, 100);
+    const QString pdf = probe::writeTemp("sharp.pdf", QBXRenderingView::pdfDataWithGraphics_data({g}, ctx));
+    const QString list = QString::fromUtf8(probe::run("pdfimages", {"-list", pdf}));
+    EXPECT_TRUE(list.contains(QRegularExpression("image\\s+400\\s+300\\b"))) << list.toStdString();
 }
