@@ -1,0 +1,127 @@
+#include "platform/files.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <sys/types.h>
+
+namespace platform {
+namespace {
+
+bool fail(QString* error, const QString& why)
+{
+    if (error)
+        *error = why;
+    return false;
+}
+
+} // namespace
+
+bool writeFileAtomically(const QString& path, const std::function<bool(QIODevice&)>& produce,
+                         WriteMode mode, QString* error)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(error, file.errorString());
+    // QSaveFile gives the temporary file the mode of the file it replaces;
+    // a private file must never be readable by others, not even briefly.
+    if (mode == WriteMode::OwnerOnly && ::fchmod(file.handle(), S_IRUSR | S_IWUSR) != 0) {
+        const QString why = QString::fromLocal8Bit(std::strerror(errno));
+        file.cancelWriting();
+        return fail(error, why);
+    }
+    if (!produce(file)) {
+        file.cancelWriting();
+        return fail(error, file.error() != QFileDevice::NoError ? file.errorString()
+                                                                : QStringLiteral("writing was cancelled"));
+    }
+    if (!file.commit())
+        return fail(error, file.errorString());
+    return true;
+}
+
+bool writeFileAtomically(const QString& path, const QByteArray& bytes, WriteMode mode, QString* error)
+{
+    return writeFileAtomically(
+        path, [&bytes](QIODevice& out) { return out.write(bytes) == bytes.size(); }, mode, error);
+}
+
+std::optional<QString> childPath(const QString& folder, const QString& name, const QString& ext)
+{
+    if (name.isEmpty() || name.contains(QLatin1Char('/')) || name.contains(QChar(0)))
+        return std::nullopt;
+    if (ext.contains(QLatin1Char('/')) || ext.contains(QChar(0)))
+        return std::nullopt;
+    const QString leaf = ext.isEmpty() ? name : name + QLatin1Char('.') + ext;
+    if (leaf == QLatin1String(".") || leaf == QLatin1String(".."))
+        return std::nullopt;
+    if (folder.endsWith(QLatin1Char('/')))
+        return folder + leaf;
+    return folder + QLatin1Char('/') + leaf;
+}
+
+bool makeFolder(const QString& path, QString* error)
+{
+    if (path.isEmpty())
+        return fail(error, QStringLiteral("empty folder path"));
+    const QString clean = QDir::cleanPath(QDir(path).absolutePath());
+    // Create level by level so that every folder made here gets 0700
+    // (QDir::mkpath has no permissions argument).
+    qsizetype from = 1;
+    for (;;) {
+        const qsizetype slash = clean.indexOf(QLatin1Char('/'), from);
+        const QString level = slash < 0 ? clean : clean.left(slash);
+        const QByteArray native = QFile::encodeName(level);
+        if (::mkdir(native.constData(), S_IRWXU) != 0) {
+            const int err = errno;
+            struct stat st {};
+            if (!(err == EEXIST && ::stat(native.constData(), &st) == 0 && S_ISDIR(st.st_mode)))
+                return fail(error, level + QStringLiteral(": ")
+                                       + QString::fromLocal8Bit(std::strerror(err == EEXIST ? ENOTDIR : err)));
+        }
+        if (slash < 0)
+            return true;
+        from = slash + 1;
+    }
+}
+
+bool removePath(const QString& path, QString* error)
+{
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
+        return fail(error, path + QStringLiteral(": no such file or folder"));
+    if (info.isDir() && !info.isSymLink()) {
+        QDir dir(path);
+        if (!dir.removeRecursively())
+            return fail(error, path + QStringLiteral(": the folder could not be removed"));
+        return true;
+    }
+    QFile file(path);
+    if (!file.remove())
+        return fail(error, path + QStringLiteral(": ") + file.errorString());
+    return true;
+}
+
+QStringList listFolder(const QString& folder, ListKind kind, const QStringList& extensions)
+{
+    QDir::Filters filters = QDir::NoDotAndDotDot;
+    if (int(kind) & int(ListKind::Files))
+        filters |= QDir::Files;
+    if (int(kind) & int(ListKind::Folders))
+        filters |= QDir::Dirs;
+    const QFileInfoList entries = QDir(folder).entryInfoList(filters, QDir::NoSort);
+    QStringList names;
+    for (const QFileInfo& entry : entries) {
+        if (!extensions.isEmpty() && !extensions.contains(entry.suffix(), Qt::CaseInsensitive))
+            continue;
+        names.append(entry.fileName());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+} // namespace platform

@@ -1,0 +1,48 @@
+#pragma once
+// File and folder services: atomic writes, safe child paths, private
+// folders, removal, and folder listings in one fixed order.
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+class QIODevice;
+
+namespace platform {
+
+enum class WriteMode {
+    Default,  // a new file gets the usual mode; a replaced file keeps its mode
+    OwnerOnly // the file is readable and writable by its owner only (0600)
+};
+
+// Writes the bytes to a temporary file beside path and renames it over path.
+// On any failure path is left as it was; false with the reason in *error.
+bool writeFileAtomically(const QString& path, const QByteArray& bytes,
+                         WriteMode mode = WriteMode::Default, QString* error = nullptr);
+// The same, with the content produced into the device; returning false from
+// produce cancels the write and leaves path untouched.
+bool writeFileAtomically(const QString& path, const std::function<bool(QIODevice&)>& produce,
+                         WriteMode mode = WriteMode::Default, QString* error = nullptr);
+
+// folder/name or folder/name.ext for a single file name. Refuses (nullopt)
+// an empty name, a name holding "/" or U+0000, and "." or "..", so a name
+// taken from the user can never leave the folder.
+std::optional<QString> childPath(const QString& folder, const QString& name, const QString& ext = {});
+
+// Creates every missing level of path with mode 0700; existing folders are
+// left as they are and count as success.
+bool makeFolder(const QString& path, QString* error = nullptr);
+
+// Removes a file, a link or a whole folder. False (with the reason) when the
+// path does not exist or cannot be removed.
+bool removePath(const QString& path, QString* error = nullptr);
+
+enum class ListKind { Files = 1, Folders = 2, All = 3 };
+// Names (not paths) of the visible entries of folder, sorted by code point,
+// optionally only those whose suffix is one of extensions (case-insensitive,
+// without the dot).
+QStringList listFolder(const QString& folder, ListKind kind = ListKind::All,
+                       const QStringList& extensions = {});
+
+} // namespace platform

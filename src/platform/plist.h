@@ -1,0 +1,108 @@
+#pragma once
+// Property lists: an ordered value type (dictionaries keep insertion order),
+// read from XML or binary data and written as either, through libplist.
+//
+//   platform::Plist root = platform::Plist::array();
+//   root.append(platform::Plist::string(u"VELTCARDPROJECTHEADER"_s));
+//   QString err;
+//   platform::writePlistFile(path, root, platform::Plist::Format::Xml, &err);
+//   std::optional<platform::Plist> back = platform::readPlistFile(path, &err);
+//
+// Reading a bad index, a missing key or a value of another type gives the
+// absent value (or the getter's default); nothing throws.
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+#include <QStringView>
+#include <optional>
+#include <vector>
+
+namespace platform {
+
+class Plist {
+public:
+    enum class Type : quint8 { Absent, Bool, Integer, Real, String, Data, Date, Array, Dict, Uid };
+    enum class Format { Xml, Binary };
+
+    Plist() = default; // the absent value
+
+    static Plist boolean(bool value);
+    static Plist integer(qint64 value);
+    static Plist real(double value);
+    static Plist string(const QString& value);
+    static Plist data(const QByteArray& value);
+    static Plist date(const QDateTime& value);
+    static Plist uid(quint64 value);
+    static Plist array();
+    static Plist dict();
+
+    Type type() const { return type_; }
+    bool isAbsent() const { return type_ == Type::Absent; }
+    bool isArray() const { return type_ == Type::Array; }
+    bool isDict() const { return type_ == Type::Dict; }
+
+    // Scalar getters: the value when the type matches, else the default.
+    bool toBool(bool defaultValue = false) const;
+    qint64 toInteger(qint64 defaultValue = 0) const;
+    double toReal(double defaultValue = 0.0) const;
+    QString toString(const QString& defaultValue = {}) const;
+    QByteArray toData() const;
+    QDateTime toDate() const; // UTC; invalid unless a date
+    quint64 toUid(quint64 defaultValue = 0) const;
+
+    // Number of elements of an array or entries of a dictionary; 0 otherwise.
+    int size() const;
+
+    // Arrays. at() gives the absent value for a bad index or a non-array.
+    const Plist& at(int index) const;
+    void append(const Plist& value); // ignored unless an array
+    void append(Plist&& value);
+
+    // Dictionaries, in insertion order. value() gives the absent value for a
+    // missing key or a non-dictionary. insert() replaces an existing key in
+    // place, else appends.
+    const Plist& value(QStringView key) const;
+    bool contains(QStringView key) const;
+    void insert(const QString& key, const Plist& value);
+    void insert(const QString& key, Plist&& value);
+    bool remove(QStringView key);
+    QString keyAt(int index) const;
+    const Plist& valueAt(int index) const;
+
+    bool operator==(const Plist& other) const;
+    bool operator!=(const Plist& other) const { return !(*this == other); }
+
+    // Serialisation. Empty result when the value (or anything inside it) is
+    // absent. U+0000 in strings and keys is dropped (libplist uses C
+    // strings); control characters and CR are written as character references.
+    QByteArray toXml() const;
+    QByteArray toBinary() const;
+    QByteArray serialize(Format format) const;
+
+    // Parses XML or binary data (detected from the first bytes). Empty,
+    // truncated, malformed or over-large data gives nullopt and an error text.
+    static std::optional<Plist> fromData(const QByteArray& bytes, QString* error = nullptr);
+
+private:
+    friend struct PlistAccess;
+    Type type_ = Type::Absent;
+    union {
+        bool b;
+        qint64 i;
+        double r; // also a date: seconds since 2001-01-01 00:00 UTC
+        quint64 u;
+    } scalar_ {};
+    QString string_;
+    QByteArray data_;
+    std::vector<Plist> items_;  // array elements or dictionary values
+    std::vector<QString> keys_; // dictionary keys, parallel to items_
+};
+
+// Largest plist data read or written (libplist lengths are 32-bit).
+inline constexpr qint64 kMaxPlistBytes = qint64(1) << 30;
+
+// Writes atomically (the old file stays as it was on any failure).
+bool writePlistFile(const QString& path, const Plist& value, Plist::Format format, QString* error = nullptr);
+std::optional<Plist> readPlistFile(const QString& path, QString* error = nullptr);
+
+} // namespace platform

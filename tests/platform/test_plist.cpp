@@ -1,0 +1,249 @@
+#include "platform/plist.h"
+#include "support_oracle.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <clocale>
+#include "support/qt_print.h"
+#include <gtest/gtest.h>
+
+using platform::Plist;
+
+namespace {
+
+// One value of every type, with text that XML writers get wrong.
+Plist sample(bool withUid)
+{
+    Plist inner = Plist::dict();
+    inner.insert(QStringLiteral("zulu"), Plist::integer(-7));
+    inner.insert(QStringLiteral("alpha"), Plist::real(0.1));
+    inner.insert(QStringLiteral("mike"), Plist::boolean(false));
+    Plist list = Plist::array();
+    list.append(Plist::string(QStringLiteral("line one\r\nline two\ttab")));
+    list.append(Plist::string(QString::fromUtf8("astral \xF0\x9F\x8E\x89 and <&> \"quotes\"")));
+    list.append(Plist::data(QByteArray("\x00\x01\xff binary", 10)));
+    list.append(Plist::real(-2.5e-300));
+    list.append(Plist::integer(std::numeric_limits<qint64>::min()));
+    list.append(Plist::date(QDateTime(QDate(2024, 2, 29), QTime(13, 14, 15), Qt::UTC)));
+    list.append(Plist::string(QString()));
+    list.append(Plist::array());
+    Plist root = Plist::dict();
+    root.insert(QStringLiteral("z-last-first"), Plist::boolean(true));
+    root.insert(QStringLiteral("inner"), inner);
+    root.insert(QStringLiteral("list"), list);
+    root.insert(QString::fromUtf8("k\xC3\xA9y \xF0\x9D\x84\x9E"), Plist::integer(42));
+    if (withUid)
+        root.insert(QStringLiteral("ref"), Plist::uid(3));
+    return root;
+}
+
+QString controlText()
+{
+    QString text = QStringLiteral("bell");
+    for (char16_t c = 1; c < 0x20; ++c)
+        text.append(QChar(c));
+    return text + QStringLiteral("end\r");
+}
+
+// plistlib's XML writer turns CR and CRLF into LF; its binary writer keeps them.
+Plist crToLf(const Plist& v)
+{
+    if (v.type() == Plist::Type::String) {
+        QString text = v.toString();
+        return Plist::string(text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n')));
+    }
+    if (v.isArray()) {
+        Plist out = Plist::array();
+        for (int i = 0; i < v.size(); ++i)
+            out.append(crToLf(v.at(i)));
+        return out;
+    }
+    if (v.isDict()) {
+        Plist out = Plist::dict();
+        for (int i = 0; i < v.size(); ++i)
+            out.insert(v.keyAt(i), crToLf(v.valueAt(i)));
+        return out;
+    }
+    return v;
+}
+
+} // namespace
+
+TEST(Plist, EveryTypeRoundTripsThroughBothFormatsInOrder)
+{
+    const Plist original = sample(true);
+    for (const auto format : {Plist::Format::Xml, Plist::Format::Binary}) {
+        const QByteArray bytes = original.serialize(format);
+        ASSERT_FALSE(bytes.isEmpty());
+        const auto back = Plist::fromData(bytes);
+        ASSERT_TRUE(back.has_value());
+        EXPECT_TRUE(*back == original) << bytes.constData();
+        EXPECT_EQ(back->keyAt(0), QStringLiteral("z-last-first"));
+        EXPECT_EQ(back->value(u"inner").keyAt(0), QStringLiteral("zulu"));
+        EXPECT_EQ(back->value(u"ref").toUid(), 3u);
+    }
+}
+
+TEST(Plist, ControlCharactersAndCarriageReturnSurviveXml)
+{
+    Plist root = Plist::dict();
+    root.insert(QStringLiteral("key\r\x01"), Plist::string(controlText()));
+    const QByteArray xml = root.toXml();
+    EXPECT_TRUE(xml.contains("&#x1;"));
+    EXPECT_TRUE(xml.contains("&#13;"));
+    EXPECT_FALSE(xml.contains('\r'));
+    EXPECT_FALSE(xml.contains('\x01'));
+    const auto back = Plist::fromData(xml);
+    ASSERT_TRUE(back.has_value());
+    EXPECT_EQ(back->value(u"key\r\x01").toString(), controlText());
+}
+
+TEST(Plist, NulCharacterIsTheOnlyLoss)
+{
+    Plist root = Plist::array();
+    root.append(Plist::string(QStringLiteral("a") + QChar(0) + QStringLiteral("b")));
+    for (const auto format : {Plist::Format::Xml, Plist::Format::Binary}) {
+        const auto back = Plist::fromData(root.serialize(format));
+        ASSERT_TRUE(back.has_value());
+        EXPECT_EQ(back->at(0).toString(), QStringLiteral("ab"));
+    }
+}
+
+TEST(Plist, BadIndexOrWrongTypeGivesAbsentOrDefault)
+{
+    const Plist root = sample(false);
+    EXPECT_TRUE(root.value(u"missing").isAbsent());
+    EXPECT_TRUE(root.at(0).isAbsent()); // a dictionary is not an array
+    const Plist& list = root.value(u"list");
+    EXPECT_TRUE(list.at(-1).isAbsent());
+    EXPECT_TRUE(list.at(list.size()).isAbsent());
+    EXPECT_TRUE(list.at(0).value(u"x").isAbsent());
+    EXPECT_EQ(list.at(0).toInteger(5), 5);
+    EXPECT_EQ(root.value(u"inner").value(u"zulu").toReal(1.5), 1.5);
+    EXPECT_FALSE(list.at(3).toDate().isValid());
+    EXPECT_TRUE(list.at(6).toString().isEmpty());
+}
+
+TEST(Plist, InsertReplacesInPlaceAndRemoveKeepsOrder)
+{
+    Plist d = Plist::dict();
+    d.insert(QStringLiteral("a"), Plist::integer(1));
+    d.insert(QStringLiteral("b"), Plist::integer(2));
+    d.insert(QStringLiteral("c"), Plist::integer(3));
+    d.insert(QStringLiteral("a"), Plist::integer(9));
+    EXPECT_TRUE(d.remove(u"b"));
+    EXPECT_FALSE(d.remove(u"b"));
+    ASSERT_EQ(d.size(), 2);
+    EXPECT_EQ(d.keyAt(0), QStringLiteral("a"));
+    EXPECT_EQ(d.valueAt(0).toInteger(), 9);
+    EXPECT_EQ(d.keyAt(1), QStringLiteral("c"));
+}
+
+TEST(Plist, BadDataIsAnError)
+{
+    const QByteArray good = sample(true).toBinary();
+    const QByteArray xml = sample(false).toXml();
+    const QList<QByteArray> bad = {
+        QByteArray(),
+        QByteArray("garbage that is no property list"),
+        good.left(good.size() - 9),
+        xml.left(xml.size() / 2),
+        QByteArray("bplist00"),
+        QByteArray(64, '\0'),
+    };
+    for (const QByteArray& bytes : bad) {
+        QString error;
+        EXPECT_FALSE(Plist::fromData(bytes, &error).has_value()) << bytes.size();
+        EXPECT_FALSE(error.isEmpty());
+    }
+    // An absent value has no serial form, nested or not.
+    Plist withHole = Plist::array();
+    withHole.append(Plist());
+    EXPECT_TRUE(withHole.toXml().isEmpty());
+    EXPECT_TRUE(withHole.toBinary().isEmpty());
+}
+
+TEST(Plist, RealsIgnoreACommaDecimalLocale)
+{
+    const std::string previous = std::setlocale(LC_ALL, nullptr);
+    if (!std::setlocale(LC_ALL, "de_DE.UTF-8"))
+        GTEST_SKIP() << "locale de_DE.UTF-8 is not installed";
+    Plist root = Plist::array();
+    root.append(Plist::real(2.5));
+    root.append(Plist::real(0.1));
+    root.append(Plist::real(-1234567.890625));
+    const QByteArray xml = root.toXml();
+    const auto back = Plist::fromData(xml);
+    std::setlocale(LC_ALL, previous.c_str());
+    EXPECT_TRUE(xml.contains("<real>2.5</real>")) << xml.constData();
+    ASSERT_TRUE(back.has_value());
+    EXPECT_TRUE(*back == root);
+}
+
+TEST(Plist, FailedAtomicWriteLeavesTheOldFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("design.dcard"));
+    ASSERT_TRUE(platform::writePlistFile(path, sample(false), Plist::Format::Xml));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray before = f.readAll();
+    f.close();
+
+    Plist bad = Plist::array();
+    bad.append(Plist::string(QStringLiteral("x")));
+    bad.append(Plist());
+    QString error;
+    EXPECT_FALSE(platform::writePlistFile(path, bad, Plist::Format::Xml, &error));
+    EXPECT_FALSE(error.isEmpty());
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), before);
+    f.close();
+
+    // A parent that is a file cannot hold the new file.
+    EXPECT_FALSE(platform::writePlistFile(path + QStringLiteral("/child.plist"), sample(false),
+                                          Plist::Format::Binary, &error));
+    const auto back = platform::readPlistFile(path, &error);
+    ASSERT_TRUE(back.has_value());
+    EXPECT_TRUE(*back == sample(false));
+    EXPECT_FALSE(platform::readPlistFile(dir.filePath(QStringLiteral("none.plist")), &error).has_value());
+}
+
+TEST(Plist, PythonPlistlibAndXmllintAgree)
+{
+    QTemporaryDir dir;
+    const QString xmlPath = dir.filePath(QStringLiteral("ours.plist"));
+    const QString binPath = dir.filePath(QStringLiteral("ours.bplist"));
+    Plist forXml = sample(false);
+    forXml.insert(QStringLiteral("cr"), Plist::string(QStringLiteral("a\rb\r\n")));
+    ASSERT_TRUE(platform::writePlistFile(xmlPath, forXml, Plist::Format::Xml));
+    ASSERT_TRUE(platform::writePlistFile(binPath, sample(true), Plist::Format::Binary));
+
+    const auto lint = oracle::run(QStringLiteral("xmllint"), {QStringLiteral("--noout"), xmlPath});
+    EXPECT_EQ(lint.exitCode, 0) << lint.err.constData();
+
+    // plistlib reads our files and writes them back in both formats, keeping
+    // the key order; we must read its output as the same values.
+    const QString script = QStringLiteral(
+        "import plistlib, sys\n"
+        "v = plistlib.load(open(sys.argv[1], 'rb'))\n"
+        "fmt = plistlib.FMT_XML if sys.argv[3] == 'xml' else plistlib.FMT_BINARY\n"
+        "open(sys.argv[2], 'wb').write(plistlib.dumps(v, fmt=fmt, sort_keys=False))\n");
+    struct Case {
+        QString in;
+        QString format;
+        Plist expected;
+    };
+    const Case cases[] = {{xmlPath, QStringLiteral("xml"), crToLf(forXml)},
+                          {xmlPath, QStringLiteral("binary"), forXml},
+                          {binPath, QStringLiteral("binary"), sample(true)}};
+    for (const Case& c : cases) {
+        const QString out = dir.filePath(QStringLiteral("theirs-") + c.format);
+        const auto result = oracle::python(script, {c.in, out, c.format});
+        ASSERT_EQ(result.exitCode, 0) << result.err.constData();
+        QString error;
+        const auto back = platform::readPlistFile(out, &error);
+        ASSERT_TRUE(back.has_value()) << qPrintable(error);
+        EXPECT_TRUE(*back == c.expected) << qPrintable(c.in) << " -> " << qPrintable(c.format);
+    }
+}
