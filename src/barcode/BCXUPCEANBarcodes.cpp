@@ -391,5 +391,10 @@ QString BCXUPCEBarcode::contentProblem() const
     if (s.size() != 7 || !upcean::allDigits(s) || (s[0] != '0' && s[0] != '1')
         || m_checkDigit != char('0' + upcean::mod10Check(expandToUPCA(s))))
         return QStringLiteral("UPC-E needs 7 digits starting with 0 or 1, or 8 with a correct check digit.");
+    // Only the standard form: the UPC-A it stands for must convert back to
+    // the same six digits (e.g. 0651107 is written 0651174).
+    const std::string a = expandToUPCA(s) + char(m_checkDigit);
+    if (UPCAToUPCE(QString::fromLatin1(a.c_str())) != m_content.mid(1))
+        return QStringLiteral("This UPC-E number is not in its standard form.");
     return {};
 }
