@@ -68,6 +68,14 @@ void fillBox(QPainter& p, double H, double pxPerPt, double x0, double x1, double
     }
 }
 
+// PDF pages come in whole points, so every frame is rounded up to whole
+// points: vector picture, PDF and raster then share one size.
+QSizeF wholePoints(QSizeF size)
+{
+    auto up = [](double v) { return std::isfinite(v) && v > 0 ? std::ceil(v - 1e-4) : v; };
+    return QSizeF(up(size.width()), up(size.height()));
+}
+
 void logReason(QString* reason, const QString& text)
 {
     Show_NSLog_Message(text);
@@ -80,7 +88,7 @@ bool BCXBarcodeOffscreenView::initWithBarcodeImage(const PointPicture& image)
 {
     fromImageOrBarcode = 1;
     const Barcode_Gen& gen = designer();
-    m_frame = QSizeF(gen.width(), gen.height());
+    m_frame = wholePoints(QSizeF(gen.width(), gen.height()));
     setBarcode_Image_2D(image);
     return true;
 }
@@ -95,7 +103,7 @@ bool BCXBarcodeOffscreenView::initWithBarcode(const BCXBarcode* model)
     }
     const float hw = model->printsHeader() ? model->headerWidth() : 0;
     const float fw = model->printsFooter() ? model->footerWidth() : 0;
-    m_frame = QSizeF(std::max({hw, fw, model->width()}), model->height());
+    m_frame = wholePoints(QSizeF(std::max({hw, fw, model->width()}), model->height()));
     return true;
 }
 

@@ -139,13 +139,13 @@ QImage raster(const QString& title, const QString& value, double dpi)
     return BCXBarcodeImage::rasterFromBarcode(b.get(), dpi);
 }
 
-std::string zxingDecode(const QImage& image, const std::string& format)
+std::string zxingDecode(const QImage& image, const std::string& format, bool code39Extended)
 {
     if (image.isNull())
         return {};
     const QImage gray = image.convertToFormat(QImage::Format_Grayscale8);
     ZXing::DecodeHints hints;
-    hints.setTryCode39ExtendedMode(true);
+    hints.setTryCode39ExtendedMode(code39Extended);
     hints.setReturnCodabarStartEnd(true);
     hints.setTryHarder(true);
     hints.setTryRotate(false);

@@ -36,7 +36,8 @@ std::shared_ptr<BCXBarcode> make(const QString& title, const QString& value);
 // The barcode as a raster at dpi; null image when it cannot be made.
 QImage raster(const QString& title, const QString& value, double dpi = 300);
 // Decodes with zxing-cpp; the format name filter ("" any); "" when nothing.
-std::string zxingDecode(const QImage& image, const std::string& format = std::string());
+// Code 39 is read in its full-ASCII form unless code39Extended is false.
+std::string zxingDecode(const QImage& image, const std::string& format = std::string(), bool code39Extended = true);
 // Decodes with zbarimg; "" when nothing ("TYPE:text" lines joined).
 std::string zbarDecode(const QImage& image);
 
