@@ -10,6 +10,15 @@ QString nonAsciiProblem()
     return QStringLiteral("The value holds a character outside ASCII.");
 }
 
+QString upperAscii(const QString& text)
+{
+    QString out = text;
+    for (QChar& c : out)
+        if (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
+            c = QChar(char16_t(c.unicode() - 32));
+    return out;
+}
+
 namespace {
 Barcode_Gen& designer()
 {

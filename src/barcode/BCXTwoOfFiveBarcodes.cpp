@@ -149,7 +149,7 @@ bool BCXModifiedPlesseyBarcode::initWithContent_printsCaption(const QString& con
 {
     if (content.isNull())
         return false;
-    if (!BCXBarcode::initWithContent_printsCaption(content.toUpper(), printsCaption))
+    if (!BCXBarcode::initWithContent_printsCaption(upperAscii(content), printsCaption))
         return false;
     generateChecksum();
     calculateWidth();
