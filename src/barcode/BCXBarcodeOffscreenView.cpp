@@ -68,6 +68,11 @@ void fillBox(QPainter& p, double H, double pxPerPt, double x0, double x1, double
     }
 }
 
+// Logical resolution of the devices painted on. Qt drops a font's absolute
+// letter spacing on 72-dpi devices, so rasters and PDF pages are painted at
+// 96 dpi with the fonts resized to span points (as on a QPicture).
+constexpr double kPaintDpi = 96.0;
+
 // PDF pages come in whole points, so every frame is rounded up to whole
 // points: vector picture, PDF and raster then share one size.
 QSizeF wholePoints(QSizeF size)
@@ -284,7 +289,7 @@ QByteArray BCXBarcodeOffscreenView::dataWithPDFInsideRect(const QRectF& rect, QS
     }
     {
         QPdfWriter writer(&buffer);
-        writer.setResolution(72);
+        writer.setResolution(int(kPaintDpi));
         writer.setPageSize(QPageSize(rect.size(), QPageSize::Point, QString(), QPageSize::ExactMatch));
         writer.setPageMargins(QMarginsF(0, 0, 0, 0));
         QPainter painter;
@@ -292,7 +297,9 @@ QByteArray BCXBarcodeOffscreenView::dataWithPDFInsideRect(const QRectF& rect, QS
             logReason(reason, QStringLiteral("The barcode PDF could not be drawn."));
             return {};
         }
-        // The rectangle is bottom-up; the page shows that part of the view.
+        // Painter units become points; the rectangle is bottom-up and the
+        // page shows that part of the view.
+        painter.scale(kPaintDpi / 72.0, kPaintDpi / 72.0);
         painter.translate(-rect.x(), -(m_frame.height() - rect.y() - rect.height()));
         drawRect(painter, 0);
         painter.end();
@@ -331,10 +338,10 @@ QImage BCXBarcodeOffscreenView::rasterImage(double dpi, QString* reason) const
         logReason(reason, why);
         return {};
     }
-    // Painted at a logical 72 dpi so that fonts span points; the scale makes
-    // the pixels. The real resolution is recorded afterwards.
-    image.setDotsPerMeterX(2835);
-    image.setDotsPerMeterY(2835);
+    // Painted at the logical paint resolution, fonts sized in points; the
+    // scale makes the pixels. The real resolution is recorded afterwards.
+    image.setDotsPerMeterX(platform::dotsPerMeter(kPaintDpi));
+    image.setDotsPerMeterY(platform::dotsPerMeter(kPaintDpi));
     image.fill(Qt::transparent);
     {
         QPainter painter;
