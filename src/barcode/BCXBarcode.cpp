@@ -55,6 +55,9 @@ bool BCXBarcode::initWithContent_printsCaption_andBarWidth_andHeight_andFontSize
 
 void BCXBarcode::setContent(const QString& content)
 {
+    if (m_contentSet && content == m_content && !content.isNull())
+        return; // already stored (initialisers store the text twice)
+    m_contentSet = true;
     m_content = content;
     m_ascii.clear();
     m_ascii.reserve(size_t(content.size()));
