@@ -20,10 +20,7 @@ QString upperAscii(const QString& text)
 }
 
 namespace {
-Barcode_Gen& designer()
-{
-    return Barcode_Gen_Var ? *Barcode_Gen_Var : *Barcode_Gen::defaultInstance();
-}
+Barcode_Gen& designer() { return Current_Barcode_Gen(); }
 }
 
 bool BCXBarcode::initWithContent(const QString& content)

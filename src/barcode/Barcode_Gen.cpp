@@ -89,6 +89,12 @@ Barcode_Gen* Barcode_Gen::defaultInstance()
     return instance;
 }
 
+Barcode_Gen& Current_Barcode_Gen()
+{
+    Barcode_Gen* first = Barcode_Gen::defaultInstance();
+    return Barcode_Gen_Var ? *Barcode_Gen_Var : *first;
+}
+
 void Barcode_Gen::awakeFromNib()
 {
     Barcode_Gen_Var = this;
