@@ -1,6 +1,8 @@
 #include "barcode/QRSymbolEncoder.h"
 
 #include "app/AppHelpers.h"
+#include "barcode/BarcodeGlobals.h"
+#include "barcode/Barcode_Gen.h"
 #include "barcode/QR_Symbol.h"
 
 #include <array>
@@ -138,4 +140,23 @@ QImage QRSymbolEncoder::paintDataMatrix(const DataMatrix* matrix, int imageDimen
                         static_cast<size_t>(m * n * 4));
     }
     return image;
+}
+
+PointPicture QRSymbolEncoder::renderDataMatrix(const DataMatrix* matrix, int imageDimension)
+{
+    try {
+        const QImage painted = paintDataMatrix(matrix, imageDimension);
+        if (painted.isNull())
+            return {};
+        const int dpi = USED_DPI_VALUE.load();
+        if (dpi <= 0) {
+            Show_NSLog_Message(QStringLiteral("Invalid resolution %1 dpi.").arg(QString::number(dpi)));
+            return {};
+        }
+        Barcode_Gen* gen = Barcode_Gen_Var ? Barcode_Gen_Var : Barcode_Gen::defaultInstance();
+        return gen->Increase_DPI(PointPicture::fromImage(painted, QSizeF(imageDimension, imageDimension)), dpi);
+    } catch (const std::exception& e) {
+        Show_MessageBox(QString::fromUtf8(e.what()));
+        return {};
+    }
 }

@@ -3,6 +3,7 @@
 // encodes it into a square module matrix, and paints that matrix into a
 // square picture at the 2-D picture resolution.
 #include "barcode/DataMatrix.h"
+#include "platform/PointPicture.h"
 
 #include <QImage>
 #include <QString>
@@ -29,4 +30,8 @@ public:
     // around it (as far as S allows), transparent beyond. Null image for an
     // empty matrix, S <= 0 or S smaller than the symbol.
     static QImage paintDataMatrix(const DataMatrix* matrix, int imageDimension);
+    // That painting as a picture of S x S points, raised to USED_DPI_VALUE
+    // by the designer's resolution raise; null when there is no painting or
+    // the resolution is not positive.
+    static PointPicture renderDataMatrix(const DataMatrix* matrix, int imageDimension);
 };
