@@ -690,12 +690,14 @@ void CQR_Symbol::FormatModule()
     SetCodeWordPattern();
 
     if (m_nMaskingNo == -1) {
+        // Each mask in turn, its format information placed, scored; the
+        // first strictly smallest penalty wins.
+        PrepareMaskLines();
         m_nMaskingNo = 0;
         int64_t best = -1;
         for (int64_t p = 0; p < 8; ++p) {
-            SetMaskingPattern(p);
-            SetFormatInfoPattern(p);
-            const int64_t penalty = CountPenalty();
+            const int64_t penalty = MaskPenalty(p);
+            m_nMaskPenalty[p] = penalty;
             if (best == -1 || penalty < best) {
                 best = penalty;
                 m_nMaskingNo = p;
@@ -850,6 +852,191 @@ void CQR_Symbol::SetFormatInfoPattern(int64_t nPatternNo)
     for (int64_t i = 8; i < 15; ++i)
         put(8, size - 15 + i, i);
     m_byModuleData[8][size - 8] = FUNC_DARK;
+}
+
+// ---------------------------------------------------------------------------
+// Packed lines for the mask choice
+
+namespace {
+
+using Line3 = uint64_t[3];
+
+inline void setBit(uint64_t* w, int64_t i) { w[i >> 6] |= uint64_t{1} << (i & 63); }
+inline void putBit(uint64_t* w, int64_t i, bool v)
+{
+    const uint64_t b = uint64_t{1} << (i & 63);
+    if (v)
+        w[i >> 6] |= b;
+    else
+        w[i >> 6] &= ~b;
+}
+
+struct Bits
+{
+    uint64_t a, b, c;
+};
+inline Bits load(const uint64_t* w) { return {w[0], w[1], w[2]}; }
+inline Bits operator&(Bits x, Bits y) { return {x.a & y.a, x.b & y.b, x.c & y.c}; }
+inline Bits operator|(Bits x, Bits y) { return {x.a | y.a, x.b | y.b, x.c | y.c}; }
+inline Bits operator^(Bits x, Bits y) { return {x.a ^ y.a, x.b ^ y.b, x.c ^ y.c}; }
+inline Bits operator~(Bits x) { return {~x.a, ~x.b, ~x.c}; }
+// Bit i of the result = bit i + k of x (0 < k < 64).
+inline Bits shr(Bits x, int k)
+{
+    if (k == 0)
+        return x;
+    return {(x.a >> k) | (x.b << (64 - k)), (x.b >> k) | (x.c << (64 - k)), x.c >> k};
+}
+// Bit i of the result = bit i - k of x (0 < k < 64).
+inline Bits shl(Bits x, int k)
+{
+    if (k == 0)
+        return x;
+    return {x.a << k, (x.b << k) | (x.a >> (64 - k)), (x.c << k) | (x.b >> (64 - k))};
+}
+inline Bits lowBits(int64_t n)
+{
+    Bits m{0, 0, 0};
+    if (n <= 0)
+        return m;
+    m.a = n >= 64 ? ~uint64_t{0} : (uint64_t{1} << n) - 1;
+    if (n > 64)
+        m.b = n >= 128 ? ~uint64_t{0} : (uint64_t{1} << (n - 64)) - 1;
+    if (n > 128)
+        m.c = (uint64_t{1} << (n - 128)) - 1;
+    return m;
+}
+// Bit counting without relying on a popcount instruction being present.
+inline int64_t count64(uint64_t v)
+{
+    v = v - ((v >> 1) & 0x5555555555555555ull);
+    v = (v & 0x3333333333333333ull) + ((v >> 2) & 0x3333333333333333ull);
+    v = (v + (v >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+    return static_cast<int64_t>((v * 0x0101010101010101ull) >> 56);
+}
+inline int64_t popcount(Bits x) { return count64(x.a) + count64(x.b) + count64(x.c); }
+
+// Runs of five or more (3 + excess each) and finder-like patterns (40 each)
+// in one line of n modules.
+int64_t packedLinePenalty(Bits line, int64_t n, Bits valid1, Bits valid4, Bits valid6)
+{
+    // Runs: e5 marks every start of five equal modules; a run of length L
+    // has L - 4 of them and scores L - 2.
+    const Bits eq = ~(line ^ shr(line, 1)) & valid1;
+    const Bits e5 = eq & shr(eq, 1) & shr(eq, 2) & shr(eq, 3) & valid4;
+    int64_t penalty = popcount(e5) + 2 * popcount(e5 & ~shl(e5, 1));
+
+    // Finder-like: with four light modules of padding on each side,
+    // light x4, 1011101, light, or light, 1011101, light x4.
+    const Bits padded = shl(line, 4) & lowBits(n + 4);
+    static constexpr int kBefore[12] = {0, 0, 0, 0, 1, 0, 1, 1, 1, 0, 1, 0};
+    static constexpr int kAfter[12] = {0, 1, 0, 1, 1, 1, 0, 1, 0, 0, 0, 0};
+    Bits before = ~Bits{0, 0, 0}, after = ~Bits{0, 0, 0};
+    for (int k = 0; k < 12; ++k) {
+        const Bits s = shr(padded, k);
+        before = before & (kBefore[k] ? s : ~s);
+        const Bits t = shr(padded, k + 3);
+        after = after & (kAfter[k] ? t : ~t);
+    }
+    penalty += 40 * popcount((before | after) & valid6);
+    return penalty;
+}
+
+} // namespace
+
+void CQR_Symbol::PrepareMaskLines()
+{
+    const int64_t n = m_nSymbleSize;
+    for (int64_t i = 0; i < n; ++i) {
+        m_dataRow[i] = m_funcRow[i] = m_funcValRow[i] = Line{};
+        m_dataCol[i] = m_funcCol[i] = m_funcValCol[i] = Line{};
+    }
+    for (int64_t x = 0; x < n; ++x) {
+        const uint8_t* col = m_byModuleData[x];
+        for (int64_t y = 0; y < n; ++y) {
+            const uint8_t v = col[y];
+            if (v & 0x20) {
+                setBit(m_funcRow[y].w, x);
+                setBit(m_funcCol[x].w, y);
+                if (v & 0x10) {
+                    setBit(m_funcValRow[y].w, x);
+                    setBit(m_funcValCol[x].w, y);
+                }
+            } else if (v & 0x02) {
+                setBit(m_dataRow[y].w, x);
+                setBit(m_dataCol[x].w, y);
+            }
+        }
+    }
+    if (m_nMaskCacheSize != n) {
+        for (int64_t p = 0; p < 8; ++p)
+            for (int64_t i = 0; i < n; ++i)
+                m_maskRow[p][i] = m_maskCol[p][i] = Line{};
+        for (int64_t y = 0; y < n; ++y)
+            for (int64_t x = 0; x < n; ++x)
+                for (int64_t p = 0; p < 8; ++p)
+                    if (maskBit(p, y, x)) {
+                        setBit(m_maskRow[p][y].w, x);
+                        setBit(m_maskCol[p][x].w, y);
+                    }
+        m_nMaskCacheSize = n;
+    }
+}
+
+int64_t CQR_Symbol::MaskPenalty(int64_t nPatternNo)
+{
+    const int64_t n = m_nSymbleSize;
+    for (int64_t i = 0; i < n; ++i) {
+        const Bits fr = load(m_funcRow[i].w), fc = load(m_funcCol[i].w);
+        const Bits r = (fr & load(m_funcValRow[i].w)) | (~fr & (load(m_dataRow[i].w) ^ load(m_maskRow[nPatternNo][i].w)));
+        const Bits c = (fc & load(m_funcValCol[i].w)) | (~fc & (load(m_dataCol[i].w) ^ load(m_maskCol[nPatternNo][i].w)));
+        m_lineRow[i] = Line{{r.a, r.b, r.c}};
+        m_lineCol[i] = Line{{c.a, c.b, c.c}};
+    }
+    // This mask's format information.
+    static constexpr int64_t levelCode[] = {1, 0, 3, 2};
+    const int64_t info = (levelCode[m_nLevel] << 3) | nPatternNo;
+    int64_t data = info << 10;
+    for (int64_t i = 0; i < 5; ++i)
+        if (data & (int64_t{1} << (14 - i)))
+            data ^= (int64_t{0x537} << (4 - i));
+    data = ((info << 10) | data) ^ 0x5412;
+    auto put = [&](int64_t x, int64_t y, int64_t b) {
+        const bool v = (data >> b) & 1;
+        putBit(m_lineRow[y].w, x, v);
+        putBit(m_lineCol[x].w, y, v);
+    };
+    for (int64_t i = 0; i <= 5; ++i)
+        put(8, i, i);
+    put(8, 7, 6);
+    put(8, 8, 7);
+    put(7, 8, 8);
+    for (int64_t i = 9; i < 15; ++i)
+        put(14 - i, 8, i);
+    for (int64_t i = 0; i < 8; ++i)
+        put(n - 1 - i, 8, i);
+    for (int64_t i = 8; i < 15; ++i)
+        put(8, n - 15 + i, i);
+
+    const Bits all = lowBits(n), valid1 = lowBits(n - 1), valid4 = lowBits(n - 4), valid6 = lowBits(n - 6);
+    int64_t penalty = 0, dark = 0;
+    for (int64_t i = 0; i < n; ++i) {
+        const Bits r = load(m_lineRow[i].w), c = load(m_lineCol[i].w);
+        penalty += packedLinePenalty(r, n, valid1, valid4, valid6);
+        penalty += packedLinePenalty(c, n, valid1, valid4, valid6);
+        dark += popcount(r & all);
+        if (i + 1 < n) {
+            const Bits next = load(m_lineRow[i + 1].w);
+            const Bits same = ~(r ^ next);
+            const Bits blocks = same & shr(same, 1) & ~(r ^ shr(r, 1)) & valid1;
+            penalty += 3 * popcount(blocks);
+        }
+    }
+    const int64_t total = n * n;
+    int64_t deviation = 50 - (100 * (total - dark)) / total;
+    if (deviation < 0)
+        deviation = -deviation;
+    return penalty + 10 * (deviation / 5);
 }
 
 int64_t CQR_Symbol::CountPenalty()

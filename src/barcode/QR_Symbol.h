@@ -55,6 +55,12 @@ public:
     uint8_t m_byAllCodeWord[MAX_ALLCODEWORD] = {};
     uint8_t m_byRSWork[MAX_CODEBLOCK] = {};
 
+    // Penalty of the matrix as it stands, module by module (the definition;
+    // the mask choice computes the same figure on packed lines).
+    int64_t CountPenalty();
+    // The penalty of each mask found by the last automatic mask choice.
+    int64_t m_nMaskPenalty[8] = {};
+
 private:
     int64_t GetEncodeVersion(int64_t nVersion, const char* lpsSource, int64_t ncLength);
     bool EncodeSourceData(const char* lpsSource, int64_t ncLength, int64_t nVerGroup);
@@ -74,7 +80,6 @@ private:
     void SetCodeWordPattern();
     void SetMaskingPattern(int64_t nPatternNo);
     void SetFormatInfoPattern(int64_t nPatternNo);
-    int64_t CountPenalty();
     static int64_t min(int64_t a, int64_t b) { return a < b ? a : b; }
 
     uint8_t classify(const unsigned char* s, int64_t i, int64_t n, int64_t* consumed) const;
@@ -83,6 +88,20 @@ private:
     // Penalty scratch: the finished modules row by row and column by column.
     uint8_t m_byRows[MAX_MODULESIZE * MAX_MODULESIZE] = {};
     uint8_t m_byCols[MAX_MODULESIZE * MAX_MODULESIZE] = {};
+
+    // The mask choice works on lines packed into bits (bit i = module i).
+    struct Line
+    {
+        uint64_t w[3];
+    };
+    void PrepareMaskLines();
+    int64_t MaskPenalty(int64_t nPatternNo);
+    Line m_dataRow[MAX_MODULESIZE] = {}, m_funcRow[MAX_MODULESIZE] = {}, m_funcValRow[MAX_MODULESIZE] = {};
+    Line m_dataCol[MAX_MODULESIZE] = {}, m_funcCol[MAX_MODULESIZE] = {}, m_funcValCol[MAX_MODULESIZE] = {};
+    Line m_lineRow[MAX_MODULESIZE] = {}, m_lineCol[MAX_MODULESIZE] = {};
+    // Mask patterns of the symbol size m_nMaskCacheSize, kept between encodings.
+    Line m_maskRow[8][MAX_MODULESIZE] = {}, m_maskCol[8][MAX_MODULESIZE] = {};
+    int64_t m_nMaskCacheSize = 0;
 };
 
 // Capacity and layout facts of the symbol versions, shared with the front end.

@@ -165,3 +165,30 @@ TEST(QRSymbol, MixedSegmentsOfRandomTexts)
         EXPECT_EQ(d.bytes, text) << round;
     }
 }
+
+TEST(QRSymbol, MaskChoiceScoresEachMaskByThePenaltyRules)
+{
+    // The automatic choice scores masks on packed lines; each score must be
+    // the penalty of that mask's finished symbol counted module by module.
+    std::mt19937 gen(77);
+    for (int round = 0; round < 60; ++round) {
+        std::string text(1 + gen() % 400, ' ');
+        for (auto& c : text)
+            c = static_cast<char>(32 + gen() % 95);
+        const int level = round % 4;
+        auto best = encode(text, level);
+        ASSERT_TRUE(best.ok);
+        int64_t lowest = -1, lowestMask = -1;
+        for (int mask = 0; mask < 8; ++mask) {
+            auto fixed = encode(text, level, 0, true, mask);
+            ASSERT_TRUE(fixed.ok);
+            const int64_t penalty = fixed.sym->CountPenalty();
+            EXPECT_EQ(best.sym->m_nMaskPenalty[mask], penalty) << round << " mask " << mask;
+            if (lowest == -1 || penalty < lowest) {
+                lowest = penalty;
+                lowestMask = mask;
+            }
+        }
+        EXPECT_EQ(best.sym->m_nMaskingNo, lowestMask);
+    }
+}
