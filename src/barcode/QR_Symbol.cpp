@@ -228,6 +228,37 @@ int64_t linePenalty(const uint8_t* p, int n)
     return penalty;
 }
 
+// The 15 format information bits of a level and mask: level code and mask,
+// BCH(15,5) with generator 0x537, XOR 0x5412.
+int64_t formatBits(int64_t level, int64_t mask)
+{
+    static constexpr int64_t levelCode[] = {1, 0, 3, 2};   // L, M, Q, H
+    const int64_t info = (levelCode[level] << 3) | mask;
+    int64_t data = info << 10;
+    for (int64_t i = 0; i < 5; ++i)
+        if (data & (int64_t{1} << (14 - i)))
+            data ^= (int64_t{0x537} << (4 - i));
+    return ((info << 10) | data) ^ 0x5412;
+}
+
+// Calls put(x, y, bit) for the two copies of the format information.
+template <typename Put>
+void placeFormatBits(int64_t size, int64_t bits, Put put)
+{
+    auto at = [&](int64_t x, int64_t y, int64_t b) { put(x, y, ((bits >> b) & 1) != 0); };
+    for (int64_t i = 0; i <= 5; ++i)
+        at(8, i, i);
+    at(8, 7, 6);
+    at(8, 8, 7);
+    at(7, 8, 8);
+    for (int64_t i = 9; i < 15; ++i)
+        at(14 - i, 8, i);
+    for (int64_t i = 0; i < 8; ++i)
+        at(size - 1 - i, 8, i);
+    for (int64_t i = 8; i < 15; ++i)
+        at(8, size - 15 + i, i);
+}
+
 template <int P>
 void applyMask(uint8_t (*m)[CQR_Symbol::MAX_MODULESIZE], int64_t size)
 {
@@ -828,29 +859,9 @@ void CQR_Symbol::SetMaskingPattern(int64_t nPatternNo)
 
 void CQR_Symbol::SetFormatInfoPattern(int64_t nPatternNo)
 {
-    static constexpr int64_t levelCode[] = {1, 0, 3, 2};   // L, M, Q, H
-    int64_t nFormatInfo = (levelCode[m_nLevel] << 3) | nPatternNo;
-    int64_t nFormatData = nFormatInfo << 10;
-    for (int64_t i = 0; i < 5; ++i)
-        if (nFormatData & (int64_t{1} << (14 - i)))
-            nFormatData ^= (int64_t{0x537} << (4 - i));
-    nFormatData = ((nFormatInfo << 10) | nFormatData) ^ 0x5412;
-
     const int64_t size = m_nSymbleSize;
-    auto put = [&](int64_t x, int64_t y, int64_t b) {
-        m_byModuleData[x][y] = (nFormatData & (int64_t{1} << b)) ? FUNC_DARK : FUNC_LIGHT;
-    };
-    for (int64_t i = 0; i <= 5; ++i)
-        put(8, i, i);
-    put(8, 7, 6);
-    put(8, 8, 7);
-    put(7, 8, 8);
-    for (int64_t i = 9; i < 15; ++i)
-        put(14 - i, 8, i);
-    for (int64_t i = 0; i < 8; ++i)
-        put(size - 1 - i, 8, i);
-    for (int64_t i = 8; i < 15; ++i)
-        put(8, size - 15 + i, i);
+    placeFormatBits(size, formatBits(m_nLevel, nPatternNo),
+                    [&](int64_t x, int64_t y, bool dark) { m_byModuleData[x][y] = dark ? FUNC_DARK : FUNC_LIGHT; });
     m_byModuleData[8][size - 8] = FUNC_DARK;
 }
 
@@ -994,29 +1005,10 @@ int64_t CQR_Symbol::MaskPenalty(int64_t nPatternNo)
         m_lineCol[i] = Line{{c.a, c.b, c.c}};
     }
     // This mask's format information.
-    static constexpr int64_t levelCode[] = {1, 0, 3, 2};
-    const int64_t info = (levelCode[m_nLevel] << 3) | nPatternNo;
-    int64_t data = info << 10;
-    for (int64_t i = 0; i < 5; ++i)
-        if (data & (int64_t{1} << (14 - i)))
-            data ^= (int64_t{0x537} << (4 - i));
-    data = ((info << 10) | data) ^ 0x5412;
-    auto put = [&](int64_t x, int64_t y, int64_t b) {
-        const bool v = (data >> b) & 1;
-        putBit(m_lineRow[y].w, x, v);
-        putBit(m_lineCol[x].w, y, v);
-    };
-    for (int64_t i = 0; i <= 5; ++i)
-        put(8, i, i);
-    put(8, 7, 6);
-    put(8, 8, 7);
-    put(7, 8, 8);
-    for (int64_t i = 9; i < 15; ++i)
-        put(14 - i, 8, i);
-    for (int64_t i = 0; i < 8; ++i)
-        put(n - 1 - i, 8, i);
-    for (int64_t i = 8; i < 15; ++i)
-        put(8, n - 15 + i, i);
+    placeFormatBits(n, formatBits(m_nLevel, nPatternNo), [&](int64_t x, int64_t y, bool dark) {
+        putBit(m_lineRow[y].w, x, dark);
+        putBit(m_lineCol[x].w, y, dark);
+    });
 
     const Bits all = lowBits(n), valid1 = lowBits(n - 1), valid4 = lowBits(n - 4), valid6 = lowBits(n - 6);
     int64_t penalty = 0, dark = 0;
