@@ -150,6 +150,20 @@ TEST(PDF4172D, NoPictureWithoutPatternTables)
     EXPECT_FALSE(g.last_failure.isEmpty());
 }
 
+TEST(PDF4172D, AFailedEncodingNeverShowsThePreviousPicture)
+{
+    Barcode_Gen& g = designer("PDF417");
+    g.Get_Image_From_Val(QStringLiteral("FIRST"), {}, {});
+    ASSERT_TRUE(g.pdf_barcode);
+    // The view still holds a picture of an earlier value.
+    QImage earlier(10, 10, QImage::Format_ARGB32);
+    earlier.fill(Qt::black);
+    g.pdf_barcode->pdf417_Picture = PointPicture::fromImage(earlier, QSizeF(100, 20));
+    EXPECT_TRUE(g.Get_Image_From_Val(QString(5421, QLatin1Char('a')), {}, {}).isNull());
+    EXPECT_TRUE(g.image_2d.isNull());
+    EXPECT_FALSE(g.pdf_barcode->getImage().isNull());
+}
+
 TEST(PDF4172D, ViewStates)
 {
     PDF417_View view;

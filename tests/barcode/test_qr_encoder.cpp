@@ -4,6 +4,10 @@
 #include "barcode/QR_Symbol.h"
 #include "support_2d_decode.h"
 
+#include <QPainter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
@@ -180,5 +184,30 @@ TEST(QREncoder, Utf8IsNeverTakenForKanji)
         const auto d = read(*m);
         ASSERT_TRUE(d.valid) << text;
         EXPECT_EQ(d.bytes, std::string(text));
+    }
+}
+
+TEST(QREncoder, SecondReaderAgrees)
+{
+    const QString zbarimg = QStandardPaths::findExecutable(QStringLiteral("zbarimg"));
+    if (zbarimg.isEmpty())
+        GTEST_SKIP() << "zbarimg is not installed";
+    QTemporaryDir dir;
+    for (const char* text : {"HELLO WORLD 2026", "https://example.org/?q=\xE2\x82\xAC&x=1", "0123456789012345678901234"}) {
+        const auto m = QRSymbolEncoder::encodeCStringWithECLevel(2, 0, text);
+        ASSERT_TRUE(m);
+        const QImage img = QRSymbolEncoder::paintDataMatrix(m.get(), static_cast<int>(m->dimension() + 8) * 4);
+        QImage onWhite(img.size(), QImage::Format_RGB32);
+        onWhite.fill(Qt::white);
+        QPainter(&onWhite).drawImage(0, 0, img);
+        const QString path = dir.filePath(QStringLiteral("qr.png"));
+        ASSERT_TRUE(onWhite.save(path));
+        QProcess zbar;
+        zbar.start(zbarimg, {QStringLiteral("--raw"), QStringLiteral("-q"), QStringLiteral("-Sbinary"), path});
+        ASSERT_TRUE(zbar.waitForFinished(30000));
+        QByteArray out = zbar.readAllStandardOutput();
+        if (out.endsWith('\n'))
+            out.chop(1);
+        EXPECT_EQ(out.toStdString(), std::string(text));
     }
 }
