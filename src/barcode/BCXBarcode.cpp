@@ -10,6 +10,15 @@ QString nonAsciiProblem()
     return QStringLiteral("The value holds a character outside ASCII.");
 }
 
+QString upperAscii(const QString& text)
+{
+    QString out = text;
+    for (QChar& c : out)
+        if (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
+            c = QChar(char16_t(c.unicode() - 32));
+    return out;
+}
+
 namespace {
 Barcode_Gen& designer()
 {
@@ -130,10 +139,11 @@ std::string BCXBarcode::barcode() const
 const std::string& BCXBarcode::completeBarcode() const
 {
     if (!m_completeValid) {
-        std::string all(initiator());
-        all.append(barcode());
-        all.append(terminator());
-        m_complete.swap(all);
+        const std::string_view start = initiator(), stop = terminator();
+        const std::string middle = barcode();
+        m_complete.clear();
+        m_complete.reserve(start.size() + middle.size() + stop.size());
+        m_complete.append(start).append(middle).append(stop);
         m_completeValid = true;
     }
     return m_complete;

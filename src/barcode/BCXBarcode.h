@@ -155,3 +155,6 @@ private:
 
 // Reason given for a value with a character outside ASCII.
 QString nonAsciiProblem();
+// The text with a to z as capitals and every other character unchanged
+// (a full upper-casing would turn some non-ASCII letters into ASCII ones).
+QString upperAscii(const QString& text);

@@ -68,6 +68,19 @@ void fillBox(QPainter& p, double H, double pxPerPt, double x0, double x1, double
     }
 }
 
+// Logical resolution of the devices painted on. Qt drops a font's absolute
+// letter spacing on 72-dpi devices, so rasters and PDF pages are painted at
+// 96 dpi with the fonts resized to span points (as on a QPicture).
+constexpr double kPaintDpi = 96.0;
+
+// PDF pages come in whole points, so every frame is rounded up to whole
+// points: vector picture, PDF and raster then share one size.
+QSizeF wholePoints(QSizeF size)
+{
+    auto up = [](double v) { return std::isfinite(v) && v > 0 ? std::ceil(v - 1e-4) : v; };
+    return QSizeF(up(size.width()), up(size.height()));
+}
+
 void logReason(QString* reason, const QString& text)
 {
     Show_NSLog_Message(text);
@@ -80,7 +93,7 @@ bool BCXBarcodeOffscreenView::initWithBarcodeImage(const PointPicture& image)
 {
     fromImageOrBarcode = 1;
     const Barcode_Gen& gen = designer();
-    m_frame = QSizeF(gen.width(), gen.height());
+    m_frame = wholePoints(QSizeF(gen.width(), gen.height()));
     setBarcode_Image_2D(image);
     return true;
 }
@@ -95,7 +108,7 @@ bool BCXBarcodeOffscreenView::initWithBarcode(const BCXBarcode* model)
     }
     const float hw = model->printsHeader() ? model->headerWidth() : 0;
     const float fw = model->printsFooter() ? model->footerWidth() : 0;
-    m_frame = QSizeF(std::max({hw, fw, model->width()}), model->height());
+    m_frame = wholePoints(QSizeF(std::max({hw, fw, model->width()}), model->height()));
     return true;
 }
 
@@ -276,7 +289,7 @@ QByteArray BCXBarcodeOffscreenView::dataWithPDFInsideRect(const QRectF& rect, QS
     }
     {
         QPdfWriter writer(&buffer);
-        writer.setResolution(72);
+        writer.setResolution(int(kPaintDpi));
         writer.setPageSize(QPageSize(rect.size(), QPageSize::Point, QString(), QPageSize::ExactMatch));
         writer.setPageMargins(QMarginsF(0, 0, 0, 0));
         QPainter painter;
@@ -284,7 +297,9 @@ QByteArray BCXBarcodeOffscreenView::dataWithPDFInsideRect(const QRectF& rect, QS
             logReason(reason, QStringLiteral("The barcode PDF could not be drawn."));
             return {};
         }
-        // The rectangle is bottom-up; the page shows that part of the view.
+        // Painter units become points; the rectangle is bottom-up and the
+        // page shows that part of the view.
+        painter.scale(kPaintDpi / 72.0, kPaintDpi / 72.0);
         painter.translate(-rect.x(), -(m_frame.height() - rect.y() - rect.height()));
         drawRect(painter, 0);
         painter.end();
@@ -323,10 +338,10 @@ QImage BCXBarcodeOffscreenView::rasterImage(double dpi, QString* reason) const
         logReason(reason, why);
         return {};
     }
-    // Painted at a logical 72 dpi so that fonts span points; the scale makes
-    // the pixels. The real resolution is recorded afterwards.
-    image.setDotsPerMeterX(2835);
-    image.setDotsPerMeterY(2835);
+    // Painted at the logical paint resolution, fonts sized in points; the
+    // scale makes the pixels. The real resolution is recorded afterwards.
+    image.setDotsPerMeterX(platform::dotsPerMeter(kPaintDpi));
+    image.setDotsPerMeterY(platform::dotsPerMeter(kPaintDpi));
     image.fill(Qt::transparent);
     {
         QPainter painter;

@@ -62,7 +62,7 @@ bool BCXCode39Barcode::initWithContent_printsCaption(const QString& content, boo
 {
     if (content.isNull())
         return false;
-    return BCXBarcode::initWithContent_printsCaption(content.toUpper(), printsCaption);
+    return BCXBarcode::initWithContent_printsCaption(upperAscii(content), printsCaption);
 }
 
 std::string_view BCXCode39Barcode::_encodeChar(char c) const { return pattern(c); }

@@ -11,8 +11,8 @@ public:
     // Upper-cases the text.
     bool initWithContent_printsCaption(const QString& content, bool printsCaption) override;
     std::string_view _encodeChar(char c) const override;
-    std::string_view initiator() const override { return _encodeChar('*'); }
-    std::string_view terminator() const override { return _encodeChar('*'); }
+    std::string_view initiator() const override { return pattern('*'); }
+    std::string_view terminator() const override { return pattern('*'); }
     // "*" marks start and stop, so it cannot stand inside the data.
     QString contentProblem() const override;
     // The pattern of one of the 44 Code 39 characters, "" for any other.

@@ -131,7 +131,7 @@ bool BCXRoyalMailBarcode::initWithContent_printsCaption(const QString& content, 
     if (content.isNull())
         return false;
     if (!BCXBarcode::initWithContent_printsCaption_andBarWidth_andHeight_andFontSize_andCheckDigit(
-            content.toUpper(), false, 1.4173229f, 14.3149605f, 6.0f, -1))
+            upperAscii(content), false, 1.4173229f, 14.3149605f, 6.0f, -1))
         return false;
     generateChecksum();
     calculateWidth();
@@ -255,7 +255,7 @@ void JapanPostBarcode::setBarWidth(float w)
 
 void JapanPostBarcode::setContent(const QString& text)
 {
-    const QString upper = text.toUpper();
+    const QString upper = upperAscii(text);
     QString encoded, readable;
     for (QChar qc : upper) {
         const char16_t c = qc.unicode();

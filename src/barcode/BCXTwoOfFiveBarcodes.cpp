@@ -35,18 +35,55 @@ std::string BCXInterleavedTwoOfFiveBarcode::digitsWithCheck() const
     return s;
 }
 
+namespace {
+// Module patterns of every digit pair (interleaved) and every digit
+// (industrial), built once.
+struct TwoOfFiveTables {
+    std::array<std::string, 100> pairs;
+    std::array<std::string, 10> singles;
+    TwoOfFiveTables()
+    {
+        for (int a = 0; a < 10; ++a) {
+            for (int e = 0; e < 5; ++e)
+                singles[size_t(a)].append(
+                    BCXInterleavedTwoOfFiveBarcode::_getBarForDigit_forBarNumber(char('0' + a), e) ? "100" : "11100");
+            for (int b = 0; b < 10; ++b)
+                for (int e = 0; e < 5; ++e) {
+                    std::string& p = pairs[size_t(a * 10 + b)];
+                    p.append(BCXInterleavedTwoOfFiveBarcode::_getBarForDigit_forBarNumber(char('0' + a), e) ? "1" : "111");
+                    p.append(BCXInterleavedTwoOfFiveBarcode::_getBarForDigit_forBarNumber(char('0' + b), e) ? "0" : "000");
+                }
+        }
+    }
+};
+
+const TwoOfFiveTables& twoOfFive()
+{
+    static const TwoOfFiveTables t;
+    return t;
+}
+
+// A digit's index in the tables; anything else reads as narrow elements
+// only, which the table has no entry for: the caller refuses such content.
+int digitOf(char c) { return isDigit(c) ? c - '0' : -1; }
+}
+
 std::string BCXInterleavedTwoOfFiveBarcode::barcode() const
 {
     std::string s = digitsWithCheck();
     if (s.size() % 2)
         s.insert(s.begin(), '0');
+    const auto& t = twoOfFive();
     std::string out;
     out.reserve(s.size() * 9);
     for (size_t i = 0; i + 1 < s.size(); i += 2) {
-        for (int e = 0; e < 5; ++e) {
-            out.append(_getBarForDigit_forBarNumber(s[i], e) ? "1" : "111");
-            out.append(_getBarForDigit_forBarNumber(s[i + 1], e) ? "0" : "000");
+        const int a = digitOf(s[i]), b = digitOf(s[i + 1]);
+        if (a < 0 || b < 0) {
+            // Not a digit pair: every element narrow.
+            out.append("1010101010");
+            continue;
         }
+        out.append(t.pairs[size_t(a * 10 + b)]);
     }
     return out;
 }
@@ -61,11 +98,13 @@ QString BCXInterleavedTwoOfFiveBarcode::contentProblem() const
 std::string BCXIndustrialTwoOfFiveBarcode::barcode() const
 {
     const std::string s = digitsWithCheck();
+    const auto& t = twoOfFive();
     std::string out;
     out.reserve(s.size() * 19);
-    for (char c : s)
-        for (int e = 0; e < 5; ++e)
-            out.append(_getBarForDigit_forBarNumber(c, e) ? "100" : "11100");
+    for (char c : s) {
+        const int d = digitOf(c);
+        out.append(d < 0 ? std::string_view("100100100100100") : std::string_view(t.singles[size_t(d)]));
+    }
     return out;
 }
 
@@ -149,7 +188,7 @@ bool BCXModifiedPlesseyBarcode::initWithContent_printsCaption(const QString& con
 {
     if (content.isNull())
         return false;
-    if (!BCXBarcode::initWithContent_printsCaption(content.toUpper(), printsCaption))
+    if (!BCXBarcode::initWithContent_printsCaption(upperAscii(content), printsCaption))
         return false;
     generateChecksum();
     calculateWidth();

@@ -275,28 +275,32 @@ QString BCXUPCABarcode::contentProblem() const
 
 // ---- UPC-E ------------------------------------------------------------------------
 
-QString BCXUPCEBarcode::UPCAToUPCE(const QString& upca)
+std::string BCXUPCEBarcode::upcaToUpce(std::string_view upca)
 {
     if (upca.size() < 12)
-        return QLatin1String("");
-    const QString d = QLatin1String("_") + upca; // d[1] .. d[12]
+        return {};
+    auto d = [&](int i) { return upca[size_t(i - 1)]; }; // d(1) .. d(12)
     auto zeros = [&](int from, int to) {
         for (int i = from; i <= to; ++i)
-            if (d[i] != QLatin1Char('0'))
+            if (d(i) != '0')
                 return false;
         return true;
     };
-    const QString d456 = d.mid(4, 3);
-    if ((d456 == QLatin1String("000") || d456 == QLatin1String("100") || d456 == QLatin1String("200"))
-        && zeros(7, 8))
-        return QString(d[2]) + d[3] + d[9] + d[10] + d[11] + d[4];
+    if ((d(4) == '0' || d(4) == '1' || d(4) == '2') && zeros(5, 6) && zeros(7, 8))
+        return {d(2), d(3), d(9), d(10), d(11), d(4)};
     if (zeros(5, 6) && zeros(7, 9))
-        return QString(d[2]) + d[3] + d[4] + d[10] + d[11] + QLatin1Char('3');
+        return {d(2), d(3), d(4), d(10), d(11), '3'};
     if (zeros(6, 6) && zeros(7, 10))
-        return QString(d[2]) + d[3] + d[4] + d[5] + d[11] + QLatin1Char('4');
-    if (d[11] >= QLatin1Char('5') && d[11] <= QLatin1Char('9') && zeros(7, 10))
-        return QString(d[2]) + d[3] + d[4] + d[5] + d[6] + d[11];
-    return QLatin1String("");
+        return {d(2), d(3), d(4), d(5), d(11), '4'};
+    if (d(11) >= '5' && d(11) <= '9' && zeros(7, 10))
+        return {d(2), d(3), d(4), d(5), d(6), d(11)};
+    return {};
+}
+
+QString BCXUPCEBarcode::UPCAToUPCE(const QString& upca)
+{
+    const QByteArray bytes = upca.toLatin1();
+    return QString::fromLatin1(upcaToUpce(std::string_view(bytes.constData(), size_t(bytes.size()))).c_str());
 }
 
 std::string BCXUPCEBarcode::expandToUPCA(std::string_view e)
@@ -334,12 +338,14 @@ bool BCXUPCEBarcode::initWithContent_printsCaption(const QString& text, bool pri
     m_noUPCEForm = false;
     if (text.size() == 11) {
         // A UPC-A without its check digit: compute that check, then convert.
-        if (isAscii() && upcean::allDigits(ascii()))
-            setCheckDigit(char('0' + upcean::mod10Check(ascii())));
-        const QString six = m_checkDigit == -1 ? QString() : UPCAToUPCE(text + QChar(char16_t(m_checkDigit)));
-        if (six.isEmpty())
-            m_noUPCEForm = upcean::allDigits(ascii());
-        setContent(text.left(1) + six);
+        std::string six;
+        if (isAscii() && upcean::allDigits(ascii())) {
+            const char check = char('0' + upcean::mod10Check(ascii()));
+            setCheckDigit(check);
+            six = upcaToUpce(ascii() + check);
+            m_noUPCEForm = six.empty();
+        }
+        setContent(text.left(1) + QString::fromLatin1(six.c_str()));
     } else if (text.size() == 8) {
         const QChar c = text.at(7);
         setContent(text.left(7));
@@ -391,5 +397,9 @@ QString BCXUPCEBarcode::contentProblem() const
     if (s.size() != 7 || !upcean::allDigits(s) || (s[0] != '0' && s[0] != '1')
         || m_checkDigit != char('0' + upcean::mod10Check(expandToUPCA(s))))
         return QStringLiteral("UPC-E needs 7 digits starting with 0 or 1, or 8 with a correct check digit.");
+    // Only the standard form: the UPC-A it stands for must convert back to
+    // the same six digits (e.g. 0651107 is written 0651174).
+    if (upcaToUpce(expandToUPCA(s) + char(m_checkDigit)) != std::string_view(s).substr(1))
+        return QStringLiteral("This UPC-E number is not in its standard form.");
     return {};
 }

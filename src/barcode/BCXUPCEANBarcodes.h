@@ -98,6 +98,7 @@ public:
     // The six UPC-E digits of a 12-digit UPC-A, or "" when it has no UPC-E
     // form (the zeros each rule needs are tested).
     static QString UPCAToUPCE(const QString& upca);
+    static std::string upcaToUpce(std::string_view upca);
     // The 11 UPC-A digits (without check) that a 7-digit UPC-E stands for.
     static std::string expandToUPCA(std::string_view upce7);
 

@@ -65,7 +65,8 @@ int BarcodeTextEntry::intValue() const
 
 Barcode_Gen::Barcode_Gen()
 {
-    barcode_gen_def_inst = this;
+    if (!barcode_gen_def_inst)
+        barcode_gen_def_inst = this;
     Restore_Defaults();
 }
 
