@@ -94,9 +94,10 @@ TEST(DataMatrix2D, PictureSizeFollowsTheModule)
     ASSERT_FALSE(p.isNull()) << g.last_failure.toStdString();
     EXPECT_EQ(g.image_2d.size(), QSizeF(48, 48));
     EXPECT_EQ(g.image_2d.raster().size(), QSize(75, 75));   // 18 units at 300 dpi
-    const auto d = readPicture(p, twod::Kind::DataMatrix);
+    const auto d = readPicture(p, twod::Kind::DataMatrix, Qt::black);
     ASSERT_TRUE(d.valid);
     EXPECT_EQ(d.bytes, "Card 2026");
+
     EXPECT_EQ(d.orientation, 0);
     EXPECT_FALSE(d.mirrored);
 }
