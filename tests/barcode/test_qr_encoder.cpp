@@ -124,7 +124,7 @@ INSTANTIATE_TEST_SUITE_P(AllVersions, QRCapacity,
                          ::testing::Combine(::testing::Values(Mode::Numeric, Mode::Alphanumeric, Mode::Byte),
                                             ::testing::Values(0, 1, 2, 3)));
 
-TEST(QREncoder, FrontEndExamples)
+TEST(QRFrontEnd, FrontEndExamples)
 {
     const std::string lower(100, 'k');
     const auto auto5 = QRSymbolEncoder::encodeCStringWithECLevel(0, 0, lower.c_str());
@@ -143,7 +143,7 @@ TEST(QREncoder, FrontEndExamples)
     EXPECT_EQ(DataMatrix(2).description(), QStringLiteral("00\n00\n"));
 }
 
-TEST(QREncoder, AlternatingAlphanumericsFillVersion40)
+TEST(QRFrontEnd, AlternatingAlphanumericsFillVersion40)
 {
     // 2,148 pairs "A1": one run per byte before joining.
     std::string text;
@@ -163,7 +163,7 @@ TEST(QREncoder, AlternatingAlphanumericsFillVersion40)
     EXPECT_EQ(sym->m_nSymbleSize, 0);
 }
 
-TEST(QREncoder, CapitalsThenDigitsFitVersion1)
+TEST(QRFrontEnd, CapitalsThenDigitsFitVersion1)
 {
     // 117 of 152 bits at 1-L.
     const std::string text = "ABCDEFGHIJKL1234567";
@@ -173,7 +173,7 @@ TEST(QREncoder, CapitalsThenDigitsFitVersion1)
     EXPECT_EQ(read(*m).bytes, text);
 }
 
-TEST(QREncoder, Utf8IsNeverTakenForKanji)
+TEST(QRFrontEnd, Utf8IsNeverTakenForKanji)
 {
     // Lead bytes E4 B8 (CJK), E2 82 (euro), E2 80 (dash) and 9F 98 (inside an
     // emoji) all look like Shift JIS pairs.
@@ -187,7 +187,7 @@ TEST(QREncoder, Utf8IsNeverTakenForKanji)
     }
 }
 
-TEST(QREncoder, SecondReaderAgrees)
+TEST(QRFrontEnd, SecondReaderAgrees)
 {
     const QString zbarimg = QStandardPaths::findExecutable(QStringLiteral("zbarimg"));
     if (zbarimg.isEmpty())
