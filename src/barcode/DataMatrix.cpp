@@ -62,6 +62,130 @@ int valuesOf(unsigned char c, bool text)
     return base + (c > 127 ? 2 : 0);
 }
 
+// Module placement of ECC200 (ISO/IEC 16022): for each module of the
+// mapping matrix (data regions joined, nrow x ncol), 10 * codeword number
+// (from 1) + bit number (1 most significant), 0 for none, 1 for a fixed
+// dark module.
+class Placement
+{
+public:
+    Placement(int rows, int cols) : nrow(rows), ncol(cols), cell(static_cast<size_t>(rows) * cols, 0)
+    {
+        int chr = 1, row = 4, col = 0;
+        do {
+            if (row == nrow && col == 0)
+                corner(chr++, kCorner1);
+            if (row == nrow - 2 && col == 0 && ncol % 4)
+                corner(chr++, kCorner2);
+            if (row == nrow - 2 && col == 0 && ncol % 8 == 4)
+                corner(chr++, kCorner3);
+            if (row == nrow + 4 && col == 2 && !(ncol % 8))
+                corner(chr++, kCorner4);
+            do {
+                if (row < nrow && col >= 0 && !at(row, col))
+                    utah(row, col, chr++);
+                row -= 2;
+                col += 2;
+            } while (row >= 0 && col < ncol);
+            row += 1;
+            col += 3;
+            do {
+                if (row >= 0 && col < ncol && !at(row, col))
+                    utah(row, col, chr++);
+                row += 2;
+                col -= 2;
+            } while (row < nrow && col >= 0);
+            row += 3;
+            col += 1;
+        } while (row < nrow || col < ncol);
+        if (!at(nrow - 1, ncol - 1))
+            at(nrow - 1, ncol - 1) = at(nrow - 2, ncol - 2) = 1;
+    }
+    int& at(int row, int col) { return cell[static_cast<size_t>(row) * ncol + col]; }
+
+private:
+    // Corner shapes as (row, column) with negative values counted from the
+    // far edge (-1 the last row or column).
+    struct Spot
+    {
+        int r, c;
+    };
+    static constexpr Spot kCorner1[8] = {{-1, 0}, {-1, 1}, {-1, 2}, {0, -2}, {0, -1}, {1, -1}, {2, -1}, {3, -1}};
+    static constexpr Spot kCorner2[8] = {{-3, 0}, {-2, 0}, {-1, 0}, {0, -4}, {0, -3}, {0, -2}, {0, -1}, {1, -1}};
+    static constexpr Spot kCorner3[8] = {{-3, 0}, {-2, 0}, {-1, 0}, {0, -2}, {0, -1}, {1, -1}, {2, -1}, {3, -1}};
+    static constexpr Spot kCorner4[8] = {{-1, 0}, {-1, -1}, {0, -3}, {0, -2}, {0, -1}, {1, -3}, {1, -2}, {1, -1}};
+
+    void module(int row, int col, int chr, int bit)
+    {
+        if (row < 0) {
+            row += nrow;
+            col += 4 - ((nrow + 4) % 8);
+        }
+        if (col < 0) {
+            col += ncol;
+            row += 4 - ((ncol + 4) % 8);
+        }
+        at(row, col) = 10 * chr + bit;
+    }
+    void utah(int row, int col, int chr)
+    {
+        module(row - 2, col - 2, chr, 1);
+        module(row - 2, col - 1, chr, 2);
+        module(row - 1, col - 2, chr, 3);
+        module(row - 1, col - 1, chr, 4);
+        module(row - 1, col, chr, 5);
+        module(row, col - 2, chr, 6);
+        module(row, col - 1, chr, 7);
+        module(row, col, chr, 8);
+    }
+    void corner(int chr, const Spot* spots)
+    {
+        for (int bit = 0; bit < 8; ++bit) {
+            const int r = spots[bit].r < 0 ? nrow + spots[bit].r : spots[bit].r;
+            const int c = spots[bit].c < 0 ? ncol + spots[bit].c : spots[bit].c;
+            at(r, c) = 10 * chr + bit + 1;
+        }
+    }
+
+    int nrow, ncol;
+    std::vector<int> cell;
+};
+
+// The 144 x 144 symbol has 8 blocks of 156 data codewords and 2 of 155; its
+// error correction codewords are interleaved starting with the two short
+// blocks. The library starts with block 0, which no reader decodes, so its
+// error correction codewords are put in the standard's order here (the data
+// codewords and the codeword values are right as they are).
+void reorderEcc144(unsigned char* grid)
+{
+    constexpr int kSide = 144, kRegion = 22, kMap = 132, kData = 1558, kEcc = 620, kBlocks = 10;
+    static const Placement placement(kMap, kMap);
+    auto module = [&](int r, int c) -> unsigned char& {
+        const int symbolRow = (r / kRegion) * (kRegion + 2) + 1 + r % kRegion;   // from the top
+        const int symbolCol = (c / kRegion) * (kRegion + 2) + 1 + c % kRegion;
+        return grid[(kSide - 1 - symbolRow) * kSide + symbolCol];               // row 0 is the bottom
+    };
+    std::vector<int> codewords(kData + kEcc, 0);
+    Placement& p = const_cast<Placement&>(placement);
+    for (int r = 0; r < kMap; ++r)
+        for (int c = 0; c < kMap; ++c) {
+            const int v = p.at(r, c);
+            if (v >= 10 && module(r, c))
+                codewords[static_cast<size_t>(v / 10 - 1)] |= 0x80 >> (v % 10 - 1);
+        }
+    std::vector<int> reordered(codewords);
+    for (int j = 0; j < kEcc / kBlocks; ++j)
+        for (int b = 0; b < kBlocks; ++b)
+            reordered[static_cast<size_t>(kData + j * kBlocks + (b + 2) % kBlocks)]
+                = codewords[static_cast<size_t>(kData + j * kBlocks + b)];
+    for (int r = 0; r < kMap; ++r)
+        for (int c = 0; c < kMap; ++c) {
+            const int v = p.at(r, c);
+            if (v >= 10)
+                module(r, c) = (reordered[static_cast<size_t>(v / 10 - 1)] & (0x80 >> (v % 10 - 1))) ? 1 : 0;
+        }
+}
+
 } // namespace
 
 std::string encodationFor(const QString& title, const QByteArray& data)
@@ -141,12 +265,9 @@ bool encode(const QByteArray& data, int width, int height, const QString& encodi
         }
     }
 
-    // The library's 144 x 144 symbols use a block interleave that no reader
-    // takes (every value fails to decode): refused like a value that does not fit.
-    const bool unreadable = grid != nullptr && W == 144 && H == 144;
-    if (unreadable)
-        std::fputs("Size 144x144 is not supported\n", stderr);
-    const bool ok = grid != nullptr && W > 0 && H > 0 && !unreadable;
+    const bool ok = grid != nullptr && W > 0 && H > 0;
+    if (ok && W == 144 && H == 144)
+        reorderEcc144(grid);
     if (ok) {
         out->W = W;
         out->H = H;
