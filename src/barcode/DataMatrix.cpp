@@ -101,9 +101,11 @@ public:
         if (!at(nrow - 1, ncol - 1))
             at(nrow - 1, ncol - 1) = at(nrow - 2, ncol - 2) = 1;
     }
-    int& at(int row, int col) { return cell[static_cast<size_t>(row) * ncol + col]; }
+    int at(int row, int col) const { return cell[static_cast<size_t>(row) * ncol + col]; }
 
 private:
+    int& at(int row, int col) { return cell[static_cast<size_t>(row) * ncol + col]; }
+
     // Corner shapes as (row, column) with negative values counted from the
     // far edge (-1 the last row or column).
     struct Spot
@@ -166,7 +168,7 @@ void reorderEcc144(unsigned char* grid)
         return grid[(kSide - 1 - symbolRow) * kSide + symbolCol];               // row 0 is the bottom
     };
     std::vector<int> codewords(kData + kEcc, 0);
-    Placement& p = const_cast<Placement&>(placement);
+    const Placement& p = placement;
     for (int r = 0; r < kMap; ++r)
         for (int c = 0; c < kMap; ++c) {
             const int v = p.at(r, c);

@@ -57,7 +57,10 @@ void sizeFromTitle(const QString& title, int* width, int* height);
 
 // Encodes; false after printing the library's reason and the diagnostic
 // lines ("No barcode produced" on stderr, size, counts, data and encodation
-// on stdout). All memory the library hands out is freed on every path.
+// on stdout). All memory the library hands out is freed on every path. A
+// 144 x 144 result gets its error correction codewords in the standard's
+// interleave (the library's own order is unreadable). The library is not
+// known to be re-entrant: callers serialise (the designer's generation lock).
 bool encode(const QByteArray& data, int width, int height, const QString& encodingTitle, Symbol* out);
 
 // The Encapsulated PostScript text of a symbol (grid row 0 at the bottom).
