@@ -166,6 +166,10 @@ TEST(DataMatrix, RefusalsPrintTheDiagnostics)
         EXPECT_EQ(out.rfind("Size    : ", 0), 0u) << out;
         EXPECT_NE(out.find("\nEncoded : "), std::string::npos);
         EXPECT_NE(out.find("\nEncoding: "), std::string::npos);
+        if (std::string(c.encoding) == "Auto") {
+            // No encodation string: an empty field, never "(null)".
+            EXPECT_NE(out.find("\nEncoding: \n"), std::string::npos) << out;
+        }
     }
     ecc200::Symbol none;
     testing::internal::CaptureStdout();
