@@ -205,6 +205,35 @@ public:
     // definition (no picture) lives in Barcode_Gen_2d_placeholder.cpp and is
     // replaced by the 2-D pipeline.
     bool Draw_2D_Symbol(const QString& title, const QString& value);
+
+    // QR Code of the value at QR_EC_Level_Val / QR_Version_Val, painted at
+    // the pixel size of HeightText_2D; image_2d stays null when it does not fit.
+    void Draw_QR_Barcode(const QString& value);
+    // PDF417 of the value through the PDF417 view, framed by Pdf_widthText_2D
+    // x pdf_HeightText_2D points; image_2d only when the encoding succeeded.
+    void Draw_PDF_417_Barcode(const QString& value);
+    // Data Matrix of the value through libiec16022 with the size and
+    // encodation of dm_format_ComboBox / dm_encoding_ComboBox.
+    void Draw_DataMatrix_Barcode(const QString& value);
+    // The EPS text of a symbol (grid W x H, row 0 at the bottom); also sets
+    // image_2d to the symbol raised to USED_DPI_VALUE, W x H modules of
+    // Barcode_module_size points.
+    QByteArray makeEPS_Data_Matrix(const QByteArray& text, int W, int H, const uint8_t* grid);
+    // The composed 2-D picture (symbol with header and footer) after sizing
+    // the 2-D frame from the symbol; null, and image_2d cleared, when there
+    // is no symbol.
+    PointPicture Get_Image_From_barcode_image(const PointPicture& symbol);
+    // Composes again from the cached image_2d (2-D family only).
+    PointPicture Get_2d_barcode_from_image();
+    // The blank state: no symbol.
+    void Set_Blank_Image();
+    // Picture tools.
+    PointPicture Resize_Image(const PointPicture& picture, QSizeF newSize) const;
+    bool Save_Barcode_image(const PointPicture& picture, const QString& file_path_val) const;
+    void Save_Barcode_gen_image(const PointPicture& picture, const QString& file_name) const;
+    PointPicture Check_Orintation_And_Rotate_Image(const PointPicture& picture) const;
+    // The PDF417 encoder view (made on first use).
+    std::shared_ptr<class PDF417_View> pdf_barcode;
     // ===============================================================================
 };
 
