@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QMainWindow>
 #include <QTemporaryDir>
 
 #include <cmath>

@@ -316,7 +316,7 @@ void QBXWindowController::buildPanel()
         height_Text = new QLineEdit;
         height_Text->setObjectName(QStringLiteral("height_Text"));
         matrix_card_shape = new QButtonGroup(setting);
-        auto* shapes = new QHBoxLayout;
+        auto* shapes = new QVBoxLayout;
         const QStringList shapeNames{QStringLiteral("Rectangle"), QStringLiteral("Rounded"), QStringLiteral("Ellipse")};
         for (int row = 0; row < shapeNames.size(); ++row) {
             auto* radio = new QRadioButton(shapeNames.at(row));
