@@ -329,7 +329,11 @@ TEST(DocumentUndo, ListNoticesCarryKindIndexesAndObjects)
     doc.insertIntoList(QStringLiteral("graphics_temp"), {a, b}, {0, 7});
     doc.removeFromList(QStringLiteral("graphics_temp"), {0});
     doc.setPrintInfo(QByteArray("x"));
-    ASSERT_EQ(rec.changes.size(), 3u);
+    doc.setList(QStringLiteral("graphics_temp"), {a});
+    ASSERT_EQ(rec.changes.size(), 4u);
+    EXPECT_EQ(rec.changes[3].kind, platform::ChangeKind::Setting);
+    EXPECT_EQ(rec.changes[3].oldValue.value<GraphicList>(), (GraphicList{b}));
+    EXPECT_EQ(rec.changes[3].newValue.value<GraphicList>(), (GraphicList{a}));
     EXPECT_EQ(rec.changes[0].kind, platform::ChangeKind::Insertion);
     EXPECT_EQ(rec.changes[0].indexes, (std::vector<int>{0, 1})); // 7 clamped to the end
     EXPECT_EQ(rec.changes[0].newValue.value<GraphicList>(), (GraphicList{a, b}));
