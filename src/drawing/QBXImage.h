@@ -17,6 +17,18 @@ public:
     // Stores the path and reads the picture from it (none when unreadable).
     virtual void setFilePath(const QString& path);
 
+    // The flips are observable and undoable ("flippedHorizontally",
+    // "flippedVertically"); they also change "drawingContents".
+    void setFlippedHorizontally(bool flag) override;
+    void setFlippedVertically(bool flag) override;
+    void flipHorizontally() override { setFlippedHorizontally(!_isFlippedHorizontally); }
+    void flipVertically() override { setFlippedVertically(!_isFlippedVertically); }
+    QVariant valueForKey(const QString& key) const override;
+    void setValueForKey(const QString& key, const QVariant& value) override;
+    QStringList keysAffectedByKey(const QString& key) const override;
+    QStringList keysForValuesToObserveForUndo() const override;
+    std::optional<QString> presentablePropertyNameForKey(const QString& key) const override;
+
 protected:
     void copyKindStateTo(QBXGraphic& copy) const override;
 };

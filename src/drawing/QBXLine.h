@@ -15,6 +15,15 @@ public:
     GraphicPtr newOfSameKind() const override;
     GraphicPtr copyWithZone() const override;
 
+    // Observation and undo: "beginPoint" and "endPoint" depend on "bounds";
+    // the undoable keys are the base's without "bounds", with the two points,
+    // so undoing a drag past the other end restores the direction too.
+    QVariant valueForKey(const QString& key) const override;
+    void setValueForKey(const QString& key, const QVariant& value) override;
+    QStringList keysAffectedByKey(const QString& key) const override;
+    QStringList keysForValuesToObserveForUndo() const override;
+    std::optional<QString> presentablePropertyNameForKey(const QString& key) const override;
+
 protected:
     void copyKindStateTo(QBXGraphic& copy) const override;
 };
