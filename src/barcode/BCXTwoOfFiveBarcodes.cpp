@@ -188,7 +188,7 @@ bool BCXModifiedPlesseyBarcode::initWithContent_printsCaption(const QString& con
 {
     if (content.isNull())
         return false;
-    if (!BCXBarcode::initWithContent_printsCaption(upperAscii(content), printsCaption))
+    if (!initWithoutWidth(upperAscii(content), printsCaption))
         return false;
     generateChecksum();
     calculateWidth();
