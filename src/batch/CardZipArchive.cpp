@@ -172,9 +172,9 @@ int extractEntry(unzFile zip, const unz_file_info64& info, const QString& target
     // end, so a short entry has to be caught here.
     if (entryBytes != info.uncompressed_size)
         return CardZipArchive::ErrorCorrupt;
-    setModificationTime(out, info);
     if (!out.flush())
         return CardZipArchive::ErrorWriteFailed;
+    setModificationTime(out, info);
     out.close();
     return out.error() == QFileDevice::NoError ? 0 : CardZipArchive::ErrorWriteFailed;
 }
@@ -217,6 +217,17 @@ int extractAll(unzFile zip, const QString& destination, bool overwrite, const QB
     return status == UNZ_END_OF_LIST_OF_FILE ? 0 : CardZipArchive::ErrorCorrupt;
 }
 
+// minizip cannot open an archive whose end record sits at offset 0, which is
+// exactly an archive without entries; such a file is told apart here.
+bool isEmptyArchive(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray head = file.read(22);
+    return head.size() == 22 && head.startsWith(QByteArray("PK\x05\x06", 4)) && head[10] == 0 && head[11] == 0;
+}
+
 } // namespace
 
 bool CardZipArchive::unzipFileAtPath_toDestination_overwrite_password_error(
@@ -230,7 +241,7 @@ bool CardZipArchive::unzipFileAtPath_toDestination_overwrite_password_error(
     const QByteArray encoded = QFile::encodeName(path);
     unzFile zip = unzOpen64(encoded.constData());
     if (!zip)
-        return fail(ErrorOpenArchive);
+        return fail(isEmptyArchive(path) ? ErrorFirstEntry : ErrorOpenArchive);
     const QString dest = QDir::cleanPath(QFileInfo(destination).absoluteFilePath());
     int code = checkArchive(zip, dest);
     if (code == 0) {
