@@ -1,12 +1,20 @@
 #include "batch/XlsxParts.h"
 
 #include <QFile>
+#include <QThread>
 
 #include <expat.h>
 
+#include <algorithm>
 #include <cstring>
+#include <limits>
+#include <thread>
+#include <vector>
 
 namespace xlsx {
+
+qint64 parallelReadMinimum = 4 << 20;
+
 namespace {
 
 constexpr int kMaxColumn = 16384; // XFD
@@ -49,54 +57,71 @@ QString fromUtf8(const std::string& s)
     return s.find("_x") == std::string::npos ? value : decodeEscapes(value);
 }
 
-// Streams one part through expat. Subclasses see local names and the depth
-// of the element (root = 1); `collect` points at the string that receives
-// character data, or is null.
+// Streams one part (or a byte range of it) through expat. Subclasses see
+// local names and the depth of the element (root = 1); `collect` points at
+// the string that receives character data, or is null.
 class PartParser
 {
 public:
     virtual ~PartParser() = default;
 
-    ParseResult run(const QString& path, QString& message)
+    ParseResult run(const QString& path, QString& message) { return parse(path, 0, -1, {}, {}, message); }
+
+    // Parses the bytes [begin, end) of the file (end -1: to its end) between
+    // `before` and `after`. With `watchMarkup`, a comment, CDATA section or
+    // processing instruction stops the parse and sets unusual().
+    ParseResult parse(const QString& path, qint64 begin, qint64 end, const QByteArray& before,
+                      const QByteArray& after, QString& message, bool watchMarkup = false)
     {
         QFile file(path);
         if (!file.exists())
             return ParseResult::Missing;
-        if (!file.open(QIODevice::ReadOnly)) {
+        if (!file.open(QIODevice::ReadOnly) || !file.seek(begin)) {
             message = QStringLiteral("%1: %2").arg(path, file.errorString());
             return ParseResult::Malformed;
         }
-        XML_Parser parser = XML_ParserCreate(nullptr);
+        XML_Parser parser = XML_ParserCreate(before.isEmpty() ? nullptr : "UTF-8");
         m_parser = parser;
         XML_SetUserData(parser, this);
         XML_SetElementHandler(parser, &PartParser::onStart, &PartParser::onEnd);
         XML_SetCharacterDataHandler(parser, &PartParser::onText);
+        if (watchMarkup) {
+            XML_SetCommentHandler(parser, [](void* self, const XML_Char*) { static_cast<PartParser*>(self)->markUnusual(); });
+            XML_SetStartCdataSectionHandler(parser, [](void* self) { static_cast<PartParser*>(self)->markUnusual(); });
+            XML_SetProcessingInstructionHandler(
+                parser, [](void* self, const XML_Char*, const XML_Char*) { static_cast<PartParser*>(self)->markUnusual(); });
+        }
         ParseResult result = ParseResult::Parsed;
-        for (;;) {
+        qint64 remaining = end < 0 ? std::numeric_limits<qint64>::max() : end - begin;
+        bool more = before.isEmpty() || accepted(XML_Parse(parser, before.constData(), int(before.size()), XML_FALSE));
+        while (more && !m_stopped) {
             void* buffer = XML_GetBuffer(parser, kReadBlock);
-            const qint64 n = buffer ? file.read(static_cast<char*>(buffer), kReadBlock) : -1;
+            const qint64 n = !buffer ? -1 : remaining > 0 ? file.read(static_cast<char*>(buffer), std::min<qint64>(kReadBlock, remaining)) : 0;
             if (n < 0) {
                 message = QStringLiteral("%1: %2").arg(path, file.errorString());
-                result = ParseResult::Malformed;
+                XML_ParserFree(parser);
+                return ParseResult::Malformed;
+            }
+            remaining -= n;
+            if (n == 0) {
+                more = accepted(XML_Parse(parser, after.constData(), int(after.size()), XML_TRUE));
                 break;
             }
-            if (XML_ParseBuffer(parser, int(n), n == 0) != XML_STATUS_OK) {
-                if (m_stopped && XML_GetErrorCode(parser) == XML_ERROR_ABORTED)
-                    break;
-                message = QStringLiteral("%1 at line %2 of %3")
-                              .arg(QString::fromUtf8(XML_ErrorString(XML_GetErrorCode(parser))))
-                              .arg(XML_GetCurrentLineNumber(parser))
-                              .arg(path);
-                result = ParseResult::Malformed;
-                break;
-            }
-            if (n == 0)
-                break;
+            more = accepted(XML_ParseBuffer(parser, int(n), XML_FALSE));
+        }
+        if (!more) {
+            message = QStringLiteral("%1 at line %2 of %3")
+                          .arg(QString::fromUtf8(XML_ErrorString(XML_GetErrorCode(parser))))
+                          .arg(XML_GetCurrentLineNumber(parser))
+                          .arg(path);
+            result = ParseResult::Malformed;
         }
         XML_ParserFree(parser);
         m_parser = nullptr;
         return result;
     }
+
+    bool unusual() const { return m_unusual; }
 
 protected:
     virtual void start(const char* local, const char** atts) = 0;
@@ -108,15 +133,37 @@ protected:
         m_stopped = true;
         XML_StopParser(static_cast<XML_Parser>(m_parser), XML_FALSE);
     }
+    void markUnusual()
+    {
+        m_unusual = true;
+        stop();
+    }
+    // Byte offset, in the parsed input, just past the element tag being handled.
+    qint64 offsetAfterTag() const
+    {
+        const auto p = static_cast<XML_Parser>(m_parser);
+        return qint64(XML_GetCurrentByteIndex(p)) + XML_GetCurrentByteCount(p);
+    }
 
     int depth = 0;
     std::string* collect = nullptr;
+    const char* qualifiedName = nullptr; // of the element being started
 
 private:
+    // True when parsing may go on; a stop asked for by a handler counts as
+    // success.
+    bool accepted(XML_Status status)
+    {
+        if (status == XML_STATUS_OK)
+            return true;
+        return m_stopped && XML_GetErrorCode(static_cast<XML_Parser>(m_parser)) == XML_ERROR_ABORTED;
+    }
+
     static void XMLCALL onStart(void* self, const XML_Char* name, const XML_Char** atts)
     {
         auto* p = static_cast<PartParser*>(self);
         ++p->depth;
+        p->qualifiedName = name;
         p->start(localName(name), atts);
     }
     static void XMLCALL onEnd(void* self, const XML_Char* name)
@@ -134,6 +181,7 @@ private:
 
     void* m_parser = nullptr;
     bool m_stopped = false;
+    bool m_unusual = false;
 };
 
 // Text of a rich-text item (`si` or `is`) whose element sits at `base`:
@@ -270,8 +318,10 @@ int cellPosition(const char* ref)
 class WorksheetParser : public PartParser
 {
 public:
-    WorksheetParser(const QStringList& shared, bool headerOnly, SheetContent& out)
-        : m_shared(shared), m_headerOnly(headerOnly), m_out(out)
+    // bodyMode: the input is a run of rows wrapped in a synthetic worksheet
+    // and sheetData; anything closing that sheetData early marks it unusual.
+    WorksheetParser(const QStringList& shared, bool headerOnly, SheetContent& out, bool bodyMode = false)
+        : m_shared(shared), m_headerOnly(headerOnly), m_bodyMode(bodyMode), m_out(out)
     {
     }
 
@@ -285,6 +335,10 @@ protected:
         case 2:
             if (!m_worksheet)
                 return;
+            if (m_bodyMode && m_sheetDataSeen) {
+                markUnusual();
+                return;
+            }
             if (!m_dimensionSeen && is(local, "dimension")) {
                 m_dimensionSeen = true;
                 m_out.declaredColumns = dimensionColumns(attribute(atts, "ref"));
@@ -437,6 +491,7 @@ private:
 
     const QStringList& m_shared;
     const bool m_headerOnly;
+    const bool m_bodyMode;
     SheetContent& m_out;
     const QString m_empty = QStringLiteral("");
 
@@ -456,6 +511,154 @@ private:
     std::string m_v;
     RichText m_inline;
 };
+
+// Finds where the rows of a worksheet begin: the offset just past the first
+// sheetData start tag under a worksheet root, and that tag's prefix.
+class SheetDataLocator : public PartParser
+{
+public:
+    qint64 contentStart = -1;
+    QByteArray prefix;
+
+protected:
+    void start(const char* local, const char**) override
+    {
+        if (depth == 1 && !is(local, "worksheet")) {
+            stop();
+        } else if (depth == 2 && is(local, "sheetData")) {
+            contentStart = offsetAfterTag();
+            prefix = QByteArray(qualifiedName, qsizetype(local - qualifiedName));
+            stop();
+        }
+    }
+    void end(const char*) override {}
+};
+
+// A worksheet's rows as byte ranges that parse on their own: every range
+// starts at a row start tag and the ranges together hold the whole content
+// of sheetData. Used to read large sheets on several threads.
+struct RowRanges
+{
+    QList<std::pair<qint64, qint64>> ranges;
+};
+
+bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// Plans the ranges; false when the sheet is small or anything about it
+// (another encoding, a document type, a sheetData without content, markup
+// outside the rows that does not parse) asks for the plain sequential read.
+bool planRowRanges(const QString& path, RowRanges& plan)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() < parallelReadMinimum)
+        return false;
+    const qint64 size = file.size();
+    SheetDataLocator locator;
+    QString message;
+    if (locator.run(path, message) != ParseResult::Parsed || locator.contentStart <= 0)
+        return false;
+    const qint64 begin = locator.contentStart;
+    const QByteArray head = file.read(begin);
+    if (head.size() != begin || head.endsWith("/>") || head.contains("<!DOCTYPE") || head.startsWith("\xFE\xFF") ||
+        head.startsWith("\xFF\xFE") || head.contains('\0'))
+        return false;
+    const qsizetype declEnd = head.startsWith("<?xml") ? head.indexOf("?>") : -1;
+    const qsizetype enc = declEnd > 0 ? head.left(declEnd).indexOf("encoding") : -1;
+    if (enc >= 0 && !head.mid(enc, declEnd - enc).toLower().contains("utf-8"))
+        return false;
+
+    // The last sheetData end tag, searched from the end of the part.
+    const QByteArray closeTag = "</" + locator.prefix + "sheetData";
+    const qint64 window = 1 << 20;
+    qint64 end = -1;
+    for (qint64 to = size; to > begin && end < 0; to -= window) {
+        const qint64 from = std::max(begin, to - window - qint64(closeTag.size()));
+        file.seek(from);
+        const QByteArray block = file.read(to - from);
+        const qsizetype at = block.lastIndexOf(closeTag);
+        if (at >= 0)
+            end = from + at;
+    }
+    if (end < 0)
+        return false;
+    // Everything but the rows must be well-formed on its own.
+    file.seek(end);
+    const QByteArray frame = head + file.readAll();
+    XML_Parser check = XML_ParserCreate("UTF-8");
+    const bool frameOk = XML_Parse(check, frame.constData(), int(frame.size()), XML_TRUE) == XML_STATUS_OK;
+    XML_ParserFree(check);
+    if (!frameOk)
+        return false;
+
+    // Cut points: the first row start tag after each equal share.
+    const QByteArray rowTag = "<" + locator.prefix + "row";
+    const int parts = int(std::clamp<qint64>((end - begin) / std::max<qint64>(1, parallelReadMinimum / 2), 1, std::min(8, QThread::idealThreadCount())));
+    qint64 from = begin;
+    for (int k = 1; k < parts; ++k) {
+        qint64 probe = std::max(from + 1, begin + (end - begin) * k / parts);
+        qint64 cut = -1;
+        while (cut < 0 && probe < end) {
+            file.seek(probe);
+            const QByteArray block = file.read(std::min<qint64>(65536, end - probe) + rowTag.size() + 1);
+            for (qsizetype at = block.indexOf(rowTag); at >= 0; at = block.indexOf(rowTag, at + 1)) {
+                const qsizetype after = at + rowTag.size();
+                if (after < block.size() && (isSpace(block[after]) || block[after] == '>' || block[after] == '/')) {
+                    cut = probe + at;
+                    break;
+                }
+            }
+            probe += 65536;
+        }
+        if (cut < 0 || cut >= end)
+            break;
+        plan.ranges.append({from, cut});
+        from = cut;
+    }
+    plan.ranges.append({from, end});
+    return plan.ranges.size() > 1;
+}
+
+// Reads the planned ranges on their own threads and joins their rows in
+// order. False when a range did not parse cleanly: the caller then reads
+// the part sequentially, which also words any error properly.
+bool readRowRanges(const QString& path, const QStringList& sharedStrings, const RowRanges& plan, SheetContent& out)
+{
+    const qsizetype n = plan.ranges.size();
+    std::vector<SheetContent> parts(static_cast<size_t>(n));
+    std::vector<char> ok(size_t(n), char(0));
+    auto work = [&](qsizetype k) {
+        WorksheetParser parser(sharedStrings, false, parts[size_t(k)], /*bodyMode*/ true);
+        QString message;
+        const auto [from, to] = plan.ranges[k];
+        ok[size_t(k)] = parser.parse(path, from, to, "<worksheet><sheetData>", "</sheetData></worksheet>", message,
+                                     /*watchMarkup*/ true) == ParseResult::Parsed &&
+                        !parser.unusual();
+    };
+    std::vector<std::thread> threads;
+    for (qsizetype k = 1; k < n; ++k)
+        threads.emplace_back(work, k);
+    work(0);
+    for (auto& t : threads)
+        t.join();
+    if (std::find(ok.begin(), ok.end(), 0) != ok.end())
+        return false;
+    qsizetype total = 0;
+    for (const auto& p : parts)
+        total += p.rows.size();
+    out.rows.reserve(total);
+    out.ranges = int(n);
+    for (auto& p : parts) {
+        out.rows.append(std::move(p.rows));
+        out.width = std::max(out.width, p.width);
+        if (out.badReferences == 0)
+            out.firstBadReference = p.firstBadReference;
+        out.badReferences += p.badReferences;
+        if (out.badSharedIndexes == 0)
+            out.firstBadSharedIndex = p.firstBadSharedIndex;
+        out.badSharedIndexes += p.badSharedIndexes;
+    }
+    return true;
+}
 
 bool isHex(QChar c)
 {
@@ -522,6 +725,12 @@ ParseResult readSharedStrings(const QString& path, QStringList& out, QString& me
 ParseResult readWorksheet(const QString& path, const QStringList& sharedStrings, bool headerOnly,
                           SheetContent& out, QString& message)
 {
+    if (!headerOnly) {
+        RowRanges plan;
+        if (planRowRanges(path, plan) && readRowRanges(path, sharedStrings, plan, out))
+            return ParseResult::Parsed;
+        out = SheetContent();
+    }
     WorksheetParser parser(sharedStrings, headerOnly, out);
     return parser.run(path, message);
 }

@@ -49,12 +49,17 @@ struct SheetContent
     QString firstBadReference;
     int badSharedIndexes = 0; // shared-string indexes that resolve to nothing
     QString firstBadSharedIndex;
+    int ranges = 1;           // byte ranges read on their own threads
 };
 
 // Reads the rows of a worksheet part (only the first with headerOnly);
-// cells with no value hold "". Rows are packed in document order.
+// cells with no value hold "". Rows are packed in document order. A full
+// read of a part of at least parallelReadMinimum bytes is cut at row tags
+// and read on several threads, with the same result as one pass.
 ParseResult readWorksheet(const QString& path, const QStringList& sharedStrings, bool headerOnly,
                           SheetContent& out, QString& message);
+
+extern qint64 parallelReadMinimum;
 
 // Decodes `_xHHHH_` escapes of an ECMA-376 string.
 QString decodeEscapes(const QString& text);
