@@ -20,19 +20,22 @@ def best_of_three(argv):
     best, rss, fields = None, 0.0, None
     for _ in range(3):
         seconds, f = run_with_rss(argv)
-        best = seconds if best is None else min(best, seconds)
         rss = max(rss, f.pop("_rss"))
-        fields = f
+        if best is None or seconds < best:
+            best, fields = seconds, f
     return best, rss, fields
 
 
 def run_with_rss(argv):
-    proc = subprocess.Popen(argv, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-    out = proc.stdout.read()
-    err = proc.stderr.read()
-    _, status, usage = os.wait4(proc.pid, 0)
-    if status != 0:
-        sys.exit("failed: %s\n%s%s" % (" ".join(argv), out.decode(), err.decode()))
+    """One process: the seconds it reported, its other fields and its peak RSS (MB)."""
+    with tempfile.TemporaryFile() as errors:
+        proc = subprocess.Popen(argv, stdout=subprocess.PIPE, stderr=errors)
+        out = proc.stdout.read()
+        _, status, usage = os.wait4(proc.pid, 0)
+        proc.returncode = status  # reaped here, so Popen must not wait again
+        if status != 0:
+            errors.seek(0)
+            sys.exit("failed: %s\n%s%s" % (" ".join(argv), out.decode(), errors.read().decode()))
     fields = dict(f.split("=", 1) for f in out.decode().split())
     fields["_rss"] = usage.ru_maxrss / 1024.0
     return float(fields["seconds"]), fields
