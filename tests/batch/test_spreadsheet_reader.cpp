@@ -104,7 +104,7 @@ TEST_F(SpreadsheetReader, CellValuesAgreeWithOpenpyxl)
 
 TEST_F(SpreadsheetReader, WidthsFromDimensionAndCells)
 {
-    // The spec'd example: A1:C3 with header cells in A and C.
+    // A1:C3 with header cells in A and C only.
     open(workbookParts({{"S", sheetXml("<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>Name</t></is></c>"
                                          "<c r=\"C1\" t=\"inlineStr\"><is><t>City</t></is></c></row>"
                                          "<row r=\"2\"><c r=\"A2\"><v>1</v></c><c r=\"C2\"><v>3</v></c></row>",
@@ -214,9 +214,9 @@ Entries shuffledWorkbook()
              "</Relationships>"},
             {"xl/workbook.xml", book},
             {"xl/_rels/workbook.xml.rels", rels},
-            {"xl/worksheets/sheet1.xml", cell("part 1")},
-            {"xl/worksheets/sheet2.xml", cell("part 2")},
-            {"xl/worksheets/sheet10.xml", cell("part 10")},
+            {"xl/worksheets/sheet1.xml", cell("file 1")},
+            {"xl/worksheets/sheet2.xml", cell("file 2")},
+            {"xl/worksheets/sheet10.xml", cell("file 10")},
             {"xl/chartsheets/sheet1.xml", "<chartsheet/>"}};
 }
 
@@ -224,9 +224,9 @@ TEST_F(SpreadsheetReader, SheetsComeInTabOrder)
 {
     open(shuffledWorkbook());
     EXPECT_EQ(SpreadsheetWriter::Read_Sheet_Name(), QStringList({"Gamma", "Alpha", "Beta"}));
-    EXPECT_EQ(header(1), Rows({{"part 10"}}));
-    EXPECT_EQ(rows(2), Rows({{"part 2"}}));
-    EXPECT_EQ(rows(3), Rows({{"part 1"}}));
+    EXPECT_EQ(header(1), Rows({{"file 10"}}));
+    EXPECT_EQ(rows(2), Rows({{"file 2"}}));
+    EXPECT_EQ(rows(3), Rows({{"file 1"}}));
     EXPECT_TRUE(rows(4).isEmpty());
     EXPECT_TRUE(header(0).isEmpty());
 
@@ -235,7 +235,7 @@ TEST_F(SpreadsheetReader, SheetsComeInTabOrder)
     bare.removeIf([](const auto& e) { return !e.first.startsWith(QLatin1String("xl/worksheets/")); });
     open(bare, QStringLiteral("bare.xlsx"));
     EXPECT_EQ(SpreadsheetWriter::Read_Sheet_Name(), QStringList({"sheet1", "sheet2", "sheet10"}));
-    EXPECT_EQ(rows(3), Rows({{"part 10"}}));
+    EXPECT_EQ(rows(3), Rows({{"file 10"}}));
 }
 
 TEST_F(SpreadsheetReader, BrokenInputReadsAsEmpty)
