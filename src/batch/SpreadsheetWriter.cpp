@@ -121,16 +121,8 @@ void Delete_Excel_File_Temp_Folder() { SpreadsheetWriter::Release_Data(); }
 
 SpreadsheetWriter::Rows SpreadsheetWriter::ReadWorkbook(const QUrl& url, bool only_col)
 {
-    if (!only_col) {
-        SpreadsheetWriter& s = instance();
-        s.data.clear();
-        const QString part = s.sheetPartPath(Excel_Sheet_Number);
-        if (part.isEmpty())
-            logError(QStringLiteral("the workbook has no worksheet %1").arg(Excel_Sheet_Number));
-        else
-            s.ReadData(part, false);
-        return s.data;
-    }
+    if (!only_col)
+        return readChosenSheet(false);
 
     Release_Data();
     Excel_Sheet_Columns = 1;
@@ -280,7 +272,9 @@ bool SpreadsheetWriter::ReadData(const QString& path, bool headerOnly)
     return true;
 }
 
-SpreadsheetWriter::Rows SpreadsheetWriter::ReadData_only_column()
+SpreadsheetWriter::Rows SpreadsheetWriter::ReadData_only_column() { return readChosenSheet(true); }
+
+SpreadsheetWriter::Rows SpreadsheetWriter::readChosenSheet(bool headerOnly)
 {
     SpreadsheetWriter& s = instance();
     s.data.clear();
@@ -288,7 +282,7 @@ SpreadsheetWriter::Rows SpreadsheetWriter::ReadData_only_column()
     if (part.isEmpty())
         logError(QStringLiteral("the workbook has no worksheet %1").arg(Excel_Sheet_Number));
     else
-        s.ReadData(part, true);
+        s.ReadData(part, headerOnly);
     return s.data;
 }
 

@@ -62,6 +62,8 @@ public:
 
 private:
     static SpreadsheetWriter& instance();
+    // The header row or all rows of sheet Excel_Sheet_Number into data.
+    static Rows readChosenSheet(bool headerOnly);
     QString sheetPartPath(int number) const;
     void ReadSharedStrings(const QString& path);
     bool ReadData(const QString& path, bool headerOnly);
