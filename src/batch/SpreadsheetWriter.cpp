@@ -143,13 +143,25 @@ SpreadsheetWriter::Rows SpreadsheetWriter::ReadWorkbook(const QUrl& url, bool on
     s.tmpDir = s.workFolder->path();
     Show_NSLog_Message(QStringLiteral("Temp. directory initialized:\n %1").arg(s.tmpDir));
 
-    // The workbook part named by the package relationships, its sheets in
-    // tab order, each sheet's part and the shared strings named by the
-    // workbook's relationships.
+    QString sharedPart;
+    if (!s.listSheets(sharedPart))
+        return s.data;
+    if (sharedPart.isEmpty())
+        sharedPart = QStringLiteral("xl/sharedStrings.xml");
+    s.ReadSharedStrings(s.tmpDir + QLatin1Char('/') + sharedPart);
+    return s.data;
+}
+
+// Lists the sheets: the workbook part named by the package relationships,
+// its worksheets in tab order with the part each one's relationship names,
+// and the shared-strings part the workbook names. False when the workbook
+// part cannot be read.
+bool SpreadsheetWriter::listSheets(QString& sharedPart)
+{
     QString message;
     QList<xlsx::Relationship> rels;
     QString workbookPart;
-    if (xlsx::readRelationships(s.tmpDir + QStringLiteral("/_rels/.rels"), rels, message) ==
+    if (xlsx::readRelationships(tmpDir + QStringLiteral("/_rels/.rels"), rels, message) ==
         xlsx::ParseResult::Malformed)
         logError(message);
     for (const auto& rel : std::as_const(rels)) {
@@ -158,19 +170,18 @@ SpreadsheetWriter::Rows SpreadsheetWriter::ReadWorkbook(const QUrl& url, bool on
             break;
         }
     }
-    if (workbookPart.isEmpty() && QFileInfo::exists(s.tmpDir + QStringLiteral("/xl/workbook.xml")))
+    if (workbookPart.isEmpty() && QFileInfo::exists(tmpDir + QStringLiteral("/xl/workbook.xml")))
         workbookPart = QStringLiteral("xl/workbook.xml");
 
-    QString sharedPart;
-    if (!workbookPart.isEmpty() && QFileInfo(s.tmpDir + QLatin1Char('/') + workbookPart).isFile()) {
+    if (!workbookPart.isEmpty() && QFileInfo(tmpDir + QLatin1Char('/') + workbookPart).isFile()) {
         QList<xlsx::SheetEntry> sheets;
-        if (xlsx::readWorkbookSheets(s.tmpDir + QLatin1Char('/') + workbookPart, sheets, message) !=
+        if (xlsx::readWorkbookSheets(tmpDir + QLatin1Char('/') + workbookPart, sheets, message) !=
             xlsx::ParseResult::Parsed) {
             logError(message);
-            return s.data;
+            return false;
         }
         QList<xlsx::Relationship> wbRels;
-        if (xlsx::readRelationships(s.tmpDir + QLatin1Char('/') + relationshipsOf(workbookPart), wbRels,
+        if (xlsx::readRelationships(tmpDir + QLatin1Char('/') + relationshipsOf(workbookPart), wbRels,
                                     message) == xlsx::ParseResult::Malformed)
             logError(message);
         std::map<QString, xlsx::Relationship> byId;
@@ -186,14 +197,14 @@ SpreadsheetWriter::Rows SpreadsheetWriter::ReadWorkbook(const QUrl& url, bool on
             const QString part = resolveTarget(folderOf(workbookPart), it->second);
             if (part.isEmpty())
                 continue;
-            s.sheetNames.append(sheet.name);
-            s.sheetParts.append(part);
+            sheetNames.append(sheet.name);
+            sheetParts.append(part);
         }
     } else {
         // No workbook part: the worksheets folder's sheetN.xml by ascending N.
         static const QRegularExpression sheetFile(QStringLiteral("^sheet([0-9]{1,6})\\.xml$"));
         QList<std::pair<int, QString>> numbered;
-        const QStringList files = QDir(s.tmpDir + QStringLiteral("/xl/worksheets")).entryList(QDir::Files);
+        const QStringList files = QDir(tmpDir + QStringLiteral("/xl/worksheets")).entryList(QDir::Files);
         for (const QString& f : files) {
             const auto m = sheetFile.match(f);
             if (m.hasMatch())
@@ -201,14 +212,11 @@ SpreadsheetWriter::Rows SpreadsheetWriter::ReadWorkbook(const QUrl& url, bool on
         }
         std::sort(numbered.begin(), numbered.end());
         for (const auto& [n, f] : std::as_const(numbered)) {
-            s.sheetNames.append(QFileInfo(f).completeBaseName());
-            s.sheetParts.append(QStringLiteral("xl/worksheets/") + f);
+            sheetNames.append(QFileInfo(f).completeBaseName());
+            sheetParts.append(QStringLiteral("xl/worksheets/") + f);
         }
     }
-    if (sharedPart.isEmpty())
-        sharedPart = QStringLiteral("xl/sharedStrings.xml");
-    s.ReadSharedStrings(s.tmpDir + QLatin1Char('/') + sharedPart);
-    return s.data;
+    return true;
 }
 
 QString SpreadsheetWriter::sheetPartPath(int number) const

@@ -64,6 +64,7 @@ private:
     static SpreadsheetWriter& instance();
     // The header row or all rows of sheet Excel_Sheet_Number into data.
     static Rows readChosenSheet(bool headerOnly);
+    bool listSheets(QString& sharedPart);
     QString sheetPartPath(int number) const;
     void ReadSharedStrings(const QString& path);
     bool ReadData(const QString& path, bool headerOnly);
