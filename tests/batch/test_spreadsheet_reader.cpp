@@ -169,6 +169,10 @@ TEST_F(SpreadsheetReader, PrefixesLettersPackedRowsAndBlankHeaders)
     EXPECT_EQ(all[2][1], QStringLiteral("five"));  // row 5 is the third row
     EXPECT_EQ(all[2].count(QString()), 702);     // bad references skipped
     EXPECT_EQ(all[3], QStringList(703, QString()));
+
+    EXPECT_EQ(Get_Col_index(Get_Column_Char_Str(QStringLiteral("ZZ12")), 64), 702);
+    EXPECT_EQ(Get_Col_index(QStringLiteral("AA"), 65), 26);
+    EXPECT_EQ(Get_Col_index(QStringLiteral("XFE"), 64), -1);
 }
 
 TEST_F(SpreadsheetReader, SharedStringIndexesResolveOnlyInRange)
