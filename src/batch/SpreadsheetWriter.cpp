@@ -246,6 +246,10 @@ bool SpreadsheetWriter::ReadData(const QString& path, bool headerOnly)
         logError(result == xlsx::ParseResult::Missing ? QStringLiteral("no worksheet part %1").arg(path) : message);
         return false;
     }
+    if (content.tooLarge || qint64(content.rows.size()) * content.width > xlsx::maxRowSlots) {
+        logError(QStringLiteral("%1 holds more cells than can be read").arg(path));
+        return false;
+    }
     if (content.badReferences > 0)
         logError(QStringLiteral("%1 cell(s) with a malformed or too wide reference skipped, first \"%2\", in %3")
                      .arg(content.badReferences)

@@ -30,12 +30,12 @@ public:
     // only_col true: opens the workbook at the URL's path (unpacks it and
     // reads its shared strings, its sheet list) and returns the instance's
     // data (empty). only_col false: every row of sheet Excel_Sheet_Number,
-    // header row included, each as wide as the rightmost cell of the sheet;
+    // header row included, each as wide as the rightmost value of the sheet;
     // the URL is not used.
     static Rows ReadWorkbook(const QUrl& url, bool only_col);
     // The first row of sheet Excel_Sheet_Number (zero or one row); cells
     // without a value hold "Untitled Column %d". Sets Excel_Sheet_Columns to
-    // the larger of the sheet's declared width and the row's last cell.
+    // the larger of the sheet's declared width and the row's last value.
     static Rows ReadData_only_column();
     // The worksheet names of the open workbook in tab order (chartsheets
     // left out); position n - 1 is read for Excel_Sheet_Number n.

@@ -14,6 +14,7 @@
 namespace xlsx {
 
 qint64 parallelReadMinimum = 4 << 20;
+qint64 maxRowSlots = qint64(1) << 24;
 
 namespace {
 
@@ -320,8 +321,11 @@ class WorksheetParser : public PartParser
 public:
     // bodyMode: the input is a run of rows wrapped in a synthetic worksheet
     // and sheetData; anything closing that sheetData early marks it unusual.
-    WorksheetParser(const QStringList& shared, bool headerOnly, SheetContent& out, bool bodyMode = false)
-        : m_shared(shared), m_headerOnly(headerOnly), m_bodyMode(bodyMode), m_out(out)
+    // maxSlots bounds the cells the rows may hold in all, so that a few
+    // values far to the right cannot exhaust memory.
+    WorksheetParser(const QStringList& shared, bool headerOnly, SheetContent& out, bool bodyMode = false,
+                    qint64 maxSlots = maxRowSlots)
+        : m_shared(shared), m_headerOnly(headerOnly), m_bodyMode(bodyMode), m_maxSlots(maxSlots), m_out(out)
     {
     }
 
@@ -351,7 +355,7 @@ protected:
             if (m_inSheetData && is(local, "row")) {
                 m_inRow = true;
                 m_row = QStringList();
-                m_row.reserve(m_out.width);
+                m_row.reserve(std::min(m_out.width, 64));
                 m_nextPosition = 0;
             }
             return;
@@ -442,23 +446,34 @@ private:
     {
         m_inCell = false;
         m_nextPosition = m_position + 1;
-        if (m_row.size() <= m_position)
-            m_row.resize(m_position + 1, m_empty);
-        QString& slot = m_row[m_position];
+        QString value;
         switch (m_kind) {
         case Kind::Shared:
             if (m_hasV)
-                slot = sharedString();
+                value = sharedString();
             break;
         case Kind::Inline:
             if (m_hasIs)
-                slot = fromUtf8(m_inline.value);
+                value = fromUtf8(m_inline.value);
             break;
         case Kind::Plain:
             if (m_hasV)
-                slot = fromUtf8(m_v);
+                value = fromUtf8(m_v);
             break;
         }
+        // A cell without a value (a formatted blank) widens nothing.
+        if (value.isEmpty())
+            return;
+        if (m_row.size() <= m_position) {
+            m_slots += m_position + 1 - m_row.size();
+            if (m_slots > m_maxSlots) {
+                m_out.tooLarge = true;
+                stop();
+                return;
+            }
+            m_row.resize(m_position + 1, m_empty);
+        }
+        m_row[m_position] = value;
     }
 
     QString sharedString()
@@ -492,6 +507,8 @@ private:
     const QStringList& m_shared;
     const bool m_headerOnly;
     const bool m_bodyMode;
+    const qint64 m_maxSlots;
+    qint64 m_slots = 0;
     SheetContent& m_out;
     const QString m_empty = QStringLiteral("");
 
@@ -627,7 +644,7 @@ bool readRowRanges(const QString& path, const QStringList& sharedStrings, const 
     std::vector<SheetContent> parts(static_cast<size_t>(n));
     std::vector<char> ok(size_t(n), char(0));
     auto work = [&](qsizetype k) {
-        WorksheetParser parser(sharedStrings, false, parts[size_t(k)], /*bodyMode*/ true);
+        WorksheetParser parser(sharedStrings, false, parts[size_t(k)], /*bodyMode*/ true, maxRowSlots / n);
         QString message;
         const auto [from, to] = plan.ranges[k];
         ok[size_t(k)] = parser.parse(path, from, to, "<worksheet><sheetData>", "</sheetData></worksheet>", message,
@@ -648,6 +665,7 @@ bool readRowRanges(const QString& path, const QStringList& sharedStrings, const 
     out.rows.reserve(total);
     out.ranges = int(n);
     for (auto& p : parts) {
+        out.tooLarge = out.tooLarge || p.tooLarge;
         out.rows.append(std::move(p.rows));
         out.width = std::max(out.width, p.width);
         if (out.badReferences == 0)

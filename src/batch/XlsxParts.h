@@ -42,15 +42,20 @@ ParseResult readSharedStrings(const QString& path, QStringList& out, QString& me
 // What a worksheet read gives back.
 struct SheetContent
 {
-    QList<QStringList> rows;  // one list per `row`, as wide as its last cell
+    QList<QStringList> rows;  // one list per `row`, as wide as its last value
     int declaredColumns = 0;  // column of the `dimension` range's last cell, 0 when none
-    int width = 0;            // rightmost cell position + 1 over the rows read
+    int width = 0;            // rightmost value's position + 1 over the rows read
     int badReferences = 0;    // cells skipped for a malformed or too wide reference
     QString firstBadReference;
     int badSharedIndexes = 0; // shared-string indexes that resolve to nothing
     QString firstBadSharedIndex;
     int ranges = 1;           // byte ranges read on their own threads
+    bool tooLarge = false;    // the rows would hold more than maxRowSlots cells
 };
+
+// The most cells (values and the blanks before them) the rows of one read
+// may hold in all, about 400 MB; a larger sheet reads as empty.
+extern qint64 maxRowSlots;
 
 // Reads the rows of a worksheet part (only the first with headerOnly);
 // cells with no value hold "". Rows are packed in document order. A full

@@ -1,6 +1,7 @@
 // Reading workbooks: cell values against openpyxl, widths, sheet order, bad
 // parts, real producers (openpyxl write-only, LibreOffice) and work folders.
 #include "batch/SpreadsheetWriter.h"
+#include "batch/XlsxParts.h"
 #include "batch/support_batch.h"
 
 #include <QDir>
@@ -173,6 +174,24 @@ TEST_F(SpreadsheetReader, PrefixesLettersPackedRowsAndBlankHeaders)
     EXPECT_EQ(Get_Col_index(Get_Column_Char_Str(QStringLiteral("ZZ12")), 64), 702);
     EXPECT_EQ(Get_Col_index(QStringLiteral("AA"), 65), 26);
     EXPECT_EQ(Get_Col_index(QStringLiteral("XFE"), 64), -1);
+}
+
+TEST_F(SpreadsheetReader, ValuesFarRightCannotExhaustMemory)
+{
+    // Formatted blanks far right widen nothing; values there cost a slot
+    // in every row, up to a bound past which the sheet reads as empty.
+    QByteArray rowsXml;
+    for (int r = 1; r <= 10; ++r)
+        rowsXml += "<row><c r=\"A" + QByteArray::number(r) + "\"><v>1</v></c><c r=\"XFD" + QByteArray::number(r) +
+                   "\" s=\"3\"/></row>";
+    open(workbookParts({{"Blanks", sheetXml(rowsXml)}, {"Values", sheetXml(QByteArray(rowsXml).replace("s=\"3\"/>", "><v>2</v></c>"))}}));
+    EXPECT_EQ(rows(1), Rows(10, QStringList({"1"})));
+    EXPECT_EQ(rows(2).size(), 10);
+    EXPECT_EQ(Excel_Sheet_Columns, 16384);
+    const qint64 saved = xlsx::maxRowSlots;
+    xlsx::maxRowSlots = 100000;
+    EXPECT_TRUE(rows(2).isEmpty());
+    xlsx::maxRowSlots = saved;
 }
 
 TEST_F(SpreadsheetReader, SharedStringIndexesResolveOnlyInRange)
