@@ -22,9 +22,22 @@ QString Replace_char_in_string(const QString& text, const QString& find, const Q
 bool Find_Str(const QString& text, const QString& find);
 bool Find_Str_Case_Insensitive(const QString& text, const QString& find);
 
-// Creates the data folders when missing; false (and a log line) on failure.
+// Creates the data folders when missing (0700; existing folders are left as
+// they are); false (and a log line) on failure.
 bool Check_Path_And_Create_Files();
 // Removes a file or folder; false (and a log line) on failure.
 bool Delete_File(const QString& path);
+// Enables or disables a control, an action or a group box with everything
+// in it; plain containers are left alone.
 void SetObjEnabled(QObject* object, bool flag);
+// Opens Resource_Path/"Help.pdf", or says "Help file does not exist!".
 void Open_Help_File();
+
+// Sets Resource_Path (the given folder) and Data_Folder_Path (its
+// "DataSet"), creates the resource folder (0700) and seeds it with the
+// missing files of seedFolder. On failure shows "Can not access Tessmark
+// Data file." and returns false; the caller then ends the program.
+bool Prepare_Resource_Folder(const QString& folder, const QString& seedFolder);
+// The same with the default folders ($CARDWRIGHT_RESOURCE_DIR or the
+// application data folder; the resources installed beside the program).
+bool Prepare_Resource_Folder();

@@ -18,6 +18,7 @@
 
 #include <QObject>
 #include <QSizeF>
+#include <QVariantMap>
 
 #include <functional>
 #include <map>
@@ -71,6 +72,9 @@ public:
     // no observation.
     void insertIntoList(const QString& key, const GraphicList& graphics, const std::vector<int>& indexes);
     void removeFromList(const QString& key, const std::vector<int>& indexes);
+    // Replaces a whole list: the back and temporary lists with one setting
+    // notice; the front list by removing all and inserting the new ones, with undo.
+    void setList(const QString& key, const GraphicList& graphics);
     // Takes graphics out of any list leaving no undo or redo step (the rollback
     // of a creation that ended with zero size).
     void removeGraphicsWithoutUndo(const QString& key, const GraphicList& graphics);
@@ -107,6 +111,19 @@ public:
     // card renderer.
     using RenderDataHook = std::function<QByteArray(const GraphicList&, const QString& format, QBXError*)>;
     static RenderDataHook& renderDataHook();
+
+    // Printing: the job title is the document file's name without its
+    // extension, or the display name when there is no file; the card renderer
+    // draws the front list into a frame of the canvas size and runs the print
+    // operation through the hook. False when no renderer is set.
+    QString printJobTitle(const QString& documentFilePath) const;
+    using PrintHook = std::function<bool(const GraphicList&, const QRectF& frame, const QString& jobTitle,
+                                         const QByteArray& printInfo, const QVariantMap& settings)>;
+    static PrintHook& printHook();
+    bool printOperationWithSettings(const QVariantMap& settings, const QString& documentFilePath) const;
+
+    // The application has one main window: `create` runs on the first call only.
+    static bool makeWindowControllers(const std::function<void()>& create);
 
     // ---- observation ----
     QVariant valueForKey(const QString& key) const override;

@@ -3,6 +3,7 @@
 #include "drawing/QBXImage.h"
 #include "drawing/QBXText.h"
 #include "drawing/Shape_Control.h"
+#include "support/test_responder.h"
 #include "support_probe.h"
 
 #include <QBuffer>
@@ -116,8 +117,13 @@ TEST(Rendering, EmptyListsAndBadFrames)
     EXPECT_TRUE(QBXRenderingView::image_From_Card_Graphics({}, false, bad).isNull());
     EXPECT_TRUE(pic.toImage(0).isNull());
     EXPECT_TRUE(pic.toImage(-72).isNull());
-    // Over 32,767 pixels a side: refused, nothing made.
+    // Over 32,767 pixels a side: refused with the message, nothing made.
+    testResponder().answerAlert(platform::modal::AlertAnswer::Ok);
     EXPECT_TRUE(pic.toImage(10000).isNull());
+    const QStringList alerts = testResponder().texts("alert");
+    ASSERT_EQ(alerts.size(), 1);
+    EXPECT_TRUE(alerts[0].contains("The card picture would be 35000 x 20000 pixels at 10000 dpi, more than this "
+                                   "program can make. Choose a lower resolution."));
     EXPECT_FALSE(pic.toImage(2400).isNull());
 }
 

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <clocale>
+#include "support/qt_print.h"
 #include <gtest/gtest.h>
 
 using platform::Plist;
@@ -245,4 +246,16 @@ TEST(Plist, PythonPlistlibAndXmllintAgree)
         ASSERT_TRUE(back.has_value()) << qPrintable(error);
         EXPECT_TRUE(*back == c.expected) << qPrintable(c.in) << " -> " << qPrintable(c.format);
     }
+}
+
+TEST(Plist, FilesOverOneGibibyteAreRefusedUnread)
+{
+    QTemporaryDir dir;
+    QFile big(dir.filePath(QStringLiteral("big.plist")));
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(big.resize(platform::kMaxPlistBytes + 1)); // sparse: no disk used
+    big.close();
+    QString error;
+    EXPECT_FALSE(platform::readPlistFile(big.fileName(), &error).has_value());
+    EXPECT_TRUE(error.contains(QStringLiteral("1 GiB")));
 }

@@ -1,0 +1,46 @@
+#include "platform/alerts.h"
+#include "platform/log.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <QThread>
+#include <atomic>
+
+namespace platform {
+namespace {
+
+// Set once the main event loop is about to end: a worker asking after that
+// would wait on a loop that no longer runs.
+std::atomic<bool> g_quitting{false};
+std::atomic<bool> g_watching{false};
+
+void watchForQuit(QCoreApplication* app)
+{
+    if (g_watching.exchange(true))
+        return;
+    QObject::connect(app, &QCoreApplication::aboutToQuit, app, [] { g_quitting = true; }, Qt::DirectConnection);
+}
+
+} // namespace
+
+modal::AlertAnswer showAlert(modal::AlertKind kind, const QString& text)
+{
+    const modal::AlertAnswer fallback = kind == modal::AlertKind::Ok ? modal::AlertAnswer::Ok : modal::AlertAnswer::No;
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app || QCoreApplication::closingDown() || g_quitting) {
+        logText(QStringLiteral("alert while no application runs: ") + text);
+        return fallback;
+    }
+    watchForQuit(app);
+    if (QThread::currentThread() == app->thread())
+        return modal::alert(kind, text);
+    // Each caller waits for its own answer in its own variable. Should the
+    // application end before the call is delivered, Qt releases the waiting
+    // caller and the fallback answer stands.
+    modal::AlertAnswer answer = fallback;
+    QMetaObject::invokeMethod(
+        app, [&answer, kind, &text] { answer = modal::alert(kind, text); }, Qt::BlockingQueuedConnection);
+    return answer;
+}
+
+} // namespace platform
