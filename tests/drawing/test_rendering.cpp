@@ -205,3 +205,24 @@ TEST(Rendering, OneDesignOnFourThreadsGivesIdenticalPictures)
     for (int i = 1; i < 4; ++i)
         EXPECT_EQ(out[i], out[0]) << i;
 }
+
+TEST(Rendering, DrawingIntoAHighResolutionDeviceMatchesTheRaster)
+{
+    // A printer-like device: 300 dpi of its own, painted in points.
+    GraphicList g{label("Printed words", {20, 20, 200, 40}), box({10, 80, 100, 40}, Qt::red)};
+    const CardPicture pic = QBXRenderingView::image_From_Card_Graphics(g, false, card());
+    const QImage raster = pic.toImage(300);
+    QImage device(raster.size(), QImage::Format_ARGB32_Premultiplied);
+    device.setDotsPerMeterX(11811);
+    device.setDotsPerMeterY(11811);
+    device.fill(Qt::transparent);
+    {
+        QPainter p(&device);
+        p.setRenderHint(QPainter::Antialiasing);
+        pic.draw(p, QRectF(0, 0, raster.width(), raster.height()));
+    }
+    const QRect a = probe::inkBox(raster.copy(0, 0, 1050, 300), QColor(240, 240, 200), 60);
+    const QRect b = probe::inkBox(device.copy(0, 0, 1050, 300), QColor(240, 240, 200), 60);
+    EXPECT_NEAR(a.width(), b.width(), 3);
+    EXPECT_NEAR(a.height(), b.height(), 3);
+}
