@@ -32,6 +32,9 @@ public:
     drawing::PicturePtr pictureForDrawing() const;
     // Unless locked: the picture's capped size at the same origin, no flips.
     void makeNaturalSize() override;
+    // Property dictionary (QBXKinds_properties.cpp).
+    QVariantMap properties() override;
+    void initWithProperties(const QVariantMap& properties) override;
     // The flips are observable and undoable ("flippedHorizontally",
     // "flippedVertically"); they also change "drawingContents".
     void setFlippedHorizontally(bool flag) override;

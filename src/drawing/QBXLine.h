@@ -39,6 +39,9 @@ public:
     int resizeByMovingHandle(int handle, const QPointF& point) override;
     void setColor(const QColor& color) override;
     int creationSizingHandle() const override { return 2; }
+    // Property dictionary (QBXKinds_properties.cpp).
+    QVariantMap properties() override;
+    void initWithProperties(const QVariantMap& properties) override;
 
     // Observation and undo: "beginPoint" and "endPoint" depend on "bounds";
     // the undoable keys are the base's without "bounds", with the two points,
