@@ -1,6 +1,7 @@
 #include "batch/DataBinding.h"
 
 #include "app/AppHelpers.h"
+#include "batch/Barcode_Binding.h"
 #include "batch/SeriesStore.h"
 #include "drawing/QBXBarcode.h"
 #include "drawing/QBXImage.h"
@@ -16,7 +17,7 @@
 namespace {
 
 QMutex g_barcode_fn_mutex;
-Barcode_Picture_Fn g_barcode_fn;
+Barcode_Picture_Fn g_barcode_fn = &Barcode_Picture_For_Graphic;
 
 QString Empty()
 {

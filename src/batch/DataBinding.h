@@ -73,7 +73,7 @@ private:
 // main thread (one generation at a time) and touch no widget.
 using Barcode_Picture_Fn = std::function<QImage(const QBXGraphic& settings, const QString& value,
                                                 const QString& header, const QString& footer)>;
-// The function binding uses unless one is injected (the barcode library's).
+// The function binding uses unless one is injected: Barcode_Picture_For_Graphic.
 Barcode_Picture_Fn Default_Barcode_Picture_Function();
 void Set_Default_Barcode_Picture_Function(Barcode_Picture_Fn fn);
 
