@@ -18,6 +18,7 @@
 
 #include <QObject>
 #include <QSizeF>
+#include <QVariantMap>
 
 #include <functional>
 #include <map>
@@ -107,6 +108,19 @@ public:
     // card renderer.
     using RenderDataHook = std::function<QByteArray(const GraphicList&, const QString& format, QBXError*)>;
     static RenderDataHook& renderDataHook();
+
+    // Printing: the job title is the document file's name without its
+    // extension, or the display name when there is no file; the card renderer
+    // draws the front list into a frame of the canvas size and runs the print
+    // operation through the hook. False when no renderer is set.
+    QString printJobTitle(const QString& documentFilePath) const;
+    using PrintHook = std::function<bool(const GraphicList&, const QRectF& frame, const QString& jobTitle,
+                                         const QByteArray& printInfo, const QVariantMap& settings)>;
+    static PrintHook& printHook();
+    bool printOperationWithSettings(const QVariantMap& settings, const QString& documentFilePath) const;
+
+    // The application has one main window: `create` runs on the first call only.
+    static bool makeWindowControllers(const std::function<void()>& create);
 
     // ---- observation ----
     QVariant valueForKey(const QString& key) const override;

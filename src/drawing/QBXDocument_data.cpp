@@ -4,6 +4,8 @@
 #include "drawing/QBXDocument.h"
 #include "platform/plist.h"
 
+#include <QFileInfo>
+
 QByteArray QBXDocument::dataOfType(const QString& type, QBXError* error) const
 {
     if (type == NativeTypeIdentifier || type == NativeTypeName) {
@@ -33,4 +35,36 @@ QByteArray QBXDocument::dataOfType(const QString& type, QBXError* error) const
         return {};
     }
     return hook(_graphics, format, error);
+}
+
+QString QBXDocument::printJobTitle(const QString& documentFilePath) const
+{
+    if (documentFilePath.isEmpty())
+        return displayName();
+    return QFileInfo(documentFilePath).completeBaseName();
+}
+
+QBXDocument::PrintHook& QBXDocument::printHook()
+{
+    static PrintHook hook;
+    return hook;
+}
+
+bool QBXDocument::printOperationWithSettings(const QVariantMap& settings, const QString& documentFilePath) const
+{
+    const PrintHook& hook = printHook();
+    if (!hook)
+        return false;
+    const QSizeF size = canvasSize(true, QSizeF());
+    return hook(_graphics, QRectF(QPointF(0, 0), size), printJobTitle(documentFilePath), m_printInfo, settings);
+}
+
+bool QBXDocument::makeWindowControllers(const std::function<void()>& create)
+{
+    static int made = 0;
+    if (made++ > 0)
+        return false;
+    if (create)
+        create();
+    return true;
 }

@@ -1,21 +1,23 @@
 #include "platform/keyed_archive.h"
+#include "platform/binary_plist.h"
 #include "platform/geometry_text.h"
+#include "platform/plist.h"
 #include "platform/plist_native.h"
 
 #include <QBuffer>
 #include <QHash>
+#include <cstring>
 #include <limits>
 
 namespace platform {
 namespace {
 
+using bplist::kNone;
+using Node = bplist::View::Node;
+using Type = bplist::View::Type;
+
 const char kNullMarker[] = "$null";
 const char kClassKey[] = "$class";
-
-plist_t stringNode(const QString& text)
-{
-    return plist_new_string(native::cString(text).constData());
-}
 
 QByteArray pngBytes(const QImage& image)
 {
@@ -27,42 +29,9 @@ QByteArray pngBytes(const QImage& image)
     return bytes;
 }
 
-QString nodeString(plist_t node)
-{
-    uint64_t length = 0;
-    const char* text = plist_get_string_ptr(node, &length);
-    return QString::fromUtf8(text, qsizetype(length));
-}
-
-bool isType(plist_t node, plist_type type)
-{
-    return node && plist_get_node_type(node) == type;
-}
-
 QColor rgbColor(const QColor& value)
 {
     return value.spec() == QColor::Rgb || value.spec() == QColor::ExtendedRgb ? value : value.toRgb();
-}
-
-void writeColorFields(plist_t object, const QColor& rgb)
-{
-    plist_dict_set_item(object, "NSRed", plist_new_real(double(rgb.redF())));
-    plist_dict_set_item(object, "NSGreen", plist_new_real(double(rgb.greenF())));
-    plist_dict_set_item(object, "NSBlue", plist_new_real(double(rgb.blueF())));
-    plist_dict_set_item(object, "NSAlpha", plist_new_real(double(rgb.alphaF())));
-}
-
-void writeFontFields(plist_t object, const QFont& font)
-{
-    plist_dict_set_item(object, "NSName", stringNode(font.family()));
-    if (font.pointSizeF() > 0)
-        plist_dict_set_item(object, "NSSize", plist_new_real(font.pointSizeF()));
-    else
-        plist_dict_set_item(object, "NSPixelSize", plist_new_uint(uint64_t(qMax(1, font.pixelSize()))));
-    plist_dict_set_item(object, "NSWeight", plist_new_uint(uint64_t(font.weight())));
-    plist_dict_set_item(object, "NSItalic", plist_new_bool(font.italic()));
-    plist_dict_set_item(object, "NSUnderline", plist_new_bool(font.underline()));
-    plist_dict_set_item(object, "NSStrikeOut", plist_new_bool(font.strikeOut()));
 }
 
 } // namespace
@@ -70,16 +39,33 @@ void writeFontFields(plist_t object, const QFont& font)
 // ---------------------------------------------------------------- writing
 
 struct KeyedArchiver::State {
-    plist_t objects = nullptr;        // "$objects"
-    std::vector<plist_t> open;        // the object being written, innermost last
-    QHash<QString, uint64_t> classes; // class description -> its index
+    bplist::Writer w;
+    uint32_t objects = 0;             // the "$objects" array
+    uint64_t objectCount = 0;         // entries of "$objects" so far
+    std::vector<uint32_t> open;       // the object being written, innermost last
+    QHash<QString, uint64_t> classes; // class description -> its "$objects" index
+    bool finished = false;
 
-    uint64_t append(plist_t node)
+    uint64_t append(uint32_t object)
     {
-        const uint64_t index = plist_array_get_size(objects);
-        plist_array_append_item(objects, node);
-        return index;
+        w.append(objects, object);
+        return objectCount++;
     }
+
+    void set(uint32_t dict, const char* key, uint32_t value) { w.insert(dict, w.addKey(key), value); }
+    // Keys of our own fixed vocabulary, shared by every object that uses them.
+    void setFixed(uint32_t dict, const char* literal, uint32_t value)
+    {
+        w.insert(dict, w.addLiteralKey(literal), value);
+    }
+
+    void set(const char* key, uint32_t value)
+    {
+        if (!open.empty() && !finished)
+            set(open.back(), key, value);
+    }
+
+    void reference(const char* key, uint32_t object) { set(key, w.addUid(append(object))); }
 
     uint64_t classIndex(const QString& className, const QStringList& chain)
     {
@@ -87,78 +73,79 @@ struct KeyedArchiver::State {
         const auto found = classes.constFind(signature);
         if (found != classes.constEnd())
             return *found;
-        plist_t description = plist_new_dict();
-        plist_dict_set_item(description, "$classname", stringNode(className));
-        plist_t list = plist_new_array();
-        plist_array_append_item(list, stringNode(className));
+        const uint32_t description = w.addDict();
+        setFixed(description, "$classname", w.addString(className));
+        const uint32_t list = w.addArray();
+        w.append(list, w.addString(className));
         for (const QString& super : chain)
-            plist_array_append_item(list, stringNode(super));
-        plist_dict_set_item(description, "$classes", list);
+            w.append(list, w.addString(super));
+        setFixed(description, "$classes", list);
         const uint64_t index = append(description);
         classes.insert(signature, index);
         return index;
     }
 
-    // A new object dictionary of the class, appended to "$objects".
-    plist_t newObject(const QString& className, const QStringList& chain, uint64_t* index)
+    // A new object of the class, appended to "$objects"; returns its index.
+    uint64_t newObject(const QString& className, const QStringList& chain, uint32_t* dict)
     {
-        plist_t object = plist_new_dict();
-        *index = append(object);
-        plist_dict_set_item(object, kClassKey, plist_new_uid(classIndex(className, chain)));
-        return object;
+        *dict = w.addDict();
+        const uint64_t index = append(*dict);
+        setFixed(*dict, kClassKey, w.addUid(classIndex(className, chain)));
+        return index;
     }
 
-    void set(const char* key, plist_t value)
+    void colorFields(uint32_t dict, const QColor& rgb)
     {
-        if (open.empty()) {
-            plist_free(value);
-            return;
-        }
-        plist_dict_set_item(open.back(), key, value);
+        setFixed(dict, "NSRed", w.addReal(double(rgb.redF())));
+        setFixed(dict, "NSGreen", w.addReal(double(rgb.greenF())));
+        setFixed(dict, "NSBlue", w.addReal(double(rgb.blueF())));
+        setFixed(dict, "NSAlpha", w.addReal(double(rgb.alphaF())));
     }
 
-    void reference(const char* key, plist_t object)
+    void fontFields(uint32_t dict, const QFont& font)
     {
-        set(key, plist_new_uid(append(object)));
+        setFixed(dict, "NSName", w.addString(font.family()));
+        if (font.pointSizeF() > 0)
+            setFixed(dict, "NSSize", w.addReal(font.pointSizeF()));
+        else
+            setFixed(dict, "NSPixelSize", w.addInteger(qMax(1, font.pixelSize())));
+        setFixed(dict, "NSWeight", w.addInteger(int(font.weight())));
+        setFixed(dict, "NSItalic", w.addBool(font.italic()));
+        setFixed(dict, "NSUnderline", w.addBool(font.underline()));
+        setFixed(dict, "NSStrikeOut", w.addBool(font.strikeOut()));
     }
 };
 
 KeyedArchiver::KeyedArchiver(const QString& className, const QStringList& classChain)
     : d(std::make_unique<State>())
 {
-    d->objects = plist_new_array();
-    plist_array_append_item(d->objects, plist_new_string(kNullMarker));
-    // The root object is always object 1: create it before its class entry.
-    plist_t root = plist_new_dict();
-    plist_array_append_item(d->objects, root);
-    plist_dict_set_item(root, kClassKey, plist_new_uid(d->classIndex(className, classChain)));
+    d->objects = d->w.addArray();
+    d->append(d->w.addAscii(kNullMarker, std::strlen(kNullMarker)));
+    uint32_t root = 0;
+    d->newObject(className, classChain, &root); // always index 1
     d->open.push_back(root);
 }
 
-KeyedArchiver::~KeyedArchiver()
-{
-    if (d->objects)
-        plist_free(d->objects);
-}
+KeyedArchiver::~KeyedArchiver() = default;
 
 void KeyedArchiver::encodeRect(const char* key, const QRectF& rect)
 {
-    d->set(key, stringNode(rectToText(rect)));
+    d->set(key, d->w.addString(rectToText(rect)));
 }
 
 void KeyedArchiver::encodeBool(const char* key, bool value)
 {
-    d->set(key, plist_new_bool(value ? 1 : 0));
+    d->set(key, d->w.addBool(value));
 }
 
 void KeyedArchiver::encodeInt32(const char* key, qint32 value)
 {
-    d->set(key, plist_new_uint(static_cast<uint64_t>(static_cast<int64_t>(value))));
+    d->set(key, d->w.addInteger(value));
 }
 
 void KeyedArchiver::encodeFloat(const char* key, float value)
 {
-    d->set(key, plist_new_real(double(value)));
+    d->set(key, d->w.addReal(double(value)));
 }
 
 void KeyedArchiver::encodeString(const char* key, const QString& value)
@@ -166,7 +153,7 @@ void KeyedArchiver::encodeString(const char* key, const QString& value)
     if (value.isNull())
         encodeNull(key);
     else
-        d->reference(key, stringNode(value));
+        d->reference(key, d->w.addString(value));
 }
 
 void KeyedArchiver::encodeColor(const char* key, const QColor& value)
@@ -175,9 +162,8 @@ void KeyedArchiver::encodeColor(const char* key, const QColor& value)
         encodeNull(key);
         return;
     }
-    const QColor rgb = rgbColor(value);
     beginObject(key, QStringLiteral("NSColor"), {QStringLiteral("NSObject")});
-    writeColorFields(d->open.back(), rgb);
+    d->colorFields(d->open.back(), rgbColor(value));
     endObject();
 }
 
@@ -188,7 +174,7 @@ void KeyedArchiver::encodeFont(const char* key, const std::optional<QFont>& valu
         return;
     }
     beginObject(key, QStringLiteral("NSFont"), {QStringLiteral("NSObject")});
-    writeFontFields(d->open.back(), *value);
+    d->fontFields(d->open.back(), *value);
     endObject();
 }
 
@@ -200,28 +186,28 @@ void KeyedArchiver::encodeImage(const char* key, const QImage& value)
         return;
     }
     beginObject(key, QStringLiteral("NSImage"), {QStringLiteral("NSObject")});
-    plist_dict_set_item(d->open.back(), "NSPNG", plist_new_data(png.constData(), uint64_t(png.size())));
+    d->setFixed(d->open.back(), "NSPNG", d->w.addData(png.constData(), size_t(png.size())));
     endObject();
 }
 
 void KeyedArchiver::encodeData(const char* key, const QByteArray& value)
 {
-    d->reference(key, plist_new_data(value.constData(), uint64_t(value.size())));
+    d->reference(key, d->w.addData(value.constData(), size_t(value.size())));
 }
 
 void KeyedArchiver::encodeNull(const char* key)
 {
-    d->set(key, plist_new_uid(0));
+    d->set(key, d->w.addUid(0));
 }
 
 void KeyedArchiver::beginObject(const char* key, const QString& className, const QStringList& classChain)
 {
-    if (d->open.empty())
+    if (d->open.empty() || d->finished)
         return;
-    uint64_t index = 0;
-    plist_t object = d->newObject(className, classChain, &index);
-    d->set(key, plist_new_uid(index));
-    d->open.push_back(object);
+    uint32_t dict = 0;
+    const uint64_t index = d->newObject(className, classChain, &dict);
+    d->set(key, d->w.addUid(index));
+    d->open.push_back(dict);
 }
 
 void KeyedArchiver::endObject()
@@ -232,44 +218,57 @@ void KeyedArchiver::endObject()
 
 QByteArray KeyedArchiver::finish()
 {
-    if (!d->objects)
+    if (d->finished)
         return {};
-    native::Node top(plist_new_dict());
-    plist_dict_set_item(top.get(), "$version", plist_new_uint(100000));
-    plist_dict_set_item(top.get(), "$archiver", plist_new_string("NSKeyedArchiver"));
-    plist_t rootRef = plist_new_dict();
-    plist_dict_set_item(rootRef, "root", plist_new_uid(1));
-    plist_dict_set_item(top.get(), "$top", rootRef);
-    plist_dict_set_item(top.get(), "$objects", d->objects);
-    d->objects = nullptr;
-    d->open.clear();
-    return native::toBinary(top.get());
+    d->finished = true;
+    bplist::Writer& w = d->w;
+    const uint32_t top = w.addDict();
+    d->setFixed(top, "$version", w.addInteger(100000));
+    d->setFixed(top, "$archiver", w.addAscii("NSKeyedArchiver", 15));
+    const uint32_t refs = w.addDict();
+    d->setFixed(refs, "root", w.addUid(1));
+    d->setFixed(top, "$top", refs);
+    d->setFixed(top, "$objects", d->objects);
+    return w.finish(top);
 }
 
 // ---------------------------------------------------------------- reading
 
 struct KeyedUnarchiver::Document {
-    native::Node root;
-    plist_t objects = nullptr;
-    uint32_t count = 0;
+    bplist::View view;
+    Node objects; // the "$objects" array
 
-    plist_t object(quint64 index) const
+    // The object at an archive index, or kNone.
+    uint64_t object(uint64_t index) const { return view.member(objects, index); }
+
+    // A reference: a UID, or its XML spelling (a dictionary holding only an
+    // integer "CF$UID").
+    bool uidOf(uint64_t value, uint64_t* index) const
     {
-        if (index >= count)
-            return nullptr;
-        return plist_array_get_item(objects, uint32_t(index));
+        const Node n = view.node(value);
+        if (n.type == Type::Uid) {
+            *index = view.uid(n);
+            return true;
+        }
+        if (n.type == Type::Dict && n.count == 1 && view.equals(view.node(view.dictKey(n, 0)), "CF$UID", 6)) {
+            const Node v = view.node(view.dictValue(n, 0));
+            if (v.type == Type::Integer) {
+                *index = uint64_t(view.integer(v));
+                return true;
+            }
+        }
+        return false;
     }
 
-    // The class description of an object dictionary, or null.
-    plist_t classOf(plist_t object) const
+    // The "$classname" node of an object dictionary (Invalid if none).
+    Node className(uint64_t object) const
     {
-        quint64 index = 0;
-        if (!native::uidValue(plist_dict_get_item(object, kClassKey), &index))
-            return nullptr;
-        plist_t description = this->object(index);
-        if (!isType(description, PLIST_DICT) || !isType(plist_dict_get_item(description, "$classname"), PLIST_STRING))
-            return nullptr;
-        return description;
+        uint64_t index = 0;
+        if (!uidOf(view.find(view.node(object), kClassKey), &index))
+            return {};
+        const Node description = view.node(this->object(index));
+        const Node name = view.node(view.find(description, "$classname"));
+        return name.type == Type::Ascii || name.type == Type::Utf16 ? name : Node();
     }
 };
 
@@ -277,47 +276,48 @@ std::optional<KeyedUnarchiver> KeyedUnarchiver::open(const QByteArray& data, QSt
 {
     auto fail = [error](const QString& why) -> std::optional<KeyedUnarchiver> {
         if (error)
-            *error = why;
+            *error = QStringLiteral("not a keyed archive: ") + why;
         return std::nullopt;
     };
-    QString parseError;
-    native::Node root = native::parse(data, &parseError);
-    if (!root)
-        return fail(QStringLiteral("not a keyed archive: ") + parseError);
+    if (data.isEmpty())
+        return fail(QStringLiteral("empty data"));
+    if (data.size() > kMaxPlistBytes)
+        return fail(QStringLiteral("larger than 1 GiB"));
     auto doc = std::make_shared<Document>();
-    doc->root = std::move(root);
-    plist_t top = doc->root.get();
-    if (!isType(top, PLIST_DICT))
-        return fail(QStringLiteral("not a keyed archive: no dictionary at the top"));
-    doc->objects = plist_dict_get_item(top, "$objects");
-    if (!isType(doc->objects, PLIST_ARRAY))
-        return fail(QStringLiteral("not a keyed archive: no object table"));
-    doc->count = plist_array_get_size(doc->objects);
-    plist_t topRefs = plist_dict_get_item(top, "$top");
-    quint64 rootIndex = 0;
-    if (!isType(topRefs, PLIST_DICT) || !native::uidValue(plist_dict_get_item(topRefs, "root"), &rootIndex))
-        return fail(QStringLiteral("not a keyed archive: no root reference"));
-    plist_t object = doc->object(rootIndex);
-    if (!isType(object, PLIST_DICT) || !doc->classOf(object))
-        return fail(QStringLiteral("not a keyed archive: the root object has no class"));
-    return KeyedUnarchiver(std::move(doc), object);
+    if (!data.startsWith("bplist0")) {
+        // Another format (XML): parse it and view its binary form.
+        QString parseError;
+        native::Node parsed = native::parse(data, &parseError);
+        if (!parsed)
+            return fail(parseError);
+        if (!doc->view.open(native::toBinary(parsed.get())))
+            return fail(QStringLiteral("unreadable property list"));
+    } else if (!doc->view.open(data)) {
+        return fail(QStringLiteral("damaged binary property list"));
+    }
+    const bplist::View& view = doc->view;
+    const Node top = view.node(view.top());
+    if (top.type != Type::Dict)
+        return fail(QStringLiteral("no dictionary at the top"));
+    doc->objects = view.node(view.find(top, "$objects"));
+    if (doc->objects.type != Type::Array)
+        return fail(QStringLiteral("no object table"));
+    uint64_t rootIndex = 0;
+    if (!doc->uidOf(view.find(view.node(view.find(top, "$top")), "root"), &rootIndex))
+        return fail(QStringLiteral("no root reference"));
+    const uint64_t root = doc->object(rootIndex);
+    if (root == kNone || view.node(root).type != Type::Dict || doc->className(root).type == Type::Invalid)
+        return fail(QStringLiteral("the root object has no class"));
+    return KeyedUnarchiver(std::move(doc), root);
 }
 
-KeyedUnarchiver::KeyedUnarchiver(std::shared_ptr<Document> doc, void* object)
+KeyedUnarchiver::KeyedUnarchiver(std::shared_ptr<Document> doc, uint64_t object)
     : doc_(std::move(doc)), object_(object)
 {
-    auto dict = static_cast<plist_t>(object);
-    values_.reserve(plist_dict_get_size(dict));
-    plist_dict_iter it = nullptr;
-    plist_dict_new_iter(dict, &it);
-    for (;;) {
-        plist_t value = nullptr;
-        plist_dict_next_item(dict, it, nullptr, &value);
-        if (!value)
-            break;
-        values_.push_back(value);
-    }
-    free(it);
+    const Node dict = doc_->view.node(object);
+    entries_.reserve(dict.count);
+    for (uint64_t i = 0; i < dict.count; ++i)
+        entries_.emplace_back(doc_->view.dictKey(dict, i), doc_->view.dictValue(dict, i));
 }
 
 KeyedUnarchiver::KeyedUnarchiver(const KeyedUnarchiver&) = default;
@@ -328,93 +328,90 @@ KeyedUnarchiver::~KeyedUnarchiver() = default;
 
 QString KeyedUnarchiver::className() const
 {
-    plist_t description = doc_->classOf(static_cast<plist_t>(object_));
-    return description ? nodeString(plist_dict_get_item(description, "$classname")) : QString();
+    return doc_->view.string(doc_->className(object_));
 }
 
 QStringList KeyedUnarchiver::classChain() const
 {
+    const bplist::View& view = doc_->view;
     QStringList chain;
-    plist_t description = doc_->classOf(static_cast<plist_t>(object_));
-    plist_t list = description ? plist_dict_get_item(description, "$classes") : nullptr;
-    if (isType(list, PLIST_ARRAY))
-        for (uint32_t i = 0, n = plist_array_get_size(list); i < n; ++i) {
-            plist_t item = plist_array_get_item(list, i);
-            if (isType(item, PLIST_STRING))
-                chain.append(nodeString(item));
+    uint64_t index = 0;
+    if (!doc_->uidOf(view.find(view.node(object_), kClassKey), &index))
+        return chain;
+    const Node list = view.node(view.find(view.node(doc_->object(index)), "$classes"));
+    if (list.type == Type::Array)
+        for (uint64_t i = 0; i < list.count; ++i) {
+            const Node item = view.node(view.member(list, i));
+            if (item.type == Type::Ascii || item.type == Type::Utf16)
+                chain.append(view.string(item));
         }
     return chain;
 }
 
-void* KeyedUnarchiver::entry(const char* key) const
+uint64_t KeyedUnarchiver::entry(const char* key) const
 {
-    const size_t n = values_.size();
+    const size_t n = entries_.size();
+    const size_t length = std::strlen(key);
     for (size_t k = 0; k < n; ++k) {
         const size_t i = (cursor_ + k) % n;
-        plist_t keyNode = plist_dict_item_get_key(static_cast<plist_t>(values_[i]));
-        if (keyNode && plist_key_val_compare(keyNode, key) == 0) {
+        if (doc_->view.equals(doc_->view.node(entries_[i].first), key, length)) {
             cursor_ = i + 1;
-            return values_[i];
+            return entries_[i].second;
         }
     }
-    return nullptr;
+    return kNone;
 }
 
 bool KeyedUnarchiver::containsKey(const char* key) const
 {
-    return entry(key) != nullptr;
+    return entry(key) != kNone;
 }
 
 QStringList KeyedUnarchiver::keys() const
 {
     QStringList list;
-    for (void* value : values_) {
-        char* key = nullptr;
-        plist_dict_get_item_key(static_cast<plist_t>(value), &key);
-        if (key && qstrcmp(key, kClassKey) != 0)
-            list.append(QString::fromUtf8(key));
-        free(key);
+    for (const auto& [key, value] : entries_) {
+        const QString name = doc_->view.string(doc_->view.node(key));
+        if (name != QLatin1String(kClassKey))
+            list.append(name);
     }
     return list;
 }
 
-void* KeyedUnarchiver::objectFor(const char* key) const
+uint64_t KeyedUnarchiver::objectFor(const char* key) const
 {
-    quint64 index = 0;
-    if (!native::uidValue(static_cast<plist_t>(entry(key)), &index) || index == 0)
-        return nullptr;
-    plist_t object = doc_->object(index);
-    if (!object || (isType(object, PLIST_STRING) && plist_string_val_compare(object, kNullMarker) == 0))
-        return nullptr;
+    uint64_t index = 0;
+    const uint64_t value = entry(key);
+    if (value == kNone || !doc_->uidOf(value, &index) || index == 0)
+        return kNone;
+    const uint64_t object = doc_->object(index);
+    if (object == kNone || doc_->view.equals(doc_->view.node(object), kNullMarker, std::strlen(kNullMarker)))
+        return kNone;
     return object;
 }
 
 std::optional<QRectF> KeyedUnarchiver::decodeRect(const char* key) const
 {
-    auto node = static_cast<plist_t>(entry(key));
-    if (!isType(node, PLIST_STRING))
+    const auto text = decodeStringEntry(key);
+    if (!text)
         return std::nullopt;
-    return rectFromText(nodeString(node));
+    return rectFromText(*text);
 }
 
 std::optional<bool> KeyedUnarchiver::decodeBool(const char* key) const
 {
-    auto node = static_cast<plist_t>(entry(key));
-    if (!isType(node, PLIST_BOOLEAN))
+    const Node n = doc_->view.node(entry(key));
+    if (n.type != Type::Bool)
         return std::nullopt;
-    uint8_t value = 0;
-    plist_get_bool_val(node, &value);
-    return value != 0;
+    return doc_->view.boolValue(n);
 }
 
 std::optional<qint32> KeyedUnarchiver::decodeInt32(const char* key) const
 {
-    auto node = static_cast<plist_t>(entry(key));
-    if (!isType(node, PLIST_UINT))
+    const Node n = doc_->view.node(entry(key));
+    if (n.type != Type::Integer || n.width > 8)
         return std::nullopt;
-    uint64_t raw = 0;
-    plist_get_uint_val(node, &raw);
-    const auto value = static_cast<int64_t>(raw);
+    const int64_t value = doc_->view.integer(n);
     if (value < std::numeric_limits<qint32>::min() || value > std::numeric_limits<qint32>::max())
         return std::nullopt;
     return qint32(value);
@@ -422,32 +419,41 @@ std::optional<qint32> KeyedUnarchiver::decodeInt32(const char* key) const
 
 std::optional<float> KeyedUnarchiver::decodeFloat(const char* key) const
 {
-    auto node = static_cast<plist_t>(entry(key));
-    if (!isType(node, PLIST_REAL))
+    const Node n = doc_->view.node(entry(key));
+    if (n.type != Type::Real)
         return std::nullopt;
-    double value = 0;
-    plist_get_real_val(node, &value);
-    return static_cast<float>(value);
+    return static_cast<float>(doc_->view.real(n));
+}
+
+std::optional<QString> KeyedUnarchiver::decodeStringEntry(const char* key) const
+{
+    const Node n = doc_->view.node(entry(key));
+    if (n.type != Type::Ascii && n.type != Type::Utf16)
+        return std::nullopt;
+    return doc_->view.string(n);
 }
 
 std::optional<QString> KeyedUnarchiver::decodeString(const char* key) const
 {
-    auto object = static_cast<plist_t>(objectFor(key));
-    if (isType(object, PLIST_STRING))
-        return nodeString(object);
+    const bplist::View& view = doc_->view;
+    const uint64_t object = objectFor(key);
+    const Node n = view.node(object);
+    if (n.type == Type::Ascii || n.type == Type::Utf16)
+        return view.string(n);
     // Mutable strings are stored as objects holding "NS.string".
-    if (isType(object, PLIST_DICT) && doc_->classOf(object)) {
-        plist_t text = plist_dict_get_item(object, "NS.string");
-        if (isType(text, PLIST_STRING))
-            return nodeString(text);
+    if (n.type == Type::Dict && doc_->className(object).type != Type::Invalid) {
+        const Node text = view.node(view.find(n, "NS.string"));
+        if (text.type == Type::Ascii || text.type == Type::Utf16)
+            return view.string(text);
     }
     return std::nullopt;
 }
 
 std::optional<KeyedUnarchiver> KeyedUnarchiver::decodeObject(const char* key) const
 {
-    auto object = static_cast<plist_t>(objectFor(key));
-    if (!isType(object, PLIST_DICT) || !doc_->classOf(object))
+    const uint64_t object = objectFor(key);
+    if (object == kNone || doc_->view.node(object).type != Type::Dict
+        || doc_->className(object).type == Type::Invalid)
         return std::nullopt;
     return KeyedUnarchiver(doc_, object);
 }
@@ -460,18 +466,14 @@ std::optional<QColor> KeyedUnarchiver::decodeColor(const char* key) const
 
 std::optional<QColor> KeyedUnarchiver::asColor() const
 {
-    if (className() != QLatin1String("NSColor"))
+    if (!doc_->view.equals(doc_->className(object_), "NSColor", 7))
         return std::nullopt;
-    auto dict = static_cast<plist_t>(object_);
-    double c[4] = {};
-    const char* names[4] = {"NSRed", "NSGreen", "NSBlue", "NSAlpha"};
-    for (int i = 0; i < 4; ++i) {
-        plist_t node = plist_dict_get_item(dict, names[i]);
-        if (!isType(node, PLIST_REAL))
+    std::optional<float> c[4] = {decodeFloat("NSRed"), decodeFloat("NSGreen"), decodeFloat("NSBlue"),
+                                 decodeFloat("NSAlpha")};
+    for (const auto& component : c)
+        if (!component)
             return std::nullopt;
-        plist_get_real_val(node, &c[i]);
-    }
-    return QColor::fromRgbF(float(c[0]), float(c[1]), float(c[2]), float(c[3]));
+    return QColor::fromRgbF(*c[0], *c[1], *c[2], *c[3]);
 }
 
 std::optional<QFont> KeyedUnarchiver::decodeFont(const char* key) const
@@ -482,26 +484,20 @@ std::optional<QFont> KeyedUnarchiver::decodeFont(const char* key) const
 
 std::optional<QFont> KeyedUnarchiver::asFont() const
 {
-    if (className() != QLatin1String("NSFont"))
+    if (!doc_->view.equals(doc_->className(object_), "NSFont", 6))
         return std::nullopt;
     const auto name = decodeStringEntry("NSName");
     if (!name)
         return std::nullopt;
-    auto dict = static_cast<plist_t>(object_);
     QFont font;
     font.setFamily(*name);
-    plist_t size = plist_dict_get_item(dict, "NSSize");
-    plist_t pixels = plist_dict_get_item(dict, "NSPixelSize");
-    if (isType(size, PLIST_REAL)) {
-        double points = 0;
-        plist_get_real_val(size, &points);
+    const Node size = doc_->view.node(entry("NSSize"));
+    if (size.type == Type::Real) {
+        const double points = doc_->view.real(size);
         if (points > 0)
             font.setPointSizeF(points);
-    } else if (isType(pixels, PLIST_UINT)) {
-        uint64_t px = 0;
-        plist_get_uint_val(pixels, &px);
-        if (px > 0 && px < 100000)
-            font.setPixelSize(int(px));
+    } else if (const auto pixels = decodeInt32("NSPixelSize"); pixels && *pixels > 0) {
+        font.setPixelSize(*pixels);
     }
     if (const auto weight = decodeInt32("NSWeight"); weight && *weight >= 1 && *weight <= 1000)
         font.setWeight(QFont::Weight(*weight));
@@ -519,35 +515,23 @@ std::optional<QImage> KeyedUnarchiver::decodeImage(const char* key) const
 
 std::optional<QImage> KeyedUnarchiver::asImage() const
 {
-    if (className() != QLatin1String("NSImage"))
+    if (!doc_->view.equals(doc_->className(object_), "NSImage", 7))
         return std::nullopt;
-    plist_t png = plist_dict_get_item(static_cast<plist_t>(object_), "NSPNG");
-    if (!isType(png, PLIST_DATA))
+    const Node png = doc_->view.node(entry("NSPNG"));
+    if (png.type != Type::Data)
         return std::nullopt;
-    uint64_t length = 0;
-    const char* bytes = plist_get_data_ptr(png, &length);
     QImage image;
-    if (!image.loadFromData(reinterpret_cast<const uchar*>(bytes), int(length), "PNG"))
+    if (!image.loadFromData(doc_->view.data(png), "PNG"))
         return std::nullopt;
     return image;
 }
 
 std::optional<QByteArray> KeyedUnarchiver::decodeData(const char* key) const
 {
-    auto object = static_cast<plist_t>(objectFor(key));
-    if (!isType(object, PLIST_DATA))
+    const Node n = doc_->view.node(objectFor(key));
+    if (n.type != Type::Data)
         return std::nullopt;
-    uint64_t length = 0;
-    const char* bytes = plist_get_data_ptr(object, &length);
-    return QByteArray(bytes, qsizetype(length));
-}
-
-std::optional<QString> KeyedUnarchiver::decodeStringEntry(const char* key) const
-{
-    auto node = static_cast<plist_t>(entry(key));
-    if (!isType(node, PLIST_STRING))
-        return std::nullopt;
-    return nodeString(node);
+    return doc_->view.data(n);
 }
 
 // ---------------------------------------------------------------- single values
@@ -557,7 +541,7 @@ std::optional<QString> KeyedUnarchiver::decodeStringEntry(const char* key) const
 QByteArray archiveColor(const QColor& color)
 {
     KeyedArchiver out(QStringLiteral("NSColor"), {QStringLiteral("NSObject")});
-    writeColorFields(out.d->open.back(), color.isValid() ? rgbColor(color) : QColor(Qt::black));
+    out.d->colorFields(out.d->open.back(), color.isValid() ? rgbColor(color) : QColor(Qt::black));
     return out.finish();
 }
 
@@ -570,7 +554,7 @@ std::optional<QColor> unarchiveColor(const QByteArray& data)
 QByteArray archiveFont(const QFont& font)
 {
     KeyedArchiver out(QStringLiteral("NSFont"), {QStringLiteral("NSObject")});
-    writeFontFields(out.d->open.back(), font);
+    out.d->fontFields(out.d->open.back(), font);
     return out.finish();
 }
 

@@ -44,7 +44,9 @@
 #include <QRectF>
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <memory>
+#include <utility>
 #include <optional>
 #include <vector>
 
@@ -59,8 +61,7 @@ public:
     KeyedArchiver(const KeyedArchiver&) = delete;
     KeyedArchiver& operator=(const KeyedArchiver&) = delete;
 
-    // Keys are UTF-8 text. A key written twice keeps its first position and
-    // takes the last value.
+    // Keys are UTF-8 text; write each key once per object.
     void encodeRect(const char* key, const QRectF& rect); // "{{x, y}, {w, h}}"
     void encodeBool(const char* key, bool value);
     void encodeInt32(const char* key, qint32 value);
@@ -122,9 +123,9 @@ private:
     friend std::optional<QColor> unarchiveColor(const QByteArray&);
     friend std::optional<QFont> unarchiveFont(const QByteArray&);
     struct Document;
-    KeyedUnarchiver(std::shared_ptr<Document> doc, void* object);
-    void* entry(const char* key) const;
-    void* objectFor(const char* key) const;
+    KeyedUnarchiver(std::shared_ptr<Document> doc, uint64_t object);
+    uint64_t entry(const char* key) const;     // the entry's value object
+    uint64_t objectFor(const char* key) const; // the object an entry refers to
     std::optional<QString> decodeStringEntry(const char* key) const;
     // This object read as a colour, font or picture.
     std::optional<QColor> asColor() const;
@@ -132,9 +133,9 @@ private:
     std::optional<QImage> asImage() const;
 
     std::shared_ptr<Document> doc_;
-    void* object_ = nullptr;             // this object's dictionary node
-    std::vector<void*> values_;          // its entries, in stored order
-    mutable size_t cursor_ = 0;          // reads usually follow the stored order
+    uint64_t object_ = 0;                                // this object's dictionary
+    std::vector<std::pair<uint64_t, uint64_t>> entries_; // its keys and values, in stored order
+    mutable size_t cursor_ = 0;                          // reads usually follow the stored order
 };
 
 // One colour or font as an archive of its own (the design log's items).

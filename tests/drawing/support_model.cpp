@@ -4,6 +4,9 @@
 
 #include <QPainter>
 
+#include <functional>
+#include <map>
+
 namespace {
 QColor colour(int seed, int k)
 {
@@ -194,4 +197,113 @@ GraphicList oneOfEachClass()
          {"QBXGraphic", "QBXLine", "QBXText", "QBXImage", "QBXBarcode", "Shape_Control", "QBXSignature"})
         list.push_back(QBXGraphic::graphicOfClass(QString::fromLatin1(name)));
     return list;
+}
+
+bool holdsDocumentedDefault(const QBXGraphic& g, const QString& key)
+{
+    static const QColor white = QColor::fromRgbF(1, 1, 1, 1);
+    static const QColor black = QColor::fromRgbF(0, 0, 0, 1);
+    static const auto times10 = [](const QFont& f) {
+        return f.family() == "Times New Roman" && f.pointSizeF() == 10.0;
+    };
+    static const std::map<QString, std::function<bool(const QBXGraphic&)>> table = {
+        {"_bounds", [](const QBXGraphic& g) { return g._bounds == QRectF(0, 0, 0, 0); }},
+        {"ctrl_is_locked", [](const QBXGraphic& g) { return !g.ctrl_is_locked; }},
+        {"_isDrawingFill", [](const QBXGraphic& g) { return g._isDrawingFill; }},
+        {"_fillColor", [](const QBXGraphic& g) { return g._fillColor == white; }},
+        {"_isDrawingStroke", [](const QBXGraphic& g) { return g._isDrawingStroke; }},
+        {"_strokeColor", [](const QBXGraphic& g) { return g._strokeColor == black; }},
+        {"_strokeWidth", [](const QBXGraphic& g) { return g._strokeWidth == 1.0; }},
+        {"_stroke_border_type", [](const QBXGraphic& g) { return g._stroke_border_type == "S"; }},
+        {"_fill_type", [](const QBXGraphic& g) { return g._fill_type == "S"; }},
+        {"_fill_Grad_clr1", [](const QBXGraphic& g) { return g._fill_Grad_clr1 == white; }},
+        {"_fill_Grad_clr2", [](const QBXGraphic& g) { return g._fill_Grad_clr2 == white; }},
+        {"_fill_grad_angle", [](const QBXGraphic& g) { return g._fill_grad_angle == 0.0; }},
+        {"_fill_htch_clr", [](const QBXGraphic& g) { return g._fill_htch_clr == white; }},
+        {"_fill_hatch_type", [](const QBXGraphic& g) { return g._fill_hatch_type == ""; }},
+        {"_isFlippedHorizontally", [](const QBXGraphic& g) { return !g._isFlippedHorizontally; }},
+        {"_isFlippedVertically", [](const QBXGraphic& g) { return !g._isFlippedVertically; }},
+        {"invert_clr", [](const QBXGraphic& g) { return !g.invert_clr; }},
+        {"gray_Scale", [](const QBXGraphic& g) { return !g.gray_Scale; }},
+        {"Sepia", [](const QBXGraphic& g) { return !g.Sepia; }},
+        {"img_trnsp_val", [](const QBXGraphic& g) { return g.img_trnsp_val == 100.0f; }},
+        {"hue_val", [](const QBXGraphic& g) { return g.hue_val == 0.0f; }},
+        {"sat_val", [](const QBXGraphic& g) { return g.sat_val == 1.0f; }},
+        {"brt_val", [](const QBXGraphic& g) { return g.brt_val == 0.0f; }},
+        {"con_val", [](const QBXGraphic& g) { return g.con_val == 1.0f; }},
+        {"srp_val", [](const QBXGraphic& g) { return g.srp_val == 0.0f; }},
+        {"ev_val", [](const QBXGraphic& g) { return g.ev_val == 0.0f; }},
+        {"blr_val", [](const QBXGraphic& g) { return g.blr_val == 0.0f; }},
+        {"data_source_type", [](const QBXGraphic& g) { return g.data_source_type == 0; }},
+        {"rotate_image", [](const QBXGraphic& g) { return g.rotate_image == 0.0f; }},
+        {"_file_path", [](const QBXGraphic& g) { return g._file_path.endsWith("/no.png"); }},
+        {"sign_or_fingureprint", [](const QBXGraphic& g) { return g.sign_or_fingureprint == "S"; }},
+        {"batch_list_name", [](const QBXGraphic& g) { return g.batch_list_name == ""; }},
+        {"batch_list_index", [](const QBXGraphic& g) { return g.batch_list_index == 0; }},
+        {"_line_ori", [](const QBXGraphic& g) { return g._line_ori == 0; }},
+        {"_line_cap_style", [](const QBXGraphic& g) { return g._line_cap_style == 0; }},
+        {"alpha_val", [](const QBXGraphic& g) { return g.alpha_val == 100.0f; }},
+        {"alpha_val_stroke", [](const QBXGraphic& g) { return g.alpha_val_stroke == 100.0f; }},
+        {"text_ctrl_font",
+         [](const QBXGraphic& g) {
+             return g.text_ctrl_font.family() == "TimesNewRomanPS-ItalicMT" && g.text_ctrl_font.pointSizeF() == 14.0;
+         }},
+        {"txt_clr", [](const QBXGraphic& g) { return g.txt_clr == black; }},
+        {"_Text_contents", [](const QBXGraphic& g) { return !g._Text_contents.has_value(); }},
+        {"_shape_type", [](const QBXGraphic& g) { return g._shape_type == "R"; }},
+        {"cor_rad_val_val", [](const QBXGraphic& g) { return g.cor_rad_val_val == 10.0f; }},
+        {"_barcode_image", [](const QBXGraphic& g) { return g._barcode_image.isNull(); }},
+        {"linear_or_2d", [](const QBXGraphic& g) { return g.linear_or_2d == 0; }},
+        {"barcode_font_index", [](const QBXGraphic& g) { return g.barcode_font_index == 0; }},
+        {"linear_font_val", [](const QBXGraphic& g) { return g.linear_font_val == "0123"; }},
+        {"two_d_font_val", [](const QBXGraphic& g) { return g.two_d_font_val == "0123"; }},
+        {"header_val", [](const QBXGraphic& g) { return g.header_val == "HEADER"; }},
+        {"footer_val", [](const QBXGraphic& g) { return g.footer_val == "FOOTER"; }},
+        {"show_hide_hdr", [](const QBXGraphic& g) { return g.show_hide_hdr == 0; }},
+        {"show_hide_ftr", [](const QBXGraphic& g) { return g.show_hide_ftr == 0; }},
+        {"show_hide_val", [](const QBXGraphic& g) { return g.show_hide_val == 0; }},
+        {"show_val_on_top", [](const QBXGraphic& g) { return g.show_val_on_top == 0; }},
+        {"align_hdr_index", [](const QBXGraphic& g) { return g.align_hdr_index == 1; }},
+        {"align_ftr_index", [](const QBXGraphic& g) { return g.align_ftr_index == 1; }},
+        {"linear_height_val", [](const QBXGraphic& g) { return g.linear_height_val == 0.6f; }},
+        {"linear_width_val", [](const QBXGraphic& g) { return g.linear_width_val == 20.0f; }},
+        {"qr_size_val", [](const QBXGraphic& g) { return g.qr_size_val == 60; }},
+        {"qr_version_index", [](const QBXGraphic& g) { return g.qr_version_index == 0; }},
+        {"qr_ec_index", [](const QBXGraphic& g) { return g.qr_ec_index == 0; }},
+        {"pdf_hgt_val", [](const QBXGraphic& g) { return g.pdf_hgt_val == 20; }},
+        {"pdf_wdt_val", [](const QBXGraphic& g) { return g.pdf_wdt_val == 100; }},
+        {"pdf_ec_val", [](const QBXGraphic& g) { return g.pdf_ec_val == 2; }},
+        {"dm_module_val", [](const QBXGraphic& g) { return g.dm_module_val == 2; }},
+        {"dm_format_index", [](const QBXGraphic& g) { return g.dm_format_index == 0; }},
+        {"dm_encoding_index", [](const QBXGraphic& g) { return g.dm_encoding_index == 0; }},
+        {"hdr_margin_val", [](const QBXGraphic& g) { return g.hdr_margin_val == 0.1f; }},
+        {"ftr_margin_val", [](const QBXGraphic& g) { return g.ftr_margin_val == 0.1f; }},
+        {"val_margin_val", [](const QBXGraphic& g) { return g.val_margin_val == 0.1f; }},
+        {"TB_marging_val", [](const QBXGraphic& g) { return g.TB_marging_val == 0.1f; }},
+        {"LR_margin_val", [](const QBXGraphic& g) { return g.LR_margin_val == 0.1f; }},
+        {"value_font_val", [](const QBXGraphic& g) { return times10(g.value_font_val); }},
+        {"header_font_val", [](const QBXGraphic& g) { return times10(g.header_font_val); }},
+        {"footer_font_val", [](const QBXGraphic& g) { return times10(g.footer_font_val); }},
+        {"barcode_hdr_clr_val", [](const QBXGraphic& g) { return g.barcode_hdr_clr_val == black; }},
+        {"barcode_ftr_clr_val", [](const QBXGraphic& g) { return g.barcode_ftr_clr_val == black; }},
+        {"barcode_val_clr_val", [](const QBXGraphic& g) { return g.barcode_val_clr_val == black; }},
+        {"barcode_back_clr_val", [](const QBXGraphic& g) { return g.barcode_back_clr_val == white; }},
+        {"barcode_clr_val", [](const QBXGraphic& g) { return g.barcode_clr_val == black; }},
+        {"dpi_val_index", [](const QBXGraphic& g) { return g.dpi_val_index == 0; }},
+        {"dpi_custom_val", [](const QBXGraphic& g) { return g.dpi_custom_val == "0"; }},
+        {"barcode_unit_val", [](const QBXGraphic& g) { return g.barcode_unit_val == 1; }},
+        {"text_alignmnet", [](const QBXGraphic& g) { return g.text_alignmnet == 0; }},
+        {"text_transfrom_case", [](const QBXGraphic& g) { return g.text_transfrom_case == 0; }},
+        {"text_kerning", [](const QBXGraphic& g) { return g.text_kerning == 0.0f; }},
+        {"print_object", [](const QBXGraphic& g) { return g.print_object == 0; }},
+        {"control_ID", [](const QBXGraphic& g) { return g.control_ID == ""; }},
+        {"excel_binding", [](const QBXGraphic& g) { return !g.excel_binding; }},
+        {"excel_col_indx", [](const QBXGraphic& g) { return g.excel_col_indx == 0; }},
+        {"Text_Value", [](const QBXGraphic& g) { return g.Text_Value == "Text here"; }},
+        {"ctrl_is_visible", [](const QBXGraphic& g) { return g.ctrl_is_visible; }},
+        {"double_star_type", [](const QBXGraphic& g) { return g.double_star_type == 1; }},
+        {"polygon_type", [](const QBXGraphic& g) { return g.polygon_type == 1; }},
+    };
+    const auto it = table.find(key);
+    return it != table.end() && it->second(g);
 }

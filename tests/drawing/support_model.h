@@ -16,3 +16,7 @@ std::vector<std::string> fieldDifferences(const QBXGraphic& a, const QBXGraphic&
 
 // A graphic of each of the seven classes.
 GraphicList oneOfEachClass();
+
+// The documented default of every archived field, by archive key: true when
+// the graphic holds it. Independent of the code's own defaults.
+bool holdsDocumentedDefault(const QBXGraphic& g, const QString& key);

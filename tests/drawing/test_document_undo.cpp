@@ -123,6 +123,7 @@ TEST(DocumentUndo, EqualValueRegistersNothing)
     auto* um = doc.undoManager();
     const int before = um->undoCount();
     g->setFillColor(g->_fillColor);
+    g->setFillColor(QColor::fromHsvF(0.0f, 0.0f, 1.0f)); // the same white in another colour model
     g->setBounds(g->_bounds);
     g->setValueForKey(QStringLiteral("drawingFill"), true);
     endEvent();

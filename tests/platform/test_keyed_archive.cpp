@@ -242,3 +242,83 @@ TEST(KeyedArchive, PlistlibReadsTheArchiveAndItsReferences)
                           "rich \xF0\x9F\x8E\x89 text\n"
                           "No Such Family Installed 42 13.5\n"));
 }
+
+TEST(KeyedArchive, DamagedArchivesNeverCrash)
+{
+    // Every truncation and a sweep of single-byte changes: opening may fail
+    // or succeed, and every read afterwards stays within the data.
+    const QByteArray good = sampleArchive();
+    auto readAll = [](const QByteArray& bytes) {
+        const auto in = KeyedUnarchiver::open(bytes);
+        if (!in)
+            return;
+        (void)in->className();
+        (void)in->classChain();
+        for (const QString& key : in->keys()) {
+            const QByteArray k = key.toUtf8();
+            (void)in->decodeRect(k.constData());
+            (void)in->decodeBool(k.constData());
+            (void)in->decodeInt32(k.constData());
+            (void)in->decodeFloat(k.constData());
+            (void)in->decodeString(k.constData());
+            (void)in->decodeColor(k.constData());
+            (void)in->decodeFont(k.constData());
+            (void)in->decodeImage(k.constData());
+            if (const auto nested = in->decodeObject(k.constData()))
+                (void)nested->decodeString("NSString");
+        }
+    };
+    for (qsizetype n = 0; n < good.size(); n += 7)
+        readAll(good.left(n));
+    for (qsizetype i = 0; i < good.size(); ++i)
+        for (const char value : {'\x00', '\xff', '\x5f', '\x0f'}) {
+            QByteArray bad = good;
+            bad[i] = value;
+            readAll(bad);
+        }
+    SUCCEED();
+}
+
+TEST(KeyedArchive, OurBinaryFormIsReadByTheGeneralReader)
+{
+    const auto plist = Plist::fromData(sampleArchive());
+    ASSERT_TRUE(plist.has_value());
+    EXPECT_EQ(plist->value(u"$archiver").toString(), QStringLiteral("NSKeyedArchiver"));
+    EXPECT_EQ(plist->value(u"$top").value(u"root").toUid(), 1u);
+    const Plist& objects = plist->value(u"$objects");
+    EXPECT_EQ(objects.at(0).toString(), QStringLiteral("$null"));
+    const Plist& root = objects.at(1);
+    EXPECT_EQ(root.keyAt(0), QStringLiteral("$class"));
+    EXPECT_EQ(root.keyAt(1), QStringLiteral("_bounds"));
+    EXPECT_EQ(root.value(u"_bounds").toString(), QStringLiteral("{{10.5, -20}, {300.25, 0.1}}"));
+    EXPECT_EQ(root.value(u"data_source_type").toInteger(), -2147483647LL - 1);
+    EXPECT_EQ(root.value(u"_file_path").toUid(), 0u);
+    // The XML form of the same archive reads back the same.
+    const auto viaXml = KeyedUnarchiver::open(plist->toXml());
+    ASSERT_TRUE(viaXml.has_value());
+    EXPECT_EQ(viaXml->decodeFont("text_ctrl_font")->family(), QStringLiteral("No Such Family Installed 42"));
+}
+
+TEST(KeyedArchive, WideReferencesAndOffsetsRoundTrip)
+{
+    // Over 256 objects and over 64 KiB: two-byte references, three-byte offsets.
+    KeyedArchiver out(QStringLiteral("Wide"));
+    std::vector<QByteArray> keys;
+    for (int i = 0; i < 400; ++i)
+        keys.push_back("key" + QByteArray::number(i));
+    for (int i = 0; i < 400; ++i)
+        out.encodeString(keys[size_t(i)].constData(), QStringLiteral("text %1").arg(i));
+    out.encodeData("blob", QByteArray(70000, 'x'));
+    out.encodeInt32("last", 1234567);
+    const QByteArray bytes = out.finish();
+    ASSERT_GT(bytes.size(), 70000);
+    const auto in = KeyedUnarchiver::open(bytes);
+    ASSERT_TRUE(in.has_value());
+    EXPECT_EQ(in->decodeString("key399"), QStringLiteral("text 399"));
+    EXPECT_EQ(in->decodeString("key0"), QStringLiteral("text 0"));
+    EXPECT_EQ(in->decodeData("blob")->size(), 70000);
+    EXPECT_EQ(in->decodeInt32("last"), 1234567);
+    const auto plist = Plist::fromData(bytes);
+    ASSERT_TRUE(plist.has_value());
+    EXPECT_EQ(plist->value(u"$objects").size(), 404); // $null, root, class, 400 strings, blob
+}

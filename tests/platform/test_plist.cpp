@@ -247,3 +247,15 @@ TEST(Plist, PythonPlistlibAndXmllintAgree)
         EXPECT_TRUE(*back == c.expected) << qPrintable(c.in) << " -> " << qPrintable(c.format);
     }
 }
+
+TEST(Plist, FilesOverOneGibibyteAreRefusedUnread)
+{
+    QTemporaryDir dir;
+    QFile big(dir.filePath(QStringLiteral("big.plist")));
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(big.resize(platform::kMaxPlistBytes + 1)); // sparse: no disk used
+    big.close();
+    QString error;
+    EXPECT_FALSE(platform::readPlistFile(big.fileName(), &error).has_value());
+    EXPECT_TRUE(error.contains(QStringLiteral("1 GiB")));
+}

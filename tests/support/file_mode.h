@@ -9,5 +9,5 @@ inline int fileMode(const QString& path)
     struct stat st {};
     if (::stat(QFile::encodeName(path).constData(), &st) != 0)
         return -1;
-    return int(st.st_mode & 07777);
+    return int(st.st_mode & ~S_IFMT);
 }
