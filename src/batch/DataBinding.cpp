@@ -1,6 +1,7 @@
 #include "batch/DataBinding.h"
 
 #include "app/AppHelpers.h"
+#include "batch/Barcode_Binding.h"
 #include "batch/SeriesStore.h"
 #include "drawing/QBXBarcode.h"
 #include "drawing/QBXImage.h"
@@ -16,7 +17,7 @@
 namespace {
 
 QMutex g_barcode_fn_mutex;
-Barcode_Picture_Fn g_barcode_fn;
+Barcode_Picture_Fn g_barcode_fn = &Barcode_Picture_For_Graphic;
 
 QString Empty()
 {
@@ -361,4 +362,12 @@ const GraphicList& Binding_Run_Snapshot::Fill_Side(int row, const QString& side)
     sources.pictures = &pictures_;
     Assign_Batch_Values_To_Control(list, row, sources);
     return list;
+}
+
+CardPicture Binding_Run_Snapshot::Render_Side(int row, const QString& side, bool print_box)
+{
+    const GraphicList& list = Fill_Side(row, side);
+    CardRenderContext context = render_context;
+    context.side = side == QLatin1String("F") ? 0 : 1;
+    return QBXRenderingView::image_From_Card_Graphics(list, print_box, context);
 }

@@ -477,7 +477,7 @@ bool QBXWindowController::awakeFromNib()
 
     // 2. The progress sheet, the data table, the mail settings copy.
     send_modls_wnd = Send_Modeless::defaultInstance();
-    data_table_content.clear();
+    setData_table_content(Series_Table());
     Get_Email_Details();
 
     // 3-4. The resource folder (created when missing) and its data folder.
