@@ -15,6 +15,7 @@
 #include "drawing/QBXGrid.h"
 #include "platform/observation.h"
 #include "platform/selection_holder.h"
+#include "platform/undo_manager.h"
 
 #include <QPointer>
 #include <QRectF>
@@ -24,13 +25,17 @@
 #include <QVariantMap>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 
 
 class QTimer;
 class QBXZoomingScrollView;
+class QMouseEvent;
+class QKeyEvent;
 
 inline const QString QBXGraphicViewGraphicsBindingName = QStringLiteral("graphics");
 inline const QString QBXGraphicViewGraphicsBindingName_back = QStringLiteral("graphics_back");
@@ -129,6 +134,78 @@ public:
     // Number of paint passes (for checks and measurements).
     int paintCount() const { return m_paintCount; }
 
+    // ==== canvas editing: tracking, creation, commands, clipboard ====
+    // Tracking (QBXGraphicView_tracking.cpp) is a press / move / release
+    // state machine; points are canvas points (pixels / zoom). One undo group
+    // spans a gesture from press to release.
+    bool acceptsFirstMouse() const;
+    GraphicPtr graphicUnderPoint(const QPointF& point, int* index = nullptr, bool* isSelected = nullptr,
+                                 int* handle = nullptr) const;
+    platform::IndexSet indexesOfGraphicsIntersectingRect(const QRectF& rect) const;
+    void mouseDownAt(const QPointF& point, bool shift, int clickCount);
+    void mouseDraggedTo(const QPointF& point);
+    void mouseUpAt(const QPointF& point);
+    bool isTracking() const { return m_gesture != Gesture::None; }
+    // Ends a running gesture as a release at the last point.
+    void endGesture();
+    void deleteBackward() { delete_(); }
+    void deleteForward() { delete_(); }
+    void moveLeft() { moveSelectedGraphicsByX(-1.0, 0); }
+    void moveRight() { moveSelectedGraphicsByX(1.0, 0); }
+    void moveUp() { moveSelectedGraphicsByX(0, -1.0); }
+    void moveDown() { moveSelectedGraphicsByX(0, 1.0); }
+    void moveSelectedGraphicsByX(double dx, double dy);
+    void hideHandlesMomentarily();
+    void unhideHandlesForTimer();
+
+    // Creation (QBXGraphicView_creation.cpp). With a press point the user
+    // drags the size out: the release finishes the creation.
+    void createGraphicOfClass(const QString& graphicClass, const std::optional<QPointF>& pressPoint, bool use_rect,
+                              const QRectF& bound_rect, const QString& card_side, const QString& ctrl_value,
+                              const QString& ctrl_ID);
+    void ReplaceGraphicText(const QString& graphicClass, const std::optional<QPointF>& pressPoint, bool use_rect,
+                            const QRectF& bound_rect, const QString& card_side, const QString& ctrl_value,
+                            const QString& ctrl_ID);
+    void startEditingGraphic(const GraphicPtr& graphic);
+    void stopEditing();
+
+    // Commands (QBXGraphicView_commands.cpp).
+    bool There_Is_Any_Lock_Contrl() const;
+    void delete_();
+    void undo();
+    void redo();
+    // Enabled state of a command by its action name; `title` receives the
+    // rulers item's title.
+    bool validateMenuItem(const QString& action, QString* title = nullptr) const;
+    void alignLeftEdges();
+    void alignRightEdges();
+    void alignTopEdges();
+    void alignBottomEdges();
+    void alignHorizontalCenters();
+    void alignVerticalCenters();
+    void alignformCenter();
+    void alignWithGrid();
+    void makeSameWidth();
+    void makeSameHeight();
+    void makeNaturalSize();
+    void print_contol_or_not(int32_t value);
+    void bringToFront();
+    void sendToBack();
+    void selectAll();
+    void deselectAll();
+    void Clear_Control_Selection();
+    void delete_all_control();
+    GraphicPtr Selcect_Ctrl_With_ID(const QString& ctrl_ID) const;
+    void Hide_all_Text_control_FUP_Control();
+    platform::UndoManager* undoManager() const;
+
+    // Clipboard (QBXGraphicView_clipboard.cpp).
+    void copy();
+    void cut();
+    void paste();
+    bool makeNewImageFromPasteboard(const QPointF& point);
+    // ==== end of canvas editing ====
+
 signals:
     // The canvas drew an empty list: show the card's properties. Emitted once,
     // after the paint pass, however often the list was drawn empty in it.
@@ -138,6 +215,16 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // ==== canvas editing: Qt input ====
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    // ==== end ====
 
 private:
     QString listKey() const;
@@ -156,4 +243,39 @@ private:
     int m_paintCount = 0;
     QRegion m_dirtyRegion;
     bool m_usingRegion = false;
+
+    // ==== canvas editing: gesture state ====
+    enum class Gesture { None, Swallow, Marquee, Move, Resize, Create };
+    void beginGestureGroup();
+    void endGestureGroup();
+    void finishGesture(const QPointF& point);
+    void selectAndTrackMouse(const QPointF& point, bool shift);
+    void trackMove(const QPointF& point);
+    void trackResize(const QPointF& point);
+    void trackMarquee(const QPointF& point);
+    void finishCreation();
+    void autoscrollTo(const QPointF& point);
+    void markMarquee(const QRectF& rect);
+    void forgetRemovedSelectedGraphic();
+    void alignSelection(int command);
+    void reorderSelection(bool toFront);
+    QPointF eventPoint(const QMouseEvent* event) const;
+    Gesture m_gesture = Gesture::None;
+    bool m_gestureGroupOpen = false;
+    bool m_showPropertiesAfter = false; // run "show the current graphic's properties" at release
+    QPointF m_lastPoint;
+    QPointF m_pressPoint;
+    platform::IndexSet m_marqueeStart;
+    GraphicList m_moving;
+    QRectF m_moveBounds;
+    QPointF m_moveOffset;
+    QPointF m_moveLast;
+    bool m_moveStarted = false;
+    bool m_echo = false;
+    GraphicPtr m_resizing;
+    int m_handle = 0;
+    bool m_createGroupsByEvent = true;
+    int m_createUndoCount = 0;
+    std::vector<std::function<void()>> m_deferred; // keys that came during a gesture
+    // ==== end ====
 };

@@ -322,6 +322,129 @@ public:
     std::function<void(const QString&)> Open_Series_Viewer;
     // ==== end of data binding ====
 
+    // ==== canvas editing: tools, sides, edit and arrange commands (added by
+    // the canvas editing code; bodies in draw_window_tools.cpp,
+    // draw_window_sides.cpp and draw_window_arrange.cpp) ====
+    // Tool buttons and the tool change (draw_window_tools.cpp).
+    void Arrow_Tool_Clicked(QObject* sender);
+    void Line_Tool_Clicked(QObject* sender);
+    void Text_Tool_Clicked(QObject* sender);
+    void Rect_Tool_Clicked(QObject* sender);
+    void Circle_Tool_Clicked(QObject* sender);
+    void Round_Rect_Tool_Clicked(QObject* sender);
+    void Triangle_Tool_Clicked(QObject* sender);
+    void Diamond_Tool_Clicked(QObject* sender);
+    void Image_Tool_Clicked(QObject* sender);
+    void Image_Library_Tool_Clicked(QObject* sender);
+    void Barcode_Tool_Clicked(QObject* sender);
+    void Signature_Tool_Clicked(QObject* sender);
+    void Fingure_Print_Tool_Clicked(QObject* sender);
+    void Star_Tool_Clicked(QObject* sender);
+    void Double_Star_Tool_Clicked(QObject* sender);
+    void Polygon_Tool_Clicked(QObject* sender);
+    void Select_tool_action();
+    void selectArrowTool();
+    // The observer of "QBXSelectedToolDidChange" (null: called directly).
+    void selectedToolDidChange(QObject* notificationSender);
+    QString currentGraphicClass() const override;
+    int selectedControlTool() const override { return Selected_Control_Tool; }
+    void showProperties(const GraphicPtr& graphic) override;
+    void openBarcodeWindow() override;
+    void undoRedoButtonState() override { Undo_Redo_Button_state(); }
+    void pasteButtonStatus() override;
+    QString libraryImagePath() const override;
+    QImage placeholderPicture(const QString& which) const override;
+    CardRenderContext cardRenderContext() const override;
+    QString storePastedPicture(const QImage& picture) override;
+    // Builds the tool, side, grid and command controls and wires them and
+    // the edit buttons; registers the tool observer.
+    void buildEditingControls();
+    // The canvas of the current side: the back one when Card_Front_Or_Back is 1.
+    QBXGraphicView* currentSideCanvas() const;
+
+    // Sides and edit commands (draw_window_sides.cpp).
+    void Select_front_side();
+    void Select_back_side();
+    void Select_temp_design_side();
+    void Front_Card_Btn_Clicked(QObject* sender);
+    void Back_Card_Btn_Clicked(QObject* sender);
+    void Temp_Card_Btn_Clicked(QObject* sender);
+    void Temp_Design_Control_Assign();
+    void Undo_Clicked(QObject* sender);
+    void Redo_Clicked(QObject* sender);
+    void Cut_Clicked(QObject* sender);
+    void Copy_Clicked(QObject* sender);
+    void Paste_Clicked(QObject* sender);
+    void Delete_Clicked(QObject* sender);
+    void Begin_Front_Clicked(QObject* sender);
+    void Send_Back_Clicked(QObject* sender);
+    void Lock_Clicked(QObject* sender);
+    void Unlock_Clicked(QObject* sender);
+    void Undo_Redo_Button_state();
+    void Card_Prop_Clicked(QObject* sender);
+    void Card_Bckgrnd_Clicked(QObject* sender);
+    void Export_As_Template_Clicked(QObject* sender);
+    void User_Profile_Button_Clicked(QObject* sender);
+    void Share_It_Button_Clicked(QObject* sender);
+    void toggleGridConstraining(QObject* sender);
+    void toggleGridShowing(QObject* sender);
+    void Grid_Clr_Changed(QObject* sender);
+    void Grid_Slider_Changed(QObject* sender);
+    void Grid_Show_Hide_Changed(QObject* sender);
+
+    // Arrangement (draw_window_arrange.cpp).
+    void Align_Center_Clicked(QObject* sender);
+    void Align_Left_Clicked(QObject* sender);
+    void Align_Right_Clicked(QObject* sender);
+    void Align_Top_Clicked(QObject* sender);
+    void Align_Bottom_Clicked(QObject* sender);
+    void Align_Horz_Clicked(QObject* sender);
+    void Align_Vert_Clicked(QObject* sender);
+    void Make_Natural_Clicked(QObject* sender);
+    void Make_Same_Width_Clicked(QObject* sender);
+    void Make_Same_Height_Clicked(QObject* sender);
+    void Align_To_Grid_Clicked(QObject* sender);
+
+    // Grid options and the tool buttons.
+    platform::ColorWell* Grid_clr = nullptr;
+    class QSlider* Grid_Space_slidr = nullptr;
+    QCheckBox* Show_hide_grid_chk = nullptr;
+    QGroupBox* Grid_Opt_box = nullptr;
+    QButtonGroup* tool_buttons = nullptr;
+
+    // Entry points of the panels, dialogs and writers that later work
+    // completes (minimal bodies in their owners' files).
+    void Show_RHS_Properties(const GraphicPtr& graphic);           // draw_window_panel.cpp
+    void changeViewController(int index);
+    void Set_Paste_Button_Status();
+    void Enable_Standard_Button_For_Control();
+    void Enable_Standard_Button_For_Unlock();
+    void Disable_Standard_Button_For_Card();
+    void Disable_Standard_Button_For_Lock();
+    void card_prop_set(const QString& style);
+    bool Browse_User_Image_Manually();                           // draw_window_image_panel.cpp
+    int Open_Image_Library_Window(const QString& mode);
+    void Open_Barcode_Window();                                  // draw_window_barcode_panel.cpp
+    void set_Front_BG_Image(const QString& path);                // draw_window_background.cpp
+    void set_Back_BG_Image(const QString& path);
+    void Update_Card_Graphics();
+    bool Save_project_file(bool saveAs, bool show_msg);           // draw_window_design_log.cpp
+    void Set_Log_Name_In_Title();
+    bool Export_Single_File(const QString& path, bool show_msg);  // output/draw_window_export.cpp
+    int Open_User_Profile_Window(int mode, const QString& load_side); // wizards/profile_placement.cpp
+    void Fill_User_profile_info_front_side();
+    void Fill_User_profile_info_back_side();
+    void Open_Share_It_Dl();                                     // draw_window_dialogs.cpp
+    // Runs the template-name window; 1 on OK (wizards/Export_Template.cpp).
+    int Run_Export_Template_Window();
+
+signals:
+    // "QBXSelectedToolDidChange", delivered directly inside the post.
+    void selectedToolDidChangeNotification(QObject* sender);
+
+public:
+    // ==== end of canvas editing ====
+
 private:
     // Set-up steps, one per concern (draw_window_setup.cpp).
     void buildWindow();
@@ -370,6 +493,8 @@ extern int Data_table_rows, Excel_table_rows, Total_Batch_Excel_Card, Excel_Shee
 extern QString Cutom_Msg_Title, Cutom_Msg_Val, Custom_Msg_Title, Custom_Msg_Val;
 extern bool Msg_Apply_All_Chk;
 extern QString export_card_side;                               // "BOTH", "F", "B"
+extern QString export_template_name;                          // set by the template-name window
+extern bool export_combined_image;                            // the combined-picture check box
 // Written by the export worker, read by the main thread.
 extern platform::LockedValue<QString> Export_File_Path;
 extern platform::LockedValue<QString> Export_File_Message;

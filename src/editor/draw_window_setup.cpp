@@ -547,6 +547,9 @@ bool QBXWindowController::awakeFromNib()
     // 11. Selections, lists, grid and zoom.
     bindCanvases();
 
+    // 12. Tools, sides and commands; the tool observer.
+    buildEditingControls();
+
     // 13. A new design, then the front side.
     New_Project();
     myTargetView->setCurrentWidget(first_view);

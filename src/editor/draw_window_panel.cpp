@@ -1,0 +1,88 @@
+// The property panel host's entry points as far as the editing commands need
+// them: the panel request returns the tool to the arrow and follows the
+// current graphic; the standard button sets; the canvas container switch.
+// Loading the tabs for each kind is the panels' own work.
+#include "editor/QBXWindowController.h"
+
+#include "app/AppHelpers.h"
+#include "barcode/BarcodeGlobals.h"
+#include "drawing/QBXGraphicView.h"
+#include "platform/pasteboard.h"
+
+#include <QPushButton>
+#include <QStackedWidget>
+
+void QBXWindowController::Show_RHS_Properties(const GraphicPtr& graphic)
+{
+    if (Not_Draw_Only_Prop_Change.load())
+        return;
+    selectArrowTool();
+    if (!graphic) {
+        Disable_Standard_Button_For_Card();
+        Last_Selected_Graphic.reset();
+        return;
+    }
+    Enable_Standard_Button_For_Control();
+    if (graphic->ctrl_is_locked)
+        Disable_Standard_Button_For_Lock();
+    else
+        Enable_Standard_Button_For_Unlock();
+    Last_Selected_Graphic = graphic;
+}
+
+void QBXWindowController::changeViewController(int index)
+{
+    QWidget* views[3] = {first_view, second_view, temp_design_view};
+    if (index < 0 || index > 2 || !myTargetView || !views[index])
+        return;
+    myTargetView->setCurrentWidget(views[index]);
+}
+
+void QBXWindowController::Set_Paste_Button_Status()
+{
+    namespace pb = platform::pasteboard;
+    const QString type =
+        pb::availableTypeFromArray({QBXGraphicViewPasteboardType, QString::fromLatin1(pb::kFileNamesType)});
+    if (Paste_btn)
+        Paste_btn->setEnabled(type == QBXGraphicViewPasteboardType);
+}
+
+namespace {
+void setEnabled(std::initializer_list<QPushButton*> buttons, bool on)
+{
+    for (QPushButton* b : buttons) {
+        if (b)
+            b->setEnabled(on);
+    }
+}
+} // namespace
+
+void QBXWindowController::Enable_Standard_Button_For_Control()
+{
+    Undo_Redo_Button_state();
+    setEnabled({Cut_btn, Copy_btn, Delete_btn, Begin_Front_btn, Send_Back_btn, Lock_btn}, true);
+    setEnabled({Unlock_btn}, false);
+    Set_Paste_Button_Status();
+}
+
+void QBXWindowController::Enable_Standard_Button_For_Unlock()
+{
+    Enable_Standard_Button_For_Control();
+}
+
+void QBXWindowController::Disable_Standard_Button_For_Card()
+{
+    setEnabled({Cut_btn, Copy_btn, Delete_btn, Begin_Front_btn, Send_Back_btn, Lock_btn, Unlock_btn}, false);
+    Set_Paste_Button_Status();
+}
+
+void QBXWindowController::Disable_Standard_Button_For_Lock()
+{
+    setEnabled({Cut_btn, Copy_btn, Paste_btn, Delete_btn, Begin_Front_btn, Send_Back_btn, Lock_btn}, false);
+    setEnabled({Unlock_btn}, true);
+}
+
+void QBXWindowController::card_prop_set(const QString&)
+{
+    // The card panel's fill radios come with the card panel.
+}

@@ -1,0 +1,308 @@
+// Card sides, the edit commands forwarded to the current side's canvas, lock
+// and unlock, the grid commands and the card tasks (background, template
+// export, user profile, sharing).
+#include "editor/QBXWindowController.h"
+
+#include "app/AppHelpers.h"
+#include "app/Globals.h"
+#include "barcode/BarcodeGlobals.h"
+#include "drawing/QBXGraphicView.h"
+#include "drawing/QBXGrid.h"
+#include "platform/color_well.h"
+#include "platform/tab_item.h"
+#include "wizards/Grid_Wizard.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QTabWidget>
+
+#include <cstdio>
+
+// ---------------------------------------------------------------- sides
+
+void QBXWindowController::Select_front_side()
+{
+    Front_back_label->setText(QStringLiteral("Front"));
+    Card_Front_Or_Back = 0;
+    changeViewController(0);
+    Show_RHS_Properties(nullptr);
+}
+
+void QBXWindowController::Select_back_side()
+{
+    Front_back_label->setText(QStringLiteral("Back"));
+    Card_Front_Or_Back = 1;
+    changeViewController(1);
+    Show_RHS_Properties(nullptr);
+}
+
+void QBXWindowController::Select_temp_design_side()
+{
+    Front_back_label->setText(QStringLiteral("TEMP"));
+    changeViewController(2);
+    Show_RHS_Properties(nullptr);
+}
+
+void QBXWindowController::Front_Card_Btn_Clicked(QObject*) { Select_front_side(); }
+void QBXWindowController::Back_Card_Btn_Clicked(QObject*) { Select_back_side(); }
+
+void QBXWindowController::Temp_Card_Btn_Clicked(QObject*)
+{
+    Select_temp_design_side();
+    Temp_Design_Control_Assign();
+}
+
+void QBXWindowController::Temp_Design_Control_Assign()
+{
+    if (!_graphicView_TEMP || !m_document)
+        return;
+    _graphicView_TEMP->delete_all_control();
+    // The very graphics of the side, not copies.
+    const GraphicList side = Card_Front_Or_Back == 1 ? Get_Back_Controls_Array() : Get_Front_Controls_Array();
+    std::vector<int> indexes;
+    for (int i = 0; i < int(side.size()); ++i)
+        indexes.push_back(i);
+    if (!side.empty())
+        _graphicView_TEMP->insertGraphics(side, indexes);
+    _graphicView_TEMP->setNeedsDisplay();
+}
+
+// ---------------------------------------------------------------- edit commands
+
+void QBXWindowController::Undo_Clicked(QObject*)
+{
+    if (QBXGraphicView* c = currentSideCanvas())
+        c->undo();
+}
+
+void QBXWindowController::Redo_Clicked(QObject*)
+{
+    if (QBXGraphicView* c = currentSideCanvas())
+        c->redo();
+}
+
+void QBXWindowController::Cut_Clicked(QObject*)
+{
+    if (QBXGraphicView* c = currentSideCanvas())
+        c->cut();
+}
+
+void QBXWindowController::Copy_Clicked(QObject*)
+{
+    if (QBXGraphicView* c = currentSideCanvas())
+        c->copy();
+}
+
+void QBXWindowController::Paste_Clicked(QObject*)
+{
+    if (QBXGraphicView* c = currentSideCanvas())
+        c->paste();
+}
+
+void QBXWindowController::Delete_Clicked(QObject*)
+{
+    if (QBXGraphicView* c = currentSideCanvas())
+        c->delete_();
+}
+
+void QBXWindowController::Begin_Front_Clicked(QObject*)
+{
+    if (QBXGraphicView* c = currentSideCanvas())
+        c->bringToFront();
+}
+
+void QBXWindowController::Send_Back_Clicked(QObject*)
+{
+    if (QBXGraphicView* c = currentSideCanvas())
+        c->sendToBack();
+}
+
+void QBXWindowController::Undo_Redo_Button_state()
+{
+    // Only the front list records undo: both stay off on the back side (the
+    // history is kept for the front).
+    platform::UndoManager* um = m_document ? m_document->undoManager() : nullptr;
+    const bool front = Card_Front_Or_Back != 1;
+    if (Undo_btn)
+        Undo_btn->setEnabled(front && um && um->canUndo());
+    if (Redo_btn)
+        Redo_btn->setEnabled(front && um && um->canRedo());
+}
+
+// ---------------------------------------------------------------- lock
+
+namespace {
+
+void setLocked(QBXWindowController& c, bool lock)
+{
+    if (lock)
+        c.Disable_Standard_Button_For_Lock();
+    else
+        c.Enable_Standard_Button_For_Unlock();
+    QBXGraphicView* canvas = c.currentSideCanvas();
+    const GraphicList selected = canvas ? canvas->selectedGraphics() : GraphicList();
+    if (selected.empty()) {
+        Show_MessageBox(lock ? QStringLiteral("Please select a control to Lock.")
+                             : QStringLiteral("Please select a control to Unlock."));
+        return;
+    }
+    for (const GraphicPtr& g : selected) {
+        g->ctrl_is_locked = lock;
+        canvas->startEditingGraphic(g);
+        canvas->setNeedsDisplayInRect(g->drawingBounds());
+    }
+    const platform::IndexSet keep = canvas->selectionIndexes();
+    c.Show_RHS_Properties(nullptr);
+    canvas->changeSelectionIndexes(keep);
+    c.Refresh_Canvas();
+    c.Show_RHS_Properties(selected.back());
+}
+
+} // namespace
+
+void QBXWindowController::Lock_Clicked(QObject*) { setLocked(*this, true); }
+void QBXWindowController::Unlock_Clicked(QObject*) { setLocked(*this, false); }
+
+// ---------------------------------------------------------------- card tasks
+
+void QBXWindowController::Card_Prop_Clicked(QObject*)
+{
+    Show_RHS_Properties(nullptr);
+}
+
+void QBXWindowController::Card_Bckgrnd_Clicked(QObject*)
+{
+    Show_RHS_Properties(nullptr);
+    if (Open_Image_Library_Window(QStringLiteral("B")) != 1)
+        return;
+    const QString file = lib_window_sel_file;
+    card_prop_set(QStringLiteral("I"));
+    if (Card_Front_Or_Back == 1)
+        set_Back_BG_Image(file);
+    else
+        set_Front_BG_Image(file);
+    Update_Card_Graphics();
+    if (sett_tab && card_bkgd_tab && sett_tab->indexOf(card_bkgd_tab->view()) >= 0)
+        sett_tab->setCurrentWidget(card_bkgd_tab->view());
+}
+
+void QBXWindowController::Export_As_Template_Clicked(QObject*)
+{
+    if (Run_Export_Template_Window() != 1)
+        return;
+    const QString name = export_template_name;
+    // The name must stay inside the user template folder.
+    if (name.isEmpty() || name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\'))
+        || name.contains(QLatin1String("..")) || name.startsWith(QLatin1Char('.'))) {
+        Show_MessageBox(QStringLiteral("Please enter template name."));
+        return;
+    }
+    const QString folder = Resource_Path + QStringLiteral("/Templates/User");
+    QDir().mkpath(folder);
+    const QString base = folder + QLatin1Char('/') + name;
+    const QString design = base + QLatin1Char('.') + design_file_EXT;
+    const QString preview = base + QStringLiteral(".png");
+    // Temporaries start with a dot and carry no template extension, so the
+    // template browser never lists them; they replace the pair only when
+    // both were written.
+    const QString tmpDesign = folder + QStringLiteral("/.") + name + QStringLiteral(".design.tmp");
+    const QString tmpPreview = folder + QStringLiteral("/.") + name + QStringLiteral(".preview.tmp");
+    QFile::remove(tmpDesign);
+    QFile::remove(tmpPreview);
+
+    const QString keptName = Project_File_Name;
+    Project_File_Name = tmpDesign;
+    const bool saved = Save_project_file(false, false);
+    Project_File_Name = keptName;
+    Set_Log_Name_In_Title();
+
+    bool exported = false;
+    if (saved) {
+        const QString keptSide = export_card_side;
+        const bool keptCombined = export_combined_image;
+        export_card_side = QStringLiteral("BOTH");
+        export_combined_image = true;
+        exported = Export_Single_File(tmpPreview, false);
+        export_card_side = keptSide;
+        export_combined_image = keptCombined;
+    }
+    if (!saved || !exported || !QFileInfo(tmpDesign).isFile() || !QFileInfo(tmpPreview).isFile()) {
+        QFile::remove(tmpDesign);
+        QFile::remove(tmpPreview);
+        return;
+    }
+    const auto replace = [](const QString& from, const QString& to) {
+        // rename(2) replaces the old file in one step.
+        return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+    };
+    if (!replace(tmpDesign, design) || !replace(tmpPreview, preview)) {
+        QFile::remove(tmpDesign);
+        QFile::remove(tmpPreview);
+        Show_MessageBox(QStringLiteral("Unable to save template."));
+        return;
+    }
+    Show_MessageBox(QStringLiteral("Template exported successfully."));
+}
+
+void QBXWindowController::User_Profile_Button_Clicked(QObject*)
+{
+    const bool back = Card_Front_Or_Back == 1;
+    if (Open_User_Profile_Window(1, back ? QStringLiteral("B") : QStringLiteral("F")) == 1) {
+        if (back)
+            Fill_User_profile_info_back_side();
+        else
+            Fill_User_profile_info_front_side();
+    }
+    Refresh_Canvas();
+}
+
+void QBXWindowController::Share_It_Button_Clicked(QObject*)
+{
+    Open_Share_It_Dl();
+}
+
+// ---------------------------------------------------------------- grid
+
+void QBXWindowController::toggleGridConstraining(QObject*)
+{
+    _grid->setConstraining(!_grid->isConstraining());
+}
+
+void QBXWindowController::toggleGridShowing(QObject*)
+{
+    {
+        // Loading the controls must not run their handlers.
+        const QSignalBlocker b1(Grid_clr), b2(Grid_Space_slidr), b3(Show_hide_grid_chk);
+        Grid_clr->setColor(_grid->color());
+        Grid_Space_slidr->setValue(int(_grid->spacing()));
+        Show_hide_grid_chk->setChecked(_grid->isAlwaysShown());
+    }
+    SetObjEnabled(Grid_Opt_box, _grid->isAlwaysShown());
+    Grid_Wizard::defaultInstance()->Open_Wnd();
+}
+
+void QBXWindowController::Grid_Clr_Changed(QObject*)
+{
+    _grid->_color = Grid_clr->color();
+    _grid->setAlwaysShown(true);
+}
+
+void QBXWindowController::Grid_Slider_Changed(QObject*)
+{
+    _grid->setSpacing(Grid_Space_slidr->value());
+    _grid->setAlwaysShown(true);
+}
+
+void QBXWindowController::Grid_Show_Hide_Changed(QObject*)
+{
+    const bool on = Show_hide_grid_chk->isChecked();
+    _grid->setAlwaysShown(on);
+    SetObjEnabled(Grid_Opt_box, on);
+}
