@@ -210,6 +210,13 @@ void QBXWindowController::buildWindow()
     auto* outer = new QVBoxLayout(central);
     outer->setContentsMargins(6, 6, 6, 6);
 
+    // The banner strip tiles the banner picture (shown when it exists).
+    auto* banner = new Repeat_Image;
+    banner->setObjectName(QStringLiteral("banner"));
+    banner->setFixedHeight(banner_image.isNull() ? 0 : std::min(banner_image.height(), 60));
+    banner->setVisible(!banner_image.isNull());
+    outer->addWidget(banner);
+
     // Edit and arrange buttons along the top.
     auto* buttons = new QGridLayout;
     int placed = 0;
