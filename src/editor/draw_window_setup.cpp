@@ -159,7 +159,11 @@ QBXWindowController::~QBXWindowController()
         drawing::setCanvasHost(nullptr);
     Repeat_Image::setBannerSource(nullptr);
     GraphicDefaults& defaults = graphicDefaults();
-    defaults = GraphicDefaults();
+    defaults.windowTextFont = nullptr;
+    defaults.textCtrlFont = nullptr;
+    defaults.frontCanvasBounds = nullptr;
+    defaults.controlNewPoint = nullptr;
+    defaults.appName = nullptr;
     // Tab items first: those out of the tab view own their pages.
     for (platform::TabItem* item : {card_setting_tab, card_bkgd_tab, card_brdr_tab, line_tab, shape_tab,
                                     text_edtng_tab, text_prop_tab, image_tab, sign_tab, datasource_tab, aligmnt_tab,
