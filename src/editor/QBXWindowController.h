@@ -311,6 +311,10 @@ public:
     void Fill_Data_Set_File_Name_In_Combo(QComboBox* combo);
     void Add_Excel_Col_Name_In_Combo(QComboBox* combo);
     void Remove_Excel_Col_Name_In_Combo(QComboBox* combo);
+    // Selection handlers of the two combo boxes for the selected graphic
+    // (Last_Selected_Graphic); index -1 (a cleared list) is ignored.
+    void Data_Source_Selection_Changed(int index);
+    void Batch_Series_Selection_Changed(int index);
     void View_batch_Series_Button(QObject* sender);
     void Data_Source_Help_Button(QObject* sender);
     // After the use check and card count (protocol steps 1-3), before any
