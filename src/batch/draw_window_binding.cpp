@@ -91,11 +91,9 @@ void QBXWindowController::Create_Dataset_binding_table()
 void QBXWindowController::Add_dataset_col_in_binding_table(const QString& name, int dataset_index)
 {
     Series_Table& table = Binding_State.data_table_content;
-    const QString clean = Trim_Str(name);
-    const int slot = clean.isEmpty() ? (dataset_index >= 0 && dataset_index < table.size() ? dataset_index : -1)
-                                     : table.slot_of_name.value(clean, -1);
+    const int slot = table.Slot_Of(name, dataset_index);
     if (slot < 0) {
-        Show_NSLog_Message(QStringLiteral("Series \"%1\" is no longer in the series list.").arg(clean));
+        Show_NSLog_Message(QStringLiteral("Series \"%1\" is no longer in the series list.").arg(Trim_Str(name)));
         return;
     }
     Series_Slot& target = table.entries[size_t(slot)];
