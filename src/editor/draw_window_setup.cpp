@@ -18,6 +18,7 @@
 #include "platform/resource_folders.h"
 #include "platform/stepper.h"
 #include "platform/tab_item.h"
+#include "wizards/User_Profile_Class.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -118,7 +119,11 @@ QBXWindowController::QBXWindowController()
 
     Front_card_Prop = Card_Property();
     Back_card_Prop = Card_Property();
-    // The three profile records join when the profile forms land.
+    Front_user_profile = new User_Profile_Class;
+    Back_user_profile = new User_Profile_Class;
+    TEMP_user_profile = new User_Profile_Class;
+    for (User_Profile_Class* profile : {Front_user_profile, Back_user_profile, TEMP_user_profile})
+        profile->Reset_All_Values();
 
     _graphicsController = new platform::SelectionHolder(this);
     _graphicsController_back = new platform::SelectionHolder(this);
@@ -154,7 +159,11 @@ QBXWindowController::~QBXWindowController()
         drawing::setCanvasHost(nullptr);
     Repeat_Image::setBannerSource(nullptr);
     GraphicDefaults& defaults = graphicDefaults();
-    defaults = GraphicDefaults();
+    defaults.windowTextFont = nullptr;
+    defaults.textCtrlFont = nullptr;
+    defaults.frontCanvasBounds = nullptr;
+    defaults.controlNewPoint = nullptr;
+    defaults.appName = nullptr;
     // Tab items first: those out of the tab view own their pages.
     for (platform::TabItem* item : {card_setting_tab, card_bkgd_tab, card_brdr_tab, line_tab, shape_tab,
                                     text_edtng_tab, text_prop_tab, image_tab, sign_tab, datasource_tab, aligmnt_tab,
@@ -162,6 +171,9 @@ QBXWindowController::~QBXWindowController()
         delete item;
     delete Open_Export_Files;
     delete window; // with the sheets parented to it
+    delete Front_user_profile;
+    delete Back_user_profile;
+    delete TEMP_user_profile;
     if (Main_App_wnd == this)
         Main_App_wnd = nullptr;
     if (app_DefaultInstance == this)
@@ -201,6 +213,13 @@ void QBXWindowController::buildWindow()
     auto* central = new QWidget;
     auto* outer = new QVBoxLayout(central);
     outer->setContentsMargins(6, 6, 6, 6);
+
+    // The banner strip tiles the banner picture (shown when it exists).
+    auto* banner = new Repeat_Image;
+    banner->setObjectName(QStringLiteral("banner"));
+    banner->setFixedHeight(banner_image.isNull() ? 0 : std::min(banner_image.height(), 60));
+    banner->setVisible(!banner_image.isNull());
+    outer->addWidget(banner);
 
     // Edit and arrange buttons along the top.
     auto* buttons = new QGridLayout;
@@ -308,7 +327,7 @@ void QBXWindowController::buildPanel()
         height_Text = new QLineEdit;
         height_Text->setObjectName(QStringLiteral("height_Text"));
         matrix_card_shape = new QButtonGroup(setting);
-        auto* shapes = new QHBoxLayout;
+        auto* shapes = new QVBoxLayout;
         const QStringList shapeNames{QStringLiteral("Rectangle"), QStringLiteral("Rounded"), QStringLiteral("Ellipse")};
         for (int row = 0; row < shapeNames.size(); ++row) {
             auto* radio = new QRadioButton(shapeNames.at(row));
@@ -617,32 +636,6 @@ void QBXWindowController::windowWillClose()
 {
     // Closing the window ends the program through the application; the exit
     // command's save question takes this place when it lands.
-}
-
-void QBXWindowController::newDocumentWindow()
-{
-    // Does what the new-design button does once that command lands.
-}
-
-// ---------------------------------------------------------------- new design
-
-void QBXWindowController::New_Project()
-{
-    // The start-up design: empty lists, default side records, the default
-    // card size. The start wizard and the full reset join with their issue.
-    Check_Path_And_Create_Files();
-    Front_card_Prop = Card_Property();
-    Back_card_Prop = Card_Property();
-    if (m_document) {
-        for (const QString& key : {QStringLiteral("graphics"), QStringLiteral("graphics_back"),
-                                   QStringLiteral("graphics_temp")}) {
-            const GraphicList list = m_document->listForKey(key);
-            if (!list.empty())
-                m_document->removeGraphicsWithoutUndo(key, list);
-        }
-        m_document->Clear_All_Undo_Redo();
-    }
-    SetDocumentCanvasSize(QBXDocument::canvasSize(true, QSizeF()));
 }
 
 void QBXWindowController::Show_Hide_Ruler_ChkBox(QObject*)

@@ -8,6 +8,7 @@
 #include "drawing/QBXZoomingScrollView.h"
 #include "platform/stepper.h"
 #include "support/test_responder.h"
+#include "wizards/User_Profile_Class.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -180,4 +181,18 @@ TEST(Startup, ZoomMenuPickMovesAllThreeViews)
     e->setZoomFactor(0);
     e->setZoomFactor(-1);
     EXPECT_EQ(e->zoomFactor(), 4.0);
+}
+
+TEST(Startup, RecordsAreCreatedWithTheirDefaults)
+{
+    QBXWindowController controller;
+    EXPECT_EQ(controller.Front_card_Prop, Card_Property());
+    EXPECT_EQ(controller.Back_card_Prop, Card_Property());
+    ASSERT_NE(controller.Front_user_profile, nullptr);
+    ASSERT_NE(controller.TEMP_user_profile, nullptr);
+    EXPECT_NE(controller.Front_user_profile, controller.Back_user_profile);
+    EXPECT_EQ(controller.Front_user_profile->Name_id, QStringLiteral("Fup_Name"));
+    EXPECT_EQ(controller.zoomFactor(), 1.0);
+    EXPECT_EQ(controller.Selected_Control_Tool, 0);
+    EXPECT_TRUE(controller.Last_Selected_Graphic.expired());
 }
