@@ -109,6 +109,10 @@ QImage QRSymbolEncoder::paintDataMatrix(const DataMatrix* matrix, int imageDimen
         m = S / n;
     const int64_t p = (S - m * n) / 2;
 
+    if (S * S * 4 > platform::kMaxRasterBytes) {
+        Show_NSLog_Message(QStringLiteral("QR picture of %1 pixels is too large.").arg(QString::number(S)));
+        return {};
+    }
     QImage image(static_cast<int>(S), static_cast<int>(S), QImage::Format_RGBA8888);
     if (image.isNull()) {
         Show_NSLog_Message(QStringLiteral("QR picture of %1 pixels is too large.").arg(QString::number(S)));
