@@ -20,10 +20,7 @@ QString upperAscii(const QString& text)
 }
 
 namespace {
-Barcode_Gen& designer()
-{
-    return Barcode_Gen_Var ? *Barcode_Gen_Var : *Barcode_Gen::defaultInstance();
-}
+Barcode_Gen& designer() { return Current_Barcode_Gen(); }
 }
 
 bool BCXBarcode::initWithContent(const QString& content)
@@ -55,6 +52,9 @@ bool BCXBarcode::initWithContent_printsCaption_andBarWidth_andHeight_andFontSize
 
 void BCXBarcode::setContent(const QString& content)
 {
+    if (m_contentSet && content == m_content && !content.isNull())
+        return; // already stored (initialisers store the text twice)
+    m_contentSet = true;
     m_content = content;
     m_ascii.clear();
     m_ascii.reserve(size_t(content.size()));

@@ -149,6 +149,7 @@ protected:
 private:
     std::string m_ascii;
     bool m_isAscii = true;
+    bool m_contentSet = false;
     mutable std::string m_complete;
     mutable bool m_completeValid = false;
 };

@@ -13,10 +13,7 @@
 #include "barcode/BarcodeText.h"
 
 namespace {
-Barcode_Gen& designer()
-{
-    return Barcode_Gen_Var ? *Barcode_Gen_Var : *Barcode_Gen::defaultInstance();
-}
+Barcode_Gen& designer() { return Current_Barcode_Gen(); }
 
 Qt::Alignment alignmentOf(const QString& item)
 {

@@ -97,6 +97,11 @@ std::string_view BCXCode128Barcode::_encodeChar_withSet(char c, int set)
     return patternOfValue(_valueForChar(c, set));
 }
 
+std::string_view BCXCode128Barcode::_shiftCharacterForSet(int set)
+{
+    return set == 0 || set == 1 ? patternOfValue(kShift) : std::string_view();
+}
+
 std::string_view BCXCode128Barcode::_encodeNumberPair(const QString& number)
 {
     bool ok = false;

@@ -33,6 +33,9 @@ public:
     static std::string_view _encodeChar_withSet(char c, int set);
     // The start set the automatic mode takes for the content.
     int _bestCodeSetForContent() const;
+    // The pattern written before a character that the fixed set 0 or 1
+    // lacks (Shift); "" for any other set.
+    static std::string_view _shiftCharacterForSet(int set);
     // The pattern of a symbol value 0..106 written in decimal, "" otherwise.
     static std::string_view _encodeNumberPair(const QString& number);
     // The pattern of a symbol value 0..106, "" otherwise.

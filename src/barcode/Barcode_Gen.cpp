@@ -1,5 +1,6 @@
 #include "barcode/Barcode_Gen.h"
 
+#include <QHash>
 #include <QtGlobal>
 #include <QPainter>
 #include <charconv>
@@ -86,6 +87,12 @@ Barcode_Gen* Barcode_Gen::defaultInstance()
         return gen;
     }();
     return instance;
+}
+
+Barcode_Gen& Current_Barcode_Gen()
+{
+    Barcode_Gen* first = Barcode_Gen::defaultInstance();
+    return Barcode_Gen_Var ? *Barcode_Gen_Var : *first;
 }
 
 void Barcode_Gen::awakeFromNib()
@@ -290,45 +297,30 @@ bool Barcode_Gen::Get_Print_State() const
 
 std::unique_ptr<BCXBarcode> Barcode_Gen::Create_Linear_Barcode(const QString& title)
 {
-    if (title == QLatin1String("Code 39"))
-        return std::make_unique<BCXCode39Barcode>();
-    if (title == QLatin1String("Extended Code 39"))
-        return std::make_unique<BCXExtendedCode39Barcode>();
-    if (title == QLatin1String("Interleaved 2 of 5"))
-        return std::make_unique<BCXInterleavedTwoOfFiveBarcode>();
-    if (title == QLatin1String("UPCA"))
-        return std::make_unique<BCXUPCABarcode>();
-    if (title == QLatin1String("PostNet"))
-        return std::make_unique<BCXPostnetBarcode>();
-    if (title == QLatin1String("Modified Plessey"))
-        return std::make_unique<BCXModifiedPlesseyBarcode>();
-    if (title == QLatin1String("Modified Plessey (Hex)"))
-        return std::make_unique<BCXModifiedPlesseyHexBarcode>();
-    if (title == QLatin1String("Industrial 2 of 5"))
-        return std::make_unique<BCXIndustrialTwoOfFiveBarcode>();
-    if (title == QLatin1String("EAN-13"))
-        return std::make_unique<BCXEAN13Barcode>();
-    if (title == QLatin1String("Code 128"))
-        return std::make_unique<BCXCode128Barcode>(3);
-    if (title == QLatin1String("Code 128 SET A"))
-        return std::make_unique<BCXCode128Barcode>(0);
-    if (title == QLatin1String("Code 128 SET B"))
-        return std::make_unique<BCXCode128Barcode>(1);
-    if (title == QLatin1String("Code 128 SET C"))
-        return std::make_unique<BCXCode128Barcode>(2);
-    if (title == QLatin1String("Codabar"))
-        return std::make_unique<BCXCodabarBarcode>();
-    if (title == QLatin1String("UPCE"))
-        return std::make_unique<BCXUPCEBarcode>();
-    if (title == QLatin1String("EAN-8"))
-        return std::make_unique<BCXEAN8Barcode>();
-    if (title == QLatin1String("Royal Mail Barcode (RM4SCC / CBC)"))
-        return std::make_unique<BCXRoyalMailBarcode>();
-    if (title == QLatin1String("Planet"))
-        return std::make_unique<BCXPlanetBarcode>();
-    if (title == QLatin1String("Japan Post Barcode"))
-        return std::make_unique<JapanPostBarcode>();
-    return nullptr;
+    using Make = std::unique_ptr<BCXBarcode> (*)();
+    static const QHash<QString, Make> table = {
+        {QStringLiteral("Code 39"), [] { return std::unique_ptr<BCXBarcode>(new BCXCode39Barcode); }},
+        {QStringLiteral("Extended Code 39"), [] { return std::unique_ptr<BCXBarcode>(new BCXExtendedCode39Barcode); }},
+        {QStringLiteral("Interleaved 2 of 5"), [] { return std::unique_ptr<BCXBarcode>(new BCXInterleavedTwoOfFiveBarcode); }},
+        {QStringLiteral("UPCA"), [] { return std::unique_ptr<BCXBarcode>(new BCXUPCABarcode); }},
+        {QStringLiteral("PostNet"), [] { return std::unique_ptr<BCXBarcode>(new BCXPostnetBarcode); }},
+        {QStringLiteral("Modified Plessey"), [] { return std::unique_ptr<BCXBarcode>(new BCXModifiedPlesseyBarcode); }},
+        {QStringLiteral("Modified Plessey (Hex)"), [] { return std::unique_ptr<BCXBarcode>(new BCXModifiedPlesseyHexBarcode); }},
+        {QStringLiteral("Industrial 2 of 5"), [] { return std::unique_ptr<BCXBarcode>(new BCXIndustrialTwoOfFiveBarcode); }},
+        {QStringLiteral("EAN-13"), [] { return std::unique_ptr<BCXBarcode>(new BCXEAN13Barcode); }},
+        {QStringLiteral("Code 128"), [] { return std::unique_ptr<BCXBarcode>(new BCXCode128Barcode(3)); }},
+        {QStringLiteral("Code 128 SET A"), [] { return std::unique_ptr<BCXBarcode>(new BCXCode128Barcode(0)); }},
+        {QStringLiteral("Code 128 SET B"), [] { return std::unique_ptr<BCXBarcode>(new BCXCode128Barcode(1)); }},
+        {QStringLiteral("Code 128 SET C"), [] { return std::unique_ptr<BCXBarcode>(new BCXCode128Barcode(2)); }},
+        {QStringLiteral("Codabar"), [] { return std::unique_ptr<BCXBarcode>(new BCXCodabarBarcode); }},
+        {QStringLiteral("UPCE"), [] { return std::unique_ptr<BCXBarcode>(new BCXUPCEBarcode); }},
+        {QStringLiteral("EAN-8"), [] { return std::unique_ptr<BCXBarcode>(new BCXEAN8Barcode); }},
+        {QStringLiteral("Royal Mail Barcode (RM4SCC / CBC)"), [] { return std::unique_ptr<BCXBarcode>(new BCXRoyalMailBarcode); }},
+        {QStringLiteral("Planet"), [] { return std::unique_ptr<BCXBarcode>(new BCXPlanetBarcode); }},
+        {QStringLiteral("Japan Post Barcode"), [] { return std::unique_ptr<BCXBarcode>(new JapanPostBarcode); }},
+    };
+    const Make make = table.value(title, nullptr);
+    return make ? make() : nullptr;
 }
 
 bool Barcode_Gen::Is_2D_Title(const QString& title)

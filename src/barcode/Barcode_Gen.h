@@ -240,3 +240,6 @@ public:
 // The designer every renderer reads (set by awakeFromNib).
 extern Barcode_Gen* Barcode_Gen_Var;
 extern Barcode_Gen* barcode_gen_def_inst;
+// Barcode_Gen_Var, the designer being created first when there is none yet
+// (its creation is thread-safe, so any renderer may be the first).
+Barcode_Gen& Current_Barcode_Gen();

@@ -96,6 +96,7 @@ TEST_F(Decode, ExamplesAndRandomValuesReadBackWithZxing)
         {QStringLiteral("UPCE"), "04252614"},         {QStringLiteral("EAN-8"), "96385074"},
         {QStringLiteral("Code 128 SET B"), "Code 128"}, {QStringLiteral("Code 128"), "12345"},
         {QStringLiteral("Code 39"), "CODE 39"},       {QStringLiteral("Extended Code 39"), "A/b*c"},
+        {QStringLiteral("Extended Code 39"), "a\tb\nc"},
         {QStringLiteral("Codabar"), "A1234B"},        {QStringLiteral("Interleaved 2 of 5"), "1234567"},
     };
     for (const auto& [title, value] : examples) {

@@ -177,9 +177,11 @@ TEST_F(Sizes, JapanPostPointSizeAndPictureHeight)
         ASSERT_TRUE(b) << title;
         EXPECT_GE(b->height() + 1e-3f, b->bandsHeight() + tallestBarOf(*b)) << title;
         const std::string& m = b->completeBarcode();
-        for (size_t i = 0; i < m.size(); ++i)
-            if (m[i] == '1')
+        for (size_t i = 0; i < m.size(); ++i) {
+            if (m[i] == '1') {
                 EXPECT_LE(b->barTop(int(i)), b->height() - b->bandsHeight() + 1e-3f) << title << " " << i;
+            }
+        }
     }
 }
 

@@ -257,15 +257,23 @@ TEST_F(View, EightThreadsGiveTheSamePicturesAsOne)
         ASSERT_FALSE(reference.back().isNull()) << j;
     }
     std::vector<std::vector<QImage>> results(8);
+    std::vector<QByteArray> pdfs(8);
     std::vector<std::thread> threads;
     for (size_t t = 0; t < 8; ++t)
         threads.emplace_back([&, t] {
             for (int round = 0; round < 3; ++round)
                 for (size_t j = 0; j < jobs.size(); ++j)
                     results[t].push_back(generate((j + t) % jobs.size()));
+            // PDF output works on any thread too.
+            auto lock = gen().Lock_Generation();
+            gen().barcodeTypePopup = jobs[t].first;
+            auto b = gen().Generate_Barcode_Variable(false, jobs[t].second, QStringLiteral("H"), QStringLiteral("F"));
+            pdfs[t] = BCXBarcodeImage::pdfFromBarcode(b.get());
         });
     for (auto& th : threads)
         th.join();
+    for (const QByteArray& pdf : pdfs)
+        EXPECT_TRUE(pdf.startsWith("%PDF"));
     for (size_t t = 0; t < 8; ++t)
         for (size_t i = 0; i < results[t].size(); ++i)
             EXPECT_TRUE(results[t][i] == reference[(i % jobs.size() + t) % jobs.size()]) << t << " " << i;
