@@ -157,8 +157,7 @@ PointPicture QRSymbolEncoder::renderDataMatrix(const DataMatrix* matrix, int ima
             Show_NSLog_Message(QStringLiteral("Invalid resolution %1 dpi.").arg(QString::number(dpi)));
             return {};
         }
-        Barcode_Gen* gen = Barcode_Gen_Var ? Barcode_Gen_Var : Barcode_Gen::defaultInstance();
-        return gen->Increase_DPI(PointPicture::fromImage(painted, QSizeF(imageDimension, imageDimension)), dpi);
+        return Current_Barcode_Gen().Increase_DPI(PointPicture::fromImage(painted, QSizeF(imageDimension, imageDimension)), dpi);
     } catch (const std::exception& e) {
         Show_MessageBox(QString::fromUtf8(e.what()));
         return {};
