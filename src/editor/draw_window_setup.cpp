@@ -159,7 +159,11 @@ QBXWindowController::~QBXWindowController()
         drawing::setCanvasHost(nullptr);
     Repeat_Image::setBannerSource(nullptr);
     GraphicDefaults& defaults = graphicDefaults();
-    defaults = GraphicDefaults();
+    defaults.windowTextFont = nullptr;
+    defaults.textCtrlFont = nullptr;
+    defaults.frontCanvasBounds = nullptr;
+    defaults.controlNewPoint = nullptr;
+    defaults.appName = nullptr;
     // Tab items first: those out of the tab view own their pages.
     for (platform::TabItem* item : {card_setting_tab, card_bkgd_tab, card_brdr_tab, line_tab, shape_tab,
                                     text_edtng_tab, text_prop_tab, image_tab, sign_tab, datasource_tab, aligmnt_tab,
@@ -209,6 +213,13 @@ void QBXWindowController::buildWindow()
     auto* central = new QWidget;
     auto* outer = new QVBoxLayout(central);
     outer->setContentsMargins(6, 6, 6, 6);
+
+    // The banner strip tiles the banner picture (shown when it exists).
+    auto* banner = new Repeat_Image;
+    banner->setObjectName(QStringLiteral("banner"));
+    banner->setFixedHeight(banner_image.isNull() ? 0 : std::min(banner_image.height(), 60));
+    banner->setVisible(!banner_image.isNull());
+    outer->addWidget(banner);
 
     // Edit and arrange buttons along the top.
     auto* buttons = new QGridLayout;
@@ -628,32 +639,6 @@ void QBXWindowController::windowWillClose()
 {
     // Closing the window ends the program through the application; the exit
     // command's save question takes this place when it lands.
-}
-
-void QBXWindowController::newDocumentWindow()
-{
-    // Does what the new-design button does once that command lands.
-}
-
-// ---------------------------------------------------------------- new design
-
-void QBXWindowController::New_Project()
-{
-    // The start-up design: empty lists, default side records, the default
-    // card size. The start wizard and the full reset join with their issue.
-    Check_Path_And_Create_Files();
-    Front_card_Prop = Card_Property();
-    Back_card_Prop = Card_Property();
-    if (m_document) {
-        for (const QString& key : {QStringLiteral("graphics"), QStringLiteral("graphics_back"),
-                                   QStringLiteral("graphics_temp")}) {
-            const GraphicList list = m_document->listForKey(key);
-            if (!list.empty())
-                m_document->removeGraphicsWithoutUndo(key, list);
-        }
-        m_document->Clear_All_Undo_Redo();
-    }
-    SetDocumentCanvasSize(QBXDocument::canvasSize(true, QSizeF()));
 }
 
 void QBXWindowController::Show_Hide_Ruler_ChkBox(QObject*)
