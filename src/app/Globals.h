@@ -8,4 +8,4 @@ extern QString Data_Folder_Path;     // Resource_Path/"DataSet": the saved serie
 extern const QString design_file_EXT; // "dcard"
 extern const QString batch_file_EXT;  // "txt"
 extern std::atomic<bool> yes_no_msg_val; // last answer of a yes/no alert
-extern int Card_Front_Or_Back;       // 0 front, 1 back: the side being edited
+extern std::atomic<int> Card_Front_Or_Back; // 0 front, 1 back: the side being edited (read by workers)
