@@ -12,6 +12,8 @@
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QGroupBox>
@@ -273,6 +275,11 @@ void QBXWindowController::buildEditingControls()
     connect(Grid_clr, &platform::ColorWell::colorEdited, this, [this] { Grid_Clr_Changed(Grid_clr); });
     connect(Grid_Space_slidr, &QSlider::valueChanged, this, [this] { Grid_Slider_Changed(Grid_Space_slidr); });
     connect(Show_hide_grid_chk, &QCheckBox::clicked, this, [this] { Grid_Show_Hide_Changed(Show_hide_grid_chk); });
+
+    // The Paste button follows the clipboard's changes (a format query is a
+    // round trip to the X server: never asked per paint).
+    if (QClipboard* board = QGuiApplication::clipboard())
+        connect(board, &QClipboard::dataChanged, this, [this] { Set_Paste_Button_Status(); });
 
     // The tool observer: runs at once, inside the post.
     selectedToolDidChange(nullptr);
