@@ -96,6 +96,7 @@ int main(int argc, char** argv)
         for (bool gridOn : {false, true}) {
             controller._grid->setConstraining(gridOn);
             std::vector<double> steps, undos;
+            const int paintsBefore = canvas->paintCount();
             for (int run = 0; run < 5; ++run) {
                 fill(document, controller, 200, card);
                 const GraphicPtr g = document.graphics()[100];
@@ -106,7 +107,7 @@ int main(int argc, char** argv)
                     QElapsedTimer clock;
                     clock.start();
                     canvas->mouseDraggedTo(start + QPointF(i * 1.5, i * 0.7));
-                    canvas->repaint();
+                    QApplication::processEvents(); // the paint of the marked areas
                     steps.push_back(since(clock));
                 }
                 canvas->mouseUpAt(start + QPointF(180, 84));
@@ -114,10 +115,11 @@ int main(int argc, char** argv)
                 QElapsedTimer clock;
                 clock.start();
                 canvas->undo();
-                canvas->repaint();
+                QApplication::processEvents(); // the paint of the marked areas
                 undos.push_back(since(clock));
             }
             report(gridOn ? "drag step, grid on" : "drag step, grid off", steps, "budget median and p95 < 2 ms");
+            std::printf("  %d paint passes in %zu steps\n", canvas->paintCount() - paintsBefore, steps.size());
             report(gridOn ? "undo of the drag, grid on" : "undo of the drag, grid off", undos, "budget < 5 ms");
         }
         controller._grid->setConstraining(false);
@@ -133,7 +135,7 @@ int main(int argc, char** argv)
                     QElapsedTimer clock;
                     clock.start();
                     canvas->mouseDraggedTo(p);
-                    canvas->repaint();
+                    QApplication::processEvents(); // the paint of the marked areas
                     steps.push_back(since(clock));
                     QElapsedTimer query;
                     query.start();
@@ -162,10 +164,10 @@ int main(int argc, char** argv)
                 settle();
                 clock.restart();
                 canvas->paste();
-                canvas->repaint();
+                QApplication::processEvents(); // the paint of the marked areas
                 document.undoManager()->closeEventGroup();
                 canvas->undo();
-                canvas->repaint();
+                QApplication::processEvents(); // the paint of the marked areas
                 pastes.push_back(since(clock));
             }
             report("copy of 200 with PDF and TIFF", copies, "budget < 150 ms");

@@ -260,6 +260,8 @@ private:
     void alignSelection(int command);
     void reorderSelection(bool toFront);
     QPointF eventPoint(const QMouseEvent* event) const;
+    // The bound list itself, not a copy (empty while unbound).
+    const GraphicList& boundList() const;
     Gesture m_gesture = Gesture::None;
     bool m_gestureGroupOpen = false;
     bool m_showPropertiesAfter = false; // run "show the current graphic's properties" at release

@@ -60,7 +60,7 @@ void QBXGraphicView::forgetRemovedSelectedGraphic()
     const GraphicPtr current = _Selected_Graphic.lock();
     if (!current)
         return;
-    const GraphicList list = graphics();
+    const GraphicList& list = boundList();
     if (std::find(list.begin(), list.end(), current) == list.end())
         _Selected_Graphic.reset();
 }

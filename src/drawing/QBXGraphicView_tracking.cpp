@@ -40,6 +40,14 @@ QRectF rectBetween(const QPointF& a, const QPointF& b)
 
 } // namespace
 
+const GraphicList& QBXGraphicView::boundList() const
+{
+    static const GraphicList none;
+    if (!_graphicsContainer || _graphicsKeyPath.isEmpty())
+        return none;
+    return _graphicsContainer->listForKey(listKey());
+}
+
 bool QBXGraphicView::acceptsFirstMouse() const
 {
     return selectionIndexes().empty();
@@ -47,7 +55,7 @@ bool QBXGraphicView::acceptsFirstMouse() const
 
 GraphicPtr QBXGraphicView::graphicUnderPoint(const QPointF& point, int* index, bool* isSelected, int* handle) const
 {
-    const GraphicList list = graphics();
+    const GraphicList& list = boundList();
     const platform::IndexSet selection = selectionIndexes();
     for (size_t i = 0; i < list.size(); ++i) {
         const GraphicPtr& g = list[i];
@@ -75,7 +83,7 @@ platform::IndexSet QBXGraphicView::indexesOfGraphicsIntersectingRect(const QRect
     platform::IndexSet hits;
     if (rect.width() <= 0 || rect.height() <= 0)
         return hits;
-    const GraphicList list = graphics();
+    const GraphicList& list = boundList();
     for (size_t i = 0; i < list.size(); ++i) {
         if (list[i] && list[i]->drawingBounds().intersects(rect))
             hits.insert(int(i));
