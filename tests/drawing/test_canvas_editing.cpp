@@ -1,6 +1,7 @@
 // Canvas editing without the main window: a recording host stands in for the
 // controller. Tracking, creation, undo per gesture, locks and commands.
 #include "drawing/CanvasHost.h"
+#include "drawing/GraphicDefaults.h"
 #include "drawing/QBXDocument.h"
 #include "drawing/QBXGraphicView.h"
 #include "drawing/QBXGrid.h"
@@ -298,6 +299,29 @@ TEST_F(Editing, GridCreationAndPartyTexts)
     EXPECT_EQ(title->Text_Value, QStringLiteral("Hello"));
     EXPECT_EQ(canvas.Selected_Graphic(), title);
     EXPECT_EQ(document.graphics().size(), 3u);
+}
+
+TEST_F(Editing, UseRectWithoutIdCascadesAndPictureReplacementsNeedAFile)
+{
+    graphicDefaults().controlNewPoint = [](const QString& side) {
+        return side == QLatin1String("B") ? QPointF(70, 70) : QPointF(40, 40);
+    };
+    host.tool = 3;
+    canvas.createGraphicOfClass(QStringLiteral("Shape_Control"), std::nullopt, true, QRectF(5, 6, 30, 20),
+                                QStringLiteral("F"), QString(), QString());
+    EXPECT_EQ(document.graphics()[0]->bounds(), QRectF(40, 40, 30, 20)) << "only the size comes from the rectangle";
+    graphicDefaults().controlNewPoint = nullptr;
+    // Tool 9 keeps the path even without a file; a replacement needs one.
+    host.tool = 9;
+    canvas.createGraphicOfClass(QStringLiteral("QBXImage"), std::nullopt, true, QRectF(0, 0, 50, 50),
+                                QStringLiteral("F"), QString(), QStringLiteral("Fup_Photo"));
+    const GraphicPtr photo = document.graphics()[0];
+    EXPECT_EQ(photo->className(), QStringLiteral("QBXImage"));
+    const QString before = photo->FilePath();
+    canvas.ReplaceGraphicText(QStringLiteral("QBXImage"), std::nullopt, true, QRectF(), QStringLiteral("F"),
+                              QStringLiteral("/no/such/picture.png"), QStringLiteral("Fup_Photo"));
+    EXPECT_EQ(photo->FilePath(), before);
+    EXPECT_EQ(document.graphics().size(), 2u);
 }
 
 TEST_F(Editing, BarcodeDoubleClickOpensTheDesignerUnlessLocked)
