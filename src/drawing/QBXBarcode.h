@@ -1,5 +1,6 @@
 #pragma once
 // Shows the barcode picture prepared by the barcode designer, at its own size.
+#include "drawing/PictureStore.h"
 #include "drawing/QBXGraphic.h"
 
 class QBXBarcode : public QBXGraphic {
@@ -12,6 +13,14 @@ public:
     GraphicPtr newOfSameKind() const override;
     bool isDrawingFill() const override { return false; }
     bool isDrawingStroke() const override { return false; }
+
+    // Creation and drawing (QBXBarcode_draw.cpp).
+    static std::shared_ptr<QBXBarcode> initWithPosition(const QPointF& centre);
+    // _contents becomes the prepared picture, or the sample when none.
+    void barcode_image_var_assign();
+    // The picture drawn, worked out without writing into the graphic.
+    drawing::PicturePtr pictureForDrawing() const;
+    void drawContentsInView(QPainter* painter, const DrawingContext& context, bool isBeingCreateOrEdited) override;
 
 protected:
     void copyKindStateTo(QBXGraphic& copy) const override;

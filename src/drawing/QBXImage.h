@@ -1,5 +1,6 @@
 #pragma once
 // A picture read from a file, drawn stretched into the bounds.
+#include "drawing/PictureStore.h"
 #include "drawing/QBXGraphic.h"
 
 class QBXImage : public QBXGraphic {
@@ -16,6 +17,30 @@ public:
     bool canSetDrawingStroke() const override { return false; }
     // Stores the path and reads the picture from it (none when unreadable).
     virtual void setFilePath(const QString& path);
+
+    // Creation, sizing and drawing (QBXImage_draw.cpp).
+    // A picture graphic of the file's picture at its full size in points,
+    // centred on the point.
+    static std::shared_ptr<QBXImage> initWithPath(const QPointF& centre, const QString& path);
+    // A picture handed over in memory (paste, drop) together with the file it
+    // was saved to, so it draws and round-trips as that file.
+    static std::shared_ptr<QBXImage> initWithPosition(const QPointF& centre, const QImage& contents,
+                                                      const QString& path);
+    void drawContentsInView(QPainter* painter, const DrawingContext& context, bool isBeingCreateOrEdited) override;
+    // The picture drawn: the file's (shared, read once per file version), else
+    // the picture held in memory; none when neither exists.
+    drawing::PicturePtr pictureForDrawing() const;
+    void setFlippedHorizontally(bool flag) override;
+    void setFlippedVertically(bool flag) override;
+    QVariant valueForKey(const QString& key) const override;
+    void setValueForKey(const QString& key, const QVariant& value) override;
+    QStringList keysAffectedByKey(const QString& key) const override;
+    void flipHorizontally() override;
+    void flipVertically() override;
+    // Unless locked: the picture's capped size at the same origin, no flips.
+    void makeNaturalSize() override;
+    QStringList keysForValuesToObserveForUndo() const override;
+    std::optional<QString> presentablePropertyNameForKey(const QString& key) const override;
 
 protected:
     void copyKindStateTo(QBXGraphic& copy) const override;

@@ -15,6 +15,36 @@ public:
     GraphicPtr newOfSameKind() const override;
     GraphicPtr copyWithZone() const override;
 
+    // Geometry, drawing and hit testing (QBXLine_draw.cpp).
+    // The rectangle spanned by two points; the direction flags are written
+    // where places are given.
+    static QRectF boundsWithBeginPoint(const QPointF& begin, const QPointF& end, bool* pointsRight, bool* pointsDown);
+    QPointF beginPoint() const;
+    QPointF endPoint() const;
+    void setBeginPoint(const QPointF& point);
+    void setEndPoint(const QPointF& point);
+
+    bool isDrawingFill() const override { return false; }
+    bool isDrawingStroke() const override { return true; }
+    bool canSetDrawingFill() const override { return false; }
+    bool canSetDrawingStroke() const override { return false; }
+    bool canMakeNaturalSize() const override { return false; }
+    void drawContentsInView(QPainter* painter, const DrawingContext& context, bool isBeingCreateOrEdited) override;
+    QPainterPath bezierPathForDrawing() const override;
+    void drawHandlesInView(QPainter* painter, const DrawingContext& context, bool lock_hai) override;
+    // Hit within strokeWidth / 2 + 2 of the line, measured at right angles,
+    // inside the bounds (a zero extent grown by that distance).
+    bool isContentsUnderPoint(const QPointF& point) const override;
+    int handleUnderPoint(const QPointF& point) const override;
+    int resizeByMovingHandle(int handle, const QPointF& point) override;
+    void setColor(const QColor& color) override;
+    QStringList keysForValuesToObserveForUndo() const override;
+    std::optional<QString> presentablePropertyNameForKey(const QString& key) const override;
+    int creationSizingHandle() const override { return 2; }
+    QVariant valueForKey(const QString& key) const override;
+    void setValueForKey(const QString& key, const QVariant& value) override;
+    QStringList keysAffectedByKey(const QString& key) const override;
+
 protected:
     void copyKindStateTo(QBXGraphic& copy) const override;
 };

@@ -20,6 +20,20 @@ public:
     QStringList keysForValuesToObserveForUndo() const override;
     std::optional<QString> presentablePropertyNameForKey(const QString& key) const override;
 
+    // Drawing and sizing (QBXText_draw.cpp). Measuring lays out the string
+    // exactly as it is drawn: trimmed, in the record's font, case and kerning.
+    void drawContentsInView(QPainter* painter, const DrawingContext& context, bool isBeingCreateOrEdited) override;
+    QRectF drawingBounds() const override;
+    QSizeF naturalSize() const;
+    void makeNaturalSize() override;
+    void setHeightToMatchContents();
+    // The string that is drawn: the storage's characters (or the seed text
+    // before the storage exists), trimmed, with the case applied.
+    QString drawnString() const;
+    // The font that is drawn: the record's font resolved on this machine,
+    // with the kerning as letter spacing.
+    QFont drawnFont() const;
+
 protected:
     void copyKindStateTo(QBXGraphic& copy) const override;
 };

@@ -1,0 +1,112 @@
+#include "drawing/CardBackground.h"
+
+#include "app/AppHelpers.h"
+#include "drawing/PaintStyle.h"
+#include "drawing/PictureStore.h"
+
+#include <QPainter>
+#include <cmath>
+#include <exception>
+
+namespace drawing {
+
+QPainterPath cardShapePath(int cardShape, const QRectF& rect)
+{
+    QPainterPath path;
+    path.setFillRule(Qt::WindingFill);
+    if (cardShape == 1)
+        path.addRoundedRect(rect, 10.0, 10.0);
+    else if (cardShape == 2)
+        path.addEllipse(rect);
+    else
+        path.addRect(rect);
+    return path;
+}
+
+namespace {
+
+void drawBackgroundPicture(QPainter& p, const Card_Property& card, const QPainterPath& shape, const QRectF& cardRect)
+{
+    const QImage& picture = card.Card_BG_Image;
+    if (picture.isNull() || picture.width() < 1 || picture.height() < 1)
+        return;
+    const float alpha = card.Card_alpha_Stepper;
+    if (!std::isfinite(alpha)) {
+        logOnce(QStringLiteral("bg-alpha"), QStringLiteral("Card_Base_Drawing: the background opacity is not a number"));
+        return;
+    }
+    // The panel stores a fraction; a record never edited holds 100.0 (opaque).
+    const double opacity = std::clamp(double(alpha), 0.0, 1.0);
+    if (card.Card_BG_Image_Layout == QLatin1String("Tile")) {
+        QImage tile = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        if (opacity < 1.0) {
+            QImage faded(tile.size(), QImage::Format_ARGB32_Premultiplied);
+            faded.fill(Qt::transparent);
+            QPainter fp(&faded);
+            fp.setOpacity(opacity);
+            fp.drawImage(0, 0, tile);
+            fp.end();
+            tile = faded;
+        }
+        QBrush brush(tile);
+        const QSizeF pt = pointSizeOf(picture);
+        brush.setTransform(QTransform::fromScale(pt.width() / picture.width(), pt.height() / picture.height()));
+        p.fillPath(shape, brush);
+        return;
+    }
+    // Stretched over the whole card, corners included (not clipped to the shape).
+    p.save();
+    p.setOpacity(opacity);
+    p.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    p.drawImage(cardRect, picture);
+    p.restore();
+}
+
+} // namespace
+
+void setBackgroundPicture(Card_Property& side, const QString& path)
+{
+    if (path.isEmpty())
+        return;
+    const PicturePtr pic = loadPicture(standardizedPath(path));
+    side.Card_fill_chk = true;
+    side.Card_fill_style = QStringLiteral("I");
+    side.Card_BG_Image_Path = path;
+    side.Card_BG_Image = pic ? pic->image : QImage();
+}
+
+void Card_Base_Drawing(QPainter& p, const CardBackgroundContext& c, const QRectF& dirty)
+{
+    try {
+        const QRectF r = c.cardRect;
+        if (!std::isfinite(r.x()) || !std::isfinite(r.y()) || !std::isfinite(r.width()) || !std::isfinite(r.height())
+            || r.width() <= 0 || r.height() <= 0)
+            return;
+        p.save();
+        if (dirty.isValid())
+            p.setClipRect(dirty, Qt::IntersectClip);
+        const QPainterPath shape = cardShapePath(c.cardShape, r);
+        p.fillPath(shape, Qt::white);
+        const Card_Property* card = c.side == 0 ? c.front : c.back;
+        if (card && card->Card_fill_chk) {
+            const QString& style = card->Card_fill_style;
+            if (style == QLatin1String("G"))
+                fillGradient(p, shape, card->Card_fill_Grd_1_clr, card->Card_fill_Grd_2_clr, double(card->Card_grad_Stepper));
+            else if (style == QLatin1String("H"))
+                fillHatch(p, shape, card->Card_hatch_bk_clr, c.resourcePath, card->Card_hatch_style);
+            else if (style == QLatin1String("I"))
+                drawBackgroundPicture(p, *card, shape, r);
+            else
+                p.fillPath(shape, card->Card_fill_clr);
+        }
+        if (card && card->Card_border_chk) {
+            // The stroke is centred on the outline: half of it lies outside.
+            strokePath(p, shape, card->Card_bordr_clr, double(card->Card_bor_Stepper), card->Card_border_style);
+        }
+        p.restore();
+    } catch (const std::exception& e) {
+        Show_NSLog_Message(QString::fromUtf8(e.what()));
+    }
+}
+
+} // namespace drawing

@@ -1,0 +1,59 @@
+// Drawing of the barcode kind.
+#include "drawing/QBXBarcode.h"
+
+#include "drawing/KindDrawing.h"
+#include "drawing/PaintStyle.h"
+
+#include <QDir>
+#include <QPainter>
+
+using namespace drawing;
+
+namespace {
+QString samplePath()
+{
+    return QDir(resourceFolder()).filePath(QStringLiteral("barcode_sample.png"));
+}
+} // namespace
+
+std::shared_ptr<QBXBarcode> QBXBarcode::initWithPosition(const QPointF& centre)
+{
+    auto g = std::make_shared<QBXBarcode>();
+    g->barcode_image_var_assign();
+    const QSizeF s = pointSizeOf(g->_contents);
+    g->setBounds(QRectF(centre.x() - s.width() / 2, centre.y() - s.height() / 2, s.width(), s.height()));
+    return g;
+}
+
+void QBXBarcode::barcode_image_var_assign()
+{
+    const PicturePtr pic = pictureForDrawing();
+    _contents = pic ? pic->image : QImage();
+}
+
+PicturePtr QBXBarcode::pictureForDrawing() const
+{
+    if (!_barcode_image.isNull())
+        return pictureOf(_barcode_image);
+    return loadPicture(samplePath());
+}
+
+void QBXBarcode::drawContentsInView(QPainter* painter, const DrawingContext& context, bool)
+{
+    if (!ctrl_is_visible || !painter)
+        return;
+    QRectF b;
+    if (!usableBounds(bounds(), &b, QStringLiteral("Barcode")))
+        return;
+    if (const PicturePtr pic = pictureForDrawing()) {
+        // At the picture's own size in points (its designer's dpi), top left
+        // on the bounds' top left; the bounds neither scale nor clip it.
+        painter->save();
+        // Bars stay crisp when enlarged; reductions are smoothed.
+        const bool reducing = deviceScale(*painter) * pic->pointSize.width() < pic->image.width() - 0.5;
+        painter->setRenderHint(QPainter::SmoothPixmapTransform, reducing);
+        painter->drawImage(QRectF(b.topLeft(), pic->pointSize), pic->image);
+        painter->restore();
+    }
+    askRefresh(context);
+}

@@ -1,0 +1,167 @@
+// Creation, sizing and drawing of the picture kind.
+#include "drawing/QBXImage.h"
+
+#include "drawing/ImageProcesser.h"
+#include "drawing/KindDrawing.h"
+#include "drawing/PaintStyle.h"
+
+#include <QPaintEngine>
+#include <QPainter>
+#include <cmath>
+
+using namespace drawing;
+
+namespace {
+const QString kFlipH = QStringLiteral("flippedHorizontally");
+const QString kFlipV = QStringLiteral("flippedVertically");
+
+QRectF centredOn(const QPointF& centre, QSizeF size)
+{
+    return QRectF(centre.x() - size.width() / 2, centre.y() - size.height() / 2, size.width(), size.height());
+}
+} // namespace
+
+std::shared_ptr<QBXImage> QBXImage::initWithPath(const QPointF& centre, const QString& path)
+{
+    auto g = std::make_shared<QBXImage>();
+    g->setFilePath(path);
+    const PicturePtr pic = g->pictureForDrawing();
+    // Creation uses the picture's full size; only the natural-size command caps it.
+    g->setBounds(centredOn(centre, pic ? pic->pointSize : pointSizeOf(g->_contents)));
+    return g;
+}
+
+std::shared_ptr<QBXImage> QBXImage::initWithPosition(const QPointF& centre, const QImage& contents, const QString& path)
+{
+    auto g = std::make_shared<QBXImage>();
+    g->_contents = contents;
+    g->Set_Control_File_path(path);
+    g->setBounds(centredOn(centre, pointSizeOf(contents)));
+    return g;
+}
+
+PicturePtr QBXImage::pictureForDrawing() const
+{
+    if (!_file_path.isEmpty()) {
+        if (PicturePtr pic = loadPicture(standardizedPath(_file_path)))
+            return pic;
+    }
+    return pictureOf(_contents);
+}
+
+void QBXImage::drawContentsInView(QPainter* painter, const DrawingContext& context, bool)
+{
+    if (!ctrl_is_visible || !painter || _file_path.isEmpty())
+        return;
+    QRectF b;
+    if (!usableBounds(bounds(), &b, QStringLiteral("Picture")))
+        return;
+    const PictureEffects effects{gray_Scale, Sepia, invert_clr, hue_val, sat_val, brt_val, con_val, srp_val, ev_val, blr_val};
+    if (!effects.finite() || !std::isfinite(rotate_image) || !std::isfinite(img_trnsp_val)) {
+        logNotFinite(QStringLiteral("A picture effect, rotation or opacity"));
+        return;
+    }
+    if (isDrawingStroke()) {
+        const QColor c = withOpacity(_strokeColor, alpha_val_stroke);
+        QPainterPath frame;
+        frame.addRect(b);
+        if (c.isValid())
+            strokePath(*painter, frame, c, _strokeWidth, _stroke_border_type);
+    }
+    const PicturePtr pic = pictureForDrawing();
+    if (pic && b.width() > 0 && b.height() > 0) {
+        // Effects run on a copy reduced to the drawn size in device pixels;
+        // vector output (PDF, print) keeps at least 300 dpi.
+        double s = deviceScale(*painter);
+        const QPaintEngine* engine = painter->paintEngine();
+        if (engine && engine->type() != QPaintEngine::Raster)
+            s = std::max(s, 300.0 / 72.0);
+        const QSize target(std::max(1, int(std::ceil(b.width() * s))), std::max(1, int(std::ceil(b.height() * s))));
+        const QImage processed = ImageProcesser::processForDrawing(pic, effects, target);
+        if (!processed.isNull()) {
+            // Whole degrees after the turn is taken modulo 360.
+            const int degrees = int(std::fmod(rotate_image, 360.0f));
+            painter->save();
+            painter->setRenderHint(QPainter::SmoothPixmapTransform, true);
+            painter->setOpacity(std::clamp(img_trnsp_val / 100.0, 0.0, 1.0));
+            // The picture fills the bounds, turns about their centre
+            // (counter-clockwise on the card), then the flips mirror it.
+            painter->translate(b.center());
+            painter->scale(_isFlippedHorizontally ? -1 : 1, _isFlippedVertically ? -1 : 1);
+            painter->rotate(-degrees);
+            painter->drawImage(QRectF(-b.width() / 2, -b.height() / 2, b.width(), b.height()), processed);
+            painter->restore();
+        }
+    }
+    askRefresh(context);
+}
+
+void QBXImage::setFlippedHorizontally(bool flag)
+{
+    willChangeValueForKey(kFlipH);
+    _isFlippedHorizontally = flag;
+    didChangeValueForKey(kFlipH);
+}
+
+void QBXImage::setFlippedVertically(bool flag)
+{
+    willChangeValueForKey(kFlipV);
+    _isFlippedVertically = flag;
+    didChangeValueForKey(kFlipV);
+}
+
+void QBXImage::flipHorizontally() { setFlippedHorizontally(!_isFlippedHorizontally); }
+void QBXImage::flipVertically() { setFlippedVertically(!_isFlippedVertically); }
+
+void QBXImage::makeNaturalSize()
+{
+    if (ctrl_is_locked)
+        return;
+    const PicturePtr pic = pictureForDrawing();
+    if (!pic)
+        return;
+    setBounds(QRectF(bounds().topLeft(), pic->cappedSize));
+    setFlippedHorizontally(false);
+    setFlippedVertically(false);
+}
+
+QStringList QBXImage::keysForValuesToObserveForUndo() const
+{
+    return QBXGraphic::keysForValuesToObserveForUndo() << kFlipH << kFlipV;
+}
+
+std::optional<QString> QBXImage::presentablePropertyNameForKey(const QString& key) const
+{
+    if (key == kFlipH)
+        return QStringLiteral("Horizontal Flipping");
+    if (key == kFlipV)
+        return QStringLiteral("Vertical Flipping");
+    return QBXGraphic::presentablePropertyNameForKey(key);
+}
+
+QVariant QBXImage::valueForKey(const QString& key) const
+{
+    if (key == kFlipH)
+        return _isFlippedHorizontally;
+    if (key == kFlipV)
+        return _isFlippedVertically;
+    return QBXGraphic::valueForKey(key);
+}
+
+void QBXImage::setValueForKey(const QString& key, const QVariant& value)
+{
+    if (key == kFlipH)
+        setFlippedHorizontally(value.toBool());
+    else if (key == kFlipV)
+        setFlippedVertically(value.toBool());
+    else
+        QBXGraphic::setValueForKey(key, value);
+}
+
+QStringList QBXImage::keysAffectedByKey(const QString& key) const
+{
+    QStringList keys = QBXGraphic::keysAffectedByKey(key);
+    if (key == kFlipH || key == kFlipV)
+        keys << QBXGraphicDrawingContentsKey;
+    return keys;
+}
