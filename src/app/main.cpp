@@ -1,4 +1,3 @@
-#include "app/AppHelpers.h"
 #include "app/EditorStart.h"
 
 #include <QApplication>
@@ -7,8 +6,6 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Cardwright"));
-    if (!Prepare_Resource_Folder())
-        return 1;
-    Check_Path_And_Create_Files();
+    QApplication::setApplicationDisplayName(QStringLiteral("Cardwright"));
     return Start_Editor();
 }

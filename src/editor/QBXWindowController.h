@@ -1,0 +1,334 @@
+#pragma once
+// The one main window controller of the card editor: the window with its three
+// canvases (front, back, temporary design side), the two card side records,
+// the three user-profile records, the grid and the zoom, the property panel
+// and the small dialogs. Every subsystem reaches it through Main_App_wnd.
+//
+// The window is built in code: every control the controller reads or writes
+// is a typed member; each concern has its own draw_window_*.cpp (set-up,
+// sizes, services, ...). Members of a panel are added by that panel's code.
+#include "drawing/CanvasHost.h"
+#include "drawing/Card_Property.h"
+#include "drawing/QBXDocument.h"
+#include "drawing/QBXGraphic.h"
+#include "platform/locked_value.h"
+#include "platform/observation.h"
+#include "platform/selection_holder.h"
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QList>
+#include <QObject>
+#include <QPointF>
+#include <QPointer>
+#include <QSizeF>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+#include <QVariantMap>
+
+#include <atomic>
+#include <memory>
+
+
+class QBXGrid;
+class QBXGraphicView;
+class QBXZoomingScrollView;
+class User_Profile_Class;
+class Send_Modeless;
+class Open_Export_Log;
+class QMainWindow;
+class QWidget;
+class QStackedWidget;
+class QTabWidget;
+class QComboBox;
+class QLineEdit;
+class QLabel;
+class QPushButton;
+class QCheckBox;
+class QButtonGroup;
+class QTableView;
+class QDialog;
+class QGroupBox;
+class QAbstractTableModel;
+namespace platform {
+class TabItem;
+class Stepper;
+class ColorWell;
+} // namespace platform
+
+class QBXWindowController : public QObject, public platform::Observer, public CanvasHost {
+    Q_OBJECT
+public:
+    // init: the records, the grid, the preset names and the bundle pictures;
+    // stores itself in Main_App_wnd. The window is built by awakeFromNib.
+    QBXWindowController();
+    ~QBXWindowController() override;
+    static QBXWindowController* defaultInstance();
+
+    // Builds the window and runs the start-up steps. False when start-up
+    // stops (the resource folder cannot be made): the caller ends the program
+    // with a failure status.
+    bool awakeFromNib();
+    void windowDidLoad() {}
+
+    // ---- document ----
+    QBXDocument* document() const { return m_document; }
+    // Binds the canvases to the document's lists (nil: unbinds them) and
+    // follows its canvas size.
+    void setDocument(QBXDocument* document);
+    void observeValueForKey(const QString& key, platform::Observable* object, const platform::Change& change,
+                            void* context) override;
+    void windowWillClose();
+    void newDocumentWindow();
+
+    // ---- CanvasHost ----
+    void Card_Base_Drawing(QPainter& painter, const QRectF& cardRect, const QRectF& dirty) override;
+    int cardShape() const override;
+    void selectionSizeChanged(int count) override;
+
+    // ---- canvas refresh (safe from any thread; coalesced) ----
+    void Refresh_Canvas();
+
+    // ---- zoom ----
+    double zoomFactor() const { return _zoomFactor; }
+    // Sets the zoom of the three canvases; zero, negative or non-finite
+    // factors are ignored.
+    void setZoomFactor(double factor);
+    QBXGrid* grid() const { return _grid; }
+
+    // ---- card-size presets and canvas size ----
+    QSizeF Get_My_card_Size(const QString& category, const QString& preset, int list_index);
+    void Set_Card_Size_In_Control(const QSizeF& size);
+    void Set_Document_Size(const QSizeF& size);
+    void SetDocumentCanvasSize(const QSizeF& size);
+    void Create_List(const QString& name);
+    QString Get_Item_Text(int row);
+    void Mark_List_New_Selection(int row);
+    int numberOfRowsInTableView(const QTableView* table) const;
+    QVariant tableView_objectValueForTableColumn(const QTableView* table, const QString& column, int row) const;
+    void tableView_setObjectValue(const QTableView* table, const QVariant& value, const QString& column, int row);
+
+    // ---- controller services ----
+    GraphicList Get_Front_Controls_Array() const;
+    GraphicList Get_Back_Controls_Array() const;
+    GraphicList Get_Temp_Controls_Array() const;
+    int Get_Front_Control_Count() const;
+    int Get_Back_Control_Count() const;
+    static float Points_to_MM_Convert(float value);
+    static float MM_to_Points_Convert(float value);
+    QPointF Control_New_Point(const QString& side);
+    // Resamples to the dpi keeping the size in points; null (logged
+    // "Invalid image") for an invalid or unallocatable picture.
+    static QImage Increase_DPI(const QImage& picture, double dpi);
+    // Always PNG, written atomically; on failure the old file is kept and the
+    // path, then the error, are shown.
+    static void Save_gen_image(const QImage& picture, const QString& file_path_val);
+    static void Get_Email_Details();
+    static int Get_OS_Version();
+    void Open_Export_File_Box();
+    static QStringList Get_Files_Array_At_Path(const QString& path);
+    QStringList Get_datasheet_File_Name_Array() const;
+    bool Check_Batch_File_In_Use_Validation(const QString& name);
+    static void Delete_Excel_File_Temp_Folder();
+    static QString Get_date_Value(const QString& format);
+    static QString Get_time_Value(const QString& format);
+    static QString Convert_Path_From_URL(const QUrl& url);
+    static bool Check_And_Validate_File_Path(const QString& path);
+    void Show_Create_Modeless();
+    void Hide_Destroy_Modeless();
+    void Show_One_By_One_Modeless();
+    void Hide_One_By_One_Modeless();
+
+    // ---- new design (the start-wizard issue owns its full body) ----
+    void New_Project();
+
+    // ---- sides and rulers ----
+    void Show_Hide_Ruler_ChkBox(QObject* sender);
+
+    // ---- window and shell ----
+    QMainWindow* window = nullptr;
+    QWidget* Main_wnd = nullptr;
+    QString App_Name;
+    QLabel* Front_back_label = nullptr;
+    QWidget* first_view = nullptr;
+    QWidget* second_view = nullptr;
+    QWidget* temp_design_view = nullptr;
+    QStackedWidget* myTargetView = nullptr;
+
+    // ---- drawing state ----
+    platform::SelectionHolder* _graphicsController = nullptr;
+    platform::SelectionHolder* _graphicsController_back = nullptr;
+    platform::SelectionHolder* _graphicsController_TEMP = nullptr;
+    QBXGrid* _grid = nullptr;
+    double _zoomFactor = 1.0;
+    QBXGraphicView* _graphicView = nullptr;
+    QBXZoomingScrollView* _zoomingScrollView = nullptr;
+    QBXGraphicView* _graphicView_BACK = nullptr;
+    QBXZoomingScrollView* _zoomingScrollView_BACK = nullptr;
+    QBXGraphicView* _graphicView_TEMP = nullptr;
+    QBXZoomingScrollView* _zoomingScrollView_TEMP = nullptr;
+    int Selected_Control_Tool = 0;
+    // The graphic the panel shows: a weak reference (null once destroyed).
+    std::weak_ptr<QBXGraphic> Last_Selected_Graphic;
+
+    // ---- card and profile records ----
+    Card_Property Front_card_Prop;
+    Card_Property Back_card_Prop;
+    User_Profile_Class* Front_user_profile = nullptr;
+    User_Profile_Class* Back_user_profile = nullptr;
+    User_Profile_Class* TEMP_user_profile = nullptr;
+
+    // ---- card size and shape controls ----
+    QStringList paper_card_arry;
+    QStringList pvc_card_arry;
+    QButtonGroup* matrix_card_shape = nullptr;
+    QComboBox* Sides_ComboBox = nullptr;
+    QComboBox* Preset_ComboBox = nullptr;
+    QComboBox* Category_ComboBox = nullptr;
+    QLineEdit* card_name = nullptr;
+    platform::Stepper* width_Stepper = nullptr;
+    QLineEdit* width_Text = nullptr;
+    platform::Stepper* height_Stepper = nullptr;
+    QLineEdit* height_Text = nullptr;
+
+    // ---- preset list and binding tables ----
+    QList<QVariantMap> ListData;
+    QTableView* ColList = nullptr;
+    QVariantList data_table_content;
+    GraphicList Graphics_array_Batch;
+
+    // ---- bundle pictures (null when missing) ----
+    QImage no_image;
+    QImage sign_sample_img;
+    QImage barcode_sample_img;
+    QImage fp_sample_img;
+    QImage banner_image;
+    QImage promotion_pattern_image;
+    QImage wizard_pattern_image;
+
+    // ---- property panel: the tab view and its items ----
+    // Card controls live on the three card tabs; no other card tab exists.
+    QTabWidget* sett_tab = nullptr;
+    platform::TabItem* card_setting_tab = nullptr;
+    platform::TabItem* card_bkgd_tab = nullptr;
+    platform::TabItem* card_brdr_tab = nullptr;
+    platform::TabItem* line_tab = nullptr;
+    platform::TabItem* shape_tab = nullptr;
+    platform::TabItem* text_edtng_tab = nullptr;
+    platform::TabItem* text_prop_tab = nullptr;
+    platform::TabItem* image_tab = nullptr;
+    platform::TabItem* sign_tab = nullptr;
+    platform::TabItem* datasource_tab = nullptr;
+    platform::TabItem* aligmnt_tab = nullptr;
+    platform::TabItem* barcode_tab = nullptr;
+    platform::TabItem* Lock_tab = nullptr;
+
+    // Controls the start-up loads (the panels own the rest of each tab).
+    QComboBox* shape_border_style = nullptr;
+    QComboBox* shape_hatch_style = nullptr;
+    QComboBox* Text_Date_style = nullptr;
+    QComboBox* Text_Time_style = nullptr;
+    QComboBox* Text_align_combo = nullptr;
+    QComboBox* Text_case_combo = nullptr;
+    QComboBox* Card_image_layout = nullptr;
+    QComboBox* Card_hatch_style = nullptr;
+    QLineEdit* Card_bor_Text = nullptr;
+    platform::Stepper* Card_bor_Stepper = nullptr;
+    QComboBox* Card_border_style = nullptr;
+    QFont Text_font;
+    QFont All_Text_font;
+    QFont All_Text_font_COPY;
+
+    // ---- edit and arrange buttons ----
+    QPushButton* Undo_btn = nullptr;
+    QPushButton* Redo_btn = nullptr;
+    QPushButton* Cut_btn = nullptr;
+    QPushButton* Copy_btn = nullptr;
+    QPushButton* Paste_btn = nullptr;
+    QPushButton* Delete_btn = nullptr;
+    QPushButton* Begin_Front_btn = nullptr;
+    QPushButton* Send_Back_btn = nullptr;
+    QPushButton* Lock_btn = nullptr;
+    QPushButton* Unlock_btn = nullptr;
+    QPushButton* Make_same_width_btn = nullptr;
+    QPushButton* Make_same_height_btn = nullptr;
+    QPushButton* Make_natural_size_btn = nullptr;
+    QPushButton* Align_with_grid_btn = nullptr;
+
+    // ---- dialogs and sheets ----
+    QDialog* Open_Export_Files = nullptr;
+    QCheckBox* _open_log_chk = nullptr;
+    QLabel* _open_log_message = nullptr;
+    QLabel* _open_log_path = nullptr;
+    QDialog* plz_wait_Window = nullptr;
+    QLabel* modeless_msg_lbl = nullptr;
+    QDialog* Send_Models_Window = nullptr;
+    Send_Modeless* send_modls_wnd = nullptr;
+
+    // ==== data binding (series and spreadsheet values; added by the batch
+    // data code) ====
+    // ==== end of data binding ====
+
+private:
+    // Set-up steps, one per concern (draw_window_setup.cpp).
+    void buildWindow();
+    void buildCanvases();
+    void buildPanel();
+    void buildDialogs();
+    void loadBundlePictures();
+    void attachPresetModel();
+    void bindCanvases();
+    void unbindCanvases();
+    QBXGraphicView* currentCanvas() const;
+
+    QPointer<QBXDocument> m_document;
+    std::unique_ptr<QBXDocument> m_ownedDocument;
+    QAbstractTableModel* m_presetModel = nullptr;
+    QObject* m_closeFilter = nullptr;
+    Open_Export_Log* m_exportLog = nullptr;
+};
+
+// ---- the controller and the globals kept beside it ----
+extern QBXWindowController* Main_App_wnd;
+extern QBXWindowController* app_DefaultInstance;
+
+extern const QString QBXSelectedToolDidChangeNotification;      // "QBXSelectedToolDidChange"
+extern const char* const QBXWindowControllerCanvasSizeObservationContext;
+extern const QString Text_Ctrl_Font;                           // "TimesNewRomanPS-ItalicMT"
+extern QString CARD_SIDE_STR;                                  // "2" two-sided, "1" one-sided
+extern std::atomic<int> Card_Shape;                            // 0 "R", 1 "RR", 2 "E"
+extern QString Start_Card_Option;                              // "T", "W", "L"
+extern QString Project_File_Name;
+extern float last_ctrl_X;
+extern float last_ctrl_Y;
+extern QString Library_Selected_Image;
+extern QString lib_window_sel_file;
+extern std::atomic<bool> Not_Draw_Only_Prop_Change;
+extern std::atomic<bool> Card_Value_In_Process;
+extern const QString Title_Name, Title_Title, Title_Company_name, Title_slogan, Title_address, Title_phone,
+    Title_fax, Title_email, Title_website, Title_unique, Title_image;
+extern QString Invite_Title, Invite_Message, Invite_From, Invite_To, Invite_Venue, Invite_Date, Invite_Time,
+    Invite_BG_IMG;
+extern QString Template_Msg_Val, Selected_Template_Path;
+extern bool Fill_User_Profile;
+extern bool Excel_Binding_Use, Use_Data_Sheet_Values, Use_Excel_Binding_Values, overwrite_text_load_row;
+extern QString Excel_Source_Path, Excel_File_Path;
+extern int Data_table_rows, Excel_table_rows, Total_Batch_Excel_Card, Excel_Sheet_Columns, Excel_Sheet_Number;
+extern QString Cutom_Msg_Title, Cutom_Msg_Val, Custom_Msg_Title, Custom_Msg_Val;
+extern bool Msg_Apply_All_Chk;
+extern QString export_card_side;                               // "BOTH", "F", "B"
+// Written by the export worker, read by the main thread.
+extern platform::LockedValue<QString> Export_File_Path;
+extern platform::LockedValue<QString> Export_File_Message;
+extern const QString unable_saving_Msg;
+// The mail settings copy, written on the mail thread too.
+extern platform::LockedValue<QString> sender_email, sender_pwd, sending_server, sending_port, send_enable_ssl;
+extern std::atomic<int> Stop_SMS_Sending_Now;
+extern std::atomic<int> list_count;
+extern std::atomic<double> curr_barcode_count;
+extern platform::LockedValue<QString> curr_msg_count;
+extern int USED_DPI_VALUE, Barcode_module_size, PDF_Col, PDF_Row, QR_EC_Level_Val, QR_Enc_Mode_Val,
+    QR_Version_Val, Measument_Unit_Is, last_unit_val;
+extern QImage Barcode_output_image;

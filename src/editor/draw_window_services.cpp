@@ -1,0 +1,298 @@
+// Small services of the main window controller that the rest of the system
+// calls through Main_App_wnd.
+#include "editor/QBXWindowController.h"
+
+#include "app/AppHelpers.h"
+#include "app/Globals.h"
+#include "drawing/PictureStore.h"
+#include "drawing/QBXGraphicView.h"
+#include "drawing/QBXRenderingView.h"
+#include "output/Preferences.h"
+#include "output/Send_Modeless.h"
+#include "platform/date_pattern.h"
+#include "platform/files.h"
+#include "platform/modal.h"
+
+#include <QBuffer>
+#include <QCheckBox>
+#include <QDateTime>
+#include <QDialog>
+#include <QDir>
+#include <QFileInfo>
+#include <QImageWriter>
+#include <QLabel>
+#include <QPainter>
+#include <QSaveFile>
+#include <QWidget>
+
+#include <cmath>
+#include <new>
+
+// ---------------------------------------------------------------- lists
+
+GraphicList QBXWindowController::Get_Front_Controls_Array() const
+{
+    return m_document ? m_document->graphics() : GraphicList{};
+}
+
+GraphicList QBXWindowController::Get_Back_Controls_Array() const
+{
+    return m_document ? m_document->graphics_back() : GraphicList{};
+}
+
+GraphicList QBXWindowController::Get_Temp_Controls_Array() const
+{
+    return m_document ? m_document->graphics_temp() : GraphicList{};
+}
+
+int QBXWindowController::Get_Front_Control_Count() const
+{
+    return m_document ? int(m_document->graphics().size()) : 0;
+}
+
+int QBXWindowController::Get_Back_Control_Count() const
+{
+    return m_document ? int(m_document->graphics_back().size()) : 0;
+}
+
+// ---------------------------------------------------------------- units
+
+float QBXWindowController::Points_to_MM_Convert(float value)
+{
+    return float(double(value) * 0.3527777777778);
+}
+
+float QBXWindowController::MM_to_Points_Convert(float value)
+{
+    return float(double(value) * 2.834645669291);
+}
+
+// ---------------------------------------------------------------- cascade
+
+QPointF QBXWindowController::Control_New_Point(const QString& side)
+{
+    const int n = side == QLatin1String("F") ? Get_Front_Control_Count() : Get_Back_Control_Count();
+    const int step = std::max(n, 20);
+    float x = last_ctrl_X + float(step);
+    float y = last_ctrl_Y + float(step);
+    const QRectF bounds = _graphicView ? _graphicView->bounds() : QRectF();
+    if (double(x) + 50.0 >= bounds.width())
+        x = 10.0f;
+    if (double(y) + 50.0 >= bounds.height())
+        y = 10.0f;
+    last_ctrl_X = x;
+    last_ctrl_Y = y;
+    return {double(x), double(y)};
+}
+
+// ---------------------------------------------------------------- pictures
+
+QImage QBXWindowController::Increase_DPI(const QImage& picture, double dpi)
+{
+    if (picture.isNull() || !std::isfinite(dpi) || dpi <= 0) {
+        Show_NSLog_Message(QStringLiteral("Invalid image"));
+        return QImage();
+    }
+    const QSizeF points = drawing::pointSizeOf(picture);
+    const float pw = std::ceil(float(dpi * points.width() / 72.0));
+    const float ph = std::ceil(float(dpi * points.height() / 72.0));
+    if (!(pw >= 1 && ph >= 1) || pw > QBXRenderingView::kMaxRasterSide || ph > QBXRenderingView::kMaxRasterSide
+        || qint64(pw) * qint64(ph) > QBXRenderingView::kMaxRasterPixels) {
+        Show_NSLog_Message(QStringLiteral("Invalid image"));
+        return QImage();
+    }
+    QImage out(int(pw), int(ph), QImage::Format_ARGB32_Premultiplied);
+    if (out.isNull()) {
+        Show_NSLog_Message(QStringLiteral("Invalid image"));
+        return QImage();
+    }
+    out.fill(Qt::transparent);
+    // The size in points stays the source's: the resolution carries the rest.
+    out.setDotsPerMeterX(int(std::lround(pw / points.width() * 72.0 / 0.0254)));
+    out.setDotsPerMeterY(int(std::lround(ph / points.height() * 72.0 / 0.0254)));
+    QPainter painter(&out);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter.drawImage(QRectF(0, 0, pw, ph), picture);
+    return out;
+}
+
+void QBXWindowController::Save_gen_image(const QImage& picture, const QString& file_path_val)
+{
+    try {
+        // PNG whatever the extension, written beside and renamed over the old
+        // file, so a failed write keeps it.
+        QSaveFile file(file_path_val);
+        bool ok = !picture.isNull() && file.open(QIODevice::WriteOnly);
+        if (ok) {
+            QImageWriter writer(&file, "png");
+            writer.setCompression(1);
+            ok = writer.write(picture);
+            if (!ok)
+                file.cancelWriting();
+        }
+        if (ok)
+            ok = file.commit();
+        if (!ok) {
+            QString reason = file.errorString();
+            if (picture.isNull())
+                reason = QStringLiteral("The picture is empty.");
+            Show_MessageBox(file_path_val);
+            Show_MessageBox(reason);
+        }
+    } catch (const std::exception& e) {
+        Show_NSLog_Message(QString::fromUtf8(e.what()));
+    }
+}
+
+// ---------------------------------------------------------------- settings
+
+void QBXWindowController::Get_Email_Details()
+{
+    const std::unique_ptr<Preferences> prefs = Preferences::sharedInstance();
+    sender_email = prefs->send_email_SenderEmail();
+    sender_pwd = prefs->send_email_Password();
+    sending_server = prefs->send_email_SMTP_server();
+    sending_port = prefs->send_email_PORT_num();
+    send_enable_ssl = prefs->send_email_enable_ssl();
+}
+
+int QBXWindowController::Get_OS_Version()
+{
+    return QBXRenderingView::Get_OS_Version();
+}
+
+// ---------------------------------------------------------------- export box
+
+void QBXWindowController::Open_Export_File_Box()
+{
+    try {
+        const QString path = Export_File_Path.get();
+        if (_open_log_chk)
+            _open_log_chk->setText(QFileInfo(path).isDir() ? QStringLiteral("Open containing folder.")
+                                                            : QStringLiteral("Open exported file."));
+        if (_open_log_path)
+            _open_log_path->setText(path);
+        if (_open_log_message)
+            _open_log_message->setText(Export_File_Message.get());
+        if (Open_Export_Files) {
+            platform::modal::run(*Open_Export_Files);
+            Open_Export_Files->hide();
+        }
+    } catch (const std::exception& e) {
+        Show_NSLog_Message(QString::fromUtf8(e.what()));
+    }
+}
+
+// ---------------------------------------------------------------- files
+
+QStringList QBXWindowController::Get_Files_Array_At_Path(const QString& path)
+{
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.isDir())
+        return {};
+    QStringList names;
+    for (const QString& name : platform::listFolder(path, platform::ListKind::Files))
+        names.append(QFileInfo(name).completeBaseName());
+    return names;
+}
+
+QStringList QBXWindowController::Get_datasheet_File_Name_Array() const
+{
+    return Get_Files_Array_At_Path(Data_Folder_Path);
+}
+
+bool QBXWindowController::Check_Batch_File_In_Use_Validation(const QString& name)
+{
+    bool found = false;
+    try {
+        const QString file = Data_Folder_Path + QLatin1Char('/') + name + QLatin1Char('.') + batch_file_EXT;
+        if (!QFileInfo::exists(file))
+            return false;
+        auto search = [&](const GraphicList& list) {
+            for (const GraphicPtr& g : list) {
+                if (!g)
+                    continue;
+                const QString kind = g->className();
+                const bool bindable = kind == QLatin1String("QBXImage") || kind == QLatin1String("QBXText")
+                    || kind == QLatin1String("QBXBarcode");
+                if (bindable && g->data_source_type == 1 && g->batch_list_name == name)
+                    return true;
+            }
+            return false;
+        };
+        found = search(Get_Front_Controls_Array());
+        if (!found && CARD_SIDE_STR == QLatin1String("2"))
+            found = search(Get_Back_Controls_Array());
+    } catch (const std::exception& e) {
+        Show_MessageBox(QString::fromUtf8(e.what()));
+    }
+    return found;
+}
+
+void QBXWindowController::Delete_Excel_File_Temp_Folder()
+{
+    // Spreadsheets are unpacked into private temporary folders that remove
+    // themselves when the reader is done; no shared folder is left to clean.
+}
+
+QString QBXWindowController::Get_date_Value(const QString& format)
+{
+    return platform::formatDate(QDateTime::currentDateTime(), format);
+}
+
+QString QBXWindowController::Get_time_Value(const QString& format)
+{
+    return platform::formatDate(QDateTime::currentDateTime(), format);
+}
+
+QString QBXWindowController::Convert_Path_From_URL(const QUrl& url)
+{
+    return url.isLocalFile() ? url.toLocalFile() : url.path();
+}
+
+bool QBXWindowController::Check_And_Validate_File_Path(const QString& path)
+{
+    const QString trimmed = Trim_Str(path);
+    if (trimmed.isEmpty() || !QFileInfo::exists(trimmed)) {
+        Show_MessageBox(QStringLiteral("Please select valid file path."));
+        return true;
+    }
+    return false;
+}
+
+// ---------------------------------------------------------------- sheets
+
+void QBXWindowController::Show_Create_Modeless()
+{
+    try {
+        if (modeless_msg_lbl)
+            modeless_msg_lbl->setText(QStringLiteral("It may take a while, Please wait.."));
+        if (plz_wait_Window)
+            plz_wait_Window->open();
+    } catch (const std::exception& e) {
+        Show_NSLog_Message(QString::fromUtf8(e.what()));
+    }
+}
+
+void QBXWindowController::Hide_Destroy_Modeless()
+{
+    if (plz_wait_Window)
+        plz_wait_Window->hide();
+}
+
+void QBXWindowController::Show_One_By_One_Modeless()
+{
+    QDialog* sheet = Send_Models_Window ? Send_Models_Window : static_cast<QDialog*>(send_modls_wnd);
+    if (sheet) {
+        sheet->setWindowModality(Qt::WindowModal);
+        sheet->open();
+    }
+}
+
+void QBXWindowController::Hide_One_By_One_Modeless()
+{
+    QDialog* sheet = Send_Models_Window ? Send_Models_Window : static_cast<QDialog*>(send_modls_wnd);
+    if (sheet)
+        sheet->hide();
+}

@@ -1,0 +1,198 @@
+// Card-size presets, the preset list and the size of the three canvases.
+#include "editor/QBXWindowController.h"
+
+#include "app/AppHelpers.h"
+#include "drawing/QBXGraphicView.h"
+#include "platform/stepper.h"
+
+#include <QAbstractTableModel>
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QTableView>
+
+#include <array>
+
+namespace {
+
+struct PresetSize {
+    float first;
+    float second;
+};
+
+// Inches, first x second, in list order.
+constexpr std::array<PresetSize, 7> kPvcInches{{
+    {3.37f, 2.13f}, {3.31f, 2.06f}, {3.62f, 2.38f}, {3.88f, 2.62f}, {3.50f, 1.75f}, {3.25f, 2.34f}, {2.88f, 2.12f},
+}};
+constexpr std::array<PresetSize, 8> kPaperInches{{
+    {2.36f, 1.58f}, {2.95f, 1.58f}, {2.95f, 1.58f}, {3.54f, 2.13f}, {3.54f, 2.36f}, {2.36f, 3.54f}, {3.94f, 4.09f},
+    {5.91f, 4.96f},
+}};
+
+// The preset list shown in ColList: one column per dictionary key
+// ("Extension"), rows from the controller's ListData.
+class PresetListModel : public QAbstractTableModel {
+public:
+    explicit PresetListModel(QBXWindowController* owner)
+        : QAbstractTableModel(owner)
+        , m_owner(owner)
+    {
+    }
+    int rowCount(const QModelIndex& parent) const override
+    {
+        return parent.isValid() ? 0 : m_owner->numberOfRowsInTableView(m_owner->ColList);
+    }
+    int columnCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : 1; }
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (role != Qt::DisplayRole && role != Qt::EditRole)
+            return {};
+        return m_owner->tableView_objectValueForTableColumn(m_owner->ColList, QStringLiteral("Extension"), index.row());
+    }
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override
+    {
+        if (role != Qt::EditRole)
+            return false;
+        m_owner->tableView_setObjectValue(m_owner->ColList, value, QStringLiteral("Extension"), index.row());
+        emit dataChanged(index, index);
+        return true;
+    }
+    QVariant headerData(int, Qt::Orientation orientation, int role) const override
+    {
+        if (role == Qt::DisplayRole && orientation == Qt::Horizontal)
+            return QStringLiteral("Size");
+        return {};
+    }
+    void reload()
+    {
+        beginResetModel();
+        endResetModel();
+    }
+
+private:
+    QBXWindowController* m_owner;
+};
+
+} // namespace
+
+void QBXWindowController::attachPresetModel()
+{
+    if (!ColList)
+        return;
+    if (!m_presetModel)
+        m_presetModel = new PresetListModel(this);
+    if (ColList->model() != m_presetModel)
+        ColList->setModel(m_presetModel);
+    static_cast<PresetListModel*>(m_presetModel)->reload();
+}
+
+QSizeF QBXWindowController::Get_My_card_Size(const QString& category, const QString& preset, int list_index)
+{
+    float first = 30.0f;
+    float second = 30.0f;
+    const bool pvc = category == QLatin1String("PVC Card");
+    const size_t count = pvc ? kPvcInches.size() : kPaperInches.size();
+    if (list_index >= 0 && size_t(list_index) < count) {
+        const PresetSize& s = pvc ? kPvcInches[size_t(list_index)] : kPaperInches[size_t(list_index)];
+        first = s.first;
+        second = s.second;
+    }
+    if (list_index != -1) {
+        // Inches to millimetres in double precision, kept as single.
+        first = float(double(first) * 25.4);
+        second = float(double(second) * 25.4);
+    }
+    if (preset == QLatin1String("V"))
+        return {double(second), double(first)};
+    return {double(first), double(second)};
+}
+
+void QBXWindowController::Set_Card_Size_In_Control(const QSizeF& size)
+{
+    if (width_Stepper)
+        width_Stepper->setValue(size.width());
+    if (width_Text)
+        width_Text->setText(QString::number(float(size.width())));
+    if (height_Stepper)
+        height_Stepper->setValue(size.height());
+    if (height_Text)
+        height_Text->setText(QString::number(float(size.height())));
+}
+
+void QBXWindowController::Set_Document_Size(const QSizeF& size)
+{
+    // The document only answers the size; the canvases are sized by
+    // SetDocumentCanvasSize, which every caller runs next.
+    (void)QBXDocument::canvasSize(false, size);
+}
+
+void QBXWindowController::SetDocumentCanvasSize(const QSizeF& size)
+{
+    if (!std::isfinite(size.width()) || !std::isfinite(size.height()) || size.width() < 0 || size.height() < 0)
+        return;
+    for (QBXGraphicView* canvas : {_graphicView, _graphicView_BACK, _graphicView_TEMP}) {
+        if (canvas)
+            canvas->setFrameSize(QSizeF(0, 0));
+    }
+    Refresh_Canvas();
+    for (QBXGraphicView* canvas : {_graphicView, _graphicView_BACK, _graphicView_TEMP}) {
+        if (canvas)
+            canvas->setFrameSize(size);
+    }
+    Refresh_Canvas();
+}
+
+void QBXWindowController::Create_List(const QString& name)
+{
+    const QString trimmed = Trim_Str(name);
+    if (trimmed.isEmpty())
+        return;
+    ListData.append(QVariantMap{{QStringLiteral("Extension"), trimmed}});
+    attachPresetModel();
+}
+
+QString QBXWindowController::Get_Item_Text(int row)
+{
+    if (row < 0 || row >= ListData.size()) {
+        Show_NSLog_Message(QStringLiteral("Get_Item_Text: row %1 is outside the list of %2")
+                               .arg(QString::number(row), QString::number(ListData.size())));
+        return QString();
+    }
+    return ListData.at(row).value(QStringLiteral("Extension")).toString();
+}
+
+void QBXWindowController::Mark_List_New_Selection(int row)
+{
+    if (!ColList || !ColList->model())
+        return;
+    if (row < 0 || row >= ColList->model()->rowCount()) {
+        Show_NSLog_Message(QStringLiteral("Mark_List_New_Selection: row %1 is outside the list").arg(row));
+        return;
+    }
+    ColList->selectionModel()->select(ColList->model()->index(row, 0),
+                                      QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+int QBXWindowController::numberOfRowsInTableView(const QTableView* table) const
+{
+    return (table && table == ColList) ? int(ListData.size()) : 0;
+}
+
+QVariant QBXWindowController::tableView_objectValueForTableColumn(const QTableView* table, const QString& column,
+                                                                  int row) const
+{
+    if (!table || table != ColList || row < 0 || row >= ListData.size())
+        return {};
+    return ListData.at(row).value(column);
+}
+
+void QBXWindowController::tableView_setObjectValue(const QTableView* table, const QVariant& value,
+                                                   const QString& column, int row)
+{
+    if (!table || table != ColList)
+        return;
+    if (row < 0 || row >= ListData.size()) {
+        Show_NSLog_Message(QStringLiteral("tableView setObjectValue: row %1 is outside the list").arg(row));
+        return;
+    }
+    ListData[row].insert(column, value);
+}

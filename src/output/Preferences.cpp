@@ -1,0 +1,58 @@
+#include "output/Preferences.h"
+
+#include "app/AppHelpers.h"
+#include "app/Globals.h"
+#include "platform/files.h"
+#include "platform/plist.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace {
+const QString kRecipient = QStringLiteral("SendEmailRecipient");
+const QString kSender = QStringLiteral("SendEmailSender");
+const QString kPassword = QStringLiteral("SendEmailPwd");
+const QString kSmtp = QStringLiteral("SendEmailSMTP");
+const QString kPort = QStringLiteral("SendEmailPORT");
+const QString kSsl = QStringLiteral("SendEnableSSL");
+} // namespace
+
+QString Preferences::settingsFilePath()
+{
+    return QDir(Resource_Path).filePath(QStringLiteral("com.velt.card.plist"));
+}
+
+std::unique_ptr<Preferences> Preferences::sharedInstance()
+{
+    std::unique_ptr<Preferences> p(new Preferences);
+    QFile file(settingsFilePath());
+    if (!file.open(QIODevice::ReadOnly))
+        return p;
+    const std::optional<platform::Plist> root = platform::Plist::fromData(file.readAll());
+    if (!root || !root->isDict())
+        return p;
+    p->m_recipient = root->value(kRecipient).toString();
+    p->m_sender = root->value(kSender).toString();
+    p->m_password = root->value(kPassword).toString();
+    p->m_smtp = root->value(kSmtp).toString();
+    p->m_port = root->value(kPort).toString();
+    p->m_ssl = root->value(kSsl).toString();
+    return p;
+}
+
+bool Preferences::save() const
+{
+    platform::Plist root = platform::Plist::dict();
+    root.insert(kRecipient, platform::Plist::string(m_recipient));
+    root.insert(kSender, platform::Plist::string(m_sender));
+    root.insert(kPassword, platform::Plist::string(m_password));
+    root.insert(kSmtp, platform::Plist::string(m_smtp));
+    root.insert(kPort, platform::Plist::string(m_port));
+    root.insert(kSsl, platform::Plist::string(m_ssl));
+    QString error;
+    if (!platform::writeFileAtomically(settingsFilePath(), root.toXml(), platform::WriteMode::OwnerOnly, &error)) {
+        Show_NSLog_Message(error);
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,35 @@
+#include "platform/main_thread.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <QThread>
+
+namespace platform {
+
+bool isMainThread()
+{
+    QCoreApplication* app = QCoreApplication::instance();
+    return app && QThread::currentThread() == app->thread();
+}
+
+bool runOnMainWaiting(const std::function<void()>& work)
+{
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app || QCoreApplication::closingDown())
+        return false;
+    if (isMainThread()) {
+        work();
+        return true;
+    }
+    return QMetaObject::invokeMethod(app, [&work] { work(); }, Qt::BlockingQueuedConnection);
+}
+
+bool runOnMainQueued(std::function<void()> work)
+{
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app || QCoreApplication::closingDown())
+        return false;
+    return QMetaObject::invokeMethod(app, std::move(work), Qt::QueuedConnection);
+}
+
+} // namespace platform
