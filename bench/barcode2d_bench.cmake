@@ -1,0 +1,12 @@
+# 2-D encoder benchmark against libqrencode and zint (bench/run_2d.sh installs them).
+find_library(QRENCODE_LIBRARY NAMES qrencode)
+find_path(QRENCODE_INCLUDE_DIR qrencode.h)
+find_library(ZINT_BENCH_LIBRARY NAMES zint)
+find_path(ZINT_BENCH_INCLUDE_DIR zint.h)
+if(QRENCODE_LIBRARY AND QRENCODE_INCLUDE_DIR AND ZINT_BENCH_LIBRARY AND ZINT_BENCH_INCLUDE_DIR)
+    add_executable(barcode2d_bench ${CMAKE_CURRENT_LIST_DIR}/barcode2d_bench.cpp)
+    target_include_directories(barcode2d_bench PRIVATE ${QRENCODE_INCLUDE_DIR} ${ZINT_BENCH_INCLUDE_DIR})
+    target_link_libraries(barcode2d_bench PRIVATE cw_barcode ${QRENCODE_LIBRARY} ${ZINT_BENCH_LIBRARY})
+else()
+    message(STATUS "barcode2d_bench skipped: libqrencode-dev and libzint-dev are needed")
+endif()

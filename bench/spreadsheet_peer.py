@@ -1,0 +1,109 @@
+#!/usr/bin/python3
+"""The openpyxl side of the workbook benchmark, and its fixture.
+
+  spreadsheet_peer.py fixture <workbook.xlsx>   header + 100,000 rows x 10 columns
+  spreadsheet_peer.py read <workbook.xlsx>      read-only load, every row kept
+  spreadsheet_peer.py write <target.xlsx>       write-only workbook of 100,000 values
+
+Each case prints "seconds=<s> ..." on one line, timed inside the process.
+"""
+import sys
+import time
+import zipfile
+
+ROWS = 100000
+UNIQUE = 105000
+MAIN = "http://schemas.openxmlformats.org/spreadsheetml/2006/main"
+REL = "http://schemas.openxmlformats.org/officeDocument/2006/relationships"
+
+
+def letters(n):
+    s = ""
+    while n > 0:
+        n, r = divmod(n - 1, 26)
+        s = chr(65 + r) + s
+    return s
+
+
+def fixture(path):
+    """Five shared-string columns (about 105,000 unique texts) and five number columns."""
+    strings = ["Col%d" % (k + 1) for k in range(10)]
+    strings += ["%s %d &amp; co" % (("Name", "Street", "City", "Code", "Note")[i % 5], i) for i in range(UNIQUE)]
+    sheet = ['<?xml version="1.0" encoding="UTF-8" standalone="yes"?>\n<worksheet xmlns="%s">'
+             '<dimension ref="A1:J%d"/><sheetData>' % (MAIN, ROWS + 1)]
+    sheet.append('<row r="1">' + "".join('<c r="%s1" t="s"><v>%d</v></c>' % (letters(k + 1), k) for k in range(10)) + "</row>")
+    cols = [letters(k + 1) for k in range(10)]
+    for r in range(2, ROWS + 2):
+        cells = []
+        for k in range(5):
+            cells.append('<c r="%s%d" t="s"><v>%d</v></c>' % (cols[k], r, 10 + ((r * 5 + k) * 7919) % UNIQUE))
+        for k in range(5, 10):
+            value = "%d" % (r * k) if k % 2 else "%d.%02d" % (r * 13 % 100000, (r + k) % 100)
+            cells.append('<c r="%s%d"><v>%s</v></c>' % (cols[k], r, value))
+        sheet.append('<row r="%d">%s</row>' % (r, "".join(cells)))
+    sheet.append("</sheetData></worksheet>")
+    sst = ['<?xml version="1.0" encoding="UTF-8" standalone="yes"?>\n<sst xmlns="%s" count="%d" uniqueCount="%d">'
+           % (MAIN, len(strings), len(strings))]
+    sst += ["<si><t>%s</t></si>" % s for s in strings]
+    sst.append("</sst>")
+    types = ('<?xml version="1.0" encoding="UTF-8" standalone="yes"?>\n'
+             '<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types">'
+             '<Default Extension="rels" ContentType="application/vnd.openxmlformats-package.relationships+xml"/>'
+             '<Default Extension="xml" ContentType="application/xml"/>'
+             '<Override PartName="/xl/workbook.xml" ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml"/>'
+             '<Override PartName="/xl/worksheets/sheet1.xml" ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml"/>'
+             '<Override PartName="/xl/sharedStrings.xml" ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml"/>'
+             '</Types>')
+    rels = ('<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">'
+            '<Relationship Id="rId1" Type="%s/officeDocument" Target="xl/workbook.xml"/></Relationships>' % REL)
+    book = ('<workbook xmlns="%s" xmlns:r="%s"><sheets><sheet name="Data" sheetId="1" r:id="rId1"/></sheets></workbook>'
+            % (MAIN, REL))
+    book_rels = ('<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">'
+                 '<Relationship Id="rId1" Type="%s/worksheet" Target="worksheets/sheet1.xml"/>'
+                 '<Relationship Id="rId2" Type="%s/sharedStrings" Target="sharedStrings.xml"/></Relationships>'
+                 % (REL, REL))
+    with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED) as z:
+        z.writestr("[Content_Types].xml", types)
+        z.writestr("_rels/.rels", rels)
+        z.writestr("xl/workbook.xml", book)
+        z.writestr("xl/_rels/workbook.xml.rels", book_rels)
+        z.writestr("xl/worksheets/sheet1.xml", "".join(sheet))
+        z.writestr("xl/sharedStrings.xml", "".join(sst))
+
+
+def read(path):
+    import openpyxl
+    start = time.perf_counter()
+    wb = openpyxl.load_workbook(path, read_only=True)
+    rows = list(wb.worksheets[0].iter_rows(values_only=True))
+    seconds = time.perf_counter() - start
+    print("seconds=%.4f nrows=%d ncols=%d" % (seconds, len(rows), len(rows[0])))
+
+
+def series_values():
+    values = []
+    for i in range(ROWS):
+        if i % 2 == 0:
+            values.append(i * 7)
+        elif i % 4 == 1:
+            values.append("Name %d" % i)
+        else:
+            values.append("%07d" % i)
+    return values
+
+
+def write(path):
+    import openpyxl
+    values = series_values()
+    start = time.perf_counter()
+    wb = openpyxl.Workbook(write_only=True)
+    ws = wb.create_sheet()
+    ws.append(["Batch Value"])
+    for v in values:
+        ws.append([v])
+    wb.save(path)
+    print("seconds=%.4f values=%d" % (time.perf_counter() - start, len(values)))
+
+
+if __name__ == "__main__":
+    {"fixture": fixture, "read": read, "write": write}[sys.argv[1]](sys.argv[2])

@@ -1,0 +1,456 @@
+#include "barcode/BCXBarcodeOffscreenView.h"
+
+#include <QBuffer>
+#include <QMouseEvent>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <cmath>
+
+#include "app/AppHelpers.h"
+#include "barcode/BCXBarcode.h"
+#include "barcode/Barcode_Gen.h"
+#include "barcode/BarcodeText.h"
+
+namespace {
+Barcode_Gen& designer() { return Current_Barcode_Gen(); }
+
+Qt::Alignment alignmentOf(const QString& item)
+{
+    if (item == QLatin1String("Center"))
+        return Qt::AlignHCenter;
+    if (item == QLatin1String("Left"))
+        return Qt::AlignLeft;
+    if (item == QLatin1String("Right"))
+        return Qt::AlignRight;
+    return Qt::AlignLeft; // natural alignment of left-to-right text
+}
+
+// Text whose box has its lower-left corner at (x, yUp) in bottom-up points.
+void drawTextAtPoint(QPainter& p, double H, const QString& text, const QFont& font, const QColor& colour,
+                     qreal kerning, double x, double yUp)
+{
+    p.setFont(barcode_text::fontForDevice(font, p.device(), kerning));
+    p.setPen(colour);
+    p.drawText(QPointF(x, H - yUp - barcode_text::descent(font)), text);
+}
+
+// Text laid out from the top of the bottom-up rectangle (x, yUp, w, h).
+void drawTextInRect(QPainter& p, double H, const QString& text, const QFont& font, const QColor& colour,
+                    qreal kerning, Qt::Alignment align, double x, double yUp, double w, double h)
+{
+    p.setFont(barcode_text::fontForDevice(font, p.device(), kerning));
+    p.setPen(colour);
+    const QRectF box(x, H - yUp - h, w, std::max(h, 1.0));
+    p.drawText(box, int(align | Qt::AlignTop | Qt::TextDontClip | Qt::TextSingleLine), text);
+}
+
+// Fills the bottom-up rectangle; with a raster, both edges snap to pixels
+// computed from the exact coordinates so that widths do not drift.
+void fillBox(QPainter& p, double H, double pxPerPt, double x0, double x1, double yBottomUp, double yTopUp,
+             const QColor& colour)
+{
+    if (pxPerPt > 0) {
+        const QTransform saved = p.worldTransform();
+        p.setWorldTransform(QTransform());
+        const int l = int(std::lround(x0 * pxPerPt));
+        const int r = int(std::lround(x1 * pxPerPt));
+        const int t = int(std::lround((H - yTopUp) * pxPerPt));
+        const int b = int(std::lround((H - yBottomUp) * pxPerPt));
+        if (r > l && b > t)
+            p.fillRect(QRect(l, t, r - l, b - t), colour);
+        p.setWorldTransform(saved);
+    } else {
+        p.fillRect(QRectF(x0, H - yTopUp, x1 - x0, yTopUp - yBottomUp), colour);
+    }
+}
+
+// Logical resolution of the devices painted on. Qt drops a font's absolute
+// letter spacing on 72-dpi devices, so rasters and PDF pages are painted at
+// 96 dpi with the fonts resized to span points (as on a QPicture).
+constexpr double kPaintDpi = 96.0;
+
+// PDF pages come in whole points, so every frame is rounded up to whole
+// points: vector picture, PDF and raster then share one size.
+QSizeF wholePoints(QSizeF size)
+{
+    auto up = [](double v) { return std::isfinite(v) && v > 0 ? std::ceil(v - 1e-4) : v; };
+    return QSizeF(up(size.width()), up(size.height()));
+}
+
+void logReason(QString* reason, const QString& text)
+{
+    Show_NSLog_Message(text);
+    if (reason)
+        *reason = text;
+}
+}
+
+bool BCXBarcodeOffscreenView::initWithBarcodeImage(const PointPicture& image)
+{
+    fromImageOrBarcode = 1;
+    const Barcode_Gen& gen = designer();
+    m_frame = wholePoints(QSizeF(gen.width(), gen.height()));
+    setBarcode_Image_2D(image);
+    return true;
+}
+
+bool BCXBarcodeOffscreenView::initWithBarcode(const BCXBarcode* model)
+{
+    fromImageOrBarcode = 0;
+    m_barcode = model;
+    if (!model) {
+        m_frame = QSizeF();
+        return false;
+    }
+    const float hw = model->printsHeader() ? model->headerWidth() : 0;
+    const float fw = model->printsFooter() ? model->footerWidth() : 0;
+    m_frame = wholePoints(QSizeF(std::max({hw, fw, model->width()}), model->height()));
+    return true;
+}
+
+QRectF BCXBarcodeOffscreenView::rectForPage(int) const
+{
+    if (m_barcode && !fromImageOrBarcode)
+        return QRectF(0, 0, m_barcode->width(), m_barcode->height());
+    return QRectF(QPointF(0, 0), m_frame);
+}
+
+void BCXBarcodeOffscreenView::drawRect(QPainter& painter, double pixelsPerPoint) const
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.setPen(Qt::NoPen);
+    if (fromImageOrBarcode)
+        draw2D(painter, pixelsPerPoint);
+    else if (m_barcode)
+        drawLinear(painter, pixelsPerPoint);
+    painter.restore();
+}
+
+void BCXBarcodeOffscreenView::drawLinear(QPainter& p, double k) const
+{
+    const Barcode_Gen& gen = designer();
+    const BCXBarcode& b = *m_barcode;
+    const double W = m_frame.width(), H = m_frame.height();
+    p.fillRect(QRectF(0, 0, W, H), gen.bar_back_clr);
+
+    const std::string& modules = b.completeBarcode();
+    const double n = double(modules.size());
+    const double bw = b.barWidth();
+    const double bcW = b.width();
+    const double x0 = (W - n * bw) / 2;
+    const bool top = gen.showinTopCheckbox.intValue() == 1;
+    const double capH = b.printsCaption() ? b.captionHeight() * 72.0 : 0;
+    const double hdrH = b.printsHeader() ? b.headerHeight() * 72.0 : 0;
+    const double ftrH = b.printsFooter() ? b.footerHeight() * 72.0 : 0;
+    const double mV = gen.value_margin, mF = gen.footer_margin, mTB = gen.TB_margin, mLR = gen.LR_margin;
+    const double yBar = top ? ftrH + mF + mTB : capH + ftrH + mV + mF + mTB;
+
+    // Bars: each run of "1" modules is one box from its bottom to its top.
+    double lastH = 0;
+    const size_t count = modules.size();
+    for (size_t i = 0; i < count;) {
+        if (modules[i] != '1') {
+            ++i;
+            continue;
+        }
+        size_t j = i;
+        while (j < count && modules[j] == '1')
+            ++j;
+        const int last = int(j - 1);
+        const double h = b.barTop(last);
+        const double bottom = b.barBottom(last);
+        fillBox(p, H, k, x0 + double(i) * bw, x0 + double(j) * bw, yBar + bottom, yBar + h, gen.barcode_clr);
+        lastH = h;
+        i = j;
+    }
+
+    if (b.printsCaption()) {
+        const double yCap = top ? ftrH + mF + lastH + mV + mTB : ftrH + mF + mTB;
+        const QFont& font = gen.value_font;
+        const QColor& colour = gen.bar_val_clr;
+        const double fb = b.firstBar(), lb = b.lastBar();
+        const QString left = b.leftCaption();
+        if (!left.isEmpty())
+            drawTextAtPoint(p, H, left, font, colour, 0, fb * 0.25 + mLR, yCap + 3);
+        const QString middle = b.caption();
+        if (!middle.isEmpty()) {
+            const QStringList parts = middle.split(QLatin1Char('\t'));
+            if (left.isEmpty() && parts.size() <= 1) {
+                const QSizeF natural = barcode_text::naturalSize(middle, font);
+                const double len = double(middle.size());
+                const double kern = gen.kerning_value_Checkbox.intValue() == 1 ? (bcW - natural.width()) / len : 2.0;
+                drawTextInRect(p, H, middle, font, colour, kern, Qt::AlignHCenter, 0, yCap, W, natural.height());
+            } else {
+                const double cnt = double(parts.size());
+                const double iL = double(b.initiator().size());
+                const double segW = parts.size() == 1 ? bcW - 2 * iL * bw - 2 * fb : bcW / cnt - iL * bw - fb;
+                for (qsizetype i = 0; i < parts.size(); ++i) {
+                    const QString& part = parts[i];
+                    if (part.isEmpty())
+                        continue; // nothing to draw, and no kerning to divide out
+                    const double w = barcode_text::naturalSize(part, font).width();
+                    const double ki = (segW - w) / (2.0 * double(part.size()));
+                    const double x = 3 * ki + fb + double(i + 1) * iL * bw + double(i) * segW + mLR;
+                    drawTextAtPoint(p, H, part, font, colour, ki * 1.3, x, yCap);
+                }
+            }
+        }
+        const QString right = b.rightCaption();
+        if (!right.isEmpty())
+            drawTextAtPoint(p, H, right, font, colour, 0, lb + bcW * 0.07 + mLR, yCap + 3);
+    }
+
+    if (b.printsHeader()) {
+        const QString text = b.header();
+        const double hh = barcode_text::naturalSize(text, gen.header_font).height();
+        drawTextInRect(p, H, text, gen.header_font, gen.bar_hdr_clr, 2.0, alignmentOf(gen.align_hdr_combo), 0,
+                       H - hdrH - mTB, W, hh);
+    }
+    if (b.printsFooter()) {
+        const QString text = b.footer();
+        const double fh = barcode_text::naturalSize(text, gen.footer_font).height();
+        drawTextInRect(p, H, text, gen.footer_font, gen.bar_ftr_clr, 2.0, alignmentOf(gen.align_ftr_combo), 0, mTB,
+                       W, fh);
+    }
+}
+
+void BCXBarcodeOffscreenView::draw2D(QPainter& p, double k) const
+{
+    const Barcode_Gen& gen = designer();
+    const double W = m_frame.width(), H = m_frame.height();
+    p.fillRect(QRectF(0, 0, W, H), Qt::white);
+    const double mTB = gen.TB_margin, mH = gen.header_margin;
+    const double iw = image_2d.size().width(), ih = image_2d.size().height();
+    const double hdr2 = gen.printsHeader() ? gen.headerHeight() * 72.0 : 0;
+    double yTop = H - mTB;
+    if (gen.printsHeader()) {
+        const QString text = gen.header();
+        const double hh = barcode_text::naturalSize(text, gen.header_font).height();
+        drawTextInRect(p, H, text, gen.header_font, gen.bar_hdr_clr, 2.0, alignmentOf(gen.align_hdr_combo), 0,
+                       H - hdr2 - mTB, W, hh);
+        yTop = H - hdr2 - mTB;
+    }
+    if (!image_2d.isNull()) {
+        QRectF target((gen.width() - iw) / 2, H - yTop + mH, iw, ih);
+        p.save();
+        if (k > 0) {
+            // Whole device pixels, so modules keep equal widths.
+            p.setWorldTransform(QTransform());
+            const int l = int(std::lround(target.left() * k)), t = int(std::lround(target.top() * k));
+            const int r = int(std::lround(target.right() * k)), bt = int(std::lround(target.bottom() * k));
+            target = QRectF(l, t, r - l, bt - t);
+            if (p.device()->devType() == QInternal::Image)
+                p.setCompositionMode(QPainter::CompositionMode_Source);
+        }
+        image_2d.draw(p, target);
+        p.restore();
+    }
+    if (gen.printsFooter()) {
+        const QString text = gen.footer();
+        const double fh = barcode_text::naturalSize(text, gen.footer_font).height();
+        drawTextInRect(p, H, text, gen.footer_font, gen.bar_ftr_clr, 2.0, alignmentOf(gen.align_ftr_combo), 0, mTB,
+                       W, fh);
+    }
+}
+
+bool BCXBarcodeOffscreenView::sizeProblem(QString* reason) const
+{
+    const double w = m_frame.width(), h = m_frame.height();
+    if (!(w > 0) || !(h > 0) || !std::isfinite(w) || !std::isfinite(h) || w > 1e6 || h > 1e6) {
+        logReason(reason, QStringLiteral("The barcode picture has no usable size."));
+        return true;
+    }
+    if (!fromImageOrBarcode && !m_barcode) {
+        logReason(reason, QStringLiteral("No barcode to draw."));
+        return true;
+    }
+    return false;
+}
+
+QByteArray BCXBarcodeOffscreenView::dataWithPDFInsideRect(const QRectF& rect, QString* reason) const
+{
+    if (sizeProblem(reason))
+        return {};
+    if (!(rect.width() > 0) || !(rect.height() > 0)) {
+        logReason(reason, QStringLiteral("The barcode picture has no usable size."));
+        return {};
+    }
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::WriteOnly)) {
+        logReason(reason, QStringLiteral("The PDF buffer cannot be opened."));
+        return {};
+    }
+    {
+        QPdfWriter writer(&buffer);
+        writer.setResolution(int(kPaintDpi));
+        writer.setPageSize(QPageSize(rect.size(), QPageSize::Point, QString(), QPageSize::ExactMatch));
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        QPainter painter;
+        if (!painter.begin(&writer)) {
+            logReason(reason, QStringLiteral("The barcode PDF could not be drawn."));
+            return {};
+        }
+        // Painter units become points; the rectangle is bottom-up and the
+        // page shows that part of the view.
+        painter.scale(kPaintDpi / 72.0, kPaintDpi / 72.0);
+        painter.translate(-rect.x(), -(m_frame.height() - rect.y() - rect.height()));
+        drawRect(painter, 0);
+        painter.end();
+    }
+    buffer.close();
+    if (bytes.isEmpty())
+        logReason(reason, QStringLiteral("The barcode PDF is empty."));
+    return bytes;
+}
+
+PointPicture BCXBarcodeOffscreenView::picture(QString* reason) const
+{
+    if (sizeProblem(reason))
+        return {};
+    QPicture pic;
+    QPainter painter;
+    if (!painter.begin(&pic)) {
+        logReason(reason, QStringLiteral("The barcode picture could not be drawn."));
+        return {};
+    }
+    drawRect(painter, 0);
+    painter.end();
+    pic.setBoundingRect(QRect(0, 0, int(std::ceil(m_frame.width())), int(std::ceil(m_frame.height()))));
+    return PointPicture::fromPicture(pic, m_frame);
+}
+
+QImage BCXBarcodeOffscreenView::rasterImage(double dpi, QString* reason) const
+{
+    if (sizeProblem(reason))
+        return {};
+    dpi = platform::clampRasterDpi(dpi);
+    QString why;
+    QImage image = platform::allocateRaster(platform::pixelsForPoints(m_frame.width(), dpi),
+                                            platform::pixelsForPoints(m_frame.height(), dpi), &why);
+    if (image.isNull()) {
+        logReason(reason, why);
+        return {};
+    }
+    // Painted at the logical paint resolution, fonts sized in points; the
+    // scale makes the pixels. The real resolution is recorded afterwards.
+    image.setDotsPerMeterX(platform::dotsPerMeter(kPaintDpi));
+    image.setDotsPerMeterY(platform::dotsPerMeter(kPaintDpi));
+    image.fill(Qt::transparent);
+    {
+        QPainter painter;
+        if (!painter.begin(&image)) {
+            logReason(reason, QStringLiteral("The barcode picture could not be drawn."));
+            return {};
+        }
+        const double k = dpi / 72.0;
+        painter.scale(k, k);
+        drawRect(painter, k);
+        painter.end();
+    }
+    image.setDotsPerMeterX(platform::dotsPerMeter(dpi));
+    image.setDotsPerMeterY(platform::dotsPerMeter(dpi));
+    return image;
+}
+
+// ---- picture operations -------------------------------------------------------------
+
+namespace {
+Barcode_Gen& lockedDesigner() { return designer(); }
+
+bool refuseModel(const BCXBarcode* model, QString* reason)
+{
+    if (!model) {
+        logReason(reason, QStringLiteral("Please enter barcode value"));
+        return true;
+    }
+    const QString problem = model->contentProblem();
+    if (!problem.isEmpty()) {
+        logReason(reason, problem);
+        return true;
+    }
+    return false;
+}
+
+bool refuseImage(const PointPicture& image, QString* reason)
+{
+    if (image.isNull()) {
+        logReason(reason, QStringLiteral("Invalid image"));
+        return true;
+    }
+    return false;
+}
+}
+
+PointPicture BCXBarcodeImage::imageFromBarcode(const BCXBarcode* model, QString* reason)
+{
+    auto lock = lockedDesigner().Lock_Generation();
+    if (refuseModel(model, reason))
+        return {};
+    BCXBarcodeOffscreenView view;
+    view.initWithBarcode(model);
+    return view.picture(reason);
+}
+
+PointPicture BCXBarcodeImage::imageFromBarcodeImage(const PointPicture& image, QString* reason)
+{
+    auto lock = lockedDesigner().Lock_Generation();
+    if (refuseImage(image, reason))
+        return {};
+    BCXBarcodeOffscreenView view;
+    view.initWithBarcodeImage(image);
+    return view.picture(reason);
+}
+
+QByteArray BCXBarcodeImage::pdfFromBarcode(const BCXBarcode* model, QString* reason)
+{
+    auto lock = lockedDesigner().Lock_Generation();
+    if (refuseModel(model, reason))
+        return {};
+    BCXBarcodeOffscreenView view;
+    view.initWithBarcode(model);
+    return view.dataWithPDFInsideRect(QRectF(QPointF(0, 0), view.frameSize()), reason);
+}
+
+QImage BCXBarcodeImage::rasterFromBarcode(const BCXBarcode* model, double dpi, QString* reason)
+{
+    auto lock = lockedDesigner().Lock_Generation();
+    if (refuseModel(model, reason))
+        return {};
+    BCXBarcodeOffscreenView view;
+    view.initWithBarcode(model);
+    return view.rasterImage(dpi, reason);
+}
+
+QByteArray BCXBarcodeImage::pdfFromBarcodeImage(const PointPicture& image, QString* reason)
+{
+    auto lock = lockedDesigner().Lock_Generation();
+    if (refuseImage(image, reason))
+        return {};
+    BCXBarcodeOffscreenView view;
+    view.initWithBarcodeImage(image);
+    return view.dataWithPDFInsideRect(QRectF(QPointF(0, 0), view.frameSize()), reason);
+}
+
+QImage BCXBarcodeImage::rasterFromBarcodeImage(const PointPicture& image, double dpi, QString* reason)
+{
+    auto lock = lockedDesigner().Lock_Generation();
+    if (refuseImage(image, reason))
+        return {};
+    BCXBarcodeOffscreenView view;
+    view.initWithBarcodeImage(image);
+    return view.rasterImage(dpi, reason);
+}
+
+// ---- image view -------------------------------------------------------------------------
+
+BCXBarcodeImageView::BCXBarcodeImageView(QWidget* parent) : QLabel(parent)
+{
+    setFocusPolicy(Qt::StrongFocus);
+    setAcceptDrops(false);
+}
+
+void BCXBarcodeImageView::mousePressEvent(QMouseEvent* event) { event->accept(); }

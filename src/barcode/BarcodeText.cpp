@@ -1,0 +1,60 @@
+#include "barcode/BarcodeText.h"
+
+#include <QFontMetricsF>
+#include <QImage>
+#include <QPaintDevice>
+
+namespace barcode_text {
+namespace {
+// A 72-dpi device per thread for measuring (2835 dots per meter reads as
+// 72 dpi logical resolution).
+const QPaintDevice* device72()
+{
+    thread_local QImage image = [] {
+        QImage img(1, 1, QImage::Format_ARGB32_Premultiplied);
+        img.setDotsPerMeterX(2835);
+        img.setDotsPerMeterY(2835);
+        return img;
+    }();
+    return &image;
+}
+
+QFont withKerning(QFont font, qreal kerning)
+{
+    font.setLetterSpacing(QFont::AbsoluteSpacing, kerning);
+    font.setKerning(false);
+    return font;
+}
+}
+
+qreal capHeight(const QFont& font)
+{
+    QFont f(font, device72());
+    return QFontMetricsF(f, device72()).capHeight();
+}
+
+qreal descent(const QFont& font)
+{
+    QFont f(font, device72());
+    return QFontMetricsF(f, device72()).descent();
+}
+
+QSizeF naturalSize(const QString& text, const QFont& font, qreal kerning)
+{
+    QFont f(withKerning(font, kerning), device72());
+    QFontMetricsF fm(f, device72());
+    return QSizeF(fm.horizontalAdvance(text), fm.ascent() + fm.descent());
+}
+
+QFont fontForDevice(const QFont& font, const QPaintDevice* device, qreal kerning)
+{
+    QFont f = withKerning(font, kerning);
+    const int dpi = device ? device->logicalDpiY() : 72;
+    if (dpi > 0 && dpi != 72) {
+        // Pixel-sized fonts already span painter units; only point sizes scale.
+        if (f.pointSizeF() > 0)
+            f.setPointSizeF(f.pointSizeF() * 72.0 / dpi);
+    }
+    return f;
+}
+}

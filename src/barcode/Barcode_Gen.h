@@ -1,0 +1,245 @@
+#pragma once
+// The barcode designer's settings record: the one live settings object from
+// which every barcode picture is made. The linear models, the off-screen view
+// and the 2-D paths read its fonts, colours, margins, check boxes and
+// alignments at the moment they draw. The designer dialog edits these fields;
+// here they are plain values (a check box is its state and enabled flag, a
+// text field its text and enabled flag, a combo box its selected text).
+//
+// One generation at a time: every renderer, and every settings load together
+// with the generation that follows it, holds generation_lock (recursive, so a
+// load-and-generate sequence may call the generation entry inside it).
+#include <QColor>
+#include <QFont>
+#include <QMutex>
+#include <QString>
+#include <memory>
+#include <mutex>
+
+#include "platform/PointPicture.h"
+
+class BCXBarcode;
+
+// A check box: its state (0 off, 1 on, -1 mixed) and whether it is enabled.
+struct BarcodeCheckBox {
+    int state = 0;
+    bool enabled = true;
+    int intValue() const { return state; }
+};
+
+// A text field: its text and whether it is enabled.
+struct BarcodeTextEntry {
+    QString text;
+    bool enabled = true;
+    // The leading number of the text as the platform's float reading gave
+    // it: "1.5cm" reads 1.5, text that is no number reads 0.
+    float floatValue() const;
+    int intValue() const;
+};
+
+// Reads the leading decimal number of a text the way the designer's fields
+// are read (leading blanks and one sign allowed, the rest ignored); 0 when
+// there is none. Never locale-dependent.
+double Read_Leading_Number(const QString& text);
+
+class Barcode_Gen {
+public:
+    Barcode_Gen();
+    ~Barcode_Gen();
+    Barcode_Gen(const Barcode_Gen&) = delete;
+    Barcode_Gen& operator=(const Barcode_Gen&) = delete;
+
+    // The single designer of the process (created on first use).
+    static Barcode_Gen* defaultInstance();
+    // Start-up once created: publishes itself in Barcode_Gen_Var and sets the
+    // designer unit to centimetres.
+    void awakeFromNib();
+    // Every setting back to the values of a new barcode graphic.
+    void Restore_Defaults();
+
+    // ---- generation lock ------------------------------------------------
+    QRecursiveMutex generation_lock;
+    std::unique_lock<QRecursiveMutex> Lock_Generation() { return std::unique_lock<QRecursiveMutex>(generation_lock); }
+
+    // ---- symbology and values --------------------------------------------
+    int liner_or_2D_font = 0;          // 0 linear, 1 two-dimensional
+    QString barcodeTypePopup;          // title of the chosen symbology
+    BarcodeTextEntry dataText;         // linear value
+    BarcodeTextEntry dataText_2D;      // 2-D value (several lines allowed)
+    BarcodeTextEntry HeaderText;
+    BarcodeTextEntry FooterText;
+
+    // ---- check boxes -----------------------------------------------------
+    BarcodeCheckBox captionCheckbox;        // 1 hides the value text
+    BarcodeCheckBox showinTopCheckbox;      // 1 puts the value text above the bars
+    BarcodeCheckBox hideHeaderCheckbox;     // 1 hides the header
+    BarcodeCheckBox hideFooterCheckbox;     // 1 hides the footer
+    BarcodeCheckBox kerning_value_Checkbox; // 1 stretches the value text
+
+    // ---- sizes as entered (designer unit; bar width in mils) --------------
+    BarcodeTextEntry HeightText;
+    BarcodeTextEntry widthText;
+    BarcodeTextEntry val_mar_Text, hdr_mar_Text, ftr_mar_Text, TB_mar_Text, LR_mar_Text;
+    // The margins in points as the renderers read them (0.1 at creation).
+    float value_margin = 0.1f, header_margin = 0.1f, footer_margin = 0.1f;
+    float LR_margin = 0.1f, TB_margin = 0.1f;
+
+    // ---- alignment, colours, fonts ----------------------------------------
+    QString align_hdr_combo;  // "Center", "Left", "Right"; anything else: natural
+    QString align_ftr_combo;
+    QColor barcode_clr, bar_back_clr, bar_val_clr, bar_hdr_clr, bar_ftr_clr;
+    QFont value_font, header_font, footer_font;
+
+    // ---- 2-D settings as entered -------------------------------------------
+    BarcodeTextEntry HeightText_2D;     // QR picture size in pixels
+    BarcodeTextEntry pdf_HeightText_2D; // PDF417 height
+    BarcodeTextEntry Pdf_widthText_2D;  // PDF417 width
+    BarcodeTextEntry pdf_ec_lvl_Text;   // PDF417 error-correction level
+    BarcodeTextEntry dm_moduleText_2D;  // Data Matrix module size
+    QString dm_format_ComboBox;         // "Auto" or "C<rows>X<cols>"
+    QString dm_encoding_ComboBox;       // "Auto", "Ascii", "C40", "Text", "Base256"
+
+    // ---- barcode objects and the 2-D symbol ----------------------------------
+    std::shared_ptr<BCXBarcode> testBarcode;     // last preview object
+    std::shared_ptr<BCXBarcode> testBarcode_EXP; // last headless object
+    // The 2-D encoder's symbol picture of the last generation (a raster with
+    // its explicit point size); null when none was made.
+    PointPicture image_2d;
+    // Why the last generation made no picture ("" after a picture).
+    QString last_failure;
+
+    // ---- 2-D size model ------------------------------------------------------
+    void setContent(const QString& s) { m_content = s; }
+    void setHeader(const QString& s) { m_header = s; }
+    void setFooter(const QString& s) { m_footer = s; }
+    QString caption() const { return m_content; }
+    QString header() const { return m_header.isNull() ? QString(QLatin1String("")) : m_header; }
+    QString footer() const { return m_footer.isNull() ? QString(QLatin1String("")) : m_footer; }
+    void setHeight(float v) { m_height = v; }
+    float height() const { return m_height; }
+    void setWidth(float v) { m_width = v; }
+    float width() const { return m_width; }
+    void setPrintsCaption(bool f) { m_printsCaption = f; }
+    bool printsCaption() const { return m_printsCaption; }
+    void setPrintsHeader(bool f) { m_printsHeader = f; }
+    bool printsHeader() const { return m_printsHeader; }
+    void setPrintsFooter(bool f) { m_printsFooter = f; }
+    bool printsFooter() const { return m_printsFooter; }
+    void setCaptionHeight(float v) { m_captionHeight = v; }
+    float captionHeight() const { return m_captionHeight; }
+    void setHeaderHeight(float v) { m_headerHeight = v; }
+    float headerHeight() const { return m_headerHeight; }
+    void setFooterHeight(float v) { m_footerHeight = v; }
+    float footerHeight() const { return m_footerHeight; }
+    void setHeaderWidth(float v) { m_headerWidth = v; }
+    float headerWidth() const { return m_headerWidth; }
+    void setFooterWidth(float v) { m_footerWidth = v; }
+    float footerWidth() const { return m_footerWidth; }
+    float caption_fontSize() const { return m_captionFontSize; }
+    float header_fontSize() const { return m_headerFontSize; }
+    float footer_fontSize() const { return m_footerFontSize; }
+    // Band heights from the fonts (1.35 x cap height, inches); header and
+    // footer also measure their texts. The size argument is only stored.
+    void setCaptionFontSize(float size);
+    void setHeaderFontSize(float size);
+    void setFooterFontSize(float size);
+
+    // ---- sizes -------------------------------------------------------------------
+    // A length entered in the designer unit, in points (1 cm = 28.346472 pt).
+    static float To_Points(float value);
+    // Reads the margins from their fields into points; hidden bands give 0.
+    // Negative, NaN or infinite margins read 0.
+    void Read_Margins(bool allFive);
+    // Sets a linear barcode's total height from the bar height and bands.
+    void Set_Barcode_Height(BCXBarcode& barcode);
+    // The total width of a linear barcode picture in points.
+    float Set_Linear_Barcode_Width(BCXBarcode& barcode);
+    // The 2-D picture's total height and width from its symbol picture.
+    void Set_2d_Barcode_Height(const PointPicture& symbol);
+    void Set_2d_Barcode_Width(const PointPicture& symbol);
+    // The resolution raise: a raster of the picture at dpi (clamped to
+    // 72..2400) with the picture's point size kept; null (and "Invalid
+    // image" logged) for a null picture or a raster over the byte budget.
+    PointPicture Increase_DPI(PointPicture source, double dpi) const;
+
+    // ---- generation -----------------------------------------------------------------
+    // True when the caption check box is enabled and not ticked.
+    bool Get_Print_State() const;
+    // The symbology dispatch: a new linear barcode object made from the
+    // value with the current settings, or none (reason in last_failure). In
+    // the 2-D family the result is none and the symbol is left in image_2d.
+    std::shared_ptr<BCXBarcode> Generate_Barcode_Variable(bool preview, const QString& value,
+                                                          const QString& header, const QString& footer);
+    // Headless picture of one value with the settings now in the designer
+    // (vector picture of the whole barcode); null with last_failure set when
+    // no picture can be made. Holds the generation lock.
+    PointPicture Get_Image_From_Val(const QString& value, const QString& header, const QString& footer);
+    // A linear barcode object of the symbology title with its code set
+    // applied, not yet initialised; none for a title that is not linear.
+    static std::unique_ptr<BCXBarcode> Create_Linear_Barcode(const QString& title);
+    // True for the titles of the 2-D family ("QR Code", "PDF417", "DataMatrix").
+    static bool Is_2D_Title(const QString& title);
+
+private:
+    QString m_content;
+    QString m_header;
+    QString m_footer;
+    float m_height = 0;
+    float m_width = 0;
+    bool m_printsCaption = false;
+    bool m_printsHeader = false;
+    bool m_printsFooter = false;
+    float m_captionFontSize = 0, m_headerFontSize = 0, m_footerFontSize = 0;
+    float m_captionHeight = 0, m_headerHeight = 0, m_footerHeight = 0;
+    float m_headerWidth = 0, m_footerWidth = 0;
+
+public:
+    // ==== 2-D drawing pipeline ====================================================
+    // Filled by the 2-D symbologies (QR Code, PDF417, Data Matrix): their
+    // drawing operations leave the symbol picture in image_2d (null when the
+    // encoder makes none) and pass it through Increase_DPI at USED_DPI_VALUE.
+    //
+    // Draw_2D_Symbol is the one entry the dispatch calls for the 2-D family,
+    // with the generation lock held: it draws the symbol of the given title
+    // and returns whether image_2d now holds a picture. Its placeholder
+    // definition (no picture) lives in Barcode_Gen_2d_placeholder.cpp and is
+    // replaced by the 2-D pipeline.
+    bool Draw_2D_Symbol(const QString& title, const QString& value);
+
+    // QR Code of the value at QR_EC_Level_Val / QR_Version_Val, painted at
+    // the pixel size of HeightText_2D; image_2d stays null when it does not fit.
+    void Draw_QR_Barcode(const QString& value);
+    // PDF417 of the value through the PDF417 view, framed by Pdf_widthText_2D
+    // x pdf_HeightText_2D points; image_2d only when the encoding succeeded.
+    void Draw_PDF_417_Barcode(const QString& value);
+    // Data Matrix of the value through libiec16022 with the size and
+    // encodation of dm_format_ComboBox / dm_encoding_ComboBox.
+    void Draw_DataMatrix_Barcode(const QString& value);
+    // The EPS text of a symbol (grid W x H, row 0 at the bottom); also sets
+    // image_2d to the symbol raised to USED_DPI_VALUE, W x H modules of
+    // Barcode_module_size points.
+    QByteArray makeEPS_Data_Matrix(const QByteArray& text, int W, int H, const uint8_t* grid);
+    // The composed 2-D picture (symbol with header and footer) after sizing
+    // the 2-D frame from the symbol; null, and image_2d cleared, when there
+    // is no symbol.
+    PointPicture Get_Image_From_barcode_image(const PointPicture& symbol);
+    // Composes again from the cached image_2d (2-D family only).
+    PointPicture Get_2d_barcode_from_image();
+    // The blank state: no symbol.
+    void Set_Blank_Image();
+    // Picture tools.
+    PointPicture Resize_Image(const PointPicture& picture, QSizeF newSize) const;
+    bool Save_Barcode_image(const PointPicture& picture, const QString& file_path_val) const;
+    void Save_Barcode_gen_image(const PointPicture& picture, const QString& file_name) const;
+    PointPicture Check_Orintation_And_Rotate_Image(const PointPicture& picture) const;
+    // The PDF417 encoder view (made on first use).
+    std::shared_ptr<class PDF417_View> pdf_barcode;
+    // ===============================================================================
+};
+
+// The designer every renderer reads (set by awakeFromNib).
+extern Barcode_Gen* Barcode_Gen_Var;
+extern Barcode_Gen* barcode_gen_def_inst;
+// Barcode_Gen_Var, the designer being created first when there is none yet
+// (its creation is thread-safe, so any renderer may be the first).
+Barcode_Gen& Current_Barcode_Gen();

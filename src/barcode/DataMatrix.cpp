@@ -1,0 +1,357 @@
+#include "barcode/DataMatrix.h"
+
+DataMatrix::DataMatrix(int64_t dimension)
+    : _dimension(dimension > 0 ? dimension : 0)
+    , _data(static_cast<size_t>(_dimension * _dimension), 0)
+{
+}
+
+void DataMatrix::set(int8_t value, int64_t x, int64_t y)
+{
+    if (x < 0 || y < 0 || x >= _dimension || y >= _dimension)
+        return;
+    _data[static_cast<size_t>(y * _dimension + x)] = value;
+}
+
+int8_t DataMatrix::valueAt(int64_t x, int64_t y) const
+{
+    if (x < 0 || y < 0 || x >= _dimension || y >= _dimension)
+        return 0;
+    return _data[static_cast<size_t>(y * _dimension + x)];
+}
+
+QString DataMatrix::description() const
+{
+    QString out;
+    out.reserve(static_cast<qsizetype>(_dimension * (_dimension + 1)));
+    for (int64_t y = 0; y < _dimension; ++y) {
+        for (int64_t x = 0; x < _dimension; ++x)
+            out += QString::number(valueAt(x, y));
+        out += QLatin1Char('\n');
+    }
+    return out;
+}
+
+// ---------------------------------------------------------------------------
+// Data Matrix (ECC200)
+
+#include "app/AppHelpers.h"
+
+#include <QColor>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+extern "C" {
+#include <iec16022ecc200.h>
+}
+
+namespace ecc200 {
+
+namespace {
+
+bool c40Basic(unsigned char c) { return c == ' ' || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z'); }
+bool textBasic(unsigned char c) { return c == ' ' || (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z'); }
+
+// C40 and Text values of one byte: 1 for a basic character, 2 for a shifted
+// one, 2 more for the upper shift of a byte above 127.
+int valuesOf(unsigned char c, bool text)
+{
+    const unsigned char low = c & 0x7F;
+    const int base = (text ? textBasic(low) : c40Basic(low)) ? 1 : 2;
+    return base + (c > 127 ? 2 : 0);
+}
+
+// Module placement of ECC200 (ISO/IEC 16022): for each module of the
+// mapping matrix (data regions joined, nrow x ncol), 10 * codeword number
+// (from 1) + bit number (1 most significant), 0 for none, 1 for a fixed
+// dark module.
+class Placement
+{
+public:
+    Placement(int rows, int cols) : nrow(rows), ncol(cols), cell(static_cast<size_t>(rows) * cols, 0)
+    {
+        int chr = 1, row = 4, col = 0;
+        do {
+            if (row == nrow && col == 0)
+                corner(chr++, kCorner1);
+            if (row == nrow - 2 && col == 0 && ncol % 4)
+                corner(chr++, kCorner2);
+            if (row == nrow - 2 && col == 0 && ncol % 8 == 4)
+                corner(chr++, kCorner3);
+            if (row == nrow + 4 && col == 2 && !(ncol % 8))
+                corner(chr++, kCorner4);
+            do {
+                if (row < nrow && col >= 0 && !at(row, col))
+                    utah(row, col, chr++);
+                row -= 2;
+                col += 2;
+            } while (row >= 0 && col < ncol);
+            row += 1;
+            col += 3;
+            do {
+                if (row >= 0 && col < ncol && !at(row, col))
+                    utah(row, col, chr++);
+                row += 2;
+                col -= 2;
+            } while (row < nrow && col >= 0);
+            row += 3;
+            col += 1;
+        } while (row < nrow || col < ncol);
+        if (!at(nrow - 1, ncol - 1))
+            at(nrow - 1, ncol - 1) = at(nrow - 2, ncol - 2) = 1;
+    }
+    int at(int row, int col) const { return cell[static_cast<size_t>(row) * ncol + col]; }
+
+private:
+    int& at(int row, int col) { return cell[static_cast<size_t>(row) * ncol + col]; }
+
+    // Corner shapes as (row, column) with negative values counted from the
+    // far edge (-1 the last row or column).
+    struct Spot
+    {
+        int r, c;
+    };
+    static constexpr Spot kCorner1[8] = {{-1, 0}, {-1, 1}, {-1, 2}, {0, -2}, {0, -1}, {1, -1}, {2, -1}, {3, -1}};
+    static constexpr Spot kCorner2[8] = {{-3, 0}, {-2, 0}, {-1, 0}, {0, -4}, {0, -3}, {0, -2}, {0, -1}, {1, -1}};
+    static constexpr Spot kCorner3[8] = {{-3, 0}, {-2, 0}, {-1, 0}, {0, -2}, {0, -1}, {1, -1}, {2, -1}, {3, -1}};
+    static constexpr Spot kCorner4[8] = {{-1, 0}, {-1, -1}, {0, -3}, {0, -2}, {0, -1}, {1, -3}, {1, -2}, {1, -1}};
+
+    void module(int row, int col, int chr, int bit)
+    {
+        if (row < 0) {
+            row += nrow;
+            col += 4 - ((nrow + 4) % 8);
+        }
+        if (col < 0) {
+            col += ncol;
+            row += 4 - ((ncol + 4) % 8);
+        }
+        at(row, col) = 10 * chr + bit;
+    }
+    void utah(int row, int col, int chr)
+    {
+        module(row - 2, col - 2, chr, 1);
+        module(row - 2, col - 1, chr, 2);
+        module(row - 1, col - 2, chr, 3);
+        module(row - 1, col - 1, chr, 4);
+        module(row - 1, col, chr, 5);
+        module(row, col - 2, chr, 6);
+        module(row, col - 1, chr, 7);
+        module(row, col, chr, 8);
+    }
+    void corner(int chr, const Spot* spots)
+    {
+        for (int bit = 0; bit < 8; ++bit) {
+            const int r = spots[bit].r < 0 ? nrow + spots[bit].r : spots[bit].r;
+            const int c = spots[bit].c < 0 ? ncol + spots[bit].c : spots[bit].c;
+            at(r, c) = 10 * chr + bit + 1;
+        }
+    }
+
+    int nrow, ncol;
+    std::vector<int> cell;
+};
+
+// The 144 x 144 symbol has 8 blocks of 156 data codewords and 2 of 155; its
+// error correction codewords are interleaved starting with the two short
+// blocks. The library starts with block 0, which no reader decodes, so its
+// error correction codewords are put in the standard's order here (the data
+// codewords and the codeword values are right as they are).
+void reorderEcc144(unsigned char* grid)
+{
+    constexpr int kSide = 144, kRegion = 22, kMap = 132, kData = 1558, kEcc = 620, kBlocks = 10;
+    static const Placement placement(kMap, kMap);
+    auto module = [&](int r, int c) -> unsigned char& {
+        const int symbolRow = (r / kRegion) * (kRegion + 2) + 1 + r % kRegion;   // from the top
+        const int symbolCol = (c / kRegion) * (kRegion + 2) + 1 + c % kRegion;
+        return grid[(kSide - 1 - symbolRow) * kSide + symbolCol];               // row 0 is the bottom
+    };
+    std::vector<int> codewords(kData + kEcc, 0);
+    const Placement& p = placement;
+    for (int r = 0; r < kMap; ++r)
+        for (int c = 0; c < kMap; ++c) {
+            const int v = p.at(r, c);
+            if (v >= 10 && module(r, c))
+                codewords[static_cast<size_t>(v / 10 - 1)] |= 0x80 >> (v % 10 - 1);
+        }
+    std::vector<int> reordered(codewords);
+    for (int j = 0; j < kEcc / kBlocks; ++j)
+        for (int b = 0; b < kBlocks; ++b)
+            reordered[static_cast<size_t>(kData + j * kBlocks + (b + 2) % kBlocks)]
+                = codewords[static_cast<size_t>(kData + j * kBlocks + b)];
+    for (int r = 0; r < kMap; ++r)
+        for (int c = 0; c < kMap; ++c) {
+            const int v = p.at(r, c);
+            if (v >= 10)
+                module(r, c) = (reordered[static_cast<size_t>(v / 10 - 1)] & (0x80 >> (v % 10 - 1))) ? 1 : 0;
+        }
+}
+
+} // namespace
+
+std::string encodationFor(const QString& title, const QByteArray& data)
+{
+    const auto n = static_cast<size_t>(data.size());
+    if (title == QLatin1String("Ascii"))
+        return std::string(n, 'A');
+    if (title == QLatin1String("Base256"))
+        return std::string(n, 'B');
+    if (title == QLatin1String("C40") || title == QLatin1String("Text")) {
+        const bool text = title == QLatin1String("Text");
+        // Longest prefix whose values fill whole triples. The library also
+        // loses a NUL value (NUL itself, or 0x80 after the upper shift), so
+        // the prefix ends before the first of those.
+        size_t prefix = 0;
+        int sum = 0;
+        for (size_t i = 0; i < n; ++i) {
+            const auto c = static_cast<unsigned char>(data[static_cast<qsizetype>(i)]);
+            if ((c & 0x7F) == 0)
+                break;
+            sum += valuesOf(c, text);
+            if (sum % 3 == 0)
+                prefix = i + 1;
+        }
+        std::string enc(prefix, text ? 'T' : 'C');
+        enc.append(n - prefix, 'A');
+        return enc;
+    }
+    // Auto: the library's own choice, except for bytes above 127.
+    for (const char c : data)
+        if (static_cast<unsigned char>(c) > 127)
+            return std::string(n, 'A');
+    return {};
+}
+
+void sizeFromTitle(const QString& title, int* width, int* height)
+{
+    *width = 0;
+    *height = 0;
+    if (title.isEmpty() || title == QLatin1String("Auto"))
+        return;
+    const qsizetype x = title.indexOf(QLatin1Char('X'));
+    if (x < 0)
+        return;
+    const QString rest = title.mid(1);
+    const qsizetype cut = rest.indexOf(QLatin1Char('X'));
+    *height = Trim_Str(rest.left(cut)).toInt();
+    *width = Trim_Str(rest.mid(cut + 1)).toInt();
+}
+
+bool encode(const QByteArray& data, int width, int height, const QString& encodingTitle, Symbol* out)
+{
+    *out = Symbol{};
+    std::string enc = encodationFor(encodingTitle, data);
+    int W = width, H = height, lenp = 0, maxp = 0, eccp = 0;
+    unsigned char* grid = nullptr;
+    char* libraryEnc = nullptr;   // the library's own pick, malloc'ed by it
+
+    if (data.size() > 0 && data.size() < kMaxBytes) {
+        auto* bytes = reinterpret_cast<unsigned char*>(const_cast<char*>(data.constData()));
+        char* encPtr = enc.empty() ? nullptr : enc.data();
+        grid = iec16022ecc200(&W, &H, &encPtr, static_cast<int>(data.size()), bytes, &lenp, &maxp, &eccp);
+        if (enc.empty())
+            libraryEnc = encPtr;
+        // Its EDIFACT runs lose characters: take those bytes as ASCII instead.
+        if (grid != nullptr && libraryEnc != nullptr && std::strchr(libraryEnc, 'E') != nullptr) {
+            std::free(grid);
+            enc.assign(libraryEnc);
+            for (char& c : enc)
+                if (c == 'E')
+                    c = 'A';
+            W = width;
+            H = height;
+            lenp = maxp = eccp = 0;
+            encPtr = enc.data();
+            grid = iec16022ecc200(&W, &H, &encPtr, static_cast<int>(data.size()), bytes, &lenp, &maxp, &eccp);
+        }
+    }
+
+    const bool ok = grid != nullptr && W > 0 && H > 0;
+    if (ok && W == 144 && H == 144)
+        reorderEcc144(grid);
+    if (ok) {
+        out->W = W;
+        out->H = H;
+        out->grid.assign(grid, grid + static_cast<size_t>(W) * static_cast<size_t>(H));
+        out->encodedLength = lenp;
+        out->capacity = maxp;
+        out->eccBytes = eccp;
+        out->encoding = enc.empty() && libraryEnc ? std::string(libraryEnc) : enc;
+    } else {
+        const std::string value(data.constData(), static_cast<size_t>(data.size()));
+        std::fputs("No barcode produced\n", stderr);
+        std::fflush(stderr);
+        std::printf("Size    : %dx%d\n", W, H);
+        std::printf("Encoded : %d of %d bytes with %d bytes of ecc\n", lenp, maxp, eccp);
+        std::printf("Barcode : %s\n", value.c_str());
+        std::printf("Encoding: %s\n", enc.c_str());
+        std::fflush(stdout);
+    }
+    std::free(grid);
+    std::free(libraryEnc);
+    return ok;
+}
+
+QByteArray makeEPS(const QByteArray& text, int W, int H, const uint8_t* grid)
+{
+    QByteArray eps;
+    if (W <= 0 || H <= 0 || grid == nullptr)
+        return eps;
+    // A line break in the comment would end it and run the rest as PostScript.
+    QByteArray data = text;
+    data.replace('\r', ' ').replace('\n', ' ');
+    const QByteArray w = QByteArray::number(W), h = QByteArray::number(H);
+    eps += "%!PS-Adobe-3.0 EPSF-3.0\n%%Creator: IEC16022 barcode/stamp generator\n%%BarcodeData: ";
+    eps += data;
+    eps += "\n%%BarcodeSize: " + w + "x" + h
+        + "\n%%BarcodeFormat: ECC200\n%%DocumentData: Clean7Bit\n%%LanguageLevel: 1\n%%Pages: 1\n";
+    eps += "%%BoundingBox: 0 0 " + QByteArray::number(W + 2) + " " + QByteArray::number(H + 2)
+        + "\n%%EndComments\n%%Page: 1 1\n" + w + " " + h + " 1[1 0 0 1 -1 -1]{<\n";
+
+    static const char hex[] = "0123456789ABCDEF";
+    int items = 0;
+    for (int y = 0; y < H; ++y) {
+        const uint8_t* row = grid + static_cast<size_t>(y) * static_cast<size_t>(W);
+        for (int x = 0; x < W; x += 8) {
+            unsigned byte = 0;
+            for (int b = 0; b < 8; ++b)
+                if (x + b < W && row[x + b])
+                    byte |= 0x80u >> b;
+            byte ^= 0xFF;
+            eps += hex[byte >> 4];
+            eps += hex[byte & 15];
+            ++items;
+        }
+        eps += ' ';
+        ++items;
+        if (items >= 80) {
+            eps += '\n';
+            items = 0;
+        }
+    }
+    if (items != 0)
+        eps += '\n';
+    eps += "\n>}image\n";
+    return eps;
+}
+
+QImage raster(int W, int H, const uint8_t* grid)
+{
+    if (W <= 0 || H <= 0 || grid == nullptr)
+        return {};
+    QImage image(W + 2, H + 2, QImage::Format_ARGB32);
+    if (image.isNull())
+        return {};
+    image.fill(Qt::transparent);
+    const QRgb dark = qRgba(0, 0, 0, 255), light = qRgba(255, 255, 255, 255);
+    for (int y = 0; y < H; ++y) {
+        const uint8_t* row = grid + static_cast<size_t>(y) * static_cast<size_t>(W);
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(H - y));   // row 0 is the bottom
+        for (int x = 0; x < W; ++x)
+            line[x + 1] = row[x] ? dark : light;
+    }
+    return image;
+}
+
+} // namespace ecc200

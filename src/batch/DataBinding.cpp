@@ -1,0 +1,365 @@
+#include "batch/DataBinding.h"
+
+#include "app/AppHelpers.h"
+#include "batch/Barcode_Binding.h"
+#include "batch/SeriesStore.h"
+#include "drawing/QBXBarcode.h"
+#include "drawing/QBXImage.h"
+#include "drawing/QBXText.h"
+
+#include <QImageReader>
+#include <QMutexLocker>
+#include <QSet>
+
+#include <algorithm>
+#include <exception>
+
+namespace {
+
+QMutex g_barcode_fn_mutex;
+Barcode_Picture_Fn g_barcode_fn = &Barcode_Picture_For_Graphic;
+
+QString Empty()
+{
+    return QString(QLatin1String(""));
+}
+
+void Note(Binding_Problems* problems, const QString& text)
+{
+    Show_NSLog_Message(text);
+    if (problems)
+        problems->Add(text);
+}
+
+enum class Kind { None, Text, Picture, Barcode };
+
+Kind Kind_Of(const QBXGraphic& g)
+{
+    const QString kind = g.className();
+    if (kind == QLatin1String("QBXText"))
+        return Kind::Text;
+    if (kind == QLatin1String("QBXImage"))
+        return Kind::Picture;
+    if (kind == QLatin1String("QBXBarcode"))
+        return Kind::Barcode;
+    return Kind::None;
+}
+
+QImage Read_Picture(const QString& path)
+{
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    return reader.read();
+}
+
+void Fill_One(QBXGraphic& g, Kind kind, int row, const QString& value, const Fill_Sources& s)
+{
+    switch (kind) {
+    case Kind::Text:
+        g.Text_contents().text = value;
+        break;
+    case Kind::Picture: {
+        auto& picture = static_cast<QBXImage&>(g);
+        if (s.pictures) {
+            // Same outcome as setFilePath, with each file decoded once per run.
+            picture.Set_Control_File_path(value);
+            auto it = s.pictures->constFind(value);
+            if (it == s.pictures->constEnd())
+                it = s.pictures->insert(value, value.isEmpty() ? QImage() : Read_Picture(value));
+            picture._contents = *it;
+        } else {
+            picture.setFilePath(value);
+        }
+        if (picture._contents.isNull() && s.problems)
+            Note(s.problems, QStringLiteral("Card %1: picture \"%2\" cannot be read.").arg(row + 1).arg(value));
+        break;
+    }
+    case Kind::Barcode: {
+        QImage image;
+        if (!value.isEmpty()) {
+            const Barcode_Picture_Fn& fn = s.barcode ? s.barcode : Default_Barcode_Picture_Function();
+            if (fn)
+                image = fn(g, value, g.header_val, g.footer_val);
+        }
+        g.Set_Barcode_image(image);
+        if (image.isNull()) {
+            if (s.in_run) {
+                // Never print a sample barcode in place of the row's value.
+                g.Set_Ctrl_Is_Visible(false);
+                Note(s.problems,
+                     QStringLiteral("Card %1: barcode value \"%2\" cannot be encoded.").arg(row + 1).arg(value));
+            }
+        }
+        break;
+    }
+    case Kind::None:
+        break;
+    }
+}
+
+} // namespace
+
+QString Excel_Column_Key(int col)
+{
+    if (col < 0)
+        return QString();
+    if (col == 0)
+        return QStringLiteral("Extension");
+    return QStringLiteral("Column") + QString::number(col);
+}
+
+int Series_Table::Slot_For_Graphic(const QBXGraphic& graphic) const
+{
+    const QString name = Trim_Str(graphic.batch_list_name);
+    if (!name.isEmpty())
+        return slot_of_name.value(name, -1);
+    const int index = graphic.batch_list_index;
+    return index >= 0 && index < size() ? index : -1;
+}
+
+void Binding_Problems::Add(const QString& text)
+{
+    QMutexLocker lock(&mutex_);
+    list_ << text;
+}
+
+QStringList Binding_Problems::List() const
+{
+    QMutexLocker lock(&mutex_);
+    return list_;
+}
+
+void Binding_Problems::Clear()
+{
+    QMutexLocker lock(&mutex_);
+    list_.clear();
+}
+
+int Binding_Problems::Count() const
+{
+    QMutexLocker lock(&mutex_);
+    return int(list_.size());
+}
+
+Barcode_Picture_Fn Default_Barcode_Picture_Function()
+{
+    QMutexLocker lock(&g_barcode_fn_mutex);
+    return g_barcode_fn;
+}
+
+void Set_Default_Barcode_Picture_Function(Barcode_Picture_Fn fn)
+{
+    QMutexLocker lock(&g_barcode_fn_mutex);
+    g_barcode_fn = std::move(fn);
+}
+
+bool Side_Uses_Source(const GraphicList& side, int type)
+{
+    return std::any_of(side.begin(), side.end(), [type](const GraphicPtr& g) {
+        return g && series::Takes_Part_In_Binding(*g) && g->data_source_type == type;
+    });
+}
+
+Series_Table Create_Dataset_binding_table(const Binding_Design& design, const QStringList& series_names,
+                                          const QString& folder, Binding_Problems* problems)
+{
+    Series_Table table;
+    table.entries.reserve(series_names.size());
+    for (const QString& name : series_names) {
+        table.slot_of_name.insert(name, int(table.entries.size()));
+        table.entries.push_back(Series_Slot{name, false, {}});
+    }
+    QSet<int> tried;
+    QSet<QString> unlisted;
+    auto load = [&](const GraphicList& list) {
+        for (const GraphicPtr& g : list) {
+            if (!g || !series::Takes_Part_In_Binding(*g) || g->data_source_type != 1)
+                continue;
+            const int slot = table.Slot_For_Graphic(*g);
+            if (slot < 0) {
+                const QString name = Trim_Str(g->batch_list_name);
+                const QString shown = name.isEmpty() ? QString::number(g->batch_list_index) : name;
+                if (!unlisted.contains(shown)) {
+                    unlisted.insert(shown);
+                    Note(problems, QStringLiteral("Series \"%1\" is no longer in the series list.").arg(shown));
+                }
+                continue;
+            }
+            if (tried.contains(slot))
+                continue;
+            tried.insert(slot);
+            Series_Slot& target = table.entries[size_t(slot)];
+            if (auto rows = series::Read_Series_Rows(target.name, folder)) {
+                target.values = std::move(*rows);
+                target.loaded = true;
+            } else {
+                Note(problems, QStringLiteral("Series \"%1\" is missing or is not UTF-8 text.").arg(target.name));
+            }
+        }
+    };
+    load(design.front);
+    if (design.card_side_str == QLatin1String("2"))
+        load(design.back);
+    return table;
+}
+
+int Calculate_data_table_rows(const Series_Table& table)
+{
+    int rows = 0;
+    for (const Series_Slot& slot : table.entries)
+        if (slot.loaded)
+            rows = std::max(rows, int(slot.values.size()));
+    return rows;
+}
+
+QString Get_sel_row_col_value_of_dataset(const Series_Table& table, int row, int slot)
+{
+    if (slot < 0 || slot >= table.size())
+        return Empty();
+    const Series_Slot& s = table.entries[size_t(slot)];
+    if (!s.loaded || row < 0 || row >= s.values.size())
+        return Empty();
+    return s.values.at(row);
+}
+
+QString Get_sel_row_col_value_of_Excel(const Binding_Rows& rows, int row, int col)
+{
+    if (row < 0 || row >= rows.size() || col < 0)
+        return Empty();
+    const QVariant value = rows.at(row).value(Excel_Column_Key(col));
+    if (value.typeId() != QMetaType::QString)
+        return Empty();
+    return value.toString();
+}
+
+QString Get_First_Value_Of_Excel_Binding(const Binding_Rows& rows, int col)
+{
+    return Get_sel_row_col_value_of_Excel(rows, 0, col);
+}
+
+void Data_Binding::Check_Data_Sheet_Value_Use_or_Not(const Binding_Design& design, const QStringList& series_names,
+                                                     const QString& folder)
+{
+    data_table_content = Series_Table();
+    counts.Use_Data_Sheet_Values = Side_Uses_Source(design.front, 1)
+        || (design.card_side_str == QLatin1String("2") && Side_Uses_Source(design.back, 1));
+    if (!counts.Use_Data_Sheet_Values)
+        return;
+    data_table_content = Create_Dataset_binding_table(design, series_names, folder, problems.get());
+    counts.Data_table_rows = Calculate_data_table_rows(data_table_content);
+    if (counts.Data_table_rows == 0)
+        counts.Use_Data_Sheet_Values = false;
+}
+
+void Data_Binding::Check_Excel_Binding_Value_Use_or_Not(const Binding_Design& design, const Binding_Rows& rows)
+{
+    counts.Use_Excel_Binding_Values = Side_Uses_Source(design.front, 2)
+        || (design.card_side_str == QLatin1String("2") && Side_Uses_Source(design.back, 2));
+    if (!counts.Use_Excel_Binding_Values)
+        return;
+    counts.Excel_table_rows = int(rows.size());
+    if (counts.Excel_table_rows == 0)
+        counts.Use_Excel_Binding_Values = false;
+}
+
+void Data_Binding::Get_total_Card_count(const Binding_Rows& rows)
+{
+    counts.Data_table_rows = counts.Use_Data_Sheet_Values ? Calculate_data_table_rows(data_table_content) : 0;
+    counts.Excel_table_rows = counts.Use_Excel_Binding_Values ? int(rows.size()) : 0;
+    counts.Total_Batch_Excel_Card = std::max(counts.Data_table_rows, counts.Excel_table_rows);
+}
+
+void Data_Binding::Check_Series_Or_Excel_Use_or_not(const Binding_Design& design, const QStringList& series_names,
+                                                    const Binding_Rows& rows, const QString& folder)
+{
+    problems->Clear();
+    Check_Data_Sheet_Value_Use_or_Not(design, series_names, folder);
+    Check_Excel_Binding_Value_Use_or_Not(design, rows);
+    Get_total_Card_count(rows);
+}
+
+void Assign_Batch_Values_To_Control(const GraphicList& graphics, int row, const Fill_Sources& sources)
+{
+    for (const GraphicPtr& g : graphics) {
+        if (!g)
+            continue;
+        const Kind kind = Kind_Of(*g);
+        if (kind == Kind::None)
+            continue;
+        QString value;
+        if (g->data_source_type == 1 && sources.use_series && sources.series) {
+            value = Trim_Str(Get_sel_row_col_value_of_dataset(*sources.series, row,
+                                                              sources.series->Slot_For_Graphic(*g)));
+        } else if (g->data_source_type == 2 && sources.use_excel && sources.rows) {
+            value = Trim_Str(Get_sel_row_col_value_of_Excel(*sources.rows, row, g->excel_col_indx));
+        } else {
+            continue;
+        }
+        try {
+            Fill_One(*g, kind, row, value, sources);
+        } catch (const std::exception& e) {
+            Note(sources.problems, QStringLiteral("Card %1: a bound graphic could not be filled: %2")
+                                       .arg(row + 1)
+                                       .arg(QString::fromUtf8(e.what())));
+        }
+    }
+}
+
+// ---------------------------------------------------------------- run snapshot
+
+namespace {
+GraphicList Clone_List(const GraphicList& list, std::vector<bool>& visible)
+{
+    GraphicList clones;
+    clones.reserve(list.size());
+    visible.clear();
+    visible.reserve(list.size());
+    for (const GraphicPtr& g : list) {
+        clones.push_back(g ? g->fullCopy() : GraphicPtr());
+        visible.push_back(g && g->ctrl_is_visible);
+    }
+    return clones;
+}
+} // namespace
+
+Binding_Run_Snapshot::Binding_Run_Snapshot(const Data_Binding& state, const Binding_Design& design,
+                                           const Binding_Rows& rows, const Card_Property& front_record,
+                                           const Card_Property& back_record, Barcode_Picture_Fn barcode)
+    : counts_(state.counts)
+    , card_side_str_(design.card_side_str)
+    , front_record_(front_record)
+    , back_record_(back_record)
+    , series_(state.data_table_content)
+    , rows_(rows)
+    , barcode_(barcode ? std::move(barcode) : Default_Barcode_Picture_Function())
+    , problems_(std::make_shared<Binding_Problems>())
+{
+    // Deep copies: nothing here shares mutable data with the design.
+    card_side_str_.detach();
+    rows_.detach();
+    for (const QString& p : state.problems->List())
+        problems_->Add(p);
+    front_ = Clone_List(design.front, front_visible_);
+    back_ = Clone_List(design.back, back_visible_);
+}
+
+const GraphicList& Binding_Run_Snapshot::Fill_Side(int row, const QString& side)
+{
+    const bool front = side == QLatin1String("F");
+    GraphicList& list = front ? front_ : back_;
+    const std::vector<bool>& visible = front ? front_visible_ : back_visible_;
+    for (size_t i = 0; i < list.size(); ++i)
+        if (list[i])
+            list[i]->ctrl_is_visible = visible[i];
+    Fill_Sources sources;
+    sources.series = &series_;
+    sources.rows = &rows_;
+    sources.use_series = counts_.Use_Data_Sheet_Values;
+    sources.use_excel = counts_.Use_Excel_Binding_Values;
+    sources.barcode = barcode_;
+    sources.in_run = true;
+    sources.problems = problems_.get();
+    sources.pictures = &pictures_;
+    Assign_Batch_Values_To_Control(list, row, sources);
+    return list;
+}

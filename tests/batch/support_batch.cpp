@@ -1,0 +1,162 @@
+#include "batch/support_batch.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace batchtest {
+
+ProcessResult run(const QString& program, const QStringList& args, const QByteArray& input)
+{
+    QProcess p;
+    p.start(program, args);
+    ProcessResult r;
+    if (!p.waitForStarted(30000))
+        return r;
+    if (!input.isEmpty())
+        p.write(input);
+    p.closeWriteChannel();
+    p.waitForFinished(300000);
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    return r;
+}
+
+ProcessResult python(const QString& script, const QStringList& args, const QByteArray& input)
+{
+    return run(QStringLiteral("/usr/bin/python3"), QStringList{QStringLiteral("-c"), script} + args, input);
+}
+
+void pythonZip(const QString& zipPath, const Entries& entries, bool stored)
+{
+    QJsonArray list;
+    for (const auto& [name, bytes] : entries)
+        list.append(QJsonArray{name, QString::fromLatin1(bytes.toBase64())});
+    const ProcessResult r = python(QStringLiteral(R"(
+import base64, json, sys, zipfile
+entries = json.load(sys.stdin)
+method = zipfile.ZIP_STORED if sys.argv[2] == 'stored' else zipfile.ZIP_DEFLATED
+with zipfile.ZipFile(sys.argv[1], 'w', method) as z:
+    for name, data in entries:
+        z.writestr(zipfile.ZipInfo(name, (2020, 1, 2, 3, 4, 6)), base64.b64decode(data), method)
+)"),
+                                   {zipPath, stored ? QStringLiteral("stored") : QStringLiteral("deflated")},
+                                   QJsonDocument(list).toJson());
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+}
+
+Entries workbookParts(const QList<QPair<QString, QByteArray>>& sheets, const QByteArray& sharedStrings)
+{
+    QByteArray types =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+        "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+        "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
+        "<Override PartName=\"/xl/workbook.xml\" "
+        "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/>";
+    QByteArray book = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                      "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+                      "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"><sheets>";
+    QByteArray rels = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                      "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
+    Entries parts;
+    for (int k = 1; k <= sheets.size(); ++k) {
+        const QByteArray n = QByteArray::number(k);
+        types += "<Override PartName=\"/xl/worksheets/sheet" + n +
+                 ".xml\" ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/>";
+        book += "<sheet name=\"" + sheets[k - 1].first.toUtf8() + "\" sheetId=\"" + n + "\" r:id=\"rId" + n + "\"/>";
+        rels += "<Relationship Id=\"rId" + n +
+                "\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" "
+                "Target=\"worksheets/sheet" + n + ".xml\"/>";
+        parts.append({QStringLiteral("xl/worksheets/sheet%1.xml").arg(k), sheets[k - 1].second});
+    }
+    if (!sharedStrings.isEmpty()) {
+        types += "<Override PartName=\"/xl/sharedStrings.xml\" "
+                 "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml\"/>";
+        rels += "<Relationship Id=\"rIdS\" "
+                "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/sharedStrings\" "
+                "Target=\"sharedStrings.xml\"/>";
+        parts.append({QStringLiteral("xl/sharedStrings.xml"), sharedStrings});
+    }
+    types += "</Types>";
+    book += "</sheets></workbook>";
+    rels += "</Relationships>";
+    parts.prepend({QStringLiteral("xl/_rels/workbook.xml.rels"), rels});
+    parts.prepend({QStringLiteral("xl/workbook.xml"), book});
+    parts.prepend({QStringLiteral("_rels/.rels"),
+                   "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                   "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+                   "<Relationship Id=\"rId1\" "
+                   "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument\" "
+                   "Target=\"xl/workbook.xml\"/></Relationships>"});
+    parts.prepend({QStringLiteral("[Content_Types].xml"), types});
+    return parts;
+}
+
+QByteArray sheetXml(const QByteArray& rows, const QByteArray& dimension)
+{
+    QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                     "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">";
+    if (!dimension.isEmpty())
+        xml += "<dimension ref=\"" + dimension + "\"/>";
+    return xml + "<sheetData>" + rows + "</sheetData></worksheet>";
+}
+
+QByteArray sharedStringsXml(const QByteArray& items)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+           "<sst xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">" +
+           items + "</sst>";
+}
+
+QJsonDocument openpyxlValues(const QString& path, const QString& sheetName)
+{
+    const ProcessResult r = python(QStringLiteral(R"(
+import json, sys, openpyxl
+wb = openpyxl.load_workbook(sys.argv[1], data_only=True)
+ws = wb[sys.argv[2]] if sys.argv[2] else wb.worksheets[0]
+def cell(v):
+    if v is None: return ['', '']
+    if isinstance(v, bool): return ['b', '1' if v else '0']
+    if isinstance(v, (int, float)): return ['n', repr(v)]
+    return ['s', str(v)]
+print(json.dumps([[cell(v) for v in row] for row in ws.iter_rows(values_only=True)]))
+)"),
+                                   {path, sheetName});
+    EXPECT_EQ(r.exitCode, 0) << r.err.constData();
+    return QJsonDocument::fromJson(r.out);
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    f.write(bytes);
+}
+
+QStringList treeOf(const QString& folder)
+{
+    QStringList all;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        all.append(QDir(folder).relativeFilePath(it.next()));
+    all.sort();
+    return all;
+}
+
+QString builtResourceFolder() { return QStringLiteral(CARDWRIGHT_BINARY_DIR "/share/cardwright"); }
+
+} // namespace batchtest

@@ -1,0 +1,55 @@
+#pragma once
+// Helpers of the batch tests: running the oracles (Python zipfile and
+// openpyxl, unzip, LibreOffice) and making archives and workbooks from parts.
+#include <QByteArray>
+#include <QJsonDocument>
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+
+#include <ostream>
+
+// Readable failure output for Qt texts.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QStringList& l, std::ostream* os)
+{
+    *os << '[' << l.join(QStringLiteral(" | ")).toStdString() << ']';
+}
+
+namespace batchtest {
+
+struct ProcessResult
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+ProcessResult run(const QString& program, const QStringList& args, const QByteArray& input = {});
+// Runs a Python program with /usr/bin/python3 (the interpreter that has openpyxl).
+ProcessResult python(const QString& script, const QStringList& args = {}, const QByteArray& input = {});
+
+using Entries = QList<QPair<QString, QByteArray>>;
+// Writes a zip with Python's zipfile, entries in the given order, names as given.
+void pythonZip(const QString& zipPath, const Entries& entries, bool stored = false);
+
+// A minimal workbook package around the given worksheets (name, xml) in
+// tab order, stored as xl/worksheets/sheet<k>.xml for k = 1, 2, ...
+Entries workbookParts(const QList<QPair<QString, QByteArray>>& sheets, const QByteArray& sharedStrings = {});
+// A worksheet part holding `sheetData` content (rows) and an optional dimension.
+QByteArray sheetXml(const QByteArray& rows, const QByteArray& dimension = {});
+QByteArray sharedStringsXml(const QByteArray& items);
+
+// openpyxl (data_only) values of a sheet as JSON: a list of rows, each a list
+// of [kind, text] with kind "s" text, "n" number, "b" boolean, "" empty.
+QJsonDocument openpyxlValues(const QString& path, const QString& sheetName = {});
+
+QByteArray readFile(const QString& path);
+void writeFile(const QString& path, const QByteArray& bytes);
+// Every file and folder below `folder`, relative, sorted.
+QStringList treeOf(const QString& folder);
+// The template folder of the build (Resource_Path for the writer).
+QString builtResourceFolder();
+
+} // namespace batchtest

@@ -1,0 +1,103 @@
+// Bound barcodes made by the real encoders: card i's barcode reads back as
+// row i's value (checked with an independent decoder), and values the
+// symbology cannot hold are reported instead of printed.
+#include "batch/Barcode_Binding.h"
+#include "batch/Binding_Table_Model.h"
+#include "batch/DataBinding.h"
+#include "batch/SeriesStore.h"
+#include "support_binding.h"
+
+#include <QPainter>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace {
+
+int Title_Index(const QString& title)
+{
+    return int(Barcode_Symbology_Titles().indexOf(title));
+}
+
+// Decodes a picture with ZXingReader; "" when nothing is found.
+QString Decode(const QImage& picture, const QString& folder, const QString& name)
+{
+    QImage flat(picture.size(), QImage::Format_RGB32);
+    flat.fill(Qt::white);
+    {
+        QPainter p(&flat);
+        p.drawImage(0, 0, picture);
+    }
+    const QString path = folder + QLatin1Char('/') + name + QStringLiteral(".png");
+    if (!flat.save(path, "PNG"))
+        return QStringLiteral("<not saved>");
+    QProcess reader;
+    reader.start(QStringLiteral("/usr/bin/ZXingReader"), {QStringLiteral("-bytes"), path});
+    if (!reader.waitForFinished(30000))
+        return QStringLiteral("<no answer>");
+    return QString::fromUtf8(reader.readAllStandardOutput()).trimmed();
+}
+
+} // namespace
+
+TEST(BarcodeBinding, EachCardsBarcodeHoldsItsRowsValue)
+{
+    TempSeriesFolder folder;
+    folder.write(QStringLiteral("A.txt"), "QR-one\nQR-two\nQR-three\n");
+    Binding_Table_Model table;
+    table.Set_Sheet_Columns({QStringLiteral("Code")});
+    for (int i = 1; i <= 5; ++i)
+        table.Create_List_By_Array({QStringLiteral("CW-%1").arg(i * 111)}, 1);
+
+    auto code128 = std::make_shared<QBXBarcode>();
+    code128->barcode_font_index = Title_Index(QStringLiteral("Code 128"));
+    code128->Set_Data_source_type(2);
+    code128->Set_Excel_binding_Index(1);
+    auto qr = Series_Barcode(QStringLiteral("A"));
+    qr->linear_or_2d = 1;
+    qr->barcode_font_index = Title_Index(QStringLiteral("QR Code"));
+    Binding_Design design;
+    design.front = {code128, qr};
+
+    Data_Binding binding;
+    binding.Check_Series_Or_Excel_Use_or_not(design, series::Get_datasheet_File_Name_Array(folder.path()),
+                                             table.ListData(), folder.path());
+    ASSERT_EQ(binding.counts.Total_Batch_Excel_Card, 5);
+    Binding_Run_Snapshot run(binding, design, table.ListData());
+    for (int i = 0; i < 5; ++i) {
+        const GraphicList& card = run.Fill_Side(i, QStringLiteral("F"));
+        ASSERT_FALSE(card[0]->_barcode_image.isNull()) << i;
+        EXPECT_EQ(Decode(card[0]->_barcode_image, folder.path(), QStringLiteral("c128_%1").arg(i)),
+                  QStringLiteral("CW-%1").arg((i + 1) * 111));
+        if (i < 3) {
+            static const char* values[] = {"QR-one", "QR-two", "QR-three"};
+            ASSERT_FALSE(card[1]->_barcode_image.isNull()) << i;
+            EXPECT_EQ(Decode(card[1]->_barcode_image, folder.path(), QStringLiteral("qr_%1").arg(i)),
+                      QString::fromLatin1(values[i]));
+            EXPECT_TRUE(card[1]->ctrl_is_visible);
+        } else {
+            EXPECT_FALSE(card[1]->ctrl_is_visible) << i; // past the series' end: nothing printed
+        }
+    }
+    EXPECT_EQ(run.Problems(), (QStringList{QStringLiteral("Card 4: barcode value \"\" cannot be encoded."),
+                                           QStringLiteral("Card 5: barcode value \"\" cannot be encoded.")}));
+}
+
+TEST(BarcodeBinding, ValueTheSymbologyCannotHoldIsReported)
+{
+    TempSeriesFolder folder;
+    folder.write(QStringLiteral("E.txt"), "4006381333931\nABC\n");
+    auto ean = Series_Barcode(QStringLiteral("E"));
+    ean->barcode_font_index = Title_Index(QStringLiteral("EAN-13"));
+    Binding_Design design;
+    design.front = {ean};
+    Data_Binding binding;
+    binding.Check_Series_Or_Excel_Use_or_not(design, series::Get_datasheet_File_Name_Array(folder.path()), {},
+                                             folder.path());
+    Binding_Run_Snapshot run(binding, design, {});
+    EXPECT_EQ(Decode(run.Fill_Side(0, QStringLiteral("F"))[0]->_barcode_image, folder.path(), QStringLiteral("ean")),
+              QStringLiteral("4006381333931"));
+    const GraphicList& bad = run.Fill_Side(1, QStringLiteral("F"));
+    EXPECT_TRUE(bad[0]->_barcode_image.isNull());
+    EXPECT_FALSE(bad[0]->ctrl_is_visible);
+    EXPECT_EQ(run.Problems(), QStringList{QStringLiteral("Card 2: barcode value \"ABC\" cannot be encoded.")});
+}

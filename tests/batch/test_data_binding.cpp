@@ -1,0 +1,256 @@
+// Data binding: card i carries row i of every bound source, counts follow
+// the longest source, runs work on a snapshot and never print a wrong barcode.
+#include "batch/Binding_Table_Model.h"
+#include "batch/DataBinding.h"
+#include "batch/SeriesStore.h"
+#include "support_binding.h"
+
+#include <QtConcurrent/QtConcurrent>
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+namespace {
+
+// Barcode stand-in: a 1x1 picture whose colour encodes nothing; values
+// containing letters are refused as an EAN-13 encoder would.
+QImage Stub_Barcode(const QBXGraphic&, const QString& value, const QString&, const QString&)
+{
+    for (QChar c : value)
+        if (!c.isDigit())
+            return QImage();
+    QImage image(1, 1, QImage::Format_RGB32);
+    image.setText(QStringLiteral("value"), value);
+    return image;
+}
+
+struct Fixture {
+    TempSeriesFolder folder;
+    Binding_Table_Model table;
+    Binding_Design design;
+    Data_Binding binding;
+
+    Fixture()
+    {
+        table.Set_Sheet_Columns({QStringLiteral("B head"), QStringLiteral("D head")});
+        for (int i = 1; i <= 5; ++i)
+            table.Create_List_By_Array({QStringLiteral(" b%1 ").arg(i), QStringLiteral("d%1").arg(i)}, 2);
+    }
+    void check()
+    {
+        binding.Check_Series_Or_Excel_Use_or_not(design, series::Get_datasheet_File_Name_Array(folder.path()),
+                                                 table.ListData(), folder.path());
+    }
+};
+
+} // namespace
+
+TEST(DataBinding, CountsFollowTheLongestBoundSource)
+{
+    Fixture f;
+    f.folder.write(QStringLiteral("A.txt"), "1\n2\n3\n\n \n");
+    f.design.front = {std::make_shared<QBXText>()};
+    f.check();
+    EXPECT_EQ(f.binding.counts.Total_Batch_Excel_Card, 0);
+    EXPECT_FALSE(f.binding.counts.Use_Data_Sheet_Values);
+    EXPECT_FALSE(f.binding.counts.Use_Excel_Binding_Values);
+
+    f.design.front.push_back(Series_Text(QStringLiteral("A")));
+    f.check();
+    EXPECT_EQ(f.binding.counts.Data_table_rows, 3); // trailing blank lines make no cards
+    EXPECT_EQ(f.binding.counts.Total_Batch_Excel_Card, 3);
+
+    f.design.front.push_back(Column_Text(1));
+    f.check();
+    EXPECT_EQ(f.binding.counts.Excel_table_rows, 5);
+    EXPECT_EQ(f.binding.counts.Total_Batch_Excel_Card, 5);
+
+    // A run with the spreadsheet box off counts the series only.
+    f.binding.counts.Use_Excel_Binding_Values = false;
+    f.binding.Get_total_Card_count(f.table.ListData());
+    EXPECT_EQ(f.binding.counts.Total_Batch_Excel_Card, 3);
+
+    // A missing series is listed; the other sources still count.
+    f.design.front.push_back(Series_Text(QStringLiteral("Gone")));
+    f.check();
+    EXPECT_EQ(f.binding.counts.Total_Batch_Excel_Card, 5);
+    EXPECT_EQ(f.binding.problems->Count(), 1);
+
+    // An empty binding table clears the spreadsheet flag.
+    f.table.Clear_Rows();
+    f.check();
+    EXPECT_FALSE(f.binding.counts.Use_Excel_Binding_Values);
+    EXPECT_EQ(f.binding.counts.Total_Batch_Excel_Card, 3);
+}
+
+TEST(DataBinding, EachCardTakesItsRowAndShortSourcesGoEmpty)
+{
+    Fixture f;
+    const QString red = Tiny_Png(f.folder.path(), QStringLiteral("red.png"), Qt::red);
+    const QString blue = Tiny_Png(f.folder.path(), QStringLiteral("blue.png"), Qt::blue);
+    f.folder.write(QStringLiteral("A.txt"), QStringLiteral("10\r\n20\r\n30\r\n").toUtf8());
+    f.folder.write(QStringLiteral("P.txt"), (red + QStringLiteral("\n") + blue + QStringLiteral("\n\n") +
+                                             red + QStringLiteral("\n")).toUtf8());
+    auto text = Series_Text(QStringLiteral("A"));
+    auto picture = Series_Picture(QStringLiteral("P"));
+    auto barcode = Series_Barcode(QStringLiteral("A"));
+    auto number = Column_Text(0);
+    auto columnD = Column_Text(2);
+    auto beyond = Column_Text(7);
+    f.design.front = {text, picture, barcode, number, columnD, beyond, std::make_shared<QBXImage>()};
+    f.check();
+    ASSERT_EQ(f.binding.counts.Total_Batch_Excel_Card, 5);
+
+    Binding_Run_Snapshot run(f.binding, f.design, f.table.ListData(), Card_Property(), Card_Property(),
+                             Stub_Barcode);
+    for (int i = 0; i < 5; ++i) {
+        const GraphicList& card = run.Fill_Side(i, QStringLiteral("F"));
+        const bool inSeries = i < 3;
+        EXPECT_EQ(Shown_Text(card[0]), inSeries ? QString::number((i + 1) * 10) : QString()) << i;
+        EXPECT_EQ(Shown_Text(card[3]), QString::number(i + 1));
+        EXPECT_EQ(Shown_Text(card[4]), QStringLiteral("d%1").arg(i + 1));
+        EXPECT_EQ(Shown_Text(card[5]), QString()); // a column beyond the table
+        auto* pic = static_cast<QBXImage*>(card[1].get());
+        if (i == 0 || i == 3)
+            EXPECT_EQ(pic->_contents.pixelColor(0, 0), QColor(Qt::red)) << i;
+        else if (i == 1)
+            EXPECT_EQ(pic->_contents.pixelColor(0, 0), QColor(Qt::blue));
+        else
+            EXPECT_TRUE(pic->_contents.isNull()) << i; // the blank row and past the end
+        auto* code = static_cast<QBXBarcode*>(card[2].get());
+        EXPECT_EQ(code->_barcode_image.text(QStringLiteral("value")), inSeries ? QString::number((i + 1) * 10) : QString());
+        EXPECT_EQ(code->ctrl_is_visible, inSeries) << i;
+    }
+    EXPECT_EQ(run.Problems(),
+              (QStringList{QStringLiteral("Card 3: picture \"\" cannot be read."),
+                           QStringLiteral("Card 4: barcode value \"\" cannot be encoded."),
+                           QStringLiteral("Card 5: picture \"\" cannot be read."),
+                           QStringLiteral("Card 5: barcode value \"\" cannot be encoded.")}));
+    // The design itself was not touched.
+    EXPECT_EQ(Shown_Text(text), QStringLiteral("Text here"));
+    EXPECT_TRUE(picture->_contents.isNull());
+    EXPECT_TRUE(barcode->_barcode_image.isNull());
+}
+
+TEST(DataBinding, UnencodableBarcodePrintsNothingInARunButKeepsTheSampleOnTheCanvas)
+{
+    Fixture f;
+    f.folder.write(QStringLiteral("Codes.txt"), "4006381333931\nABC\n");
+    auto barcode = Series_Barcode(QStringLiteral("Codes"));
+    f.design.front = {barcode};
+    f.check();
+    Binding_Run_Snapshot run(f.binding, f.design, f.table.ListData(), {}, {}, Stub_Barcode);
+    EXPECT_TRUE(run.Fill_Side(1, QStringLiteral("F"))[0]->ctrl_is_visible == false);
+    EXPECT_TRUE(run.Fill_Side(0, QStringLiteral("F"))[0]->ctrl_is_visible); // visible again for a good row
+    EXPECT_EQ(run.Problems(), QStringList{QStringLiteral("Card 2: barcode value \"ABC\" cannot be encoded.")});
+
+    // On the design canvas the graphic stays visible with no picture (its sample).
+    Fill_Sources canvas;
+    canvas.series = &f.binding.data_table_content;
+    canvas.use_series = true;
+    canvas.barcode = Stub_Barcode;
+    Assign_Batch_Values_To_Control(f.design.front, 1, canvas);
+    EXPECT_TRUE(barcode->ctrl_is_visible);
+    EXPECT_TRUE(barcode->_barcode_image.isNull());
+}
+
+TEST(DataBinding, GraphicsFindTheirSeriesByNameNotBySlotNumber)
+{
+    Fixture f;
+    f.folder.write(QStringLiteral("A.txt"), "a0\na1\n");
+    f.folder.write(QStringLiteral("B.txt"), "b0\nb1\nb2\n");
+    f.folder.write(QStringLiteral("C.txt"), "\nc1\n"); // leading blank line: card 0 is empty
+    // Both were bound when their series sat at slot 0; "Old" has no name (an
+    // old design) and reads slot 2 of the current list; "Lost" points past it.
+    auto a = Series_Text(QStringLiteral("A"), 0);
+    auto b = Series_Text(QStringLiteral("B"), 0);
+    auto c = Series_Text(QStringLiteral("C"), 0);
+    auto old = Series_Text(QString(), 2);
+    auto lost = Series_Text(QString(), 9);
+    f.design.front = {a, b, c, old, lost};
+    f.check();
+    EXPECT_EQ(f.binding.counts.Data_table_rows, 3);
+    Binding_Run_Snapshot run(f.binding, f.design, f.table.ListData());
+    const GraphicList& card0 = run.Fill_Side(0, QStringLiteral("F"));
+    EXPECT_EQ(Shown_Text(card0[0]), QStringLiteral("a0"));
+    EXPECT_EQ(Shown_Text(card0[1]), QStringLiteral("b0"));
+    EXPECT_EQ(Shown_Text(card0[2]), QString());
+    EXPECT_EQ(Shown_Text(card0[3]), QString());
+    const GraphicList& card1 = run.Fill_Side(1, QStringLiteral("F"));
+    EXPECT_EQ(Shown_Text(card1[2]), QStringLiteral("c1"));
+    EXPECT_EQ(Shown_Text(card1[3]), QStringLiteral("c1"));
+    EXPECT_EQ(Shown_Text(card1[4]), QString());
+    EXPECT_EQ(run.Problems(), QStringList{QStringLiteral("Series \"9\" is no longer in the series list.")});
+
+    // A bound series removed from the list: "" on every card, listed.
+    QFile::remove(f.folder.path() + QStringLiteral("/B.txt"));
+    f.check();
+    EXPECT_EQ(f.binding.counts.Data_table_rows, 2);
+    EXPECT_TRUE(f.binding.problems->List().contains(QStringLiteral("Series \"B\" is no longer in the series list.")));
+
+    // Look-ups check every index against what is really there.
+    const Series_Table& t = f.binding.data_table_content;
+    EXPECT_EQ(Get_sel_row_col_value_of_dataset(t, -1, 0), QString());
+    EXPECT_EQ(Get_sel_row_col_value_of_dataset(t, 0, -1), QString());
+    EXPECT_EQ(Get_sel_row_col_value_of_dataset(t, 2, 0), QString());
+    EXPECT_EQ(Get_sel_row_col_value_of_Excel(f.table.ListData(), -1, 1), QString());
+    EXPECT_EQ(Get_sel_row_col_value_of_Excel(f.table.ListData(), 5, 1), QString());
+    EXPECT_EQ(Get_sel_row_col_value_of_Excel(f.table.ListData(), 0, -1), QString());
+    EXPECT_EQ(Get_First_Value_Of_Excel_Binding(f.table.ListData(), 1), QStringLiteral("b1"));
+    EXPECT_EQ(Get_First_Value_Of_Excel_Binding({}, 1), QString());
+}
+
+TEST(DataBinding, BackSideCountsOnlyOnTwoSidedCards)
+{
+    Fixture f;
+    f.folder.write(QStringLiteral("A.txt"), "x\ny\n");
+    auto frontText = std::make_shared<QBXText>();
+    auto backText = Series_Text(QStringLiteral("A"));
+    f.design.front = {frontText};
+    f.design.back = {backText};
+    f.design.card_side_str = QStringLiteral("1");
+    f.check();
+    EXPECT_EQ(f.binding.counts.Total_Batch_Excel_Card, 0);
+
+    f.design.card_side_str = QStringLiteral("2");
+    f.check();
+    ASSERT_EQ(f.binding.counts.Total_Batch_Excel_Card, 2);
+    Binding_Run_Snapshot run(f.binding, f.design, f.table.ListData());
+    EXPECT_EQ(run.CARD_SIDE_STR(), QStringLiteral("2"));
+    // Card 2's back shows the back graphics with row 1; the front is its own list.
+    EXPECT_EQ(Shown_Text(run.Fill_Side(1, QStringLiteral("B"))[0]), QStringLiteral("y"));
+    EXPECT_EQ(Shown_Text(run.Fill_Side(1, QStringLiteral("F"))[0]), QStringLiteral("Text here"));
+}
+
+TEST(DataBinding, RunOnAWorkerLeavesTheDesignAlone)
+{
+    Fixture f;
+    QByteArray values;
+    for (int i = 0; i < 2000; ++i)
+        values += QByteArray::number(i) + '\n';
+    f.folder.write(QStringLiteral("N.txt"), values);
+    auto text = Series_Text(QStringLiteral("N"));
+    auto column = Column_Text(1);
+    f.design.front = {text, column};
+    f.check();
+    auto run = std::make_shared<Binding_Run_Snapshot>(f.binding, f.design, f.table.ListData());
+    std::atomic<int> mismatches{0};
+    QFuture<void> worker = QtConcurrent::run([run, &mismatches] {
+        for (int i = 0; i < run->Total_Batch_Excel_Card(); ++i) {
+            const GraphicList& card = run->Fill_Side(i, QStringLiteral("F"));
+            if (card[0]->Text_contents().text != QString::number(i))
+                ++mismatches;
+        }
+    });
+    // The user edits the design and the table while the run goes on.
+    for (int i = 0; !worker.isFinished(); ++i) {
+        text->Text_contents().text = QStringLiteral("edit %1").arg(i);
+        text->Set_Batch_List_Name(QStringLiteral("Other"));
+        f.table.setData(f.table.index(0, 1), QStringLiteral("changed"));
+        QCoreApplication::processEvents();
+    }
+    worker.waitForFinished();
+    EXPECT_EQ(mismatches.load(), 0);
+    EXPECT_TRUE(text->Text_contents().text.startsWith(QStringLiteral("edit")));
+    EXPECT_EQ(Shown_Text(column), QStringLiteral("Text here"));
+}

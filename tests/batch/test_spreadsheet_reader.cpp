@@ -1,0 +1,377 @@
+// Reading workbooks: cell values against openpyxl, widths, sheet order, bad
+// parts, real producers (openpyxl write-only, LibreOffice) and work folders.
+#include "batch/SpreadsheetWriter.h"
+#include "batch/XlsxParts.h"
+#include "batch/support_batch.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace batchtest;
+using Rows = SpreadsheetWriter::Rows;
+
+namespace {
+
+class SpreadsheetReader : public ::testing::Test
+{
+protected:
+    void TearDown() override { SpreadsheetWriter::Release_Data(); }
+
+    QString path(const QString& name) const { return dir.path() + QLatin1Char('/') + name; }
+
+    // Zips the parts into a workbook file, opens it and returns its path.
+    QString open(const Entries& parts, const QString& name = QStringLiteral("book.xlsx"))
+    {
+        const QString file = path(name);
+        pythonZip(file, parts);
+        SpreadsheetWriter::ReadWorkbook(QUrl::fromLocalFile(file), true);
+        return file;
+    }
+    static Rows header(int sheet = 1)
+    {
+        Excel_Sheet_Number = sheet;
+        return SpreadsheetWriter::ReadData_only_column();
+    }
+    static Rows rows(int sheet = 1)
+    {
+        Excel_Sheet_Number = sheet;
+        return SpreadsheetWriter::ReadWorkbook(QUrl(), false);
+    }
+
+    QTemporaryDir dir;
+};
+
+// Our text of a cell against openpyxl's typed value.
+void expectSameValue(const QString& ours, const QJsonArray& theirs, const std::string& where)
+{
+    SCOPED_TRACE(where);
+    const QString kind = theirs.at(0).toString();
+    const QString text = theirs.at(1).toString();
+    if (kind == QLatin1String("n")) {
+        bool ok = false;
+        EXPECT_DOUBLE_EQ(ours.toDouble(&ok), text.toDouble()) << ours.toStdString();
+        EXPECT_TRUE(ok);
+    } else {
+        EXPECT_EQ(ours, text); // strings as they are, booleans 1/0, empty for no value
+    }
+}
+
+const QByteArray kSharedItems =
+    "<si><t>plain</t></si>\n"
+    "<si>\n  <r><rPr><b/></rPr><t>Bold</t></r>\n  <r><t xml:space=\"preserve\"> and tail </t></r>\n"
+    "  <rPh sb=\"0\" eb=\"1\"><t>PHONETIC</t></rPh><phoneticPr fontId=\"1\"/>\n</si>\n"
+    "<si><t xml:space=\"preserve\">  spaced  </t></si>\n"
+    "<si><t>Gr\xc3\xbc\xc3\x9f" "e &amp; &lt;tags&gt;</t></si>\n";
+
+TEST_F(SpreadsheetReader, CellValuesAgreeWithOpenpyxl)
+{
+    const QByteArray sheet = sheetXml(
+        "<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c>\n"
+        "  <c r=\"B1\" t=\"s\">\n    <v>1</v>\n  </c>\n"
+        "  <c r=\"C1\" t=\"inlineStr\"><is><r><t>in</t></r><r><t>line</t></r><rPh sb=\"0\" eb=\"1\"><t>X</t></rPh></is></c>\n"
+        "  <c r=\"D1\" t=\"s\"><v>2</v></c><c r=\"E1\" t=\"s\"><v>3</v></c></row>\n"
+        "<row r=\"2\"><c r=\"A2\"><f>B2*3</f><v>6</v></c><c r=\"B2\"><v>2</v></c><c r=\"C2\"><f>A9</f></c>"
+        "<c r=\"D2\" t=\"b\"><v>1</v></c><c r=\"E2\" t=\"b\"><v>0</v></c></row>\n"
+        "<row r=\"3\"><c r=\"A3\"><v>3.50</v></c><c r=\"B3\"><v>45000.75</v></c>"
+        "<c r=\"C3\" t=\"str\"><f>\"a\"&amp;\"b\"</f><v>ab</v></c><c r=\"D3\" t=\"e\"><v>#DIV/0!</v></c>"
+        "<c r=\"E3\" t=\"inlineStr\"><is><t>direct</t></is></c></row>",
+        "A1:E3");
+    const QString file = open(workbookParts({{"Data", sheet}}, sharedStringsXml(kSharedItems)));
+
+    const Rows all = rows();
+    ASSERT_EQ(all.size(), 3);
+    EXPECT_EQ(all[0], QStringList({"plain", "Bold and tail ", "inline", "  spaced  ", "Grüße & <tags>"}));
+    // Cached formula results, not the formula text; no cached value reads "".
+    EXPECT_EQ(all[1], QStringList({"6", "2", "", "1", "0"}));
+    // Numbers come back exactly as stored.
+    EXPECT_EQ(all[2], QStringList({"3.50", "45000.75", "ab", "#DIV/0!", "direct"}));
+    EXPECT_EQ(Excel_Sheet_Columns, 5);
+
+    const QJsonArray theirs = openpyxlValues(file).array();
+    ASSERT_EQ(theirs.size(), 3);
+    for (int r = 0; r < 3; ++r) {
+        const QJsonArray row = theirs.at(r).toArray();
+        ASSERT_EQ(row.size(), 5);
+        for (int c = 0; c < 5; ++c) {
+            if (r == 2 && c == 3)
+                continue; // openpyxl gives error cells as text too, but as its own type
+            expectSameValue(all[r][c], row.at(c).toArray(), "row " + std::to_string(r) + " col " + std::to_string(c));
+        }
+    }
+}
+
+TEST_F(SpreadsheetReader, WidthsFromDimensionAndCells)
+{
+    // A1:C3 with header cells in A and C only.
+    open(workbookParts({{"S", sheetXml("<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>Name</t></is></c>"
+                                         "<c r=\"C1\" t=\"inlineStr\"><is><t>City</t></is></c></row>"
+                                         "<row r=\"2\"><c r=\"A2\"><v>1</v></c><c r=\"C2\"><v>3</v></c></row>",
+                                         "A1:C3")}}));
+    EXPECT_EQ(header(), Rows({{"Name", "Untitled Column 2", "City"}}));
+    EXPECT_EQ(Excel_Sheet_Columns, 3);
+    EXPECT_EQ(rows(), Rows({{"Name", "", "City"}, {"1", "", "3"}}));
+
+    // No dimension (openpyxl's write-only output) or one too small: cells
+    // beyond it still count, nothing is lost.
+    for (const QByteArray& dimension : {QByteArray(), QByteArray("A1:B2")}) {
+        open(workbookParts({{"S", sheetXml("<row r=\"1\"><c r=\"A1\"><v>1</v></c><c r=\"D1\"><v>4</v></c></row>"
+                                             "<row r=\"2\"><c r=\"F2\"><v>6</v></c></row>",
+                                             dimension)}}));
+        EXPECT_EQ(header(), Rows({{"1", "Untitled Column 2", "Untitled Column 3", "4"}}));
+        EXPECT_EQ(Excel_Sheet_Columns, 4);
+        EXPECT_EQ(rows(), Rows({{"1", "", "", "4", "", ""}, {"", "", "", "", "", "6"}}));
+        EXPECT_EQ(Excel_Sheet_Columns, 6);
+    }
+
+    // A dimension reaching XFD widens the header only; a range starting
+    // below row 9 is read by its last cell.
+    open(workbookParts({{"S", sheetXml("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>", "A1:XFD1048576")}}));
+    EXPECT_EQ(header().constFirst().size(), 16384);
+    EXPECT_EQ(rows(), Rows({{"1"}}));
+    open(workbookParts({{"S", sheetXml("<row r=\"12\"><c r=\"B12\"><v>1</v></c></row>", "B12:E40")}}));
+    EXPECT_EQ(header(), Rows({{"Untitled Column 1", "1", "Untitled Column 3", "Untitled Column 4", "Untitled Column 5"}}));
+}
+
+TEST_F(SpreadsheetReader, PrefixesLettersPackedRowsAndBlankHeaders)
+{
+    // Strict namespace with a prefix, columns of one to three letters,
+    // cells without a reference, skipped row numbers, a blank header cell.
+    const QByteArray sheet =
+        "<?xml version=\"1.0\"?>\n<x:worksheet xmlns:x=\"http://purl.oclc.org/ooxml/spreadsheetml/main\">"
+        "<x:sheetData>"
+        "<x:row r=\"1\"><x:c r=\"A1\" t=\"inlineStr\"><x:is><x:t>a</x:t></x:is></x:c>"
+        "<x:c r=\"B1\" t=\"inlineStr\"><x:is><x:t> \t </x:t></x:is></x:c>"
+        "<x:c t=\"inlineStr\"><x:is><x:t>c</x:t></x:is></x:c></x:row>"
+        "<x:row r=\"2\"><x:c r=\"Z2\"><x:v>26</x:v></x:c><x:c><x:v>27</x:v></x:c>"
+        "<x:c r=\"AZ2\"><x:v>52</x:v></x:c><x:c r=\"ZZ2\"><x:v>702</x:v></x:c><x:c r=\"AAA2\"><x:v>703</x:v></x:c></x:row>"
+        "<x:row r=\"5\"><x:c r=\"B5\"><x:v>five</x:v></x:c><x:c r=\"XFE5\"><x:v>beyond</x:v></x:c>"
+        "<x:c r=\"b5\"><x:v>lower</x:v></x:c><x:c r=\"C0\"><x:v>zero</x:v></x:c></x:row>"
+        "<x:row r=\"6\"/>"
+        "</x:sheetData></x:worksheet>";
+    open(workbookParts({{"S", sheet}}));
+    const Rows head = header();
+    ASSERT_EQ(head.size(), 1);
+    EXPECT_EQ(head[0], QStringList({"a", "Untitled Column 2", "c"}));
+
+    const Rows all = rows();
+    ASSERT_EQ(all.size(), 4);
+    EXPECT_EQ(Excel_Sheet_Columns, 703);
+    for (const QStringList& row : all)
+        EXPECT_EQ(row.size(), 703);
+    EXPECT_EQ(all[0][1], QStringLiteral(" \t ")); // the full read keeps the value as stored
+    EXPECT_EQ(all[1][25], QStringLiteral("26"));
+    EXPECT_EQ(all[1][26], QStringLiteral("27")); // AA by position after Z
+    EXPECT_EQ(all[1][51], QStringLiteral("52"));
+    EXPECT_EQ(all[1][701], QStringLiteral("702"));
+    EXPECT_EQ(all[1][702], QStringLiteral("703"));
+    EXPECT_EQ(all[2][1], QStringLiteral("five"));  // row 5 is the third row
+    EXPECT_EQ(all[2].count(QString()), 702);     // bad references skipped
+    EXPECT_EQ(all[3], QStringList(703, QString()));
+
+    EXPECT_EQ(Get_Col_index(Get_Column_Char_Str(QStringLiteral("ZZ12")), 64), 702);
+    EXPECT_EQ(Get_Col_index(QStringLiteral("AA"), 65), 26);
+    EXPECT_EQ(Get_Col_index(QStringLiteral("XFE"), 64), -1);
+}
+
+TEST_F(SpreadsheetReader, ValuesFarRightCannotExhaustMemory)
+{
+    // Formatted blanks far right widen nothing; values there cost a slot
+    // in every row, up to a bound past which the sheet reads as empty.
+    QByteArray rowsXml;
+    for (int r = 1; r <= 10; ++r)
+        rowsXml += "<row><c r=\"A" + QByteArray::number(r) + "\"><v>1</v></c><c r=\"XFD" + QByteArray::number(r) +
+                   "\" s=\"3\"/></row>";
+    open(workbookParts({{"Blanks", sheetXml(rowsXml)}, {"Values", sheetXml(QByteArray(rowsXml).replace("s=\"3\"/>", "><v>2</v></c>"))}}));
+    EXPECT_EQ(rows(1), Rows(10, QStringList({"1"})));
+    EXPECT_EQ(rows(2).size(), 10);
+    EXPECT_EQ(Excel_Sheet_Columns, 16384);
+    const qint64 saved = xlsx::maxRowSlots;
+    xlsx::maxRowSlots = 100000;
+    EXPECT_TRUE(rows(2).isEmpty());
+    xlsx::maxRowSlots = saved;
+}
+
+TEST_F(SpreadsheetReader, SharedStringIndexesResolveOnlyInRange)
+{
+    const QByteArray row = "<row r=\"1\"><c r=\"A1\" t=\"s\"><v>1</v></c><c r=\"B1\" t=\"s\"><v>2</v></c>"
+                           "<c r=\"C1\" t=\"s\"><v>x1</v></c><c r=\"D1\" t=\"s\"><v>-1</v></c>"
+                           "<c r=\"E1\" t=\"s\"><v>0</v></c><c r=\"F1\"><v>7</v></c></row>";
+    open(workbookParts({{"S", sheetXml(row)}}, sharedStringsXml("<si><t>zero</t></si><si><t>one</t></si>")));
+    EXPECT_EQ(rows(), Rows({{"one", "", "", "", "zero", "7"}}));
+    EXPECT_EQ(header(), Rows({{"one", "Untitled Column 2", "Untitled Column 3", "Untitled Column 4", "zero", "7"}}));
+
+    // No shared-strings part at all: text-free cells read normally.
+    open(workbookParts({{"S", sheetXml(row)}}));
+    EXPECT_EQ(rows(), Rows({{"", "", "", "", "", "7"}}));
+}
+
+// Sheet parts whose numbers differ from the tab order, a chartsheet between
+// them and relationships that must be ignored.
+Entries shuffledWorkbook()
+{
+    auto cell = [](const char* text) {
+        return sheetXml(QByteArray("<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>") + text + "</t></is></c></row>");
+    };
+    const QByteArray rels =
+        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+        "<Relationship Id=\"rId7\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" Target=\"worksheets/sheet1.xml\"/>"
+        "<Relationship Id=\"rId3\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" Target=\"/xl/worksheets/sheet10.xml\"/>"
+        "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" Target=\"./worksheets/../worksheets/sheet2.xml\"/>"
+        "<Relationship Id=\"rId4\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/chartsheet\" Target=\"chartsheets/sheet1.xml\"/>"
+        "<Relationship Id=\"rId5\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" Target=\"../../../etc/passwd\"/>"
+        "<Relationship Id=\"rId6\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" Target=\"file:///etc/passwd\" TargetMode=\"External\"/>"
+        "</Relationships>";
+    const QByteArray book =
+        "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+        "xmlns:rel=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"><sheets>"
+        "<sheet name=\"Gamma\" sheetId=\"3\" rel:id=\"rId3\"/><sheet name=\"Chart\" sheetId=\"4\" rel:id=\"rId4\"/>"
+        "<sheet name=\"Alpha\" sheetId=\"1\" rel:id=\"rId1\"/><sheet name=\"Evil\" sheetId=\"5\" rel:id=\"rId5\"/>"
+        "<sheet name=\"Far\" sheetId=\"6\" rel:id=\"rId6\"/><sheet name=\"Beta\" sheetId=\"7\" rel:id=\"rId7\"/>"
+        "</sheets></workbook>";
+    return {{"_rels/.rels",
+             "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+             "<Relationship Id=\"r\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument\" Target=\"/xl/workbook.xml\"/>"
+             "</Relationships>"},
+            {"xl/workbook.xml", book},
+            {"xl/_rels/workbook.xml.rels", rels},
+            {"xl/worksheets/sheet1.xml", cell("file 1")},
+            {"xl/worksheets/sheet2.xml", cell("file 2")},
+            {"xl/worksheets/sheet10.xml", cell("file 10")},
+            {"xl/chartsheets/sheet1.xml", "<chartsheet/>"}};
+}
+
+TEST_F(SpreadsheetReader, SheetsComeInTabOrder)
+{
+    open(shuffledWorkbook());
+    EXPECT_EQ(SpreadsheetWriter::Read_Sheet_Name(), QStringList({"Gamma", "Alpha", "Beta"}));
+    EXPECT_EQ(header(1), Rows({{"file 10"}}));
+    EXPECT_EQ(rows(2), Rows({{"file 2"}}));
+    EXPECT_EQ(rows(3), Rows({{"file 1"}}));
+    EXPECT_TRUE(rows(4).isEmpty());
+    EXPECT_TRUE(header(0).isEmpty());
+
+    // Without a workbook part the sheets go by ascending part number.
+    Entries bare = shuffledWorkbook();
+    bare.removeIf([](const auto& e) { return !e.first.startsWith(QLatin1String("xl/worksheets/")); });
+    open(bare, QStringLiteral("bare.xlsx"));
+    EXPECT_EQ(SpreadsheetWriter::Read_Sheet_Name(), QStringList({"sheet1", "sheet2", "sheet10"}));
+    EXPECT_EQ(rows(3), Rows({{"file 10"}}));
+}
+
+TEST_F(SpreadsheetReader, BrokenInputReadsAsEmpty)
+{
+    // A part that breaks off after good rows gives nothing, not half a
+    // sheet; the header read stops after the first row and sees a fault
+    // only inside it.
+    open(workbookParts({{"S", "<worksheet><sheetData><row><c><v>1</v></c></row><row><c><v>2</v></row>"
+                              "</sheetData></worksheet>"},
+                        {"T", "<worksheet><sheetData><row><c><v>1</c></row></sheetData></worksheet>"}}));
+    EXPECT_TRUE(rows().isEmpty());
+    EXPECT_EQ(header(), Rows({{"1"}}));
+    EXPECT_TRUE(header(2).isEmpty());
+
+    // Not a zip at all: nothing to list or read, and an earlier workbook's
+    // parts are gone.
+    open(workbookParts({{"S", sheetXml("<row><c><v>1</v></c></row>")}}));
+    ASSERT_EQ(rows(), Rows({{"1"}}));
+    writeFile(path(QStringLiteral("old.xls")), QByteArray("\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1", 8).repeated(64));
+    SpreadsheetWriter::ReadWorkbook(QUrl::fromLocalFile(path(QStringLiteral("old.xls"))), true);
+    EXPECT_EQ(Excel_Sheet_Columns, 1);
+    EXPECT_TRUE(SpreadsheetWriter::Read_Sheet_Name().isEmpty());
+    EXPECT_TRUE(header().isEmpty());
+    EXPECT_TRUE(rows().isEmpty());
+
+    // A damaged entry stops the opening: nothing is read from the parts
+    // that did unpack.
+    const QString good = path(QStringLiteral("good.xlsx"));
+    pythonZip(good, workbookParts({{"S", sheetXml("<row><c><v>1</v></c></row>")}}), /*stored*/ true);
+    QByteArray bytes = readFile(good);
+    const qsizetype at = bytes.indexOf("<sheetData>") + 3;
+    bytes[at] = 'X';
+    writeFile(good, bytes);
+    SpreadsheetWriter::ReadWorkbook(QUrl::fromLocalFile(good), true);
+    EXPECT_TRUE(SpreadsheetWriter::Read_Sheet_Name().isEmpty());
+    EXPECT_TRUE(rows().isEmpty());
+}
+
+TEST_F(SpreadsheetReader, RealProducersReadWhole)
+{
+    // openpyxl's write-only mode: inline strings, no dimension, rows of
+    // different lengths, a formula.
+    const QString made = path(QStringLiteral("made.xlsx"));
+    const ProcessResult r = python(QStringLiteral(R"(
+import sys, openpyxl
+wb = openpyxl.Workbook(write_only=True)
+first = wb.create_sheet('People')
+first.append(['Name', 'Code', 'Qty'])
+first.append(['Ann', '007', 3])
+first.append(['Bob', None, 4, 'extra'])
+first.append([None, None, '=C2*2'])
+second = wb.create_sheet('Other')
+second.append(['only'])
+wb.save(sys.argv[1])
+)"),
+                                   {made});
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    SpreadsheetWriter::ReadWorkbook(QUrl::fromLocalFile(made), true);
+    EXPECT_EQ(SpreadsheetWriter::Read_Sheet_Name(), QStringList({"People", "Other"}));
+    EXPECT_EQ(header(), Rows({{"Name", "Code", "Qty"}}));
+    EXPECT_EQ(rows(), Rows({{"Name", "Code", "Qty", ""}, {"Ann", "007", "3", ""}, {"Bob", "", "4", "extra"}, {"", "", "", ""}}));
+    EXPECT_EQ(rows(2), Rows({{"only"}}));
+
+    // LibreOffice's re-save: shared strings, cached formula values, its own
+    // relationship ids.
+    const QString out = path(QStringLiteral("lo"));
+    const ProcessResult lo = run(QStringLiteral("soffice"),
+                                 {QStringLiteral("-env:UserInstallation=file://") + path(QStringLiteral("profile")),
+                                  QStringLiteral("--headless"), QStringLiteral("--convert-to"), QStringLiteral("xlsx"),
+                                  QStringLiteral("--outdir"), out, made});
+    const QString resaved = out + QStringLiteral("/made.xlsx");
+    ASSERT_TRUE(QFile::exists(resaved)) << lo.out.constData() << lo.err.constData();
+    SpreadsheetWriter::ReadWorkbook(QUrl::fromLocalFile(resaved), true);
+    EXPECT_EQ(SpreadsheetWriter::Read_Sheet_Name(), QStringList({"People", "Other"}));
+    const Rows all = rows();
+    ASSERT_EQ(all.size(), 4);
+    EXPECT_EQ(all[3][2], QStringLiteral("6"));
+    const QJsonArray theirs = openpyxlValues(resaved, QStringLiteral("People")).array();
+    ASSERT_EQ(theirs.size(), 4);
+    for (int i = 0; i < 4; ++i) {
+        const QJsonArray row = theirs.at(i).toArray();
+        for (int c = 0; c < row.size(); ++c)
+            expectSameValue(c < all[i].size() ? all[i][c] : QString(), row.at(c).toArray(),
+                            "row " + std::to_string(i) + " col " + std::to_string(c));
+    }
+    EXPECT_EQ(rows(2), Rows({{"only"}}));
+}
+
+TEST_F(SpreadsheetReader, WorkFolderIsPrivateAndRemoved)
+{
+    const QByteArray savedTmp = qgetenv("TMPDIR");
+    QTemporaryDir tmp;
+    qputenv("TMPDIR", tmp.path().toUtf8());
+    const QString file = path(QStringLiteral("book.xlsx"));
+    pythonZip(file, workbookParts({{"S", sheetXml("<row><c><v>1</v></c></row>")}}));
+
+    SpreadsheetWriter::ReadWorkbook(QUrl::fromLocalFile(file), true);
+    const QStringList folders = QDir(tmp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    ASSERT_EQ(folders.size(), 1);
+    EXPECT_EQ(QFile::permissions(tmp.path() + QLatin1Char('/') + folders[0]) & 0x0077, 0); // no group/other bits
+    // Opening again replaces the folder rather than adding to it.
+    SpreadsheetWriter::ReadWorkbook(QUrl::fromLocalFile(file), true);
+    EXPECT_EQ(QDir(tmp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).size(), 1);
+    EXPECT_EQ(rows(), Rows({{"1"}}));
+
+    Delete_Excel_File_Temp_Folder();
+    EXPECT_EQ(treeOf(tmp.path()), QStringList());
+    EXPECT_TRUE(rows().isEmpty());
+
+    SpreadsheetWriter::ReadWorkbook(QUrl::fromLocalFile(file), true);
+    SpreadsheetWriter::Release_Data();
+    EXPECT_EQ(treeOf(tmp.path()), QStringList());
+    qputenv("TMPDIR", savedTmp);
+}
+
+} // namespace

@@ -1,0 +1,99 @@
+// Large worksheets are read in byte ranges on several threads; whatever the
+// part holds, the result must be the one a single pass gives.
+#include "batch/XlsxParts.h"
+#include "batch/support_batch.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace batchtest;
+
+namespace {
+
+class WorksheetRanges : public ::testing::Test
+{
+protected:
+    void TearDown() override { xlsx::parallelReadMinimum = 4 << 20; }
+
+    // Reads `xml` once in a single pass and once in ranges; expects the same
+    // content and returns how many ranges the second read used.
+    int compare(const QByteArray& xml)
+    {
+        const QString file = dir.path() + QStringLiteral("/sheet.xml");
+        writeFile(file, xml);
+        const QStringList shared = {"zero", "one", "two"};
+        xlsx::SheetContent single, ranged;
+        QString m1, m2;
+        xlsx::parallelReadMinimum = qint64(1) << 40;
+        const auto r1 = xlsx::readWorksheet(file, shared, false, single, m1);
+        xlsx::parallelReadMinimum = 2048;
+        const auto r2 = xlsx::readWorksheet(file, shared, false, ranged, m2);
+        EXPECT_EQ(r1, r2);
+        EXPECT_EQ(m1, m2);
+        EXPECT_EQ(single.rows, ranged.rows);
+        EXPECT_EQ(single.width, ranged.width);
+        EXPECT_EQ(single.badReferences, ranged.badReferences);
+        EXPECT_EQ(single.firstBadReference, ranged.firstBadReference);
+        EXPECT_EQ(single.badSharedIndexes, ranged.badSharedIndexes);
+        EXPECT_EQ(single.ranges, 1);
+        return ranged.ranges;
+    }
+
+    QTemporaryDir dir;
+};
+
+// Rows of every kind of cell, `prefix` on every element name.
+QByteArray rowsOf(int count, const QByteArray& prefix = {})
+{
+    QByteArray rows;
+    for (int r = 1; r <= count; ++r) {
+        const QByteArray n = QByteArray::number(r);
+        const QByteArray p = prefix;
+        rows += "\n  <" + p + "row r=\"" + n + "\">";
+        rows += "<" + p + "c r=\"A" + n + "\" t=\"s\"><" + p + "v>" + QByteArray::number(r % 4) + "</" + p + "v></" + p + "c>";
+        rows += "<" + p + "c t=\"inlineStr\"><" + p + "is><" + p + "r><" + p + "t>run " + n + "</" + p + "t></" + p +
+                "r><" + p + "r><" + p + "t xml:space=\"preserve\"> &amp; more</" + p + "t></" + p + "r></" + p + "is></" + p + "c>";
+        if (r % 7 == 0)
+            rows += "<" + p + "c r=\"ZZ" + n + "\"><" + p + "v>" + n + ".5</" + p + "v></" + p + "c>";
+        if (r % 11 == 0)
+            rows += "<" + p + "c r=\"bad" + n + "\"><" + p + "v>x</" + p + "v></" + p + "c>";
+        rows += "</" + p + "row>";
+    }
+    return rows;
+}
+
+QByteArray worksheet(const QByteArray& rows, const QByteArray& tail = {}, const QByteArray& prefix = {})
+{
+    const QByteArray ns = prefix.isEmpty() ? QByteArray("xmlns") : "xmlns:" + prefix.chopped(1);
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<" + prefix + "worksheet " + ns +
+           "=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><" + prefix + "dimension ref=\"A1:B2\"/><" +
+           prefix + "sheetData>" + rows + "\n</" + prefix + "sheetData>" + tail + "</" + prefix + "worksheet>\n";
+}
+
+TEST_F(WorksheetRanges, PlainAndPrefixedSheetsSplitAtRows)
+{
+    EXPECT_GT(compare(worksheet(rowsOf(3000))), 1);
+    EXPECT_GT(compare(worksheet(rowsOf(3000, "x:"), "<x:mergeCells count=\"0\"/>", "x:")), 1);
+}
+
+TEST_F(WorksheetRanges, UnusualPartsFallBackToOnePass)
+{
+    // A comment holding a row tag, a CDATA value, a processing instruction.
+    QByteArray rows = rowsOf(1500);
+    rows += "<!-- <row r=\"9999\"><c><v>commented</v></c></row> -->";
+    rows += rowsOf(1500);
+    EXPECT_EQ(compare(worksheet(rows)), 1);
+    EXPECT_EQ(compare(worksheet(rowsOf(1500) + "<row><c><v><![CDATA[<row>]]></v></c></row>" + rowsOf(1500))), 1);
+    EXPECT_EQ(compare(worksheet(rowsOf(1500) + "<?mark <row>?>" + rowsOf(1500))), 1);
+
+    // A second sheetData after the first: only the first one's rows count.
+    EXPECT_EQ(compare(worksheet(rowsOf(1500), "<sheetData>" + rowsOf(1500) + "</sheetData>")), 1);
+
+    // Broken markup deep inside the rows, or after them.
+    EXPECT_EQ(compare(worksheet(rowsOf(2000) + "<row><c><v>1</c></row>" + rowsOf(500))), 1);
+    EXPECT_EQ(compare(worksheet(rowsOf(3000), "<mergeCells>")), 1);
+    // An entity only a document type could define.
+    EXPECT_EQ(compare(worksheet(rowsOf(1500) + "<row><c><v>&custom;</v></c></row>" + rowsOf(1500))), 1);
+}
+
+} // namespace
