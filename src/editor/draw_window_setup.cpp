@@ -621,28 +621,7 @@ void QBXWindowController::windowWillClose()
 
 void QBXWindowController::newDocumentWindow()
 {
-    // Does what the new-design button does once that command lands.
-}
-
-// ---------------------------------------------------------------- new design
-
-void QBXWindowController::New_Project()
-{
-    // The start-up design: empty lists, default side records, the default
-    // card size. The start wizard and the full reset join with their issue.
-    Check_Path_And_Create_Files();
-    Front_card_Prop = Card_Property();
-    Back_card_Prop = Card_Property();
-    if (m_document) {
-        for (const QString& key : {QStringLiteral("graphics"), QStringLiteral("graphics_back"),
-                                   QStringLiteral("graphics_temp")}) {
-            const GraphicList list = m_document->listForKey(key);
-            if (!list.empty())
-                m_document->removeGraphicsWithoutUndo(key, list);
-        }
-        m_document->Clear_All_Undo_Redo();
-    }
-    SetDocumentCanvasSize(QBXDocument::canvasSize(true, QSizeF()));
+    New_Btn_Clicked(nullptr);
 }
 
 void QBXWindowController::Show_Hide_Ruler_ChkBox(QObject*)
