@@ -44,11 +44,19 @@ std::optional<QRectF> rectFromText(const QString& text)
 
 } // namespace
 
+QColor rgbColor(const QColor& color)
+{
+    if (!color.isValid())
+        return color;
+    return QColor::fromRgba64(color.toRgb().rgba64());
+}
+
 QColor applyAlpha(QColor& field, float alpha)
 {
     double a = std::isnan(alpha) ? 1.0 : std::clamp(double(alpha), 0.0, 1.0);
-    QColor c = field.isValid() ? field.toRgb() : QColor::fromRgbF(0.0f, 0.0f, 0.0f, 1.0f);
+    QColor c = field.isValid() ? field : QColor::fromRgbF(0.0f, 0.0f, 0.0f, 1.0f);
     c.setAlphaF(float(a));
+    c = rgbColor(c);
     if (c != field)
         field = c;
     return c;
@@ -186,7 +194,7 @@ void QBXGraphic::setDrawingFill(bool flag)
 void QBXGraphic::setFillColor(const QColor& color)
 {
     willChangeValueForKey(QBXGraphicFillColorKey);
-    _fillColor = color.isValid() ? color.toRgb() : color;
+    _fillColor = rgbColor(color);
     didChangeValueForKey(QBXGraphicFillColorKey);
 }
 
@@ -200,7 +208,7 @@ void QBXGraphic::setDrawingStroke(bool flag)
 void QBXGraphic::setStrokeColor(const QColor& color)
 {
     willChangeValueForKey(QBXGraphicStrokeColorKey);
-    _strokeColor = color.isValid() ? color.toRgb() : color;
+    _strokeColor = rgbColor(color);
     didChangeValueForKey(QBXGraphicStrokeColorKey);
 }
 

@@ -332,6 +332,10 @@ protected:
     void applyApplicationDefaults();
 };
 
+// The colour in the RGB model with 16-bit components and nothing else set, so
+// that equal colours compare equal whichever model they came from.
+QColor rgbColor(const QColor& color);
+
 // Writes the colour with alpha `alpha` (clamped to [0, 1]) into `field` when
 // it differs and returns it.
 QColor applyAlpha(QColor& field, float alpha);

@@ -393,7 +393,22 @@ void QBXGraphicView::paintEvent(QPaintEvent* event)
     const QRectF r = event->rect();
     const QRectF dirty(r.x() / m_zoom, r.y() / m_zoom, r.width() / m_zoom, r.height() / m_zoom);
     painter.setClipRect(dirty);
+    // Graphics are tested against the exact areas marked, not only their
+    // bounding rectangle.
+    m_dirtyRegion = event->region();
+    m_usingRegion = true;
     drawRect(painter, dirty);
+    m_usingRegion = false;
+}
+
+bool QBXGraphicView::needsToDraw(const QRectF& rect, const QRectF& dirty) const
+{
+    if (!rect.intersects(dirty))
+        return false;
+    if (!m_usingRegion)
+        return true;
+    const QRectF px(rect.x() * m_zoom, rect.y() * m_zoom, rect.width() * m_zoom, rect.height() * m_zoom);
+    return m_dirtyRegion.intersects(px.toAlignedRect());
 }
 
 void QBXGraphicView::drawRect(QPainter& painter, const QRectF& dirty)
@@ -420,7 +435,7 @@ void QBXGraphicView::drawRect(QPainter& painter, const QRectF& dirty)
         if (!g)
             continue;
         const QRectF drawingBounds = g->drawingBounds();
-        if (!drawingBounds.intersects(dirty))
+        if (!needsToDraw(drawingBounds, dirty))
             continue;
         const bool creating = g == _creatingGraphic;
         const bool handles = !_isHidingHandles && !creating && selection.count(i);

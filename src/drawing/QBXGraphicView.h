@@ -18,6 +18,7 @@
 
 #include <QPointer>
 #include <QRectF>
+#include <QRegion>
 #include <QSizeF>
 #include <QString>
 #include <QVariantMap>
@@ -158,6 +159,7 @@ private:
     void selectionChanged(const platform::IndexSet& oldIndexes, const platform::IndexSet& newIndexes);
     void markGraphicsAtIndexes(const platform::IndexSet& indexes);
     void applyPixelSize();
+    bool needsToDraw(const QRectF& rect, const QRectF& dirty) const;
 
     QSizeF m_frameSize;
     double m_zoom = 1.0;
@@ -166,4 +168,6 @@ private:
     QMetaObject::Connection m_selectionConnection;
     QMetaObject::Connection m_gridConnection;
     int m_paintCount = 0;
+    QRegion m_dirtyRegion;
+    bool m_usingRegion = false;
 };

@@ -58,7 +58,7 @@ std::optional<TextStorage> decodeTextStorage(const KeyedUnarchiver& in, const ch
     storage.font = object->decodeFont(TextFontKey)
                        .value_or(graphic_defaults::namedFont(graphic_defaults::textCtrlFontName(), 14.0));
     const auto color = object->decodeColor(TextColorKey);
-    storage.color = color && color->isValid() ? color->toRgb() : QColor::fromRgbF(0.0f, 0.0f, 0.0f, 1.0f);
+    storage.color = color && color->isValid() ? rgbColor(*color) : QColor::fromRgbF(0.0f, 0.0f, 0.0f, 1.0f);
     return storage;
 }
 
@@ -102,7 +102,7 @@ void readString(const KeyedUnarchiver& in, const char* key, QString& field)
 void readColor(const KeyedUnarchiver& in, const char* key, QColor& field)
 {
     if (auto v = in.decodeColor(key); v && v->isValid())
-        field = v->toRgb();
+        field = rgbColor(*v);
 }
 
 void readFont(const KeyedUnarchiver& in, const char* key, QFont& field)

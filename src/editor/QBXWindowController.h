@@ -320,6 +320,7 @@ private:
     void bindCanvases();
     void unbindCanvases();
     QBXGraphicView* currentCanvas() const;
+    QDialog* oneByOneSheet() const;
 
     QPointer<QBXDocument> m_document;
     std::unique_ptr<QBXDocument> m_ownedDocument;

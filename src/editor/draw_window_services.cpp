@@ -11,6 +11,7 @@
 #include "output/Send_Modeless.h"
 #include "platform/date_pattern.h"
 #include "platform/files.h"
+#include "platform/main_thread.h"
 #include "platform/modal.h"
 
 #include <QBuffer>
@@ -265,34 +266,47 @@ bool QBXWindowController::Check_And_Validate_File_Path(const QString& path)
 
 void QBXWindowController::Show_Create_Modeless()
 {
-    try {
-        if (modeless_msg_lbl)
-            modeless_msg_lbl->setText(QStringLiteral("It may take a while, Please wait.."));
-        if (plz_wait_Window)
-            plz_wait_Window->open();
-    } catch (const std::exception& e) {
-        Show_NSLog_Message(QString::fromUtf8(e.what()));
-    }
+    // Long work on worker threads opens and closes the sheets too: the
+    // widgets are touched on the main thread only.
+    platform::runOnMainWaiting([this] {
+        try {
+            if (modeless_msg_lbl)
+                modeless_msg_lbl->setText(QStringLiteral("It may take a while, Please wait.."));
+            if (plz_wait_Window)
+                plz_wait_Window->open();
+        } catch (const std::exception& e) {
+            Show_NSLog_Message(QString::fromUtf8(e.what()));
+        }
+    });
 }
 
 void QBXWindowController::Hide_Destroy_Modeless()
 {
-    if (plz_wait_Window)
-        plz_wait_Window->hide();
+    platform::runOnMainWaiting([this] {
+        if (plz_wait_Window)
+            plz_wait_Window->hide();
+    });
+}
+
+QDialog* QBXWindowController::oneByOneSheet() const
+{
+    return Send_Models_Window ? Send_Models_Window : static_cast<QDialog*>(send_modls_wnd);
 }
 
 void QBXWindowController::Show_One_By_One_Modeless()
 {
-    QDialog* sheet = Send_Models_Window ? Send_Models_Window : static_cast<QDialog*>(send_modls_wnd);
-    if (sheet) {
-        sheet->setWindowModality(Qt::WindowModal);
-        sheet->open();
-    }
+    platform::runOnMainWaiting([this] {
+        if (QDialog* sheet = oneByOneSheet()) {
+            sheet->setWindowModality(Qt::WindowModal);
+            sheet->open();
+        }
+    });
 }
 
 void QBXWindowController::Hide_One_By_One_Modeless()
 {
-    QDialog* sheet = Send_Models_Window ? Send_Models_Window : static_cast<QDialog*>(send_modls_wnd);
-    if (sheet)
-        sheet->hide();
+    platform::runOnMainWaiting([this] {
+        if (QDialog* sheet = oneByOneSheet())
+            sheet->hide();
+    });
 }

@@ -18,6 +18,7 @@
 #include "platform/resource_folders.h"
 #include "platform/stepper.h"
 #include "platform/tab_item.h"
+#include "wizards/User_Profile_Class.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -118,7 +119,11 @@ QBXWindowController::QBXWindowController()
 
     Front_card_Prop = Card_Property();
     Back_card_Prop = Card_Property();
-    // The three profile records join when the profile forms land.
+    Front_user_profile = new User_Profile_Class;
+    Back_user_profile = new User_Profile_Class;
+    TEMP_user_profile = new User_Profile_Class;
+    for (User_Profile_Class* profile : {Front_user_profile, Back_user_profile, TEMP_user_profile})
+        profile->Reset_All_Values();
 
     _graphicsController = new platform::SelectionHolder(this);
     _graphicsController_back = new platform::SelectionHolder(this);
@@ -155,13 +160,16 @@ QBXWindowController::~QBXWindowController()
     Repeat_Image::setBannerSource(nullptr);
     GraphicDefaults& defaults = graphicDefaults();
     defaults = GraphicDefaults();
-    delete window;
-    delete Open_Export_Files;
-    delete plz_wait_Window;
+    // Tab items first: those out of the tab view own their pages.
     for (platform::TabItem* item : {card_setting_tab, card_bkgd_tab, card_brdr_tab, line_tab, shape_tab,
                                     text_edtng_tab, text_prop_tab, image_tab, sign_tab, datasource_tab, aligmnt_tab,
                                     barcode_tab, Lock_tab})
         delete item;
+    delete Open_Export_Files;
+    delete window; // with the sheets parented to it
+    delete Front_user_profile;
+    delete Back_user_profile;
+    delete TEMP_user_profile;
     if (Main_App_wnd == this)
         Main_App_wnd = nullptr;
     if (app_DefaultInstance == this)

@@ -1,0 +1,88 @@
+// The export-result box and the mail settings store.
+#include "support_editor.h"
+
+#include "output/Preferences.h"
+#include "platform/workspace.h"
+#include "support/file_mode.h"
+#include "support/test_responder.h"
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+TEST(ExportBox, ShowsWhereTheExportWentAndOpensItOnOk)
+{
+    StartedEditor e;
+    ASSERT_TRUE(e.started);
+    QTemporaryDir dir;
+    std::vector<QUrl> opened;
+    platform::workspace::setOpener([&](const QUrl& url) {
+        opened.push_back(url);
+        return true;
+    });
+    int result = -1;
+    auto pressOk = [&](QDialog& box) {
+        box.findChildren<QPushButton*>().first()->click();
+        result = box.result();
+    };
+
+    // A folder: "Open containing folder.", opened on OK with the box ticked.
+    Export_File_Path = dir.path();
+    Export_File_Message = QStringLiteral("Card has been exported successfully.");
+    testResponder().onDialog(pressOk);
+    e->Open_Export_File_Box();
+    EXPECT_EQ(e->_open_log_chk->text(), QStringLiteral("Open containing folder."));
+    EXPECT_EQ(e->_open_log_path->text(), dir.path());
+    EXPECT_EQ(e->_open_log_message->text(), QStringLiteral("Card has been exported successfully."));
+    EXPECT_EQ(result, 1);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened.front().toLocalFile(), dir.path());
+
+    // A file with the box unticked: nothing opens, and the box is ticked again.
+    Export_File_Path = dir.filePath(QStringLiteral("Card_1.png"));
+    testResponder().onDialog([&](QDialog& box) {
+        box.findChild<QCheckBox*>()->setChecked(false);
+        pressOk(box);
+    });
+    e->Open_Export_File_Box();
+    EXPECT_EQ(e->_open_log_chk->text(), QStringLiteral("Open exported file."));
+    EXPECT_EQ(opened.size(), 1u);
+    EXPECT_TRUE(e->_open_log_chk->isChecked());
+    platform::workspace::setOpener({});
+    Export_File_Path = QString();
+    Export_File_Message = QString();
+}
+
+TEST(MailSettings, StoredForTheOwnerOnlyAndReadAgainAtEachUse)
+{
+    QFile::remove(Preferences::settingsFilePath());
+    EXPECT_EQ(Preferences::sharedInstance()->send_email_SMTP_server(), QString());
+    {
+        std::unique_ptr<Preferences> p = Preferences::sharedInstance();
+        p->setSendEmailSender(QStringLiteral("me@example.org"));
+        p->setSendEmailPwd(QStringLiteral("secret"));
+        p->setSendEmailSMTP(QStringLiteral("smtp.example.org"));
+        p->setSendEmailPORT(QStringLiteral("587"));
+        p->setSendEnableSSL(QStringLiteral("1"));
+        ASSERT_TRUE(p->save());
+    }
+    EXPECT_EQ(fileMode(Preferences::settingsFilePath()), 0600);
+    QBXWindowController::Get_Email_Details();
+    EXPECT_EQ(sender_email.get(), QStringLiteral("me@example.org"));
+    EXPECT_EQ(sender_pwd.get(), QStringLiteral("secret"));
+    EXPECT_EQ(sending_port.get(), QStringLiteral("587"));
+    EXPECT_EQ(send_enable_ssl.get(), QStringLiteral("1"));
+
+    // An unreadable file gives "" values.
+    QFile f(Preferences::settingsFilePath());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write("not a property list");
+    f.close();
+    QBXWindowController::Get_Email_Details();
+    EXPECT_EQ(sending_server.get(), QString());
+    QFile::remove(Preferences::settingsFilePath());
+}

@@ -1,0 +1,116 @@
+// The started main window on a real X server (xvfb, xcb platform), captured
+// after its first expose by ImageMagick from outside Qt.
+#include "support_editor.h"
+
+#include "drawing/QBXGraphicView.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace {
+
+// Runs the work once, after the watched widget's first paint.
+class FirstPaint : public QObject {
+public:
+    std::function<void()> work;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && work) {
+            auto w = std::move(work);
+            work = nullptr;
+            QTimer::singleShot(300, w);
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+// The part that runs inside xvfb: start up, capture, report the card's place.
+TEST(ScreenChild, CaptureAfterFirstExpose)
+{
+    const QString out = qEnvironmentVariable("CW_SCREEN_OUT");
+    if (out.isEmpty())
+        GTEST_SKIP() << "run by Screen.StartedWindowUnderXvfb";
+    StartedEditor e;
+    ASSERT_TRUE(e.started);
+    FirstPaint watch;
+    bool captured = false;
+    watch.work = [&] {
+        const QRect card(e->_graphicView->mapToGlobal(QPoint(0, 0)), e->_graphicView->size());
+        QFile rect(out + QStringLiteral(".rect"));
+        if (rect.open(QIODevice::WriteOnly))
+            rect.write(QStringLiteral("%1 %2 %3 %4")
+                           .arg(card.x())
+                           .arg(card.y())
+                           .arg(card.width())
+                           .arg(card.height())
+                           .toLatin1());
+        rect.close();
+        captured = QProcess::execute(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), out}) == 0;
+        QCoreApplication::exit(0);
+    };
+    e->_graphicView->installEventFilter(&watch);
+    e->_graphicView->update();
+    QTimer::singleShot(20000, [] { QCoreApplication::exit(1); });
+    QCoreApplication::exec();
+    EXPECT_TRUE(captured);
+}
+
+TEST(Screen, StartedWindowUnderXvfb)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("xvfb-run")).isEmpty()
+        || QStandardPaths::findExecutable(QStringLiteral("import")).isEmpty())
+        GTEST_SKIP() << "xvfb-run and ImageMagick's import are needed";
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("screen.png"));
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    env.insert(QStringLiteral("CW_SCREEN_OUT"), out);
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QStringLiteral("xvfb-run"),
+                {QStringLiteral("-a"), QStringLiteral("-s"), QStringLiteral("-screen 0 1280x1024x24"),
+                 QCoreApplication::applicationFilePath(), QStringLiteral("--gtest_filter=ScreenChild.*")});
+    ASSERT_TRUE(child.waitForFinished(90000));
+    const QByteArray log = child.readAll();
+    ASSERT_EQ(child.exitCode(), 0) << log.toStdString();
+
+    const QImage shot(out);
+    ASSERT_FALSE(shot.isNull()) << log.toStdString();
+    QFile rectFile(out + QStringLiteral(".rect"));
+    ASSERT_TRUE(rectFile.open(QIODevice::ReadOnly));
+    const QList<QByteArray> parts = rectFile.readAll().split(' ');
+    ASSERT_EQ(parts.size(), 4);
+    const QRect card(parts[0].toInt(), parts[1].toInt(), parts[2].toInt(), parts[3].toInt());
+    EXPECT_EQ(card.size(), QSize(243, 154));
+
+    std::set<QRgb> colours;
+    int windowColour = 0;
+    for (int y = 0; y < shot.height(); y += 2) {
+        for (int x = 0; x < shot.width(); x += 2) {
+            const QRgb p = shot.pixel(x, y) & 0xffffff;
+            colours.insert(p);
+            if (p == (qRgb(241, 244, 250) & 0xffffff))
+                ++windowColour;
+        }
+    }
+    EXPECT_GT(colours.size(), 50u);
+    EXPECT_GT(windowColour, 1000);
+    // The card is white; the gradient beside and above it is grey.
+    const QColor inside = shot.pixelColor(card.center());
+    const QColor above = shot.pixelColor(card.center().x(), card.top() - 40);
+    EXPECT_EQ(inside, QColor(Qt::white));
+    EXPECT_NE(inside, above);
+    EXPECT_LT(above.red(), 235);
+    EXPECT_GT(above.red(), 190);
+}
