@@ -34,8 +34,9 @@ bool Fill_User_Profile = false;
 bool Excel_Binding_Use = false, Use_Data_Sheet_Values = false, Use_Excel_Binding_Values = false,
      overwrite_text_load_row = false;
 QString Excel_Source_Path, Excel_File_Path;
-int Data_table_rows = 0, Excel_table_rows = 0, Total_Batch_Excel_Card = 0, Excel_Sheet_Columns = 0,
-    Excel_Sheet_Number = 0;
+int Data_table_rows = 0, Excel_table_rows = 0, Total_Batch_Excel_Card = 0;
+// Excel_Sheet_Number and Excel_Sheet_Columns are defined by the spreadsheet
+// reader (batch/SpreadsheetWriter.cpp).
 QString Cutom_Msg_Title, Cutom_Msg_Val, Custom_Msg_Title, Custom_Msg_Val;
 bool Msg_Apply_All_Chk = false;
 QString export_card_side = QStringLiteral("");

@@ -3,6 +3,7 @@
 #include "drawing/QBXImage.h"
 #include "drawing/QBXText.h"
 #include "drawing/Shape_Control.h"
+#include "support/test_responder.h"
 #include "support_probe.h"
 
 #include <QBuffer>
@@ -116,8 +117,13 @@ TEST(Rendering, EmptyListsAndBadFrames)
     EXPECT_TRUE(QBXRenderingView::image_From_Card_Graphics({}, false, bad).isNull());
     EXPECT_TRUE(pic.toImage(0).isNull());
     EXPECT_TRUE(pic.toImage(-72).isNull());
-    // Over 32,767 pixels a side: refused, nothing made.
+    // Over 32,767 pixels a side: refused with the message, nothing made.
+    testResponder().answerAlert(platform::modal::AlertAnswer::Ok);
     EXPECT_TRUE(pic.toImage(10000).isNull());
+    const QStringList alerts = testResponder().texts("alert");
+    ASSERT_EQ(alerts.size(), 1);
+    EXPECT_TRUE(alerts[0].contains("The card picture would be 35000 x 20000 pixels at 10000 dpi, more than this "
+                                   "program can make. Choose a lower resolution."));
     EXPECT_FALSE(pic.toImage(2400).isNull());
 }
 
@@ -198,4 +204,25 @@ TEST(Rendering, OneDesignOnFourThreadsGivesIdenticalPictures)
     ASSERT_FALSE(out[0].isNull());
     for (int i = 1; i < 4; ++i)
         EXPECT_EQ(out[i], out[0]) << i;
+}
+
+TEST(Rendering, DrawingIntoAHighResolutionDeviceMatchesTheRaster)
+{
+    // A printer-like device: 300 dpi of its own, painted in points.
+    GraphicList g{label("Printed words", {20, 20, 200, 40}), box({10, 80, 100, 40}, Qt::red)};
+    const CardPicture pic = QBXRenderingView::image_From_Card_Graphics(g, false, card());
+    const QImage raster = pic.toImage(300);
+    QImage device(raster.size(), QImage::Format_ARGB32_Premultiplied);
+    device.setDotsPerMeterX(11811);
+    device.setDotsPerMeterY(11811);
+    device.fill(Qt::transparent);
+    {
+        QPainter p(&device);
+        p.setRenderHint(QPainter::Antialiasing);
+        pic.draw(p, QRectF(0, 0, raster.width(), raster.height()));
+    }
+    const QRect a = probe::inkBox(raster.copy(0, 0, 1050, 300), QColor(240, 240, 200), 60);
+    const QRect b = probe::inkBox(device.copy(0, 0, 1050, 300), QColor(240, 240, 200), 60);
+    EXPECT_NEAR(a.width(), b.width(), 3);
+    EXPECT_NEAR(a.height(), b.height(), 3);
 }
