@@ -416,3 +416,33 @@ TEST(StartWizardScreen, ExposedUnderXvfb)
     EXPECT_EQ(child.exitCode(), 0) << log.toStdString();
     EXPECT_TRUE(log.contains("[  PASSED  ] 1 test")) << log.toStdString();
 }
+
+// Runs in a child process: start-up as the program does it, Exit pressed,
+// the real end of the process.
+TEST(StartWizardExitChild, ExitEndsTheProcess)
+{
+    if (qEnvironmentVariableIsEmpty("CW_WIZARD_EXIT"))
+        GTEST_SKIP() << "run by StartWizardExit.ProcessEndsWithStatusZero";
+    platform::setProcessEndHandler({});
+    testResponder().onDialog([](QDialog&) { wizard()->Exit_btn->click(); });
+    QBXDocument document;
+    QBXWindowController controller;
+    controller.setDocument(&document);
+    controller.awakeFromNib();
+    ADD_FAILURE() << "the program went on after Exit";
+}
+
+TEST(StartWizardExit, ProcessEndsWithStatusZero)
+{
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("CW_WIZARD_EXIT"), QStringLiteral("1"));
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=StartWizardExitChild.*")});
+    ASSERT_TRUE(child.waitForFinished(60000));
+    const QByteArray log = child.readAll();
+    EXPECT_EQ(child.exitStatus(), QProcess::NormalExit) << log.toStdString();
+    EXPECT_EQ(child.exitCode(), 0) << log.toStdString();
+    EXPECT_FALSE(log.contains("went on after Exit")) << log.toStdString();
+}
