@@ -11,6 +11,14 @@ function(cw_add_library name)
         add_library(${name} STATIC ${_sources})
         target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
         target_link_libraries(${name} PUBLIC ${A_DEPS})
+        # Under Ninja, moc reruns only for files it scanned before, so a
+        # header that joins the folder would never be moc'ed in an existing
+        # build: when the file list changes, drop moc's timestamp to force a
+        # full rescan.
+        if(DEFINED CACHE{CW_SOURCES_${name}} AND NOT "$CACHE{CW_SOURCES_${name}}" STREQUAL "${_sources}")
+            file(REMOVE ${CMAKE_CURRENT_BINARY_DIR}/${name}_autogen/timestamp)
+        endif()
+        set(CW_SOURCES_${name} "${_sources}" CACHE INTERNAL "")
     else()
         add_library(${name} INTERFACE)
         target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR}/src)

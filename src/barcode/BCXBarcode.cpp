@@ -45,7 +45,7 @@ bool BCXBarcode::initWithContent_printsCaption_andBarWidth_andHeight_andFontSize
     m_barWidth = barWidth;
     m_height = height;
     m_captionFontSize = fontSize;
-    calculateWidth();
+    calculateWidthUnlessDeferred();
     setCheckDigit(checkDigit);
     return true;
 }

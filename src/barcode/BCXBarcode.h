@@ -124,6 +124,26 @@ protected:
     const std::string& ascii() const { return m_ascii; }
     bool isAscii() const { return m_isAscii; }
     void invalidateModules() { m_completeValid = false; }
+    // Initialisers that compute the width again once their check character
+    // is known skip the chain's own width step (the module string would be
+    // built twice).
+    void calculateWidthUnlessDeferred()
+    {
+        if (!m_deferWidth)
+            calculateWidth();
+    }
+    // The base class's initialisation without its width step.
+    bool initWithoutWidth(const QString& content, bool printsCaption)
+    {
+        DeferWidth defer(*this);
+        return BCXBarcode::initWithContent_printsCaption(content, printsCaption);
+    }
+    struct DeferWidth {
+        explicit DeferWidth(BCXBarcode& b) : barcode(b), previous(b.m_deferWidth) { b.m_deferWidth = true; }
+        ~DeferWidth() { barcode.m_deferWidth = previous; }
+        BCXBarcode& barcode;
+        bool previous;
+    };
     // "" when every byte has a pattern, else the reason.
     QString problemOfPatterns(const QString& symbology) const;
 
@@ -150,6 +170,7 @@ private:
     std::string m_ascii;
     bool m_isAscii = true;
     bool m_contentSet = false;
+    bool m_deferWidth = false;
     mutable std::string m_complete;
     mutable bool m_completeValid = false;
 };

@@ -5,6 +5,7 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QVector>
 #include <cmath>
 
 #include "app/AppHelpers.h"
@@ -45,23 +46,74 @@ void drawTextInRect(QPainter& p, double H, const QString& text, const QFont& fon
     p.drawText(box, int(align | Qt::AlignTop | Qt::TextDontClip | Qt::TextSingleLine), text);
 }
 
-// Fills the bottom-up rectangle; with a raster, both edges snap to pixels
-// computed from the exact coordinates so that widths do not drift.
-void fillBox(QPainter& p, double H, double pxPerPt, double x0, double x1, double yBottomUp, double yTopUp,
-             const QColor& colour)
+// Collects the bars: with a raster (pxPerPt > 0) the painter is in device
+// pixels and both edges of a bar snap to pixels computed from the exact
+// coordinates, so that widths do not drift; vector output gets the exact
+// boxes, all filled by one call.
+class BarBoxes {
+public:
+    BarBoxes(QPainter& p, double H, double pxPerPt) : m_painter(p), m_H(H), m_k(pxPerPt) {}
+    void add(double x0, double x1, double yBottomUp, double yTopUp)
+    {
+        if (m_k > 0) {
+            const int l = int(std::lround(x0 * m_k));
+            const int r = int(std::lround(x1 * m_k));
+            const int t = int(std::lround((m_H - yTopUp) * m_k));
+            const int b = int(std::lround((m_H - yBottomUp) * m_k));
+            if (r > l && b > t)
+                m_pixels.append(QRect(l, t, r - l, b - t));
+        } else if (x1 > x0 && yTopUp > yBottomUp) {
+            m_points.append(QRectF(x0, m_H - yTopUp, x1 - x0, yTopUp - yBottomUp));
+        }
+    }
+    void fill(const QColor& colour)
+    {
+        m_painter.setPen(Qt::NoPen);
+        m_painter.setBrush(colour);
+        if (!m_pixels.isEmpty())
+            m_painter.drawRects(m_pixels.constData(), int(m_pixels.size()));
+        if (!m_points.isEmpty())
+            m_painter.drawRects(m_points.constData(), int(m_points.size()));
+        m_painter.setBrush(Qt::NoBrush);
+    }
+
+private:
+    QPainter& m_painter;
+    double m_H, m_k;
+    QVector<QRect> m_pixels;
+    QVector<QRectF> m_points;
+};
+
+// Paints in device pixels (rasters) for the life of the object.
+class DeviceSpace {
+public:
+    DeviceSpace(QPainter& p, bool active) : m_painter(p), m_active(active)
+    {
+        if (m_active) {
+            m_saved = p.worldTransform();
+            p.setWorldTransform(QTransform());
+        }
+    }
+    ~DeviceSpace()
+    {
+        if (m_active)
+            m_painter.setWorldTransform(m_saved);
+    }
+
+private:
+    QPainter& m_painter;
+    bool m_active;
+    QTransform m_saved;
+};
+
+// Fills the whole view; a raster is covered to its last pixel.
+void fillBackground(QPainter& p, double W, double H, double pxPerPt, const QColor& colour)
 {
     if (pxPerPt > 0) {
-        const QTransform saved = p.worldTransform();
-        p.setWorldTransform(QTransform());
-        const int l = int(std::lround(x0 * pxPerPt));
-        const int r = int(std::lround(x1 * pxPerPt));
-        const int t = int(std::lround((H - yTopUp) * pxPerPt));
-        const int b = int(std::lround((H - yBottomUp) * pxPerPt));
-        if (r > l && b > t)
-            p.fillRect(QRect(l, t, r - l, b - t), colour);
-        p.setWorldTransform(saved);
+        DeviceSpace device(p, true);
+        p.fillRect(QRect(0, 0, p.device()->width(), p.device()->height()), colour);
     } else {
-        p.fillRect(QRectF(x0, H - yTopUp, x1 - x0, yTopUp - yBottomUp), colour);
+        p.fillRect(QRectF(0, 0, W, H), colour);
     }
 }
 
@@ -134,7 +186,7 @@ void BCXBarcodeOffscreenView::drawLinear(QPainter& p, double k) const
     const Barcode_Gen& gen = designer();
     const BCXBarcode& b = *m_barcode;
     const double W = m_frame.width(), H = m_frame.height();
-    p.fillRect(QRectF(0, 0, W, H), gen.bar_back_clr);
+    fillBackground(p, W, H, k, gen.bar_back_clr);
 
     const std::string& modules = b.completeBarcode();
     const double n = double(modules.size());
@@ -150,21 +202,26 @@ void BCXBarcodeOffscreenView::drawLinear(QPainter& p, double k) const
 
     // Bars: each run of "1" modules is one box from its bottom to its top.
     double lastH = 0;
-    const size_t count = modules.size();
-    for (size_t i = 0; i < count;) {
-        if (modules[i] != '1') {
-            ++i;
-            continue;
+    {
+        DeviceSpace device(p, k > 0);
+        BarBoxes bars(p, H, k);
+        const size_t count = modules.size();
+        for (size_t i = 0; i < count;) {
+            if (modules[i] != '1') {
+                ++i;
+                continue;
+            }
+            size_t j = i;
+            while (j < count && modules[j] == '1')
+                ++j;
+            const int last = int(j - 1);
+            const double h = b.barTop(last);
+            const double bottom = b.barBottom(last);
+            bars.add(x0 + double(i) * bw, x0 + double(j) * bw, yBar + bottom, yBar + h);
+            lastH = h;
+            i = j;
         }
-        size_t j = i;
-        while (j < count && modules[j] == '1')
-            ++j;
-        const int last = int(j - 1);
-        const double h = b.barTop(last);
-        const double bottom = b.barBottom(last);
-        fillBox(p, H, k, x0 + double(i) * bw, x0 + double(j) * bw, yBar + bottom, yBar + h, gen.barcode_clr);
-        lastH = h;
-        i = j;
+        bars.fill(gen.barcode_clr);
     }
 
     if (b.printsCaption()) {
@@ -221,7 +278,7 @@ void BCXBarcodeOffscreenView::draw2D(QPainter& p, double k) const
 {
     const Barcode_Gen& gen = designer();
     const double W = m_frame.width(), H = m_frame.height();
-    p.fillRect(QRectF(0, 0, W, H), Qt::white);
+    fillBackground(p, W, H, k, Qt::white);
     const double mTB = gen.TB_margin, mH = gen.header_margin;
     const double iw = image_2d.size().width(), ih = image_2d.size().height();
     const double hdr2 = gen.printsHeader() ? gen.headerHeight() * 72.0 : 0;
@@ -339,7 +396,6 @@ QImage BCXBarcodeOffscreenView::rasterImage(double dpi, QString* reason) const
     // scale makes the pixels. The real resolution is recorded afterwards.
     image.setDotsPerMeterX(platform::dotsPerMeter(kPaintDpi));
     image.setDotsPerMeterY(platform::dotsPerMeter(kPaintDpi));
-    image.fill(Qt::transparent);
     {
         QPainter painter;
         if (!painter.begin(&image)) {

@@ -119,7 +119,7 @@ void BCXCode128Barcode::setCodeSet(int set)
 bool BCXCode128Barcode::initWithContent_printsCaption(const QString& content, bool printsCaption)
 {
     m_codeSet = m_requestedSet;
-    if (!BCXBarcode::initWithContent_printsCaption(content, printsCaption))
+    if (!initWithoutWidth(content, printsCaption))
         return false;
     generateChecksum();
     calculateWidth();

@@ -132,7 +132,12 @@ const char* BCXExtendedCode39Barcode::fullAsciiPair(char c)
 
 bool BCXExtendedCode39Barcode::initWithContent_printsCaption(const QString& content, bool printsCaption)
 {
-    if (!BCXCode39Barcode::initWithContent_printsCaption(content, printsCaption))
+    bool ok;
+    {
+        DeferWidth defer(*this);
+        ok = BCXCode39Barcode::initWithContent_printsCaption(content, printsCaption);
+    }
+    if (!ok)
         return false;
     setContent(content);
     calculateWidth();

@@ -12,6 +12,7 @@ constexpr double kMmToPoints = 0.03937007874015748 * 72.0;
 
 bool BCXPostnetBarcode::initWithContent_printsCaption(const QString& content, bool printsCaption)
 {
+    DeferWidth defer(*this);
     if (!BCXBarcode::initWithContent_printsCaption_andBarWidth_andHeight_andFontSize_andCheckDigit(
             content, printsCaption, 1.08f, 9.0f, 6.0f, -1))
         return false;
@@ -130,6 +131,7 @@ bool BCXRoyalMailBarcode::initWithContent_printsCaption(const QString& content, 
 {
     if (content.isNull())
         return false;
+    DeferWidth defer(*this);
     if (!BCXBarcode::initWithContent_printsCaption_andBarWidth_andHeight_andFontSize_andCheckDigit(
             upperAscii(content), false, 1.4173229f, 14.3149605f, 6.0f, -1))
         return false;
@@ -255,43 +257,40 @@ void JapanPostBarcode::setBarWidth(float w)
 
 void JapanPostBarcode::setContent(const QString& text)
 {
-    const QString upper = upperAscii(text);
-    QString encoded, readable;
-    for (QChar qc : upper) {
-        const char16_t c = qc.unicode();
+    std::string encoded;
+    QString readable;
+    encoded.reserve(size_t(text.size()) * 2 + 20);
+    readable.reserve(text.size());
+    for (QChar qc : text) {
+        char16_t c = qc.unicode();
+        if (c >= 'a' && c <= 'z')
+            c = char16_t(c - 32); // lower case as capitals
         if ((c >= '0' && c <= '9') || c == '-') {
-            encoded += qc;
-            readable += qc;
-        } else if (c >= 'A' && c <= 'J') {
-            encoded += QLatin1Char(':');
-            encoded += QChar(char16_t('0' + (c - 'A')));
-            readable += qc;
-        } else if (c >= 'K' && c <= 'T') {
-            encoded += QLatin1Char(';');
-            encoded += QChar(char16_t('0' + (c - 'K')));
-            readable += qc;
-        } else if (c >= 'U' && c <= 'Z') {
-            encoded += QLatin1Char('<');
-            encoded += QChar(char16_t('0' + (c - 'U')));
-            readable += qc;
-        } else if (c > 127) {
-            // Kept in the readable form so that the value is refused.
-            readable += qc;
+            encoded.push_back(char(c));
+        } else if (c >= 'A' && c <= 'Z') {
+            // A..J ":" + digit, K..T ";" + digit, U..Z "<" + digit.
+            const int k = c - 'A';
+            encoded.push_back(k < 10 ? ':' : k < 20 ? ';' : '<');
+            encoded.push_back(char('0' + k % 10));
+        } else if (c <= 127) {
+            continue; // every other ASCII character is skipped
         }
+        // Non-ASCII stays in the readable form so that the value is refused.
+        readable += QChar(c);
     }
     if (encoded.size() < 20) {
-        encoded += QString(20 - encoded.size(), QLatin1Char('='));
+        encoded.append(20 - encoded.size(), '=');
     } else if (encoded.size() > 20) {
-        encoded.truncate(20);
-        int keep = 0;
-        for (QChar qc : encoded)
-            if ((qc >= QLatin1Char('0') && qc <= QLatin1Char('9')) || qc == QLatin1Char('-'))
-                ++keep;
+        encoded.resize(20);
         // The readable form keeps as many characters as the cut form holds
         // digits and hyphens.
+        qsizetype keep = 0;
+        for (char c : encoded)
+            if ((c >= '0' && c <= '9') || c == '-')
+                ++keep;
         readable.truncate(keep);
     }
-    m_japanpostContents = encoded;
+    m_japanpostContents = QString::fromLatin1(encoded.data(), qsizetype(encoded.size()));
     BCXBarcode::setContent(readable);
     generateChecksum();
 }

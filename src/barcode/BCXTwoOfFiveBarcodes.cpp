@@ -117,29 +117,20 @@ QString BCXIndustrialTwoOfFiveBarcode::contentProblem() const
 
 std::string_view BCXCodabarBarcode::_encodeChar(char c) const
 {
-    switch (c) {
-    case '0': return "101010011";
-    case '1': return "101011001";
-    case '2': return "101001011";
-    case '3': return "110010101";
-    case '4': return "101101001";
-    case '5': return "110101001";
-    case '6': return "100101011";
-    case '7': return "100101101";
-    case '8': return "100110101";
-    case '9': return "110100101";
-    case '-': return "101001101";
-    case '$': return "101100101";
-    case ':': return "1101011011";
-    case '/': return "1101101011";
-    case '.': return "1101101101";
-    case '+': return "1011011011";
-    case 'A': return "1011001001";
-    case 'B': return "1001001011";
-    case 'C': return "1010010011";
-    case 'D': return "1010011001";
-    default: return {};
-    }
+    static const std::array<std::string_view, 128> table = [] {
+        std::array<std::string_view, 128> t{};
+        const std::pair<char, std::string_view> patterns[] = {
+            {'0', "101010011"},  {'1', "101011001"},  {'2', "101001011"},  {'3', "110010101"},
+            {'4', "101101001"},  {'5', "110101001"},  {'6', "100101011"},  {'7', "100101101"},
+            {'8', "100110101"},  {'9', "110100101"},  {'-', "101001101"},  {'$', "101100101"},
+            {':', "1101011011"}, {'/', "1101101011"}, {'.', "1101101101"}, {'+', "1011011011"},
+            {'A', "1011001001"}, {'B', "1001001011"}, {'C', "1010010011"}, {'D', "1010011001"}};
+        for (const auto& [ch, pattern] : patterns)
+            t[size_t(ch)] = pattern;
+        return t;
+    }();
+    const auto u = uchar(c);
+    return u < 128 ? table[u] : std::string_view();
 }
 
 std::string BCXCodabarBarcode::barcode() const
@@ -188,7 +179,7 @@ bool BCXModifiedPlesseyBarcode::initWithContent_printsCaption(const QString& con
 {
     if (content.isNull())
         return false;
-    if (!BCXBarcode::initWithContent_printsCaption(upperAscii(content), printsCaption))
+    if (!initWithoutWidth(upperAscii(content), printsCaption))
         return false;
     generateChecksum();
     calculateWidth();

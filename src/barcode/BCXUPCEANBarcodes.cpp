@@ -113,7 +113,7 @@ bool BCXEAN13Barcode::_parityForSystemDigit_forIndex(char digit, int index)
 
 bool BCXEAN13Barcode::initWithContent_printsCaption(const QString& text, bool printsCaption)
 {
-    if (!BCXBarcode::initWithContent_printsCaption(text, printsCaption))
+    if (!initWithoutWidth(text, printsCaption))
         return false;
     setContent(text);
     if (text.size() < 13) {
@@ -170,7 +170,7 @@ QString BCXEAN13Barcode::contentProblem() const
 
 bool BCXEAN8Barcode::initWithContent_printsCaption(const QString& text, bool printsCaption)
 {
-    if (!BCXBarcode::initWithContent_printsCaption(text, printsCaption))
+    if (!initWithoutWidth(text, printsCaption))
         return false;
     setContent(text);
     m_wrongLength = false;
@@ -227,7 +227,7 @@ QString BCXEAN8Barcode::contentProblem() const
 
 bool BCXUPCABarcode::initWithContent_printsCaption(const QString& text, bool printsCaption)
 {
-    if (!BCXBarcode::initWithContent_printsCaption(text, printsCaption))
+    if (!initWithoutWidth(text, printsCaption))
         return false;
     if (text.size() < 12) {
         generateChecksum();
@@ -236,7 +236,7 @@ bool BCXUPCABarcode::initWithContent_printsCaption(const QString& text, bool pri
         setContent(text.left(11));
         setCheckDigit(c.unicode() < 128 ? char(c.unicode()) : '?');
     }
-    calculateWidth();
+    calculateWidthUnlessDeferred();
     return true;
 }
 
@@ -332,7 +332,12 @@ std::string BCXUPCEBarcode::expandToUPCA(std::string_view e)
 
 bool BCXUPCEBarcode::initWithContent_printsCaption(const QString& text, bool printsCaption)
 {
-    if (!BCXUPCABarcode::initWithContent_printsCaption(text, printsCaption))
+    bool ok;
+    {
+        DeferWidth defer(*this);
+        ok = BCXUPCABarcode::initWithContent_printsCaption(text, printsCaption);
+    }
+    if (!ok)
         return false;
     setContent(text);
     m_noUPCEForm = false;

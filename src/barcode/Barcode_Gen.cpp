@@ -334,9 +334,9 @@ std::shared_ptr<BCXBarcode> Barcode_Gen::Generate_Barcode_Variable(bool preview,
                                                                    const QString& footerText)
 {
     auto lock = Lock_Generation();
-    if (Not_Draw_Only_Prop_Change)
-        return testBarcode;
     last_failure.clear();
+    if (Not_Draw_Only_Prop_Change)
+        return testBarcode; // settings are being loaded: the last preview stands
     if (value.isEmpty()) {
         last_failure = QStringLiteral("Please enter barcode value");
         return {};

@@ -82,7 +82,12 @@ void Card_Base_Drawing(QPainter& p, const CardBackgroundContext& c, const QRectF
         if (!std::isfinite(r.x()) || !std::isfinite(r.y()) || !std::isfinite(r.width()) || !std::isfinite(r.height())
             || r.width() <= 0 || r.height() <= 0)
             return;
-        p.save();
+        // Restores the painter however the drawing ends.
+        struct Saved {
+            QPainter& p;
+            explicit Saved(QPainter& painter) : p(painter) { p.save(); }
+            ~Saved() { p.restore(); }
+        } saved(p);
         if (dirty.isValid())
             p.setClipRect(dirty, Qt::IntersectClip);
         const QPainterPath shape = cardShapePath(c.cardShape, r);
@@ -103,7 +108,6 @@ void Card_Base_Drawing(QPainter& p, const CardBackgroundContext& c, const QRectF
             // The stroke is centred on the outline: half of it lies outside.
             strokePath(p, shape, card->Card_bordr_clr, double(card->Card_bor_Stepper), card->Card_border_style);
         }
-        p.restore();
     } catch (const std::exception& e) {
         Show_NSLog_Message(QString::fromUtf8(e.what()));
     }

@@ -70,6 +70,8 @@ void fillGradient(QPainter& painter, const QPainterPath& path, const QColor& fro
         logOnce(QStringLiteral("gradient-angle"), QStringLiteral("A gradient angle that is not a number is not drawn."));
         return;
     }
+    if (!from.isValid() || !to.isValid())
+        return;
     const QRectF r = path.boundingRect();
     const double a = angleDegrees * M_PI / 180.0;
     const double dx = std::cos(a), dy = std::sin(a);
@@ -99,7 +101,8 @@ QImage hatchTile(const QString& resourceFolder, const QString& name)
 void fillHatch(QPainter& painter, const QPainterPath& path, const QColor& background,
                const QString& resourceFolder, const QString& name)
 {
-    painter.fillPath(path, background);
+    if (background.isValid())
+        painter.fillPath(path, background);
     const QImage tile = hatchTile(resourceFolder, name);
     if (tile.isNull())
         return;

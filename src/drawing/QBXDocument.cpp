@@ -16,6 +16,14 @@ const QString GraphicsBackKey = QStringLiteral("graphics_back");
 const QString GraphicsTempKey = QStringLiteral("graphics_temp");
 const QString CanvasSizeKey = QStringLiteral("canvasSize");
 
+std::vector<int> allIndexes(size_t n)
+{
+    std::vector<int> all(n);
+    for (size_t i = 0; i < n; ++i)
+        all[i] = int(i);
+    return all;
+}
+
 // Ascending, unique indexes.
 std::vector<int> normalised(std::vector<int> indexes)
 {
@@ -203,6 +211,22 @@ void QBXDocument::removeFromList(const QString& key, const std::vector<int>& ind
         removeDirect(key, *list, sorted);
 }
 
+void QBXDocument::setList(const QString& key, const GraphicList& graphics)
+{
+    if (key == GraphicsKey) {
+        removeGraphicsAtIndexes(allIndexes(_graphics.size()));
+        insertGraphics(graphics, allIndexes(graphics.size()));
+        return;
+    }
+    GraphicList* list = mutableList(key);
+    Q_ASSERT(list);
+    if (!list)
+        return;
+    willChangeValueForKey(key);
+    *list = graphics;
+    didChangeValueForKey(key);
+}
+
 void QBXDocument::removeGraphicsWithoutUndo(const QString& key, const GraphicList& graphics)
 {
     const GraphicList& list = listForKey(key);
@@ -342,12 +366,8 @@ void QBXDocument::Clear_All_Undo_Redo()
     m_undoManager.removeAllActions();
     m_undoManager.removeAllActionsWithTarget(this);
     m_undoManager.disableUndoRegistration();
-    if (!_graphics.empty()) {
-        std::vector<int> all(_graphics.size());
-        for (size_t i = 0; i < all.size(); ++i)
-            all[i] = int(i);
-        removeGraphicsAtIndexes(all);
-    }
+    if (!_graphics.empty())
+        removeGraphicsAtIndexes(allIndexes(_graphics.size()));
     m_undoManager.enableUndoRegistration();
 }
 

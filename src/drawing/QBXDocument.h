@@ -72,6 +72,9 @@ public:
     // no observation.
     void insertIntoList(const QString& key, const GraphicList& graphics, const std::vector<int>& indexes);
     void removeFromList(const QString& key, const std::vector<int>& indexes);
+    // Replaces a whole list: the back and temporary lists with one setting
+    // notice; the front list by removing all and inserting the new ones, with undo.
+    void setList(const QString& key, const GraphicList& graphics);
     // Takes graphics out of any list leaving no undo or redo step (the rollback
     // of a creation that ended with zero size).
     void removeGraphicsWithoutUndo(const QString& key, const GraphicList& graphics);

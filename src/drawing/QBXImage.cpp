@@ -3,6 +3,11 @@
 #include <QDir>
 #include <QImageReader>
 
+namespace {
+const QString FlippedHorizontallyKey = QStringLiteral("flippedHorizontally");
+const QString FlippedVerticallyKey = QStringLiteral("flippedVertically");
+} // namespace
+
 QString QBXImage::className() const
 {
     return QStringLiteral("QBXImage");
@@ -36,4 +41,58 @@ void QBXImage::copyKindStateTo(QBXGraphic& copy) const
 {
     if (auto* image = dynamic_cast<QBXImage*>(&copy))
         image->_contents = _contents;
+}
+
+void QBXImage::setFlippedHorizontally(bool flag)
+{
+    willChangeValueForKey(FlippedHorizontallyKey);
+    _isFlippedHorizontally = flag;
+    didChangeValueForKey(FlippedHorizontallyKey);
+}
+
+void QBXImage::setFlippedVertically(bool flag)
+{
+    willChangeValueForKey(FlippedVerticallyKey);
+    _isFlippedVertically = flag;
+    didChangeValueForKey(FlippedVerticallyKey);
+}
+
+QVariant QBXImage::valueForKey(const QString& key) const
+{
+    if (key == FlippedHorizontallyKey)
+        return _isFlippedHorizontally;
+    if (key == FlippedVerticallyKey)
+        return _isFlippedVertically;
+    return QBXGraphic::valueForKey(key);
+}
+
+void QBXImage::setValueForKey(const QString& key, const QVariant& value)
+{
+    if (key == FlippedHorizontallyKey)
+        setFlippedHorizontally(value.toBool());
+    else if (key == FlippedVerticallyKey)
+        setFlippedVertically(value.toBool());
+    else
+        QBXGraphic::setValueForKey(key, value);
+}
+
+QStringList QBXImage::keysAffectedByKey(const QString& key) const
+{
+    if (key == FlippedHorizontallyKey || key == FlippedVerticallyKey)
+        return {QBXGraphicDrawingContentsKey};
+    return QBXGraphic::keysAffectedByKey(key);
+}
+
+QStringList QBXImage::keysForValuesToObserveForUndo() const
+{
+    return QBXGraphic::keysForValuesToObserveForUndo() << FlippedHorizontallyKey << FlippedVerticallyKey;
+}
+
+std::optional<QString> QBXImage::presentablePropertyNameForKey(const QString& key) const
+{
+    if (key == FlippedHorizontallyKey)
+        return QStringLiteral("Horizontal Flipping");
+    if (key == FlippedVerticallyKey)
+        return QStringLiteral("Vertical Flipping");
+    return QBXGraphic::presentablePropertyNameForKey(key);
 }

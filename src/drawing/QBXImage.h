@@ -30,15 +30,20 @@ public:
     // The picture drawn: the file's (shared, read once per file version), else
     // the picture held in memory; none when neither exists.
     drawing::PicturePtr pictureForDrawing() const;
+    // Unless locked: the picture's capped size at the same origin, no flips.
+    void makeNaturalSize() override;
+    // Property dictionary (QBXKinds_properties.cpp).
+    QVariantMap properties() override;
+    void initWithProperties(const QVariantMap& properties) override;
+    // The flips are observable and undoable ("flippedHorizontally",
+    // "flippedVertically"); they also change "drawingContents".
     void setFlippedHorizontally(bool flag) override;
     void setFlippedVertically(bool flag) override;
+    void flipHorizontally() override { setFlippedHorizontally(!_isFlippedHorizontally); }
+    void flipVertically() override { setFlippedVertically(!_isFlippedVertically); }
     QVariant valueForKey(const QString& key) const override;
     void setValueForKey(const QString& key, const QVariant& value) override;
     QStringList keysAffectedByKey(const QString& key) const override;
-    void flipHorizontally() override;
-    void flipVertically() override;
-    // Unless locked: the picture's capped size at the same origin, no flips.
-    void makeNaturalSize() override;
     QStringList keysForValuesToObserveForUndo() const override;
     std::optional<QString> presentablePropertyNameForKey(const QString& key) const override;
 

@@ -12,9 +12,6 @@
 using namespace drawing;
 
 namespace {
-const QString kFlipH = QStringLiteral("flippedHorizontally");
-const QString kFlipV = QStringLiteral("flippedVertically");
-
 QRectF centredOn(const QPointF& centre, QSizeF size)
 {
     return QRectF(centre.x() - size.width() / 2, centre.y() - size.height() / 2, size.width(), size.height());
@@ -96,23 +93,6 @@ void QBXImage::drawContentsInView(QPainter* painter, const DrawingContext& conte
     askRefresh(context);
 }
 
-void QBXImage::setFlippedHorizontally(bool flag)
-{
-    willChangeValueForKey(kFlipH);
-    _isFlippedHorizontally = flag;
-    didChangeValueForKey(kFlipH);
-}
-
-void QBXImage::setFlippedVertically(bool flag)
-{
-    willChangeValueForKey(kFlipV);
-    _isFlippedVertically = flag;
-    didChangeValueForKey(kFlipV);
-}
-
-void QBXImage::flipHorizontally() { setFlippedHorizontally(!_isFlippedHorizontally); }
-void QBXImage::flipVertically() { setFlippedVertically(!_isFlippedVertically); }
-
 void QBXImage::makeNaturalSize()
 {
     if (ctrl_is_locked)
@@ -123,45 +103,4 @@ void QBXImage::makeNaturalSize()
     setBounds(QRectF(bounds().topLeft(), pic->cappedSize));
     setFlippedHorizontally(false);
     setFlippedVertically(false);
-}
-
-QStringList QBXImage::keysForValuesToObserveForUndo() const
-{
-    return QBXGraphic::keysForValuesToObserveForUndo() << kFlipH << kFlipV;
-}
-
-std::optional<QString> QBXImage::presentablePropertyNameForKey(const QString& key) const
-{
-    if (key == kFlipH)
-        return QStringLiteral("Horizontal Flipping");
-    if (key == kFlipV)
-        return QStringLiteral("Vertical Flipping");
-    return QBXGraphic::presentablePropertyNameForKey(key);
-}
-
-QVariant QBXImage::valueForKey(const QString& key) const
-{
-    if (key == kFlipH)
-        return _isFlippedHorizontally;
-    if (key == kFlipV)
-        return _isFlippedVertically;
-    return QBXGraphic::valueForKey(key);
-}
-
-void QBXImage::setValueForKey(const QString& key, const QVariant& value)
-{
-    if (key == kFlipH)
-        setFlippedHorizontally(value.toBool());
-    else if (key == kFlipV)
-        setFlippedVertically(value.toBool());
-    else
-        QBXGraphic::setValueForKey(key, value);
-}
-
-QStringList QBXImage::keysAffectedByKey(const QString& key) const
-{
-    QStringList keys = QBXGraphic::keysAffectedByKey(key);
-    if (key == kFlipH || key == kFlipV)
-        keys << QBXGraphicDrawingContentsKey;
-    return keys;
 }

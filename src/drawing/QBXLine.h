@@ -38,12 +38,19 @@ public:
     int handleUnderPoint(const QPointF& point) const override;
     int resizeByMovingHandle(int handle, const QPointF& point) override;
     void setColor(const QColor& color) override;
-    QStringList keysForValuesToObserveForUndo() const override;
-    std::optional<QString> presentablePropertyNameForKey(const QString& key) const override;
     int creationSizingHandle() const override { return 2; }
+    // Property dictionary (QBXKinds_properties.cpp).
+    QVariantMap properties() override;
+    void initWithProperties(const QVariantMap& properties) override;
+
+    // Observation and undo: "beginPoint" and "endPoint" depend on "bounds";
+    // the undoable keys are the base's without "bounds", with the two points,
+    // so undoing a drag past the other end restores the direction too.
     QVariant valueForKey(const QString& key) const override;
     void setValueForKey(const QString& key, const QVariant& value) override;
     QStringList keysAffectedByKey(const QString& key) const override;
+    QStringList keysForValuesToObserveForUndo() const override;
+    std::optional<QString> presentablePropertyNameForKey(const QString& key) const override;
 
 protected:
     void copyKindStateTo(QBXGraphic& copy) const override;

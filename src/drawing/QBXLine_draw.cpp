@@ -37,16 +37,15 @@ QPointF QBXLine::endPoint() const
     return {_pointsRight ? b.x() + b.width() : b.x(), _pointsDown ? b.y() + b.height() : b.y()};
 }
 
+// Through keyed access: flags and bounds change under one notice.
 void QBXLine::setBeginPoint(const QPointF& point)
 {
-    const QPointF end = endPoint();
-    setBounds(boundsWithBeginPoint(point, end, &_pointsRight, &_pointsDown));
+    setValueForKey(kBegin, point);
 }
 
 void QBXLine::setEndPoint(const QPointF& point)
 {
-    const QPointF begin = beginPoint();
-    setBounds(boundsWithBeginPoint(begin, point, &_pointsRight, &_pointsDown));
+    setValueForKey(kEnd, point);
 }
 
 QPainterPath QBXLine::bezierPathForDrawing() const
@@ -123,48 +122,4 @@ int QBXLine::resizeByMovingHandle(int handle, const QPointF& point)
 void QBXLine::setColor(const QColor& color)
 {
     setValueForKey(QBXGraphicStrokeColorKey, color);
-}
-
-QStringList QBXLine::keysForValuesToObserveForUndo() const
-{
-    QStringList keys = QBXGraphic::keysForValuesToObserveForUndo();
-    keys.removeAll(QBXGraphicBoundsKey);
-    keys << kBegin << kEnd;
-    return keys;
-}
-
-std::optional<QString> QBXLine::presentablePropertyNameForKey(const QString& key) const
-{
-    if (key == kBegin)
-        return QStringLiteral("Beginpoint");
-    if (key == kEnd)
-        return QStringLiteral("Endpoint");
-    return QBXGraphic::presentablePropertyNameForKey(key);
-}
-
-QVariant QBXLine::valueForKey(const QString& key) const
-{
-    if (key == kBegin)
-        return beginPoint();
-    if (key == kEnd)
-        return endPoint();
-    return QBXGraphic::valueForKey(key);
-}
-
-void QBXLine::setValueForKey(const QString& key, const QVariant& value)
-{
-    if (key == kBegin)
-        setBeginPoint(value.toPointF());
-    else if (key == kEnd)
-        setEndPoint(value.toPointF());
-    else
-        QBXGraphic::setValueForKey(key, value);
-}
-
-QStringList QBXLine::keysAffectedByKey(const QString& key) const
-{
-    QStringList keys = QBXGraphic::keysAffectedByKey(key);
-    if (key == QBXGraphicBoundsKey)
-        keys << kBegin << kEnd;
-    return keys;
 }

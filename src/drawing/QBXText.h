@@ -33,6 +33,9 @@ public:
     // The font that is drawn: the record's font resolved on this machine,
     // with the kerning as letter spacing.
     QFont drawnFont() const;
+    // Property dictionary (QBXKinds_properties.cpp).
+    QVariantMap properties() override;
+    void initWithProperties(const QVariantMap& properties) override;
 
 protected:
     void copyKindStateTo(QBXGraphic& copy) const override;

@@ -2,6 +2,7 @@
 // gesture, first old values restored, stale indexes never hitting the wrong
 // graphic, and random histories undone and redone against snapshots.
 #include "drawing/QBXDocument.h"
+#include "drawing/QBXImage.h"
 #include "drawing/QBXLine.h"
 #include "drawing/QBXText.h"
 #include "drawing/Shape_Control.h"
@@ -329,7 +330,11 @@ TEST(DocumentUndo, ListNoticesCarryKindIndexesAndObjects)
     doc.insertIntoList(QStringLiteral("graphics_temp"), {a, b}, {0, 7});
     doc.removeFromList(QStringLiteral("graphics_temp"), {0});
     doc.setPrintInfo(QByteArray("x"));
-    ASSERT_EQ(rec.changes.size(), 3u);
+    doc.setList(QStringLiteral("graphics_temp"), {a});
+    ASSERT_EQ(rec.changes.size(), 4u);
+    EXPECT_EQ(rec.changes[3].kind, platform::ChangeKind::Setting);
+    EXPECT_EQ(rec.changes[3].oldValue.value<GraphicList>(), (GraphicList{b}));
+    EXPECT_EQ(rec.changes[3].newValue.value<GraphicList>(), (GraphicList{a}));
     EXPECT_EQ(rec.changes[0].kind, platform::ChangeKind::Insertion);
     EXPECT_EQ(rec.changes[0].indexes, (std::vector<int>{0, 1})); // 7 clamped to the end
     EXPECT_EQ(rec.changes[0].newValue.value<GraphicList>(), (GraphicList{a, b}));
@@ -393,4 +398,32 @@ TEST(DocumentUndo, RandomHistoriesRestoreEverySnapshot)
         }
         EXPECT_FALSE(um->canRedo());
     }
+}
+
+TEST(DocumentUndo, LineEndsAndPictureFlipsAreUndoneWithTheirDirection)
+{
+    QBXDocument doc;
+    auto line = std::make_shared<QBXLine>();
+    line->_bounds = QRectF(10, 10, 100, 50);
+    line->_pointsRight = line->_pointsDown = true; // (10, 10) to (110, 60)
+    auto picture = std::make_shared<QBXImage>();
+    doc.insertGraphics({line, picture}, {0, 1});
+    endEvent();
+    auto* um = doc.undoManager();
+    // The end dragged past the begin point: bounds and direction change.
+    line->setValueForKey(QStringLiteral("endPoint"), QPointF(0, 0));
+    picture->flipHorizontally();
+    endEvent();
+    EXPECT_EQ(line->bounds(), QRectF(0, 0, 10, 10));
+    EXPECT_FALSE(line->_pointsRight);
+    EXPECT_EQ(line->valueForKey(QStringLiteral("beginPoint")).toPointF(), QPointF(10, 10));
+    EXPECT_TRUE(picture->_isFlippedHorizontally);
+    um->undo();
+    EXPECT_EQ(line->bounds(), QRectF(10, 10, 100, 50));
+    EXPECT_TRUE(line->_pointsRight);
+    EXPECT_TRUE(line->_pointsDown);
+    EXPECT_FALSE(picture->_isFlippedHorizontally);
+    um->redo();
+    EXPECT_EQ(line->valueForKey(QStringLiteral("endPoint")).toPointF(), QPointF(0, 0));
+    EXPECT_TRUE(picture->_isFlippedHorizontally);
 }

@@ -59,7 +59,7 @@ TEST(TextGraphic, BlankTextDrawsNothingAndAsksNothing)
     int asked = 0;
     DrawingContext dc;
     dc.refreshCanvas = [&] { ++asked; };
-    for (const char* blank : {"", "   ", " \n\t \r\n"}) {
+    for (const char* blank : {"", "   ", " \n\t \r\n", " \x01\x02 "}) {
         auto t = text(blank);
         t->_isDrawingFill = t->_isDrawingStroke = true;
         t->_fillColor = Qt::red;
