@@ -363,3 +363,11 @@ const GraphicList& Binding_Run_Snapshot::Fill_Side(int row, const QString& side)
     Assign_Batch_Values_To_Control(list, row, sources);
     return list;
 }
+
+CardPicture Binding_Run_Snapshot::Render_Side(int row, const QString& side, bool print_box)
+{
+    const GraphicList& list = Fill_Side(row, side);
+    CardRenderContext context = render_context;
+    context.side = side == QLatin1String("F") ? 0 : 1;
+    return QBXRenderingView::image_From_Card_Graphics(list, print_box, context);
+}

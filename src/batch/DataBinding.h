@@ -9,6 +9,7 @@
 // taken on the main thread before any worker starts.
 #include "drawing/Card_Property.h"
 #include "drawing/QBXGraphic.h"
+#include "drawing/QBXRenderingView.h"
 
 #include <QHash>
 #include <QImage>
@@ -177,6 +178,12 @@ public:
     // row `row` and returns them (index 0 topmost). The list stays valid and
     // unchanged until the next fill of the same side. One thread at a time.
     const GraphicList& Fill_Side(int row, const QString& side);
+
+    // Fill_Side, then the side rendered with render_context (its side set
+    // explicitly; the global current side is never read or written).
+    CardPicture Render_Side(int row, const QString& side, bool print_box);
+    // Card records, shape, frame and resource folder for Render_Side.
+    CardRenderContext render_context;
 
     // Problems of the use check and of every fill so far.
     QStringList Problems() const { return problems_->List(); }

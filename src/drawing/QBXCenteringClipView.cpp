@@ -150,14 +150,27 @@ void QBXCenteringClipView::setBgImagePattern(const QImage& pattern)
 
 void QBXCenteringClipView::paintEvent(QPaintEvent* event)
 {
+    // The gradient and the silhouette change only with the view's size, the
+    // card's place and its outline: they are composed once into one picture,
+    // and each paint copies the exposed part of it.
+    CanvasHost* host = drawing::canvasHost();
+    const int shape = host ? host->cardShape() : 0;
+    const QRect card = m_document ? m_document->geometry() : QRect();
+    if (m_composite.size() != size() || m_compositeCard != card || m_compositeShape != shape) {
+        m_composite = QImage(size(), QImage::Format_RGB32);
+        QPainter painter(&m_composite);
+        painter.fillRect(rect(), Qt::white);
+        QLinearGradient gradient(0, 0, 0, height());
+        gradient.setColorAt(0.0, QColor::fromRgbF(0.88f, 0.88f, 0.88f));
+        gradient.setColorAt(1.0, QColor::fromRgbF(0.78f, 0.78f, 0.78f));
+        painter.fillRect(rect(), gradient);
+        drawSilhouette(painter);
+        m_compositeCard = card;
+        m_compositeShape = shape;
+    }
     QPainter painter(this);
-    painter.setClipRect(event->rect());
-    painter.fillRect(rect(), Qt::white);
-    QLinearGradient gradient(0, 0, 0, height());
-    gradient.setColorAt(0.0, QColor::fromRgbF(0.88f, 0.88f, 0.88f));
-    gradient.setColorAt(1.0, QColor::fromRgbF(0.78f, 0.78f, 0.78f));
-    painter.fillRect(rect(), gradient);
-    drawSilhouette(painter);
+    for (const QRect& r : event->region())
+        painter.drawImage(r.topLeft(), m_composite, r);
 }
 
 void QBXCenteringClipView::drawSilhouette(QPainter& painter)

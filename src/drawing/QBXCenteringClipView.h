@@ -63,4 +63,7 @@ private:
     QImage m_bgImage;
     QSize m_bgSize;
     int m_bgShape = -1;
+    QImage m_composite; // gradient and silhouette, as last painted
+    QRect m_compositeCard;
+    int m_compositeShape = -1;
 };

@@ -7,10 +7,13 @@
 // The window is built in code: every control the controller reads or writes
 // is a typed member; each concern has its own draw_window_*.cpp (set-up,
 // sizes, services, ...). Members of a panel are added by that panel's code.
+#include "barcode/BarcodeGlobals.h"
+#include "batch/DataBinding.h"
 #include "drawing/CanvasHost.h"
 #include "drawing/Card_Property.h"
 #include "drawing/QBXDocument.h"
 #include "drawing/QBXGraphic.h"
+#include "drawing/QBXRenderingView.h"
 #include "platform/locked_value.h"
 #include "platform/observation.h"
 #include "platform/selection_holder.h"
@@ -234,7 +237,6 @@ public:
     // ---- preset list and binding tables ----
     QList<QVariantMap> ListData;
     QTableView* ColList = nullptr;
-    QVariantList data_table_content;
     GraphicList Graphics_array_Batch;
 
     // ---- bundle pictures (null when missing) ----
@@ -307,6 +309,54 @@ public:
 
     // ==== data binding (series and spreadsheet values; added by the batch
     // data code) ====
+    // Thin members over the headless binding (batch/DataBinding.h); bodies in
+    // batch/draw_window_binding.cpp. Main thread only. The batch globals
+    // (Use_Data_Sheet_Values, Use_Excel_Binding_Values, Data_table_rows,
+    // Excel_table_rows, Total_Batch_Excel_Card) mirror Binding_State.counts;
+    // an output run may clear the two flags before Get_total_Card_count.
+    Data_Binding Binding_State;
+    const Series_Table& data_table_content() const { return Binding_State.data_table_content; }
+    void setData_table_content(const Series_Table& table) { Binding_State.data_table_content = table; }
+    // Property panel: the data-source combo box ("Manual", "Series" and,
+    // while a spreadsheet is bound, "Excel") and the series or column list.
+    QComboBox* Data_source_type = nullptr;
+    QComboBox* Batch_Series = nullptr;
+
+    void Check_Series_Or_Excel_Use_or_not();
+    void Check_Data_Sheet_Value_Use_or_Not();
+    void Check_Excel_Binding_Value_Use_or_Not();
+    bool Check_Front_Side_Dataset_Is_Used();
+    bool Check_Back_Side_Dataset_Is_Used();
+    bool Check_Front_Side_Excel_Binding_Is_Used();
+    bool Check_Back_Side_Excel_Binding_Is_Used();
+    void Create_Dataset_binding_table();
+    // Loads the series the name (or, for an empty name, the slot) denotes.
+    void Add_dataset_col_in_binding_table(const QString& name, int dataset_index);
+    void Calculate_data_table_rows();
+    void Calculate_Excel_table_rows();
+    void Get_total_Card_count();
+    // Fills the design's own side ("F" front, else back) with a row and
+    // renders it: previews and putting row 0 back after a run. Output runs
+    // use Take_Binding_Run_Snapshot instead.
+    CardPicture Set_data_table_value_to_card(int row, const QString& card_side, bool print_box);
+    void Assign_Batch_Values_To_Control(int row);
+    QString Get_sel_row_col_value_of_dataset(int row, int col) const;
+    QString Get_sel_row_col_value_of_Excel(int row, int col) const;
+    QString Get_First_Value_Of_Dataset(const QString& name) const;
+    QString Get_First_Value_Of_Excel_Binding(int col) const;
+    void Fill_Excel_Col_Name_In_Combo(QComboBox* combo);
+    void Fill_Data_Set_File_Name_In_Combo(QComboBox* combo);
+    void Add_Excel_Col_Name_In_Combo(QComboBox* combo);
+    void Remove_Excel_Col_Name_In_Combo(QComboBox* combo);
+    void View_batch_Series_Button(QObject* sender);
+    void Data_Source_Help_Button(QObject* sender);
+    // After the use check and card count (protocol steps 1-3), before any
+    // worker starts: everything a run reads, copied.
+    std::shared_ptr<Binding_Run_Snapshot> Take_Binding_Run_Snapshot();
+    // The render settings of the design now (card records, shape, frame).
+    CardRenderContext Card_Render_Context(int side) const;
+    // Opens the series viewer for a series name (set by the viewer's code).
+    std::function<void(const QString&)> Open_Series_Viewer;
     // ==== end of data binding ====
 
 private:
@@ -344,7 +394,6 @@ extern float last_ctrl_X;
 extern float last_ctrl_Y;
 extern QString Library_Selected_Image;
 extern QString lib_window_sel_file;
-extern std::atomic<bool> Not_Draw_Only_Prop_Change;
 extern std::atomic<bool> Card_Value_In_Process;
 extern const QString Title_Name, Title_Title, Title_Company_name, Title_slogan, Title_address, Title_phone,
     Title_fax, Title_email, Title_website, Title_unique, Title_image;
@@ -368,6 +417,4 @@ extern std::atomic<int> Stop_SMS_Sending_Now;
 extern std::atomic<int> list_count;
 extern std::atomic<double> curr_barcode_count;
 extern platform::LockedValue<QString> curr_msg_count;
-extern int USED_DPI_VALUE, Barcode_module_size, PDF_Col, PDF_Row, QR_EC_Level_Val, QR_Enc_Mode_Val,
-    QR_Version_Val, Measument_Unit_Is, last_unit_val;
-extern QImage Barcode_output_image;
+extern int PDF_Col, PDF_Row, QR_Enc_Mode_Val;

@@ -15,7 +15,6 @@ float last_ctrl_X = 10.0f;
 float last_ctrl_Y = 10.0f;
 QString Library_Selected_Image = QStringLiteral("");
 QString lib_window_sel_file = QStringLiteral("");
-std::atomic<bool> Not_Draw_Only_Prop_Change{false};
 std::atomic<bool> Card_Value_In_Process{false};
 const QString Title_Name = QStringLiteral("Name :");
 const QString Title_Title = QStringLiteral("Position / Title :");
@@ -34,9 +33,8 @@ bool Fill_User_Profile = false;
 bool Excel_Binding_Use = false, Use_Data_Sheet_Values = false, Use_Excel_Binding_Values = false,
      overwrite_text_load_row = false;
 QString Excel_Source_Path, Excel_File_Path;
+// Excel_Sheet_Number and Excel_Sheet_Columns live with the spreadsheet reader.
 int Data_table_rows = 0, Excel_table_rows = 0, Total_Batch_Excel_Card = 0;
-// Excel_Sheet_Number and Excel_Sheet_Columns are defined by the spreadsheet
-// reader (batch/SpreadsheetWriter.cpp).
 QString Cutom_Msg_Title, Cutom_Msg_Val, Custom_Msg_Title, Custom_Msg_Val;
 bool Msg_Apply_All_Chk = false;
 QString export_card_side = QStringLiteral("");
@@ -50,6 +48,7 @@ std::atomic<int> Stop_SMS_Sending_Now{0};
 std::atomic<int> list_count{0};
 std::atomic<double> curr_barcode_count{0.0};
 platform::LockedValue<QString> curr_msg_count;
-int USED_DPI_VALUE = 600, Barcode_module_size = 1, PDF_Col = 3, PDF_Row = 0, QR_EC_Level_Val = 0,
-    QR_Enc_Mode_Val = 0, QR_Version_Val = 0, Measument_Unit_Is = 0, last_unit_val = 0;
-QImage Barcode_output_image;
+// USED_DPI_VALUE, Barcode_module_size, QR_EC_Level_Val, QR_Version_Val,
+// Measument_Unit_Is, last_unit_val, Not_Draw_Only_Prop_Change and
+// Barcode_output_image live with the barcode library (barcode/BarcodeGlobals.h).
+int PDF_Col = 3, PDF_Row = 0, QR_Enc_Mode_Val = 0;

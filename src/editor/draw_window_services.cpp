@@ -2,6 +2,8 @@
 // calls through Main_App_wnd.
 #include "editor/QBXWindowController.h"
 
+#include "batch/SeriesStore.h"
+
 #include "app/AppHelpers.h"
 #include "app/Globals.h"
 #include "drawing/PictureStore.h"
@@ -200,35 +202,13 @@ QStringList QBXWindowController::Get_Files_Array_At_Path(const QString& path)
 
 QStringList QBXWindowController::Get_datasheet_File_Name_Array() const
 {
-    return Get_Files_Array_At_Path(Data_Folder_Path);
+    return series::Get_datasheet_File_Name_Array();
 }
 
 bool QBXWindowController::Check_Batch_File_In_Use_Validation(const QString& name)
 {
-    bool found = false;
-    try {
-        const QString file = Data_Folder_Path + QLatin1Char('/') + name + QLatin1Char('.') + batch_file_EXT;
-        if (!QFileInfo::exists(file))
-            return false;
-        auto search = [&](const GraphicList& list) {
-            for (const GraphicPtr& g : list) {
-                if (!g)
-                    continue;
-                const QString kind = g->className();
-                const bool bindable = kind == QLatin1String("QBXImage") || kind == QLatin1String("QBXText")
-                    || kind == QLatin1String("QBXBarcode");
-                if (bindable && g->data_source_type == 1 && g->batch_list_name == name)
-                    return true;
-            }
-            return false;
-        };
-        found = search(Get_Front_Controls_Array());
-        if (!found && CARD_SIDE_STR == QLatin1String("2"))
-            found = search(Get_Back_Controls_Array());
-    } catch (const std::exception& e) {
-        Show_MessageBox(QString::fromUtf8(e.what()));
-    }
-    return found;
+    return series::Check_Batch_File_In_Use_Validation(name, Get_Front_Controls_Array(), Get_Back_Controls_Array(),
+                                                      CARD_SIDE_STR);
 }
 
 void QBXWindowController::Delete_Excel_File_Temp_Folder()

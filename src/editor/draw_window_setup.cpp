@@ -159,7 +159,11 @@ QBXWindowController::~QBXWindowController()
         drawing::setCanvasHost(nullptr);
     Repeat_Image::setBannerSource(nullptr);
     GraphicDefaults& defaults = graphicDefaults();
-    defaults = GraphicDefaults();
+    defaults.windowTextFont = nullptr;
+    defaults.textCtrlFont = nullptr;
+    defaults.frontCanvasBounds = nullptr;
+    defaults.controlNewPoint = nullptr;
+    defaults.appName = nullptr;
     // Tab items first: those out of the tab view own their pages.
     for (platform::TabItem* item : {card_setting_tab, card_bkgd_tab, card_brdr_tab, line_tab, shape_tab,
                                     text_edtng_tab, text_prop_tab, image_tab, sign_tab, datasource_tab, aligmnt_tab,
@@ -209,6 +213,13 @@ void QBXWindowController::buildWindow()
     auto* central = new QWidget;
     auto* outer = new QVBoxLayout(central);
     outer->setContentsMargins(6, 6, 6, 6);
+
+    // The banner strip tiles the banner picture (shown when it exists).
+    auto* banner = new Repeat_Image;
+    banner->setObjectName(QStringLiteral("banner"));
+    banner->setFixedHeight(banner_image.isNull() ? 0 : std::min(banner_image.height(), 60));
+    banner->setVisible(!banner_image.isNull());
+    outer->addWidget(banner);
 
     // Edit and arrange buttons along the top.
     auto* buttons = new QGridLayout;
@@ -316,7 +327,7 @@ void QBXWindowController::buildPanel()
         height_Text = new QLineEdit;
         height_Text->setObjectName(QStringLiteral("height_Text"));
         matrix_card_shape = new QButtonGroup(setting);
-        auto* shapes = new QHBoxLayout;
+        auto* shapes = new QVBoxLayout;
         const QStringList shapeNames{QStringLiteral("Rectangle"), QStringLiteral("Rounded"), QStringLiteral("Ellipse")};
         for (int row = 0; row < shapeNames.size(); ++row) {
             auto* radio = new QRadioButton(shapeNames.at(row));
@@ -477,7 +488,7 @@ bool QBXWindowController::awakeFromNib()
 
     // 2. The progress sheet, the data table, the mail settings copy.
     send_modls_wnd = Send_Modeless::defaultInstance();
-    data_table_content.clear();
+    setData_table_content(Series_Table());
     Get_Email_Details();
 
     // 3-4. The resource folder (created when missing) and its data folder.
@@ -625,11 +636,6 @@ void QBXWindowController::windowWillClose()
 {
     // Closing the window ends the program through the application; the exit
     // command's save question takes this place when it lands.
-}
-
-void QBXWindowController::newDocumentWindow()
-{
-    New_Btn_Clicked(nullptr);
 }
 
 void QBXWindowController::Show_Hide_Ruler_ChkBox(QObject*)

@@ -123,6 +123,10 @@ void QBXWindowController::New_Project_Setting_Reset()
     // without one leaves it: not used, no source, no columns, no rows.
     Excel_Binding_Use = false;
     Excel_Source_Path = QStringLiteral("");
+    if (Data_source_type) {
+        const QSignalBlocker block(Data_source_type);
+        Remove_Excel_Col_Name_In_Combo(Data_source_type);
+    }
     if (Binding_Table_Model* table = Binding_Table_Model::defaultInstance()) {
         table->Clear_Rows();
         table->Set_Sheet_Columns({});
@@ -219,4 +223,11 @@ void QBXWindowController::Open_Start_Window()
     Show_RHS_Properties(nullptr);
     if (m_document)
         m_document->Enable_Disable_Undo_Registraion(true);
+}
+
+void QBXWindowController::newDocumentWindow()
+{
+    // The new-window command is the New command: the save question first,
+    // then the reset and the wizard.
+    New_Btn_Clicked(nullptr);
 }

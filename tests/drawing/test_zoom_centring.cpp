@@ -4,6 +4,7 @@
 #include "drawing/QBXCenteringClipView.h"
 #include "drawing/QBXGraphicView.h"
 #include "drawing/QBXZoomingScrollView.h"
+#include "drawing/Repeat_Image.h"
 #include "platform/ruler.h"
 
 #include <QApplication>
@@ -177,4 +178,29 @@ TEST(Silhouette, FollowsTheCardOutline)
     EXPECT_GT(top.red(), bottom.red());
     EXPECT_NEAR(top.red(), 224, 3);
     drawing::setCanvasHost(before);
+}
+
+TEST(Banner, TilesFromTheTopLeftCornerUnderItsOwnPicture)
+{
+    QImage banner(2, 2, QImage::Format_RGB32);
+    banner.setPixel(0, 0, qRgb(255, 0, 0));
+    banner.setPixel(1, 0, qRgb(0, 255, 0));
+    banner.setPixel(0, 1, qRgb(0, 0, 255));
+    banner.setPixel(1, 1, qRgb(255, 255, 0));
+    Repeat_Image::setBannerSource([banner] { return banner; });
+    Repeat_Image view;
+    view.resize(7, 5);
+    QImage shot = view.grab().toImage();
+    EXPECT_EQ(shot.pixelColor(0, 0), QColor(255, 0, 0));
+    EXPECT_EQ(shot.pixelColor(4, 2), QColor(255, 0, 0));
+    EXPECT_EQ(shot.pixelColor(5, 2), QColor(0, 255, 0));
+    EXPECT_EQ(shot.pixelColor(6, 3), QColor(0, 0, 255));
+    EXPECT_EQ(shot.pixelColor(5, 3), QColor(255, 255, 0));
+    // Its own picture goes over the pattern.
+    QImage own(7, 5, QImage::Format_RGB32);
+    own.fill(Qt::black);
+    view.setImage(own);
+    shot = view.grab().toImage();
+    EXPECT_EQ(shot.pixelColor(5, 2), QColor(Qt::black));
+    Repeat_Image::setBannerSource(nullptr);
 }

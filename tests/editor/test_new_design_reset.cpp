@@ -49,6 +49,12 @@ std::weak_ptr<QBXGraphic> seedDesign(StartedEditor& e)
     Binding_Table_Model::defaultInstance()->Set_Sheet_Columns({"Name"});
     Binding_Table_Model::defaultInstance()->Create_List_By_Array({"Ann"}, 1);
     Excel_Binding_Use = true;
+    if (!c->Data_source_type) { // the data-source panel may not be built
+        c->Data_source_type = new QComboBox(c->window);
+        c->Data_source_type->addItems({"Manual", "Series"});
+    }
+    c->Add_Excel_Col_Name_In_Combo(c->Data_source_type);
+    EXPECT_NE(c->Data_source_type->findText("Excel"), -1);
     Excel_Source_Path = QStringLiteral("/data/people.xlsx");
     *c->Front_user_profile->Field(0).value = QStringLiteral("front name");
     *c->Back_user_profile->Field(0).value = QStringLiteral("back name");
@@ -100,6 +106,7 @@ TEST_F(NewDesign, NewLeavesNothingOfThePreviousDesign)
     EXPECT_FALSE(e.document->undoManager()->canRedo());
 
     EXPECT_FALSE(Excel_Binding_Use);
+    EXPECT_EQ(c->Data_source_type->findText("Excel"), -1);
     EXPECT_EQ(Excel_Source_Path, QString());
     EXPECT_EQ(Binding_Table_Model::defaultInstance()->rowCount(), 0);
     EXPECT_EQ(Binding_Table_Model::defaultInstance()->Header_Titles().size(), 1);

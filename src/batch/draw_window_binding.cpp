@@ -1,0 +1,249 @@
+// The main window controller's data binding: thin members over the headless
+// binding (DataBinding.h), the series store and the binding table. Main
+// thread only; output runs take a Binding_Run_Snapshot and fill that.
+#include "editor/QBXWindowController.h"
+
+#include "app/AppHelpers.h"
+#include "app/Globals.h"
+#include "batch/Binding_Table_Model.h"
+#include "batch/Data_From_Excel.h"
+#include "batch/SeriesStore.h"
+#include "drawing/QBXGraphicView.h"
+
+#include <QComboBox>
+
+namespace {
+
+Binding_Design Design_Of(const QBXWindowController& c)
+{
+    return Binding_Design{c.Get_Front_Controls_Array(), c.Get_Back_Controls_Array(), CARD_SIDE_STR};
+}
+
+const Binding_Rows& Table_Rows()
+{
+    return Binding_Table_Model::defaultInstance()->ListData();
+}
+
+// The globals mirror the state of the last check; a run may have cleared a
+// flag since (protocol step 2).
+void Publish(const Binding_Counts& c)
+{
+    Use_Data_Sheet_Values = c.Use_Data_Sheet_Values;
+    Use_Excel_Binding_Values = c.Use_Excel_Binding_Values;
+    Data_table_rows = c.Data_table_rows;
+    Excel_table_rows = c.Excel_table_rows;
+    Total_Batch_Excel_Card = c.Total_Batch_Excel_Card;
+}
+
+void Take_Flags(Binding_Counts& c)
+{
+    c.Use_Data_Sheet_Values = c.Use_Data_Sheet_Values && Use_Data_Sheet_Values;
+    c.Use_Excel_Binding_Values = c.Use_Excel_Binding_Values && Use_Excel_Binding_Values;
+}
+
+} // namespace
+
+void QBXWindowController::Check_Series_Or_Excel_Use_or_not()
+{
+    Binding_State.Check_Series_Or_Excel_Use_or_not(Design_Of(*this), Get_datasheet_File_Name_Array(), Table_Rows());
+    Publish(Binding_State.counts);
+}
+
+void QBXWindowController::Check_Data_Sheet_Value_Use_or_Not()
+{
+    Binding_State.Check_Data_Sheet_Value_Use_or_Not(Design_Of(*this), Get_datasheet_File_Name_Array());
+    Publish(Binding_State.counts);
+}
+
+void QBXWindowController::Check_Excel_Binding_Value_Use_or_Not()
+{
+    Binding_State.Check_Excel_Binding_Value_Use_or_Not(Design_Of(*this), Table_Rows());
+    Publish(Binding_State.counts);
+}
+
+bool QBXWindowController::Check_Front_Side_Dataset_Is_Used()
+{
+    return Side_Uses_Source(Get_Front_Controls_Array(), 1);
+}
+
+bool QBXWindowController::Check_Back_Side_Dataset_Is_Used()
+{
+    return Side_Uses_Source(Get_Back_Controls_Array(), 1);
+}
+
+bool QBXWindowController::Check_Front_Side_Excel_Binding_Is_Used()
+{
+    return Side_Uses_Source(Get_Front_Controls_Array(), 2);
+}
+
+bool QBXWindowController::Check_Back_Side_Excel_Binding_Is_Used()
+{
+    return Side_Uses_Source(Get_Back_Controls_Array(), 2);
+}
+
+void QBXWindowController::Create_Dataset_binding_table()
+{
+    Binding_State.data_table_content = ::Create_Dataset_binding_table(
+        Design_Of(*this), Get_datasheet_File_Name_Array(), QString(), Binding_State.problems.get());
+}
+
+void QBXWindowController::Add_dataset_col_in_binding_table(const QString& name, int dataset_index)
+{
+    Series_Table& table = Binding_State.data_table_content;
+    const QString clean = Trim_Str(name);
+    const int slot = clean.isEmpty() ? (dataset_index >= 0 && dataset_index < table.size() ? dataset_index : -1)
+                                     : table.slot_of_name.value(clean, -1);
+    if (slot < 0) {
+        Show_NSLog_Message(QStringLiteral("Series \"%1\" is no longer in the series list.").arg(clean));
+        return;
+    }
+    Series_Slot& target = table.entries[size_t(slot)];
+    if (auto rows = series::Read_Series_Rows(target.name)) {
+        target.values = std::move(*rows);
+        target.loaded = true;
+    }
+}
+
+void QBXWindowController::Calculate_data_table_rows()
+{
+    Binding_State.counts.Data_table_rows = ::Calculate_data_table_rows(Binding_State.data_table_content);
+    Data_table_rows = Binding_State.counts.Data_table_rows;
+}
+
+void QBXWindowController::Calculate_Excel_table_rows()
+{
+    Binding_State.counts.Excel_table_rows = int(Table_Rows().size());
+    Excel_table_rows = Binding_State.counts.Excel_table_rows;
+}
+
+void QBXWindowController::Get_total_Card_count()
+{
+    Take_Flags(Binding_State.counts);
+    Binding_State.Get_total_Card_count(Table_Rows());
+    Publish(Binding_State.counts);
+}
+
+CardRenderContext QBXWindowController::Card_Render_Context(int side) const
+{
+    CardRenderContext context;
+    context.front = Front_card_Prop;
+    context.back = Back_card_Prop;
+    context.cardShape = Card_Shape.load();
+    context.side = side;
+    context.resourcePath = Resource_Path;
+    context.frame = _graphicView ? _graphicView->bounds() : QRectF(QPointF(0, 0), Front_card_Prop.Card_Size);
+    return context;
+}
+
+CardPicture QBXWindowController::Set_data_table_value_to_card(int row, const QString& card_side, bool print_box)
+{
+    const bool front = card_side == QLatin1String("F");
+    Card_Front_Or_Back = front ? 0 : 1;
+    Graphics_array_Batch = front ? Get_Front_Controls_Array() : Get_Back_Controls_Array();
+    Assign_Batch_Values_To_Control(row);
+    CardPicture picture = QBXRenderingView::image_From_Card_Graphics(Graphics_array_Batch, print_box,
+                                                                     Card_Render_Context(Card_Front_Or_Back));
+    if (picture.isNull())
+        Show_NSLog_Message(QStringLiteral("No card picture was made for row %1.").arg(row + 1));
+    return picture;
+}
+
+void QBXWindowController::Assign_Batch_Values_To_Control(int row)
+{
+    Fill_Sources sources;
+    sources.series = &Binding_State.data_table_content;
+    sources.rows = &Table_Rows();
+    sources.use_series = Use_Data_Sheet_Values;
+    sources.use_excel = Use_Excel_Binding_Values;
+    ::Assign_Batch_Values_To_Control(Graphics_array_Batch, row, sources);
+    Refresh_Canvas();
+}
+
+QString QBXWindowController::Get_sel_row_col_value_of_dataset(int row, int col) const
+{
+    return ::Get_sel_row_col_value_of_dataset(Binding_State.data_table_content, row, col);
+}
+
+QString QBXWindowController::Get_sel_row_col_value_of_Excel(int row, int col) const
+{
+    return ::Get_sel_row_col_value_of_Excel(Table_Rows(), row, col);
+}
+
+QString QBXWindowController::Get_First_Value_Of_Dataset(const QString& name) const
+{
+    return series::Get_First_Value_Of_Dataset(name);
+}
+
+QString QBXWindowController::Get_First_Value_Of_Excel_Binding(int col) const
+{
+    return ::Get_First_Value_Of_Excel_Binding(Table_Rows(), col);
+}
+
+void QBXWindowController::Fill_Excel_Col_Name_In_Combo(QComboBox* combo)
+{
+    if (!combo)
+        return;
+    combo->setCurrentIndex(-1);
+    combo->clear();
+    combo->addItems(Binding_Table_Model::defaultInstance()->Header_Titles());
+}
+
+void QBXWindowController::Fill_Data_Set_File_Name_In_Combo(QComboBox* combo)
+{
+    if (!combo)
+        return;
+    combo->setCurrentIndex(-1);
+    combo->clear();
+    combo->addItems(Get_datasheet_File_Name_Array());
+}
+
+void QBXWindowController::Add_Excel_Col_Name_In_Combo(QComboBox* combo)
+{
+    if (combo && combo->count() == 2)
+        combo->addItem(QStringLiteral("Excel"));
+}
+
+void QBXWindowController::Remove_Excel_Col_Name_In_Combo(QComboBox* combo)
+{
+    if (!combo || combo->count() != 3)
+        return;
+    const int at = combo->findText(QStringLiteral("Excel"));
+    if (at >= 0)
+        combo->removeItem(at);
+}
+
+void QBXWindowController::View_batch_Series_Button(QObject*)
+{
+    const QString source = Data_source_type ? Data_source_type->currentText() : QString();
+    if (source == QLatin1String("Manual"))
+        return;
+    if (source == QLatin1String("Series")) {
+        const QString name = Batch_Series ? Trim_Str(Batch_Series->currentText()) : QString();
+        if (name.isEmpty()) {
+            Show_MessageBox(QStringLiteral("Please select the series."));
+            return;
+        }
+        if (Open_Series_Viewer)
+            Open_Series_Viewer(name);
+        return;
+    }
+    Data_From_Excel::defaultInstance()->Open_Wnd();
+}
+
+void QBXWindowController::Data_Source_Help_Button(QObject*)
+{
+    Custom_Msg_Title = QStringLiteral("Batch Processing Settings Help :");
+    Custom_Msg_Val = QStringLiteral(
+        "Select Data Source as 'Manual' to enter value manually, Select 'Batch Processing Series' to fetch the value "
+        "from the list of existing Batch Processing Series.");
+    Show_MessageBox(Custom_Msg_Val);
+}
+
+std::shared_ptr<Binding_Run_Snapshot> QBXWindowController::Take_Binding_Run_Snapshot()
+{
+    Take_Flags(Binding_State.counts);
+    auto run = std::make_shared<Binding_Run_Snapshot>(Binding_State, Design_Of(*this), Table_Rows(), Front_card_Prop,
+                                                      Back_card_Prop);
+    run->render_context = Card_Render_Context(0);
+    return run;
+}

@@ -1,0 +1,108 @@
+// The small window pieces the editor is built from: tab items that keep
+// their labels, the selection that follows its list, work hopping to the main
+// thread, the process-end seam and the stepper's range.
+#include "platform/main_thread.h"
+#include "platform/process_end.h"
+#include "platform/selection_holder.h"
+#include "platform/stepper.h"
+#include "platform/tab_item.h"
+
+#include <QApplication>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+TEST(TabItem, KeepsItsLabelOutOfTheViewAndRelabels)
+{
+    QTabWidget tabs;
+    platform::TabItem a(new QWidget, QStringLiteral("Card"));
+    platform::TabItem b(new QWidget, QStringLiteral("Shape"));
+    a.addTo(&tabs);
+    b.addTo(&tabs);
+    b.removeFrom(&tabs);
+    EXPECT_EQ(tabs.count(), 1);
+    b.setLabel(QStringLiteral("Star Properties"));
+    b.insertInto(&tabs, 0);
+    b.insertInto(&tabs, 1); // already shown: nothing
+    ASSERT_EQ(tabs.count(), 2);
+    EXPECT_EQ(tabs.tabText(0), QStringLiteral("Star Properties"));
+    b.setLabel(QStringLiteral("Polygon Properties"));
+    EXPECT_EQ(tabs.tabText(0), QStringLiteral("Polygon Properties"));
+    EXPECT_EQ(a.indexIn(&tabs), 1);
+    a.removeFrom(&tabs);
+    a.insertInto(&tabs, 99); // clamped to the end
+    EXPECT_EQ(a.indexIn(&tabs), 1);
+    EXPECT_EQ(tabs.tabText(1), QStringLiteral("Card"));
+}
+
+TEST(SelectionHolder, FollowsInsertionsAndRemovalsAndReportsRealChanges)
+{
+    platform::SelectionHolder s;
+    QSignalSpy spy(&s, &platform::SelectionHolder::selectionChanged);
+    s.setSelectionIndexes({-1, 1, 3});
+    EXPECT_EQ(s.selectionIndexes(), (platform::IndexSet{1, 3}));
+    s.setSelectionIndexes({1, 3});
+    EXPECT_EQ(spy.count(), 1);
+    s.listInserted({0, 2}); // [a b c d] -> [x a y b c d]: b and d move to 3 and 5
+    EXPECT_EQ(s.selectionIndexes(), (platform::IndexSet{3, 5}));
+    s.listRemoved({3, 4});
+    EXPECT_EQ(s.selectionIndexes(), (platform::IndexSet{3}));
+    s.listRemoved({0});
+    EXPECT_EQ(s.selectionIndexes(), (platform::IndexSet{2}));
+    s.listReset();
+    EXPECT_TRUE(s.selectionIndexes().empty());
+    EXPECT_EQ(spy.count(), 5);
+}
+
+TEST(MainThread, WaitingAndQueuedWorkRunOnTheMainThread)
+{
+    std::atomic<bool> ranOnMain{false};
+    std::atomic<int> queued{0};
+    std::thread worker([&] {
+        EXPECT_FALSE(platform::isMainThread());
+        platform::runOnMainWaiting([&] { ranOnMain = platform::isMainThread(); });
+        platform::runOnMainQueued([&] { queued += platform::isMainThread() ? 1 : 100; });
+    });
+    // The waiting call needs the main loop to run while the worker waits.
+    while (!ranOnMain)
+        QApplication::processEvents();
+    worker.join();
+    QApplication::processEvents();
+    EXPECT_TRUE(ranOnMain);
+    EXPECT_EQ(queued, 1);
+    bool inline_ = false;
+    EXPECT_TRUE(platform::runOnMainWaiting([&] { inline_ = true; }));
+    EXPECT_TRUE(inline_);
+}
+
+TEST(ProcessEnd, TheSeamReceivesTheStatus)
+{
+    int status = -1;
+    platform::setProcessEndHandler([&](int s) { status = s; });
+    platform::endProcess(3);
+    EXPECT_EQ(status, 3);
+    platform::setProcessEndHandler({});
+}
+
+TEST(Stepper, ClampsToItsRangeAndReportsOnlyUserSteps)
+{
+    platform::Stepper stepper;
+    QSignalSpy edited(&stepper, &platform::Stepper::valueEdited);
+    stepper.setRange(0, 10);
+    stepper.setValue(12);
+    EXPECT_EQ(stepper.value(), 10.0);
+    stepper.setValue(qQNaN());
+    EXPECT_EQ(stepper.value(), 10.0);
+    EXPECT_EQ(edited.count(), 0);
+    stepper.stepBy(1); // at the top: no change, no report
+    EXPECT_EQ(edited.count(), 0);
+    stepper.setIncrement(2.5);
+    stepper.stepBy(-1);
+    EXPECT_EQ(stepper.value(), 7.5);
+    EXPECT_EQ(stepper.intValue(), 7);
+    ASSERT_EQ(edited.count(), 1);
+    EXPECT_EQ(edited.at(0).at(0).toDouble(), 7.5);
+}
