@@ -1,5 +1,16 @@
 #include "barcode/DataMatrix.h"
 
+#include "app/AppHelpers.h"
+
+#include <QColor>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+extern "C" {
+#include <iec16022ecc200.h>
+}
+
 DataMatrix::DataMatrix(int64_t dimension)
     : _dimension(dimension > 0 ? dimension : 0)
     , _data(static_cast<size_t>(_dimension * _dimension), 0)
@@ -34,17 +45,6 @@ QString DataMatrix::description() const
 
 // ---------------------------------------------------------------------------
 // Data Matrix (ECC200)
-
-#include "app/AppHelpers.h"
-
-#include <QColor>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-
-extern "C" {
-#include <iec16022ecc200.h>
-}
 
 namespace ecc200 {
 

@@ -1,9 +1,13 @@
 #pragma once
-// A square matrix of QR modules (x from the left, y from the top; 1 dark,
-// 0 light) as the QR front end hands it from the encoder to the painter.
-// Not to be confused with the Data Matrix symbology.
+// Two things that share the name: class DataMatrix, the square matrix of QR
+// modules (x from the left, y from the top; 1 dark, 0 light) that the QR
+// front end hands from the encoder to the painter; and namespace ecc200, the
+// Data Matrix symbology through libiec16022.
+#include <QByteArray>
+#include <QImage>
 #include <QString>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class DataMatrix
@@ -24,9 +28,6 @@ private:
 
 // ---------------------------------------------------------------------------
 // Data Matrix (ECC200) symbols through libiec16022.
-#include <QByteArray>
-#include <QImage>
-#include <string>
 
 namespace ecc200 {
 

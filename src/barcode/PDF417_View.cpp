@@ -88,8 +88,7 @@ int PDF417_View::drawWithText(const QString& text)
         std::memcpy(rows.scanLine(r), p.outBits + static_cast<size_t>(r) * static_cast<size_t>(bytesPerRow),
                     static_cast<size_t>(bytesPerRow));
 
-    Barcode_Gen* gen = Barcode_Gen_Var ? Barcode_Gen_Var : Barcode_Gen::defaultInstance();
-    PointPicture raised = gen->Increase_DPI(PointPicture::fromImage(rows, m_frame), dpi);
+    PointPicture raised = Current_Barcode_Gen().Increase_DPI(PointPicture::fromImage(rows, m_frame), dpi);
     if (raised.isNull()) {
         imageState = 2;
         return imageState;

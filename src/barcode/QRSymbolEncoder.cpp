@@ -109,6 +109,10 @@ QImage QRSymbolEncoder::paintDataMatrix(const DataMatrix* matrix, int imageDimen
         m = S / n;
     const int64_t p = (S - m * n) / 2;
 
+    if (S * S * 4 > platform::kMaxRasterBytes) {
+        Show_NSLog_Message(QStringLiteral("QR picture of %1 pixels is too large.").arg(QString::number(S)));
+        return {};
+    }
     QImage image(static_cast<int>(S), static_cast<int>(S), QImage::Format_RGBA8888);
     if (image.isNull()) {
         Show_NSLog_Message(QStringLiteral("QR picture of %1 pixels is too large.").arg(QString::number(S)));
@@ -153,8 +157,7 @@ PointPicture QRSymbolEncoder::renderDataMatrix(const DataMatrix* matrix, int ima
             Show_NSLog_Message(QStringLiteral("Invalid resolution %1 dpi.").arg(QString::number(dpi)));
             return {};
         }
-        Barcode_Gen* gen = Barcode_Gen_Var ? Barcode_Gen_Var : Barcode_Gen::defaultInstance();
-        return gen->Increase_DPI(PointPicture::fromImage(painted, QSizeF(imageDimension, imageDimension)), dpi);
+        return Current_Barcode_Gen().Increase_DPI(PointPicture::fromImage(painted, QSizeF(imageDimension, imageDimension)), dpi);
     } catch (const std::exception& e) {
         Show_MessageBox(QString::fromUtf8(e.what()));
         return {};

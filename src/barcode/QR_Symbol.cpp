@@ -870,8 +870,6 @@ void CQR_Symbol::SetFormatInfoPattern(int64_t nPatternNo)
 
 namespace {
 
-using Line3 = uint64_t[3];
-
 inline void setBit(uint64_t* w, int64_t i) { w[i >> 6] |= uint64_t{1} << (i & 63); }
 inline void putBit(uint64_t* w, int64_t i, bool v)
 {
@@ -882,39 +880,74 @@ inline void putBit(uint64_t* w, int64_t i, bool v)
         w[i >> 6] &= ~b;
 }
 
+// A line of up to 64 N modules packed into N words (bit i = module i).
+template <int N>
 struct Bits
 {
-    uint64_t a, b, c;
+    uint64_t w[N];
 };
-inline Bits load(const uint64_t* w) { return {w[0], w[1], w[2]}; }
-inline Bits operator&(Bits x, Bits y) { return {x.a & y.a, x.b & y.b, x.c & y.c}; }
-inline Bits operator|(Bits x, Bits y) { return {x.a | y.a, x.b | y.b, x.c | y.c}; }
-inline Bits operator^(Bits x, Bits y) { return {x.a ^ y.a, x.b ^ y.b, x.c ^ y.c}; }
-inline Bits operator~(Bits x) { return {~x.a, ~x.b, ~x.c}; }
-// Bit i of the result = bit i + k of x (0 < k < 64).
-inline Bits shr(Bits x, int k)
+template <int N>
+inline Bits<N> load(const uint64_t* p)
 {
-    if (k == 0)
-        return x;
-    return {(x.a >> k) | (x.b << (64 - k)), (x.b >> k) | (x.c << (64 - k)), x.c >> k};
+    Bits<N> r;
+    for (int i = 0; i < N; ++i)
+        r.w[i] = p[i];
+    return r;
+}
+template <int N>
+inline Bits<N> operator&(Bits<N> x, Bits<N> y)
+{
+    for (int i = 0; i < N; ++i)
+        x.w[i] &= y.w[i];
+    return x;
+}
+template <int N>
+inline Bits<N> operator|(Bits<N> x, Bits<N> y)
+{
+    for (int i = 0; i < N; ++i)
+        x.w[i] |= y.w[i];
+    return x;
+}
+template <int N>
+inline Bits<N> operator^(Bits<N> x, Bits<N> y)
+{
+    for (int i = 0; i < N; ++i)
+        x.w[i] ^= y.w[i];
+    return x;
+}
+template <int N>
+inline Bits<N> operator~(Bits<N> x)
+{
+    for (int i = 0; i < N; ++i)
+        x.w[i] = ~x.w[i];
+    return x;
+}
+// Bit i of the result = bit i + k of x (0 < k < 64); zeros come in at the top.
+template <int N>
+inline Bits<N> shr(Bits<N> x, int k)
+{
+    Bits<N> r;
+    for (int i = 0; i < N; ++i)
+        r.w[i] = (x.w[i] >> k) | (i + 1 < N ? x.w[i + 1] << (64 - k) : 0);
+    return r;
 }
 // Bit i of the result = bit i - k of x (0 < k < 64).
-inline Bits shl(Bits x, int k)
+template <int N>
+inline Bits<N> shl(Bits<N> x, int k)
 {
-    if (k == 0)
-        return x;
-    return {x.a << k, (x.b << k) | (x.a >> (64 - k)), (x.c << k) | (x.b >> (64 - k))};
+    Bits<N> r;
+    for (int i = 0; i < N; ++i)
+        r.w[i] = (x.w[i] << k) | (i > 0 ? x.w[i - 1] >> (64 - k) : 0);
+    return r;
 }
-inline Bits lowBits(int64_t n)
+template <int N>
+inline Bits<N> lowBits(int64_t n)
 {
-    Bits m{0, 0, 0};
-    if (n <= 0)
-        return m;
-    m.a = n >= 64 ? ~uint64_t{0} : (uint64_t{1} << n) - 1;
-    if (n > 64)
-        m.b = n >= 128 ? ~uint64_t{0} : (uint64_t{1} << (n - 64)) - 1;
-    if (n > 128)
-        m.c = (uint64_t{1} << (n - 128)) - 1;
+    Bits<N> m;
+    for (int i = 0; i < N; ++i) {
+        const int64_t left = n - 64 * i;
+        m.w[i] = left >= 64 ? ~uint64_t{0} : left <= 0 ? 0 : (uint64_t{1} << left) - 1;
+    }
     return m;
 }
 // Bit counting without relying on a popcount instruction being present.
@@ -925,32 +958,69 @@ inline int64_t count64(uint64_t v)
     v = (v + (v >> 4)) & 0x0F0F0F0F0F0F0F0Full;
     return static_cast<int64_t>((v * 0x0101010101010101ull) >> 56);
 }
-inline int64_t popcount(Bits x) { return count64(x.a) + count64(x.b) + count64(x.c); }
+template <int N>
+inline int64_t popcount(Bits<N> x)
+{
+    int64_t c = 0;
+    for (int i = 0; i < N; ++i)
+        c += count64(x.w[i]);
+    return c;
+}
+
+template <int N>
+struct LineMasks
+{
+    Bits<N> all, valid1, valid4, valid6;
+    explicit LineMasks(int64_t n)
+        : all(lowBits<N>(n)), valid1(lowBits<N>(n - 1)), valid4(lowBits<N>(n - 4)), valid6(lowBits<N>(n - 6))
+    {
+    }
+};
 
 // Runs of five or more (3 + excess each) and finder-like patterns (40 each)
-// in one line of n modules.
-int64_t packedLinePenalty(Bits line, int64_t n, Bits valid1, Bits valid4, Bits valid6)
+// in one line of n modules (bits beyond n are 0; n + 8 <= 64 N).
+template <int N>
+int64_t packedLinePenalty(Bits<N> line, const LineMasks<N>& m)
 {
     // Runs: e5 marks every start of five equal modules; a run of length L
     // has L - 4 of them and scores L - 2.
-    const Bits eq = ~(line ^ shr(line, 1)) & valid1;
-    const Bits e5 = eq & shr(eq, 1) & shr(eq, 2) & shr(eq, 3) & valid4;
+    const Bits<N> eq = ~(line ^ shr(line, 1)) & m.valid1;
+    const Bits<N> e5 = eq & shr(eq, 1) & shr(eq, 2) & shr(eq, 3) & m.valid4;
     int64_t penalty = popcount(e5) + 2 * popcount(e5 & ~shl(e5, 1));
 
-    // Finder-like: with four light modules of padding on each side,
-    // light x4, 1011101, light, or light, 1011101, light x4.
-    const Bits padded = shl(line, 4) & lowBits(n + 4);
-    static constexpr int kBefore[12] = {0, 0, 0, 0, 1, 0, 1, 1, 1, 0, 1, 0};
-    static constexpr int kAfter[12] = {0, 1, 0, 1, 1, 1, 0, 1, 0, 0, 0, 0};
-    Bits before = ~Bits{0, 0, 0}, after = ~Bits{0, 0, 0};
-    for (int k = 0; k < 12; ++k) {
-        const Bits s = shr(padded, k);
-        before = before & (kBefore[k] ? s : ~s);
-        const Bits t = shr(padded, k + 3);
-        after = after & (kAfter[k] ? t : ~t);
-    }
-    penalty += 40 * popcount((before | after) & valid6);
+    // Finder-like at module j: 1011101 at j..j+6, light at j-1 and j+7, and
+    // light at j-4..j-2 or at j+8..j+10. Four light modules of padding on
+    // each side stand for the outside (padded index = module + 4).
+    const Bits<N> p = shl(line, 4);
+    const Bits<N> z = ~p;
+    const Bits<N> core = shr(p, 4) & shr(z, 5) & shr(p, 6) & shr(p, 7) & shr(p, 8) & shr(z, 9) & shr(p, 10);
+    const Bits<N> lightBefore = shr(z, 3), lightAfter = shr(z, 11);
+    const Bits<N> fourBefore = z & shr(z, 1) & shr(z, 2);
+    const Bits<N> fourAfter = shr(z, 12) & shr(z, 13) & shr(z, 14);
+    penalty += 40 * popcount(core & lightBefore & lightAfter & (fourBefore | fourAfter) & m.valid6);
     return penalty;
+}
+
+// The penalty of a whole symbol from its rows and columns (three words each).
+template <int N>
+int64_t packedSymbolPenalty(const uint64_t* rows, const uint64_t* cols, int64_t n)
+{
+    const LineMasks<N> m(n);
+    int64_t penalty = 0, dark = 0;
+    for (int64_t i = 0; i < n; ++i) {
+        const Bits<N> r = load<N>(rows + 3 * i), c = load<N>(cols + 3 * i);
+        penalty += packedLinePenalty(r, m) + packedLinePenalty(c, m);
+        dark += popcount(r & m.all);
+        if (i + 1 < n) {
+            const Bits<N> same = ~(r ^ load<N>(rows + 3 * (i + 1)));
+            penalty += 3 * popcount(same & shr(same, 1) & ~(r ^ shr(r, 1)) & m.valid1);
+        }
+    }
+    const int64_t total = n * n;
+    int64_t deviation = 50 - (100 * (total - dark)) / total;
+    if (deviation < 0)
+        deviation = -deviation;
+    return penalty + 10 * (deviation / 5);
 }
 
 } // namespace
@@ -997,38 +1067,25 @@ void CQR_Symbol::PrepareMaskLines()
 int64_t CQR_Symbol::MaskPenalty(int64_t nPatternNo)
 {
     const int64_t n = m_nSymbleSize;
-    for (int64_t i = 0; i < n; ++i) {
-        const Bits fr = load(m_funcRow[i].w), fc = load(m_funcCol[i].w);
-        const Bits r = (fr & load(m_funcValRow[i].w)) | (~fr & (load(m_dataRow[i].w) ^ load(m_maskRow[nPatternNo][i].w)));
-        const Bits c = (fc & load(m_funcValCol[i].w)) | (~fc & (load(m_dataCol[i].w) ^ load(m_maskCol[nPatternNo][i].w)));
-        m_lineRow[i] = Line{{r.a, r.b, r.c}};
-        m_lineCol[i] = Line{{c.a, c.b, c.c}};
-    }
+    for (int64_t i = 0; i < n; ++i)
+        for (int k = 0; k < 3; ++k) {
+            const uint64_t fr = m_funcRow[i].w[k], fc = m_funcCol[i].w[k];
+            m_lineRow[i].w[k] = (fr & m_funcValRow[i].w[k]) | (~fr & (m_dataRow[i].w[k] ^ m_maskRow[nPatternNo][i].w[k]));
+            m_lineCol[i].w[k] = (fc & m_funcValCol[i].w[k]) | (~fc & (m_dataCol[i].w[k] ^ m_maskCol[nPatternNo][i].w[k]));
+        }
     // This mask's format information.
     placeFormatBits(n, formatBits(m_nLevel, nPatternNo), [&](int64_t x, int64_t y, bool dark) {
         putBit(m_lineRow[y].w, x, dark);
         putBit(m_lineCol[x].w, y, dark);
     });
-
-    const Bits all = lowBits(n), valid1 = lowBits(n - 1), valid4 = lowBits(n - 4), valid6 = lowBits(n - 6);
-    int64_t penalty = 0, dark = 0;
-    for (int64_t i = 0; i < n; ++i) {
-        const Bits r = load(m_lineRow[i].w), c = load(m_lineCol[i].w);
-        penalty += packedLinePenalty(r, n, valid1, valid4, valid6);
-        penalty += packedLinePenalty(c, n, valid1, valid4, valid6);
-        dark += popcount(r & all);
-        if (i + 1 < n) {
-            const Bits next = load(m_lineRow[i + 1].w);
-            const Bits same = ~(r ^ next);
-            const Bits blocks = same & shr(same, 1) & ~(r ^ shr(r, 1)) & valid1;
-            penalty += 3 * popcount(blocks);
-        }
-    }
-    const int64_t total = n * n;
-    int64_t deviation = 50 - (100 * (total - dark)) / total;
-    if (deviation < 0)
-        deviation = -deviation;
-    return penalty + 10 * (deviation / 5);
+    static_assert(sizeof(Line) == 3 * sizeof(uint64_t), "lines are read as three words each");
+    const uint64_t* rows = m_lineRow[0].w;
+    const uint64_t* cols = m_lineCol[0].w;
+    if (n + 8 <= 64)
+        return packedSymbolPenalty<1>(rows, cols, n);
+    if (n + 8 <= 128)
+        return packedSymbolPenalty<2>(rows, cols, n);
+    return packedSymbolPenalty<3>(rows, cols, n);
 }
 
 int64_t CQR_Symbol::CountPenalty()

@@ -110,10 +110,14 @@ QString Excel_Column_Key(int col)
 
 int Series_Table::Slot_For_Graphic(const QBXGraphic& graphic) const
 {
-    const QString name = Trim_Str(graphic.batch_list_name);
-    if (!name.isEmpty())
-        return slot_of_name.value(name, -1);
-    const int index = graphic.batch_list_index;
+    return Slot_Of(graphic.batch_list_name, graphic.batch_list_index);
+}
+
+int Series_Table::Slot_Of(const QString& name, int index) const
+{
+    const QString clean = Trim_Str(name);
+    if (!clean.isEmpty())
+        return slot_of_name.value(clean, -1);
     return index >= 0 && index < size() ? index : -1;
 }
 

@@ -51,6 +51,8 @@ struct Series_Table {
     // number only when the name is empty (designs made before names were
     // kept). -1 when the graphic's series is not in the list.
     int Slot_For_Graphic(const QBXGraphic& graphic) const;
+    // The same for a series name and stored slot number.
+    int Slot_Of(const QString& name, int index) const;
 };
 
 // Problems of a binding or an output run, listed for the user at the end.

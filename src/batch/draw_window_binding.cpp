@@ -9,6 +9,7 @@
 #include "batch/Data_From_Excel.h"
 #include "batch/SeriesStore.h"
 #include "drawing/QBXGraphicView.h"
+#include "drawing/QBXImage.h"
 
 #include <QComboBox>
 
@@ -90,11 +91,9 @@ void QBXWindowController::Create_Dataset_binding_table()
 void QBXWindowController::Add_dataset_col_in_binding_table(const QString& name, int dataset_index)
 {
     Series_Table& table = Binding_State.data_table_content;
-    const QString clean = Trim_Str(name);
-    const int slot = clean.isEmpty() ? (dataset_index >= 0 && dataset_index < table.size() ? dataset_index : -1)
-                                     : table.slot_of_name.value(clean, -1);
+    const int slot = table.Slot_Of(name, dataset_index);
     if (slot < 0) {
-        Show_NSLog_Message(QStringLiteral("Series \"%1\" is no longer in the series list.").arg(clean));
+        Show_NSLog_Message(QStringLiteral("Series \"%1\" is no longer in the series list.").arg(Trim_Str(name)));
         return;
     }
     Series_Slot& target = table.entries[size_t(slot)];
@@ -210,6 +209,58 @@ void QBXWindowController::Remove_Excel_Col_Name_In_Combo(QComboBox* combo)
     const int at = combo->findText(QStringLiteral("Excel"));
     if (at >= 0)
         combo->removeItem(at);
+}
+
+void QBXWindowController::Data_Source_Selection_Changed(int index)
+{
+    const GraphicPtr graphic = Last_Selected_Graphic.lock();
+    if (index < 0 || !Data_source_type || !graphic)
+        return;
+    const QString source = Data_source_type->itemText(index);
+    if (source == QLatin1String("Manual")) {
+        graphic->Set_Data_source_type(0);
+    } else if (source == QLatin1String("Series")) {
+        Fill_Data_Set_File_Name_In_Combo(Batch_Series);
+        if (!Batch_Series || Batch_Series->count() == 0) {
+            Show_MessageBox(QStringLiteral("Please create batch processing series first."));
+            return;
+        }
+        graphic->Set_Data_source_type(1);
+    } else if (source == QLatin1String("Excel")) {
+        Fill_Excel_Col_Name_In_Combo(Batch_Series);
+        if (Batch_Series)
+            Batch_Series->setCurrentIndex(graphic->excel_col_indx);
+        graphic->Set_Data_source_type(2);
+    }
+}
+
+void QBXWindowController::Batch_Series_Selection_Changed(int index)
+{
+    const GraphicPtr graphic = Last_Selected_Graphic.lock();
+    if (index < 0 || !Batch_Series || !Data_source_type || !graphic)
+        return;
+    const QString item = Trim_Str(Batch_Series->itemText(index));
+    if (item.isEmpty())
+        return;
+    QString preview;
+    const QString source = Data_source_type->currentText();
+    if (source == QLatin1String("Series")) {
+        graphic->Set_Data_source_type(1);
+        graphic->Set_Batch_List_Name(item);
+        graphic->Set_Batch_List_Index(index);
+        preview = Get_First_Value_Of_Dataset(item);
+    } else if (source == QLatin1String("Excel")) {
+        graphic->Set_Data_source_type(2);
+        graphic->Set_Excel_binding_Index(index);
+        preview = Trim_Str(Get_First_Value_Of_Excel_Binding(index));
+    } else {
+        return;
+    }
+    if (graphic->className() == QLatin1String("QBXText"))
+        graphic->Text_contents().text = preview;
+    else if (graphic->className() == QLatin1String("QBXImage"))
+        static_cast<QBXImage&>(*graphic).setFilePath(preview);
+    Refresh_Canvas();
 }
 
 void QBXWindowController::View_batch_Series_Button(QObject*)

@@ -348,6 +348,10 @@ public:
     void Fill_Data_Set_File_Name_In_Combo(QComboBox* combo);
     void Add_Excel_Col_Name_In_Combo(QComboBox* combo);
     void Remove_Excel_Col_Name_In_Combo(QComboBox* combo);
+    // Selection handlers of the two combo boxes for the selected graphic
+    // (Last_Selected_Graphic); index -1 (a cleared list) is ignored.
+    void Data_Source_Selection_Changed(int index);
+    void Batch_Series_Selection_Changed(int index);
     void View_batch_Series_Button(QObject* sender);
     void Data_Source_Help_Button(QObject* sender);
     // After the use check and card count (protocol steps 1-3), before any
@@ -401,9 +405,12 @@ extern QString Invite_Title, Invite_Message, Invite_From, Invite_To, Invite_Venu
     Invite_BG_IMG;
 extern QString Template_Msg_Val, Selected_Template_Path;
 extern bool Fill_User_Profile;
-extern bool Excel_Binding_Use, Use_Data_Sheet_Values, Use_Excel_Binding_Values, overwrite_text_load_row;
+extern bool Excel_Binding_Use, overwrite_text_load_row;
+// Batch flags and counts: read by output runs on other threads, so atomic.
+extern std::atomic<bool> Use_Data_Sheet_Values, Use_Excel_Binding_Values;
 extern QString Excel_Source_Path, Excel_File_Path;
-extern int Data_table_rows, Excel_table_rows, Total_Batch_Excel_Card, Excel_Sheet_Columns, Excel_Sheet_Number;
+extern std::atomic<int> Data_table_rows, Excel_table_rows, Total_Batch_Excel_Card;
+extern int Excel_Sheet_Columns, Excel_Sheet_Number;
 extern QString Cutom_Msg_Title, Cutom_Msg_Val, Custom_Msg_Title, Custom_Msg_Val;
 extern bool Msg_Apply_All_Chk;
 extern QString export_card_side;                               // "BOTH", "F", "B"

@@ -30,11 +30,11 @@ const QString Title_image = QStringLiteral("Photo :");
 QString Invite_Title, Invite_Message, Invite_From, Invite_To, Invite_Venue, Invite_Date, Invite_Time, Invite_BG_IMG;
 QString Template_Msg_Val, Selected_Template_Path;
 bool Fill_User_Profile = false;
-bool Excel_Binding_Use = false, Use_Data_Sheet_Values = false, Use_Excel_Binding_Values = false,
-     overwrite_text_load_row = false;
+bool Excel_Binding_Use = false, overwrite_text_load_row = false;
+std::atomic<bool> Use_Data_Sheet_Values{false}, Use_Excel_Binding_Values{false};
 QString Excel_Source_Path, Excel_File_Path;
 // Excel_Sheet_Number and Excel_Sheet_Columns live with the spreadsheet reader.
-int Data_table_rows = 0, Excel_table_rows = 0, Total_Batch_Excel_Card = 0;
+std::atomic<int> Data_table_rows{0}, Excel_table_rows{0}, Total_Batch_Excel_Card{0};
 QString Cutom_Msg_Title, Cutom_Msg_Val, Custom_Msg_Title, Custom_Msg_Val;
 bool Msg_Apply_All_Chk = false;
 QString export_card_side = QStringLiteral("");

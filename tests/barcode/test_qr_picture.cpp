@@ -64,6 +64,7 @@ TEST(QRPicture, NoPictureForImpossibleSizes)
     EXPECT_TRUE(QRSymbolEncoder::renderDataMatrix(&empty, 100).isNull());
     EXPECT_TRUE(QRSymbolEncoder::paintDataMatrix(nullptr, 100).isNull());
     EXPECT_TRUE(QRSymbolEncoder::renderDataMatrix(m.get(), 20).isNull());
+    EXPECT_TRUE(QRSymbolEncoder::paintDataMatrix(m.get(), 100000).isNull());   // 40 GB: refused, not tried
 }
 
 TEST(QRPicture, RaisedToTheResolution)

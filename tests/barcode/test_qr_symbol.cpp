@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <memory>
+#include <algorithm>
 #include <random>
 #include <string>
 
@@ -171,11 +172,13 @@ TEST(QRSymbol, MaskChoiceScoresEachMaskByThePenaltyRules)
     // The automatic choice scores masks on packed lines; each score must be
     // the penalty of that mask's finished symbol counted module by module.
     std::mt19937 gen(77);
-    for (int round = 0; round < 60; ++round) {
-        std::string text(1 + gen() % 400, ' ');
+    int64_t largest = 0;
+    for (int round = 0; round < 64; ++round) {
+        // Short texts, and every sixteenth one long enough for versions past 25.
+        std::string text(round % 16 == 15 ? 1000 + gen() % 1500 : 1 + gen() % 400, ' ');
         for (auto& c : text)
             c = static_cast<char>(32 + gen() % 95);
-        const int level = round % 4;
+        const int level = round % 16 == 15 ? (round / 16) % 2 : round % 4;
         auto best = encode(text, level);
         ASSERT_TRUE(best.ok);
         int64_t lowest = -1, lowestMask = -1;
@@ -190,5 +193,7 @@ TEST(QRSymbol, MaskChoiceScoresEachMaskByThePenaltyRules)
             }
         }
         EXPECT_EQ(best.sym->m_nMaskingNo, lowestMask);
+        largest = std::max(largest, best.sym->m_nVersion);
     }
+    EXPECT_GE(largest, 27);   // lines of three words were scored too
 }

@@ -1,9 +1,12 @@
 // The spreadsheet binding table as a model: rows keep their number and place,
 // cells are trimmed and padded, design-log entries come back without shifting.
 #include "batch/Binding_Table_Model.h"
+#include "batch/Data_From_Excel.h"
 #include "support/test_responder.h"
 #include "support_binding.h"
 
+#include <QDialog>
+#include <QLabel>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
@@ -75,4 +78,16 @@ TEST(BindingTableModel, EditsChangeTheValueCardsTakeAndBadOnesAreRefused)
     EXPECT_TRUE(t.flags(t.index(0, 1)).testFlag(Qt::ItemIsEditable));
     EXPECT_EQ(t.data(t.index(0, 0)).toString(), QStringLiteral("1"));
     EXPECT_EQ(changed.count(), 1);
+}
+
+TEST(BindingTableModel, ViewerShowsTheCountsAndClosesWithOk)
+{
+    Binding_Table_Model t;
+    Data_From_Excel viewer(&t);
+    testResponder().onDialog([&viewer](QDialog&) {
+        EXPECT_EQ(viewer.rows_count->text(), QStringLiteral("0"));
+        EXPECT_EQ(viewer.column_count->text(), QStringLiteral("1"));
+        viewer.OK_Click();
+    });
+    EXPECT_EQ(viewer.Open_Wnd(), 1);
 }

@@ -121,3 +121,34 @@ TEST(ControllerBinding, CombosListSeriesAndColumnsAndTheViewerButtonAsks)
     e.c->Data_source_type = nullptr;
     e.c->Batch_Series = nullptr;
 }
+
+TEST(ControllerBinding, ChoosingASeriesBindsByNameAndShowsCardZerosValue)
+{
+    Editor e;
+    ASSERT_TRUE(e.started);
+    QComboBox source, list;
+    source.addItems({QStringLiteral("Manual"), QStringLiteral("Series")});
+    e.c->Data_source_type = &source;
+    e.c->Batch_Series = &list;
+    auto text = std::make_shared<QBXText>();
+    e.c->Last_Selected_Graphic = text;
+
+    testResponder().answerAlert(platform::modal::AlertAnswer::Ok); // no series yet
+    e.c->Data_Source_Selection_Changed(1);
+    EXPECT_EQ(text->data_source_type, 0);
+
+    Write_Series(QStringLiteral("A"), "a\n");
+    Write_Series(QStringLiteral("B"), "\r\nsecond\r\n"); // card 0 takes the empty first row
+    e.c->Data_Source_Selection_Changed(1);
+    EXPECT_EQ(text->data_source_type, 1);
+    text->Text_contents().text = QStringLiteral("before");
+    source.setCurrentIndex(1);
+    e.c->Batch_Series_Selection_Changed(1);
+    EXPECT_EQ(text->batch_list_name, QStringLiteral("B"));
+    EXPECT_EQ(text->batch_list_index, 1);
+    EXPECT_EQ(Shown_Text(text), QString());
+    e.c->Batch_Series_Selection_Changed(-1); // a cleared list changes nothing
+    EXPECT_EQ(text->batch_list_name, QStringLiteral("B"));
+    e.c->Data_source_type = nullptr;
+    e.c->Batch_Series = nullptr;
+}

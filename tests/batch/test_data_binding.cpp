@@ -243,12 +243,14 @@ TEST(DataBinding, RunOnAWorkerLeavesTheDesignAlone)
         }
     });
     // The user edits the design and the table while the run goes on.
-    for (int i = 0; !worker.isFinished(); ++i) {
-        text->Text_contents().text = QStringLiteral("edit %1").arg(i);
+    // At least one edit, even when the worker is done before the first look.
+    int i = 0;
+    do {
+        text->Text_contents().text = QStringLiteral("edit %1").arg(i++);
         text->Set_Batch_List_Name(QStringLiteral("Other"));
         f.table.setData(f.table.index(0, 1), QStringLiteral("changed"));
         QCoreApplication::processEvents();
-    }
+    } while (!worker.isFinished());
     worker.waitForFinished();
     EXPECT_EQ(mismatches.load(), 0);
     EXPECT_TRUE(text->Text_contents().text.startsWith(QStringLiteral("edit")));
