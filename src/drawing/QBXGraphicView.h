@@ -30,6 +30,7 @@
 
 
 class QTimer;
+class QMouseEvent;
 class QBXZoomingScrollView;
 
 inline const QString QBXGraphicViewGraphicsBindingName = QStringLiteral("graphics");
@@ -104,6 +105,19 @@ public:
     void showOrHideRulers();
     void Refresh_ScrollView();
     QBXZoomingScrollView* enclosingScrollView() const;
+
+    // ---- creation (QBXGraphicView_creation.cpp) ----
+    // Creates a graphic of the named class in the rectangle (points), as one
+    // undo group with the selection cleared first: a non-empty text becomes
+    // its Text_Value with stroke and fill off; "PARTY_*" ids get their
+    // alignment (centred title, date, time and venue; right-aligned sender)
+    // and the title its font; corners snap to a constraining grid; the
+    // graphic goes to the top of the list, selected and current. A creation
+    // that ends with zero width and height leaves nothing.
+    void createGraphicOfClass(const QString& className, QMouseEvent* event, bool use_rect, const QRectF& bound_rect,
+                              const QString& card_side, const QString& ctrl_value, const QString& ctrl_ID);
+    // The first text or picture graphic, from the top, with the control id.
+    GraphicPtr Selcect_Ctrl_With_ID(const QString& ctrl_ID) const;
 
     // ---- the canvas's current graphic: a weak reference (null once the
     // graphic is destroyed; leaving the list does not clear it) ----
