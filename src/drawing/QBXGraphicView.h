@@ -33,8 +33,8 @@
 
 
 class QTimer;
-class QBXZoomingScrollView;
 class QMouseEvent;
+class QBXZoomingScrollView;
 class QKeyEvent;
 
 inline const QString QBXGraphicViewGraphicsBindingName = QStringLiteral("graphics");
@@ -109,6 +109,12 @@ public:
     void showOrHideRulers();
     void Refresh_ScrollView();
     QBXZoomingScrollView* enclosingScrollView() const;
+
+    // ---- creation (QBXGraphicView_creation.cpp) ----
+    // The creation with a mouse event (null: from the rectangle); the same
+    // as the point form of the editing section below.
+    void createGraphicOfClass(const QString& className, QMouseEvent* event, bool use_rect, const QRectF& bound_rect,
+                              const QString& card_side, const QString& ctrl_value, const QString& ctrl_ID);
 
     // ---- the canvas's current graphic: a weak reference (null once the
     // graphic is destroyed; leaving the list does not clear it) ----

@@ -169,6 +169,14 @@ void QBXGraphicView::createGraphicOfClass(const QString& graphicClass, const std
     finishCreation();
 }
 
+void QBXGraphicView::createGraphicOfClass(const QString& className, QMouseEvent* event, bool use_rect,
+                                          const QRectF& bound_rect, const QString& card_side,
+                                          const QString& ctrl_value, const QString& ctrl_ID)
+{
+    createGraphicOfClass(className, event ? std::optional<QPointF>(eventPoint(event)) : std::nullopt, use_rect,
+                         bound_rect, card_side, ctrl_value, ctrl_ID);
+}
+
 void QBXGraphicView::finishCreation()
 {
     const GraphicPtr g = _creatingGraphic;

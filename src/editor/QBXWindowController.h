@@ -145,8 +145,46 @@ public:
     void Show_One_By_One_Modeless();
     void Hide_One_By_One_Modeless();
 
-    // ---- new design (the start-wizard issue owns its full body) ----
+    // ---- new design and the start wizard (new_design.cpp) ----
+    // One clean state: empty front and back lists, default side records, no
+    // file, no undo history, no binding, front side.
+    void New_Project_Setting_Reset();
+    // The reset, then the start wizard; a wizard that does not end with OK
+    // ends the program.
     void New_Project();
+    // The New command: offers to save first; a save that did not write stops
+    // it. Returns whether a new design was started.
+    bool New_Btn_Clicked(QObject* sender = nullptr);
+    // Runs the start wizard and, for a new card, lays its texts on the front.
+    void Open_Start_Window();
+    // The wizard's texts as text graphics down the front, over its picture
+    // (wizards/invitation_placement.cpp).
+    void Fill_Party_Invidation_Details();
+
+    // ---- design log (design_log.cpp) ----
+    // Reads a design log: 1 when the whole log was applied; anything else
+    // leaves the design as it was, with undo registration and the panel flag
+    // restored. Replaceable (tests install fakes).
+    using Design_Log_Reader = std::function<int(const QString& path, const QString& log_or_template)>;
+    // Writes the current design to a path; true when the file was written.
+    using Design_Log_Writer = std::function<bool(const QString& path)>;
+    static Design_Log_Reader& designLogReader();
+    static Design_Log_Writer& designLogWriter();
+    int Read_and_load_design_Log(const QString& path, const QString& log_or_template);
+    // An open panel for design logs, then the reader: 1 when loaded, 0 when
+    // cancelled or not loaded.
+    int Open_Log_File();
+    // True when the design was written.
+    bool Save_project_file(bool save_as, bool show_msg);
+    void Set_Log_Name_In_Title();
+
+    // ---- sides, panel and card background ----
+    // Sides and the undo buttons are in draw_window_sides.cpp.
+    void Select_front_side();
+    void Undo_Redo_Button_state();
+    void Show_RHS_Properties(const GraphicPtr& graphic);
+    void Update_Card_Graphics();
+    void set_Front_BG_Image(const QString& path);
 
     // ---- sides and rulers ----
     void Show_Hide_Ruler_ChkBox(QObject* sender);
@@ -367,7 +405,6 @@ public:
     QBXGraphicView* currentSideCanvas() const;
 
     // Sides and edit commands (draw_window_sides.cpp).
-    void Select_front_side();
     void Select_back_side();
     void Select_temp_design_side();
     void Front_Card_Btn_Clicked(QObject* sender);
@@ -384,7 +421,6 @@ public:
     void Send_Back_Clicked(QObject* sender);
     void Lock_Clicked(QObject* sender);
     void Unlock_Clicked(QObject* sender);
-    void Undo_Redo_Button_state();
     void Card_Prop_Clicked(QObject* sender);
     void Card_Bckgrnd_Clicked(QObject* sender);
     void Export_As_Template_Clicked(QObject* sender);
@@ -418,7 +454,7 @@ public:
 
     // Entry points of the panels, dialogs and writers that later work
     // completes (minimal bodies in their owners' files).
-    void Show_RHS_Properties(const GraphicPtr& graphic);           // draw_window_panel.cpp
+    // property_panel.cpp (with Show_RHS_Properties and Update_Card_Graphics):
     void changeViewController(int index);
     void Set_Paste_Button_Status();
     void Enable_Standard_Button_For_Control();
@@ -429,11 +465,7 @@ public:
     bool Browse_User_Image_Manually();                           // draw_window_image_panel.cpp
     int Open_Image_Library_Window(const QString& mode);
     void Open_Barcode_Window();                                  // draw_window_barcode_panel.cpp
-    void set_Front_BG_Image(const QString& path);                // draw_window_background.cpp
-    void set_Back_BG_Image(const QString& path);
-    void Update_Card_Graphics();
-    bool Save_project_file(bool saveAs, bool show_msg);           // draw_window_design_log.cpp
-    void Set_Log_Name_In_Title();
+    void set_Back_BG_Image(const QString& path);                 // card_background.cpp
     bool Export_Single_File(const QString& path, bool show_msg);  // output/draw_window_export.cpp
     int Open_User_Profile_Window(int mode, const QString& load_side); // wizards/profile_placement.cpp
     void Fill_User_profile_info_front_side();

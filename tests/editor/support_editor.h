@@ -10,8 +10,10 @@ struct StartedEditor {
     std::unique_ptr<QBXDocument> document = std::make_unique<QBXDocument>();
     std::unique_ptr<QBXWindowController> controller;
     bool started = false;
+    int endedWith = -1; // status handed to the end of the program
 
-    StartedEditor();
+    // `wizardRuns` false: start-up is expected to stop before the wizard.
+    explicit StartedEditor(bool wizardRuns = true);
     ~StartedEditor();
     QBXWindowController* operator->() const { return controller.get(); }
 };

@@ -70,8 +70,12 @@ TEST(ClipboardChild, Paste)
 {
     if (dirOf().isEmpty())
         GTEST_SKIP() << "run by ClipboardXvfb.BetweenInstances";
+    // Started before the copy: a new design empties the clipboard of our
+    // own graphics.
     StartedEditor e;
     ASSERT_TRUE(e.started);
+    writeFile(dirOf() + QStringLiteral("/b_started"), "1");
+    serveUntil(dirOf() + QStringLiteral("/ready"), 60000);
     e->Paste_Clicked(nullptr);
     writeFile(dirOf() + QStringLiteral("/pasted"), QBXGraphic::pasteboardDataWithGraphics(e->Get_Front_Controls_Array()));
 }
@@ -109,13 +113,16 @@ TEST(ClipboardXvfb, BetweenInstances)
     const QString script = QStringLiteral(
         "set -u\n"
         "B=\"$0\"; D=\"$1\"\n"
+        "\"$B\" --gtest_filter=ClipboardChild.Paste > \"$D/b.log\" 2>&1 &\n"
+        "P=$!\n"
+        "for i in $(seq 1 300); do [ -f \"$D/b_started\" ] && break; sleep 0.1; done\n"
         "\"$B\" --gtest_filter=ClipboardChild.Copy > \"$D/a.log\" 2>&1 &\n"
         "A=$!\n"
         "for i in $(seq 1 300); do [ -f \"$D/ready\" ] && break; sleep 0.1; done\n"
         "xclip -o -selection clipboard -t TARGETS > \"$D/targets\" 2>&1\n"
         "xclip -o -selection clipboard -t application/pdf > \"$D/c.pdf\"\n"
         "xclip -o -selection clipboard -t image/tiff > \"$D/c.tif\"\n"
-        "\"$B\" --gtest_filter=ClipboardChild.Paste > \"$D/b.log\" 2>&1\n"
+        "wait $P\n"
         "touch \"$D/done\"; wait $A\n"
         "xclip -quiet -selection clipboard -t image/png -i \"$D/offered.png\" > /dev/null 2>&1 &\n"
         "X=$!\n"

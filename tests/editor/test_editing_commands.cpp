@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTemporaryDir>
@@ -234,6 +235,11 @@ TEST_F(Commands, TemplateExportReplacesThePairAndAFailedWriteKeepsIt)
         f.write("old");
     }
     Project_File_Name = QStringLiteral("/somewhere/design.dcard");
+    // A design log writer that writes its header, atomically.
+    QBXWindowController::designLogWriter() = [](const QString& path) {
+        QSaveFile f(path);
+        return f.open(QIODevice::WriteOnly) && f.write("VELTCARDPROJECTHEADER") > 0 && f.commit();
+    };
     const auto name = [](const QString& text) {
         testResponder().onDialog([text](QDialog& d) {
             d.findChild<QLineEdit*>(QStringLiteral("template_name"))->setText(text);
@@ -270,6 +276,7 @@ TEST_F(Commands, TemplateExportReplacesThePairAndAFailedWriteKeepsIt)
     EXPECT_TRUE(testResponder().texts(QStringLiteral("alert")).filter(QStringLiteral("successfully")).isEmpty());
     EXPECT_TRUE(QFileInfo(design).isFile());
     EXPECT_FALSE(QImage(preview).isNull());
+    QBXWindowController::designLogWriter() = nullptr;
 }
 
 // ---------------------------------------------------------------- clipboard

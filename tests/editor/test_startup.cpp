@@ -119,7 +119,7 @@ TEST(Startup, UncreatableResourceFolderStopsWithTheMessage)
     qputenv("CARDWRIGHT_RESOURCE_DIR", dir.filePath(QStringLiteral("file/Cardwright")).toUtf8());
     testResponder().answerAlert(platform::modal::AlertAnswer::Ok);
     {
-        StartedEditor e;
+        StartedEditor e(false);
         EXPECT_FALSE(e.started);
     }
     qputenv("CARDWRIGHT_RESOURCE_DIR", saved);

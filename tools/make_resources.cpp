@@ -1,0 +1,205 @@
+// Draws the project's own pictures from gradients and shapes. The output
+// depends only on the arguments: the same call writes the same files.
+//
+//   cw_make_resources --share <folder>
+//       <folder>/Wizard_pattern.jpg and two dozen card backgrounds in
+//       <folder>/Background (PNG and JPG).
+//   cw_make_resources --backgrounds <folder> <count> <width> <height>
+//       <count> backgrounds of the given size, half PNG, half JPG (used to
+//       fill a resource folder for measurements).
+#include <QCoreApplication>
+#include <QDir>
+#include <QImage>
+#include <QImageWriter>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRadialGradient>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// A small fixed pseudo-random sequence (xorshift), so that every run draws
+// the same shapes.
+struct Sequence {
+    quint32 state;
+    explicit Sequence(quint32 seed) : state(seed * 2654435761u + 1u) {}
+    quint32 next()
+    {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        return state;
+    }
+    double unit() { return (next() & 0xFFFFFF) / double(0x1000000); }
+    double range(double lo, double hi) { return lo + (hi - lo) * unit(); }
+};
+
+struct Palette {
+    QColor a, b, accent;
+};
+
+const Palette kPalettes[] = {
+    {QColor(255, 236, 210), QColor(252, 182, 159), QColor(255, 255, 255)},
+    {QColor(224, 195, 252), QColor(142, 197, 252), QColor(255, 255, 255)},
+    {QColor(212, 252, 121), QColor(150, 230, 161), QColor(255, 255, 240)},
+    {QColor(250, 208, 196), QColor(255, 209, 255), QColor(255, 250, 250)},
+    {QColor(161, 196, 253), QColor(194, 233, 251), QColor(255, 255, 255)},
+    {QColor(253, 219, 146), QColor(209, 253, 255), QColor(255, 255, 255)},
+    {QColor(30, 60, 114), QColor(42, 82, 152), QColor(255, 215, 120)},
+    {QColor(67, 33, 80), QColor(180, 60, 110), QColor(255, 230, 180)},
+};
+
+QImage drawBackground(int index, int width, int height)
+{
+    Sequence seq(quint32(index) + 17u);
+    const Palette& pal = kPalettes[index % int(std::size(kPalettes))];
+    QImage image(width, height, QImage::Format_RGB32);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+
+    const double angle = seq.range(0, 2 * M_PI);
+    const QPointF centre(width / 2.0, height / 2.0);
+    const double reach = std::hypot(width, height) / 2.0;
+    QLinearGradient base(centre - QPointF(std::cos(angle), std::sin(angle)) * reach,
+                         centre + QPointF(std::cos(angle), std::sin(angle)) * reach);
+    base.setColorAt(0, pal.a);
+    base.setColorAt(1, pal.b);
+    p.fillRect(image.rect(), base);
+
+    const int style = index % 4;
+    const int shapes = 6 + int(seq.next() % 10);
+    for (int i = 0; i < shapes; ++i) {
+        QColor c = pal.accent;
+        c.setAlpha(int(seq.range(25, 90)));
+        const double r = seq.range(0.04, 0.22) * qMin(width, height);
+        const QPointF at(seq.range(0, width), seq.range(0, height));
+        switch (style) {
+        case 0: { // soft bubbles
+            QRadialGradient g(at, r);
+            g.setColorAt(0, c);
+            c.setAlpha(0);
+            g.setColorAt(1, c);
+            p.setPen(Qt::NoPen);
+            p.setBrush(g);
+            p.drawEllipse(at, r, r);
+            break;
+        }
+        case 1: { // rings
+            p.setBrush(Qt::NoBrush);
+            p.setPen(QPen(c, qMax(1.0, r / 8)));
+            p.drawEllipse(at, r, r);
+            break;
+        }
+        case 2: { // stars
+            QPainterPath star;
+            for (int k = 0; k < 10; ++k) {
+                const double a = -M_PI / 2 + k * M_PI / 5;
+                const double rr = (k % 2) ? r * 0.45 : r;
+                const QPointF pt = at + QPointF(std::cos(a) * rr, std::sin(a) * rr);
+                k == 0 ? star.moveTo(pt) : star.lineTo(pt);
+            }
+            star.closeSubpath();
+            p.setPen(Qt::NoPen);
+            p.setBrush(c);
+            p.drawPath(star);
+            break;
+        }
+        default: { // diagonal ribbons
+            p.setPen(Qt::NoPen);
+            p.setBrush(c);
+            p.save();
+            p.translate(at);
+            p.rotate(seq.range(-40, 40));
+            p.drawRoundedRect(QRectF(-width, -r / 4, 2.0 * width, r / 2), r / 8, r / 8);
+            p.restore();
+            break;
+        }
+        }
+    }
+    // A light frame leaves room for the card's texts.
+    QColor frame = pal.accent;
+    frame.setAlpha(120);
+    p.setPen(QPen(frame, qMax(2.0, qMin(width, height) / 60.0)));
+    p.setBrush(Qt::NoBrush);
+    const double m = qMin(width, height) / 20.0;
+    p.drawRoundedRect(QRectF(m, m, width - 2 * m, height - 2 * m), m, m);
+    p.end();
+    return image;
+}
+
+QImage drawPattern()
+{
+    const int side = 96;
+    QImage image(side, side, QImage::Format_RGB32);
+    image.fill(QColor(241, 244, 250));
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(226, 232, 244));
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 2; ++x)
+            p.drawEllipse(QPointF(side / 4.0 + x * side / 2.0, side / 4.0 + y * side / 2.0), 9, 9);
+    p.setPen(QPen(QColor(232, 236, 246), 2));
+    p.drawLine(QPointF(0, side / 2.0), QPointF(side, side / 2.0));
+    p.drawLine(QPointF(side / 2.0, 0), QPointF(side / 2.0, side));
+    p.end();
+    return image;
+}
+
+bool save(const QImage& image, const QString& path, const char* format)
+{
+    QImageWriter writer(path, format);
+    if (qstrcmp(format, "jpg") == 0)
+        writer.setQuality(88);
+    if (!writer.write(image)) {
+        std::fprintf(stderr, "cannot write %s: %s\n", qPrintable(path), qPrintable(writer.errorString()));
+        return false;
+    }
+    return true;
+}
+
+bool writeBackgrounds(const QString& folder, int count, int width, int height)
+{
+    if (!QDir().mkpath(folder)) {
+        std::fprintf(stderr, "cannot make %s\n", qPrintable(folder));
+        return false;
+    }
+    const QDir dir(folder);
+    for (int i = 0; i < count; ++i) {
+        const bool png = i % 2 == 0;
+        const QString name =
+            QStringLiteral("Background_%1.%2").arg(i + 1, 3, 10, QChar(u'0')).arg(png ? "png" : "jpg");
+        if (!save(drawBackground(i, width, height), dir.filePath(name), png ? "png" : "jpg"))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc == 3 && std::strcmp(argv[1], "--share") == 0) {
+        const QDir share(QString::fromLocal8Bit(argv[2]));
+        if (!QDir().mkpath(share.path()))
+            return 1;
+        if (!save(drawPattern(), share.filePath(QStringLiteral("Wizard_pattern.jpg")), "jpg"))
+            return 1;
+        return writeBackgrounds(share.filePath(QStringLiteral("Background")), 24, 800, 600) ? 0 : 1;
+    }
+    if (argc == 6 && std::strcmp(argv[1], "--backgrounds") == 0) {
+        const int count = std::atoi(argv[3]);
+        const int width = std::atoi(argv[4]);
+        const int height = std::atoi(argv[5]);
+        if (count < 0 || width <= 0 || height <= 0)
+            return 2;
+        return writeBackgrounds(QString::fromLocal8Bit(argv[2]), count, width, height) ? 0 : 1;
+    }
+    std::fprintf(stderr, "usage: cw_make_resources --share <folder> | --backgrounds <folder> <count> <w> <h>\n");
+    return 2;
+}
