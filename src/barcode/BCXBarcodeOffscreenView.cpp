@@ -299,9 +299,9 @@ void BCXBarcodeOffscreenView::draw2D(QPainter& p, double k) const
             const int l = int(std::lround(target.left() * k)), t = int(std::lround(target.top() * k));
             const int r = int(std::lround(target.right() * k)), bt = int(std::lround(target.bottom() * k));
             target = QRectF(l, t, r - l, bt - t);
-            if (p.device()->devType() == QInternal::Image)
-                p.setCompositionMode(QPainter::CompositionMode_Source);
         }
+        // Drawn over the white fill (source-over), so the symbol's transparent
+        // margins stay white and readable on any card.
         image_2d.draw(p, target);
         p.restore();
     }

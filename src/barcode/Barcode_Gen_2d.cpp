@@ -183,14 +183,13 @@ bool Barcode_Gen::Save_Barcode_image(const PointPicture& picture, const QString&
     try {
         if (picture.isNull())
             return false;
-        if (QFile::exists(file_path_val))
-            QFile::remove(file_path_val);
         QString reason;
         const QImage raster = picture.hasRaster() ? picture.raster() : picture.toImage(72.0, &reason);
         if (raster.isNull()) {
             Show_NSLog_Message(reason);
             return false;
         }
+        // Replaces an existing file only once the new one is complete.
         QSaveFile file(file_path_val);
         if (!file.open(QIODevice::WriteOnly) || !raster.save(&file, "PNG") || !file.commit()) {
             Show_NSLog_Message(file.errorString());

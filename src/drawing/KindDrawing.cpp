@@ -1,6 +1,8 @@
 #include "drawing/KindDrawing.h"
 
 #include "drawing/GraphicDefaults.h"
+#include "drawing/PaintStyle.h"
+#include "drawing/QBXGraphic.h"
 #include "drawing/PictureStore.h"
 
 #include <algorithm>
@@ -42,6 +44,18 @@ void askRefresh(const DrawingContext& context)
 QString resourceFolder()
 {
     return graphic_defaults::resourcePath();
+}
+
+void strokeFrame(QPainter& painter, const QBXGraphic& graphic, const QRectF& frame)
+{
+    if (!graphic.isDrawingStroke())
+        return;
+    const QColor c = withOpacity(graphic._strokeColor, graphic.alpha_val_stroke);
+    if (!c.isValid())
+        return;
+    QPainterPath path;
+    path.addRect(frame);
+    strokePath(painter, path, c, graphic._strokeWidth, graphic._stroke_border_type);
 }
 
 } // namespace drawing

@@ -9,6 +9,7 @@
 #include <QString>
 
 class QBXGraphic;
+class QPainter;
 
 namespace drawing {
 
@@ -26,6 +27,10 @@ void logNotFinite(const QString& what);
 
 // Asks for the canvas refresh through the context (the refresh seam).
 void askRefresh(const DrawingContext& context);
+
+// Strokes the graphic's rectangular frame (pictures and signatures) with its
+// stroke colour, width and border style, when it draws its stroke.
+void strokeFrame(QPainter& painter, const QBXGraphic& graphic, const QRectF& frame);
 
 // Resource folder used by the kinds (sample pictures and hatch tiles).
 QString resourceFolder();

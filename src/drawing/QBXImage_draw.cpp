@@ -58,13 +58,7 @@ void QBXImage::drawContentsInView(QPainter* painter, const DrawingContext& conte
         logNotFinite(QStringLiteral("A picture effect, rotation or opacity"));
         return;
     }
-    if (isDrawingStroke()) {
-        const QColor c = withOpacity(_strokeColor, alpha_val_stroke);
-        QPainterPath frame;
-        frame.addRect(b);
-        if (c.isValid())
-            strokePath(*painter, frame, c, _strokeWidth, _stroke_border_type);
-    }
+    strokeFrame(*painter, *this, b);
     const PicturePtr pic = pictureForDrawing();
     if (pic && b.width() > 0 && b.height() > 0) {
         // Effects run on a copy reduced to the drawn size in device pixels;

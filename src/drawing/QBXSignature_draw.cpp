@@ -54,13 +54,7 @@ void QBXSignature::drawContentsInView(QPainter* painter, const DrawingContext& c
     QRectF b;
     if (!usableBounds(bounds(), &b, QStringLiteral("Signature")))
         return;
-    if (isDrawingStroke()) {
-        const QColor c = withOpacity(_strokeColor, alpha_val_stroke);
-        QPainterPath frame;
-        frame.addRect(b);
-        if (c.isValid())
-            strokePath(*painter, frame, c, _strokeWidth, _stroke_border_type);
-    }
+    strokeFrame(*painter, *this, b);
     const PicturePtr pic = pictureForDrawing();
     if (pic && b.width() > 0 && b.height() > 0) {
         // Stretched to fill the bounds in each direction on its own.

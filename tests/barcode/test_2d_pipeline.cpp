@@ -3,6 +3,7 @@
 // independent decoder.
 #include "barcode/Barcode_Gen.h"
 #include "barcode/BarcodeGlobals.h"
+#include "barcode/BCXBarcodeOffscreenView.h"
 #include "barcode/PDF417_View.h"
 #include "support_2d_decode.h"
 
@@ -100,6 +101,14 @@ TEST(DataMatrix2D, PictureSizeFollowsTheModule)
 
     EXPECT_EQ(d.orientation, 0);
     EXPECT_FALSE(d.mirrored);
+
+    // The raster road composes over white too, so the symbol's transparent
+    // border never shows the card through.
+    const QImage raster = BCXBarcodeImage::rasterFromBarcodeImage(g.image_2d, 300);
+    ASSERT_FALSE(raster.isNull());
+    const auto r = twod::decodeImage(raster, twod::Kind::DataMatrix, Qt::black);
+    ASSERT_TRUE(r.valid);
+    EXPECT_EQ(r.bytes, "Card 2026");
 }
 
 TEST(DataMatrix2D, EachCompositionIsSizedByItsOwnSymbol)
