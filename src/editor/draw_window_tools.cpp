@@ -161,12 +161,14 @@ CardRenderContext QBXWindowController::cardRenderContext() const
 QString QBXWindowController::storePastedPicture(const QImage& picture)
 {
     const QString folder = Resource_Path + QStringLiteral("/PastedImage");
-    if (!QDir().mkpath(folder)) {
-        Show_MessageBox(folder);
-        return {};
-    }
     const QString path = folder + QStringLiteral("/Pasted_") + QUuid::createUuid().toString(QUuid::WithoutBraces)
         + QStringLiteral(".png");
+    if (!QDir().mkpath(folder)) {
+        // The writer's two messages: the path, then the reason.
+        Show_MessageBox(path);
+        Show_MessageBox(QStringLiteral("The folder cannot be created."));
+        return {};
+    }
     Save_gen_image(picture, path);
     return QFileInfo(path).isFile() ? path : QString();
 }

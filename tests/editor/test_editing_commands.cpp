@@ -24,6 +24,8 @@
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -377,3 +379,44 @@ TEST_F(Commands, CutForgetsTheCurrentGraphic)
 }
 
 } // namespace
+
+TEST_F(Commands, APictureThatCannotBeStoredIsNotPasted)
+{
+    QFile blocker(Resource_Path + QStringLiteral("/PastedImage"));
+    QDir(Resource_Path + QStringLiteral("/PastedImage")).removeRecursively();
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly)); // a file where the folder goes
+    blocker.close();
+    QImage picture(8, 8, QImage::Format_ARGB32);
+    picture.fill(Qt::green);
+    QGuiApplication::clipboard()->setImage(picture);
+    testResponder().answerAlert(platform::modal::AlertAnswer::Ok);
+    testResponder().answerAlert(platform::modal::AlertAnswer::Ok);
+    editor->Paste_Clicked(nullptr);
+    EXPECT_TRUE(doc().graphics().empty());
+    EXPECT_EQ(testResponder().texts(QStringLiteral("alert")).size(), 2);
+    QFile::remove(blocker.fileName());
+}
+
+TEST_F(Commands, RulerMarksAndHiddenHandlesEndWithTheGesture)
+{
+    editor->Rect_Tool_Clicked(nullptr);
+    QBXGraphicView* canvas = front();
+    const QPointF c = doc().graphics()[0]->bounds().center();
+    canvas->mouseDownAt(c, false, 1);
+    canvas->mouseDraggedTo(c + QPointF(10, 4));
+    EXPECT_FALSE(canvas->_rulerEchoedBounds.isNull()) << "the rulers are shown at start-up";
+    EXPECT_TRUE(canvas->_isHidingHandles);
+    canvas->mouseUpAt(c + QPointF(10, 4));
+    EXPECT_TRUE(canvas->_rulerEchoedBounds.isNull());
+    EXPECT_FALSE(canvas->_isHidingHandles);
+    // A nudge hides the handles for half a second; another restarts the period.
+    canvas->moveRight();
+    ASSERT_NE(canvas->_handleShowingTimer, nullptr);
+    EXPECT_TRUE(canvas->_handleShowingTimer->isActive());
+    QTest::qWait(200);
+    canvas->moveRight();
+    EXPECT_GT(canvas->_handleShowingTimer->remainingTime(), 400);
+    EXPECT_TRUE(canvas->_isHidingHandles);
+    canvas->unhideHandlesForTimer();
+    EXPECT_FALSE(canvas->_isHidingHandles);
+}
