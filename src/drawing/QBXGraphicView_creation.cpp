@@ -10,6 +10,7 @@
 #include "drawing/QBXBarcode.h"
 #include "drawing/QBXImage.h"
 #include "drawing/QBXSignature.h"
+#include "drawing/QBXZoomingScrollView.h"
 
 #include <QFileInfo>
 
@@ -162,7 +163,10 @@ void QBXGraphicView::createGraphicOfClass(const QString& graphicClass, const std
     if (pressPoint) {
         m_resizing = g;
         m_handle = g->creationSizingHandle();
-        m_echo = false;
+        QBXZoomingScrollView* scroll = enclosingScrollView();
+        m_echo = scroll && scroll->rulersVisible();
+        if (m_echo)
+            beginEchoingMoveToRulers(g->bounds());
         m_gesture = Gesture::Create;
         return;
     }
