@@ -205,6 +205,8 @@ TEST_F(Editing, MarqueeTogglesFromTheStartAndKeepsTouched)
     canvas.mouseUpAt({6, 6});
     EXPECT_EQ(selection.selectionIndexes(), platform::IndexSet({0}));
     EXPECT_TRUE(canvas._marqueeSelectionBounds.isNull());
+    ASSERT_FALSE(host.shown.empty());
+    EXPECT_EQ(host.shown.back(), nullptr) << "the card's properties after a marquee";
     // With shift the marquee toggles against the selection it started with.
     canvas.mouseDownAt({5, 5}, true, 1);
     canvas.mouseDraggedTo({90, 40});
@@ -357,6 +359,27 @@ TEST_F(Editing, QtEventsCarryFractionalPointsAndKeysWaitForTheRelease)
     EXPECT_DOUBLE_EQ(g[0]->bounds().x(), 12.1);
     canvas.undo(); // the drag
     EXPECT_EQ(g[0]->bounds().x(), 10);
+}
+
+TEST_F(Editing, HidingTheCanvasEndsTheGestureAsARelease)
+{
+    const GraphicList g = place({QRectF(10, 10, 30, 30)});
+    canvas.mouseDownAt({20, 20}, false, 1);
+    canvas.mouseDraggedTo({30, 20});
+    EXPECT_TRUE(canvas.isTracking());
+    canvas.hide();
+    EXPECT_FALSE(canvas.isTracking());
+    EXPECT_EQ(document.undoManager()->groupingLevel(), 0) << "no group stays open";
+    EXPECT_EQ(steps(), 1);
+    EXPECT_FALSE(canvas._isHidingHandles);
+    // A double-click on a hidden graphic makes it current and shows nothing.
+    canvas.show();
+    g[0]->ctrl_is_visible = false;
+    host.shown.clear();
+    canvas.mouseDownAt({30, 20}, false, 2);
+    canvas.mouseUpAt({30, 20});
+    EXPECT_EQ(canvas.Selected_Graphic(), g[0]);
+    EXPECT_TRUE(host.shown.empty());
 }
 
 TEST_F(Editing, LocksRefuseOrAreSkipped)
