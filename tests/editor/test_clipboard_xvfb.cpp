@@ -8,7 +8,10 @@
 #include "drawing/QBXGraphicView.h"
 #include "platform/pasteboard.h"
 
+#include <QClipboard>
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QSignalSpy>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -60,7 +63,10 @@ TEST(ClipboardChild, Copy)
     e->Rect_Tool_Clicked(nullptr);
     e->Text_Tool_Clicked(nullptr);
     e->_graphicView->selectAll();
+    // Our own replacement is reported at once, inside setMimeData.
+    QSignalSpy changed(QGuiApplication::clipboard(), &QClipboard::dataChanged);
     e->Copy_Clicked(nullptr);
+    writeFile(dirOf() + QStringLiteral("/sync"), QByteArray::number(changed.count()));
     writeFile(dirOf() + QStringLiteral("/copied"), QBXGraphic::pasteboardDataWithGraphics(e->_graphicView->selectedGraphics()));
     writeFile(dirOf() + QStringLiteral("/ready"), "1");
     serveUntil(dirOf() + QStringLiteral("/done"), 60000);
@@ -148,6 +154,7 @@ TEST(ClipboardXvfb, BetweenInstances)
     EXPECT_TRUE(targets.contains("image/tiff")) << targets.toStdString();
     EXPECT_EQ(QProcess::execute(QStringLiteral("pdfinfo"), {d + QStringLiteral("/c.pdf")}), 0);
     EXPECT_EQ(QProcess::execute(QStringLiteral("identify"), {d + QStringLiteral("/c.tif")}), 0);
+    EXPECT_EQ(readFile(d + QStringLiteral("/sync")), QByteArray("1")) << log;
     const QByteArray copied = readFile(d + QStringLiteral("/copied"));
     ASSERT_FALSE(copied.isEmpty()) << log;
     QBXError error;
