@@ -255,37 +255,37 @@ void QBXGraphicView::alignWithGrid()
     buttons();
 }
 
+namespace {
+
+// Gives every unlocked selected graphic after the first the first one's width
+// or height; graphics that already have it are left alone (no undo step).
+void makeSameExtent(const GraphicList& sel, bool width)
+{
+    if (sel.size() < 2)
+        return;
+    const QRectF reference = sel.front()->bounds();
+    const double extent = width ? reference.width() : reference.height();
+    for (size_t i = 1; i < sel.size(); ++i) {
+        QBXGraphic& g = *sel[i];
+        QRectF b = g.bounds();
+        if (g.ctrl_is_locked || (width ? b.width() : b.height()) == extent)
+            continue;
+        width ? b.setWidth(extent) : b.setHeight(extent);
+        g.setBounds(b);
+    }
+}
+
+} // namespace
+
 void QBXGraphicView::makeSameWidth()
 {
-    const GraphicList sel = selectedGraphics();
-    if (sel.size() >= 2) {
-        const double w = sel.front()->bounds().width();
-        for (size_t i = 1; i < sel.size(); ++i) {
-            QBXGraphic& g = *sel[i];
-            QRectF b = g.bounds();
-            if (g.ctrl_is_locked || b.width() == w)
-                continue;
-            b.setWidth(w);
-            g.setBounds(b);
-        }
-    }
+    makeSameExtent(selectedGraphics(), true);
     buttons();
 }
 
 void QBXGraphicView::makeSameHeight()
 {
-    const GraphicList sel = selectedGraphics();
-    if (sel.size() >= 2) {
-        const double h = sel.front()->bounds().height();
-        for (size_t i = 1; i < sel.size(); ++i) {
-            QBXGraphic& g = *sel[i];
-            QRectF b = g.bounds();
-            if (g.ctrl_is_locked || b.height() == h)
-                continue;
-            b.setHeight(h);
-            g.setBounds(b);
-        }
-    }
+    makeSameExtent(selectedGraphics(), false);
     buttons();
 }
 
