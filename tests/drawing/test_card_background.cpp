@@ -43,8 +43,9 @@ TEST(CardBackground, ShapesLeaveTheirCornersUnpainted)
             EXPECT_TRUE(probe::near(img.pixel(5, 5), Qt::white));
             EXPECT_TRUE(probe::near(img.pixel(1, 1), kCanvas));
         }
-        if (shape == 2)
+        if (shape == 2) {
             EXPECT_TRUE(probe::near(img.pixel(20, 10), kCanvas));
+        }
     }
 }
 

@@ -140,9 +140,11 @@ TEST(Rendering, PdfPageSizeTextFontsAndStructure)
     EXPECT_EQ(QString::fromUtf8(probe::run("pdftotext", {path, "-"})).simplified(), "Happy Birthday");
     const QString fonts = QString::fromUtf8(probe::run("pdffonts", {path}));
     EXPECT_TRUE(fonts.contains("LiberationSans")) << fonts.toStdString();
-    for (const QString& line : fonts.split('\n').mid(2, -1))
-        if (!line.trimmed().isEmpty())
+    for (const QString& line : fonts.split('\n').mid(2, -1)) {
+        if (!line.trimmed().isEmpty()) {
             EXPECT_TRUE(line.contains(QRegularExpression("\\byes\\s+(yes|no)\\s+(yes|no)\\s+\\d+"))) << line.toStdString();
+        }
+    }
     int code = -1;
     probe::run("qpdf", {"--check", path}, &code);
     EXPECT_EQ(code, 0);

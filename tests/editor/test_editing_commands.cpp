@@ -89,8 +89,9 @@ TEST_F(Commands, EveryToolCreatesOnTheCurrentSideAndReturnsToTheArrow)
             ASSERT_FALSE(list.empty()) << c.tool;
             const GraphicPtr g = list[0];
             EXPECT_EQ(g->className(), c.kind) << c.tool;
-            if (!c.shape.isEmpty())
+            if (!c.shape.isEmpty()) {
                 EXPECT_EQ(g->Get_shape_type(), c.shape) << c.tool;
+            }
             const int n = int(list.size()) - 1;
             const double step = std::max(n, 20);
             EXPECT_EQ(g->bounds(), QRectF(QPointF(10 + step, 10 + step), c.size)) << c.tool;
@@ -99,8 +100,9 @@ TEST_F(Commands, EveryToolCreatesOnTheCurrentSideAndReturnsToTheArrow)
             EXPECT_EQ(canvas->Selected_Graphic(), g);
             EXPECT_EQ(editor->Selected_Control_Tool, 0) << c.tool;
         }
-        if (side == 1)
+        if (side == 1) {
             EXPECT_EQ(doc().graphics().size(), toolCases().size()) << "the back side leaves the front alone";
+        }
     }
     EXPECT_EQ(doc().graphics()[3]->sign_or_fingureprint, QStringLiteral("F")) << "the fingerprint";
     // Arrow and numbers outside the tools create nothing.

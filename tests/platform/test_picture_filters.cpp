@@ -27,8 +27,9 @@ void expectNear(QRgb got, int r, int g, int b, int a = -1)
     EXPECT_NEAR(qRed(got), r, 3);
     EXPECT_NEAR(qGreen(got), g, 3);
     EXPECT_NEAR(qBlue(got), b, 3);
-    if (a >= 0)
+    if (a >= 0) {
         EXPECT_EQ(qAlpha(got), a);
+    }
 }
 
 } // namespace
