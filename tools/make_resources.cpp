@@ -2,8 +2,10 @@
 // depends only on the arguments: the same call writes the same files.
 //
 //   cw_make_resources --share <folder>
-//       <folder>/Wizard_pattern.jpg and two dozen card backgrounds in
-//       <folder>/Background (PNG and JPG).
+//       <folder>/Wizard_pattern.jpg, the sample pictures new graphics show
+//       before they have their own (no.png, sign_sample.png,
+//       fingerprints.png, barcode_sample.png), banner.png, pattern_1.jpg and
+//       two dozen card backgrounds in <folder>/Background (PNG and JPG).
 //   cw_make_resources --backgrounds <folder> <count> <width> <height>
 //       <count> backgrounds of the given size, half PNG, half JPG (used to
 //       fill a resource folder for measurements).
@@ -150,6 +152,113 @@ QImage drawPattern()
     return image;
 }
 
+// The picture a picture graphic shows before one is chosen: a framed cross.
+QImage drawNoPicture()
+{
+    QImage image(120, 120, QImage::Format_ARGB32);
+    image.fill(QColor(238, 238, 238));
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(170, 170, 170), 3));
+    p.drawRect(QRectF(1.5, 1.5, 117, 117));
+    p.drawLine(QPointF(20, 20), QPointF(100, 100));
+    p.drawLine(QPointF(100, 20), QPointF(20, 100));
+    p.end();
+    return image;
+}
+
+// A handwritten-looking stroke on a transparent ground.
+QImage drawSignature()
+{
+    QImage image(300, 120, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    QPainterPath path(QPointF(20, 80));
+    path.cubicTo(40, 10, 70, 10, 60, 90);
+    path.cubicTo(55, 110, 90, 30, 110, 60);
+    path.cubicTo(125, 85, 140, 40, 160, 55);
+    path.cubicTo(175, 70, 185, 35, 205, 50);
+    path.cubicTo(225, 65, 240, 30, 280, 45);
+    path.moveTo(60, 95);
+    path.cubicTo(120, 100, 200, 92, 270, 85);
+    p.setPen(QPen(QColor(20, 40, 110), 3.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPath(path);
+    p.end();
+    return image;
+}
+
+// Ridges of a fingerprint: nested open loops on a transparent ground.
+QImage drawFingerprint()
+{
+    QImage image(120, 160, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(60, 60, 60), 2.5, Qt::SolidLine, Qt::RoundCap));
+    const QPointF centre(60, 85);
+    for (int i = 0; i < 11; ++i) {
+        const double rx = 6 + i * 5, ry = 9 + i * 6.5;
+        const int gap = 25 + (i * 37) % 50;  // each ridge breaks somewhere else
+        p.drawArc(QRectF(centre.x() - rx, centre.y() - ry, 2 * rx, 2 * ry), gap * 16, (360 - 40) * 16);
+    }
+    p.end();
+    return image;
+}
+
+// Bars that look like a linear barcode but encode nothing, so the sample can
+// never be read as a value.
+QImage drawBarcodeSample()
+{
+    QImage image(220, 100, QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    Sequence seq(7);
+    int x = 12;
+    while (x < 200) {
+        const int bar = 1 + int(seq.next() % 4) * 2;
+        const int space = 1 + int(seq.next() % 3) * 2;
+        if (x + bar > 208)
+            break;
+        p.fillRect(QRect(x, 10, bar, 80), Qt::black);
+        x += bar + space;
+    }
+    p.end();
+    return image;
+}
+
+// The promotion banner: a soft gradient strip with rings.
+QImage drawBanner()
+{
+    QImage image(600, 100, QImage::Format_RGB32);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient g(0, 0, 600, 100);
+    g.setColorAt(0, QColor(142, 197, 252));
+    g.setColorAt(1, QColor(224, 195, 252));
+    p.fillRect(image.rect(), g);
+    Sequence seq(99);
+    p.setBrush(Qt::NoBrush);
+    for (int i = 0; i < 12; ++i) {
+        p.setPen(QPen(QColor(255, 255, 255, 90 + int(seq.next() % 80)), seq.range(1.5, 4)));
+        const double r = seq.range(10, 45);
+        p.drawEllipse(QPointF(seq.range(0, 600), seq.range(0, 100)), r, r);
+    }
+    p.end();
+    return image;
+}
+
+// A second window pattern in warmer colours, for the promotion window.
+QImage drawPromotionPattern()
+{
+    QImage image = drawPattern();
+    QPainter p(&image);
+    p.setCompositionMode(QPainter::CompositionMode_Multiply);
+    p.fillRect(image.rect(), QColor(255, 236, 214));
+    p.end();
+    return image;
+}
+
 bool save(const QImage& image, const QString& path, const char* format)
 {
     QImageWriter writer(path, format);
@@ -188,8 +297,19 @@ int main(int argc, char** argv)
         const QDir share(QString::fromLocal8Bit(argv[2]));
         if (!QDir().mkpath(share.path()))
             return 1;
-        if (!save(drawPattern(), share.filePath(QStringLiteral("Wizard_pattern.jpg")), "jpg"))
-            return 1;
+        const struct {
+            QImage image;
+            const char* name;
+            const char* format;
+        } pictures[] = {
+            {drawPattern(), "Wizard_pattern.jpg", "jpg"},     {drawNoPicture(), "no.png", "png"},
+            {drawSignature(), "sign_sample.png", "png"},      {drawFingerprint(), "fingerprints.png", "png"},
+            {drawBarcodeSample(), "barcode_sample.png", "png"}, {drawBanner(), "banner.png", "png"},
+            {drawPromotionPattern(), "pattern_1.jpg", "jpg"},
+        };
+        for (const auto& picture : pictures)
+            if (!save(picture.image, share.filePath(QString::fromLatin1(picture.name)), picture.format))
+                return 1;
         return writeBackgrounds(share.filePath(QStringLiteral("Background")), 24, 800, 600) ? 0 : 1;
     }
     if (argc == 6 && std::strcmp(argv[1], "--backgrounds") == 0) {
