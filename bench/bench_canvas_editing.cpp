@@ -72,21 +72,16 @@ void fill(QBXDocument& document, QBXWindowController& controller, int count, con
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir resources;
-    qputenv("CARDWRIGHT_RESOURCE_DIR", resources.filePath(QStringLiteral("r")).toUtf8());
+    prepareBenchEnvironment(resources);
     QApplication app(argc, argv);
-    BenchResponder responder;
-    platform::modal::setResponder(&responder);
     {
-        QBXDocument document;
-        QBXWindowController controller;
-        controller.setDocument(&document);
-        if (!controller.awakeFromNib())
-            return 1;
         const QSizeF card(425.52, 357.12);
-        controller.SetDocumentCanvasSize(card);
+        BenchEditor editor(card);
+        if (!editor.started)
+            return 1;
+        QBXDocument& document = editor.document;
+        QBXWindowController& controller = editor.controller;
         QBXGraphicView* canvas = controller._graphicView;
         settle();
         std::printf("platform %s, window %dx%d\n", qPrintable(QGuiApplication::platformName()),

@@ -1,9 +1,12 @@
 #pragma once
 // Shared by the editor benchmarks: a modal responder that answers every run
 // and alert positively, so start-up never waits on a user, and statistics.
+#include "drawing/QBXDocument.h"
+#include "editor/QBXWindowController.h"
 #include "platform/modal.h"
 
 #include <QDialog>
+#include <QTemporaryDir>
 #include <algorithm>
 #include <vector>
 
@@ -43,3 +46,30 @@ inline Stats statsOf(std::vector<double> v)
     s.max = v.back();
     return s;
 }
+
+// Offscreen (unless a platform is named) with a private resource folder;
+// call before the QApplication exists.
+inline void prepareBenchEnvironment(const QTemporaryDir& resources)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("CARDWRIGHT_RESOURCE_DIR", resources.filePath(QStringLiteral("r")).toUtf8());
+}
+
+// The real editor as start-up makes it, sized to a card; answers every modal
+// run through a BenchResponder. `started` is false when start-up failed.
+struct BenchEditor {
+    BenchResponder responder;
+    QBXDocument document;
+    QBXWindowController controller;
+    bool started = false;
+
+    explicit BenchEditor(const QSizeF& card)
+    {
+        platform::modal::setResponder(&responder);
+        controller.setDocument(&document);
+        started = controller.awakeFromNib();
+        if (started)
+            controller.SetDocumentCanvasSize(card);
+    }
+};

@@ -233,6 +233,9 @@ protected:
     // ==== end ====
 
 private:
+    // Undo or redo one step, then select what it touched.
+    void stepHistory(bool redo);
+
     QString listKey() const;
     void listChanged(const platform::Change& change);
     void selectionChanged(const platform::IndexSet& oldIndexes, const platform::IndexSet& newIndexes);

@@ -81,6 +81,16 @@ void QBXGraphicView::delete_()
 
 void QBXGraphicView::undo()
 {
+    stepHistory(false);
+}
+
+void QBXGraphicView::redo()
+{
+    stepHistory(true);
+}
+
+void QBXGraphicView::stepHistory(bool redo)
+{
     // Only the front list records undo: on the back side an undo would
     // revert front changes out of sight.
     if (Card_Front_Or_Back == 1)
@@ -88,24 +98,10 @@ void QBXGraphicView::undo()
     platform::UndoManager* um = undoManager();
     if (!um)
         return;
+    // The actions that run report the indexes they touched; those become
+    // the selection afterwards.
     _undoSelectionIndexes = platform::IndexSet();
-    um->undo();
-    if (!_undoSelectionIndexes->empty())
-        changeSelectionIndexes(*_undoSelectionIndexes);
-    _undoSelectionIndexes.reset();
-    forgetRemovedSelectedGraphic();
-    buttons();
-}
-
-void QBXGraphicView::redo()
-{
-    if (Card_Front_Or_Back == 1)
-        return;
-    platform::UndoManager* um = undoManager();
-    if (!um)
-        return;
-    _undoSelectionIndexes = platform::IndexSet();
-    um->redo();
+    redo ? um->redo() : um->undo();
     if (!_undoSelectionIndexes->empty())
         changeSelectionIndexes(*_undoSelectionIndexes);
     _undoSelectionIndexes.reset();
