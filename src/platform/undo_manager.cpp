@@ -141,22 +141,23 @@ void UndoManager::runGroup(Group group, bool undoing)
 
 void UndoManager::undo()
 {
-    closeEventGroupIfOpen();
-    if (m_level > 0 || m_undoing || m_redoing || m_undoStack.empty())
-        return;
-    Group g = std::move(m_undoStack.back());
-    m_undoStack.pop_back();
-    runGroup(std::move(g), true);
+    step(true);
 }
 
 void UndoManager::redo()
 {
+    step(false);
+}
+
+void UndoManager::step(bool undoing)
+{
     closeEventGroupIfOpen();
-    if (m_level > 0 || m_undoing || m_redoing || m_redoStack.empty())
+    auto& stack = undoing ? m_undoStack : m_redoStack;
+    if (m_level > 0 || m_undoing || m_redoing || stack.empty())
         return;
-    Group g = std::move(m_redoStack.back());
-    m_redoStack.pop_back();
-    runGroup(std::move(g), false);
+    Group g = std::move(stack.back());
+    stack.pop_back();
+    runGroup(std::move(g), undoing);
 }
 
 void UndoManager::disableUndoRegistration()

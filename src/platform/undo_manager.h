@@ -76,6 +76,8 @@ private:
 
     void checkpoint();
     void closeEventGroupIfOpen();
+    // Takes the newest group of the undo (or redo) stack and runs it.
+    void step(bool undoing);
     void runGroup(Group group, bool undoing);
     void announce();
 
