@@ -21,6 +21,7 @@
 #include <QMainWindow>
 #include <QPushButton>
 #include <QSlider>
+#include <QStackedWidget>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUuid>
@@ -53,6 +54,8 @@ void QBXWindowController::Polygon_Tool_Clicked(QObject*) { Selected_Control_Tool
 
 QBXGraphicView* QBXWindowController::currentSideCanvas() const
 {
+    if (myTargetView && temp_design_view && myTargetView->currentWidget() == temp_design_view)
+        return _graphicView_TEMP;
     return Card_Front_Or_Back == 1 ? _graphicView_BACK : _graphicView;
 }
 
@@ -282,6 +285,7 @@ void QBXWindowController::buildEditingControls()
     // round trip to the X server: never asked per paint).
     if (QClipboard* board = QGuiApplication::clipboard())
         connect(board, &QClipboard::dataChanged, this, [this] { Set_Paste_Button_Status(); });
+    Set_Paste_Button_Status();
 
     // The tool observer: runs at once, inside the post.
     selectedToolDidChange(nullptr);

@@ -5,7 +5,6 @@
 #include "app/Globals.h"
 #include "barcode/BarcodeGlobals.h"
 #include "drawing/QBXGraphicView.h"
-#include "platform/pasteboard.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -60,50 +59,6 @@ void QBXWindowController::changeViewController(int index)
     if (index < 0 || index > 2 || !myTargetView || !views[index])
         return;
     myTargetView->setCurrentWidget(views[index]);
-}
-
-void QBXWindowController::Set_Paste_Button_Status()
-{
-    namespace pb = platform::pasteboard;
-    const QString type =
-        pb::availableTypeFromArray({QBXGraphicViewPasteboardType, QString::fromLatin1(pb::kFileNamesType)});
-    if (Paste_btn)
-        Paste_btn->setEnabled(type == QBXGraphicViewPasteboardType);
-}
-
-namespace {
-void setEnabled(std::initializer_list<QPushButton*> buttons, bool on)
-{
-    for (QPushButton* b : buttons) {
-        if (b)
-            b->setEnabled(on);
-    }
-}
-} // namespace
-
-void QBXWindowController::Enable_Standard_Button_For_Control()
-{
-    Undo_Redo_Button_state();
-    setEnabled({Cut_btn, Copy_btn, Delete_btn, Begin_Front_btn, Send_Back_btn, Lock_btn}, true);
-    setEnabled({Unlock_btn}, false);
-    Set_Paste_Button_Status();
-}
-
-void QBXWindowController::Enable_Standard_Button_For_Unlock()
-{
-    Enable_Standard_Button_For_Control();
-}
-
-void QBXWindowController::Disable_Standard_Button_For_Card()
-{
-    setEnabled({Cut_btn, Copy_btn, Delete_btn, Begin_Front_btn, Send_Back_btn, Lock_btn, Unlock_btn}, false);
-    Set_Paste_Button_Status();
-}
-
-void QBXWindowController::Disable_Standard_Button_For_Lock()
-{
-    setEnabled({Cut_btn, Copy_btn, Paste_btn, Delete_btn, Begin_Front_btn, Send_Back_btn, Lock_btn}, false);
-    setEnabled({Unlock_btn}, true);
 }
 
 void QBXWindowController::card_prop_set(const QString&)
