@@ -130,12 +130,11 @@ std::vector<Sample> Symbology_Samples()
     auto qrHigh = make("QR Code", 1);
     qrHigh->qr_ec_index = 3;
     qrHigh->qr_size_val = 90;
-    auto pdf = make("PDF417", 1);
     auto dm = make("DataMatrix", 1);
     dm->dm_module_val = 3;
     return {{code128, QStringLiteral("CW-2026-0815")}, {code39, QStringLiteral("CARD42")},
             {qrLow, QStringLiteral("https://example.org/card/17")}, {qrHigh, QStringLiteral("QR-high-17")},
-            {pdf, QStringLiteral("PDF417 row 9")}, {dm, QStringLiteral("DM-000123")}};
+{dm, QStringLiteral("DM-000123")}};
 }
 
 // The picture the designer makes of the same settings.
