@@ -1,5 +1,5 @@
 #pragma once
-// Runs the independent checkers the platform tests compare against.
+// Runs the independent checkers tests compare against.
 #include <QByteArray>
 #include <QString>
 #include <QStringList>

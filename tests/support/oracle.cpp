@@ -1,4 +1,4 @@
-#include "support_oracle.h"
+#include "support/oracle.h"
 
 #include <QProcess>
 
