@@ -18,6 +18,7 @@
 #include "support/oracle.h"
 #include "support/test_responder.h"
 
+#include <QAbstractButton>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QDir>
@@ -34,7 +35,8 @@ namespace {
 
 using Answer = platform::modal::AlertAnswer;
 using platform::Plist;
-const QString Corrupt = QStringLiteral("File is corrupt and cannot be opened.");
+// Message boxes put a line break before their text.
+const QString Corrupt = QStringLiteral("\nFile is corrupt and cannot be opened.");
 
 QByteArray encoded(const QBXWindowController& c)
 {
@@ -66,10 +68,12 @@ QString picturePath(const QTemporaryDir& dir)
 }
 
 // One graphic of every kind, with text that a property list must escape.
-GraphicList everyKind(const QString& picture, const QString& tag)
+// `cr` is the line end inside texts: a literal CR written by another XML
+// writer reads back as LF, as XML requires.
+GraphicList everyKind(const QString& picture, const QString& tag, const QString& cr)
 {
     auto text = std::make_shared<QBXText>();
-    text->Text_contents().text = tag + QStringLiteral(" Zoë & <b>\r\"x\"");
+    text->Text_contents().text = tag + QStringLiteral(" Zoë & <b>") + cr + QStringLiteral("\"x\"");
     auto line = std::make_shared<QBXLine>();
     auto shape = std::make_shared<Shape_Control>();
     shape->_shape_type = QStringLiteral("Star");
@@ -87,11 +91,11 @@ GraphicList everyKind(const QString& picture, const QString& tag)
     return list;
 }
 
-void fill(StartedEditor& e, const QString& picture)
+void fill(StartedEditor& e, const QString& picture, const QString& cr = QStringLiteral("\r"))
 {
     QBXWindowController* c = e.controller.get();
-    c->_graphicView->insertGraphics(everyKind(picture, "front"), {0, 1, 2, 3, 4, 5});
-    c->_graphicView_BACK->insertGraphics(everyKind(picture, "back"), {0, 1, 2, 3, 4, 5});
+    c->_graphicView->insertGraphics(everyKind(picture, "front", cr), {0, 1, 2, 3, 4, 5});
+    c->_graphicView_BACK->insertGraphics(everyKind(picture, "back", cr), {0, 1, 2, 3, 4, 5});
     c->_graphicView_TEMP->insertGraphics({std::make_shared<QBXText>()}, {0});
     Card_Property& f = c->Front_card_Prop;
     f.Card_border_chk = false;
@@ -114,7 +118,7 @@ void fill(StartedEditor& e, const QString& picture)
     b.Card_Side_Name = QStringLiteral("B");
     Binding_Table_Model* table = Binding_Table_Model::defaultInstance();
     table->Set_Sheet_Columns({QStringLiteral("Name"), QStringLiteral("Stadt")});
-    table->Create_List_By_Array({QStringLiteral("Zoë & <Ann>"), QStringLiteral("a\rb")}, 2);
+    table->Create_List_By_Array({QStringLiteral("Zoë & <Ann>"), QStringLiteral("a") + cr + QStringLiteral("b")}, 2);
     table->Create_List_By_Array({QString(), QStringLiteral("Köln")}, 2);
     Excel_Binding_Use = true;
     Excel_Source_Path = QStringLiteral("/data/people.xlsx");
@@ -180,7 +184,7 @@ TEST_F(DesignLog, RoundTripBringsTheDesignBackWhole)
 
 TEST_F(DesignLog, IndependentReadersAgreeWithTheWriter)
 {
-    fill(e, picturePath(dir));
+    fill(e, picturePath(dir), QStringLiteral("\n"));
     const QString log = path(QStringLiteral("oracle.dcard"));
     ASSERT_TRUE(saveTo(e, log));
     const QByteArray saved = encoded(*e.controller);
@@ -337,13 +341,14 @@ TEST_F(DesignLog, AFailedSaveKeepsTheOldFileAndTheName)
     const QByteArray old = readAll(log);
     fill(e, picturePath(dir));
     writeAll(path(QStringLiteral("plain")), "x");
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.dcard")));
     const QFileInfo folder(dir.path());
     auto entries = [&] {
         return QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
             + QDir(folder.path()).entryList({folder.fileName() + QLatin1Char('*')}, QDir::AllEntries | QDir::Hidden);
     };
     const QStringList before = entries();
-    for (const QString& target : {dir.path(), path(QStringLiteral("plain/under.dcard"))}) {
+    for (const QString& target : {path(QStringLiteral("folder.dcard")), path(QStringLiteral("plain/under.dcard"))}) {
         SCOPED_TRACE(target.toStdString());
         Project_File_Name = log;
         testResponder().answerFilePanel({target});
@@ -351,7 +356,7 @@ TEST_F(DesignLog, AFailedSaveKeepsTheOldFileAndTheName)
         bool failed = false;
         EXPECT_FALSE(e->Save_project_file(true, true, &failed));
         EXPECT_TRUE(failed);
-        EXPECT_EQ(testResponder().texts(QStringLiteral("alert")), QStringList{QStringLiteral("fail")});
+        EXPECT_EQ(testResponder().texts(QStringLiteral("alert")), QStringList{QStringLiteral("\nfail")});
         EXPECT_EQ(Project_File_Name, log);
         EXPECT_EQ(readAll(log), old);
         EXPECT_EQ(entries(), before); // no temporary left
