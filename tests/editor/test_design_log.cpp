@@ -15,7 +15,7 @@
 #include "editor/design_log_file.h"
 #include "platform/keyed_archive.h"
 #include "platform/plist.h"
-#include "support/oracle.h"
+#include "support/process_runner.h"
 #include "support/test_responder.h"
 
 #include <QAbstractButton>
@@ -212,7 +212,7 @@ plistlib.dump(a, open(sys.argv[3], 'wb'), fmt=plistlib.FMT_BINARY, sort_keys=Fal
 print(n, m)
 )");
     const QString xml = path(QStringLiteral("python.dcard")), binary = path(QStringLiteral("binary.dcard"));
-    const oracle::Result py = oracle::python(check, {log, xml, binary});
+    const testsupport::ProcessResult py = testsupport::python(check, {log, xml, binary});
     ASSERT_EQ(py.exitCode, 0) << py.err.toStdString();
     EXPECT_EQ(py.out.trimmed(), QByteArray("6 6"));
 
@@ -226,8 +226,8 @@ print(n, m)
 </catalog>
 )").arg(QStringLiteral(CARDWRIGHT_SOURCE_DIR)).toUtf8());
     qputenv("XML_CATALOG_FILES", catalog.toUtf8());
-    const oracle::Result lint =
-        oracle::run(QStringLiteral("xmllint"), {QStringLiteral("--noout"), QStringLiteral("--nonet"), QStringLiteral("--valid"), log});
+    const testsupport::ProcessResult lint =
+        testsupport::run(QStringLiteral("xmllint"), {QStringLiteral("--noout"), QStringLiteral("--nonet"), QStringLiteral("--valid"), log});
     qunsetenv("XML_CATALOG_FILES");
     EXPECT_EQ(lint.exitCode, 0) << lint.err.toStdString();
 

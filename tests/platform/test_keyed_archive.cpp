@@ -1,6 +1,6 @@
 #include "platform/keyed_archive.h"
 #include "platform/plist.h"
-#include "support/oracle.h"
+#include "support_oracle.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,5 +1,5 @@
 #include "platform/plist.h"
-#include "support/oracle.h"
+#include "support_oracle.h"
 
 #include <QFile>
 #include <QTemporaryDir>
