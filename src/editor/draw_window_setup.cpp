@@ -22,7 +22,6 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
 #include <QGridLayout>
@@ -44,27 +43,6 @@
 #include <cmath>
 
 namespace {
-
-// Lets a close request of the main window reach the controller.
-class CloseWatcher : public QObject {
-public:
-    explicit CloseWatcher(QBXWindowController* owner)
-        : QObject(owner)
-        , m_owner(owner)
-    {
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Close && watched == m_owner->window)
-            m_owner->windowWillClose();
-        return false;
-    }
-
-private:
-    QBXWindowController* m_owner;
-};
 
 QImage loadBundlePicture(const QString& name)
 {
@@ -271,8 +249,7 @@ void QBXWindowController::buildWindow()
     buildPanel();
     buildDialogs();
 
-    m_closeFilter = new CloseWatcher(this);
-    window->installEventFilter(m_closeFilter);
+    buildFileCommands();
 }
 
 void QBXWindowController::buildCanvases()
@@ -321,12 +298,12 @@ void QBXWindowController::buildPanel()
         ColList->verticalHeader()->hide();
         width_Stepper = new platform::Stepper;
         width_Stepper->setObjectName(QStringLiteral("width_Stepper"));
-        width_Stepper->setRange(0, 10000);
+        width_Stepper->setRange(0, kMaxCardSideMM);
         width_Text = new QLineEdit;
         width_Text->setObjectName(QStringLiteral("width_Text"));
         height_Stepper = new platform::Stepper;
         height_Stepper->setObjectName(QStringLiteral("height_Stepper"));
-        height_Stepper->setRange(0, 10000);
+        height_Stepper->setRange(0, kMaxCardSideMM);
         height_Text = new QLineEdit;
         height_Text->setObjectName(QStringLiteral("height_Text"));
         matrix_card_shape = new QButtonGroup(setting);
@@ -636,12 +613,6 @@ void QBXWindowController::observeValueForKey(const QString& key, platform::Obser
     if (change.isPrior || !change.newValue.isValid() || !change.newValue.canConvert<QSizeF>())
         return;
     SetDocumentCanvasSize(change.newValue.toSizeF());
-}
-
-void QBXWindowController::windowWillClose()
-{
-    // Closing the window ends the program through the application; the exit
-    // command's save question takes this place when it lands.
 }
 
 void QBXWindowController::Show_Hide_Ruler_ChkBox(QObject*)
