@@ -64,6 +64,14 @@ public:
     // Finishes the archive; false when the central directory cannot be written.
     bool close();
 
+    // Adds an entry whose bytes are handed over piece by piece, so that a
+    // large part never has to exist whole: openEntry, writeEntry...,
+    // closeEntry. `level` is the deflate level, 1 (fastest) to 9, or -1
+    // for the library's default.
+    bool openEntry(const QString& name, int level);
+    bool writeEntry(const char* bytes, qint64 length);
+    bool closeEntry();
+
 private:
     bool addFolder(const QString& relativePath, const QString& basePath);
     bool addRegularFile(const QString& name, const QString& sourcePath);

@@ -74,19 +74,6 @@ void appendNumber(std::string& out, long long n)
     out.append(buffer, result.ptr);
 }
 
-// Writes `bytes` to `path`; false (logged) when the file cannot be written whole.
-bool writePart(const QString& path, const std::string& bytes)
-{
-    QFile file(path);
-    bool ok = file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-              file.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size()) && file.flush();
-    file.close();
-    ok = ok && file.error() == QFileDevice::NoError;
-    if (!ok)
-        Show_NSLog_Message(QStringLiteral("Error when writing file %1").arg(path));
-    return ok;
-}
-
 } // namespace
 
 SpreadsheetWriter::SpreadsheetWriter() = default;
@@ -115,6 +102,7 @@ void SpreadsheetWriter::Release_Data()
     s.sharedStrings.clear();
     s.sheetNames.clear();
     s.sheetParts.clear();
+    s.sharedStringsCost = 0;
 }
 
 void Delete_Excel_File_Temp_Folder() { SpreadsheetWriter::Release_Data(); }
@@ -146,6 +134,8 @@ SpreadsheetWriter::Rows SpreadsheetWriter::ReadWorkbook(const QUrl& url, bool on
     QString sharedPart;
     if (!s.listSheets(sharedPart))
         return s.data;
+    if (s.sheetParts.isEmpty())
+        logError(QStringLiteral("%1 holds no readable worksheet").arg(path));
     if (sharedPart.isEmpty())
         sharedPart = QStringLiteral("xl/sharedStrings.xml");
     s.ReadSharedStrings(s.tmpDir + QLatin1Char('/') + sharedPart);
@@ -190,13 +180,28 @@ bool SpreadsheetWriter::listSheets(QString& sharedPart)
             if (sharedPart.isEmpty() && endsWith(rel.type, "/sharedStrings"))
                 sharedPart = resolveTarget(folderOf(workbookPart), rel);
         }
+        // A sheet left out of the list is logged: the numbers of the sheets
+        // after it move up.
+        auto skip = [](const QString& name, const QString& reason) {
+            logError(QStringLiteral("sheet \"%1\" skipped: %2").arg(name, reason));
+        };
         for (const auto& sheet : std::as_const(sheets)) {
             const auto it = byId.find(sheet.relationshipId);
-            if (it == byId.end() || !endsWith(it->second.type, "/worksheet"))
+            if (it == byId.end()) {
+                skip(sheet.name, QStringLiteral("no relationship \"%1\"").arg(sheet.relationshipId));
                 continue;
+            }
+            if (!endsWith(it->second.type, "/worksheet")) {
+                skip(sheet.name, QStringLiteral("not a worksheet but %1").arg(it->second.type.section(QLatin1Char('/'), -1)));
+                continue;
+            }
             const QString part = resolveTarget(folderOf(workbookPart), it->second);
-            if (part.isEmpty())
+            if (part.isEmpty()) {
+                skip(sheet.name, it->second.target.isEmpty()
+                                     ? QStringLiteral("its relationship names no part")
+                                     : QStringLiteral("its part \"%1\" lies outside the workbook").arg(it->second.target));
                 continue;
+            }
             sheetNames.append(sheet.name);
             sheetParts.append(part);
         }
@@ -209,6 +214,8 @@ bool SpreadsheetWriter::listSheets(QString& sharedPart)
             const auto m = sheetFile.match(f);
             if (m.hasMatch())
                 numbered.append({m.captured(1).toInt(), f});
+            else
+                logError(QStringLiteral("part xl/worksheets/%1 skipped: not named sheetN.xml").arg(f));
         }
         std::sort(numbered.begin(), numbered.end());
         for (const auto& [n, f] : std::as_const(numbered)) {
@@ -230,24 +237,35 @@ void SpreadsheetWriter::ReadSharedStrings(const QString& path)
 {
     sharedStrings.clear();
     QString message;
-    if (xlsx::readSharedStrings(path, sharedStrings, message) == xlsx::ParseResult::Malformed) {
+    switch (xlsx::readSharedStrings(path, sharedStrings, message, sharedStringsCost)) {
+    case xlsx::ParseResult::Malformed:
         logError(message);
         sharedStrings.clear();
+        sharedStringsCost = 0;
+        break;
+    case xlsx::ParseResult::TooLarge:
+        // Cells would read without their texts: every sheet is refused.
+        logError(QStringLiteral("%1 holds more strings than can be read").arg(path));
+        sharedStringsCost = xlsx::maxKeptBytes + 1;
+        break;
+    default:
+        break;
     }
 }
 
-bool SpreadsheetWriter::ReadData(const QString& path, bool headerOnly)
+bool SpreadsheetWriter::ReadData(const QString& path, const QString& sheetName, bool headerOnly)
 {
     data.clear();
     xlsx::SheetContent content;
     QString message;
-    const xlsx::ParseResult result = xlsx::readWorksheet(path, sharedStrings, headerOnly, content, message);
-    if (result != xlsx::ParseResult::Parsed) {
-        logError(result == xlsx::ParseResult::Missing ? QStringLiteral("no worksheet part %1").arg(path) : message);
+    const xlsx::ParseResult result = xlsx::readWorksheet(path, sharedStrings, headerOnly, content, message,
+                                                         xlsx::maxKeptBytes - sharedStringsCost);
+    if (result == xlsx::ParseResult::TooLarge) {
+        logError(QStringLiteral("sheet \"%1\": %2 holds more cells than can be read").arg(sheetName, path));
         return false;
     }
-    if (content.tooLarge || qint64(content.rows.size()) * content.width > xlsx::maxRowSlots) {
-        logError(QStringLiteral("%1 holds more cells than can be read").arg(path));
+    if (result != xlsx::ParseResult::Parsed) {
+        logError(result == xlsx::ParseResult::Missing ? QStringLiteral("no worksheet part %1").arg(path) : message);
         return false;
     }
     if (content.badReferences > 0)
@@ -294,7 +312,7 @@ SpreadsheetWriter::Rows SpreadsheetWriter::readChosenSheet(bool headerOnly)
     if (part.isEmpty())
         logError(QStringLiteral("the workbook has no worksheet %1").arg(Excel_Sheet_Number));
     else
-        s.ReadData(part, headerOnly);
+        s.ReadData(part, s.sheetNames.at(Excel_Sheet_Number - 1), headerOnly);
     return s.data;
 }
 
@@ -310,17 +328,63 @@ QString SpreadsheetWriter::ColumnIndexToName(int number)
 
 namespace {
 
-// The worksheet part of `rows`; text cells get consecutive shared-string
-// indexes in row-major order and are collected into `texts`.
-std::string worksheetXml(const SpreadsheetWriter::Rows& rows, std::vector<const QString*>& texts)
+// Deflate level of the written parts: the fastest, which keeps a sheet of
+// text and numbers at about a quarter of its size.
+constexpr int kPartLevel = 1;
+
+// Streams one part into its zip entry in blocks, so the part never exists
+// whole in memory.
+class PartStream
 {
-    const int columns = std::max<int>(1, int(rows.constFirst().size()));
-    const std::string lastColumn = SpreadsheetWriter::ColumnIndexToName(columns).toStdString();
-    std::string lastCell = lastColumn;
-    appendNumber(lastCell, rows.size());
+public:
+    PartStream(CardZipArchive& archive, const QString& name)
+        : m_archive(archive), m_ok(archive.openEntry(name, kPartLevel))
+    {
+        out.reserve(kBlock + 4096);
+    }
+    // Hands the buffer over once a block is full.
+    void flushIfFull()
+    {
+        if (out.size() >= kBlock)
+            flush();
+    }
+    bool finish()
+    {
+        flush();
+        return m_archive.closeEntry() && m_ok;
+    }
+    bool ok() const { return m_ok; }
 
     std::string out;
-    out.reserve(size_t(rows.size()) * 64 + 1024);
+
+private:
+    static constexpr size_t kBlock = 1 << 18;
+    void flush()
+    {
+        m_ok = m_ok && m_archive.writeEntry(out.data(), qint64(out.size()));
+        out.clear();
+    }
+    CardZipArchive& m_archive;
+    bool m_ok;
+};
+
+// The worksheet part of `rows`; text cells get consecutive shared-string
+// indexes in row-major order and are collected into `texts`. The
+// dimension covers every written cell and each row's spans its own cells,
+// so readers that trust them (openpyxl's read-only mode) see every cell.
+bool writeWorksheet(CardZipArchive& archive, const SpreadsheetWriter::Rows& rows, std::vector<const QString*>& texts)
+{
+    qsizetype columns = 1;
+    for (const QStringList& row : rows)
+        columns = std::max(columns, row.size());
+    std::vector<std::string> columnNames(static_cast<size_t>(columns));
+    for (qsizetype c = 0; c < columns; ++c)
+        columnNames[size_t(c)] = SpreadsheetWriter::ColumnIndexToName(int(c) + 1).toStdString();
+    std::string lastCell = columnNames.back();
+    appendNumber(lastCell, rows.size());
+
+    PartStream part(archive, QStringLiteral("xl/worksheets/sheet1.xml"));
+    std::string& out = part.out;
     out += "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<worksheet xmlns=\"";
     out += kMainNamespace;
     out += "\" xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\""
@@ -335,23 +399,25 @@ std::string worksheetXml(const SpreadsheetWriter::Rows& rows, std::vector<const 
     out += "\"/></sheetView></sheetViews>\n"
            "<sheetFormatPr baseColWidth=\"10\" defaultRowHeight=\"15\" x14ac:dyDescent=\"0\"/>\n<sheetData>\n";
 
-    std::vector<std::string> columnNames;
+    std::string rowNumber;
     long long r = 0;
     for (const QStringList& row : rows) {
         ++r;
+        rowNumber.clear();
+        appendNumber(rowNumber, r);
         out += "<row r=\"";
-        appendNumber(out, r);
-        out += "\" spans=\"1:";
-        appendNumber(out, columns);
+        out += rowNumber;
+        if (!row.isEmpty()) {
+            out += "\" spans=\"1:";
+            appendNumber(out, row.size());
+        }
         out += "\">";
         for (qsizetype c = 0; c < row.size(); ++c) {
-            if (size_t(c) >= columnNames.size())
-                columnNames.push_back(SpreadsheetWriter::ColumnIndexToName(int(c) + 1).toStdString());
             const QString& value = row.at(c);
             out += "<c r=\"";
             out += columnNames[size_t(c)];
-            appendNumber(out, r);
-            if (xlsx::isPlainDecimal(value)) {
+            out += rowNumber;
+            if (xlsx::isCanonicalNumber(value)) {
                 out += "\"><v>";
                 for (QChar ch : value)
                     out.push_back(char(ch.unicode()));
@@ -363,19 +429,20 @@ std::string worksheetXml(const SpreadsheetWriter::Rows& rows, std::vector<const 
             out += "</v></c>";
         }
         out += "</row>\n";
+        part.flushIfFull();
     }
     out += "</sheetData>\n"
            "<pageMargins left=\"0.75\" right=\"0.75\" top=\"1\" bottom=\"0.5\" header=\"0.5\" footer=\"0.5\"/>\n"
            "<extLst><ext xmlns:mx=\"http://schemas.microsoft.com/office/mac/excel/2008/main\""
            " uri=\"{64002731-A6B0-56B0-2670-7721B7C09600}\"><mx:PLV Mode=\"0\" OnePage=\"0\" WScale=\"0\"/>"
            "</ext></extLst>\n</worksheet>\n";
-    return out;
+    return part.finish();
 }
 
-std::string sharedStringsXml(const std::vector<const QString*>& texts)
+bool writeSharedStrings(CardZipArchive& archive, const std::vector<const QString*>& texts)
 {
-    std::string out;
-    out.reserve(texts.size() * 32 + 256);
+    PartStream part(archive, QStringLiteral("xl/sharedStrings.xml"));
+    std::string& out = part.out;
     out += "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<sst xmlns=\"";
     out += kMainNamespace;
     out += "\"";
@@ -391,9 +458,10 @@ std::string sharedStringsXml(const std::vector<const QString*>& texts)
         out += "<si><t>";
         xlsx::appendEscaped(out, *text);
         out += "</t></si>\n";
+        part.flushIfFull();
     }
     out += "</sst>\n";
-    return out;
+    return part.finish();
 }
 
 // Top-level entries of the package folder, "[Content_Types].xml" first.
@@ -405,10 +473,29 @@ QStringList packageEntries(const QString& folder)
         const bool bFirst = b == QLatin1String("[Content_Types].xml");
         return aFirst != bFirst ? aFirst : a < b;
     });
-    QStringList paths;
-    for (const QString& n : std::as_const(names))
-        paths.append(folder + QLatin1Char('/') + n);
-    return paths;
+    return names;
+}
+
+// Packs the template's files and then the two parts written from `rows`
+// into a new archive at `path`; false when any of it fails.
+bool packWorkbook(const QString& path, const QString& templateFolder, const SpreadsheetWriter::Rows& rows)
+{
+    CardZipArchive archive(path);
+    if (!archive.open())
+        return false;
+    bool ok = true;
+    for (const QString& name : packageEntries(templateFolder))
+        ok = ok && archive.writeFile(name, templateFolder);
+    std::vector<const QString*> texts;
+    if (ok && !writeWorksheet(archive, rows, texts)) {
+        Show_NSLog_Message(QStringLiteral("Error when writing file %1").arg(QStringLiteral("xl/worksheets/sheet1.xml")));
+        ok = false;
+    }
+    if (ok && !writeSharedStrings(archive, texts)) {
+        Show_NSLog_Message(QStringLiteral("Error when writing file %1").arg(QStringLiteral("xl/sharedStrings.xml")));
+        ok = false;
+    }
+    return archive.close() && ok;
 }
 
 } // namespace
@@ -437,11 +524,10 @@ bool SpreadsheetWriter::WriteWorkbook(const QUrl& url, const Rows& rows, bool ha
         logError(QStringLiteral("%1: %2").arg(error.localizedDescription, templatePath));
         return false;
     }
-    QDir().mkpath(work.path() + QStringLiteral("/xl/worksheets"));
-    std::vector<const QString*> texts;
-    if (!writePart(work.path() + QStringLiteral("/xl/worksheets/sheet1.xml"), worksheetXml(rows, texts)) ||
-        !writePart(work.path() + QStringLiteral("/xl/sharedStrings.xml"), sharedStringsXml(texts)))
-        return false;
+    // The two parts written from the rows replace the template's.
+    QFile::remove(work.path() + QStringLiteral("/xl/worksheets/sheet1.xml"));
+    QFile::remove(work.path() + QStringLiteral("/xl/sharedStrings.xml"));
+    QDir().rmdir(work.path() + QStringLiteral("/xl/worksheets"));
 
     // Zip beside the target under a passing name and put it in place only
     // when complete, so a failure never leaves a broken or missing workbook.
@@ -449,7 +535,7 @@ bool SpreadsheetWriter::WriteWorkbook(const QUrl& url, const Rows& rows, bool ha
     const QString partial = targetInfo.absolutePath() + QStringLiteral("/.cw%1.xlsx.part")
                                                             .arg(QRandomGenerator::global()->generate(), 8, 16,
                                                                  QLatin1Char('0'));
-    if (!CardZipArchive::createZipFileAtPath_withFilesAtPaths(partial, packageEntries(work.path()))) {
+    if (!packWorkbook(partial, work.path(), rows)) {
         QFile::remove(partial);
         logError(QStringLiteral("cannot write the workbook %1").arg(target));
         return false;

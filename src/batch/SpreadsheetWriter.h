@@ -67,11 +67,12 @@ private:
     bool listSheets(QString& sharedPart);
     QString sheetPartPath(int number) const;
     void ReadSharedStrings(const QString& path);
-    bool ReadData(const QString& path, bool headerOnly);
+    bool ReadData(const QString& path, const QString& sheetName, bool headerOnly);
 
     std::unique_ptr<QTemporaryDir> workFolder;
     QStringList sheetNames;  // tab order
     QStringList sheetParts;  // part path of each sheet, relative to tmpDir
+    qint64 sharedStringsCost = 0; // memory the shared strings keep, of xlsx::maxKeptBytes
 };
 
 // Letters of a cell reference ("AB12" -> "AB").
