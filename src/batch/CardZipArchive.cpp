@@ -330,13 +330,20 @@ bool CardZipArchive::addRegularFile(const QString& name, const QString& sourcePa
     return ok && closed;
 }
 
-bool CardZipArchive::openEntry(const QString& name, int level)
+bool CardZipArchive::openRawEntry(const QString& name, int level)
 {
     if (!_zip)
         throw std::logic_error("Attempting to write to an archive which was never opened");
     const QByteArray entry = name.toUtf8();
-    return zipOpenNewFileInZip(static_cast<zipFile>(_zip), entry.constData(), nullptr, nullptr, 0, nullptr, 0,
-                               nullptr, Z_DEFLATED, level) == ZIP_OK;
+    return zipOpenNewFileInZip2(static_cast<zipFile>(_zip), entry.constData(), nullptr, nullptr, 0, nullptr, 0,
+                                nullptr, Z_DEFLATED, level, 1) == ZIP_OK;
+}
+
+bool CardZipArchive::closeRawEntry(qint64 length, quint32 crc)
+{
+    if (!_zip)
+        throw std::logic_error("Attempting to close an archive which was never opened");
+    return zipCloseFileInZipRaw(static_cast<zipFile>(_zip), uLong(length), uLong(crc)) == ZIP_OK;
 }
 
 bool CardZipArchive::writeEntry(const char* bytes, qint64 length)
@@ -351,13 +358,6 @@ bool CardZipArchive::writeEntry(const char* bytes, qint64 length)
         length -= n;
     }
     return true;
-}
-
-bool CardZipArchive::closeEntry()
-{
-    if (!_zip)
-        throw std::logic_error("Attempting to close an archive which was never opened");
-    return zipCloseFileInZip(static_cast<zipFile>(_zip)) == ZIP_OK;
 }
 
 bool CardZipArchive::close()

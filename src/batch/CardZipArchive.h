@@ -64,13 +64,12 @@ public:
     // Finishes the archive; false when the central directory cannot be written.
     bool close();
 
-    // Adds an entry whose bytes are handed over piece by piece, so that a
-    // large part never has to exist whole: openEntry, writeEntry...,
-    // closeEntry. `level` is the deflate level, 1 (fastest) to 9, or -1
-    // for the library's default.
-    bool openEntry(const QString& name, int level);
+    // Adds an entry whose bytes the caller has deflated (raw deflate, made
+    // at `level`) and hands over piece by piece: openRawEntry, writeEntry...,
+    // closeRawEntry with the length and CRC-32 of the data they hold.
+    bool openRawEntry(const QString& name, int level);
     bool writeEntry(const char* bytes, qint64 length);
-    bool closeEntry();
+    bool closeRawEntry(qint64 length, quint32 crc);
 
 private:
     bool addFolder(const QString& relativePath, const QString& basePath);

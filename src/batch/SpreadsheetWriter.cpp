@@ -12,11 +12,17 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QThread>
+
+#include <zlib.h>
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cstdio>
 #include <map>
+#include <new>
+#include <thread>
 
 int Excel_Sheet_Number = 1;
 int Excel_Sheet_Columns = 1;
@@ -329,50 +335,84 @@ QString SpreadsheetWriter::ColumnIndexToName(int number)
 namespace {
 
 // Deflate level of the written parts: the fastest, which keeps a sheet of
-// text and numbers at about a quarter of its size.
+// text and numbers at about a sixth of its size.
 constexpr int kPartLevel = 1;
+// Cells per block of the written parts.
+constexpr qsizetype kBlockCells = 1 << 15;
 
-// Streams one part into its zip entry in blocks, so the part never exists
-// whole in memory.
-class PartStream
+// A piece of a part deflated on its own: raw deflate ending in a full
+// flush, so pieces made on different threads join into one stream.
+struct DeflatedPiece
 {
-public:
-    PartStream(CardZipArchive& archive, const QString& name)
-        : m_archive(archive), m_ok(archive.openEntry(name, kPartLevel))
-    {
-        out.reserve(kBlock + 4096);
-    }
-    // Hands the buffer over once a block is full.
-    void flushIfFull()
-    {
-        if (out.size() >= kBlock)
-            flush();
-    }
-    bool finish()
-    {
-        flush();
-        return m_archive.closeEntry() && m_ok;
-    }
-    bool ok() const { return m_ok; }
-
-    std::string out;
-
-private:
-    static constexpr size_t kBlock = 1 << 18;
-    void flush()
-    {
-        m_ok = m_ok && m_archive.writeEntry(out.data(), qint64(out.size()));
-        out.clear();
-    }
-    CardZipArchive& m_archive;
-    bool m_ok;
+    std::string bytes;
+    uLong crc = 0;
+    qint64 length = 0;
 };
 
-// The worksheet part of `rows`; text cells get consecutive shared-string
-// indexes in row-major order and are collected into `texts`. The
-// dimension covers every written cell and each row's spans its own cells,
-// so readers that trust them (openpyxl's read-only mode) see every cell.
-bool writeWorksheet(CardZipArchive& archive, const SpreadsheetWriter::Rows& rows, std::vector<const QString*>& texts)
+DeflatedPiece deflatePiece(const std::string& text)
+{
+    DeflatedPiece piece;
+    piece.length = qint64(text.size());
+    piece.crc = crc32_z(crc32_z(0, nullptr, 0), reinterpret_cast<const Bytef*>(text.data()), text.size());
+    z_stream z{};
+    if (deflateInit2(&z, kPartLevel, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+        throw std::bad_alloc();
+    // Deflated into a scratch buffer of the worst-case size, kept at its
+    // exact size: the pieces of a part wait in memory until it is written.
+    thread_local std::string scratch;
+    scratch.resize(deflateBound(&z, uLong(text.size())) + 16);
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
+    z.avail_in = uInt(text.size());
+    z.next_out = reinterpret_cast<Bytef*>(scratch.data());
+    z.avail_out = uInt(scratch.size());
+    deflate(&z, Z_FULL_FLUSH);
+    piece.bytes.assign(scratch.data(), z.total_out);
+    deflateEnd(&z);
+    return piece;
+}
+
+// Writes the pieces, in order, as one deflated entry.
+bool writeDeflatedEntry(CardZipArchive& archive, const QString& name, const std::vector<DeflatedPiece>& pieces)
+{
+    if (!archive.openRawEntry(name, kPartLevel))
+        return false;
+    static const char lastBlock[] = {0x03, 0x00}; // an empty final block ends the stream
+    bool ok = true;
+    uLong crc = crc32_z(0, nullptr, 0);
+    qint64 length = 0;
+    for (const DeflatedPiece& piece : pieces) {
+        ok = ok && archive.writeEntry(piece.bytes.data(), qint64(piece.bytes.size()));
+        crc = crc32_combine(crc, piece.crc, z_off_t(piece.length));
+        length += piece.length;
+    }
+    ok = ok && archive.writeEntry(lastBlock, 2);
+    return archive.closeRawEntry(length, quint32(crc)) && ok;
+}
+
+// Runs work(k) for k = 0 .. count - 1 on up to eight threads.
+template <typename Work>
+void forEachBlock(qsizetype count, const Work& work)
+{
+    const int threads = int(std::clamp<qsizetype>(count, 1, std::min(8, QThread::idealThreadCount())));
+    std::atomic<qsizetype> next{0};
+    auto run = [&] {
+        for (qsizetype k = next++; k < count; k = next++)
+            work(k);
+    };
+    std::vector<std::thread> pool;
+    for (int t = 1; t < threads; ++t)
+        pool.emplace_back(run);
+    run();
+    for (auto& t : pool)
+        t.join();
+}
+
+// The worksheet and shared-string parts of `rows`, built and deflated in
+// blocks of rows on several threads. Text cells get consecutive
+// shared-string indexes in row-major order. The dimension covers every
+// written cell and each row's spans its own cells, so readers that trust
+// them (openpyxl's read-only mode) see every cell.
+bool writeParts(CardZipArchive& archive, const SpreadsheetWriter::Rows& rows)
 {
     qsizetype columns = 1;
     for (const QStringList& row : rows)
@@ -383,85 +423,124 @@ bool writeWorksheet(CardZipArchive& archive, const SpreadsheetWriter::Rows& rows
     std::string lastCell = columnNames.back();
     appendNumber(lastCell, rows.size());
 
-    PartStream part(archive, QStringLiteral("xl/worksheets/sheet1.xml"));
-    std::string& out = part.out;
-    out += "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<worksheet xmlns=\"";
-    out += kMainNamespace;
-    out += "\" xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\""
-           " xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\""
-           " xmlns:x14ac=\"http://schemas.microsoft.com/office/spreadsheetml/2009/9/ac\" mc:Ignorable=\"x14ac\">\n"
-           "<dimension ref=\"A1:";
-    out += lastCell;
-    out += "\"/>\n<sheetViews><sheetView tabSelected=\"1\" workbookViewId=\"0\"><selection activeCell=\"";
-    out += lastCell;
-    out += "\" sqref=\"";
-    out += lastCell;
-    out += "\"/></sheetView></sheetViews>\n"
-           "<sheetFormatPr baseColWidth=\"10\" defaultRowHeight=\"15\" x14ac:dyDescent=\"0\"/>\n<sheetData>\n";
-
-    std::string rowNumber;
-    long long r = 0;
-    for (const QStringList& row : rows) {
-        ++r;
-        rowNumber.clear();
-        appendNumber(rowNumber, r);
-        out += "<row r=\"";
-        out += rowNumber;
-        if (!row.isEmpty()) {
-            out += "\" spans=\"1:";
-            appendNumber(out, row.size());
+    // Blocks of whole rows, about kBlockCells cells each.
+    std::vector<qsizetype> firstRow{0};
+    qsizetype cells = 0;
+    for (qsizetype r = 0; r < rows.size(); ++r) {
+        cells += rows[r].size() + 1;
+        if (cells >= kBlockCells && r + 1 < rows.size()) {
+            firstRow.push_back(r + 1);
+            cells = 0;
         }
-        out += "\">";
-        for (qsizetype c = 0; c < row.size(); ++c) {
-            const QString& value = row.at(c);
-            out += "<c r=\"";
-            out += columnNames[size_t(c)];
-            out += rowNumber;
-            if (xlsx::isCanonicalNumber(value)) {
-                out += "\"><v>";
-                for (QChar ch : value)
-                    out.push_back(char(ch.unicode()));
-            } else {
-                out += "\" t=\"s\"><v>";
-                appendNumber(out, (long long)texts.size());
-                texts.push_back(&value);
+    }
+    firstRow.push_back(rows.size());
+    const qsizetype blocks = qsizetype(firstRow.size()) - 1;
+
+    // Which cells are numbers, and where each block's texts start.
+    std::vector<std::vector<char>> isNumber(static_cast<size_t>(blocks));
+    std::vector<qint64> firstText(static_cast<size_t>(blocks) + 1, 0);
+    forEachBlock(blocks, [&](qsizetype b) {
+        std::vector<char>& kinds = isNumber[size_t(b)];
+        qint64 texts = 0;
+        for (qsizetype r = firstRow[size_t(b)]; r < firstRow[size_t(b) + 1]; ++r) {
+            for (const QString& value : rows[r]) {
+                const bool number = xlsx::isCanonicalNumber(value);
+                kinds.push_back(char(number));
+                texts += !number;
             }
-            out += "</v></c>";
         }
-        out += "</row>\n";
-        part.flushIfFull();
-    }
-    out += "</sheetData>\n"
-           "<pageMargins left=\"0.75\" right=\"0.75\" top=\"1\" bottom=\"0.5\" header=\"0.5\" footer=\"0.5\"/>\n"
-           "<extLst><ext xmlns:mx=\"http://schemas.microsoft.com/office/mac/excel/2008/main\""
-           " uri=\"{64002731-A6B0-56B0-2670-7721B7C09600}\"><mx:PLV Mode=\"0\" OnePage=\"0\" WScale=\"0\"/>"
-           "</ext></extLst>\n</worksheet>\n";
-    return part.finish();
-}
+        firstText[size_t(b) + 1] = texts;
+    });
+    for (qsizetype b = 0; b < blocks; ++b)
+        firstText[size_t(b) + 1] += firstText[size_t(b)];
+    const qint64 textCount = firstText.back();
 
-bool writeSharedStrings(CardZipArchive& archive, const std::vector<const QString*>& texts)
-{
-    PartStream part(archive, QStringLiteral("xl/sharedStrings.xml"));
-    std::string& out = part.out;
-    out += "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<sst xmlns=\"";
-    out += kMainNamespace;
-    out += "\"";
-    if (!texts.empty()) {
-        out += " count=\"";
-        appendNumber(out, (long long)texts.size());
-        out += "\" uniqueCount=\"";
-        appendNumber(out, (long long)texts.size());
-        out += "\"";
+    std::vector<DeflatedPiece> sheet(static_cast<size_t>(blocks) + 2), strings(static_cast<size_t>(blocks) + 2);
+    forEachBlock(blocks, [&](qsizetype b) {
+        std::string xml, sst;
+        std::string rowNumber;
+        const std::vector<char>& kinds = isNumber[size_t(b)];
+        size_t cell = 0;
+        qint64 text = firstText[size_t(b)];
+        for (qsizetype r = firstRow[size_t(b)]; r < firstRow[size_t(b) + 1]; ++r) {
+            const QStringList& row = rows[r];
+            rowNumber.clear();
+            appendNumber(rowNumber, r + 1);
+            xml += "<row r=\"";
+            xml += rowNumber;
+            if (!row.isEmpty()) {
+                xml += "\" spans=\"1:";
+                appendNumber(xml, row.size());
+            }
+            xml += "\">";
+            for (qsizetype c = 0; c < row.size(); ++c) {
+                const QString& value = row.at(c);
+                xml += "<c r=\"";
+                xml += columnNames[size_t(c)];
+                xml += rowNumber;
+                if (kinds[cell++]) {
+                    xml += "\"><v>";
+                    for (QChar ch : value)
+                        xml.push_back(char(ch.unicode()));
+                } else {
+                    xml += "\" t=\"s\"><v>";
+                    appendNumber(xml, text++);
+                    sst += "<si><t>";
+                    xlsx::appendEscaped(sst, value);
+                    sst += "</t></si>\n";
+                }
+                xml += "</v></c>";
+            }
+            xml += "</row>\n";
+        }
+        sheet[size_t(b) + 1] = deflatePiece(xml);
+        strings[size_t(b) + 1] = deflatePiece(sst);
+    });
+
+    std::string head = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<worksheet xmlns=\"";
+    head += kMainNamespace;
+    head += "\" xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\""
+            " xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\""
+            " xmlns:x14ac=\"http://schemas.microsoft.com/office/spreadsheetml/2009/9/ac\" mc:Ignorable=\"x14ac\">\n"
+            "<dimension ref=\"A1:";
+    head += lastCell;
+    head += "\"/>\n<sheetViews><sheetView tabSelected=\"1\" workbookViewId=\"0\"><selection activeCell=\"";
+    head += lastCell;
+    head += "\" sqref=\"";
+    head += lastCell;
+    head += "\"/></sheetView></sheetViews>\n"
+            "<sheetFormatPr baseColWidth=\"10\" defaultRowHeight=\"15\" x14ac:dyDescent=\"0\"/>\n<sheetData>\n";
+    sheet.front() = deflatePiece(head);
+    sheet.back() = deflatePiece(
+        "</sheetData>\n"
+        "<pageMargins left=\"0.75\" right=\"0.75\" top=\"1\" bottom=\"0.5\" header=\"0.5\" footer=\"0.5\"/>\n"
+        "<extLst><ext xmlns:mx=\"http://schemas.microsoft.com/office/mac/excel/2008/main\""
+        " uri=\"{64002731-A6B0-56B0-2670-7721B7C09600}\"><mx:PLV Mode=\"0\" OnePage=\"0\" WScale=\"0\"/>"
+        "</ext></extLst>\n</worksheet>\n");
+
+    std::string sstHead = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<sst xmlns=\"";
+    sstHead += kMainNamespace;
+    sstHead += "\"";
+    if (textCount > 0) {
+        sstHead += " count=\"";
+        appendNumber(sstHead, textCount);
+        sstHead += "\" uniqueCount=\"";
+        appendNumber(sstHead, textCount);
+        sstHead += "\"";
     }
-    out += ">\n";
-    for (const QString* text : texts) {
-        out += "<si><t>";
-        xlsx::appendEscaped(out, *text);
-        out += "</t></si>\n";
-        part.flushIfFull();
+    sstHead += ">\n";
+    strings.front() = deflatePiece(sstHead);
+    strings.back() = deflatePiece("</sst>\n");
+
+    bool ok = true;
+    for (const auto& [name, pieces] : {std::pair{QStringLiteral("xl/worksheets/sheet1.xml"), &sheet},
+                                       std::pair{QStringLiteral("xl/sharedStrings.xml"), &strings}}) {
+        if (ok && !writeDeflatedEntry(archive, name, *pieces)) {
+            Show_NSLog_Message(QStringLiteral("Error when writing file %1").arg(name));
+            ok = false;
+        }
     }
-    out += "</sst>\n";
-    return part.finish();
+    return ok;
 }
 
 // Top-level entries of the package folder, "[Content_Types].xml" first.
@@ -486,15 +565,7 @@ bool packWorkbook(const QString& path, const QString& templateFolder, const Spre
     bool ok = true;
     for (const QString& name : packageEntries(templateFolder))
         ok = ok && archive.writeFile(name, templateFolder);
-    std::vector<const QString*> texts;
-    if (ok && !writeWorksheet(archive, rows, texts)) {
-        Show_NSLog_Message(QStringLiteral("Error when writing file %1").arg(QStringLiteral("xl/worksheets/sheet1.xml")));
-        ok = false;
-    }
-    if (ok && !writeSharedStrings(archive, texts)) {
-        Show_NSLog_Message(QStringLiteral("Error when writing file %1").arg(QStringLiteral("xl/sharedStrings.xml")));
-        ok = false;
-    }
+    ok = ok && writeParts(archive, rows);
     return archive.close() && ok;
 }
 
