@@ -151,7 +151,7 @@ void QBXWindowController::buildShapeTab(QWidget* page)
     panel::pair(shape_bor_Stepper, shape_bor_Text, this, act(&C::Shape_Border_Changed));
     panel::pair(shape_grad_Stepper, shape_grad_Text, this, act(&C::Shape_Gradient_Changed));
     panel::pair(shape_alpha_Stepper, shape_alpha_Text, this, act(&C::Shape_Alpha_Changed));
-    panel::pair(shape_cor_radius_Stepper, shape_cor_radius_Text, this, act(&C::Shape_Corner_Radius_Changed), 1);
+    panel::pair(shape_cor_radius_Stepper, shape_cor_radius_Text, this, act(&C::Shape_Corner_Radius_Changed), true);
     panel::pair(double_star_Stepper, double_star_Text, this, act(&C::Double_Star_Shape_Changed));
     panel::pair(polygon_Stepper, polygon_Text, this, act(&C::Polygon_Shape_Changed));
     for (QComboBox* c : {shape_border_style, shape_hatch_style})
@@ -349,8 +349,7 @@ void QBXWindowController::Shape_Border_ChkBox(QObject*)
 
 void QBXWindowController::Shape_Border_Changed(QObject* sender)
 {
-    if (sender == shape_bor_Stepper)
-        panel::showInt(shape_bor_Text, shape_bor_Stepper->value());
+    panel::echo(sender, shape_bor_Stepper, shape_bor_Text);
     Update_Shape_Graphics();
 }
 
@@ -362,8 +361,7 @@ void QBXWindowController::Shape_Fill_Chk_Box(QObject*)
 
 void QBXWindowController::Shape_Gradient_Changed(QObject* sender)
 {
-    if (sender == shape_grad_Stepper)
-        panel::showInt(shape_grad_Text, shape_grad_Stepper->value());
+    panel::echo(sender, shape_grad_Stepper, shape_grad_Text);
     Update_Shape_Graphics();
 }
 
@@ -407,43 +405,37 @@ void QBXWindowController::Shape_Hatch_RD_Sel(QObject* sender)
 
 void QBXWindowController::Shape_Alpha_Changed(QObject* sender)
 {
-    if (sender == shape_alpha_Stepper)
-        panel::showInt(shape_alpha_Text, shape_alpha_Stepper->value());
+    panel::echo(sender, shape_alpha_Stepper, shape_alpha_Text);
     Update_Shape_Graphics();
 }
 
 void QBXWindowController::Shape_Corner_Radius_Changed(QObject* sender)
 {
-    if (sender == shape_cor_radius_Stepper)
-        panel::showFloat(shape_cor_radius_Text, shape_cor_radius_Stepper->value());
+    panel::echo(sender, shape_cor_radius_Stepper, shape_cor_radius_Text, true);
     Update_Shape_Graphics();
 }
 
 void QBXWindowController::Double_Star_Shape_Changed(QObject* sender)
 {
-    if (sender == double_star_Stepper)
-        panel::showInt(double_star_Text, double_star_Stepper->value());
+    panel::echo(sender, double_star_Stepper, double_star_Text);
     Update_Shape_Graphics();
 }
 
 void QBXWindowController::Polygon_Shape_Changed(QObject* sender)
 {
-    if (sender == polygon_Stepper)
-        panel::showInt(polygon_Text, polygon_Stepper->value());
+    panel::echo(sender, polygon_Stepper, polygon_Text);
     Update_Shape_Graphics();
 }
 
 void QBXWindowController::Line_Alpha_Changed(QObject* sender)
 {
-    if (sender == Line_alpha_Stepper)
-        panel::showInt(Line_alpha_Text, Line_alpha_Stepper->value());
+    panel::echo(sender, Line_alpha_Stepper, Line_alpha_Text);
     Update_Line_Graphics();
 }
 
 void QBXWindowController::Line_Width_Changed(QObject* sender)
 {
-    if (sender == Line_Wdt_Stepper)
-        panel::showInt(Line_Wdt_Text, Line_Wdt_Stepper->value());
+    panel::echo(sender, Line_Wdt_Stepper, Line_Wdt_Text);
     Update_Line_Graphics();
 }
 

@@ -179,7 +179,7 @@ void QBXWindowController::buildTextTabs(QWidget* editing, QWidget* properties)
     panel::pair(Text_bor_Stepper, Text_bor_Text, this, act(&C::Text_Border_Changed));
     panel::pair(Text_grad_Stepper, Text_grad_Text, this, act(&C::Text_Gradient_Changed));
     panel::pair(Text_alpha_Stepper, Text_alpha_Text, this, act(&C::Text_Alpha_Changed));
-    panel::pair(Text_Kern_Stepper, Text_Kern_Text, this, act(&C::Text_Kerning_Changed), 1);
+    panel::pair(Text_Kern_Stepper, Text_Kern_Text, this, act(&C::Text_Kerning_Changed), true);
     connect(Text_font_btn, &QPushButton::clicked, this, [this] { Text_Font_Changed(Text_font_btn); });
     for (QComboBox* c : {Text_border_style, Text_align_combo, Text_case_combo, Text_Date_style, Text_Time_style})
         connect(c, &QComboBox::activated, this, [this, c] { comboBoxSelectionDidChange(c); });
@@ -297,8 +297,7 @@ void QBXWindowController::Text_Border_ChkBox(QObject*)
 
 void QBXWindowController::Text_Border_Changed(QObject* sender)
 {
-    if (sender == Text_bor_Stepper)
-        panel::showInt(Text_bor_Text, Text_bor_Stepper->value());
+    panel::echo(sender, Text_bor_Stepper, Text_bor_Text);
     Update_Text_Graphics();
 }
 
@@ -310,8 +309,7 @@ void QBXWindowController::Text_Fill_Chk_Box(QObject*)
 
 void QBXWindowController::Text_Gradient_Changed(QObject* sender)
 {
-    if (sender == Text_grad_Stepper)
-        panel::showInt(Text_grad_Text, Text_grad_Stepper->value());
+    panel::echo(sender, Text_grad_Stepper, Text_grad_Text);
     Update_Text_Graphics();
 }
 
@@ -342,15 +340,13 @@ void QBXWindowController::Text_Gradient_RD_Sel(QObject* sender)
 
 void QBXWindowController::Text_Alpha_Changed(QObject* sender)
 {
-    if (sender == Text_alpha_Stepper)
-        panel::showInt(Text_alpha_Text, Text_alpha_Stepper->value());
+    panel::echo(sender, Text_alpha_Stepper, Text_alpha_Text);
     Update_Text_Graphics();
 }
 
 void QBXWindowController::Text_Kerning_Changed(QObject* sender)
 {
-    if (sender == Text_Kern_Stepper)
-        panel::showFloat(Text_Kern_Text, Text_Kern_Stepper->value());
+    panel::echo(sender, Text_Kern_Stepper, Text_Kern_Text, true);
     Update_Text_Graphics();
 }
 

@@ -36,10 +36,10 @@ platform::ColorWell* well(const QString& name)
 }
 
 void pair(platform::Stepper* stepper, QLineEdit* field, QObject* context, const std::function<void(QObject*)>& action,
-          int decimals)
+          bool asFloat)
 {
     QObject::connect(stepper, &platform::Stepper::valueEdited, context, [stepper, action] { action(stepper); });
-    QObject::connect(field, &QLineEdit::editingFinished, context, [stepper, field, action, decimals] {
+    QObject::connect(field, &QLineEdit::editingFinished, context, [stepper, field, action, asFloat] {
         if (!field->isModified())
             return;
         field->setModified(false);
@@ -47,10 +47,7 @@ void pair(platform::Stepper* stepper, QLineEdit* field, QObject* context, const 
         const double typed = field->text().trimmed().toDouble(&ok);
         if (ok)
             stepper->setValue(typed);
-        if (decimals == 0)
-            showInt(field, stepper->value());
-        else
-            showFloat(field, stepper->value());
+        echo(stepper, stepper, field, asFloat);
         action(field);
     });
 }
@@ -75,6 +72,16 @@ int borderIndex(const QString& code)
             return i;
     }
     return -1;
+}
+
+void echo(QObject* sender, platform::Stepper* stepper, QLineEdit* field, bool asFloat)
+{
+    if (sender != stepper)
+        return;
+    if (asFloat)
+        showFloat(field, stepper->value());
+    else
+        showInt(field, stepper->value());
 }
 
 double percentOf(float fraction)

@@ -25,7 +25,7 @@ platform::ColorWell* well(const QString& name);
 // typed into the field is put into the stepper (within its range, shown back
 // in the field) and runs the action with the field as sender.
 void pair(platform::Stepper* stepper, QLineEdit* field, QObject* context,
-          const std::function<void(QObject*)>& action, int decimals = 0);
+          const std::function<void(QObject*)>& action, bool asFloat = false);
 
 // The border-style combo items, in code order.
 QStringList borderStyleItems();
@@ -37,6 +37,10 @@ int borderIndex(const QString& code); // -1 for any other code
 // Code-made sets: no handler runs.
 void setIndex(QComboBox* combo, int index);
 void setText(QLineEdit* field, const QString& text);
+// The first step of a stepper's action: when the stepper itself sent it, its
+// value goes into its field (an integer, or a float).
+void echo(QObject* sender, platform::Stepper* stepper, QLineEdit* field, bool asFloat = false);
+
 // A stored fraction as the percent the opacity steppers show, without the
 // float noise of the fraction (0.35f shows 35).
 double percentOf(float fraction);

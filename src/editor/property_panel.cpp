@@ -211,16 +211,18 @@ void QBXWindowController::loadGraphicPanel(const GraphicPtr& g)
 void QBXWindowController::Reload_Shown_Graphic()
 {
     const GraphicPtr shown = Last_Selected_Graphic.lock();
-    if (!shown)
+    const bool cardShown = card_setting_tab->indexIn(sett_tab) >= 0;
+    if (!shown && cardShown)
         return;
     const GraphicList side = Card_Front_Or_Back == 1 ? Get_Back_Controls_Array() : Get_Front_Controls_Array();
-    if (!contains(side, shown)) {
+    if (!shown || !contains(side, shown)) {
         Show_RHS_Properties(nullptr);
         return;
     }
     if (Not_Draw_Only_Prop_Change.load())
         return;
     try {
+        Enable_Standard_Button_For_Control();
         if (shown->ctrl_is_locked)
             Disable_Standard_Button_For_Lock();
         else
