@@ -159,6 +159,23 @@ int main(int argc, char** argv)
         for (int i = 0; i < 500; ++i)
             again.push_back(click(c, shown));
 
+        // The panel load alone (no click, no canvas paint, no panel paint).
+        std::vector<double> load;
+        for (int i = 0; i < 500; ++i) {
+            const GraphicPtr& g = items[size_t(i * 7 + 3) % items.size()].graphic;
+            QElapsedTimer clock;
+            clock.start();
+            c.Show_RHS_Properties(g);
+            load.push_back(double(clock.nsecsElapsed()) / 1e6);
+        }
+        std::vector<double> paint;
+        for (int i = 0; i < 100; ++i) {
+            QElapsedTimer clock;
+            clock.start();
+            c.sett_tab->repaint();
+            paint.push_back(double(clock.nsecsElapsed()) / 1e6);
+        }
+
         std::printf("platform %s, %d cores\n", qPrintable(QGuiApplication::platformName()),
                     QThread::idealThreadCount());
         for (const Item& item : items)
@@ -166,6 +183,8 @@ int main(int argc, char** argv)
         report(QStringLiteral("every graphic switch"), all);
         report(QStringLiteral("empty card"), card);
         report(QStringLiteral("shown graphic again"), again);
+        report(QStringLiteral("panel load alone"), load);
+        report(QStringLiteral("panel repaint alone"), paint);
     }
     return 0;
 }
