@@ -76,16 +76,19 @@ void QBXWindowController::Temp_Design_Control_Assign()
 
 // ---------------------------------------------------------------- edit commands
 
+// Undo and redo change graphics behind the panel: it shows them again.
 void QBXWindowController::Undo_Clicked(QObject*)
 {
     if (QBXGraphicView* c = currentSideCanvas())
         c->undo();
+    Reload_Shown_Graphic();
 }
 
 void QBXWindowController::Redo_Clicked(QObject*)
 {
     if (QBXGraphicView* c = currentSideCanvas())
         c->redo();
+    Reload_Shown_Graphic();
 }
 
 void QBXWindowController::Cut_Clicked(QObject*)
@@ -261,6 +264,8 @@ void QBXWindowController::User_Profile_Button_Clicked(QObject*)
             Fill_User_profile_info_front_side();
     }
     Refresh_Canvas();
+    // The placement rewrites texts and pictures the panel may be showing.
+    Reload_Shown_Graphic();
 }
 
 void QBXWindowController::Share_It_Button_Clicked(QObject*)
