@@ -11,6 +11,7 @@
 #include "batch/BatchWizard.h"
 #include "batch/Generate_List.h"
 #include "batch/Import_Wizard.h"
+#include "bench_support.h"
 #include "platform/modal.h"
 
 #include <QApplication>
@@ -28,25 +29,6 @@
 #include <functional>
 
 namespace {
-
-class YesResponder : public platform::modal::Responder {
-public:
-    platform::modal::AlertAnswer alert(platform::modal::AlertKind kind, const QString& text) override
-    {
-        if (kind == platform::modal::AlertKind::Ok)
-            std::fprintf(stderr, "alert: %s\n", qPrintable(text));
-        return kind == platform::modal::AlertKind::YesNo ? platform::modal::AlertAnswer::Yes
-                                                         : platform::modal::AlertAnswer::Ok;
-    }
-    int run(QDialog& dialog) override
-    {
-        dialog.accept();
-        return 1;
-    }
-    QStringList filePanel(const platform::modal::FilePanelRequest&) override { return {}; }
-    std::optional<QColor> colorPanel(const QColor&, const QString&) override { return std::nullopt; }
-    std::optional<QFont> fontPanel(const QFont&, const QString&) override { return std::nullopt; }
-};
 
 double bestOf3(const std::function<void()>& work)
 {
@@ -89,7 +71,7 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir dir;
     QApplication app(argc, argv);
-    YesResponder responder;
+    BenchResponder responder;
     platform::modal::setResponder(&responder);
     Data_Folder_Path = dir.filePath(QStringLiteral("DataSet"));
     QDir().mkpath(Data_Folder_Path);

@@ -1,9 +1,13 @@
 #include "batch/BatchUi.h"
 #include "batch/BatchHost.h"
 
+#include "app/AppHelpers.h"
+#include "platform/modal.h"
+
 #include <QCoreApplication>
 #include <QDialog>
 #include <QLabel>
+#include <QPushButton>
 #include <QThread>
 #include <QVBoxLayout>
 
@@ -38,6 +42,43 @@ void Dialog_Background(QWidget* window)
     palette.setColor(QPalette::Window, QColor(241, 244, 250));
     window->setPalette(palette);
     window->setAutoFillBackground(true);
+}
+
+QDialog* New_Window(const QString& objectName, const QString& title)
+{
+    auto* window = new QDialog;
+    window->setObjectName(objectName);
+    window->setWindowTitle(title);
+    Dialog_Background(window);
+    return window;
+}
+
+QPushButton* Add_Button(QBoxLayout* row, const QString& title, QObject* receiver, std::function<void()> action,
+                        const QString& objectName)
+{
+    auto* b = new QPushButton(title);
+    b->setAutoDefault(false);
+    b->setObjectName(objectName);
+    QObject::connect(b, &QPushButton::clicked, receiver, std::move(action));
+    row->addWidget(b);
+    return b;
+}
+
+int Guarded_Open(const std::function<int()>& open)
+{
+    try {
+        return open();
+    } catch (const std::exception& e) {
+        Show_NSLog_Message(QString::fromUtf8(e.what()));
+        return 0;
+    }
+}
+
+int Run_Window(QDialog& window)
+{
+    const int code = platform::modal::run(window);
+    window.hide();
+    return code;
 }
 
 Wait_Sheet::Wait_Sheet(QWidget* over)

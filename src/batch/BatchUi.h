@@ -5,8 +5,12 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
+class QBoxLayout;
 class QDialog;
 class QLabel;
+class QPushButton;
 class QWidget;
 
 namespace batch {
@@ -17,6 +21,16 @@ void Open_Wait();
 
 // The light blue-grey background every series dialog has.
 void Dialog_Background(QWidget* window);
+// A series dialog's window: named, titled, with the background.
+QDialog* New_Window(const QString& objectName, const QString& title);
+// A push button at the end of the row that runs the action; not a default
+// button (Return does not press it).
+QPushButton* Add_Button(QBoxLayout* row, const QString& title, QObject* receiver, std::function<void()> action,
+                        const QString& objectName = {});
+// Runs an opening: its modal code, or 0 after an exception (logged).
+int Guarded_Open(const std::function<int()>& open);
+// Runs the window modally through the seam and orders it out; its code.
+int Run_Window(QDialog& window);
 
 // The please-wait sheet over a dialog, window-modal and painted at once;
 // taken down when the guard leaves its scope.

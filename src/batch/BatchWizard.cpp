@@ -9,7 +9,6 @@
 #include "platform/files.h"
 #include "platform/modal.h"
 
-#include <QCoreApplication>
 #include <QDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -31,15 +30,6 @@ const QString kFileError = QStringLiteral("Error in file accessing.");
 const QString kListEmpty = QStringLiteral("List is empty.");
 const QString kReplace = QStringLiteral("Batch Processing Series already exists. Do you want to replace it?");
 const QString kCantDelete = QStringLiteral("Batch Processing Series can't be delete because it is currently in use.");
-
-QPushButton* button(QBoxLayout* row, const QString& title, QObject* receiver, std::function<void()> action)
-{
-    auto* b = new QPushButton(title);
-    b->setAutoDefault(false);
-    QObject::connect(b, &QPushButton::clicked, receiver, std::move(action));
-    row->addWidget(b);
-    return b;
-}
 
 QTableView* makeTable(QAbstractItemModel* model)
 {
@@ -77,16 +67,13 @@ void selectBefore(QTableView* table, const QList<int>& removed)
 Load_Num_Info::Load_Num_Info(QObject* parent)
     : QObject(parent)
 {
-    window = new QDialog;
-    window->setObjectName(QStringLiteral("Load_Number_Window"));
-    window->setWindowTitle(QStringLiteral("Series values"));
-    batch::Dialog_Background(window);
+    window = batch::New_Window(QStringLiteral("Load_Number_Window"), QStringLiteral("Series values"));
     auto* layout = new QVBoxLayout(window);
     layout->addWidget(new QLabel(QStringLiteral("The list already holds values. Clear them before adding new values?")));
     auto* row = new QHBoxLayout;
-    button(row, QStringLiteral("Yes"), this, [this] { YESPressed(); })->setObjectName(QStringLiteral("yes"));
-    button(row, QStringLiteral("No"), this, [this] { NOPressed(); })->setObjectName(QStringLiteral("no"));
-    button(row, QStringLiteral("Cancel"), this, [this] { CancelPressed(); })->setObjectName(QStringLiteral("cancel"));
+    batch::Add_Button(row, QStringLiteral("Yes"), this, [this] { YESPressed(); }, QStringLiteral("yes"));
+    batch::Add_Button(row, QStringLiteral("No"), this, [this] { NOPressed(); }, QStringLiteral("no"));
+    batch::Add_Button(row, QStringLiteral("Cancel"), this, [this] { CancelPressed(); }, QStringLiteral("cancel"));
     layout->addLayout(row);
 }
 
@@ -113,17 +100,14 @@ Update_Ex_Num::Update_Ex_Num(BatchWizard* manager)
     : QObject(manager)
     , manager_(manager)
 {
-    window = new QDialog;
-    window->setObjectName(QStringLiteral("Update_Value_Wnd"));
-    window->setWindowTitle(QStringLiteral("Edit value"));
-    batch::Dialog_Background(window);
+    window = batch::New_Window(QStringLiteral("Update_Value_Wnd"), QStringLiteral("Edit value"));
     auto* layout = new QVBoxLayout(window);
     m_ex_num_str = new QLineEdit;
     layout->addWidget(new QLabel(QStringLiteral("Value :")));
     layout->addWidget(m_ex_num_str);
     auto* row = new QHBoxLayout;
-    button(row, QStringLiteral("OK"), this, [this] { OKPressed(); })->setObjectName(QStringLiteral("ok"));
-    button(row, QStringLiteral("Cancel"), this, [this] { CancelPressed(); })->setObjectName(QStringLiteral("cancel"));
+    batch::Add_Button(row, QStringLiteral("OK"), this, [this] { OKPressed(); }, QStringLiteral("ok"));
+    batch::Add_Button(row, QStringLiteral("Cancel"), this, [this] { CancelPressed(); }, QStringLiteral("cancel"));
     layout->addLayout(row);
 }
 
@@ -171,10 +155,7 @@ BatchWizard::BatchWizard()
     : QObject(nullptr) // lives for the whole process
 {
     BatchWizard_Window = this;
-    window = new QDialog;
-    window->setObjectName(QStringLiteral("BatchWizard"));
-    window->setWindowTitle(QStringLiteral("Batch Processing Series"));
-    batch::Dialog_Background(window);
+    window = batch::New_Window(QStringLiteral("BatchWizard"), QStringLiteral("Batch Processing Series"));
     ListData = new batch::Value_List_Model(QStringLiteral("Extension"), this);
     ListData_value = new batch::Value_List_Model(QStringLiteral("Header"), this);
 
@@ -189,13 +170,13 @@ BatchWizard::BatchWizard()
         layout->addWidget(List);
         layout->addWidget(batch_list_count);
         auto* row = new QHBoxLayout;
-        button(row, QStringLiteral("New"), this, [this] { AddNew_Btn_Clicked(); });
-        button(row, QStringLiteral("Edit"), this, [this] { Update_Btn_Clicked(); });
-        button(row, QStringLiteral("Delete"), this, [this] { Delete_List_Btn_Clicked(); });
-        button(row, QStringLiteral("Import"), this, [this] { Import_Btn_Clicked(); });
-        button(row, QStringLiteral("Create Series"), this, [this] { CreateSeries_Btn_Clicked(); });
-        button(row, QStringLiteral("Help"), this, [this] { Help_Btn_Clicked(); });
-        button(row, QStringLiteral("Close"), this, [this] { Close_Btn_Clicked(); });
+        batch::Add_Button(row, QStringLiteral("New"), this, [this] { AddNew_Btn_Clicked(); });
+        batch::Add_Button(row, QStringLiteral("Edit"), this, [this] { Update_Btn_Clicked(); });
+        batch::Add_Button(row, QStringLiteral("Delete"), this, [this] { Delete_List_Btn_Clicked(); });
+        batch::Add_Button(row, QStringLiteral("Import"), this, [this] { Import_Btn_Clicked(); });
+        batch::Add_Button(row, QStringLiteral("Create Series"), this, [this] { CreateSeries_Btn_Clicked(); });
+        batch::Add_Button(row, QStringLiteral("Help"), this, [this] { Help_Btn_Clicked(); });
+        batch::Add_Button(row, QStringLiteral("Close"), this, [this] { Close_Btn_Clicked(); });
         layout->addLayout(row);
     }
     // value screen
@@ -213,14 +194,14 @@ BatchWizard::BatchWizard()
         layout->addWidget(List_value);
         layout->addWidget(batch_value_count);
         auto* row = new QHBoxLayout;
-        button(row, QStringLiteral("Save"), this, [this] { Save_Btn_Clicked(); });
-        button(row, QStringLiteral("Back"), this, [this] { Back_Btn_Clicked(); });
-        button(row, QStringLiteral("Import"), this, [this] { Import_Value_Btn_Clicked(); });
-        button(row, QStringLiteral("Create Series"), this, [this] { Series_Value_Btn_Clicked(); });
-        button(row, QStringLiteral("Delete"), this, [this] { Delete_Rows_Btn_Clicked(); });
-        button(row, QStringLiteral("Export"), this, [this] { Export_Value_Btn_Clicked(); });
-        button(row, QStringLiteral("Help"), this, [this] { Help_2_Btn_Clicked(); });
-        button(row, QStringLiteral("Close"), this, [this] { Close_2_Btn_Clicked(); });
+        batch::Add_Button(row, QStringLiteral("Save"), this, [this] { Save_Btn_Clicked(); });
+        batch::Add_Button(row, QStringLiteral("Back"), this, [this] { Back_Btn_Clicked(); });
+        batch::Add_Button(row, QStringLiteral("Import"), this, [this] { Import_Value_Btn_Clicked(); });
+        batch::Add_Button(row, QStringLiteral("Create Series"), this, [this] { Series_Value_Btn_Clicked(); });
+        batch::Add_Button(row, QStringLiteral("Delete"), this, [this] { Delete_Rows_Btn_Clicked(); });
+        batch::Add_Button(row, QStringLiteral("Export"), this, [this] { Export_Value_Btn_Clicked(); });
+        batch::Add_Button(row, QStringLiteral("Help"), this, [this] { Help_2_Btn_Clicked(); });
+        batch::Add_Button(row, QStringLiteral("Close"), this, [this] { Close_2_Btn_Clicked(); });
         layout->addLayout(row);
     }
     screens->addWidget(avl_list_box);
@@ -245,18 +226,13 @@ BatchWizard::BatchWizard()
 
 int BatchWizard::Open_Wnd()
 {
-    try {
+    return batch::Guarded_Open([&] {
         Check_Path_And_Create_Files();
         Show_Series_Screen();
         Fill_List();
         batch::Open_Wait();
-        const int code = platform::modal::run(*window);
-        window->hide();
-        return code;
-    } catch (const std::exception& e) {
-        Show_NSLog_Message(QString::fromUtf8(e.what()));
-        return 0;
-    }
+        return batch::Run_Window(*window);
+    });
 }
 
 void BatchWizard::Show_Series_Screen()
@@ -488,8 +464,7 @@ bool BatchWizard::Prepare_Value_Import()
 {
     if (ListData_value->count() == 0)
         return true;
-    const int code = platform::modal::run(*Load_Number_Window->window);
-    Load_Number_Window->window->hide();
+    const int code = batch::Run_Window(*Load_Number_Window->window);
     if (code == 1) {
         ListData_value->clear();
         Update_Value_Count();
@@ -640,6 +615,5 @@ void BatchWizard::Edit_Value()
     Update_Value_Wnd->m_ex_num_str->setText(value);
     Update_Value_Wnd->m_s_number = value;
     Update_Value_Wnd->m_ex_num_index = row;
-    platform::modal::run(*Update_Value_Wnd->window);
-    Update_Value_Wnd->window->hide();
+    batch::Run_Window(*Update_Value_Wnd->window);
 }

@@ -39,10 +39,7 @@ Generate_List::Generate_List()
     : QObject(nullptr) // lives for the whole process
 {
     Gen_List_DefaultInstance = this;
-    window = new QDialog;
-    window->setObjectName(QStringLiteral("Generate_List"));
-    window->setWindowTitle(QStringLiteral("Create Batch Processing Series"));
-    batch::Dialog_Background(window);
+    window = batch::New_Window(QStringLiteral("Generate_List"), QStringLiteral("Create Batch Processing Series"));
     auto edit = [] { return new QLineEdit; };
     auto stepper = [](double max) {
         auto* s = new platform::Stepper;
@@ -146,7 +143,7 @@ Generate_List::Generate_List()
 
 int Generate_List::Open_Wnd()
 {
-    try {
+    return batch::Guarded_Open([&] {
         for (QLineEdit* f : {seq_file_name, const_file_name, rndm_file_name})
             f->clear();
         const bool named = file_name_required == 1;
@@ -161,13 +158,8 @@ int Generate_List::Open_Wnd()
             f->setText(QStringLiteral("1"));
         Choose(0);
         prefix_txt->setFocus();
-        const int code = platform::modal::run(*window);
-        window->hide();
-        return code;
-    } catch (const std::exception& e) {
-        Show_NSLog_Message(QString::fromUtf8(e.what()));
-        return 0;
-    }
+        return batch::Run_Window(*window);
+    });
 }
 
 void Generate_List::Choose(int mode)

@@ -6,12 +6,10 @@
 #include "batch/BatchWizard.h"
 #include "batch/Binding_Table_Model.h"
 #include "batch/SeriesStore.h"
-#include "platform/modal.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QDialog>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -27,15 +25,6 @@ namespace {
 
 const QString kCorrupt = QStringLiteral("Either file is corrupted or selected file contains invalid characters.");
 enum Column { StateColumn, ExtensionColumn, HeaderColumn };
-
-QPushButton* button(QBoxLayout* row, const QString& title, QObject* receiver, std::function<void()> action)
-{
-    auto* b = new QPushButton(title);
-    b->setAutoDefault(false);
-    QObject::connect(b, &QPushButton::clicked, receiver, std::move(action));
-    row->addWidget(b);
-    return b;
-}
 
 } // namespace
 
@@ -130,10 +119,7 @@ bool Column_List_Model::setData(const QModelIndex& index, const QVariant& value,
 Excel_Column_Dialog::Excel_Column_Dialog(const QString& objectName, const QString& title)
     : QObject(nullptr) // lives for the whole process
 {
-    window = new QDialog;
-    window->setObjectName(objectName);
-    window->setWindowTitle(title);
-    batch::Dialog_Background(window);
+    window = batch::New_Window(objectName, title);
     auto* layout = new QVBoxLayout(window);
     file_path = new QLineEdit;
     file_path->setReadOnly(true);
@@ -152,16 +138,16 @@ Excel_Column_Dialog::Excel_Column_Dialog(const QString& objectName, const QStrin
     layout->addWidget(contains_header);
     layout->addWidget(ColList);
     auto* selectRow = new QHBoxLayout;
-    button(selectRow, QStringLiteral("Select All"), this, [this] { Select_ALL_Pressed(); });
-    button(selectRow, QStringLiteral("Clear All"), this, [this] { Clear_All_Pressed(); });
+    batch::Add_Button(selectRow, QStringLiteral("Select All"), this, [this] { Select_ALL_Pressed(); });
+    batch::Add_Button(selectRow, QStringLiteral("Clear All"), this, [this] { Clear_All_Pressed(); });
     selectRow->addStretch();
     layout->addLayout(selectRow);
     extraArea = new QWidget;
     layout->addWidget(extraArea);
     auto* row = new QHBoxLayout;
     row->addStretch();
-    button(row, QStringLiteral("OK"), this, [this] { OKPressed(); })->setObjectName(QStringLiteral("ok"));
-    button(row, QStringLiteral("Cancel"), this, [this] { CancelPressed(); })->setObjectName(QStringLiteral("cancel"));
+    batch::Add_Button(row, QStringLiteral("OK"), this, [this] { OKPressed(); }, QStringLiteral("ok"));
+    batch::Add_Button(row, QStringLiteral("Cancel"), this, [this] { CancelPressed(); }, QStringLiteral("cancel"));
     layout->addLayout(row);
     connect(Sheet_ComboBox, &QComboBox::currentIndexChanged, this, &Excel_Column_Dialog::Sheet_Changed);
     window->resize(520, 460);
@@ -169,7 +155,7 @@ Excel_Column_Dialog::Excel_Column_Dialog(const QString& objectName, const QStrin
 
 int Excel_Column_Dialog::Open_excel_Wnd(const QString& path)
 {
-    try {
+    return batch::Guarded_Open([&] {
         Reset();
         Excel_Sheet_Number = 1;
         file_path->setText(path);
@@ -182,13 +168,8 @@ int Excel_Column_Dialog::Open_excel_Wnd(const QString& path)
         excel_content.clear();
         Load_file_Func(path);
         batch::Open_Wait();
-        const int code = platform::modal::run(*window);
-        window->hide();
-        return code;
-    } catch (const std::exception& e) {
-        Show_NSLog_Message(QString::fromUtf8(e.what()));
-        return 0;
-    }
+        return batch::Run_Window(*window);
+    });
 }
 
 void Excel_Column_Dialog::Load_file_Func(const QString& path)

@@ -9,7 +9,6 @@
 #include "batch/SpreadsheetWriter.h"
 #include "platform/modal.h"
 
-#include <QCoreApplication>
 #include <QDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -45,10 +44,7 @@ Import_Wizard::Import_Wizard()
     : QObject(nullptr) // lives for the whole process
 {
     Import_Wizard_DefaultInstance = this;
-    window = new QDialog;
-    window->setObjectName(QStringLiteral("Import_Wizard"));
-    window->setWindowTitle(QStringLiteral("Import Batch Processing Series"));
-    batch::Dialog_Background(window);
+    window = batch::New_Window(QStringLiteral("Import_Wizard"), QStringLiteral("Import Batch Processing Series"));
     auto* grid = new QGridLayout;
     auto browse = [](const QString& title) {
         auto* b = new QPushButton(title);
@@ -116,7 +112,7 @@ Import_Wizard::Import_Wizard()
 
 int Import_Wizard::Open_Wnd()
 {
-    try {
+    return batch::Guarded_Open([&] {
         Check_Path_And_Create_Files();
         import_option = 0;
         for (QLineEdit* f : {Excel_path, Text_path, Image_path, Text_file_name, Manual_file_name, Image_file_name})
@@ -125,13 +121,8 @@ int Import_Wizard::Open_Wnd()
         Choose(0);
         for (QLineEdit* name : {Text_file_name, Manual_file_name, Image_file_name})
             name->setVisible(file_name_required == 1);
-        const int code = platform::modal::run(*window);
-        window->hide();
-        return code;
-    } catch (const std::exception& e) {
-        Show_NSLog_Message(QString::fromUtf8(e.what()));
-        return 0;
-    }
+        return batch::Run_Window(*window);
+    });
 }
 
 void Import_Wizard::Choose(int option)

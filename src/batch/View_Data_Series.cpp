@@ -2,9 +2,7 @@
 
 #include "app/AppHelpers.h"
 #include "batch/SeriesStore.h"
-#include "platform/modal.h"
 
-#include <QCoreApplication>
 #include <QDialog>
 #include <QHeaderView>
 #include <QLabel>
@@ -21,10 +19,7 @@ View_Data_Series* View_Data_Series::defaultInstance()
 View_Data_Series::View_Data_Series()
     : QObject(nullptr) // lives for the whole process
 {
-    window = new QDialog;
-    window->setObjectName(QStringLiteral("View_Data_Series"));
-    window->setWindowTitle(QStringLiteral("View Series"));
-    batch::Dialog_Background(window);
+    window = batch::New_Window(QStringLiteral("View_Data_Series"), QStringLiteral("View Series"));
     auto* layout = new QVBoxLayout(window);
     series_name = new QLabel;
     ListData = new batch::Value_List_Model(QStringLiteral("Extension"), this);
@@ -46,18 +41,13 @@ View_Data_Series::View_Data_Series()
 
 int View_Data_Series::Open_Wnd()
 {
-    try {
+    return batch::Guarded_Open([&] {
         series_name->setText(file_name);
         ListData->clear();
         Load_file_Func(file_name);
         batch::Open_Wait();
-        const int code = platform::modal::run(*window);
-        window->hide();
-        return code;
-    } catch (const std::exception& e) {
-        Show_NSLog_Message(QString::fromUtf8(e.what()));
-        return 0;
-    }
+        return batch::Run_Window(*window);
+    });
 }
 
 void View_Data_Series::Load_file_Func(const QString& name)

@@ -12,9 +12,7 @@
 #include "batch/Import_Wizard.h"
 #include "batch/SpreadsheetWriter.h"
 #include "batch/View_Data_Series.h"
-#include "output/Open_Export_Log.h"
 #include "platform/stepper.h"
-#include "platform/workspace.h"
 #include "support/test_responder.h"
 #include "support_batch.h"
 
@@ -100,6 +98,23 @@ protected:
         Data_Folder_Path = savedData;
         Resource_Path = savedResources;
     }
+    // Opens a dialog, fills it and presses OK; one that should stay open is
+    // checked and cancelled. The alerts answer the questions on the way.
+    int openAndOk(const std::function<int()>& open, const std::function<void()>& fill,
+                  const std::vector<AlertAnswer>& alerts, bool closes)
+    {
+        for (AlertAnswer a : alerts)
+            tr().answerAlert(a);
+        tr().onDialog([&, closes](QDialog& d) {
+            fill();
+            press(d, "ok");
+            if (!closes) {
+                EXPECT_TRUE(d.isVisible());
+                press(d, "cancel");
+            }
+        });
+        return open();
+    }
     QString seriesFile(const QString& name) const { return Data_Folder_Path + QLatin1Char('/') + name + ".txt"; }
     void putSeries(const QString& name, const QByteArray& bytes) const { writeFile(seriesFile(name), bytes); }
     QByteArray series(const QString& name) const
@@ -137,7 +152,7 @@ void tick(Excel_Column_Dialog* picker, std::initializer_list<int> columns)
 
 } // namespace
 
-TEST_F(SeriesDialogs, ViewerCountsValuesAndTheNoticeAlwaysReticks)
+TEST_F(SeriesDialogs, ViewerCountsValuesWithoutEmptyLines)
 {
     putSeries(QStringLiteral("Gaps"), "a\n\n  b \n\n");
     View_Data_Series* viewer = View_Data_Series::defaultInstance();
@@ -153,19 +168,6 @@ TEST_F(SeriesDialogs, ViewerCountsValuesAndTheNoticeAlwaysReticks)
         EXPECT_EQ(shown, count);
     }
     EXPECT_EQ(series(QStringLiteral("Gaps")), QByteArray("a\n\n  b \n\n"));
-
-    // The notice: Cancel never opens and ticks the box again.
-    QDialog box;
-    QCheckBox check;
-    Open_Export_Log log(&box, &check);
-    int opened = 0;
-    platform::workspace::setOpener([&](const QUrl&) { return ++opened, true; });
-    check.setChecked(false);
-    log.CancelPressed();
-    EXPECT_TRUE(check.isChecked());
-    log.CancelPressed();
-    EXPECT_EQ(opened, 0);
-    platform::workspace::setOpener({});
 }
 
 TEST_F(SeriesDialogs, GeneratorWritesChecksAndFeedsTheList)
@@ -175,17 +177,7 @@ TEST_F(SeriesDialogs, GeneratorWritesChecksAndFeedsTheList)
                    bool closes = true) {
         g->file_name_required = required;
         g->file_name_Insert = 0;
-        for (AlertAnswer a : alerts)
-            tr().answerAlert(a);
-        tr().onDialog([&, closes](QDialog& d) {
-            fill();
-            press(d, "ok");
-            if (!closes) {
-                EXPECT_TRUE(d.isVisible());
-                press(d, "cancel");
-            }
-        });
-        return g->Open_Wnd();
+        return openAndOk([&] { return g->Open_Wnd(); }, fill, alerts, closes);
     };
     EXPECT_EQ(run(1, [&] {
                   g->seq_file_name->setText(QStringLiteral("Padded"));
@@ -244,17 +236,7 @@ TEST_F(SeriesDialogs, WizardImportsTextPastedAndPictures)
                    bool closes = true) {
         w->file_name_required = required;
         w->file_name_Insert = 0;
-        for (AlertAnswer a : alerts)
-            tr().answerAlert(a);
-        tr().onDialog([&, closes](QDialog& d) {
-            fill();
-            press(d, "ok");
-            if (!closes) {
-                EXPECT_TRUE(d.isVisible());
-                press(d, "cancel");
-            }
-        });
-        return w->Open_Wnd();
+        return openAndOk([&] { return w->Open_Wnd(); }, fill, alerts, closes);
     };
     // Pasted text into a series file: lines as given, empty ones dropped.
     run(1, [&] {

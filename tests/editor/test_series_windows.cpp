@@ -11,6 +11,8 @@
 #include "batch/Import_Excel.h"
 #include "batch/Import_Wizard.h"
 #include "batch/View_Data_Series.h"
+#include "output/Open_Export_Log.h"
+#include "platform/workspace.h"
 #include "support/test_responder.h"
 
 #include <QCheckBox>
@@ -117,6 +119,21 @@ TEST(SeriesWindows, ViewButtonAndNestedQuestions)
     EXPECT_EQ(question, QStringLiteral("Batch Processing Series already exists :|Names\nBatch Processing Series "
                                        "already exists. Do you want to replace it?|"));
     EXPECT_EQ(readBytes(Data_Folder_Path + QStringLiteral("/Names.txt")), QByteArray("new\n"));
+}
+
+TEST(SeriesWindows, ExportNoticeCancelOpensNothingAndTicksTheBoxAgain)
+{
+    QDialog box;
+    QCheckBox check;
+    Open_Export_Log log(&box, &check);
+    int opened = 0;
+    platform::workspace::setOpener([&](const QUrl&) { return ++opened, true; });
+    check.setChecked(false);
+    log.CancelPressed();
+    EXPECT_TRUE(check.isChecked());
+    log.CancelPressed();
+    EXPECT_EQ(opened, 0);
+    platform::workspace::setOpener({});
 }
 
 // Inside xvfb: each series dialog shown and grabbed once.
