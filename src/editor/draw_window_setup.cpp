@@ -131,6 +131,7 @@ QBXWindowController::QBXWindowController()
 
     // What the drawing layer asks of the main window.
     drawing::setCanvasHost(this);
+    wizards::setEditorHost(this);
     Install_Series_Services();
     GraphicDefaults& defaults = graphicDefaults();
     defaults.windowTextFont = [] { return Main_App_wnd ? Main_App_wnd->Text_font : QFont(); };
@@ -158,6 +159,8 @@ QBXWindowController::~QBXWindowController()
     drawing::setRefreshHandler(nullptr);
     if (drawing::canvasHost() == this)
         drawing::setCanvasHost(nullptr);
+    if (wizards::editorHost() == this)
+        wizards::setEditorHost(nullptr);
     Remove_Series_Services();
     Repeat_Image::setBannerSource(nullptr);
     GraphicDefaults& defaults = graphicDefaults();
