@@ -399,8 +399,11 @@ public:
     std::shared_ptr<Binding_Run_Snapshot> Take_Binding_Run_Snapshot();
     // The render settings of the design now (card records, shape, frame).
     CardRenderContext Card_Render_Context(int side) const;
-    // Opens the series viewer for a series name (set by the viewer's code).
+    // Opens the series viewer for a series name (set at start-up).
     std::function<void(const QString&)> Open_Series_Viewer;
+    // The series dialogs' host and the viewer hook (draw_window_series.cpp).
+    void Install_Series_Services();
+    void Remove_Series_Services();
     // ==== end of data binding ====
 
     // ==== canvas editing: tools, sides, edit and arrange commands (added by

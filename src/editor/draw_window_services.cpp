@@ -229,12 +229,7 @@ QString QBXWindowController::Convert_Path_From_URL(const QUrl& url)
 
 bool QBXWindowController::Check_And_Validate_File_Path(const QString& path)
 {
-    const QString trimmed = Trim_Str(path);
-    if (trimmed.isEmpty() || !QFileInfo::exists(trimmed)) {
-        Show_MessageBox(QStringLiteral("Please select valid file path."));
-        return true;
-    }
-    return false;
+    return ::Check_And_Validate_File_Path(path);
 }
 
 // ---------------------------------------------------------------- sheets

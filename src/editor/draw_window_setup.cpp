@@ -106,6 +106,7 @@ QBXWindowController::QBXWindowController()
     // What the drawing layer asks of the main window.
     drawing::setCanvasHost(this);
     wizards::setEditorHost(this);
+    Install_Series_Services();
     GraphicDefaults& defaults = graphicDefaults();
     defaults.windowTextFont = [] { return Main_App_wnd ? Main_App_wnd->Text_font : QFont(); };
     defaults.textCtrlFont = [] { return Text_Ctrl_Font; };
@@ -134,6 +135,7 @@ QBXWindowController::~QBXWindowController()
         drawing::setCanvasHost(nullptr);
     if (wizards::editorHost() == this)
         wizards::setEditorHost(nullptr);
+    Remove_Series_Services();
     Repeat_Image::setBannerSource(nullptr);
     GraphicDefaults& defaults = graphicDefaults();
     defaults.windowTextFont = nullptr;
