@@ -6,16 +6,19 @@
 
 namespace barcode_text {
 namespace {
+QImage measuringDevice(int dotsPerMeter)
+{
+    QImage img(1, 1, QImage::Format_ARGB32_Premultiplied);
+    img.setDotsPerMeterX(dotsPerMeter);
+    img.setDotsPerMeterY(dotsPerMeter);
+    return img;
+}
+
 // A 72-dpi device per thread for measuring (2835 dots per meter reads as
 // 72 dpi logical resolution).
 const QPaintDevice* device72()
 {
-    thread_local QImage image = [] {
-        QImage img(1, 1, QImage::Format_ARGB32_Premultiplied);
-        img.setDotsPerMeterX(2835);
-        img.setDotsPerMeterY(2835);
-        return img;
-    }();
+    thread_local QImage image = measuringDevice(2835);
     return &image;
 }
 
@@ -23,12 +26,7 @@ const QPaintDevice* device72()
 // at 72 dpi); text with letter spacing is measured on one as well.
 const QPaintDevice* device96()
 {
-    thread_local QImage image = [] {
-        QImage img(1, 1, QImage::Format_ARGB32_Premultiplied);
-        img.setDotsPerMeterX(3780);
-        img.setDotsPerMeterY(3780);
-        return img;
-    }();
+    thread_local QImage image = measuringDevice(3780);
     return &image;
 }
 

@@ -6,6 +6,7 @@
 #include "barcode/PDF417_View.h"
 #include "barcode/pdf417_codec.h"
 #include "support_2d_decode.h"
+#include "support_barcode.h"
 
 #include <QPainter>
 #include <gtest/gtest.h>
@@ -100,15 +101,6 @@ std::string randomBytes(unsigned seed, size_t n)
     for (auto& c : s)
         c = static_cast<char>(gen() & 0xFF);
     return s;
-}
-
-Barcode_Gen& pdfDesigner()
-{
-    Barcode_Gen& g = *Barcode_Gen::defaultInstance();
-    g.Restore_Defaults();
-    g.liner_or_2D_font = 1;
-    g.barcodeTypePopup = QStringLiteral("PDF417");
-    return g;
 }
 
 } // namespace
@@ -234,7 +226,8 @@ TEST(PDF417Symbols, ViewAndDesignerPicturesDecodeAtTheStoredLevel)
     // The designer's road: the stored level reaches the encoder; the
     // composed picture carries header and footer.
     USED_DPI_VALUE = 300;
-    Barcode_Gen& g = pdfDesigner();
+    bt::resetDesigner(QStringLiteral("PDF417"));
+    Barcode_Gen& g = *Barcode_Gen::defaultInstance();
     for (const int level : {0, 5, 8}) {
         g.pdf_ec_lvl_Text.text = QString::number(level);
         const PointPicture p = g.Get_Image_From_Val(QStringLiteral("LEVEL"), QStringLiteral("HEADER"),
