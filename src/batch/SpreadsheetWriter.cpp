@@ -4,6 +4,7 @@
 #include "app/Globals.h"
 #include "batch/CardZipArchive.h"
 #include "batch/XlsxParts.h"
+#include "platform/files.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -437,7 +438,7 @@ bool SpreadsheetWriter::WriteWorkbook(const QUrl& url, const Rows& rows, bool ha
         logError(QStringLiteral("%1: %2").arg(error.localizedDescription, templatePath));
         return false;
     }
-    QDir().mkpath(work.path() + QStringLiteral("/xl/worksheets"));
+    platform::makeFolder(work.path() + QStringLiteral("/xl/worksheets"));
     std::vector<const QString*> texts;
     if (!writePart(work.path() + QStringLiteral("/xl/worksheets/sheet1.xml"), worksheetXml(rows, texts)) ||
         !writePart(work.path() + QStringLiteral("/xl/sharedStrings.xml"), sharedStringsXml(texts)))

@@ -1,7 +1,6 @@
 #include "drawing/QBXImage.h"
 
-#include <QDir>
-#include <QImageReader>
+#include "drawing/PictureStore.h"
 
 namespace {
 const QString FlippedHorizontallyKey = QStringLiteral("flippedHorizontally");
@@ -28,13 +27,10 @@ GraphicPtr QBXImage::copyWithZone() const
 void QBXImage::setFilePath(const QString& path)
 {
     Set_Control_File_path(path);
-    QString standard = path;
-    if (standard.startsWith(QLatin1Char('~')))
-        standard.replace(0, 1, QDir::homePath());
-    standard = QDir::cleanPath(standard);
-    QImageReader reader(standard);
-    reader.setAutoTransform(true);
-    _contents = reader.read();
+    // Through the shared picture store: one decode policy, and graphics
+    // naming the same file share one decoded picture.
+    const drawing::PicturePtr pic = drawing::loadPicture(drawing::standardizedPath(path));
+    _contents = pic ? pic->image : QImage();
 }
 
 void QBXImage::copyKindStateTo(QBXGraphic& copy) const
