@@ -21,5 +21,5 @@ extern std::atomic<int> last_unit_val;
 // Set while settings are loaded into the designer: no regeneration then.
 extern std::atomic<bool> Not_Draw_Only_Prop_Change;
 // The barcode picture handed to a barcode graphic; null means "no new
-// picture". Written only while the designer's generation lock is held.
+// picture". Written only by the designer's OK, never by runs.
 extern PointPicture Barcode_output_image;

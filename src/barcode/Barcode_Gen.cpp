@@ -89,8 +89,24 @@ Barcode_Gen* Barcode_Gen::defaultInstance()
     return instance;
 }
 
+namespace {
+thread_local Barcode_Gen* t_thread_designer = nullptr;
+}
+
+Thread_Designer_Scope::Thread_Designer_Scope(Barcode_Gen& gen) : m_previous(t_thread_designer)
+{
+    t_thread_designer = &gen;
+}
+
+Thread_Designer_Scope::~Thread_Designer_Scope()
+{
+    t_thread_designer = m_previous;
+}
+
 Barcode_Gen& Current_Barcode_Gen()
 {
+    if (t_thread_designer)
+        return *t_thread_designer;
     Barcode_Gen* first = Barcode_Gen::defaultInstance();
     return Barcode_Gen_Var ? *Barcode_Gen_Var : *first;
 }
@@ -335,7 +351,7 @@ std::shared_ptr<BCXBarcode> Barcode_Gen::Generate_Barcode_Variable(bool preview,
 {
     auto lock = Lock_Generation();
     last_failure.clear();
-    if (Not_Draw_Only_Prop_Change)
+    if (!run_record && Not_Draw_Only_Prop_Change)
         return testBarcode; // settings are being loaded: the last preview stands
     if (value.isEmpty()) {
         last_failure = QStringLiteral("Please enter barcode value");
@@ -406,10 +422,10 @@ std::shared_ptr<BCXBarcode> Barcode_Gen::Generate_Barcode_Variable(bool preview,
     setCaptionFontSize(float(value_font.pointSizeF()));
     setHeaderFontSize(float(header_font.pointSizeF()));
     setFooterFontSize(float(footer_font.pointSizeF()));
-    Barcode_module_size = 1;
+    module_size = barcodeTypePopup == QLatin1String("DataMatrix") ? dm_moduleText_2D.intValue() : 1;
+    if (!run_record)
+        Barcode_module_size = module_size;
     image_2d = {};
-    if (barcodeTypePopup == QLatin1String("DataMatrix"))
-        Barcode_module_size = dm_moduleText_2D.intValue();
     if (!Draw_2D_Symbol(barcodeTypePopup, value) || image_2d.isNull()) {
         image_2d = {};
         if (last_failure.isEmpty())

@@ -6,9 +6,12 @@
 // here they are plain values (a check box is its state and enabled flag, a
 // text field its text and enabled flag, a combo box its selected text).
 //
-// One generation at a time: every renderer, and every settings load together
-// with the generation that follows it, holds generation_lock (recursive, so a
-// load-and-generate sequence may call the generation entry inside it).
+// One generation at a time per record: every renderer, and every settings
+// load together with the generation that follows it, holds the record's
+// generation_lock (recursive, so a load-and-generate sequence may call the
+// generation entry inside it). Runs draw from a record of their own
+// (run_record), made current on their thread by Thread_Designer_Scope, so
+// they neither wait for the shared designer nor change it.
 #include <QColor>
 #include <QFont>
 #include <QMutex>
@@ -60,6 +63,16 @@ public:
     // ---- generation lock ------------------------------------------------
     QRecursiveMutex generation_lock;
     std::unique_lock<QRecursiveMutex> Lock_Generation() { return std::unique_lock<QRecursiveMutex>(generation_lock); }
+
+    // A run's own record: its QR version, QR error correction and Data
+    // Matrix module size are its own fields below, the process-wide ones are
+    // neither read nor written, and a settings load in the designer does not
+    // hold its generation back.
+    bool run_record = false;
+    int run_qr_version = 0;
+    int run_qr_ec_level = 0;
+    // Points per Data Matrix module of the generation under way.
+    int module_size = 1;
 
     // ---- symbology and values --------------------------------------------
     int liner_or_2D_font = 0;          // 0 linear, 1 two-dimensional
@@ -201,12 +214,11 @@ public:
     //
     // Draw_2D_Symbol is the one entry the dispatch calls for the 2-D family,
     // with the generation lock held: it draws the symbol of the given title
-    // and returns whether image_2d now holds a picture. Its placeholder
-    // definition (no picture) lives in Barcode_Gen_2d_placeholder.cpp and is
-    // replaced by the 2-D pipeline.
+    // and returns whether image_2d now holds a picture.
     bool Draw_2D_Symbol(const QString& title, const QString& value);
 
-    // QR Code of the value at QR_EC_Level_Val / QR_Version_Val, painted at
+    // QR Code of the value at QR_EC_Level_Val / QR_Version_Val (a run
+    // record's own level and version), painted at
     // the pixel size of HeightText_2D; image_2d stays null when it does not fit.
     void Draw_QR_Barcode(const QString& value);
     // PDF417 of the value through the PDF417 view, framed by Pdf_widthText_2D
@@ -217,7 +229,7 @@ public:
     void Draw_DataMatrix_Barcode(const QString& value);
     // The EPS text of a symbol (grid W x H, row 0 at the bottom); also sets
     // image_2d to the symbol raised to USED_DPI_VALUE, W x H modules of
-    // Barcode_module_size points.
+    // module_size points.
     QByteArray makeEPS_Data_Matrix(const QByteArray& text, int W, int H, const uint8_t* grid);
     // The composed 2-D picture (symbol with header and footer) after sizing
     // the 2-D frame from the symbol; null, and image_2d cleared, when there
@@ -242,4 +254,18 @@ extern Barcode_Gen* Barcode_Gen_Var;
 extern Barcode_Gen* barcode_gen_def_inst;
 // Barcode_Gen_Var, the designer being created first when there is none yet
 // (its creation is thread-safe, so any renderer may be the first).
+// A run record made current on this thread comes first.
 Barcode_Gen& Current_Barcode_Gen();
+
+// Makes a run's own record the designer every renderer on this thread reads
+// until the scope ends.
+class Thread_Designer_Scope {
+public:
+    explicit Thread_Designer_Scope(Barcode_Gen& gen);
+    ~Thread_Designer_Scope();
+    Thread_Designer_Scope(const Thread_Designer_Scope&) = delete;
+    Thread_Designer_Scope& operator=(const Thread_Designer_Scope&) = delete;
+
+private:
+    Barcode_Gen* m_previous;
+};

@@ -38,7 +38,9 @@ bool Barcode_Gen::Draw_2D_Symbol(const QString& title, const QString& value)
 void Barcode_Gen::Draw_QR_Barcode(const QString& value)
 {
     auto lock = Lock_Generation();
-    const auto matrix = QRSymbolEncoder::encodeWithECLevel(QR_EC_Level_Val.load(), QR_Version_Val.load(), value);
+    const int level = run_record ? run_qr_ec_level : QR_EC_Level_Val.load();
+    const int version = run_record ? run_qr_version : QR_Version_Val.load();
+    const auto matrix = QRSymbolEncoder::encodeWithECLevel(level, version, value);
     if (!matrix) {
         image_2d = {};
         last_failure = QStringLiteral("The value does not fit the chosen QR Code version.");
@@ -89,7 +91,7 @@ QByteArray Barcode_Gen::makeEPS_Data_Matrix(const QByteArray& text, int W, int H
     try {
         const QByteArray eps = ecc200::makeEPS(text, W, H, grid);
         image_2d = {};
-        const int module = Barcode_module_size.load();
+        const int module = module_size;
         const int dpi = USED_DPI_VALUE.load();
         if (module < 1 || dpi <= 0) {
             Show_NSLog_Message(QStringLiteral("Invalid Data Matrix module size %1 or resolution %2.")

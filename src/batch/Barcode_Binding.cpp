@@ -65,8 +65,13 @@ void Load_Barcode_Settings(Barcode_Gen& gen, const QBXGraphic& g)
     gen.HeightText = Number_Entry(g.linear_height_val);
     gen.widthText = Number_Entry(g.linear_width_val);
     gen.HeightText_2D = Number_Entry(g.qr_size_val);
-    QR_Version_Val = g.qr_version_index;
-    QR_EC_Level_Val = g.qr_ec_index;
+    if (gen.run_record) {
+        gen.run_qr_version = g.qr_version_index;
+        gen.run_qr_ec_level = g.qr_ec_index;
+    } else {
+        QR_Version_Val = g.qr_version_index;
+        QR_EC_Level_Val = g.qr_ec_index;
+    }
     gen.pdf_HeightText_2D = Number_Entry(g.pdf_hgt_val);
     gen.Pdf_widthText_2D = Number_Entry(g.pdf_wdt_val);
     gen.pdf_ec_lvl_Text = Number_Entry(g.pdf_ec_val);
@@ -86,18 +91,23 @@ void Load_Barcode_Settings(Barcode_Gen& gen, const QBXGraphic& g)
     gen.bar_val_clr = g.barcode_val_clr_val;
     gen.bar_back_clr = g.barcode_back_clr_val;
     gen.barcode_clr = g.barcode_clr_val;
-    Measument_Unit_Is = 1;
-    last_unit_val = 1;
+    if (!gen.run_record) {
+        Measument_Unit_Is = 1;
+        last_unit_val = 1;
+    }
 }
 
 QImage Barcode_Picture_For_Graphic(const QBXGraphic& settings, const QString& value, const QString& header,
                                    const QString& footer)
 {
-    Barcode_Gen& gen = Current_Barcode_Gen();
-    auto lock = gen.Lock_Generation();
+    // The shared designer exists before any run record, so a run record is
+    // never taken for it.
+    Barcode_Gen::defaultInstance();
+    Barcode_Gen gen;
+    gen.run_record = true;
     Load_Barcode_Settings(gen, settings);
+    Thread_Designer_Scope scope(gen);
     const PointPicture picture = gen.Get_Image_From_Val(value, header, footer);
-    Barcode_output_image = picture;
     if (picture.isNull())
         return QImage();
     return picture.toImage(USED_DPI_VALUE.load());

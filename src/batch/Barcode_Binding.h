@@ -1,9 +1,9 @@
 #pragma once
 // The one barcode call data binding makes: the picture of a barcode graphic's
-// own settings with a row's value. Safe on any thread: the graphic's settings
-// are loaded into the barcode designer and the picture is made and handed
-// over (Barcode_output_image) under the designer's generation lock, so only
-// one generation runs at a time; no widget is touched.
+// own settings with a row's value. Safe on any thread, and threads do not wait
+// for each other: the graphic's settings are copied into a record of the
+// run's own, the picture is made from it, and neither the shared designer nor
+// Barcode_output_image is touched; no widget is either.
 #include "drawing/QBXGraphic.h"
 
 #include <QImage>
@@ -19,7 +19,8 @@ const QStringList& DataMatrix_Format_Titles();
 // Loads every barcode setting kept on the graphic into the designer (symbology,
 // values, header and footer with their check boxes, alignments, sizes, QR,
 // PDF417 and Data Matrix settings, margins, fonts, colours). The caller holds
-// the generation lock when the designer is shared.
+// the generation lock when the designer is shared. A run record keeps the QR
+// version and error correction to itself.
 void Load_Barcode_Settings(Barcode_Gen& gen, const QBXGraphic& graphic);
 
 // The barcode picture of value with the graphic's settings and the given

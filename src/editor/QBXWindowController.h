@@ -7,6 +7,7 @@
 // The window is built in code: every control the controller reads or writes
 // is a typed member; each concern has its own draw_window_*.cpp (set-up,
 // sizes, services, ...). Members of a panel are added by that panel's code.
+#include "app/Globals.h"
 #include "barcode/BarcodeGlobals.h"
 #include "batch/DataBinding.h"
 #include "drawing/CanvasHost.h"
@@ -17,6 +18,9 @@
 #include "platform/locked_value.h"
 #include "platform/observation.h"
 #include "platform/selection_holder.h"
+#include "wizards/EditorHost.h"
+#include "wizards/WizardGlobals.h"
+#include "output/Open_Export_Log.h"
 
 #include <QColor>
 #include <QFont>
@@ -62,7 +66,7 @@ class Stepper;
 class ColorWell;
 } // namespace platform
 
-class QBXWindowController : public QObject, public platform::Observer, public CanvasHost {
+class QBXWindowController : public QObject, public platform::Observer, public CanvasHost, public EditorHost {
     Q_OBJECT
 public:
     // init: the records, the grid, the preset names and the bundle pictures;
@@ -121,7 +125,6 @@ public:
     int Get_Front_Control_Count() const;
     int Get_Back_Control_Count() const;
     static float Points_to_MM_Convert(float value);
-    static float MM_to_Points_Convert(float value);
     QPointF Control_New_Point(const QString& side);
     // Resamples to the dpi keeping the size in points; null (logged
     // "Invalid image") for an invalid or unallocatable picture.
@@ -158,7 +161,7 @@ public:
     // Runs the start wizard and, for a new card, lays its texts on the front.
     void Open_Start_Window();
     // The wizard's texts as text graphics down the front, over its picture
-    // (wizards/invitation_placement.cpp).
+    // (invitation_placement.cpp).
     void Fill_Party_Invidation_Details();
 
     // ---- design log (design_log.cpp) ----
@@ -311,7 +314,7 @@ public:
     // ==== data binding (series and spreadsheet values; added by the batch
     // data code) ====
     // Thin members over the headless binding (batch/DataBinding.h); bodies in
-    // batch/draw_window_binding.cpp. Main thread only. The batch globals
+    // draw_window_binding.cpp. Main thread only. The batch globals
     // (Use_Data_Sheet_Values, Use_Excel_Binding_Values, Data_table_rows,
     // Excel_table_rows, Total_Batch_Excel_Card) mirror Binding_State.counts;
     // an output run may clear the two flags before Get_total_Card_count.
@@ -355,8 +358,8 @@ public:
     void Batch_Series_Selection_Changed(int index);
     void View_batch_Series_Button(QObject* sender);
     void Data_Source_Help_Button(QObject* sender);
-    // After the use check and card count (protocol steps 1-3), before any
-    // worker starts: everything a run reads, copied.
+    // Once the run has checked which sources the design uses and counted its
+    // cards, before any worker starts: everything a run reads, copied.
     std::shared_ptr<Binding_Run_Snapshot> Take_Binding_Run_Snapshot();
     // The render settings of the design now (card records, shape, frame).
     CardRenderContext Card_Render_Context(int side) const;
@@ -398,6 +401,7 @@ public:
     QImage placeholderPicture(const QString& which) const override;
     CardRenderContext cardRenderContext() const override;
     QString storePastedPicture(const QImage& picture) override;
+    QImage wizardPatternImage() const override { return wizard_pattern_image; }
     // Builds the tool, side, grid and command controls and wires them and
     // the edit buttons; registers the tool observer.
     void buildEditingControls();
@@ -466,12 +470,12 @@ public:
     int Open_Image_Library_Window(const QString& mode);
     void Open_Barcode_Window();                                  // draw_window_barcode_panel.cpp
     void set_Back_BG_Image(const QString& path);                 // card_background.cpp
-    bool Export_Single_File(const QString& path, bool show_msg);  // output/draw_window_export.cpp
-    int Open_User_Profile_Window(int mode, const QString& load_side); // wizards/profile_placement.cpp
+    bool Export_Single_File(const QString& path, bool show_msg);  // draw_window_export.cpp
+    int Open_User_Profile_Window(int mode, const QString& load_side); // profile_placement.cpp
     void Fill_User_profile_info_front_side();
     void Fill_User_profile_info_back_side();
     void Open_Share_It_Dl();                                     // draw_window_dialogs.cpp
-    // Runs the template-name window; 1 on OK (wizards/Export_Template.cpp).
+    // Runs the template-name window; 1 on OK (draw_window_dialogs.cpp).
     int Run_Export_Template_Window();
 
 signals:
@@ -509,8 +513,6 @@ extern const QString QBXSelectedToolDidChangeNotification;      // "QBXSelectedT
 extern const char* const QBXWindowControllerCanvasSizeObservationContext;
 extern const QString Text_Ctrl_Font;                           // "TimesNewRomanPS-ItalicMT"
 extern QString CARD_SIDE_STR;                                  // "2" two-sided, "1" one-sided
-extern std::atomic<int> Card_Shape;                            // 0 "R", 1 "RR", 2 "E"
-extern QString Start_Card_Option;                              // "T", "W", "L"
 extern QString Project_File_Name;
 extern float last_ctrl_X;
 extern float last_ctrl_Y;
@@ -519,9 +521,6 @@ extern QString lib_window_sel_file;
 extern std::atomic<bool> Card_Value_In_Process;
 extern const QString Title_Name, Title_Title, Title_Company_name, Title_slogan, Title_address, Title_phone,
     Title_fax, Title_email, Title_website, Title_unique, Title_image;
-extern QString Invite_Title, Invite_Message, Invite_From, Invite_To, Invite_Venue, Invite_Date, Invite_Time,
-    Invite_BG_IMG;
-extern QString Template_Msg_Val, Selected_Template_Path;
 extern bool Fill_User_Profile;
 extern bool Excel_Binding_Use, overwrite_text_load_row;
 // Batch flags and counts: read by output runs on other threads, so atomic.
@@ -532,11 +531,8 @@ extern int Excel_Sheet_Columns, Excel_Sheet_Number;
 extern QString Cutom_Msg_Title, Cutom_Msg_Val, Custom_Msg_Title, Custom_Msg_Val;
 extern bool Msg_Apply_All_Chk;
 extern QString export_card_side;                               // "BOTH", "F", "B"
-extern QString export_template_name;                          // set by the template-name window
 extern bool export_combined_image;                            // the combined-picture check box
 // Written by the export worker, read by the main thread.
-extern platform::LockedValue<QString> Export_File_Path;
-extern platform::LockedValue<QString> Export_File_Message;
 extern const QString unable_saving_Msg;
 // The mail settings copy, written on the mail thread too.
 extern platform::LockedValue<QString> sender_email, sender_pwd, sending_server, sending_port, send_enable_ssl;

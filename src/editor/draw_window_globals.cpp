@@ -8,8 +8,6 @@ const QString QBXSelectedToolDidChangeNotification = QStringLiteral("QBXSelected
 const char* const QBXWindowControllerCanvasSizeObservationContext = "QBXWindowControllerCanvasSizeObservationContext";
 const QString Text_Ctrl_Font = QStringLiteral("TimesNewRomanPS-ItalicMT");
 QString CARD_SIDE_STR = QStringLiteral("");
-std::atomic<int> Card_Shape{0};
-QString Start_Card_Option = QStringLiteral("T");
 QString Project_File_Name = QStringLiteral("");
 float last_ctrl_X = 10.0f;
 float last_ctrl_Y = 10.0f;
@@ -27,8 +25,6 @@ const QString Title_email = QStringLiteral("Email Id :");
 const QString Title_website = QStringLiteral("Website :");
 const QString Title_unique = QStringLiteral("Unique No. :");
 const QString Title_image = QStringLiteral("Photo :");
-QString Invite_Title, Invite_Message, Invite_From, Invite_To, Invite_Venue, Invite_Date, Invite_Time, Invite_BG_IMG;
-QString Template_Msg_Val, Selected_Template_Path;
 bool Fill_User_Profile = false;
 bool Excel_Binding_Use = false, overwrite_text_load_row = false;
 std::atomic<bool> Use_Data_Sheet_Values{false}, Use_Excel_Binding_Values{false};
@@ -38,8 +34,6 @@ std::atomic<int> Data_table_rows{0}, Excel_table_rows{0}, Total_Batch_Excel_Card
 QString Cutom_Msg_Title, Cutom_Msg_Val, Custom_Msg_Title, Custom_Msg_Val;
 bool Msg_Apply_All_Chk = false;
 QString export_card_side = QStringLiteral("");
-platform::LockedValue<QString> Export_File_Path;
-platform::LockedValue<QString> Export_File_Message;
 const QString unable_saving_Msg = QStringLiteral(
     "Unable to continue saving barcode image.\n\nEither Destination Drive is inaccessible or there is no free "
     "space available in drive to save barcode image.");

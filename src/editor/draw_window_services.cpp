@@ -64,11 +64,6 @@ float QBXWindowController::Points_to_MM_Convert(float value)
     return float(double(value) * 0.3527777777778);
 }
 
-float QBXWindowController::MM_to_Points_Convert(float value)
-{
-    return float(double(value) * 2.834645669291);
-}
-
 // ---------------------------------------------------------------- cascade
 
 QPointF QBXWindowController::Control_New_Point(const QString& side)

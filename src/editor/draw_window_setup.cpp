@@ -131,6 +131,7 @@ QBXWindowController::QBXWindowController()
 
     // What the drawing layer asks of the main window.
     drawing::setCanvasHost(this);
+    wizards::setEditorHost(this);
     GraphicDefaults& defaults = graphicDefaults();
     defaults.windowTextFont = [] { return Main_App_wnd ? Main_App_wnd->Text_font : QFont(); };
     defaults.textCtrlFont = [] { return Text_Ctrl_Font; };
@@ -157,6 +158,8 @@ QBXWindowController::~QBXWindowController()
     drawing::setRefreshHandler(nullptr);
     if (drawing::canvasHost() == this)
         drawing::setCanvasHost(nullptr);
+    if (wizards::editorHost() == this)
+        wizards::setEditorHost(nullptr);
     Repeat_Image::setBannerSource(nullptr);
     GraphicDefaults& defaults = graphicDefaults();
     defaults.windowTextFont = nullptr;

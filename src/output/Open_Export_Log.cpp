@@ -1,10 +1,12 @@
 #include "output/Open_Export_Log.h"
 
-#include "editor/QBXWindowController.h"
 #include "platform/workspace.h"
 
 #include <QCheckBox>
 #include <QDialog>
+
+platform::LockedValue<QString> Export_File_Path;
+platform::LockedValue<QString> Export_File_Message;
 
 Open_Export_Log::Open_Export_Log(QDialog* box, QCheckBox* openCheck, QObject* parent)
     : QObject(parent)

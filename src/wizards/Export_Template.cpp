@@ -1,5 +1,5 @@
 // The template-name window: a name for the design saved as a user template.
-#include "editor/QBXWindowController.h"
+#include "wizards/WizardGlobals.h"
 
 #include "app/AppHelpers.h"
 #include "platform/modal.h"
@@ -11,7 +11,7 @@
 
 QString export_template_name = QStringLiteral("");
 
-int QBXWindowController::Run_Export_Template_Window()
+int Run_Export_Template_Window()
 {
     QDialog window;
     window.setObjectName(QStringLiteral("Export_Template_Window"));

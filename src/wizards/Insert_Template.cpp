@@ -1,8 +1,8 @@
 #include "wizards/Insert_Template.h"
 
 #include "app/AppHelpers.h"
-#include "editor/QBXWindowController.h"
 #include "platform/modal.h"
+#include "wizards/WizardGlobals.h"
 
 #include <QDialog>
 #include <QHBoxLayout>

@@ -2,13 +2,14 @@
 
 #include "app/AppHelpers.h"
 #include "app/Globals.h"
-#include "editor/QBXWindowController.h"
 #include "platform/date_pattern.h"
 #include "platform/image_browser.h"
 #include "platform/modal.h"
 #include "platform/picture_decode.h"
 #include "platform/process_end.h"
 #include "platform/stepper.h"
+#include "wizards/EditorHost.h"
+#include "wizards/WizardGlobals.h"
 
 #include <QDateEdit>
 #include <QDialog>
@@ -79,8 +80,9 @@ void Invitation_Wizard::buildWindow()
     // A pattern background when the bundle picture is there, else the
     // dialogs' light blue.
     QPalette palette = window->palette();
-    if (Main_App_wnd && !Main_App_wnd->wizard_pattern_image.isNull())
-        palette.setBrush(QPalette::Window, QBrush(Main_App_wnd->wizard_pattern_image));
+    const QImage pattern = wizards::editorHost() ? wizards::editorHost()->wizardPatternImage() : QImage();
+    if (!pattern.isNull())
+        palette.setBrush(QPalette::Window, QBrush(pattern));
     else
         palette.setColor(QPalette::Window, QColor(241, 244, 250));
     window->setPalette(palette);
@@ -413,7 +415,7 @@ bool Invitation_Wizard::Is_Readable_Picture(const QString& path)
 void Invitation_Wizard::OK_Click()
 {
     if (Start_Card_Option == QLatin1String("L")) {
-        const int loaded = Main_App_wnd ? Main_App_wnd->Open_Log_File() : 0;
+        const int loaded = wizards::editorHost() ? wizards::editorHost()->Open_Log_File() : 0;
         if (loaded == 1)
             window->done(1);
         return;
@@ -467,12 +469,11 @@ void Invitation_Wizard::OK_Click()
         Card_Shape = 0;
         const float width = float(width_Stepper->value());
         const float height = float(height_Stepper->value());
-        if (Main_App_wnd) {
-            Main_App_wnd->Set_Card_Size_In_Control(QSizeF(width, height));
-            const QSizeF points(QBXWindowController::MM_to_Points_Convert(width),
-                                QBXWindowController::MM_to_Points_Convert(height));
-            Main_App_wnd->Set_Document_Size(points);
-            Main_App_wnd->SetDocumentCanvasSize(points);
+        if (EditorHost* host = wizards::editorHost()) {
+            host->Set_Card_Size_In_Control(QSizeF(width, height));
+            const QSizeF points(EditorHost::MM_to_Points_Convert(width), EditorHost::MM_to_Points_Convert(height));
+            host->Set_Document_Size(points);
+            host->SetDocumentCanvasSize(points);
         }
         Invite_Title = Trim_Str(selected_title);
         Invite_Message = Trim_Str(selected_msg);

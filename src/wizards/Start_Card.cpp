@@ -1,8 +1,8 @@
 #include "wizards/Start_Card.h"
 
 #include "app/AppHelpers.h"
-#include "editor/QBXWindowController.h"
 #include "platform/process_end.h"
+#include "wizards/WizardGlobals.h"
 
 #include <QDialog>
 #include <QPushButton>

@@ -5,32 +5,9 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonObject>
-#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace batchtest {
-
-ProcessResult run(const QString& program, const QStringList& args, const QByteArray& input)
-{
-    QProcess p;
-    p.start(program, args);
-    ProcessResult r;
-    if (!p.waitForStarted(30000))
-        return r;
-    if (!input.isEmpty())
-        p.write(input);
-    p.closeWriteChannel();
-    p.waitForFinished(300000);
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
-}
-
-ProcessResult python(const QString& script, const QStringList& args, const QByteArray& input)
-{
-    return run(QStringLiteral("/usr/bin/python3"), QStringList{QStringLiteral("-c"), script} + args, input);
-}
 
 void pythonZip(const QString& zipPath, const Entries& entries, bool stored)
 {

@@ -1,6 +1,8 @@
 #pragma once
 // Helpers of the batch tests: running the oracles (Python zipfile and
 // openpyxl, unzip, LibreOffice) and making archives and workbooks from parts.
+#include "support/process_runner.h"
+
 #include <QByteArray>
 #include <QJsonDocument>
 #include <QList>
@@ -19,16 +21,9 @@ inline void PrintTo(const QStringList& l, std::ostream* os)
 
 namespace batchtest {
 
-struct ProcessResult
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-ProcessResult run(const QString& program, const QStringList& args, const QByteArray& input = {});
-// Runs a Python program with /usr/bin/python3 (the interpreter that has openpyxl).
-ProcessResult python(const QString& script, const QStringList& args = {}, const QByteArray& input = {});
+using testsupport::ProcessResult;
+using testsupport::python;
+using testsupport::run;
 
 using Entries = QList<QPair<QString, QByteArray>>;
 // Writes a zip with Python's zipfile, entries in the given order, names as given.

@@ -1,6 +1,8 @@
 // Bound barcodes made by the real encoders: card i's barcode reads back as
 // row i's value (checked with an independent decoder), and values the
 // symbology cannot hold are reported instead of printed.
+#include "barcode/BarcodeGlobals.h"
+#include "barcode/Barcode_Gen.h"
 #include "batch/Barcode_Binding.h"
 #include "batch/Binding_Table_Model.h"
 #include "batch/DataBinding.h"
@@ -10,6 +12,10 @@
 #include <QPainter>
 #include <QProcess>
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -100,4 +106,87 @@ TEST(BarcodeBinding, ValueTheSymbologyCannotHoldIsReported)
     EXPECT_TRUE(bad[0]->_barcode_image.isNull());
     EXPECT_FALSE(bad[0]->ctrl_is_visible);
     EXPECT_EQ(run.Problems(), QStringList{QStringLiteral("Card 2: barcode value \"ABC\" cannot be encoded.")});
+}
+
+namespace {
+
+struct Sample {
+    std::shared_ptr<QBXBarcode> graphic;
+    QString value;
+};
+
+std::vector<Sample> Symbology_Samples()
+{
+    auto make = [](const char* title, int two_d) {
+        auto g = std::make_shared<QBXBarcode>();
+        g->barcode_font_index = Title_Index(QString::fromLatin1(title));
+        g->linear_or_2d = two_d;
+        return g;
+    };
+    auto code128 = make("Code 128", 0);
+    auto code39 = make("Code 39", 0);
+    code39->show_val_on_top = 1;
+    auto qrLow = make("QR Code", 1);
+    auto qrHigh = make("QR Code", 1);
+    qrHigh->qr_ec_index = 3;
+    qrHigh->qr_size_val = 90;
+    auto dm = make("DataMatrix", 1);
+    dm->dm_module_val = 3;
+    return {{code128, QStringLiteral("CW-2026-0815")}, {code39, QStringLiteral("CARD42")},
+            {qrLow, QStringLiteral("https://example.org/card/17")}, {qrHigh, QStringLiteral("QR-high-17")},
+{dm, QStringLiteral("DM-000123")}};
+}
+
+// The picture the designer makes of the same settings.
+QImage Designer_Picture(const Sample& s, int dpi)
+{
+    Barcode_Gen& gen = Current_Barcode_Gen();
+    auto lock = gen.Lock_Generation();
+    Load_Barcode_Settings(gen, *s.graphic);
+    const PointPicture picture = gen.Get_Image_From_Val(s.value, QStringLiteral("Head"), QStringLiteral("Foot"));
+    return picture.isNull() ? QImage() : picture.toImage(dpi);
+}
+
+} // namespace
+
+// A run's pictures are the designer's to the pixel, also while eight threads
+// with different QR and Data Matrix settings make them at once, and runs
+// leave the designer's QR settings and handed-over picture alone.
+TEST(BarcodeBinding, RunPicturesMatchTheDesignersOnAnyThread)
+{
+    const int savedDpi = USED_DPI_VALUE.load();
+    const std::vector<Sample> samples = Symbology_Samples();
+    for (int dpi : {300, 600}) {
+        USED_DPI_VALUE = dpi;
+        std::vector<QImage> expected;
+        for (const Sample& s : samples) {
+            expected.push_back(Designer_Picture(s, dpi));
+            ASSERT_FALSE(expected.back().isNull()) << s.value.toStdString();
+        }
+        QR_Version_Val = 0;
+        QR_EC_Level_Val = 2;
+        Barcode_output_image = {};
+        std::atomic<int> mismatches{0};
+        std::vector<std::thread> workers;
+        for (int t = 0; t < 8; ++t) {
+            workers.emplace_back([&, t] {
+                for (int round = 0; round < 3; ++round)
+                    for (size_t k = 0; k < samples.size(); ++k) {
+                        const Sample& s = samples[(k + size_t(t)) % samples.size()];
+                        const QImage got = Barcode_Picture_For_Graphic(*s.graphic, s.value, QStringLiteral("Head"),
+                                                                       QStringLiteral("Foot"));
+                        if (got != expected[(k + size_t(t)) % samples.size()]
+                            || got.dotsPerMeterX() != expected[(k + size_t(t)) % samples.size()].dotsPerMeterX())
+                            ++mismatches;
+                    }
+            });
+        }
+        for (std::thread& w : workers)
+            w.join();
+        EXPECT_EQ(mismatches.load(), 0) << "at " << dpi << " dpi";
+        EXPECT_EQ(QR_EC_Level_Val.load(), 2);
+        EXPECT_TRUE(Barcode_output_image.isNull());
+    }
+    USED_DPI_VALUE = savedDpi;
+    QR_EC_Level_Val = 0;
 }

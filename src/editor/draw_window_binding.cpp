@@ -26,7 +26,7 @@ const Binding_Rows& Table_Rows()
 }
 
 // The globals mirror the state of the last check; a run may have cleared a
-// flag since (protocol step 2).
+// flag since, which Take_Flags carries into the counts.
 void Publish(const Binding_Counts& c)
 {
     Use_Data_Sheet_Values = c.Use_Data_Sheet_Values;

@@ -1,28 +1,29 @@
-#include "support_oracle.h"
+#include "support/process_runner.h"
 
 #include <QProcess>
 
-namespace oracle {
+namespace testsupport {
 
-Result run(const QString& program, const QStringList& args, const QByteArray& input)
+ProcessResult run(const QString& program, const QStringList& args, const QByteArray& input)
 {
-    Result result;
+    ProcessResult result;
     QProcess process;
     process.start(program, args);
-    if (!process.waitForStarted(10000))
+    if (!process.waitForStarted(30000))
         return result;
-    process.write(input);
+    if (!input.isEmpty())
+        process.write(input);
     process.closeWriteChannel();
-    process.waitForFinished(60000);
+    process.waitForFinished(300000);
     result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     result.out = process.readAllStandardOutput();
     result.err = process.readAllStandardError();
     return result;
 }
 
-Result python(const QString& script, const QStringList& args, const QByteArray& input)
+ProcessResult python(const QString& script, const QStringList& args, const QByteArray& input)
 {
     return run(QStringLiteral("/usr/bin/python3"), QStringList{QStringLiteral("-c"), script} + args, input);
 }
 
-} // namespace oracle
+} // namespace testsupport

@@ -1,0 +1,29 @@
+#pragma once
+// What the start wizard and the template dialogs ask of the main window
+// controller, without the wizards depending on the editor. The controller
+// installs itself; with no host installed the calls are skipped.
+#include <QImage>
+#include <QSizeF>
+
+class EditorHost {
+public:
+    virtual ~EditorHost() = default;
+    // The pattern picture behind the wizard's pages (null: plain colour).
+    virtual QImage wizardPatternImage() const = 0;
+    // Lets the user open a saved design; 1 when one was loaded.
+    virtual int Open_Log_File() = 0;
+    // Shows a card size (millimetres) in the size controls.
+    virtual void Set_Card_Size_In_Control(const QSizeF& size) = 0;
+    // Sets the document's card size (points).
+    virtual void Set_Document_Size(const QSizeF& size) = 0;
+    // Sizes the canvases to a card size (points).
+    virtual void SetDocumentCanvasSize(const QSizeF& size) = 0;
+
+    // Millimetres to points (72 per inch).
+    static float MM_to_Points_Convert(float value);
+};
+
+namespace wizards {
+EditorHost* editorHost();
+void setEditorHost(EditorHost* host);
+} // namespace wizards

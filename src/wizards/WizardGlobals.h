@@ -1,0 +1,13 @@
+#pragma once
+// What the start wizard and the template dialogs hand back to the editor.
+#include <QString>
+
+extern QString Start_Card_Option; // "T", "W", "L"
+extern QString Invite_Title, Invite_Message, Invite_From, Invite_To, Invite_Venue, Invite_Date, Invite_Time,
+    Invite_BG_IMG;
+extern QString Template_Msg_Val, Selected_Template_Path;
+extern QString export_template_name; // set by the template-name window
+
+// Runs the template-name window; 1 on OK with the trimmed name in
+// export_template_name.
+int Run_Export_Template_Window();
