@@ -1,4 +1,5 @@
 #include "app/EditorStart.h"
+#include "platform/picture_decode.h"
 
 #include <QApplication>
 
@@ -7,5 +8,6 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Cardwright"));
     QApplication::setApplicationDisplayName(QStringLiteral("Cardwright"));
+    platform::setPictureAllocationLimit();
     return Start_Editor();
 }

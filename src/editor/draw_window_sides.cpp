@@ -9,6 +9,7 @@
 #include "drawing/QBXGraphicView.h"
 #include "drawing/QBXGrid.h"
 #include "platform/color_well.h"
+#include "platform/files.h"
 #include "platform/tab_item.h"
 #include "wizards/Grid_Wizard.h"
 
@@ -208,7 +209,7 @@ void QBXWindowController::Export_As_Template_Clicked(QObject*)
         return;
     }
     const QString folder = Resource_Path + QStringLiteral("/Templates/User");
-    QDir().mkpath(folder);
+    platform::makeFolder(folder);
     const QString base = folder + QLatin1Char('/') + name;
     const QString design = base + QLatin1Char('.') + design_file_EXT;
     const QString preview = base + QStringLiteral(".png");
@@ -236,7 +237,10 @@ void QBXWindowController::Export_As_Template_Clicked(QObject*)
         export_card_side = keptSide;
         export_combined_image = keptCombined;
     }
-    if (!saved || !exported || !QFileInfo(tmpDesign).isFile() || !QFileInfo(tmpPreview).isFile()) {
+    // Templates live in the private resource folder: owner-only files.
+    const auto ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    if (!saved || !exported || !QFileInfo(tmpDesign).isFile() || !QFileInfo(tmpPreview).isFile()
+        || !QFile::setPermissions(tmpDesign, ownerOnly) || !QFile::setPermissions(tmpPreview, ownerOnly)) {
         QFile::remove(tmpDesign);
         QFile::remove(tmpPreview);
         return;

@@ -8,6 +8,7 @@
 #include "drawing/QBXGraphicView.h"
 #include "drawing/QBXGrid.h"
 #include "platform/color_well.h"
+#include "platform/files.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -164,7 +165,7 @@ QString QBXWindowController::storePastedPicture(const QImage& picture)
     const QString folder = Resource_Path + QStringLiteral("/PastedImage");
     const QString path = folder + QStringLiteral("/Pasted_") + QUuid::createUuid().toString(QUuid::WithoutBraces)
         + QStringLiteral(".png");
-    if (!QDir().mkpath(folder)) {
+    if (!platform::makeFolder(folder)) {
         // The writer's two messages: the path, then the reason.
         Show_MessageBox(path);
         Show_MessageBox(QStringLiteral("The folder cannot be created."));
