@@ -134,7 +134,9 @@ public:
     int Get_Front_Control_Count() const;
     int Get_Back_Control_Count() const;
     static float Points_to_MM_Convert(float value);
-    QPointF Control_New_Point(const QString& side);
+    // The next cascade point of a side; a graphic of `size` there lies wholly
+    // on the card (else the cascade starts again at the top left offset).
+    QPointF Control_New_Point(const QString& side, const QSizeF& size = QSizeF(50, 50));
     // Resamples to the dpi keeping the size in points; null (logged
     // "Invalid image") for an invalid or unallocatable picture.
     static QImage Increase_DPI(const QImage& picture, double dpi);
@@ -218,9 +220,12 @@ public:
     class QMenu* fileMenu = nullptr;
 
     // ---- sides, panel and card background ----
-    // Sides and the undo buttons are in draw_window_sides.cpp.
+    // Sides and the edit buttons are in draw_window_sides.cpp.
     void Select_front_side();
+    // Sets every edit button (undo, redo, clipboard, delete, order, lock,
+    // same size) from the shown canvas, the clipboard and the front's history.
     void Undo_Redo_Button_state();
+    bool clipboard_holds_graphics = false; // our graphics type is on the clipboard
     void Show_RHS_Properties(const GraphicPtr& graphic);
     void Update_Card_Graphics();
     void set_Front_BG_Image(const QString& path);
@@ -444,7 +449,8 @@ public:
     // Builds the tool, side, grid and command controls and wires them and
     // the edit buttons; registers the tool observer.
     void buildEditingControls();
-    // The canvas of the current side: the back one when Card_Front_Or_Back is 1.
+    // The canvas that is shown: the temporary design side's while it is up,
+    // else the back one when Card_Front_Or_Back is 1, else the front one.
     QBXGraphicView* currentSideCanvas() const;
 
     // Sides and edit commands (draw_window_sides.cpp).
@@ -698,7 +704,6 @@ private:
     void attachPresetModel();
     void bindCanvases();
     void unbindCanvases();
-    QBXGraphicView* currentCanvas() const;
     QDialog* oneByOneSheet() const;
 
     QPointer<QBXDocument> m_document;

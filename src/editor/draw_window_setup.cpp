@@ -113,15 +113,15 @@ QBXWindowController::QBXWindowController()
     defaults.frontCanvasBounds = [] {
         return (Main_App_wnd && Main_App_wnd->_graphicView) ? Main_App_wnd->_graphicView->bounds() : QRectF();
     };
-    defaults.controlNewPoint = [](const QString& side) {
-        return Main_App_wnd ? Main_App_wnd->Control_New_Point(side) : QPointF();
+    defaults.controlNewPoint = [](const QString& side, const QSizeF& size) {
+        return Main_App_wnd ? Main_App_wnd->Control_New_Point(side, size) : QPointF();
     };
     defaults.appName = [] { return Main_App_wnd ? Main_App_wnd->App_Name : QString(); };
     drawing::setRefreshHandler([] {
         QBXWindowController* c = Main_App_wnd;
         if (!c || Card_Value_In_Process.load())
             return;
-        if (QBXGraphicView* canvas = c->currentCanvas())
+        if (QBXGraphicView* canvas = c->currentSideCanvas())
             canvas->setNeedsDisplay();
     });
     Repeat_Image::setBannerSource([] { return Main_App_wnd ? Main_App_wnd->banner_image : QImage(); });
@@ -434,9 +434,20 @@ bool QBXWindowController::awakeFromNib()
     // 1. The window: built, coloured, placed, shown.
     buildWindow();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        // Its bottom left corner 100 points right of the screen's.
         const QRect area = screen->availableGeometry();
-        window->setGeometry(area.left() + 100, std::max(area.top(), area.bottom() - 800 + 1), 1000, 800);
+        // Room for the window manager's title bar and borders, which are
+        // known only once the window is shown.
+        const QSize room = area.size() - QSize(16, 48);
+        if (room.width() >= 1000 && room.height() >= 800) {
+            // Its bottom left corner 100 points right of the screen's.
+            window->setGeometry(area.left() + 100, std::max(area.top(), area.bottom() - 800 + 1), 1000, 800);
+        } else {
+            // A smaller screen: as large as fits, centred, so that every
+            // control stays reachable.
+            QRect placed(QPoint(), room.boundedTo(QSize(1000, 800)).expandedTo(window->minimumSizeHint()));
+            placed.moveCenter(area.center());
+            window->setGeometry(placed);
+        }
     } else {
         window->setGeometry(100, 0, 1000, 800);
     }
@@ -607,11 +618,6 @@ void QBXWindowController::Show_Hide_Ruler_ChkBox(QObject*)
 
 // ---------------------------------------------------------------- canvas host
 
-QBXGraphicView* QBXWindowController::currentCanvas() const
-{
-    return Card_Front_Or_Back == 1 ? _graphicView_BACK : _graphicView;
-}
-
 void QBXWindowController::Card_Base_Drawing(QPainter& painter, const QRectF& cardRect, const QRectF& dirty)
 {
     CardBackgroundContext context;
@@ -629,13 +635,9 @@ int QBXWindowController::cardShape() const
     return Card_Shape.load();
 }
 
-void QBXWindowController::selectionSizeChanged(int count)
+void QBXWindowController::selectionSizeChanged(int)
 {
-    const bool several = count >= 2;
-    for (QPushButton* b : {Make_same_width_btn, Make_same_height_btn, Make_natural_size_btn}) {
-        if (b)
-            b->setEnabled(several);
-    }
+    Undo_Redo_Button_state();
 }
 
 void QBXWindowController::Refresh_Canvas()

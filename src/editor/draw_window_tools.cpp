@@ -22,6 +22,7 @@
 #include <QMainWindow>
 #include <QPushButton>
 #include <QSlider>
+#include <QStackedWidget>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUuid>
@@ -54,6 +55,8 @@ void QBXWindowController::Polygon_Tool_Clicked(QObject*) { Selected_Control_Tool
 
 QBXGraphicView* QBXWindowController::currentSideCanvas() const
 {
+    if (myTargetView && temp_design_view && myTargetView->currentWidget() == temp_design_view)
+        return _graphicView_TEMP;
     return Card_Front_Or_Back == 1 ? _graphicView_BACK : _graphicView;
 }
 
@@ -290,6 +293,7 @@ void QBXWindowController::buildEditingControls()
             m_pasteState = -1;
             Set_Paste_Button_Status();
         });
+    Set_Paste_Button_Status();
 
     // The tool observer: runs at once, inside the post.
     selectedToolDidChange(nullptr);

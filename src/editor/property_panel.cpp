@@ -338,55 +338,6 @@ void QBXWindowController::changeViewController(int index)
     myTargetView->setCurrentWidget(views[index]);
 }
 
-void QBXWindowController::Set_Paste_Button_Status()
-{
-    namespace pb = platform::pasteboard;
-    // The answer is kept until the clipboard changes: asking is a round trip
-    // to the window system and runs at every panel load.
-    if (m_pasteState < 0) {
-        const QString type =
-            pb::availableTypeFromArray({QBXGraphicViewPasteboardType, QString::fromLatin1(pb::kFileNamesType)});
-        m_pasteState = type == QBXGraphicViewPasteboardType ? 1 : 0;
-    }
-    if (Paste_btn)
-        Paste_btn->setEnabled(m_pasteState == 1);
-}
-
-namespace {
-void setEnabled(std::initializer_list<QPushButton*> buttons, bool on)
-{
-    for (QPushButton* b : buttons) {
-        if (b)
-            b->setEnabled(on);
-    }
-}
-} // namespace
-
-void QBXWindowController::Enable_Standard_Button_For_Control()
-{
-    Undo_Redo_Button_state();
-    setEnabled({Cut_btn, Copy_btn, Delete_btn, Begin_Front_btn, Send_Back_btn, Lock_btn}, true);
-    setEnabled({Unlock_btn}, false);
-    Set_Paste_Button_Status();
-}
-
-void QBXWindowController::Enable_Standard_Button_For_Unlock()
-{
-    Enable_Standard_Button_For_Control();
-}
-
-void QBXWindowController::Disable_Standard_Button_For_Card()
-{
-    setEnabled({Cut_btn, Copy_btn, Delete_btn, Begin_Front_btn, Send_Back_btn, Lock_btn, Unlock_btn}, false);
-    Set_Paste_Button_Status();
-}
-
-void QBXWindowController::Disable_Standard_Button_For_Lock()
-{
-    setEnabled({Cut_btn, Copy_btn, Paste_btn, Delete_btn, Begin_Front_btn, Send_Back_btn, Lock_btn}, false);
-    setEnabled({Unlock_btn}, true);
-}
-
 void QBXWindowController::card_prop_set(const QString&)
 {
     // The card panel's fill radios come with the card panel.
