@@ -25,7 +25,6 @@
 #include <QImageWriter>
 #include <QLabel>
 #include <QPainter>
-#include <QSaveFile>
 #include <QWidget>
 
 #include <cmath>
@@ -121,20 +120,21 @@ void QBXWindowController::Save_gen_image(const QImage& picture, const QString& f
 {
     try {
         // PNG whatever the extension, written beside and renamed over the old
-        // file, so a failed write keeps it.
-        QSaveFile file(file_path_val);
-        bool ok = !picture.isNull() && file.open(QIODevice::WriteOnly);
-        if (ok) {
-            QImageWriter writer(&file, "png");
-            writer.setCompression(1);
-            ok = writer.write(picture);
-            if (!ok)
-                file.cancelWriting();
-        }
-        if (ok)
-            ok = file.commit();
+        // file, so a failed write keeps it. Pictures kept in the private
+        // resource folder are owner-only, whatever the umask.
+        const bool owner_only = !Resource_Path.isEmpty()
+            && QDir::cleanPath(file_path_val).startsWith(QDir::cleanPath(Resource_Path) + QLatin1Char('/'));
+        QString reason;
+        const bool ok = !picture.isNull()
+            && platform::writeFileAtomically(
+                file_path_val,
+                [&picture](QIODevice& device) {
+                    QImageWriter writer(&device, "png");
+                    writer.setCompression(1);
+                    return writer.write(picture);
+                },
+                owner_only ? platform::WriteMode::OwnerOnly : platform::WriteMode::Default, &reason);
         if (!ok) {
-            QString reason = file.errorString();
             if (picture.isNull())
                 reason = QStringLiteral("The picture is empty.");
             Show_MessageBox(file_path_val);
@@ -231,12 +231,7 @@ QString QBXWindowController::Convert_Path_From_URL(const QUrl& url)
 
 bool QBXWindowController::Check_And_Validate_File_Path(const QString& path)
 {
-    const QString trimmed = Trim_Str(path);
-    if (trimmed.isEmpty() || !QFileInfo::exists(trimmed)) {
-        Show_MessageBox(QStringLiteral("Please select valid file path."));
-        return true;
-    }
-    return false;
+    return ::Check_And_Validate_File_Path(path);
 }
 
 // ---------------------------------------------------------------- sheets

@@ -9,6 +9,7 @@
 #include "drawing/QBXGraphicView.h"
 #include "drawing/QBXGrid.h"
 #include "platform/color_well.h"
+#include "platform/files.h"
 #include "platform/pasteboard.h"
 #include "platform/tab_item.h"
 #include "wizards/Grid_Wizard.h"
@@ -82,16 +83,19 @@ void QBXWindowController::Temp_Design_Control_Assign()
 
 // ---------------------------------------------------------------- edit commands
 
+// Undo and redo change graphics behind the panel: it shows them again.
 void QBXWindowController::Undo_Clicked(QObject*)
 {
     if (QBXGraphicView* c = currentSideCanvas())
         c->undo();
+    Reload_Shown_Graphic();
 }
 
 void QBXWindowController::Redo_Clicked(QObject*)
 {
     if (QBXGraphicView* c = currentSideCanvas())
         c->redo();
+    Reload_Shown_Graphic();
 }
 
 void QBXWindowController::Cut_Clicked(QObject*)
@@ -165,10 +169,17 @@ void QBXWindowController::Set_Paste_Button_Status()
 {
     // Asked only when the clipboard changed or was written here: a format
     // query is a round trip to the display server.
+    // The answer is kept until the clipboard changes (m_pasteState -1), since
+    // the property panel asks at every load.
     namespace pb = platform::pasteboard;
-    clipboard_holds_graphics =
-        pb::availableTypeFromArray({QBXGraphicViewPasteboardType, QString::fromLatin1(pb::kFileNamesType)})
-        == QBXGraphicViewPasteboardType;
+    if (m_pasteState < 0) {
+        m_pasteState =
+            pb::availableTypeFromArray({QBXGraphicViewPasteboardType, QString::fromLatin1(pb::kFileNamesType)})
+                    == QBXGraphicViewPasteboardType
+                ? 1
+                : 0;
+    }
+    clipboard_holds_graphics = m_pasteState == 1;
     Undo_Redo_Button_state();
 }
 
@@ -244,7 +255,7 @@ void QBXWindowController::Export_As_Template_Clicked(QObject*)
         return;
     }
     const QString folder = Resource_Path + QStringLiteral("/Templates/User");
-    QDir().mkpath(folder);
+    platform::makeFolder(folder);
     const QString base = folder + QLatin1Char('/') + name;
     const QString design = base + QLatin1Char('.') + design_file_EXT;
     const QString preview = base + QStringLiteral(".png");
@@ -272,7 +283,10 @@ void QBXWindowController::Export_As_Template_Clicked(QObject*)
         export_card_side = keptSide;
         export_combined_image = keptCombined;
     }
-    if (!saved || !exported || !QFileInfo(tmpDesign).isFile() || !QFileInfo(tmpPreview).isFile()) {
+    // Templates live in the private resource folder: owner-only files.
+    const auto ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    if (!saved || !exported || !QFileInfo(tmpDesign).isFile() || !QFileInfo(tmpPreview).isFile()
+        || !QFile::setPermissions(tmpDesign, ownerOnly) || !QFile::setPermissions(tmpPreview, ownerOnly)) {
         QFile::remove(tmpDesign);
         QFile::remove(tmpPreview);
         return;
@@ -300,6 +314,8 @@ void QBXWindowController::User_Profile_Button_Clicked(QObject*)
             Fill_User_profile_info_front_side();
     }
     Refresh_Canvas();
+    // The placement rewrites texts and pictures the panel may be showing.
+    Reload_Shown_Graphic();
 }
 
 void QBXWindowController::Share_It_Button_Clicked(QObject*)

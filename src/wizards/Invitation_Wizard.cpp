@@ -2,9 +2,11 @@
 
 #include "app/AppHelpers.h"
 #include "app/Globals.h"
+#include "drawing/Card_Property.h"
 #include "platform/date_pattern.h"
 #include "platform/image_browser.h"
 #include "platform/modal.h"
+#include "platform/picture_decode.h"
 #include "platform/process_end.h"
 #include "platform/stepper.h"
 #include "wizards/EditorHost.h"
@@ -16,7 +18,6 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -119,9 +120,9 @@ void Invitation_Wizard::buildWindow()
         auto* layout = new QGridLayout(first_box);
         layout->addWidget(new QLabel(QStringLiteral("Card size (mm)")), 0, 0, 1, 3);
         width_Stepper = new platform::Stepper(first_box);
-        width_Stepper->setRange(40, 500);
+        width_Stepper->setRange(40, kMaxCardSideMM);
         height_Stepper = new platform::Stepper(first_box);
-        height_Stepper->setRange(20, 500);
+        height_Stepper->setRange(20, kMaxCardSideMM);
         width_Text = sizeField(first_box);
         height_Text = sizeField(first_box);
         layout->addWidget(new QLabel(QStringLiteral("Width:")), 1, 0);
@@ -409,12 +410,7 @@ bool Invitation_Wizard::Is_Readable_Picture(const QString& path)
 {
     if (path.isEmpty() || !QFileInfo(path).isFile())
         return false;
-    QImageReader reader(path);
-    reader.setAutoTransform(true);
-    const QSize size = reader.size();
-    if (size.isValid() && size.width() > 256)
-        reader.setScaledSize(size.scaled(256, 256, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
-    return !reader.read().isNull();
+    return !platform::readPicture(path, nullptr, 256).isNull();
 }
 
 void Invitation_Wizard::OK_Click()

@@ -55,6 +55,7 @@ TEST(Sizes, PresetTablesOrientationAndOutOfRangeRows)
 TEST(Sizes, PresetListRows)
 {
     StartedEditor e;
+    e->ListData.clear(); // start-up lists the PVC sizes
     for (const QString& name : e->pvc_card_arry)
         e->Create_List(name);
     e->Create_List(QStringLiteral("   "));

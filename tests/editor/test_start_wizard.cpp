@@ -8,6 +8,7 @@
 #include "drawing/QBXGrid.h"
 #include "drawing/QBXText.h"
 #include "platform/process_end.h"
+#include "support/process_end_guard.h"
 #include "platform/stepper.h"
 #include "support/test_responder.h"
 #include "wizards/Invitation_Wizard.h"
@@ -447,7 +448,7 @@ TEST(StartWizardExitChild, ExitEndsTheProcess)
 {
     if (qEnvironmentVariableIsEmpty("CW_WIZARD_EXIT"))
         GTEST_SKIP() << "run by StartWizardExit.ProcessEndsWithStatusZero";
-    platform::setProcessEndHandler({});
+    allowRealProcessEnd();
     testResponder().onDialog([](QDialog&) { wizard()->Exit_btn->click(); });
     QBXDocument document;
     QBXWindowController controller;
