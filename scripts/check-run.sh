@@ -18,7 +18,7 @@ start() {
     env -u CARDWRIGHT_RUN_BUILD_DIR -u CARDWRIGHT_BUILD_DIR \
         CMAKE_TOOLCHAIN_FILE="$scratch/hidden-test-packages.cmake" QT_QPA_PLATFORM=offscreen \
         XDG_RUNTIME_DIR="$scratch/runtime" CARDWRIGHT_RESOURCE_DIR="$scratch/resources" \
-        CARDWRIGHT_EXIT_AT_START=1 timeout 1800 "$scratch/tree/run.sh" > "$scratch/$1.log" 2>&1 || {
+        CARDWRIGHT_EXIT_AT_START=1 timeout 7200 "$scratch/tree/run.sh" > "$scratch/$1.log" 2>&1 || {
         cat "$scratch/$1.log"
         echo "check-run: ./run.sh failed ($1 launch)" >&2
         exit 1

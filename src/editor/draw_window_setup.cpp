@@ -36,6 +36,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTableView>
@@ -239,7 +241,16 @@ void QBXWindowController::buildWindow()
     sett_tab = new QTabWidget;
     sett_tab->setObjectName(QStringLiteral("sett_tab"));
     sett_tab->setFixedWidth(300);
-    body->addWidget(sett_tab);
+    // The panel scrolls when the window is lower than its controls: on a
+    // small screen every control stays reachable.
+    auto* panelScroll = new QScrollArea;
+    panelScroll->setObjectName(QStringLiteral("sett_tab_scroll"));
+    panelScroll->setWidgetResizable(true);
+    panelScroll->setFrameShape(QFrame::NoFrame);
+    panelScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    panelScroll->setWidget(sett_tab);
+    panelScroll->setFixedWidth(300 + panelScroll->verticalScrollBar()->sizeHint().width());
+    body->addWidget(panelScroll);
     outer->addLayout(body, 1);
     window->setCentralWidget(central);
 

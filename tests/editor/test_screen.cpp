@@ -135,6 +135,8 @@ TEST(ScreenChild, FitsTheAvailableArea)
     ASSERT_EQ(area.size(), QSize(1366, 768));
     const auto global = [](QWidget* w) { return QRect(w->mapToGlobal(QPoint(0, 0)), w->size()); };
     EXPECT_TRUE(area.contains(e->window->frameGeometry()));
+    // Small enough to fit with a window manager's title bar too.
+    EXPECT_LE(e->window->minimumSizeHint().height(), area.height() - 48);
     QBXZoomingScrollView* scroll = e->_zoomingScrollView;
     ASSERT_TRUE(scroll->factorPopUpButton() && scroll->factorPopUpButton()->isVisible());
     EXPECT_TRUE(area.contains(global(scroll->factorPopUpButton())));
