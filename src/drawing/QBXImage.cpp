@@ -1,6 +1,5 @@
 #include "drawing/QBXImage.h"
 
-#include "drawing/PictureStore.h"
 
 namespace {
 const QString FlippedHorizontallyKey = QStringLiteral("flippedHorizontally");
@@ -27,10 +26,10 @@ GraphicPtr QBXImage::copyWithZone() const
 void QBXImage::setFilePath(const QString& path)
 {
     Set_Control_File_path(path);
-    // Through the shared picture store: one decode policy, and graphics
-    // naming the same file share one decoded picture.
-    const drawing::PicturePtr pic = drawing::loadPicture(drawing::standardizedPath(path));
-    _contents = pic ? pic->image : QImage();
+    // Through the picture store: only regular files are opened (a FIFO or a
+    // device never blocks the thread) and large pictures decode scaled.
+    const drawing::PicturePtr picture = drawing::loadPicture(drawing::standardizedPath(path));
+    _contents = picture ? picture->image : QImage();
 }
 
 void QBXImage::copyKindStateTo(QBXGraphic& copy) const

@@ -47,3 +47,9 @@ bool QBXWindowController::Export_Single_File(const QString& path, bool show_msg)
         return false;
     }
 }
+
+void QBXWindowController::Export_Batch_File(const QString& folder)
+{
+    // Minimal until the batch export lands: the request is only logged.
+    Show_NSLog_Message(QStringLiteral("Batch export into %1 is not available yet.").arg(folder));
+}

@@ -66,17 +66,19 @@ float QBXWindowController::Points_to_MM_Convert(float value)
 
 // ---------------------------------------------------------------- cascade
 
-QPointF QBXWindowController::Control_New_Point(const QString& side)
+QPointF QBXWindowController::Control_New_Point(const QString& side, const QSizeF& size)
 {
     const int n = side == QLatin1String("F") ? Get_Front_Control_Count() : Get_Back_Control_Count();
     const int step = std::max(n, 20);
     float x = last_ctrl_X + float(step);
     float y = last_ctrl_Y + float(step);
     const QRectF bounds = _graphicView ? _graphicView->bounds() : QRectF();
-    if (double(x) + 50.0 >= bounds.width())
+    // Never smaller than the 50-point tool graphic.
+    const double w = std::max(size.width(), 50.0), h = std::max(size.height(), 50.0);
+    if (!(double(x) + w < bounds.width()) || !(double(y) + h < bounds.height())) {
         x = 10.0f;
-    if (double(y) + 50.0 >= bounds.height())
         y = 10.0f;
+    }
     last_ctrl_X = x;
     last_ctrl_Y = y;
     return {double(x), double(y)};
@@ -229,12 +231,7 @@ QString QBXWindowController::Convert_Path_From_URL(const QUrl& url)
 
 bool QBXWindowController::Check_And_Validate_File_Path(const QString& path)
 {
-    const QString trimmed = Trim_Str(path);
-    if (trimmed.isEmpty() || !QFileInfo::exists(trimmed)) {
-        Show_MessageBox(QStringLiteral("Please select valid file path."));
-        return true;
-    }
-    return false;
+    return ::Check_And_Validate_File_Path(path);
 }
 
 // ---------------------------------------------------------------- sheets

@@ -3,6 +3,7 @@
 #include "app/Globals.h"
 #include "batch/Binding_Table_Model.h"
 #include "drawing/QBXDocument.h"
+#include "drawing/QBXGraphicView.h"
 #include "editor/QBXWindowController.h"
 #include "platform/process_end.h"
 #include "support/test_responder.h"
@@ -139,7 +140,7 @@ TEST(ControllerBinding, ChoosingASeriesBindsByNameAndShowsCardZerosValue)
     e.c->Data_source_type = &source;
     e.c->Batch_Series = &list;
     auto text = std::make_shared<QBXText>();
-    e.c->Last_Selected_Graphic = text;
+    e.c->_graphicView->Set_Selected_Graphic(text); // the canvas's current graphic
 
     testResponder().answerAlert(platform::modal::AlertAnswer::Ok); // no series yet
     e.c->Data_Source_Selection_Changed(1);
