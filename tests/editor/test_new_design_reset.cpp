@@ -164,7 +164,7 @@ TEST_F(NewDesign, YesWithACancelledOrFailedSaveChangesNothing)
     testResponder().answerAlert(Answer::Ok); // "fail"
     EXPECT_FALSE(e->New_Btn_Clicked());
     QBXWindowController::designLogWriter() = nullptr;
-    EXPECT_EQ(testResponder().texts(QStringLiteral("alert")).last(), QStringLiteral("fail"));
+    EXPECT_EQ(testResponder().texts(QStringLiteral("alert")).last(), QStringLiteral("\nfail"));
 
     EXPECT_EQ(e->Get_Front_Controls_Array().size(), 2u);
     EXPECT_EQ(e->Get_Back_Controls_Array().size(), 1u);
