@@ -39,6 +39,7 @@
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTableView>
+#include <QThreadPool>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -154,6 +155,11 @@ QBXWindowController::QBXWindowController()
 
 QBXWindowController::~QBXWindowController()
 {
+    // Running export workers stop after the rows in flight; wait for them.
+    if (m_exportPool) {
+        Stop_SMS_Sending_Now = 1;
+        m_exportPool->waitForDone();
+    }
     setDocument(nullptr);
     drawing::setRefreshHandler(nullptr);
     if (drawing::canvasHost() == this)
@@ -491,6 +497,7 @@ bool QBXWindowController::awakeFromNib()
 
     // 2. The progress sheet, the data table, the mail settings copy.
     send_modls_wnd = Send_Modeless::defaultInstance();
+    connect(send_modls_wnd, &Send_Modeless::stopConfirmed, this, [] { Stop_SMS_Sending_Now = 1; });
     setData_table_content(Series_Table());
     Get_Email_Details();
 
