@@ -4,6 +4,7 @@
 #include "batch/Barcode_Binding.h"
 #include "batch/SeriesStore.h"
 #include "drawing/QBXBarcode.h"
+#include "drawing/PictureStore.h"
 #include "drawing/QBXImage.h"
 #include "drawing/QBXText.h"
 
@@ -47,9 +48,9 @@ Kind Kind_Of(const QBXGraphic& g)
 
 QImage Read_Picture(const QString& path)
 {
-    QImageReader reader(path);
-    reader.setAutoTransform(true);
-    return reader.read();
+    // Regular files only, with the picture store's decode limit.
+    const drawing::PicturePtr picture = drawing::loadPicture(drawing::standardizedPath(path));
+    return picture ? picture->image : QImage();
 }
 
 void Fill_One(QBXGraphic& g, Kind kind, int row, const QString& value, const Fill_Sources& s)

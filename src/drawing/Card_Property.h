@@ -11,6 +11,11 @@
 
 #include <cstdint>
 
+// The largest side of a card in millimetres: the start wizard's and the card
+// panel's size steppers stop there, and a design log with a larger front is
+// refused.
+inline constexpr int kMaxCardSideMM = 500;
+
 class Card_Property {
 public:
     Card_Property();

@@ -1,7 +1,5 @@
 #include "drawing/QBXImage.h"
 
-#include <QDir>
-#include <QImageReader>
 
 namespace {
 const QString FlippedHorizontallyKey = QStringLiteral("flippedHorizontally");
@@ -28,13 +26,10 @@ GraphicPtr QBXImage::copyWithZone() const
 void QBXImage::setFilePath(const QString& path)
 {
     Set_Control_File_path(path);
-    QString standard = path;
-    if (standard.startsWith(QLatin1Char('~')))
-        standard.replace(0, 1, QDir::homePath());
-    standard = QDir::cleanPath(standard);
-    QImageReader reader(standard);
-    reader.setAutoTransform(true);
-    _contents = reader.read();
+    // Through the picture store: only regular files are opened (a FIFO or a
+    // device never blocks the thread) and large pictures decode scaled.
+    const drawing::PicturePtr picture = drawing::loadPicture(drawing::standardizedPath(path));
+    _contents = picture ? picture->image : QImage();
 }
 
 void QBXImage::copyKindStateTo(QBXGraphic& copy) const

@@ -63,6 +63,9 @@ class QAbstractTableModel;
 class QThreadPool;
 class QTimer;
 struct Export_Batch_Run;
+namespace design_log {
+struct Stage;
+}
 namespace platform {
 class TabItem;
 class Stepper;
@@ -91,7 +94,10 @@ public:
     void setDocument(QBXDocument* document);
     void observeValueForKey(const QString& key, platform::Observable* object, const platform::Change& change,
                             void* context) override;
-    void windowWillClose();
+    // A close request of the window: ignored, and runs Exit_App (once, while
+    // it is not asking already). True when the window may close: the
+    // program is ending.
+    bool windowShouldClose();
     void newDocumentWindow();
 
     // ---- CanvasHost ----
@@ -180,9 +186,36 @@ public:
     // An open panel for design logs, then the reader: 1 when loaded, 0 when
     // cancelled or not loaded.
     int Open_Log_File();
-    // True when the design was written.
-    bool Save_project_file(bool save_as, bool show_msg);
+    // True when the design was written. *write_failed (when given) tells a
+    // failed write from a cancelled save panel.
+    bool Save_project_file(bool save_as, bool show_msg, bool* write_failed = nullptr);
     void Set_Log_Name_In_Title();
+    // The design as a log stores it: both records, the binding, the front
+    // and back graphics (never the temporary side).
+    design_log::Stage Design_Log_Stage() const;
+
+    // ---- file, output and exit commands (draw_window_file_commands.cpp) ----
+    // Each catches what it must so that no exception leaves a Qt handler.
+    void Open_Btn_Clicked(QObject* sender = nullptr);
+    void Save_Btn_Clicked(QObject* sender = nullptr);
+    void SaveAs_Btn_Clicked(QObject* sender = nullptr);
+    void Export_Button(QObject* sender = nullptr);
+    void Mail_Button(QObject* sender = nullptr);
+    void Print_Button(QObject* sender = nullptr);
+    void Print_method();
+    void Help_Button(QObject* sender = nullptr);
+    void Exit_Btn_Clicked(QObject* sender = nullptr);
+    // Offers to save, shows the review request and ends the program with 0;
+    // stays when a Yes-save did not write.
+    void Exit_App();
+    void Batch_Series_Button(QObject* sender = nullptr);
+    void Import_Wizard_Button(QObject* sender = nullptr);
+    void Create_Series_Button(QObject* sender = nullptr);
+    // The File menu with its shortcuts, the file buttons and the close watch.
+    void buildFileCommands();
+    class ExportWindow* exportWindow = nullptr;
+    QDialog* HelpWindow = nullptr;
+    class QMenu* fileMenu = nullptr;
 
     // ---- sides, panel and card background ----
     // Sides and the undo buttons are in draw_window_sides.cpp.
@@ -527,6 +560,8 @@ private:
     std::unique_ptr<QBXDocument> m_ownedDocument;
     QAbstractTableModel* m_presetModel = nullptr;
     QObject* m_closeFilter = nullptr;
+    bool m_exitAsking = false; // Exit_App is waiting on the user
+    bool m_exiting = false;    // the program is ending: closes go through
     Open_Export_Log* m_exportLog = nullptr;
     // Export runs: the pool the workers run on (waited for on destruction),
     // the watcher of the running batch and the progress timer.

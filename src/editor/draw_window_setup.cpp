@@ -15,6 +15,7 @@
 #include "output/Open_Export_Log.h"
 #include "output/Send_Modeless.h"
 #include "platform/color_well.h"
+#include "platform/process_end.h"
 #include "platform/resource_folders.h"
 #include "platform/stepper.h"
 #include "platform/tab_item.h"
@@ -22,7 +23,6 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
 #include <QGridLayout>
@@ -45,27 +45,6 @@
 #include <cmath>
 
 namespace {
-
-// Lets a close request of the main window reach the controller.
-class CloseWatcher : public QObject {
-public:
-    explicit CloseWatcher(QBXWindowController* owner)
-        : QObject(owner)
-        , m_owner(owner)
-    {
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Close && watched == m_owner->window)
-            m_owner->windowWillClose();
-        return false;
-    }
-
-private:
-    QBXWindowController* m_owner;
-};
 
 QImage loadBundlePicture(const QString& name)
 {
@@ -277,8 +256,7 @@ void QBXWindowController::buildWindow()
     buildPanel();
     buildDialogs();
 
-    m_closeFilter = new CloseWatcher(this);
-    window->installEventFilter(m_closeFilter);
+    buildFileCommands();
 }
 
 void QBXWindowController::buildCanvases()
@@ -327,12 +305,12 @@ void QBXWindowController::buildPanel()
         ColList->verticalHeader()->hide();
         width_Stepper = new platform::Stepper;
         width_Stepper->setObjectName(QStringLiteral("width_Stepper"));
-        width_Stepper->setRange(0, 10000);
+        width_Stepper->setRange(0, kMaxCardSideMM);
         width_Text = new QLineEdit;
         width_Text->setObjectName(QStringLiteral("width_Text"));
         height_Stepper = new platform::Stepper;
         height_Stepper->setObjectName(QStringLiteral("height_Stepper"));
-        height_Stepper->setRange(0, 10000);
+        height_Stepper->setRange(0, kMaxCardSideMM);
         height_Text = new QLineEdit;
         height_Text->setObjectName(QStringLiteral("height_Text"));
         matrix_card_shape = new QButtonGroup(setting);
@@ -498,6 +476,16 @@ bool QBXWindowController::awakeFromNib()
     // 2. The progress sheet, the data table, the mail settings copy.
     send_modls_wnd = Send_Modeless::defaultInstance();
     connect(send_modls_wnd, &Send_Modeless::stopConfirmed, this, [] { Stop_SMS_Sending_Now = 1; });
+    // Export workers run on the controller's pool; when the program ends
+    // they stop after the rows in flight and are waited for.
+    if (!m_exportPool)
+        m_exportPool = new QThreadPool(this);
+    platform::addShutdownHook([pool = QPointer<QThreadPool>(m_exportPool)] {
+        if (pool) {
+            Stop_SMS_Sending_Now = 1;
+            pool->waitForDone();
+        }
+    });
     setData_table_content(Series_Table());
     Get_Email_Details();
 
@@ -643,12 +631,6 @@ void QBXWindowController::observeValueForKey(const QString& key, platform::Obser
     if (change.isPrior || !change.newValue.isValid() || !change.newValue.canConvert<QSizeF>())
         return;
     SetDocumentCanvasSize(change.newValue.toSizeF());
-}
-
-void QBXWindowController::windowWillClose()
-{
-    // Closing the window ends the program through the application; the exit
-    // command's save question takes this place when it lands.
 }
 
 void QBXWindowController::Show_Hide_Ruler_ChkBox(QObject*)

@@ -124,4 +124,12 @@ QStringList listFolder(const QString& folder, ListKind kind, const QStringList& 
     return names;
 }
 
+bool isRegularFile(const QString& path)
+{
+    if (path.isEmpty())
+        return false;
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 } // namespace platform

@@ -38,6 +38,10 @@ bool makeFolder(const QString& path, QString* error = nullptr);
 // path does not exist or cannot be removed.
 bool removePath(const QString& path, QString* error = nullptr);
 
+// True when path names a regular file (links followed). FIFOs, devices and
+// folders are not: opening them to read may block or never end.
+bool isRegularFile(const QString& path);
+
 enum class ListKind { Files = 1, Folders = 2, All = 3 };
 // Names (not paths) of the visible entries of folder, sorted by code point,
 // optionally only those whose suffix is one of extensions (case-insensitive,

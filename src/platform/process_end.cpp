@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <atomic>
 #include <cstdlib>
+#include <mutex>
+#include <vector>
 
 namespace platform {
 namespace {
@@ -12,6 +14,28 @@ ProcessEndHandler& handler()
     return h;
 }
 std::atomic<bool> loopRunning{false};
+std::mutex hookMutex;
+std::vector<std::function<void()>>& hooks()
+{
+    static std::vector<std::function<void()>> h;
+    return h;
+}
+
+void runShutdownHooks()
+{
+    std::vector<std::function<void()>> taken;
+    {
+        std::lock_guard<std::mutex> lock(hookMutex);
+        taken.swap(hooks());
+    }
+    for (auto it = taken.rbegin(); it != taken.rend(); ++it) {
+        try {
+            (*it)();
+        } catch (...) {
+            // A failing hook must not keep the others from running.
+        }
+    }
+}
 } // namespace
 
 void setProcessEndHandler(ProcessEndHandler h)
@@ -19,8 +43,17 @@ void setProcessEndHandler(ProcessEndHandler h)
     handler() = std::move(h);
 }
 
+void addShutdownHook(std::function<void()> hook)
+{
+    if (!hook)
+        return;
+    std::lock_guard<std::mutex> lock(hookMutex);
+    hooks().push_back(std::move(hook));
+}
+
 void endProcess(int status)
 {
+    runShutdownHooks();
     if (handler()) {
         handler()(status);
         return;

@@ -2,6 +2,7 @@
 
 #include "app/AppHelpers.h"
 #include "app/Globals.h"
+#include "drawing/Card_Property.h"
 #include "platform/date_pattern.h"
 #include "platform/image_browser.h"
 #include "platform/modal.h"
@@ -119,9 +120,9 @@ void Invitation_Wizard::buildWindow()
         auto* layout = new QGridLayout(first_box);
         layout->addWidget(new QLabel(QStringLiteral("Card size (mm)")), 0, 0, 1, 3);
         width_Stepper = new platform::Stepper(first_box);
-        width_Stepper->setRange(40, 500);
+        width_Stepper->setRange(40, kMaxCardSideMM);
         height_Stepper = new platform::Stepper(first_box);
-        height_Stepper->setRange(20, 500);
+        height_Stepper->setRange(20, kMaxCardSideMM);
         width_Text = sizeField(first_box);
         height_Text = sizeField(first_box);
         layout->addWidget(new QLabel(QStringLiteral("Width:")), 1, 0);

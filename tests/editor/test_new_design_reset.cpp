@@ -160,8 +160,10 @@ TEST_F(NewDesign, YesWithACancelledOrFailedSaveChangesNothing)
     QBXWindowController::designLogWriter() = [](const QString&) { return false; };
     testResponder().answerAlert(Answer::Yes);
     testResponder().answerFilePanel({QStringLiteral("/designs/new.dcard")});
+    testResponder().answerAlert(Answer::Ok); // "fail"
     EXPECT_FALSE(e->New_Btn_Clicked());
     QBXWindowController::designLogWriter() = nullptr;
+    EXPECT_EQ(testResponder().texts(QStringLiteral("alert")).last(), QStringLiteral("fail"));
 
     EXPECT_EQ(e->Get_Front_Controls_Array().size(), 2u);
     EXPECT_EQ(e->Get_Back_Controls_Array().size(), 1u);

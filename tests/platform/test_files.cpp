@@ -91,6 +91,18 @@ TEST(AtomicWrite, OwnerOnlyFilesAreNeverWiderThan0600)
     EXPECT_EQ(contentOf(fresh), QByteArray("secret"));
 }
 
+TEST(RegularFile, OnlyFilesAndLinksToThem)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("f");
+    QFile(file).open(QIODevice::WriteOnly);
+    QFile::link(file, dir.filePath("link"));
+    EXPECT_TRUE(platform::isRegularFile(file));
+    EXPECT_TRUE(platform::isRegularFile(dir.filePath("link")));
+    for (const QString& other : {dir.path(), QStringLiteral("/dev/null"), dir.filePath("missing"), QString()})
+        EXPECT_FALSE(platform::isRegularFile(other)) << other.toStdString();
+}
+
 TEST(Listing, OneOrderFilesFoldersAndExtensions)
 {
     QTemporaryDir dir;

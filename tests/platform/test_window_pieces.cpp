@@ -11,6 +11,7 @@
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <gtest/gtest.h>
+#include <stdexcept>
 
 #include <atomic>
 #include <thread>
@@ -78,12 +79,18 @@ TEST(MainThread, WaitingAndQueuedWorkRunOnTheMainThread)
     EXPECT_TRUE(inline_);
 }
 
-TEST(ProcessEnd, TheSeamReceivesTheStatus)
+TEST(ProcessEnd, ShutdownHooksRunOnceBeforeTheSeamReceivesTheStatus)
 {
-    int status = -1;
-    platform::setProcessEndHandler([&](int s) { status = s; });
+    QStringList order;
+    platform::addShutdownHook([&] { order << "first"; });
+    platform::addShutdownHook([&] {
+        order << "second";
+        throw std::runtime_error("a failing hook");
+    });
+    platform::setProcessEndHandler([&](int s) { order << QString::number(s); });
     platform::endProcess(3);
-    EXPECT_EQ(status, 3);
+    platform::endProcess(4);
+    EXPECT_EQ(order, (QStringList{"second", "first", "3", "4"}));
     platform::setProcessEndHandler({});
 }
 

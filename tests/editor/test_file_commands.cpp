@@ -1,0 +1,319 @@
+// The file, output and exit commands: what each asks, in which order, and
+// that a design is never lost to a save that did not write.
+#include "support_editor.h"
+
+#include "app/Globals.h"
+#include "batch/Binding_Table_Model.h"
+#include "batch/Generate_List.h"
+#include "batch/Import_Wizard.h"
+#include "drawing/QBXGraphicView.h"
+#include "drawing/QBXText.h"
+#include "output/export_window.h"
+#include "platform/printers.h"
+#include "platform/process_end.h"
+#include "support/test_responder.h"
+#include "wizards/Invitation_Wizard.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMutex>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+
+namespace {
+
+using Answer = platform::modal::AlertAnswer;
+using Request = TestResponder::Request;
+
+// Also keeps the extensions each file panel was limited to.
+class PanelRecorder : public TestResponder {
+public:
+    QList<QStringList> extensions;
+    QStringList filePanel(const platform::modal::FilePanelRequest& request) override
+    {
+        extensions << request.extensions;
+        return testResponder().filePanel(request);
+    }
+    platform::modal::AlertAnswer alert(platform::modal::AlertKind kind, const QString& text) override
+    {
+        return testResponder().alert(kind, text);
+    }
+    int run(QDialog& dialog) override { return testResponder().run(dialog); }
+};
+
+class FileCommands : public ::testing::Test {
+protected:
+    StartedEditor e;
+    QTemporaryDir dir;
+    std::vector<int> ended;
+    PanelRecorder panels;
+
+    void SetUp() override
+    {
+        platform::setProcessEndHandler([this](int status) { ended.push_back(status); });
+        platform::modal::setResponder(&panels);
+        testResponder().reset(); // forget the start wizard's run
+    }
+    void TearDown() override
+    {
+        platform::modal::setResponder(&testResponder());
+        platform::setProcessEndHandler({});
+        platform::setPrinterNamesSource({});
+        QBXWindowController::designLogWriter() = nullptr;
+    }
+    QString path(const QString& name) const { return dir.filePath(name); }
+    void addText()
+    {
+        auto g = std::make_shared<QBXText>();
+        g->setBounds(QRectF(5, 5, 30, 10));
+        e->_graphicView->insertGraphics({g}, {0});
+    }
+    QString savedLog()
+    {
+        addText();
+        Project_File_Name = path(QStringLiteral("design.dcard"));
+        EXPECT_TRUE(e->Save_project_file(false, false));
+        return Project_File_Name;
+    }
+    // Every request so far as "kind: text".
+    QStringList asked() const
+    {
+        QStringList out;
+        for (const Request& r : testResponder().requests())
+            out << r.kind + QStringLiteral(": ") + r.text;
+        return out;
+    }
+};
+
+const QString SaveBeforeOpen = QStringLiteral("yesno: Do you want to save changes before opening document?");
+const QString SaveBeforeClose = QStringLiteral("yesno: Do you want to save changes before closing?");
+const QString Saved = QStringLiteral("alert: \nGreeting Card Design Log has been saved successfully.");
+
+TEST_F(FileCommands, OpenSavesFirstAndFallsBackToTheWizard)
+{
+    const QString log = savedLog();
+
+    // Yes: saved in place, then the open panel loads the log.
+    testResponder().answerAlert(Answer::Yes);
+    testResponder().answerAlert(Answer::Ok);
+    testResponder().answerFilePanel({log});
+    e->Open_Btn_Clicked();
+    EXPECT_EQ(asked(), (QStringList{SaveBeforeOpen, Saved, "file: Open Design"}));
+    EXPECT_EQ(e->Get_Front_Controls_Array().size(), 1u);
+    EXPECT_EQ(Project_File_Name, log);
+    EXPECT_FALSE(Not_Draw_Only_Prop_Change.load());
+    testResponder().reset();
+
+    // Yes on a design without a file, then a cancelled save panel: the
+    // design stays and nothing is opened.
+    Project_File_Name.clear();
+    addText();
+    testResponder().answerAlert(Answer::Yes);
+    testResponder().answerFilePanel({});
+    e->Open_Btn_Clicked();
+    EXPECT_EQ(asked(), (QStringList{SaveBeforeOpen, "file: Save Design"}));
+    EXPECT_EQ(e->Get_Front_Controls_Array().size(), 2u);
+    testResponder().reset();
+
+    // No, and a refused file: the start wizard runs on the reset design.
+    const QString bad = path(QStringLiteral("bad.dcard"));
+    QFile f(bad);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("not a log");
+    f.close();
+    testResponder().answerAlert(Answer::No);
+    testResponder().answerFilePanel({bad});
+    testResponder().answerAlert(Answer::Ok);
+    testResponder().onDialog([](QDialog&) { Invitation_Wizard::defaultInstance()->ExitClick(); });
+    e->Open_Btn_Clicked();
+    ASSERT_EQ(asked().size(), 4u);
+    EXPECT_EQ(asked()[2], QStringLiteral("alert: \nFile is corrupt and cannot be opened."));
+    EXPECT_TRUE(asked()[3].startsWith(QStringLiteral("dialog: ")));
+    EXPECT_TRUE(e->Get_Front_Controls_Array().empty());
+}
+
+TEST_F(FileCommands, ExportPresetsTheDialogAndFollowsItsChoices)
+{
+    ExportWindow& d = *e->exportWindow;
+    d.fileFormatPopup->setCurrentIndex(3);
+    d.saveDPIText->setEnabled(false);
+    d.matrix_export_card_side->button(0)->setChecked(true);
+    d.export_combined_image_chk->setChecked(true);
+    export_card_side = QStringLiteral("BOTH");
+
+    // Cancel: nothing more is asked.
+    testResponder().onDialog([](QDialog& dialog) {
+        auto& w = static_cast<ExportWindow&>(dialog);
+        EXPECT_EQ(w.fileFormatPopup->currentIndex(), 0);
+        EXPECT_TRUE(w.saveDPIText->isEnabled());
+        EXPECT_EQ(w.saveDPIText->currentIndex(), 0);
+        EXPECT_EQ(w.matrix_file_type->checkedId(), 0);
+        EXPECT_EQ(w.matrix_export_card_side->checkedId(), 1);
+        EXPECT_FALSE(w.export_combined_image_chk->isChecked());
+        EXPECT_FALSE(w.Export_with_batch_chk->isEnabled());
+        EXPECT_FALSE(w.Export_with_excel_chk->isChecked());
+        w.done(0);
+    });
+    e->Export_Button();
+    EXPECT_EQ(export_card_side, QStringLiteral("F"));
+    EXPECT_EQ(asked().size(), 1u);
+    testResponder().reset();
+
+    // A text bound to a spreadsheet column with rows: the spreadsheet box is
+    // ticked; clearing it exports one file with the chosen extension.
+    auto bound = std::make_shared<QBXText>();
+    bound->setBounds(QRectF(5, 5, 30, 10));
+    bound->data_source_type = 2;
+    bound->excel_binding = true;
+    e->_graphicView->insertGraphics({bound}, {0});
+    Binding_Table_Model::defaultInstance()->Set_Sheet_Columns({QStringLiteral("Name")});
+    Binding_Table_Model::defaultInstance()->Create_List_By_Array({QStringLiteral("Ann")}, 1);
+    Binding_Table_Model::defaultInstance()->Create_List_By_Array({QStringLiteral("Bob")}, 1);
+    testResponder().onDialog([](QDialog& dialog) {
+        auto& w = static_cast<ExportWindow&>(dialog);
+        EXPECT_TRUE(w.Export_with_excel_chk->isEnabled());
+        EXPECT_TRUE(w.Export_with_excel_chk->isChecked());
+        w.Export_with_excel_chk->setChecked(false);
+        w.fileFormatPopup->setCurrentIndex(1);
+        w.done(1);
+    });
+    const QString single = path(QStringLiteral("card.TIFF"));
+    testResponder().answerFilePanel({single});
+    testResponder().onDialog([](QDialog& box) { box.reject(); }); // the export-done box
+    e->Export_Button();
+    EXPECT_FALSE(Use_Excel_Binding_Values.load());
+    EXPECT_EQ(Total_Batch_Excel_Card.load(), 0);
+    EXPECT_EQ(panels.extensions.last(), QStringList{QStringLiteral("TIFF")});
+    EXPECT_TRUE(QFile::exists(single));
+    testResponder().reset();
+
+    // Kept ticked: a folder panel, and the batch export writes into a new
+    // folder inside it.
+    testResponder().onDialog([](QDialog& dialog) { static_cast<ExportWindow&>(dialog).done(1); });
+    testResponder().answerFilePanel({dir.path()});
+    testResponder().onDialog([](QDialog& box) { box.reject(); }); // the export-done box
+    e->Export_Button();
+    EXPECT_EQ(Total_Batch_Excel_Card.load(), 2);
+    QElapsedTimer clock;
+    clock.start();
+    while (e->Export_Run_Active() && clock.elapsed() < 30000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_TRUE(QFile::exists(dir.path() + QStringLiteral("/VELT Festrune/Card_2.PNG")));
+}
+
+TEST_F(FileCommands, OutputHelpAndWizardCommands)
+{
+    platform::setPrinterNamesSource([] { return QStringList(); });
+    testResponder().answerAlert(Answer::Ok);
+    e->Print_Button();
+    EXPECT_EQ(testResponder().texts(QStringLiteral("alert")), QStringList{QStringLiteral("\nNo printer found.")});
+    testResponder().reset();
+    platform::setPrinterNamesSource([] { return QStringList{QStringLiteral("Office")}; });
+    e->Print_Button(); // the print window opens: nothing is asked here
+    e->Mail_Button();
+    EXPECT_TRUE(asked().isEmpty());
+
+    testResponder().onDialog([](QDialog& dialog) { dialog.done(1); });
+    e->Help_Button();
+    EXPECT_EQ(testResponder().texts(QStringLiteral("dialog")), QStringList{QStringLiteral("Help")});
+
+    Import_Wizard::defaultInstance()->file_name_Insert = 1;
+    Generate_List::defaultInstance()->file_name_Insert = 1;
+    e->Import_Wizard_Button();
+    e->Create_Series_Button();
+    e->Batch_Series_Button();
+    EXPECT_EQ(Import_Wizard::defaultInstance()->file_name_required, 1);
+    EXPECT_EQ(Import_Wizard::defaultInstance()->file_name_Insert, 0);
+    EXPECT_EQ(Generate_List::defaultInstance()->file_name_required, 1);
+    EXPECT_EQ(Generate_List::defaultInstance()->file_name_Insert, 0);
+
+    // Every command is in the File menu.
+    QStringList titles;
+    for (QAction* a : e->fileMenu->actions())
+        titles << a->text();
+    for (const char* t : {"New", "Open...", "Save", "Save As...", "Export...", "Mail...", "Print...", "Help", "Exit",
+                          "Batch Series...", "Import Wizard...", "Create Series..."})
+        EXPECT_TRUE(titles.contains(QString::fromLatin1(t))) << t;
+}
+
+TEST_F(FileCommands, ExitKeepsTheDesignUnlessItIsSavedOrDeclined)
+{
+    addText();
+    Project_File_Name.clear();
+    QFile plain(path(QStringLiteral("plain")));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    // Yes and a cancelled panel: the editor stays.
+    testResponder().answerAlert(Answer::Yes);
+    testResponder().answerFilePanel({});
+    e->Exit_App();
+    // Yes and a failed write: "fail", the editor stays.
+    testResponder().answerAlert(Answer::Yes);
+    testResponder().answerFilePanel({path(QStringLiteral("plain/under.dcard"))});
+    testResponder().answerAlert(Answer::Ok);
+    e->Exit_App();
+    EXPECT_TRUE(ended.empty());
+    EXPECT_EQ(testResponder().texts(QStringLiteral("alert")), QStringList{QStringLiteral("\nfail")});
+    testResponder().reset();
+
+    // A close request asks the same question; Yes saves silently, then the
+    // review window, then the end with 0.
+    const QString log = path(QStringLiteral("exit.dcard"));
+    testResponder().answerAlert(Answer::Yes);
+    testResponder().answerFilePanel({log});
+    testResponder().onDialog([](QDialog& dialog) { dialog.done(1); });
+    e->window->show();
+    EXPECT_FALSE(e->window->close());
+    EXPECT_EQ(asked(), (QStringList{SaveBeforeClose, "file: Save Design", "dialog: Review"}));
+    EXPECT_TRUE(QFile::exists(log));
+    EXPECT_EQ(ended, std::vector<int>{0});
+    // Once ending, closes pass without asking.
+    EXPECT_TRUE(e->window->close());
+}
+
+// The export dialog on a real X server draws something.
+TEST_F(FileCommands, ExportWindowScreenshot)
+{
+    if (qEnvironmentVariable("CW_EXPORT_SHOT") == QLatin1String("inner")) {
+        ExportWindow w;
+        w.show();
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < 500)
+            QCoreApplication::processEvents();
+        const QImage shot = w.grab().toImage();
+        ASSERT_FALSE(shot.isNull());
+        QSet<QRgb> colours;
+        for (int y = 0; y < shot.height(); y += 3)
+            for (int x = 0; x < shot.width(); x += 3)
+                colours.insert(shot.pixel(x, y));
+        EXPECT_GT(colours.size(), 2);
+        return;
+    }
+    if (QStandardPaths::findExecutable(QStringLiteral("xvfb-run")).isEmpty())
+        GTEST_SKIP() << "xvfb-run missing";
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("CW_EXPORT_SHOT"), QStringLiteral("inner"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    child.setProcessEnvironment(env);
+    child.start(QStringLiteral("xvfb-run"), {QStringLiteral("-a"), QCoreApplication::applicationFilePath(),
+                                             QStringLiteral("--gtest_filter=FileCommands.ExportWindowScreenshot")});
+    ASSERT_TRUE(child.waitForFinished(60000));
+    EXPECT_EQ(child.exitCode(), 0) << child.readAllStandardOutput().toStdString();
+}
+
+} // namespace
