@@ -3,27 +3,21 @@
 
   bench/run_spreadsheet_bench.py <build folder with bin/spreadsheet_bench>
 
-Each case runs three times, each in its own process; the best time (measured
-inside the process, start-up and imports excluded) and the largest peak RSS
-of the runs are reported, with the ratio openpyxl / ours.
+Each case runs five times on each side, each run in its own process and
+the two sides taking turns; the median time (measured inside the process,
+start-up and imports excluded), the largest peak RSS of the runs and the
+ratio openpyxl / ours are reported, with the load average before and after
+and the size of the written workbooks.
 """
 import os
+import statistics
 import subprocess
 import sys
 import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 PEER = os.path.join(HERE, "spreadsheet_peer.py")
-
-
-def best_of_three(argv):
-    best, rss, fields = None, 0.0, None
-    for _ in range(3):
-        seconds, f = run_with_rss(argv)
-        rss = max(rss, f.pop("_rss"))
-        if best is None or seconds < best:
-            best, fields = seconds, f
-    return best, rss, fields
+RUNS = 5
 
 
 def run_with_rss(argv):
@@ -37,31 +31,57 @@ def run_with_rss(argv):
             errors.seek(0)
             sys.exit("failed: %s\n%s%s" % (" ".join(argv), out.decode(), errors.read().decode()))
     fields = dict(f.split("=", 1) for f in out.decode().split())
-    fields["_rss"] = usage.ru_maxrss / 1024.0
-    return float(fields["seconds"]), fields
+    return float(fields.pop("seconds")), usage.ru_maxrss / 1024.0, fields
+
+
+def load():
+    return "%.2f %.2f %.2f" % os.getloadavg()
 
 
 def main():
     build = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build-bench")
     ours = os.path.join(build, "bin", "spreadsheet_bench")
     share = os.path.join(build, "share", "cardwright")
+    print("machine: %d cores, load average before: %s" % (os.cpu_count(), load()))
     with tempfile.TemporaryDirectory() as tmp:
         book = os.path.join(tmp, "bench.xlsx")
         subprocess.run(["/usr/bin/python3", PEER, "fixture", book], check=True)
+        print("read fixture: 100,000 x 10 (%.1f MB)" % (os.path.getsize(book) / 1e6))
+        out = lambda name: os.path.join(tmp, name)
+        # name, our command, peer command, files written (ours, peer), goal: seconds, MB, ratio
         cases = [
-            ("read", [ours, "read", book], ["/usr/bin/python3", PEER, "read", book], 150),
-            ("write", [ours, "write", os.path.join(tmp, "ours.xlsx"), share],
-             ["/usr/bin/python3", PEER, "write", os.path.join(tmp, "peer.xlsx")], 100),
+            ("read 100000x10", [ours, "read", book], ["/usr/bin/python3", PEER, "read", book], None, (0.25, None, 15)),
+            ("write 100000x10", [ours, "write", out("ours10.xlsx"), share, "10"],
+             ["/usr/bin/python3", PEER, "write", out("peer10.xlsx"), "10"], ("ours10.xlsx", "peer10.xlsx"), (0.3, 60, 10)),
+            ("write 100000x1", [ours, "write", out("ours1.xlsx"), share, "1"],
+             ["/usr/bin/python3", PEER, "write", out("peer1.xlsx"), "1"], ("ours1.xlsx", "peer1.xlsx"), (None, None, 10)),
         ]
-        print("fixture: %s (%.1f MB)" % (os.path.basename(book), os.path.getsize(book) / 1e6))
-        for name, mine, peer, rss_limit in cases:
-            t_ours, rss_ours, f_ours = best_of_three(mine)
-            t_peer, rss_peer, _ = best_of_three(peer)
-            ratio = t_peer / t_ours
-            detail = " ".join("%s=%s" % kv for kv in f_ours.items() if kv[0] != "seconds")
-            print("%-5s ours %.3f s (%s), peak %.0f MB | openpyxl %.3f s, peak %.0f MB | %.1fx %s, RSS %s"
-                  % (name, t_ours, detail, rss_ours, t_peer, rss_peer, ratio,
-                     "ok" if ratio >= 10 else "BELOW 10x", "ok" if rss_ours <= rss_limit else "OVER %d MB" % rss_limit))
+        for name, mine, peer, files, (goal_s, goal_mb, goal_ratio) in cases:
+            t_ours, t_peer, rss_ours, rss_peer, base = [], [], 0.0, 0.0, 0.0
+            for _ in range(RUNS):
+                s, rss, fields = run_with_rss(mine)
+                t_ours.append(s)
+                rss_ours = max(rss_ours, rss)
+                base = float(fields.get("base", 0))
+                s, rss, _ = run_with_rss(peer)
+                t_peer.append(s)
+                rss_peer = max(rss_peer, rss)
+            m_ours, m_peer = statistics.median(t_ours), statistics.median(t_peer)
+            ratio = m_peer / m_ours
+            verdict = []
+            if goal_s:
+                verdict.append("time %s" % ("ok" if m_ours < goal_s else "OVER %.2f s" % goal_s))
+            if goal_mb:
+                verdict.append("memory %s" % ("ok" if rss_ours < goal_mb else "OVER %d MB" % goal_mb))
+            verdict.append("ratio %s" % ("ok" if ratio >= goal_ratio else "BELOW %dx" % goal_ratio))
+            print("%-16s ours %.3f s (runs %s), peak %.0f MB (%.0f MB before the timed step)"
+                  % (name, m_ours, " ".join("%.3f" % t for t in t_ours), rss_ours, base))
+            print("%-16s openpyxl %.3f s (runs %s), peak %.0f MB | %.1fx | %s"
+                  % ("", m_peer, " ".join("%.3f" % t for t in t_peer), rss_peer, ratio, ", ".join(verdict)))
+            if files:
+                print("%-16s sizes: ours %.2f MB, openpyxl %.2f MB"
+                      % ("", os.path.getsize(out(files[0])) / 1e6, os.path.getsize(out(files[1])) / 1e6))
+    print("load average after: %s" % load())
 
 
 if __name__ == "__main__":

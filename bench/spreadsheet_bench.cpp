@@ -1,14 +1,17 @@
 // One benchmark case per run, timed inside the process:
 //   spreadsheet_bench read <workbook.xlsx>
 //       open, header read and full read of sheet 1, keeping the rows
-//   spreadsheet_bench write <target.xlsx> <resource folder holding Template.xlsx>
-//       WriteWorkbook of a header and 100,000 values (the series export)
-// Prints "seconds=<s> ..." on one line; run_spreadsheet_bench.py runs it.
+//   spreadsheet_bench write <target.xlsx> <resource folder holding Template.xlsx> <columns>
+//       WriteWorkbook of a header and 100,000 rows of 1 column (the series
+//       export) or of 10 columns (five of text, five of numbers)
+// Prints "seconds=<s> ..." on one line, with the resident size before the
+// timed step; run_spreadsheet_bench.py runs it.
 #include "app/Globals.h"
 #include "batch/SpreadsheetWriter.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLoggingCategory>
 
 #include <cstdio>
@@ -17,22 +20,52 @@ namespace {
 
 double seconds(const QElapsedTimer& t) { return double(t.nsecsElapsed()) / 1e9; }
 
-// The values the peer script writes too: even positions numbers, odd ones
-// names or codes with leading zeros.
-SpreadsheetWriter::Rows seriesValues()
+double residentMB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("VmRSS:"))
+                return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+        }
+    }
+    return 0;
+}
+
+// The values spreadsheet_peer.py writes too. One column: even positions
+// numbers, odd ones names or codes with leading zeros. Ten columns: five
+// texts and five numbers per row.
+SpreadsheetWriter::Rows benchRows(int columns)
 {
     SpreadsheetWriter::Rows rows;
     rows.reserve(100001);
-    rows.append(QStringList{QStringLiteral("Batch Value")});
+    if (columns == 1) {
+        rows.append(QStringList{QStringLiteral("Batch Value")});
+        for (int i = 0; i < 100000; ++i) {
+            QString v;
+            if (i % 2 == 0)
+                v = QString::number(i * 7);
+            else if (i % 4 == 1)
+                v = QStringLiteral("Name %1").arg(i);
+            else
+                v = QStringLiteral("%1").arg(i, 7, 10, QLatin1Char('0'));
+            rows.append(QStringList{v});
+        }
+        return rows;
+    }
+    static const char* const kinds[] = {"Name", "Street", "City", "Code", "Note"};
+    QStringList header;
+    for (int k = 1; k <= 10; ++k)
+        header.append(QStringLiteral("Col%1").arg(k));
+    rows.append(header);
     for (int i = 0; i < 100000; ++i) {
-        QString v;
-        if (i % 2 == 0)
-            v = QString::number(i * 7);
-        else if (i % 4 == 1)
-            v = QStringLiteral("Name %1").arg(i);
-        else
-            v = QStringLiteral("%1").arg(i, 7, 10, QLatin1Char('0'));
-        rows.append(QStringList{v});
+        QStringList row;
+        row.reserve(10);
+        for (int k = 0; k < 5; ++k)
+            row.append(QStringLiteral("%1 %2").arg(QLatin1String(kinds[k])).arg(i * 5 + k));
+        for (int k = 5; k < 10; ++k)
+            row.append(k % 2 ? QString::number(i * k) : QStringLiteral("%1.%2").arg(i % 100000).arg(k * 10 + 1));
+        rows.append(row);
     }
     return rows;
 }
@@ -45,6 +78,7 @@ int main(int argc, char** argv)
     QLoggingCategory::setFilterRules(QStringLiteral("*.info=false\n*.debug=false"));
     const QStringList args = app.arguments();
     if (args.size() >= 3 && args[1] == QLatin1String("read")) {
+        const double base = residentMB();
         QElapsedTimer total;
         total.start();
         SpreadsheetWriter::ReadWorkbook(QUrl::fromLocalFile(args[2]), true);
@@ -54,20 +88,21 @@ int main(int argc, char** argv)
         const double headed = seconds(total);
         const auto rows = SpreadsheetWriter::ReadWorkbook(QUrl(), false);
         const double done = seconds(total);
-        std::printf("seconds=%.4f open=%.4f header=%.4f rows=%.4f nrows=%lld ncols=%d\n", done, opened,
-                    headed - opened, done - headed, (long long)rows.size(), Excel_Sheet_Columns);
+        std::printf("seconds=%.4f open=%.4f header=%.4f rows=%.4f nrows=%lld ncols=%d base=%.1f\n", done, opened,
+                    headed - opened, done - headed, (long long)rows.size(), Excel_Sheet_Columns, base);
         SpreadsheetWriter::Release_Data();
         return rows.size() == 100001 && header.size() == 1 ? 0 : 1;
     }
-    if (args.size() >= 4 && args[1] == QLatin1String("write")) {
+    if (args.size() >= 5 && args[1] == QLatin1String("write")) {
         Resource_Path = args[3];
-        const auto rows = seriesValues();
+        const auto rows = benchRows(args[4].toInt());
+        const double base = residentMB();
         QElapsedTimer total;
         total.start();
         const bool ok = SpreadsheetWriter::WriteWorkbook(QUrl::fromLocalFile(args[2]), rows, true);
-        std::printf("seconds=%.4f values=%lld\n", seconds(total), (long long)rows.size() - 1);
+        std::printf("seconds=%.4f rows=%lld base=%.1f\n", seconds(total), (long long)rows.size() - 1, base);
         return ok ? 0 : 1;
     }
-    std::fprintf(stderr, "usage: spreadsheet_bench read <xlsx> | write <xlsx> <resource folder>\n");
+    std::fprintf(stderr, "usage: spreadsheet_bench read <xlsx> | write <xlsx> <resource folder> <columns>\n");
     return 2;
 }

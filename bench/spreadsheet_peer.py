@@ -3,7 +3,9 @@
 
   spreadsheet_peer.py fixture <workbook.xlsx>   header + 100,000 rows x 10 columns
   spreadsheet_peer.py read <workbook.xlsx>      read-only load, every row kept
-  spreadsheet_peer.py write <target.xlsx>       write-only workbook of 100,000 values
+  spreadsheet_peer.py write <target.xlsx> <columns>
+                                                write-only workbook of 100,000 rows of
+                                                1 column or 10 (five texts, five numbers)
 
 Each case prints "seconds=<s> ..." on one line, timed inside the process.
 """
@@ -92,18 +94,28 @@ def series_values():
     return values
 
 
-def write(path):
+def table_rows():
+    """The ten-column rows of spreadsheet_bench: five texts, five numbers."""
+    kinds = ("Name", "Street", "City", "Code", "Note")
+    rows = [["Col%d" % k for k in range(1, 11)]]
+    for i in range(ROWS):
+        row = ["%s %d" % (kinds[k], i * 5 + k) for k in range(5)]
+        row += [i * k if k % 2 else float("%d.%d" % (i % 100000, k * 10 + 1)) for k in range(5, 10)]
+        rows.append(row)
+    return rows
+
+
+def write(path, columns="1"):
     import openpyxl
-    values = series_values()
+    rows = [["Batch Value"]] + [[v] for v in series_values()] if columns == "1" else table_rows()
     start = time.perf_counter()
     wb = openpyxl.Workbook(write_only=True)
     ws = wb.create_sheet()
-    ws.append(["Batch Value"])
-    for v in values:
-        ws.append([v])
+    for row in rows:
+        ws.append(row)
     wb.save(path)
-    print("seconds=%.4f values=%d" % (time.perf_counter() - start, len(values)))
+    print("seconds=%.4f rows=%d" % (time.perf_counter() - start, len(rows) - 1))
 
 
 if __name__ == "__main__":
-    {"fixture": fixture, "read": read, "write": write}[sys.argv[1]](sys.argv[2])
+    {"fixture": fixture, "read": read, "write": write}[sys.argv[1]](*sys.argv[2:])

@@ -14,10 +14,12 @@ for list in "${lists[@]}"; do
     done < "$list"
 done
 
+# One query for all of them (unknown names are left out of its answer).
+installed=" $({ dpkg-query -W -f='${Status} ${Package}\n' "${wanted[@]}" 2>/dev/null || true; } \
+    | sed -n 's/^install ok installed //p' | tr '\n' ' ') "
 missing=()
 for pkg in "${wanted[@]}"; do
-    status=$(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null || true)
-    [ "$status" = "install ok installed" ] || missing+=("$pkg")
+    case "$installed" in *" ${pkg%:*} "*) ;; *) missing+=("$pkg") ;; esac
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 

@@ -224,3 +224,13 @@ bool Prepare_Resource_Folder()
 {
     return Prepare_Resource_Folder(platform::defaultResourceFolder(), platform::defaultSeedFolder());
 }
+
+bool Check_And_Validate_File_Path(const QString& path)
+{
+    const QString trimmed = Trim_Str(path);
+    if (trimmed.isEmpty() || !QFileInfo::exists(trimmed)) {
+        Show_MessageBox(QStringLiteral("Please select valid file path."));
+        return true;
+    }
+    return false;
+}

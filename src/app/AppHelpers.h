@@ -30,6 +30,9 @@ bool Delete_File(const QString& path);
 // Enables or disables a control, an action or a group box with everything
 // in it; plain containers are left alone.
 void SetObjEnabled(QObject* object, bool flag);
+// False (go on) when the trimmed path is not empty and exists; otherwise
+// shows "Please select valid file path." and returns true (stop).
+bool Check_And_Validate_File_Path(const QString& path);
 // Opens Resource_Path/"Help.pdf", or says "Help file does not exist!".
 void Open_Help_File();
 

@@ -88,7 +88,7 @@ void BCXBarcode::setHeaderFontSize(float size)
     const Barcode_Gen& gen = designer();
     m_headerFontSize = size;
     m_headerHeight = float(1.35 * barcode_text::capHeight(gen.header_font) / 72.0);
-    m_headerWidth = float(barcode_text::naturalSize(header(), gen.header_font).width());
+    m_headerWidth = float(barcode_text::naturalSize(header(), gen.header_font, barcode_text::kCaptionSpacing).width());
 }
 
 void BCXBarcode::setFooterFontSize(float size)
@@ -96,7 +96,7 @@ void BCXBarcode::setFooterFontSize(float size)
     const Barcode_Gen& gen = designer();
     m_footerFontSize = size;
     m_footerHeight = float(1.35 * barcode_text::capHeight(gen.footer_font) / 72.0);
-    m_footerWidth = float(barcode_text::naturalSize(footer(), gen.footer_font).width());
+    m_footerWidth = float(barcode_text::naturalSize(footer(), gen.footer_font, barcode_text::kCaptionSpacing).width());
 }
 
 void BCXBarcode::calculateWidth()

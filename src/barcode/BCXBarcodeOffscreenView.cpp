@@ -238,7 +238,8 @@ void BCXBarcodeOffscreenView::drawLinear(QPainter& p, double k) const
             if (left.isEmpty() && parts.size() <= 1) {
                 const QSizeF natural = barcode_text::naturalSize(middle, font);
                 const double len = double(middle.size());
-                const double kern = gen.kerning_value_Checkbox.intValue() == 1 ? (bcW - natural.width()) / len : 2.0;
+                const double kern = gen.kerning_value_Checkbox.intValue() == 1 ? (bcW - natural.width()) / len
+                                                                             : barcode_text::kCaptionSpacing;
                 drawTextInRect(p, H, middle, font, colour, kern, Qt::AlignHCenter, 0, yCap, W, natural.height());
             } else {
                 const double cnt = double(parts.size());
@@ -256,20 +257,24 @@ void BCXBarcodeOffscreenView::drawLinear(QPainter& p, double k) const
             }
         }
         const QString right = b.rightCaption();
-        if (!right.isEmpty())
-            drawTextAtPoint(p, H, right, font, colour, 0, lb + bcW * 0.07 + mLR, yCap + 3);
+        if (!right.isEmpty()) {
+            // Beside the last bar, moved left only as far as it takes to
+            // keep the text inside the picture.
+            const double x = std::min(lb + bcW * 0.07 + mLR, W - barcode_text::naturalSize(right, font).width());
+            drawTextAtPoint(p, H, right, font, colour, 0, x, yCap + 3);
+        }
     }
 
     if (b.printsHeader()) {
         const QString text = b.header();
         const double hh = barcode_text::naturalSize(text, gen.header_font).height();
-        drawTextInRect(p, H, text, gen.header_font, gen.bar_hdr_clr, 2.0, alignmentOf(gen.align_hdr_combo), 0,
+        drawTextInRect(p, H, text, gen.header_font, gen.bar_hdr_clr, barcode_text::kCaptionSpacing, alignmentOf(gen.align_hdr_combo), 0,
                        H - hdrH - mTB, W, hh);
     }
     if (b.printsFooter()) {
         const QString text = b.footer();
         const double fh = barcode_text::naturalSize(text, gen.footer_font).height();
-        drawTextInRect(p, H, text, gen.footer_font, gen.bar_ftr_clr, 2.0, alignmentOf(gen.align_ftr_combo), 0, mTB,
+        drawTextInRect(p, H, text, gen.footer_font, gen.bar_ftr_clr, barcode_text::kCaptionSpacing, alignmentOf(gen.align_ftr_combo), 0, mTB,
                        W, fh);
     }
 }
@@ -286,7 +291,7 @@ void BCXBarcodeOffscreenView::draw2D(QPainter& p, double k) const
     if (gen.printsHeader()) {
         const QString text = gen.header();
         const double hh = barcode_text::naturalSize(text, gen.header_font).height();
-        drawTextInRect(p, H, text, gen.header_font, gen.bar_hdr_clr, 2.0, alignmentOf(gen.align_hdr_combo), 0,
+        drawTextInRect(p, H, text, gen.header_font, gen.bar_hdr_clr, barcode_text::kCaptionSpacing, alignmentOf(gen.align_hdr_combo), 0,
                        H - hdr2 - mTB, W, hh);
         yTop = H - hdr2 - mTB;
     }
@@ -308,7 +313,7 @@ void BCXBarcodeOffscreenView::draw2D(QPainter& p, double k) const
     if (gen.printsFooter()) {
         const QString text = gen.footer();
         const double fh = barcode_text::naturalSize(text, gen.footer_font).height();
-        drawTextInRect(p, H, text, gen.footer_font, gen.bar_ftr_clr, 2.0, alignmentOf(gen.align_ftr_combo), 0, mTB,
+        drawTextInRect(p, H, text, gen.footer_font, gen.bar_ftr_clr, barcode_text::kCaptionSpacing, alignmentOf(gen.align_ftr_combo), 0, mTB,
                        W, fh);
     }
 }

@@ -1,5 +1,7 @@
 #include "barcode/BCXPostalBarcodes.h"
 
+#include "app/AppHelpers.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -257,39 +259,47 @@ void JapanPostBarcode::setBarWidth(float w)
 
 void JapanPostBarcode::setContent(const QString& text)
 {
+    // The symbol holds 20 character symbols; a letter takes two (a shift
+    // and a digit), so a value is cut only between whole characters and the
+    // readable form keeps exactly the characters the bars hold.
+    constexpr size_t kSymbols = 20;
     std::string encoded;
     QString readable;
-    encoded.reserve(size_t(text.size()) * 2 + 20);
+    encoded.reserve(kSymbols);
     readable.reserve(text.size());
+    bool cut = false;
     for (QChar qc : text) {
         char16_t c = qc.unicode();
         if (c >= 'a' && c <= 'z')
             c = char16_t(c - 32); // lower case as capitals
+        if (c > 127) {
+            // Non-ASCII stays in the readable form so that the value is refused.
+            readable += QChar(c);
+            continue;
+        }
+        char symbols[2];
+        size_t count = 0;
         if ((c >= '0' && c <= '9') || c == '-') {
-            encoded.push_back(char(c));
+            symbols[count++] = char(c);
         } else if (c >= 'A' && c <= 'Z') {
             // A..J ":" + digit, K..T ";" + digit, U..Z "<" + digit.
             const int k = c - 'A';
-            encoded.push_back(k < 10 ? ':' : k < 20 ? ';' : '<');
-            encoded.push_back(char('0' + k % 10));
-        } else if (c <= 127) {
+            symbols[count++] = k < 10 ? ':' : k < 20 ? ';' : '<';
+            symbols[count++] = char('0' + k % 10);
+        } else {
             continue; // every other ASCII character is skipped
         }
-        // Non-ASCII stays in the readable form so that the value is refused.
+        if (cut || encoded.size() + count > kSymbols) {
+            cut = true;
+            continue;
+        }
+        encoded.append(symbols, count);
         readable += QChar(c);
     }
-    if (encoded.size() < 20) {
-        encoded.append(20 - encoded.size(), '=');
-    } else if (encoded.size() > 20) {
-        encoded.resize(20);
-        // The readable form keeps as many characters as the cut form holds
-        // digits and hyphens.
-        qsizetype keep = 0;
-        for (char c : encoded)
-            if ((c >= '0' && c <= '9') || c == '-')
-                ++keep;
-        readable.truncate(keep);
-    }
+    if (cut)
+        Show_NSLog_Message(QStringLiteral("Japan Post value cut to \"%1\": the symbol holds 20 character symbols.")
+                               .arg(readable));
+    encoded.append(kSymbols - encoded.size(), '=');
     m_japanpostContents = QString::fromLatin1(encoded.data(), qsizetype(encoded.size()));
     BCXBarcode::setContent(readable);
     generateChecksum();

@@ -6,16 +6,27 @@
 
 namespace barcode_text {
 namespace {
+QImage measuringDevice(int dotsPerMeter)
+{
+    QImage img(1, 1, QImage::Format_ARGB32_Premultiplied);
+    img.setDotsPerMeterX(dotsPerMeter);
+    img.setDotsPerMeterY(dotsPerMeter);
+    return img;
+}
+
 // A 72-dpi device per thread for measuring (2835 dots per meter reads as
 // 72 dpi logical resolution).
 const QPaintDevice* device72()
 {
-    thread_local QImage image = [] {
-        QImage img(1, 1, QImage::Format_ARGB32_Premultiplied);
-        img.setDotsPerMeterX(2835);
-        img.setDotsPerMeterY(2835);
-        return img;
-    }();
+    thread_local QImage image = measuringDevice(2835);
+    return &image;
+}
+
+// Pictures are painted on 96-dpi devices (Qt drops absolute letter spacing
+// at 72 dpi); text with letter spacing is measured on one as well.
+const QPaintDevice* device96()
+{
+    thread_local QImage image = measuringDevice(3780);
     return &image;
 }
 
@@ -41,9 +52,16 @@ qreal descent(const QFont& font)
 
 QSizeF naturalSize(const QString& text, const QFont& font, qreal kerning)
 {
-    QFont f(withKerning(font, kerning), device72());
+    QFont f(withKerning(font, 0), device72());
     QFontMetricsF fm(f, device72());
-    return QSizeF(fm.horizontalAdvance(text), fm.ascent() + fm.descent());
+    qreal width = fm.horizontalAdvance(text);
+    if (kerning != 0) {
+        // As drawn: the font resized for a 96-dpi device spans points there.
+        const QPaintDevice* device = device96();
+        const QFont drawn(fontForDevice(font, device, kerning), device);
+        width = QFontMetricsF(drawn, device).horizontalAdvance(text);
+    }
+    return QSizeF(width, fm.ascent() + fm.descent());
 }
 
 QFont fontForDevice(const QFont& font, const QPaintDevice* device, qreal kerning)

@@ -9,10 +9,13 @@
 class QPaintDevice;
 
 namespace barcode_text {
+// Extra points after each character of the header, the footer and the
+// centred value text, as pictures draw them.
+constexpr qreal kCaptionSpacing = 2.0;
 // Cap height of the font in points.
 qreal capHeight(const QFont& font);
 // Natural width and height (ascent + descent) of a one-line text in points,
-// with kerning extra points after each character.
+// with kerning extra points after each character (measured as drawn).
 QSizeF naturalSize(const QString& text, const QFont& font, qreal kerning = 0);
 // Descent of the font in points.
 qreal descent(const QFont& font);

@@ -176,7 +176,7 @@ void Barcode_Gen::setHeaderFontSize(float size)
     m_headerFontSize = size;
     const double c = barcode_text::capHeight(header_font);
     m_headerHeight = float(c / 72.0 + 0.35 * c / 72.0);
-    m_headerWidth = float(barcode_text::naturalSize(header(), header_font).width());
+    m_headerWidth = float(barcode_text::naturalSize(header(), header_font, barcode_text::kCaptionSpacing).width());
 }
 
 void Barcode_Gen::setFooterFontSize(float size)
@@ -184,7 +184,7 @@ void Barcode_Gen::setFooterFontSize(float size)
     m_footerFontSize = size;
     const double c = barcode_text::capHeight(footer_font);
     m_footerHeight = float(c / 72.0 + 0.35 * c / 72.0);
-    m_footerWidth = float(barcode_text::naturalSize(footer(), footer_font).width());
+    m_footerWidth = float(barcode_text::naturalSize(footer(), footer_font, barcode_text::kCaptionSpacing).width());
 }
 
 // ---- sizes ----------------------------------------------------------------------
@@ -251,9 +251,14 @@ float Barcode_Gen::Set_Linear_Barcode_Width(BCXBarcode& b)
 {
     const float hw = hideHeaderCheckbox.intValue() == 1 ? 0 : b.headerWidth();
     const float fw = hideFooterCheckbox.intValue() == 1 ? 0 : b.footerWidth();
+    // The value text drawn as one centred line with letter spacing.
+    float cw = 0;
+    if (b.printsCaption() && b.leftCaption().isEmpty() && !b.caption().contains(QLatin1Char('\t'))
+        && kerning_value_Checkbox.intValue() != 1)
+        cw = float(barcode_text::naturalSize(b.caption(), value_font, barcode_text::kCaptionSpacing).width());
     Read_Margins(false);
     const float m = LR_margin;
-    return largest(hw, fw, b.width()) + 2 * m + (m > 0 ? 15 : 0);
+    return std::max(largest(hw, fw, b.width()) + 2 * m + (m > 0 ? 15 : 0), cw);
 }
 
 void Barcode_Gen::Set_2d_Barcode_Height(const PointPicture& symbol)

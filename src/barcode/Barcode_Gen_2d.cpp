@@ -57,6 +57,15 @@ void Barcode_Gen::Draw_PDF_417_Barcode(const QString& value)
     if (!pdf_barcode)
         pdf_barcode = std::make_shared<PDF417_View>();
     pdf_barcode->setFrameSize(QSizeF(Pdf_widthText_2D.intValue(), pdf_HeightText_2D.intValue()));
+    // The level field holds the graphic's stored level (the stepper keeps it
+    // in step); a level outside 0..8 leaves the view's own.
+    bool isNumber = false;
+    const int level = Trim_Str(pdf_ec_lvl_Text.text).toInt(&isNumber);
+    if (isNumber && level >= 0 && level <= 8)
+        pdf_barcode->errorLevel = level;
+    else
+        Show_NSLog_Message(QStringLiteral("PDF417 error level \"%1\" is not 0 to 8; level %2 is used.")
+                               .arg(pdf_ec_lvl_Text.text, QString::number(pdf_barcode->errorLevel)));
     const int state = pdf_barcode->drawWithText(value);
     image_2d = {};
     // Only a picture of this value: after a failure the view still holds the

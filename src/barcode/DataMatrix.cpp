@@ -195,8 +195,10 @@ std::string encodationFor(const QString& title, const QByteArray& data)
     const auto n = static_cast<size_t>(data.size());
     if (title == QLatin1String("Ascii"))
         return std::string(n, 'A');
+    // The library refuses its Base256 encodation ("B"); ASCII carries every
+    // byte 0..255 (upper shift above 127), so Base256 values take that road.
     if (title == QLatin1String("Base256"))
-        return std::string(n, 'B');
+        return std::string(n, 'A');
     if (title == QLatin1String("C40") || title == QLatin1String("Text")) {
         const bool text = title == QLatin1String("Text");
         // Longest prefix whose values fill whole triples. The library also
@@ -278,6 +280,10 @@ bool encode(const QByteArray& data, int width, int height, const QString& encodi
         out->capacity = maxp;
         out->eccBytes = eccp;
         out->encoding = enc.empty() && libraryEnc ? std::string(libraryEnc) : enc;
+        if (encodingTitle == QLatin1String("Base256"))
+            Show_NSLog_Message(QStringLiteral("Data Matrix: Base256 is not available in the library; "
+                                              "the %1 bytes are encoded with ASCII.")
+                                   .arg(QString::number(data.size())));
     } else {
         const std::string value(data.constData(), static_cast<size_t>(data.size()));
         std::fputs("No barcode produced\n", stderr);

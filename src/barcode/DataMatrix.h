@@ -49,7 +49,8 @@ struct Symbol
 // "C40", "Text", "Base256"); empty for Auto. The letters are those the
 // library reads correctly: C40 and Text cover the longest prefix that fills
 // whole value triples and ASCII the rest; Auto with a byte above 127 becomes
-// ASCII throughout.
+// ASCII throughout; Base256, which the library refuses, becomes ASCII too
+// (it carries every byte 0..255).
 std::string encodationFor(const QString& title, const QByteArray& data);
 
 // Size from a designer title: "C<rows>X<columns>" gives (columns, rows);

@@ -5,6 +5,7 @@
 #include "barcode/Barcode_Gen.h"
 #include "barcode/QR_Symbol.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <exception>
@@ -56,30 +57,32 @@ const int64_t* QRSymbolEncoder::QR_Kanji_size_array() { return capacities().kanj
 
 std::unique_ptr<DataMatrix> QRSymbolEncoder::encodeWithECLevel(int level, int version, const QString& text)
 {
-    const QByteArray utf8 = text.toUtf8();
-    return encodeCStringWithECLevel(level, version, utf8.constData());
+    return encodeBytes(level, version, text.toUtf8());
 }
 
 std::unique_ptr<DataMatrix> QRSymbolEncoder::encodeCStringWithECLevel(int level, int version, const char* cstring)
 {
-    if (cstring == nullptr || level < 0 || level > 3 || version < 0 || version > 40)
+    if (cstring == nullptr)
+        return nullptr;
+    return encodeBytes(level, version, QByteArray(cstring));
+}
+
+std::unique_ptr<DataMatrix> QRSymbolEncoder::encodeBytes(int level, int version, const QByteArray& bytes)
+{
+    if (level < 0 || level > 3 || version < 0 || version > 40)
         return nullptr;
     try {
-        const auto length = static_cast<int64_t>(std::strlen(cstring));
         auto symbol = std::make_unique<CQR_Symbol>();
         // UTF-8 byte pairs are no Shift JIS characters: always 8-bit data.
         symbol->m_bKanjiEnabled = false;
-        const uint8_t mode = symbol->Get_Encoding_Mode(cstring, length);
-
-        const int checkVersion = version == 0 ? 40 : version;
-        const int64_t* table = mode == CQR_Symbol::MODE_NUMERAL ? QR_Numric_size_array()
-            : mode == CQR_Symbol::MODE_ALPHABET                 ? QR_AlphaNumric_size_array()
-            : mode == CQR_Symbol::MODE_8BIT                     ? QR_8_BIT_size_array()
-                                                                : QR_Kanji_size_array();
-        if (length > table[(checkVersion - 1) * 4 + level])
+        if (bytes.isEmpty())
+            return std::make_unique<DataMatrix>(0);
+        // The capacity check is the encoder's own: it measures the segments
+        // it writes (numeric, alphanumeric, 8-bit) against the requested
+        // version, or against version 40 when the version is automatic, and
+        // refuses without extending the version.
+        if (!symbol->EncodeData(level, version, false, -1, bytes.constData(), bytes.size()))
             return nullptr;
-
-        symbol->EncodeData(level, version, true, -1, cstring, 0);
         const int64_t n = symbol->m_nSymbleSize;
         auto matrix = std::make_unique<DataMatrix>(n);
         for (int64_t x = 0; x < n; ++x)
@@ -103,24 +106,25 @@ QImage QRSymbolEncoder::paintDataMatrix(const DataMatrix* matrix, int imageDimen
                                .arg(QString::number(S), QString::number(n)));
         return {};
     }
-    // Four modules of quiet zone when the side allows it.
-    int64_t m = S / (n + 8);
-    if (m == 0)
-        m = S / n;
-    const int64_t p = (S - m * n) / 2;
+    // Four modules of quiet zone on every side: a side too small for them
+    // is painted on n + 8 pixels (one per module), and the caller shows
+    // that raster at the requested size.
+    const int64_t side = std::max(S, n + 8);
+    const int64_t m = side / (n + 8);
+    const int64_t p = (side - m * n) / 2;
 
-    if (S * S * 4 > platform::kMaxRasterBytes) {
+    if (side * side * 4 > platform::kMaxRasterBytes) {
         Show_NSLog_Message(QStringLiteral("QR picture of %1 pixels is too large.").arg(QString::number(S)));
         return {};
     }
-    QImage image(static_cast<int>(S), static_cast<int>(S), QImage::Format_RGBA8888);
+    QImage image(static_cast<int>(side), static_cast<int>(side), QImage::Format_RGBA8888);
     if (image.isNull()) {
         Show_NSLog_Message(QStringLiteral("QR picture of %1 pixels is too large.").arg(QString::number(S)));
         return {};
     }
     image.fill(QColor(255, 255, 255, 0));
     const int64_t quiet = 4 * m;
-    const int64_t q0 = std::max<int64_t>(0, p - quiet), q1 = std::min<int64_t>(S, p + m * n + quiet);
+    const int64_t q0 = p - quiet, q1 = p + m * n + quiet;
     const uint32_t white = 0xFFFFFFFFu;
     uint32_t black;
     {

@@ -25,12 +25,16 @@ public:
     // The text goes in as UTF-8 bytes, always as 8-bit data (never Kanji).
     static std::unique_ptr<DataMatrix> encodeWithECLevel(int level, int version, const QString& text);
     static std::unique_ptr<DataMatrix> encodeCStringWithECLevel(int level, int version, const char* cstring);
+    // The same for bytes of any value, NUL included: every byte is encoded.
+    // A value is refused only when the segments the encoder writes do not
+    // fit the requested version (version 40 when automatic) at the level.
+    static std::unique_ptr<DataMatrix> encodeBytes(int level, int version, const QByteArray& bytes);
 
-    // The S x S pixel painting: the symbol with four modules of opaque white
-    // around it (as far as S allows), transparent beyond. Null image for an
-    // empty matrix, S <= 0 or S smaller than the symbol.
+    // The square painting of side max(S, n + 8) pixels: the symbol with
+    // four modules of opaque white around it, transparent beyond. Null image
+    // for an empty matrix, S <= 0 or S smaller than the symbol.
     static QImage paintDataMatrix(const DataMatrix* matrix, int imageDimension);
-    // That painting as a picture of S x S points, raised to USED_DPI_VALUE
+    // That painting shown as a picture of S x S points, raised to USED_DPI_VALUE
     // by the designer's resolution raise; null when there is no painting or
     // the resolution is not positive.
     static PointPicture renderDataMatrix(const DataMatrix* matrix, int imageDimension);

@@ -1,5 +1,7 @@
 #include "barcode/pdf417_codec.h"
 
+#include "barcode/pdf417_clusters.h"
+
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -514,15 +516,11 @@ void outPaintCode(pdf417_codec_param* p)
 } // namespace
 
 namespace pdf417_tables {
-// The cluster tables of ISO/IEC 15438 (clusters 0, 3 and 6, 929 patterns
-// each) have not been transcribed yet; until they are, no bitmap is painted.
-constexpr const int* CLUSTERS[3] = {nullptr, nullptr, nullptr};
-
-bool patternsAvailable() { return CLUSTERS[0] && CLUSTERS[1] && CLUSTERS[2]; }
+bool patternsAvailable() { return true; }
 
 int pattern(int clusterRow, int value)
 {
-    if (!patternsAvailable() || clusterRow < 0 || clusterRow > 2 || value < 0 || value > 928)
+    if (clusterRow < 0 || clusterRow > 2 || value < 0 || value > 928)
         return -1;
     return CLUSTERS[clusterRow][value];
 }
@@ -665,9 +663,5 @@ void paintCode(pdf417_codec_param* p)
     p->codewords[0] = p->lenCodewords;
     calculateErrorCorrection(p, p->lenCodewords);
     p->lenCodewords = tot;
-    if (!pdf417_tables::patternsAvailable()) {
-        p->error = PDF417_ERROR_NO_PATTERNS;
-        return;
-    }
     outPaintCode(p);
 }

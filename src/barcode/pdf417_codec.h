@@ -19,9 +19,6 @@ constexpr int PDF417_INVERT_BITMAP = 128;
 constexpr int PDF417_ERROR_SUCCESS = 0;
 constexpr int PDF417_ERROR_TEXT_TOO_BIG = 1;
 constexpr int PDF417_ERROR_INVALID_PARAMS = 2;
-// The symbol character patterns (the three cluster tables of ISO/IEC 15438)
-// are not built in: codewords and layout are computed, no bitmap is painted.
-constexpr int PDF417_ERROR_NO_PATTERNS = 3;
 
 constexpr int PDF417_MAX_CODEWORDS = 928;
 constexpr int PDF417_MAX_DATA_CODEWORDS = 926;
@@ -54,11 +51,11 @@ void paintCode(pdf417_codec_param* p);
 void pdf417_codec_free(pdf417_codec_param* p);
 
 namespace pdf417_tables {
-// True when the cluster tables are built in.
+// True: the cluster tables are built in.
 bool patternsAvailable();
 // Bar-space patterns of codeword value v in cluster row c (clusters 0, 3, 6),
 // 17 modules, most significant bit leftmost, a bar as 1; -1 when the
-// tables are not built in or the arguments are out of range.
+// arguments are out of range.
 int pattern(int clusterRow, int value);
 // Error correction coefficients of a level (2^(level+1) of them, lowest first).
 const int* errorLevel(int level);

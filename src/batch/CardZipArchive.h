@@ -64,6 +64,13 @@ public:
     // Finishes the archive; false when the central directory cannot be written.
     bool close();
 
+    // Adds an entry whose bytes the caller has deflated (raw deflate, made
+    // at `level`) and hands over piece by piece: openRawEntry, writeEntry...,
+    // closeRawEntry with the length and CRC-32 of the data they hold.
+    bool openRawEntry(const QString& name, int level);
+    bool writeEntry(const char* bytes, qint64 length);
+    bool closeRawEntry(qint64 length, quint32 crc);
+
 private:
     bool addFolder(const QString& relativePath, const QString& basePath);
     bool addRegularFile(const QString& name, const QString& sourcePath);

@@ -212,7 +212,8 @@ bool Save_Series(const QString& name, const QStringList& values, Values how, Wri
     bytes += Series_Bytes(values, how);
 
     QString error;
-    if (!platform::writeFileAtomically(*path, bytes, platform::WriteMode::Default, &error))
+    // Series live in the private data folder: owner-only, whatever the umask.
+    if (!platform::writeFileAtomically(*path, bytes, platform::WriteMode::OwnerOnly, &error))
         return failed(error);
     return true;
 }

@@ -12,11 +12,17 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QThread>
+
+#include <zlib.h>
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cstdio>
 #include <map>
+#include <new>
+#include <thread>
 
 int Excel_Sheet_Number = 1;
 int Excel_Sheet_Columns = 1;
@@ -74,19 +80,6 @@ void appendNumber(std::string& out, long long n)
     out.append(buffer, result.ptr);
 }
 
-// Writes `bytes` to `path`; false (logged) when the file cannot be written whole.
-bool writePart(const QString& path, const std::string& bytes)
-{
-    QFile file(path);
-    bool ok = file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-              file.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size()) && file.flush();
-    file.close();
-    ok = ok && file.error() == QFileDevice::NoError;
-    if (!ok)
-        Show_NSLog_Message(QStringLiteral("Error when writing file %1").arg(path));
-    return ok;
-}
-
 } // namespace
 
 SpreadsheetWriter::SpreadsheetWriter() = default;
@@ -115,6 +108,7 @@ void SpreadsheetWriter::Release_Data()
     s.sharedStrings.clear();
     s.sheetNames.clear();
     s.sheetParts.clear();
+    s.sharedStringsCost = 0;
 }
 
 void Delete_Excel_File_Temp_Folder() { SpreadsheetWriter::Release_Data(); }
@@ -146,6 +140,8 @@ SpreadsheetWriter::Rows SpreadsheetWriter::ReadWorkbook(const QUrl& url, bool on
     QString sharedPart;
     if (!s.listSheets(sharedPart))
         return s.data;
+    if (s.sheetParts.isEmpty())
+        logError(QStringLiteral("%1 holds no readable worksheet").arg(path));
     if (sharedPart.isEmpty())
         sharedPart = QStringLiteral("xl/sharedStrings.xml");
     s.ReadSharedStrings(s.tmpDir + QLatin1Char('/') + sharedPart);
@@ -190,13 +186,28 @@ bool SpreadsheetWriter::listSheets(QString& sharedPart)
             if (sharedPart.isEmpty() && endsWith(rel.type, "/sharedStrings"))
                 sharedPart = resolveTarget(folderOf(workbookPart), rel);
         }
+        // A sheet left out of the list is logged: the numbers of the sheets
+        // after it move up.
+        auto skip = [](const QString& name, const QString& reason) {
+            logError(QStringLiteral("sheet \"%1\" skipped: %2").arg(name, reason));
+        };
         for (const auto& sheet : std::as_const(sheets)) {
             const auto it = byId.find(sheet.relationshipId);
-            if (it == byId.end() || !endsWith(it->second.type, "/worksheet"))
+            if (it == byId.end()) {
+                skip(sheet.name, QStringLiteral("no relationship \"%1\"").arg(sheet.relationshipId));
                 continue;
+            }
+            if (!endsWith(it->second.type, "/worksheet")) {
+                skip(sheet.name, QStringLiteral("not a worksheet but %1").arg(it->second.type.section(QLatin1Char('/'), -1)));
+                continue;
+            }
             const QString part = resolveTarget(folderOf(workbookPart), it->second);
-            if (part.isEmpty())
+            if (part.isEmpty()) {
+                skip(sheet.name, it->second.target.isEmpty()
+                                     ? QStringLiteral("its relationship names no part")
+                                     : QStringLiteral("its part \"%1\" lies outside the workbook").arg(it->second.target));
                 continue;
+            }
             sheetNames.append(sheet.name);
             sheetParts.append(part);
         }
@@ -209,6 +220,8 @@ bool SpreadsheetWriter::listSheets(QString& sharedPart)
             const auto m = sheetFile.match(f);
             if (m.hasMatch())
                 numbered.append({m.captured(1).toInt(), f});
+            else
+                logError(QStringLiteral("part xl/worksheets/%1 skipped: not named sheetN.xml").arg(f));
         }
         std::sort(numbered.begin(), numbered.end());
         for (const auto& [n, f] : std::as_const(numbered)) {
@@ -230,24 +243,35 @@ void SpreadsheetWriter::ReadSharedStrings(const QString& path)
 {
     sharedStrings.clear();
     QString message;
-    if (xlsx::readSharedStrings(path, sharedStrings, message) == xlsx::ParseResult::Malformed) {
+    switch (xlsx::readSharedStrings(path, sharedStrings, message, sharedStringsCost)) {
+    case xlsx::ParseResult::Malformed:
         logError(message);
         sharedStrings.clear();
+        sharedStringsCost = 0;
+        break;
+    case xlsx::ParseResult::TooLarge:
+        // Cells would read without their texts: every sheet is refused.
+        logError(QStringLiteral("%1 holds more strings than can be read").arg(path));
+        sharedStringsCost = xlsx::maxKeptBytes + 1;
+        break;
+    default:
+        break;
     }
 }
 
-bool SpreadsheetWriter::ReadData(const QString& path, bool headerOnly)
+bool SpreadsheetWriter::ReadData(const QString& path, const QString& sheetName, bool headerOnly)
 {
     data.clear();
     xlsx::SheetContent content;
     QString message;
-    const xlsx::ParseResult result = xlsx::readWorksheet(path, sharedStrings, headerOnly, content, message);
-    if (result != xlsx::ParseResult::Parsed) {
-        logError(result == xlsx::ParseResult::Missing ? QStringLiteral("no worksheet part %1").arg(path) : message);
+    const xlsx::ParseResult result = xlsx::readWorksheet(path, sharedStrings, headerOnly, content, message,
+                                                         xlsx::maxKeptBytes - sharedStringsCost);
+    if (result == xlsx::ParseResult::TooLarge) {
+        logError(QStringLiteral("sheet \"%1\": %2 holds more cells than can be read").arg(sheetName, path));
         return false;
     }
-    if (content.tooLarge || qint64(content.rows.size()) * content.width > xlsx::maxRowSlots) {
-        logError(QStringLiteral("%1 holds more cells than can be read").arg(path));
+    if (result != xlsx::ParseResult::Parsed) {
+        logError(result == xlsx::ParseResult::Missing ? QStringLiteral("no worksheet part %1").arg(path) : message);
         return false;
     }
     if (content.badReferences > 0)
@@ -294,7 +318,7 @@ SpreadsheetWriter::Rows SpreadsheetWriter::readChosenSheet(bool headerOnly)
     if (part.isEmpty())
         logError(QStringLiteral("the workbook has no worksheet %1").arg(Excel_Sheet_Number));
     else
-        s.ReadData(part, headerOnly);
+        s.ReadData(part, s.sheetNames.at(Excel_Sheet_Number - 1), headerOnly);
     return s.data;
 }
 
@@ -310,90 +334,213 @@ QString SpreadsheetWriter::ColumnIndexToName(int number)
 
 namespace {
 
-// The worksheet part of `rows`; text cells get consecutive shared-string
-// indexes in row-major order and are collected into `texts`.
-std::string worksheetXml(const SpreadsheetWriter::Rows& rows, std::vector<const QString*>& texts)
+// Deflate level of the written parts: the fastest, which keeps a sheet of
+// text and numbers at about a sixth of its size.
+constexpr int kPartLevel = 1;
+// Cells per block of the written parts.
+constexpr qsizetype kBlockCells = 1 << 15;
+
+// A piece of a part deflated on its own: raw deflate ending in a full
+// flush, so pieces made on different threads join into one stream.
+struct DeflatedPiece
 {
-    const int columns = std::max<int>(1, int(rows.constFirst().size()));
-    const std::string lastColumn = SpreadsheetWriter::ColumnIndexToName(columns).toStdString();
-    std::string lastCell = lastColumn;
-    appendNumber(lastCell, rows.size());
+    std::string bytes;
+    uLong crc = 0;
+    qint64 length = 0;
+};
 
-    std::string out;
-    out.reserve(size_t(rows.size()) * 64 + 1024);
-    out += "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<worksheet xmlns=\"";
-    out += kMainNamespace;
-    out += "\" xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\""
-           " xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\""
-           " xmlns:x14ac=\"http://schemas.microsoft.com/office/spreadsheetml/2009/9/ac\" mc:Ignorable=\"x14ac\">\n"
-           "<dimension ref=\"A1:";
-    out += lastCell;
-    out += "\"/>\n<sheetViews><sheetView tabSelected=\"1\" workbookViewId=\"0\"><selection activeCell=\"";
-    out += lastCell;
-    out += "\" sqref=\"";
-    out += lastCell;
-    out += "\"/></sheetView></sheetViews>\n"
-           "<sheetFormatPr baseColWidth=\"10\" defaultRowHeight=\"15\" x14ac:dyDescent=\"0\"/>\n<sheetData>\n";
-
-    std::vector<std::string> columnNames;
-    long long r = 0;
-    for (const QStringList& row : rows) {
-        ++r;
-        out += "<row r=\"";
-        appendNumber(out, r);
-        out += "\" spans=\"1:";
-        appendNumber(out, columns);
-        out += "\">";
-        for (qsizetype c = 0; c < row.size(); ++c) {
-            if (size_t(c) >= columnNames.size())
-                columnNames.push_back(SpreadsheetWriter::ColumnIndexToName(int(c) + 1).toStdString());
-            const QString& value = row.at(c);
-            out += "<c r=\"";
-            out += columnNames[size_t(c)];
-            appendNumber(out, r);
-            if (xlsx::isPlainDecimal(value)) {
-                out += "\"><v>";
-                for (QChar ch : value)
-                    out.push_back(char(ch.unicode()));
-            } else {
-                out += "\" t=\"s\"><v>";
-                appendNumber(out, (long long)texts.size());
-                texts.push_back(&value);
-            }
-            out += "</v></c>";
-        }
-        out += "</row>\n";
-    }
-    out += "</sheetData>\n"
-           "<pageMargins left=\"0.75\" right=\"0.75\" top=\"1\" bottom=\"0.5\" header=\"0.5\" footer=\"0.5\"/>\n"
-           "<extLst><ext xmlns:mx=\"http://schemas.microsoft.com/office/mac/excel/2008/main\""
-           " uri=\"{64002731-A6B0-56B0-2670-7721B7C09600}\"><mx:PLV Mode=\"0\" OnePage=\"0\" WScale=\"0\"/>"
-           "</ext></extLst>\n</worksheet>\n";
-    return out;
+DeflatedPiece deflatePiece(const std::string& text)
+{
+    DeflatedPiece piece;
+    piece.length = qint64(text.size());
+    piece.crc = crc32_z(crc32_z(0, nullptr, 0), reinterpret_cast<const Bytef*>(text.data()), text.size());
+    z_stream z{};
+    if (deflateInit2(&z, kPartLevel, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+        throw std::bad_alloc();
+    // Deflated into a scratch buffer of the worst-case size, kept at its
+    // exact size: the pieces of a part wait in memory until it is written.
+    thread_local std::string scratch;
+    scratch.resize(deflateBound(&z, uLong(text.size())) + 16);
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
+    z.avail_in = uInt(text.size());
+    z.next_out = reinterpret_cast<Bytef*>(scratch.data());
+    z.avail_out = uInt(scratch.size());
+    deflate(&z, Z_FULL_FLUSH);
+    piece.bytes.assign(scratch.data(), z.total_out);
+    deflateEnd(&z);
+    return piece;
 }
 
-std::string sharedStringsXml(const std::vector<const QString*>& texts)
+// Writes the pieces, in order, as one deflated entry.
+bool writeDeflatedEntry(CardZipArchive& archive, const QString& name, const std::vector<DeflatedPiece>& pieces)
 {
-    std::string out;
-    out.reserve(texts.size() * 32 + 256);
-    out += "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<sst xmlns=\"";
-    out += kMainNamespace;
-    out += "\"";
-    if (!texts.empty()) {
-        out += " count=\"";
-        appendNumber(out, (long long)texts.size());
-        out += "\" uniqueCount=\"";
-        appendNumber(out, (long long)texts.size());
-        out += "\"";
+    if (!archive.openRawEntry(name, kPartLevel))
+        return false;
+    static const char lastBlock[] = {0x03, 0x00}; // an empty final block ends the stream
+    bool ok = true;
+    uLong crc = crc32_z(0, nullptr, 0);
+    qint64 length = 0;
+    for (const DeflatedPiece& piece : pieces) {
+        ok = ok && archive.writeEntry(piece.bytes.data(), qint64(piece.bytes.size()));
+        crc = crc32_combine(crc, piece.crc, z_off_t(piece.length));
+        length += piece.length;
     }
-    out += ">\n";
-    for (const QString* text : texts) {
-        out += "<si><t>";
-        xlsx::appendEscaped(out, *text);
-        out += "</t></si>\n";
+    ok = ok && archive.writeEntry(lastBlock, 2);
+    return archive.closeRawEntry(length, quint32(crc)) && ok;
+}
+
+// Runs work(k) for k = 0 .. count - 1 on up to eight threads.
+template <typename Work>
+void forEachBlock(qsizetype count, const Work& work)
+{
+    const int threads = int(std::clamp<qsizetype>(count, 1, std::min(8, QThread::idealThreadCount())));
+    std::atomic<qsizetype> next{0};
+    auto run = [&] {
+        for (qsizetype k = next++; k < count; k = next++)
+            work(k);
+    };
+    std::vector<std::thread> pool;
+    for (int t = 1; t < threads; ++t)
+        pool.emplace_back(run);
+    run();
+    for (auto& t : pool)
+        t.join();
+}
+
+// The worksheet and shared-string parts of `rows`, built and deflated in
+// blocks of rows on several threads. Text cells get consecutive
+// shared-string indexes in row-major order. The dimension covers every
+// written cell and each row's spans its own cells, so readers that trust
+// them (openpyxl's read-only mode) see every cell.
+bool writeParts(CardZipArchive& archive, const SpreadsheetWriter::Rows& rows)
+{
+    qsizetype columns = 1;
+    for (const QStringList& row : rows)
+        columns = std::max(columns, row.size());
+    std::vector<std::string> columnNames(static_cast<size_t>(columns));
+    for (qsizetype c = 0; c < columns; ++c)
+        columnNames[size_t(c)] = SpreadsheetWriter::ColumnIndexToName(int(c) + 1).toStdString();
+    std::string lastCell = columnNames.back();
+    appendNumber(lastCell, rows.size());
+
+    // Blocks of whole rows, about kBlockCells cells each.
+    std::vector<qsizetype> firstRow{0};
+    qsizetype cells = 0;
+    for (qsizetype r = 0; r < rows.size(); ++r) {
+        cells += rows[r].size() + 1;
+        if (cells >= kBlockCells && r + 1 < rows.size()) {
+            firstRow.push_back(r + 1);
+            cells = 0;
+        }
     }
-    out += "</sst>\n";
-    return out;
+    firstRow.push_back(rows.size());
+    const qsizetype blocks = qsizetype(firstRow.size()) - 1;
+
+    // Which cells are numbers, and where each block's texts start.
+    std::vector<std::vector<char>> isNumber(static_cast<size_t>(blocks));
+    std::vector<qint64> firstText(static_cast<size_t>(blocks) + 1, 0);
+    forEachBlock(blocks, [&](qsizetype b) {
+        std::vector<char>& kinds = isNumber[size_t(b)];
+        qint64 texts = 0;
+        for (qsizetype r = firstRow[size_t(b)]; r < firstRow[size_t(b) + 1]; ++r) {
+            for (const QString& value : rows[r]) {
+                const bool number = xlsx::isCanonicalNumber(value);
+                kinds.push_back(char(number));
+                texts += !number;
+            }
+        }
+        firstText[size_t(b) + 1] = texts;
+    });
+    for (qsizetype b = 0; b < blocks; ++b)
+        firstText[size_t(b) + 1] += firstText[size_t(b)];
+    const qint64 textCount = firstText.back();
+
+    std::vector<DeflatedPiece> sheet(static_cast<size_t>(blocks) + 2), strings(static_cast<size_t>(blocks) + 2);
+    forEachBlock(blocks, [&](qsizetype b) {
+        std::string xml, sst;
+        std::string rowNumber;
+        const std::vector<char>& kinds = isNumber[size_t(b)];
+        size_t cell = 0;
+        qint64 text = firstText[size_t(b)];
+        for (qsizetype r = firstRow[size_t(b)]; r < firstRow[size_t(b) + 1]; ++r) {
+            const QStringList& row = rows[r];
+            rowNumber.clear();
+            appendNumber(rowNumber, r + 1);
+            xml += "<row r=\"";
+            xml += rowNumber;
+            if (!row.isEmpty()) {
+                xml += "\" spans=\"1:";
+                appendNumber(xml, row.size());
+            }
+            xml += "\">";
+            for (qsizetype c = 0; c < row.size(); ++c) {
+                const QString& value = row.at(c);
+                xml += "<c r=\"";
+                xml += columnNames[size_t(c)];
+                xml += rowNumber;
+                if (kinds[cell++]) {
+                    xml += "\"><v>";
+                    for (QChar ch : value)
+                        xml.push_back(char(ch.unicode()));
+                } else {
+                    xml += "\" t=\"s\"><v>";
+                    appendNumber(xml, text++);
+                    sst += "<si><t>";
+                    xlsx::appendEscaped(sst, value);
+                    sst += "</t></si>\n";
+                }
+                xml += "</v></c>";
+            }
+            xml += "</row>\n";
+        }
+        sheet[size_t(b) + 1] = deflatePiece(xml);
+        strings[size_t(b) + 1] = deflatePiece(sst);
+    });
+
+    std::string head = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<worksheet xmlns=\"";
+    head += kMainNamespace;
+    head += "\" xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\""
+            " xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\""
+            " xmlns:x14ac=\"http://schemas.microsoft.com/office/spreadsheetml/2009/9/ac\" mc:Ignorable=\"x14ac\">\n"
+            "<dimension ref=\"A1:";
+    head += lastCell;
+    head += "\"/>\n<sheetViews><sheetView tabSelected=\"1\" workbookViewId=\"0\"><selection activeCell=\"";
+    head += lastCell;
+    head += "\" sqref=\"";
+    head += lastCell;
+    head += "\"/></sheetView></sheetViews>\n"
+            "<sheetFormatPr baseColWidth=\"10\" defaultRowHeight=\"15\" x14ac:dyDescent=\"0\"/>\n<sheetData>\n";
+    sheet.front() = deflatePiece(head);
+    sheet.back() = deflatePiece(
+        "</sheetData>\n"
+        "<pageMargins left=\"0.75\" right=\"0.75\" top=\"1\" bottom=\"0.5\" header=\"0.5\" footer=\"0.5\"/>\n"
+        "<extLst><ext xmlns:mx=\"http://schemas.microsoft.com/office/mac/excel/2008/main\""
+        " uri=\"{64002731-A6B0-56B0-2670-7721B7C09600}\"><mx:PLV Mode=\"0\" OnePage=\"0\" WScale=\"0\"/>"
+        "</ext></extLst>\n</worksheet>\n");
+
+    std::string sstHead = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<sst xmlns=\"";
+    sstHead += kMainNamespace;
+    sstHead += "\"";
+    if (textCount > 0) {
+        sstHead += " count=\"";
+        appendNumber(sstHead, textCount);
+        sstHead += "\" uniqueCount=\"";
+        appendNumber(sstHead, textCount);
+        sstHead += "\"";
+    }
+    sstHead += ">\n";
+    strings.front() = deflatePiece(sstHead);
+    strings.back() = deflatePiece("</sst>\n");
+
+    bool ok = true;
+    for (const auto& [name, pieces] : {std::pair{QStringLiteral("xl/worksheets/sheet1.xml"), &sheet},
+                                       std::pair{QStringLiteral("xl/sharedStrings.xml"), &strings}}) {
+        if (ok && !writeDeflatedEntry(archive, name, *pieces)) {
+            Show_NSLog_Message(QStringLiteral("Error when writing file %1").arg(name));
+            ok = false;
+        }
+    }
+    return ok;
 }
 
 // Top-level entries of the package folder, "[Content_Types].xml" first.
@@ -405,10 +552,21 @@ QStringList packageEntries(const QString& folder)
         const bool bFirst = b == QLatin1String("[Content_Types].xml");
         return aFirst != bFirst ? aFirst : a < b;
     });
-    QStringList paths;
-    for (const QString& n : std::as_const(names))
-        paths.append(folder + QLatin1Char('/') + n);
-    return paths;
+    return names;
+}
+
+// Packs the template's files and then the two parts written from `rows`
+// into a new archive at `path`; false when any of it fails.
+bool packWorkbook(const QString& path, const QString& templateFolder, const SpreadsheetWriter::Rows& rows)
+{
+    CardZipArchive archive(path);
+    if (!archive.open())
+        return false;
+    bool ok = true;
+    for (const QString& name : packageEntries(templateFolder))
+        ok = ok && archive.writeFile(name, templateFolder);
+    ok = ok && writeParts(archive, rows);
+    return archive.close() && ok;
 }
 
 } // namespace
@@ -437,11 +595,10 @@ bool SpreadsheetWriter::WriteWorkbook(const QUrl& url, const Rows& rows, bool ha
         logError(QStringLiteral("%1: %2").arg(error.localizedDescription, templatePath));
         return false;
     }
-    QDir().mkpath(work.path() + QStringLiteral("/xl/worksheets"));
-    std::vector<const QString*> texts;
-    if (!writePart(work.path() + QStringLiteral("/xl/worksheets/sheet1.xml"), worksheetXml(rows, texts)) ||
-        !writePart(work.path() + QStringLiteral("/xl/sharedStrings.xml"), sharedStringsXml(texts)))
-        return false;
+    // The two parts written from the rows replace the template's.
+    QFile::remove(work.path() + QStringLiteral("/xl/worksheets/sheet1.xml"));
+    QFile::remove(work.path() + QStringLiteral("/xl/sharedStrings.xml"));
+    QDir().rmdir(work.path() + QStringLiteral("/xl/worksheets"));
 
     // Zip beside the target under a passing name and put it in place only
     // when complete, so a failure never leaves a broken or missing workbook.
@@ -449,7 +606,7 @@ bool SpreadsheetWriter::WriteWorkbook(const QUrl& url, const Rows& rows, bool ha
     const QString partial = targetInfo.absolutePath() + QStringLiteral("/.cw%1.xlsx.part")
                                                             .arg(QRandomGenerator::global()->generate(), 8, 16,
                                                                  QLatin1Char('0'));
-    if (!CardZipArchive::createZipFileAtPath_withFilesAtPaths(partial, packageEntries(work.path()))) {
+    if (!packWorkbook(partial, work.path(), rows)) {
         QFile::remove(partial);
         logError(QStringLiteral("cannot write the workbook %1").arg(target));
         return false;

@@ -44,7 +44,9 @@ public:
     static void Release_Data();
 
     // Writes `data` (at least one row) as a one-sheet workbook at the URL's
-    // path. Plain decimals become number cells, everything else text. The
+    // path. A value becomes a number cell only when it is exactly the text
+    // every reader shows for that number (xlsx::isCanonicalNumber), else
+    // text, so the workbook reads alike everywhere. The
     // target is replaced only by a complete workbook; false (logged) when
     // nothing was written. hasTitleRow changes nothing: the first row is
     // written like every other.
@@ -67,11 +69,12 @@ private:
     bool listSheets(QString& sharedPart);
     QString sheetPartPath(int number) const;
     void ReadSharedStrings(const QString& path);
-    bool ReadData(const QString& path, bool headerOnly);
+    bool ReadData(const QString& path, const QString& sheetName, bool headerOnly);
 
     std::unique_ptr<QTemporaryDir> workFolder;
     QStringList sheetNames;  // tab order
     QStringList sheetParts;  // part path of each sheet, relative to tmpDir
+    qint64 sharedStringsCost = 0; // memory the shared strings keep, of xlsx::maxKeptBytes
 };
 
 // Letters of a cell reference ("AB12" -> "AB").

@@ -1,11 +1,13 @@
 #include "batch/XlsxParts.h"
 
 #include <QFile>
+#include <QStringDecoder>
 #include <QThread>
 
 #include <expat.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <limits>
 #include <thread>
@@ -14,11 +16,12 @@
 namespace xlsx {
 
 qint64 parallelReadMinimum = 4 << 20;
-qint64 maxRowSlots = qint64(1) << 24;
+qint64 maxKeptBytes = qint64(256) << 20;
 
 namespace {
 
 constexpr int kMaxColumn = 16384; // XFD
+constexpr int kMaxRow = 1048576;
 constexpr int kReadBlock = 1 << 17;
 
 const char* localName(const char* name)
@@ -50,11 +53,23 @@ const char* prefixedAttribute(const char** atts, const char* local)
     return nullptr;
 }
 
-QString text(const char* s) { return s ? QString::fromUtf8(s) : QString(); }
+// UTF-8 to text keeping every character: QString::fromUtf8 takes a leading
+// U+FEFF for a byte-order mark and drops it, but inside a part it is data.
+QString decodeUtf8(const char* s, qsizetype n)
+{
+    if (n >= 3 && std::memcmp(s, "\xEF\xBB\xBF", 3) == 0) {
+        QStringDecoder decoder(QStringConverter::Utf8,
+                               QStringConverter::Flag::ConvertInitialBom | QStringConverter::Flag::Stateless);
+        return decoder(QByteArrayView(s, n));
+    }
+    return QString::fromUtf8(s, n);
+}
+
+QString text(const char* s) { return s ? decodeUtf8(s, qsizetype(std::strlen(s))) : QString(); }
 
 QString fromUtf8(const std::string& s)
 {
-    QString value = QString::fromUtf8(s.data(), qsizetype(s.size()));
+    QString value = decodeUtf8(s.data(), qsizetype(s.size()));
     return s.find("_x") == std::string::npos ? value : decodeEscapes(value);
 }
 
@@ -125,6 +140,11 @@ public:
     bool unusual() const { return m_unusual; }
 
 protected:
+    // Character data of one element longer than this stops the parse and
+    // sets overflowed(): a single value must not outgrow the read's budget.
+    size_t collectLimit = std::numeric_limits<size_t>::max();
+    bool overflowed() const { return m_overflowed; }
+
     virtual void start(const char* local, const char** atts) = 0;
     virtual void end(const char* local) = 0;
 
@@ -176,14 +196,46 @@ private:
     static void XMLCALL onText(void* self, const XML_Char* s, int len)
     {
         auto* p = static_cast<PartParser*>(self);
-        if (p->collect)
-            p->collect->append(s, size_t(len));
+        if (!p->collect)
+            return;
+        if (p->collect->size() + size_t(len) > p->collectLimit) {
+            p->m_overflowed = true;
+            p->collect = nullptr;
+            p->stop();
+            return;
+        }
+        p->collect->append(s, size_t(len));
     }
 
     void* m_parser = nullptr;
     bool m_stopped = false;
     bool m_unusual = false;
+    bool m_overflowed = false;
 };
+
+// What kept data costs, in bytes: a row is one entry of the row list,
+// counted twice for the list's growth reserve; a cell slot is one QString;
+// a text of its own adds its characters and their allocation. Values taken
+// from the shared-string table share its text and cost only their slot.
+constexpr qint64 kRowCost = 2 * qint64(sizeof(QStringList));
+constexpr qint64 kSlotCost = qint64(sizeof(QString));
+constexpr qint64 kSharedEntryCost = 2 * kSlotCost;
+qint64 textCost(qsizetype length) { return length == 0 ? 0 : 32 + 2 * qint64(length); }
+
+// The budget of one read, shared by the threads that read its ranges.
+struct Budget
+{
+    explicit Budget(qint64 bytes) : limit(bytes) {}
+    const qint64 limit;
+    std::atomic<qint64> used{0};
+};
+
+// What the rows of `content` keep once every row is padded to its width.
+qint64 keptCost(const SheetContent& content)
+{
+    const qint64 rows = content.rows.size();
+    return rows * kRowCost + rows * content.width * kSlotCost + content.textBytes;
+}
 
 // Text of a rich-text item (`si` or `is`) whose element sits at `base`:
 // its direct `t`, or the `t` of each run `r`; phonetic runs (`rPh`) and
@@ -265,7 +317,13 @@ private:
 class SharedStringsParser : public PartParser
 {
 public:
-    explicit SharedStringsParser(QStringList& out) : m_out(out) {}
+    SharedStringsParser(QStringList& out, qint64 budget) : m_out(out), m_budget(budget)
+    {
+        collectLimit = size_t(std::max<qint64>(0, budget / 2));
+    }
+
+    qint64 kept = 0;
+    bool tooLarge() const { return m_tooLarge || overflowed(); }
 
 protected:
     void start(const char* local, const char**) override
@@ -282,8 +340,15 @@ protected:
     {
         collect = nullptr;
         if (depth == 2 && m_inItem) {
-            m_out.append(fromUtf8(m_item.value));
             m_inItem = false;
+            QString entry = fromUtf8(m_item.value);
+            kept += kSharedEntryCost + textCost(entry.size());
+            if (kept > m_budget) {
+                m_tooLarge = true;
+                stop();
+                return;
+            }
+            m_out.append(std::move(entry));
         } else if (m_inItem) {
             m_item.end(depth);
         }
@@ -291,8 +356,10 @@ protected:
 
 private:
     QStringList& m_out;
+    const qint64 m_budget;
     RichText m_item;
     bool m_inItem = false;
+    bool m_tooLarge = false;
 };
 
 // Position (0-based) of a cell reference such as "AB12": letters up to XFD,
@@ -308,9 +375,12 @@ int cellPosition(const char* ref)
     const char* digits = ref + letters;
     if (*digits < '1' || *digits > '9')
         return -1;
-    int count = 0;
-    for (; *digits; ++digits, ++count) {
-        if (*digits < '0' || *digits > '9' || count >= 7)
+    int row = 0;
+    for (; *digits; ++digits) {
+        if (*digits < '0' || *digits > '9')
+            return -1;
+        row = row * 10 + (*digits - '0');
+        if (row > kMaxRow)
             return -1;
     }
     return column - 1;
@@ -321,13 +391,17 @@ class WorksheetParser : public PartParser
 public:
     // bodyMode: the input is a run of rows wrapped in a synthetic worksheet
     // and sheetData; anything closing that sheetData early marks it unusual.
-    // maxSlots bounds the cells the rows may hold in all, so that a few
-    // values far to the right cannot exhaust memory.
-    WorksheetParser(const QStringList& shared, bool headerOnly, SheetContent& out, bool bodyMode = false,
-                    qint64 maxSlots = maxRowSlots)
-        : m_shared(shared), m_headerOnly(headerOnly), m_bodyMode(bodyMode), m_maxSlots(maxSlots), m_out(out)
+    // The rows, cells and texts kept are charged to `budget`, so that empty
+    // rows or a few values far to the right cannot exhaust memory; past it
+    // the parse stops with tooLarge set.
+    WorksheetParser(const QStringList& shared, bool headerOnly, SheetContent& out, Budget& budget,
+                    bool bodyMode = false)
+        : m_shared(shared), m_headerOnly(headerOnly), m_bodyMode(bodyMode), m_budget(budget), m_out(out)
     {
+        collectLimit = size_t(std::max<qint64>(0, budget.limit / 2));
     }
+
+    bool tooLarge() const { return m_out.tooLarge || overflowed(); }
 
 protected:
     void start(const char* local, const char** atts) override
@@ -464,15 +538,17 @@ private:
         // A cell without a value (a formatted blank) widens nothing.
         if (value.isEmpty())
             return;
-        if (m_row.size() <= m_position) {
-            m_slots += m_position + 1 - m_row.size();
-            if (m_slots > m_maxSlots) {
-                m_out.tooLarge = true;
-                stop();
-                return;
-            }
-            m_row.resize(m_position + 1, m_empty);
+        qint64 cost = 0;
+        if (m_kind != Kind::Shared) {
+            cost = textCost(value.size());
+            m_out.textBytes += cost;
         }
+        if (m_row.size() <= m_position)
+            cost += (m_position + 1 - m_row.size()) * kSlotCost;
+        if (!charge(cost))
+            return;
+        if (m_row.size() <= m_position)
+            m_row.resize(m_position + 1, m_empty);
         m_row[m_position] = value;
     }
 
@@ -494,9 +570,28 @@ private:
         return m_empty;
     }
 
+    // Adds `bytes` to the read's budget, telling the other threads in steps
+    // of kChargeStep; false (and the parse stopped) once the read is over it.
+    bool charge(qint64 bytes)
+    {
+        static constexpr qint64 kChargeStep = 1 << 16;
+        m_pending += bytes;
+        if (m_pending < kChargeStep)
+            return true;
+        const qint64 total = m_budget.used.fetch_add(m_pending, std::memory_order_relaxed) + m_pending;
+        m_pending = 0;
+        if (total <= m_budget.limit)
+            return true;
+        m_out.tooLarge = true;
+        stop();
+        return false;
+    }
+
     void endRow()
     {
         m_inRow = false;
+        if (!charge(kRowCost))
+            return;
         if (m_row.size() > m_out.width)
             m_out.width = int(m_row.size());
         m_out.rows.append(std::move(m_row));
@@ -507,8 +602,8 @@ private:
     const QStringList& m_shared;
     const bool m_headerOnly;
     const bool m_bodyMode;
-    const qint64 m_maxSlots;
-    qint64 m_slots = 0;
+    Budget& m_budget;
+    qint64 m_pending = 0;
     SheetContent& m_out;
     const QString m_empty = QStringLiteral("");
 
@@ -635,21 +730,24 @@ bool planRowRanges(const QString& path, RowRanges& plan)
     return plan.ranges.size() > 1;
 }
 
-// Reads the planned ranges on their own threads and joins their rows in
-// order. False when a range did not parse cleanly: the caller then reads
-// the part sequentially, which also words any error properly.
-bool readRowRanges(const QString& path, const QStringList& sharedStrings, const RowRanges& plan, SheetContent& out)
+// Reads the planned ranges on their own threads, all charged to one
+// budget, and joins their rows in order. False when a range did not parse
+// cleanly or went over the budget: the caller then reads the part in one
+// pass, whose result (rows, refusal or error) is the one that counts.
+bool readRowRanges(const QString& path, const QStringList& sharedStrings, const RowRanges& plan, qint64 budget,
+                   SheetContent& out)
 {
     const qsizetype n = plan.ranges.size();
     std::vector<SheetContent> parts(static_cast<size_t>(n));
     std::vector<char> ok(size_t(n), char(0));
+    Budget shared(budget);
     auto work = [&](qsizetype k) {
-        WorksheetParser parser(sharedStrings, false, parts[size_t(k)], /*bodyMode*/ true, maxRowSlots / n);
+        WorksheetParser parser(sharedStrings, false, parts[size_t(k)], shared, /*bodyMode*/ true);
         QString message;
         const auto [from, to] = plan.ranges[k];
         ok[size_t(k)] = parser.parse(path, from, to, "<worksheet><sheetData>", "</sheetData></worksheet>", message,
                                      /*watchMarkup*/ true) == ParseResult::Parsed &&
-                        !parser.unusual();
+                        !parser.unusual() && !parser.tooLarge();
     };
     std::vector<std::thread> threads;
     for (qsizetype k = 1; k < n; ++k)
@@ -665,8 +763,8 @@ bool readRowRanges(const QString& path, const QStringList& sharedStrings, const 
     out.rows.reserve(total);
     out.ranges = int(n);
     for (auto& p : parts) {
-        out.tooLarge = out.tooLarge || p.tooLarge;
         out.rows.append(std::move(p.rows));
+        out.textBytes += p.textBytes;
         out.width = std::max(out.width, p.width);
         if (out.badReferences == 0)
             out.firstBadReference = p.firstBadReference;
@@ -734,23 +832,36 @@ ParseResult readWorkbookSheets(const QString& path, QList<SheetEntry>& out, QStr
     return parser.run(path, message);
 }
 
-ParseResult readSharedStrings(const QString& path, QStringList& out, QString& message)
+ParseResult readSharedStrings(const QString& path, QStringList& out, QString& message, qint64& kept)
 {
-    SharedStringsParser parser(out);
-    return parser.run(path, message);
+    SharedStringsParser parser(out, maxKeptBytes);
+    ParseResult result = parser.run(path, message);
+    kept = parser.kept;
+    if (result == ParseResult::Parsed && parser.tooLarge()) {
+        out = QStringList();
+        result = ParseResult::TooLarge;
+    }
+    return result;
 }
 
 ParseResult readWorksheet(const QString& path, const QStringList& sharedStrings, bool headerOnly,
-                          SheetContent& out, QString& message)
+                          SheetContent& out, QString& message, qint64 budget)
 {
-    if (!headerOnly) {
-        RowRanges plan;
-        if (planRowRanges(path, plan) && readRowRanges(path, sharedStrings, plan, out))
-            return ParseResult::Parsed;
+    ParseResult result = ParseResult::Parsed;
+    RowRanges plan;
+    if (headerOnly || !planRowRanges(path, plan) || !readRowRanges(path, sharedStrings, plan, budget, out)) {
         out = SheetContent();
+        Budget own(budget);
+        WorksheetParser parser(sharedStrings, headerOnly, out, own);
+        result = parser.run(path, message);
+        out.tooLarge = parser.tooLarge();
     }
-    WorksheetParser parser(sharedStrings, headerOnly, out);
-    return parser.run(path, message);
+    if (result == ParseResult::Parsed && (out.tooLarge || keptCost(out) > budget)) {
+        out = SheetContent();
+        out.tooLarge = true;
+        result = ParseResult::TooLarge;
+    }
+    return result;
 }
 
 int columnNumber(const char* letters, int length)
@@ -813,7 +924,7 @@ void appendEscaped(std::string& out, const QString& text)
     }
 }
 
-bool isPlainDecimal(const QString& text)
+bool isCanonicalNumber(const QString& text)
 {
     qsizetype i = text.startsWith(u'-') ? 1 : 0;
     const qsizetype intStart = i;
@@ -829,9 +940,18 @@ bool isPlainDecimal(const QString& text)
         while (i < text.size() && text[i] >= u'0' && text[i] <= u'9')
             ++i;
         fracDigits = i - fracStart;
-        if (fracDigits == 0)
+        // "1.", "1.50" and "1.0" are not how any reader shows a number.
+        if (fracDigits == 0 || text[i - 1] == u'0')
+            return false;
+        // Below 0.0001 readers switch to exponent notation.
+        if (text[intStart] == u'0' && text.mid(fracStart, 4) == QLatin1String("0000"))
             return false;
     }
+    // "-0" reads as 0 everywhere.
+    if (intStart == 1 && fracDigits == 0 && text[1] == u'0')
+        return false;
+    // Up to 15 digits a decimal is the shortest text of the double it
+    // parses to, so every reader shows these very characters.
     return i == text.size() && intDigits + fracDigits <= 15;
 }
 

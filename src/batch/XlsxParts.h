@@ -13,7 +13,8 @@
 namespace xlsx {
 
 // Result of reading one part.
-enum class ParseResult { Parsed, Missing, Malformed };
+// TooLarge: the part would keep more than the read's memory budget.
+enum class ParseResult { Parsed, Missing, Malformed, TooLarge };
 
 // One relationship of a part's ".rels" file.
 struct Relationship
@@ -36,8 +37,10 @@ struct SheetEntry
 ParseResult readWorkbookSheets(const QString& path, QList<SheetEntry>& out, QString& message);
 
 // Reads the shared-string table: one entry per `si`, its direct `t` or its
-// runs' `t` joined (phonetic runs left out), `_xHHHH_` decoded.
-ParseResult readSharedStrings(const QString& path, QStringList& out, QString& message);
+// runs' `t` joined (phonetic runs left out), `_xHHHH_` decoded. `kept`
+// receives what the table costs of maxKeptBytes; past it the table is
+// refused (TooLarge, `out` empty).
+ParseResult readSharedStrings(const QString& path, QStringList& out, QString& message, qint64& kept);
 
 // What a worksheet read gives back.
 struct SheetContent
@@ -50,19 +53,25 @@ struct SheetContent
     int badSharedIndexes = 0; // shared-string indexes that resolve to nothing
     QString firstBadSharedIndex;
     int ranges = 1;           // byte ranges read on their own threads
-    bool tooLarge = false;    // the rows would hold more than maxRowSlots cells
+    qint64 textBytes = 0;     // what the values' own texts cost
+    bool tooLarge = false;    // the rows would keep more than the budget
 };
 
-// The most cells (values and the blanks before them) the rows of one read
-// may hold in all, about 400 MB; a larger sheet reads as empty.
-extern qint64 maxRowSlots;
+// The most a workbook read may keep in memory, in bytes: its shared
+// strings and the rows of one sheet (rows, cell slots up to the sheet's
+// width, texts). Past it the part is refused; bounded so that no file,
+// however small its zip, can drive the memory further.
+extern qint64 maxKeptBytes;
 
 // Reads the rows of a worksheet part (only the first with headerOnly);
-// cells with no value hold "". Rows are packed in document order. A full
-// read of a part of at least parallelReadMinimum bytes is cut at row tags
-// and read on several threads, with the same result as one pass.
+// cells with no value hold "". Rows are packed in document order. Rows that
+// would keep more than `budget` bytes, once padded to the sheet's width,
+// give TooLarge and no rows. A full read of a part of at least
+// parallelReadMinimum bytes is cut at row tags and read on several threads;
+// whenever that road does not finish cleanly the part is read in one pass,
+// so the result never depends on the threads.
 ParseResult readWorksheet(const QString& path, const QStringList& sharedStrings, bool headerOnly,
-                          SheetContent& out, QString& message);
+                          SheetContent& out, QString& message, qint64 budget);
 
 extern qint64 parallelReadMinimum;
 
@@ -74,10 +83,12 @@ QString decodeEscapes(const QString& text);
 // `_xHHHH_` as `_xHHHH_` escapes, so the part is always well-formed.
 void appendEscaped(std::string& out, const QString& text);
 
-// True for a plain decimal the workbook can hold as a number and give back
-// unchanged: optional "-", digits without a superfluous leading zero,
-// optional "." followed by digits, 15 digits at most.
-bool isPlainDecimal(const QString& text);
+// True when `text` is exactly the text readers show for the number it
+// stands for, so the workbook can hold it as a number cell: optional "-",
+// digits without a superfluous leading zero, optional "." and digits not
+// ending in 0, 15 digits at most, not "-0" and not below 0.0001 ("12",
+// "-3.5", "0.5"; not "0.50", "1.0", "-0", "007", "1e5").
+bool isCanonicalNumber(const QString& text);
 
 // 1-based column number of letters A..XFD, -1 for anything else.
 int columnNumber(const char* letters, int length);

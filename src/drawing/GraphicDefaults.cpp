@@ -64,10 +64,10 @@ QRectF frontCanvasBounds()
     return d.frontCanvasBounds ? d.frontCanvasBounds() : QRectF();
 }
 
-QPointF controlNewPoint(const QString& side)
+QPointF controlNewPoint(const QString& side, const QSizeF& size)
 {
     const auto& d = graphicDefaults();
-    return d.controlNewPoint ? d.controlNewPoint(side) : QPointF();
+    return d.controlNewPoint ? d.controlNewPoint(side, size) : QPointF();
 }
 
 QString appName()

@@ -8,6 +8,7 @@
 #include <QFont>
 #include <QPointF>
 #include <QRectF>
+#include <QSizeF>
 #include <QString>
 
 #include <functional>
@@ -18,7 +19,8 @@ struct GraphicDefaults {
     std::function<QString()> resourcePath;       // the resource folder
     std::function<QString()> textCtrlFont;       // name of the default text font
     std::function<QRectF()> frontCanvasBounds;
-    std::function<QPointF(const QString& side)> controlNewPoint; // next cascade point of a side
+    // The next cascade point of a side for a graphic (or group) of that size.
+    std::function<QPointF(const QString& side, const QSizeF& size)> controlNewPoint;
     std::function<QString()> appName;
     std::function<void(const QString&)> log;
 };
@@ -33,7 +35,7 @@ QFont windowTextFont();           // fallback: the default text font at 14 pt
 QColor windowTextColor();         // fallback: black
 QString resourcePath();           // fallback: the global Resource_Path
 QRectF frontCanvasBounds();       // fallback: the empty rect
-QPointF controlNewPoint(const QString& side); // fallback: (0, 0)
+QPointF controlNewPoint(const QString& side, const QSizeF& size = QSizeF(50, 50)); // fallback: (0, 0)
 QString appName();                // fallback: the application name
 void log(const QString& text);    // fallback: Show_NSLog_Message
 

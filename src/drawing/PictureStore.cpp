@@ -1,6 +1,7 @@
 #include "drawing/PictureStore.h"
 
 #include "app/AppHelpers.h"
+#include "platform/picture_decode.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -30,30 +31,18 @@ constexpr qint64 kCacheLimitBytes = 768LL * 1024 * 1024;
 
 PicturePtr decode(const QString& path)
 {
-    // The reader refuses decodes above its allocation limit; larger pictures
-    // are read scaled down below kMaxDecodePixels instead.
-    static const bool limitSet = [] {
-        QImageReader::setAllocationLimit(512);
-        return true;
-    }();
-    (void)limitSet;
     QImageReader reader(path);
     reader.setDecideFormatFromContent(true);
-    reader.setAutoTransform(true);
     const QSize full = reader.size();
-    if (full.isValid() && qint64(full.width()) * full.height() > kMaxDecodePixels) {
-        const double f = std::sqrt(double(kMaxDecodePixels) / (double(full.width()) * full.height()));
-        const QSize scaled(std::max(1, int(full.width() * f)), std::max(1, int(full.height() * f)));
-        reader.setScaledSize(scaled);
-        Show_NSLog_Message(QStringLiteral("The picture %1 (%2 x %3 pixels) is read at %4 x %5 pixels.")
-                               .arg(path).arg(full.width()).arg(full.height()).arg(scaled.width()).arg(scaled.height()));
-    }
-    QImage image = reader.read();
-    if (image.isNull() || image.width() < 1 || image.height() < 1) {
-        logOnce(QStringLiteral("picture:") + path,
-                QStringLiteral("The picture %1 cannot be read: %2").arg(path, reader.errorString()));
+    QString why;
+    const QImage image = platform::readPicture(reader, &why);
+    if (image.isNull()) {
+        logOnce(QStringLiteral("picture:") + path, QStringLiteral("The picture %1 cannot be read: %2").arg(path, why));
         return nullptr;
     }
+    if (full.isValid() && image.size() != full)
+        Show_NSLog_Message(QStringLiteral("The picture %1 (%2 x %3 pixels) is read at %4 x %5 pixels.")
+                               .arg(path).arg(full.width()).arg(full.height()).arg(image.width()).arg(image.height()));
     // A scaled read carries its resolution scaled with it, so the size in
     // points stays that of the full picture.
     auto pic = std::make_shared<Picture>();

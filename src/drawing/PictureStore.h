@@ -2,6 +2,8 @@
 // Pictures read from files, shared read-only between threads. A picture is
 // decoded once per file version and never changed afterwards: whoever needs
 // another picture swaps the pointer, so drawing threads keep what they hold.
+#include "platform/picture_decode.h"
+
 #include <QImage>
 #include <QSizeF>
 #include <QString>
@@ -41,7 +43,7 @@ QString standardizedPath(const QString& path);
 // Logs the text once per key for the life of the process (thread-safe).
 void logOnce(const QString& key, const QString& text);
 
-// Largest picture decoded at full size, in pixels.
-constexpr qint64 kMaxDecodePixels = 48LL * 1000 * 1000;
+// Largest picture decoded at full size, in pixels (the shared decode policy).
+using platform::kMaxDecodePixels;
 
 } // namespace drawing

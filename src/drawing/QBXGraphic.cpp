@@ -621,9 +621,9 @@ void QBXGraphic::Paste_Location_Of_Graphics(const GraphicList& graphics, double 
     const QString side = card_side == QLatin1String("F") ? QStringLiteral("F") : QStringLiteral("B");
     QPointF target(x, y);
     for (size_t i = 0; i < graphics.size(); ++i) {
-        if (i > 0)
-            target = graphic_defaults::controlNewPoint(side);
         const auto& g = graphics[i];
+        if (i > 0)
+            target = graphic_defaults::controlNewPoint(side, g ? g->bounds().size() : QSizeF(50, 50));
         if (g && !g->ctrl_is_locked) {
             const QRectF b = g->bounds();
             g->setBounds(QRectF(target.x(), target.y(), b.width(), b.height()));

@@ -81,7 +81,7 @@ void QBXGraphicView::paste()
         const bool offCard = !QBXGraphic::boundsOfGraphics(gs).intersects(bounds());
         if (_pasteCascadeNumber > 0 || offCard) {
             const QString side = Card_Front_Or_Back == 1 ? QStringLiteral("B") : QStringLiteral("F");
-            const QPointF p = graphic_defaults::controlNewPoint(side);
+            const QPointF p = graphic_defaults::controlNewPoint(side, gs.front()->bounds().size());
             QBXGraphic::Paste_Location_Of_Graphics(gs, p.x(), p.y(), side);
         }
         ++_pasteCascadeNumber;

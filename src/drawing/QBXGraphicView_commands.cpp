@@ -4,7 +4,6 @@
 #include "drawing/QBXGraphicView.h"
 
 #include "app/AppHelpers.h"
-#include "app/Globals.h"
 #include "drawing/CanvasHost.h"
 #include "drawing/QBXZoomingScrollView.h"
 #include "drawing/RefreshSeam.h"
@@ -91,9 +90,9 @@ void QBXGraphicView::redo()
 
 void QBXGraphicView::stepHistory(bool redo)
 {
-    // Only the front list records undo: on the back side an undo would
-    // revert front changes out of sight.
-    if (Card_Front_Or_Back == 1)
+    // Only the front list records undo: on the back or the temporary side an
+    // undo would revert front changes out of sight.
+    if (listKey() != QBXGraphicViewGraphicsBindingName)
         return;
     platform::UndoManager* um = undoManager();
     if (!um)
@@ -129,9 +128,9 @@ bool QBXGraphicView::validateMenuItem(const QString& action, QString* title) con
         return sel.size() >= 2;
     platform::UndoManager* um = undoManager();
     if (action == QLatin1String("undo:"))
-        return um && um->canUndo() && Card_Front_Or_Back != 1;
+        return um && um->canUndo() && listKey() == QBXGraphicViewGraphicsBindingName;
     if (action == QLatin1String("redo:"))
-        return um && um->canRedo() && Card_Front_Or_Back != 1;
+        return um && um->canRedo() && listKey() == QBXGraphicViewGraphicsBindingName;
     if (action == QLatin1String("showOrHideRulers:")) {
         if (title) {
             QBXZoomingScrollView* scroll = enclosingScrollView();

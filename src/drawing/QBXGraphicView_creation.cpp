@@ -130,10 +130,10 @@ void QBXGraphicView::createGraphicOfClass(const QString& graphicClass, const std
             o = bound_rect.topLeft();
             z = bound_rect.size();
             if (ctrl_ID.isEmpty())
-                o = graphic_defaults::controlNewPoint(card_side);
+                o = graphic_defaults::controlNewPoint(card_side, z);
         } else {
-            o = graphic_defaults::controlNewPoint(card_side);
             z = QSizeF(50, 50);
+            o = graphic_defaults::controlNewPoint(card_side, z);
         }
         if (_grid) {
             o = _grid->constrainedPoint(o);

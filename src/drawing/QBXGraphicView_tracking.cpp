@@ -14,7 +14,6 @@
 #include "drawing/QBXZoomingScrollView.h"
 #include "drawing/RefreshSeam.h"
 
-#include <QFileInfo>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -173,7 +172,6 @@ void QBXGraphicView::selectAndTrackMouse(const QPointF& point, bool shift)
         return;
     }
     _Selected_Graphic = g;
-    Show_NSLog_Message(QFileInfo(g->_file_path).fileName());
     if (!g->ctrl_is_visible) {
         m_gesture = Gesture::Swallow;
         return;

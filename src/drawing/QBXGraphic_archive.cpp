@@ -14,7 +14,6 @@
 #include "drawing/QBXLine.h"
 #include "platform/keyed_archive.h"
 #include "platform/plist.h"
-#include "platform/plist_native.h"
 
 #include <QFileInfo>
 
@@ -402,15 +401,10 @@ GraphicList QBXGraphic::graphicsWithProperties(const std::vector<QByteArray>& pr
 std::optional<GraphicList> QBXGraphic::graphicsWithPasteboardData(const QByteArray& data, QBXError* error,
                                                                   int* dropped)
 {
-    // The elements are walked with an iterator: indexed access into a parsed
-    // array costs linear time per element in libplist.
-    platform::native::Node root;
-    try {
-        root = platform::native::parse(data, nullptr);
-    } catch (...) {
-        root.reset();
-    }
-    if (!root || plist_get_node_type(root.get()) != PLIST_ARRAY) {
+    // Any program can offer data of the private type: it is read as
+    // untrusted bytes.
+    const std::optional<platform::Plist> root = platform::Plist::fromData(data);
+    if (!root || !root->isArray()) {
         if (error)
             *error = QBXErrorWithCode(2);
         if (dropped)
@@ -418,22 +412,14 @@ std::optional<GraphicList> QBXGraphic::graphicsWithPasteboardData(const QByteArr
         return std::nullopt;
     }
     std::vector<QByteArray> items;
-    items.reserve(plist_array_get_size(root.get()));
+    items.reserve(size_t(root->size()));
     int notData = 0;
-    plist_array_iter it = nullptr;
-    plist_array_new_iter(root.get(), &it);
-    plist_t element = nullptr;
-    for (plist_array_next_item(root.get(), it, &element); element;
-         plist_array_next_item(root.get(), it, &element)) {
-        if (plist_get_node_type(element) == PLIST_DATA) {
-            uint64_t length = 0;
-            const char* bytes = plist_get_data_ptr(element, &length);
-            items.emplace_back(bytes, qsizetype(length));
-        } else {
+    for (int i = 0; i < root->size(); ++i) {
+        if (root->at(i).type() == platform::Plist::Type::Data)
+            items.push_back(root->at(i).toData());
+        else
             ++notData;
-        }
     }
-    free(it);
     int lost = 0;
     GraphicList graphics = graphicsWithProperties(items, &lost);
     if (dropped)

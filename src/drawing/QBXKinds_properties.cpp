@@ -4,6 +4,7 @@
 #include "drawing/QBXLine.h"
 #include "drawing/QBXText.h"
 #include "platform/geometry_text.h"
+#include "platform/picture_decode.h"
 
 #include <QBuffer>
 #include <QDataStream>
@@ -70,7 +71,7 @@ void QBXImage::initWithProperties(const QVariantMap& p)
     QBXGraphic::initWithProperties(p);
     const QVariant c = p.value(kContents);
     if (c.typeId() == QMetaType::QByteArray) {
-        const QImage image = QImage::fromData(c.toByteArray());
+        const QImage image = platform::pictureFromBytes(c.toByteArray());
         if (!image.isNull())
             _contents = image;
     }

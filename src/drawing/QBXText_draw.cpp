@@ -51,10 +51,23 @@ struct Laid {
     QSizeF used;          // widest line and height of all lines
 };
 
+// QTextLayout breaks lines only at its own separator (U+2028); typed, pasted
+// and bound texts carry "\n", "\r\n", a lone "\r" or U+2029 between their
+// lines. Each of them becomes one line separator.
+QString withLineSeparators(QString text)
+{
+    text.replace(QLatin1String("\r\n"), QString(QChar::LineSeparator));
+    for (QChar& c : text) {
+        if (c == u'\n' || c == u'\r' || c == QChar::ParagraphSeparator)
+            c = QChar::LineSeparator;
+    }
+    return text;
+}
+
 Laid layOut(const QString& text, const QFont& font, int alignment, double width, double height)
 {
     Laid out;
-    out.layout = std::make_unique<QTextLayout>(text, font, const_cast<QImage*>(&layoutDevice()));
+    out.layout = std::make_unique<QTextLayout>(withLineSeparators(text), font, const_cast<QImage*>(&layoutDevice()));
     QTextOption option;
     static const Qt::Alignment aligns[] = {Qt::AlignLeft, Qt::AlignRight, Qt::AlignHCenter, Qt::AlignJustify,
                                            Qt::AlignLeft};

@@ -23,6 +23,7 @@
 #include "output/Open_Export_Log.h"
 
 #include <QColor>
+#include <QDateTime>
 #include <QFont>
 #include <QImage>
 #include <QList>
@@ -58,6 +59,8 @@ class QCheckBox;
 class QButtonGroup;
 class QTableView;
 class QDialog;
+class QPlainTextEdit;
+class QRadioButton;
 class QGroupBox;
 class QAbstractTableModel;
 class QThreadPool;
@@ -134,7 +137,9 @@ public:
     int Get_Front_Control_Count() const;
     int Get_Back_Control_Count() const;
     static float Points_to_MM_Convert(float value);
-    QPointF Control_New_Point(const QString& side);
+    // The next cascade point of a side; a graphic of `size` there lies wholly
+    // on the card (else the cascade starts again at the top left offset).
+    QPointF Control_New_Point(const QString& side, const QSizeF& size = QSizeF(50, 50));
     // Resamples to the dpi keeping the size in points; null (logged
     // "Invalid image") for an invalid or unallocatable picture.
     static QImage Increase_DPI(const QImage& picture, double dpi);
@@ -218,9 +223,12 @@ public:
     class QMenu* fileMenu = nullptr;
 
     // ---- sides, panel and card background ----
-    // Sides and the undo buttons are in draw_window_sides.cpp.
+    // Sides and the edit buttons are in draw_window_sides.cpp.
     void Select_front_side();
+    // Sets every edit button (undo, redo, clipboard, delete, order, lock,
+    // same size) from the shown canvas, the clipboard and the front's history.
     void Undo_Redo_Button_state();
+    bool clipboard_holds_graphics = false; // our graphics type is on the clipboard
     void Show_RHS_Properties(const GraphicPtr& graphic);
     void Update_Card_Graphics();
     void set_Front_BG_Image(const QString& path);
@@ -399,8 +407,11 @@ public:
     std::shared_ptr<Binding_Run_Snapshot> Take_Binding_Run_Snapshot();
     // The render settings of the design now (card records, shape, frame).
     CardRenderContext Card_Render_Context(int side) const;
-    // Opens the series viewer for a series name (set by the viewer's code).
+    // Opens the series viewer for a series name (set at start-up).
     std::function<void(const QString&)> Open_Series_Viewer;
+    // The series dialogs' host and the viewer hook (draw_window_series.cpp).
+    void Install_Series_Services();
+    void Remove_Series_Services();
     // ==== end of data binding ====
 
     // ==== canvas editing: tools, sides, edit and arrange commands (added by
@@ -441,7 +452,8 @@ public:
     // Builds the tool, side, grid and command controls and wires them and
     // the edit buttons; registers the tool observer.
     void buildEditingControls();
-    // The canvas of the current side: the back one when Card_Front_Or_Back is 1.
+    // The canvas that is shown: the temporary design side's while it is up,
+    // else the back one when Card_Front_Or_Back is 1, else the front one.
     QBXGraphicView* currentSideCanvas() const;
 
     // Sides and edit commands (draw_window_sides.cpp).
@@ -536,6 +548,160 @@ public:
     // Runs the template-name window; 1 on OK (draw_window_dialogs.cpp).
     int Run_Export_Template_Window();
 
+    // ==== property panels: the host, the shape, line and text panels and
+    // the combo-box handler (property_panel.cpp,
+    // draw_window_shape_line_panels.cpp, draw_window_text_panel.cpp,
+    // draw_window_combo_handler.cpp) ====
+    void Remove_All_Tab_Items();
+    void Print_object_chk_changed(QObject* sender);
+    // Reloads the graphic the panel shows after a change made elsewhere
+    // (undo, redo, profile placement), leaving the selection alone; a graphic
+    // no longer on the side gives the card panel.
+    void Reload_Shown_Graphic();
+    // What the panel edits: the temporary design canvas while it is shown,
+    // else the current side's canvas.
+    QBXGraphicView* panelCanvas() const;
+    // The graphic the data-source controls bind: the one being loaded during
+    // a load, else the panel canvas's current graphic.
+    GraphicPtr panelCurrentGraphic() const;
+    GraphicList panelSelection() const;
+    // Redraws the panel canvas after a write-back.
+    void Refresh_Panel_Canvas();
+    void Load_Source_Panel(const GraphicPtr& graphic);
+    // The card, picture and signature panels (their own files).
+    void Load_Card_Panel();
+    void Load_Image_Panel(const GraphicPtr& graphic);
+    void Load_Sign_Panel(const GraphicPtr& graphic);
+    void Update_Image_Graphics();
+    void Update_Sign_Graphics();
+    void Manual_Image_Browse_Btn(QObject* sender);
+    void Manual_Library_Browse_Btn(QObject* sender);
+
+    // Shape and line panels.
+    void Load_Shape_Panel(const GraphicPtr& graphic);
+    void Load_Line_Panel(const GraphicPtr& graphic);
+    void Update_Shape_Graphics();
+    void Update_Line_Graphics();
+    void Set_Control_Clr(QObject* sender);
+    void Shape_Border_ChkBox(QObject* sender);
+    void Shape_Border_Changed(QObject* sender);
+    void Shape_Fill_Chk_Box(QObject* sender);
+    void Shape_Gradient_Changed(QObject* sender);
+    void Shape_Solid_RD_Sel(QObject* sender);
+    void Shape_Gradient_RD_Sel(QObject* sender);
+    void Shape_Hatch_RD_Sel(QObject* sender);
+    void Shape_Alpha_Changed(QObject* sender);
+    void Shape_Corner_Radius_Changed(QObject* sender);
+    void Double_Star_Shape_Changed(QObject* sender);
+    void Polygon_Shape_Changed(QObject* sender);
+    void Line_Alpha_Changed(QObject* sender);
+    void Line_Width_Changed(QObject* sender);
+    void Set_LineControl_Clr(QObject* sender);
+
+    // Text panel.
+    void Load_Text_Panel(const GraphicPtr& graphic);
+    void Update_Text_Graphics();
+    void Text_Border_ChkBox(QObject* sender);
+    void Text_Border_Changed(QObject* sender);
+    void Text_Fill_Chk_Box(QObject* sender);
+    void Text_Gradient_Changed(QObject* sender);
+    void Text_Solid_RD_Sel(QObject* sender);
+    void Text_Gradient_RD_Sel(QObject* sender);
+    void Text_Alpha_Changed(QObject* sender);
+    void Text_Kerning_Changed(QObject* sender);
+    void Set_TextControl_Clr(QObject* sender);
+    // Writes the tab, then runs the font panel; a chosen font goes to
+    // changeTextFont.
+    void Text_Font_Changed(QObject* sender);
+    void changeTextFont(const QFont& chosen);
+    void Text_Insert_Date(QObject* sender);
+    void Text_Insert_Time(QObject* sender);
+    void textDidChange();
+    void Insert_Template_Button(QObject* sender);
+    // The clock of the date and time inserters (replaceable for tests).
+    static std::function<QDateTime()>& panelClock();
+
+    // Every combo box of the window reports its user selections here; code
+    // that relies on a selection's effect selects silently and calls it.
+    void comboBoxSelectionDidChange(QComboBox* combo);
+
+    // The graphic the panel is loading (null outside a load).
+    GraphicPtr m_loadingGraphic;
+    QCheckBox* print_object_chk = nullptr;
+    QLabel* sel_control_name = nullptr;
+    QLabel* Shape_prop_title = nullptr;
+    QLabel* data_source_title = nullptr;
+    QPushButton* insert_template_btn = nullptr;
+    QPushButton* view_series_btn = nullptr;
+    QPushButton* data_source_help_btn = nullptr;
+    QGroupBox* manual_brws_box = nullptr;
+    QLineEdit* Manual_image_path = nullptr;
+    QPushButton* Back_Side_btn = nullptr;
+    // Shape tab.
+    QGroupBox* Shape_Border_Box = nullptr;
+    QCheckBox* Shape_border_chk = nullptr;
+    platform::ColorWell* shape_bordr_clr = nullptr;
+    platform::Stepper* shape_bor_Stepper = nullptr;
+    QLineEdit* shape_bor_Text = nullptr;
+    QGroupBox* Shape_Fill_Box = nullptr;
+    platform::Stepper* shape_alpha_Stepper = nullptr;
+    QLineEdit* shape_alpha_Text = nullptr;
+    QLabel* shape_cor_radius_Label = nullptr;
+    platform::Stepper* shape_cor_radius_Stepper = nullptr;
+    QLineEdit* shape_cor_radius_Text = nullptr;
+    QLabel* double_star_Label = nullptr;
+    platform::Stepper* double_star_Stepper = nullptr;
+    QLineEdit* double_star_Text = nullptr;
+    QLabel* polygon_Label = nullptr;
+    platform::Stepper* polygon_Stepper = nullptr;
+    QLineEdit* polygon_Text = nullptr;
+    QCheckBox* Shape_fill_chk = nullptr;
+    QRadioButton* Shape_solid_fill_rd = nullptr;
+    QRadioButton* Shape_gradient_fill_rd = nullptr;
+    QRadioButton* Shape_Style_fill_rd = nullptr;
+    platform::ColorWell* shape_fill_clr = nullptr;
+    platform::ColorWell* shape_fill_Grd_1_clr = nullptr;
+    platform::ColorWell* shape_fill_Grd_2_clr = nullptr;
+    platform::ColorWell* shape_hatch_bk_clr = nullptr;
+    platform::Stepper* shape_grad_Stepper = nullptr;
+    QLineEdit* shape_grad_Text = nullptr;
+    // Line tab.
+    platform::ColorWell* Line_clr = nullptr;
+    platform::Stepper* Line_Wdt_Stepper = nullptr;
+    QLineEdit* Line_Wdt_Text = nullptr;
+    QComboBox* Line_border_style = nullptr;
+    QComboBox* Line_ori_style = nullptr;
+    QComboBox* Line_cap_style = nullptr;
+    platform::Stepper* Line_alpha_Stepper = nullptr;
+    QLineEdit* Line_alpha_Text = nullptr;
+    // Text tabs.
+    QPlainTextEdit* Text_value_Edit = nullptr;
+    QPushButton* Text_Insert_Date_btn = nullptr;
+    QPushButton* Text_Insert_Time_btn = nullptr;
+    QGroupBox* Text_Border_Box = nullptr;
+    QCheckBox* Text_border_chk = nullptr;
+    platform::ColorWell* Text_bordr_clr = nullptr;
+    platform::Stepper* Text_bor_Stepper = nullptr;
+    QLineEdit* Text_bor_Text = nullptr;
+    QComboBox* Text_border_style = nullptr;
+    QGroupBox* Text_Fill_Box = nullptr;
+    platform::Stepper* Text_alpha_Stepper = nullptr;
+    QLineEdit* Text_alpha_Text = nullptr;
+    QCheckBox* Text_fill_chk = nullptr;
+    QRadioButton* Text_solid_fill_rd = nullptr;
+    QRadioButton* Text_gradient_fill_rd = nullptr;
+    platform::ColorWell* Text_fill_clr = nullptr;
+    platform::ColorWell* Text_fill_Grd_1_clr = nullptr;
+    platform::ColorWell* Text_fill_Grd_2_clr = nullptr;
+    platform::Stepper* Text_grad_Stepper = nullptr;
+    QLineEdit* Text_grad_Text = nullptr;
+    platform::Stepper* Text_Kern_Stepper = nullptr;
+    QLineEdit* Text_Kern_Text = nullptr;
+    platform::ColorWell* Text_clr = nullptr;
+    QPushButton* Text_font_btn = nullptr;
+    QLabel* Text_font_value = nullptr;
+    // ==== end of property panels ====
+
 signals:
     // "QBXSelectedToolDidChange", delivered directly inside the post.
     void selectedToolDidChangeNotification(QObject* sender);
@@ -548,12 +714,20 @@ private:
     void buildWindow();
     void buildCanvases();
     void buildPanel();
+    // Tab builders of the panels (each in its panel's file).
+    void buildShapeTab(QWidget* page);
+    void buildLineTab(QWidget* page);
+    void buildTextTabs(QWidget* editing, QWidget* properties);
+    void buildSourceTab(QWidget* page);
+    void buildAlignmentTab(QWidget* page);
+    void buildLockTab(QWidget* page);
+    void loadGraphicPanel(const GraphicPtr& graphic);
+    void showCardPanel();
     void buildDialogs();
     void loadBundlePictures();
     void attachPresetModel();
     void bindCanvases();
     void unbindCanvases();
-    QBXGraphicView* currentCanvas() const;
     QDialog* oneByOneSheet() const;
 
     QPointer<QBXDocument> m_document;
@@ -569,6 +743,8 @@ private:
     QTimer* msend_modTimer = nullptr;
     std::shared_ptr<Export_Batch_Run> m_exportRun;
     void Finish_Export_Batch(const std::shared_ptr<Export_Batch_Run>& run);
+    // Whether the clipboard holds our graphics (asked once per change).
+    int m_pasteState = -1;
 };
 
 // ---- the controller and the globals kept beside it ----

@@ -12,6 +12,11 @@
 #include "drawing/QBXImage.h"
 
 #include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
 
 namespace {
 
@@ -211,56 +216,127 @@ void QBXWindowController::Remove_Excel_Col_Name_In_Combo(QComboBox* combo)
         combo->removeItem(at);
 }
 
+namespace {
+
+// The enabling of the data-source controls for a source: manual content is
+// typed or browsed; a series or a column is chosen in the list.
+void Enable_Source_Controls(QBXWindowController& c, bool manual)
+{
+    SetObjEnabled(c.view_series_btn, !manual);
+    SetObjEnabled(c.Batch_Series, !manual);
+    if (c.Text_value_Edit)
+        c.Text_value_Edit->setReadOnly(!manual);
+    SetObjEnabled(c.insert_template_btn, manual);
+    SetObjEnabled(c.manual_brws_box, manual);
+}
+
+void Select_Quietly(QComboBox* combo, int index)
+{
+    const QSignalBlocker quiet(combo);
+    combo->setCurrentIndex(index);
+}
+
+} // namespace
+
 void QBXWindowController::Data_Source_Selection_Changed(int index)
 {
-    const GraphicPtr graphic = Last_Selected_Graphic.lock();
-    if (index < 0 || !Data_source_type || !graphic)
+    if (index < 0 || !Data_source_type || !Batch_Series)
         return;
+    const GraphicPtr graphic = panelCurrentGraphic();
     const QString source = Data_source_type->itemText(index);
     if (source == QLatin1String("Manual")) {
-        graphic->Set_Data_source_type(0);
-    } else if (source == QLatin1String("Series")) {
+        Enable_Source_Controls(*this, true);
+        if (graphic)
+            graphic->Set_Data_source_type(0);
+        return;
+    }
+    Enable_Source_Controls(*this, false);
+    if (source == QLatin1String("Series")) {
         Fill_Data_Set_File_Name_In_Combo(Batch_Series);
-        if (!Batch_Series || Batch_Series->count() == 0) {
+        if (Batch_Series->count() == 0) {
             Show_MessageBox(QStringLiteral("Please create batch processing series first."));
+            // Nothing was bound: the combo and the controls go back to what
+            // the graphic stores.
+            if (graphic) {
+                const int stored = graphic->data_source_type;
+                if (stored >= 0 && stored < Data_source_type->count() && stored != index) {
+                    Select_Quietly(Data_source_type, stored);
+                    Enable_Source_Controls(*this, stored == 0);
+                }
+            }
             return;
         }
-        graphic->Set_Data_source_type(1);
-    } else if (source == QLatin1String("Excel")) {
-        Fill_Excel_Col_Name_In_Combo(Batch_Series);
-        if (Batch_Series)
-            Batch_Series->setCurrentIndex(graphic->excel_col_indx);
-        graphic->Set_Data_source_type(2);
+        if (graphic && !graphic->batch_list_name.isEmpty()) {
+            Select_Quietly(Batch_Series, -1);
+            const int at = Batch_Series->findText(graphic->batch_list_name);
+            if (at >= 0) {
+                Select_Quietly(Batch_Series, at);
+                comboBoxSelectionDidChange(Batch_Series);
+            }
+        }
+        if (graphic)
+            graphic->Set_Data_source_type(1);
+        return;
     }
+    Fill_Excel_Col_Name_In_Combo(Batch_Series);
+    if (!graphic)
+        return;
+    const int column = graphic->excel_col_indx;
+    if (column >= 0 && column < Batch_Series->count()) {
+        Select_Quietly(Batch_Series, column);
+        comboBoxSelectionDidChange(Batch_Series);
+    } else {
+        Show_NSLog_Message(QStringLiteral("Column %1 is not in the spreadsheet binding.").arg(column));
+    }
+    graphic->Set_Data_source_type(2);
 }
 
 void QBXWindowController::Batch_Series_Selection_Changed(int index)
 {
-    const GraphicPtr graphic = Last_Selected_Graphic.lock();
-    if (index < 0 || !Batch_Series || !Data_source_type || !graphic)
+    if (index < 0 || !Batch_Series || !Data_source_type)
         return;
     const QString item = Trim_Str(Batch_Series->itemText(index));
     if (item.isEmpty())
         return;
-    QString preview;
+    const GraphicPtr graphic = panelCurrentGraphic();
+    if (!graphic)
+        return;
+    QString value;
     const QString source = Data_source_type->currentText();
     if (source == QLatin1String("Series")) {
         graphic->Set_Data_source_type(1);
         graphic->Set_Batch_List_Name(item);
         graphic->Set_Batch_List_Index(index);
-        preview = Get_First_Value_Of_Dataset(item);
+        value = Get_First_Value_Of_Dataset(item);
     } else if (source == QLatin1String("Excel")) {
         graphic->Set_Data_source_type(2);
         graphic->Set_Excel_binding_Index(index);
-        preview = Trim_Str(Get_First_Value_Of_Excel_Binding(index));
+        if (index >= Binding_Table_Model::defaultInstance()->Header_Titles().size()) {
+            Show_NSLog_Message(QStringLiteral("Column %1 is not in the spreadsheet binding.").arg(index));
+            Refresh_Panel_Canvas();
+            return;
+        }
+        value = Trim_Str(Get_First_Value_Of_Excel_Binding(index));
     } else {
+        // A name shown while the source is manual binds nothing.
         return;
     }
-    if (graphic->className() == QLatin1String("QBXText"))
-        graphic->Text_contents().text = preview;
-    else if (graphic->className() == QLatin1String("QBXImage"))
-        static_cast<QBXImage&>(*graphic).setFilePath(preview);
-    Refresh_Canvas();
+    if (graphic->className() == QLatin1String("QBXText")) {
+        graphic->Text_contents().text = value;
+        if (Text_value_Edit) {
+            const QSignalBlocker quiet(Text_value_Edit);
+            Text_value_Edit->setPlainText(value);
+        }
+    } else if (graphic->className() == QLatin1String("QBXImage")) {
+        static_cast<QBXImage&>(*graphic).setFilePath(value);
+        if (Manual_image_path)
+            Manual_image_path->setText(value);
+        Update_Image_Graphics();
+    }
+    Refresh_Panel_Canvas();
+    if (QBXGraphicView* canvas = panelCanvas())
+        canvas->startEditingGraphic(graphic);
+    Refresh_Panel_Canvas();
 }
 
 void QBXWindowController::View_batch_Series_Button(QObject*)

@@ -25,7 +25,6 @@
 #include <QImageWriter>
 #include <QLabel>
 #include <QPainter>
-#include <QSaveFile>
 #include <QWidget>
 
 #include <cmath>
@@ -67,17 +66,19 @@ float QBXWindowController::Points_to_MM_Convert(float value)
 
 // ---------------------------------------------------------------- cascade
 
-QPointF QBXWindowController::Control_New_Point(const QString& side)
+QPointF QBXWindowController::Control_New_Point(const QString& side, const QSizeF& size)
 {
     const int n = side == QLatin1String("F") ? Get_Front_Control_Count() : Get_Back_Control_Count();
     const int step = std::max(n, 20);
     float x = last_ctrl_X + float(step);
     float y = last_ctrl_Y + float(step);
     const QRectF bounds = _graphicView ? _graphicView->bounds() : QRectF();
-    if (double(x) + 50.0 >= bounds.width())
+    // Never smaller than the 50-point tool graphic.
+    const double w = std::max(size.width(), 50.0), h = std::max(size.height(), 50.0);
+    if (!(double(x) + w < bounds.width()) || !(double(y) + h < bounds.height())) {
         x = 10.0f;
-    if (double(y) + 50.0 >= bounds.height())
         y = 10.0f;
+    }
     last_ctrl_X = x;
     last_ctrl_Y = y;
     return {double(x), double(y)};
@@ -119,20 +120,21 @@ bool QBXWindowController::Save_gen_image(const QImage& picture, const QString& f
 {
     try {
         // PNG whatever the extension, written beside and renamed over the old
-        // file, so a failed write keeps it.
-        QSaveFile file(file_path_val);
-        bool ok = !picture.isNull() && file.open(QIODevice::WriteOnly);
-        if (ok) {
-            QImageWriter writer(&file, "png");
-            writer.setCompression(1);
-            ok = writer.write(picture);
-            if (!ok)
-                file.cancelWriting();
-        }
-        if (ok)
-            ok = file.commit();
+        // file, so a failed write keeps it. Pictures kept in the private
+        // resource folder are owner-only, whatever the umask.
+        const bool owner_only = !Resource_Path.isEmpty()
+            && QDir::cleanPath(file_path_val).startsWith(QDir::cleanPath(Resource_Path) + QLatin1Char('/'));
+        QString reason;
+        const bool ok = !picture.isNull()
+            && platform::writeFileAtomically(
+                file_path_val,
+                [&picture](QIODevice& device) {
+                    QImageWriter writer(&device, "png");
+                    writer.setCompression(1);
+                    return writer.write(picture);
+                },
+                owner_only ? platform::WriteMode::OwnerOnly : platform::WriteMode::Default, &reason);
         if (!ok) {
-            QString reason = file.errorString();
             if (picture.isNull())
                 reason = QStringLiteral("The picture is empty.");
             Show_MessageBox(file_path_val);
@@ -231,12 +233,7 @@ QString QBXWindowController::Convert_Path_From_URL(const QUrl& url)
 
 bool QBXWindowController::Check_And_Validate_File_Path(const QString& path)
 {
-    const QString trimmed = Trim_Str(path);
-    if (trimmed.isEmpty() || !QFileInfo::exists(trimmed)) {
-        Show_MessageBox(QStringLiteral("Please select valid file path."));
-        return true;
-    }
-    return false;
+    return ::Check_And_Validate_File_Path(path);
 }
 
 // ---------------------------------------------------------------- sheets

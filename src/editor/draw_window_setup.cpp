@@ -11,6 +11,7 @@
 #include "drawing/QBXGrid.h"
 #include "drawing/QBXZoomingScrollView.h"
 #include "drawing/RefreshSeam.h"
+#include "editor/panel_controls.h"
 #include "drawing/Repeat_Image.h"
 #include "output/Open_Export_Log.h"
 #include "output/Send_Modeless.h"
@@ -36,6 +37,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTableView>
@@ -64,11 +67,6 @@ QComboBox* comboWith(const QStringList& items, const QString& name)
     return combo;
 }
 
-QStringList borderStyleItems()
-{
-    return {QStringLiteral("Solid"), QStringLiteral("Dash"), QStringLiteral("Dot"), QStringLiteral("Dash Dot"),
-            QStringLiteral("Dash Dot Dot")};
-}
 
 } // namespace
 
@@ -112,21 +110,22 @@ QBXWindowController::QBXWindowController()
     // What the drawing layer asks of the main window.
     drawing::setCanvasHost(this);
     wizards::setEditorHost(this);
+    Install_Series_Services();
     GraphicDefaults& defaults = graphicDefaults();
     defaults.windowTextFont = [] { return Main_App_wnd ? Main_App_wnd->Text_font : QFont(); };
     defaults.textCtrlFont = [] { return Text_Ctrl_Font; };
     defaults.frontCanvasBounds = [] {
         return (Main_App_wnd && Main_App_wnd->_graphicView) ? Main_App_wnd->_graphicView->bounds() : QRectF();
     };
-    defaults.controlNewPoint = [](const QString& side) {
-        return Main_App_wnd ? Main_App_wnd->Control_New_Point(side) : QPointF();
+    defaults.controlNewPoint = [](const QString& side, const QSizeF& size) {
+        return Main_App_wnd ? Main_App_wnd->Control_New_Point(side, size) : QPointF();
     };
     defaults.appName = [] { return Main_App_wnd ? Main_App_wnd->App_Name : QString(); };
     drawing::setRefreshHandler([] {
         QBXWindowController* c = Main_App_wnd;
         if (!c || Card_Value_In_Process.load())
             return;
-        if (QBXGraphicView* canvas = c->currentCanvas())
+        if (QBXGraphicView* canvas = c->currentSideCanvas())
             canvas->setNeedsDisplay();
     });
     Repeat_Image::setBannerSource([] { return Main_App_wnd ? Main_App_wnd->banner_image : QImage(); });
@@ -145,6 +144,7 @@ QBXWindowController::~QBXWindowController()
         drawing::setCanvasHost(nullptr);
     if (wizards::editorHost() == this)
         wizards::setEditorHost(nullptr);
+    Remove_Series_Services();
     Repeat_Image::setBannerSource(nullptr);
     GraphicDefaults& defaults = graphicDefaults();
     defaults.windowTextFont = nullptr;
@@ -248,7 +248,16 @@ void QBXWindowController::buildWindow()
     sett_tab = new QTabWidget;
     sett_tab->setObjectName(QStringLiteral("sett_tab"));
     sett_tab->setFixedWidth(300);
-    body->addWidget(sett_tab);
+    // The panel scrolls when the window is lower than its controls: on a
+    // small screen every control stays reachable.
+    auto* panelScroll = new QScrollArea;
+    panelScroll->setObjectName(QStringLiteral("sett_tab_scroll"));
+    panelScroll->setWidgetResizable(true);
+    panelScroll->setFrameShape(QFrame::NoFrame);
+    panelScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    panelScroll->setWidget(sett_tab);
+    panelScroll->setFixedWidth(300 + panelScroll->verticalScrollBar()->sizeHint().width());
+    body->addWidget(panelScroll);
     outer->addLayout(body, 1);
     window->setCentralWidget(central);
 
@@ -360,7 +369,7 @@ void QBXWindowController::buildPanel()
         Card_bor_Text->setObjectName(QStringLiteral("Card_bor_Text"));
         Card_bor_Stepper = new platform::Stepper;
         Card_bor_Stepper->setObjectName(QStringLiteral("Card_bor_Stepper"));
-        Card_border_style = comboWith(borderStyleItems(), QStringLiteral("Card_border_style"));
+        Card_border_style = comboWith(panel::borderStyleItems(), QStringLiteral("Card_border_style"));
         form->addWidget(new QLabel(QStringLiteral("Width")), 0, 0);
         form->addWidget(Card_bor_Text, 0, 1);
         form->addWidget(Card_bor_Stepper, 0, 2);
@@ -369,60 +378,40 @@ void QBXWindowController::buildPanel()
         form->setRowStretch(2, 1);
     }
     QWidget* shape = page(QStringLiteral("shape_tab"));
-    {
-        auto* form = new QGridLayout(shape);
-        shape_border_style = comboWith(borderStyleItems(), QStringLiteral("shape_border_style"));
-        shape_hatch_style = comboWith({}, QStringLiteral("shape_hatch_style"));
-        form->addWidget(new QLabel(QStringLiteral("Border style")), 0, 0);
-        form->addWidget(shape_border_style, 0, 1);
-        form->addWidget(new QLabel(QStringLiteral("Hatch")), 1, 0);
-        form->addWidget(shape_hatch_style, 1, 1);
-        form->setRowStretch(2, 1);
-    }
-    QWidget* textProps = page(QStringLiteral("text_prop_tab"));
-    {
-        auto* form = new QGridLayout(textProps);
-        Text_align_combo = comboWith({QStringLiteral("Left"), QStringLiteral("Center"), QStringLiteral("Right"),
-                                      QStringLiteral("Justified")},
-                                     QStringLiteral("Text_align_combo"));
-        Text_case_combo = comboWith({QStringLiteral("As Typed"), QStringLiteral("UPPER CASE"),
-                                     QStringLiteral("lower case"), QStringLiteral("Title Case")},
-                                    QStringLiteral("Text_case_combo"));
-        form->addWidget(new QLabel(QStringLiteral("Alignment")), 0, 0);
-        form->addWidget(Text_align_combo, 0, 1);
-        form->addWidget(new QLabel(QStringLiteral("Case")), 1, 0);
-        form->addWidget(Text_case_combo, 1, 1);
-        form->setRowStretch(2, 1);
-    }
+    buildShapeTab(shape);
+    QWidget* line = page(QStringLiteral("line_tab"));
+    buildLineTab(line);
     QWidget* textEditing = page(QStringLiteral("text_edtng_tab"));
-    {
-        auto* form = new QGridLayout(textEditing);
-        Text_Date_style = comboWith({}, QStringLiteral("Text_Date_style"));
-        Text_Time_style = comboWith({}, QStringLiteral("Text_Time_style"));
-        form->addWidget(new QLabel(QStringLiteral("Date")), 0, 0);
-        form->addWidget(Text_Date_style, 0, 1);
-        form->addWidget(new QLabel(QStringLiteral("Time")), 1, 0);
-        form->addWidget(Text_Time_style, 1, 1);
-        form->setRowStretch(2, 1);
-    }
+    QWidget* textProps = page(QStringLiteral("text_prop_tab"));
+    buildTextTabs(textEditing, textProps);
+    QWidget* source = page(QStringLiteral("datasource_tab"));
+    buildSourceTab(source);
+    QWidget* alignment = page(QStringLiteral("aligmnt_tab"));
+    buildAlignmentTab(alignment);
+    QWidget* lock = page(QStringLiteral("Lock_tab"));
+    buildLockTab(lock);
 
     card_setting_tab = new platform::TabItem(setting, QStringLiteral("Card"));
     card_bkgd_tab = new platform::TabItem(background, QStringLiteral("Background"));
     card_brdr_tab = new platform::TabItem(border, QStringLiteral("Border"));
-    line_tab = new platform::TabItem(page(QStringLiteral("line_tab")), QStringLiteral("Line Properties"));
+    line_tab = new platform::TabItem(line, QStringLiteral("Line Properties"));
     shape_tab = new platform::TabItem(shape, QStringLiteral("Rectangle Properties"));
     text_edtng_tab = new platform::TabItem(textEditing, QStringLiteral("Text"));
     text_prop_tab = new platform::TabItem(textProps, QStringLiteral("Text Properties"));
     image_tab = new platform::TabItem(page(QStringLiteral("image_tab")), QStringLiteral("Image Properties"));
     sign_tab = new platform::TabItem(page(QStringLiteral("sign_tab")), QStringLiteral("Signature Properties"));
-    datasource_tab = new platform::TabItem(page(QStringLiteral("datasource_tab")), QStringLiteral("Text Source"));
-    aligmnt_tab = new platform::TabItem(page(QStringLiteral("aligmnt_tab")), QStringLiteral("Alignment"));
+    datasource_tab = new platform::TabItem(source, QStringLiteral("Text Source"));
+    aligmnt_tab = new platform::TabItem(alignment, QStringLiteral("Alignment"));
     barcode_tab = new platform::TabItem(page(QStringLiteral("barcode_tab")), QStringLiteral("Barcode Properties"));
-    Lock_tab = new platform::TabItem(page(QStringLiteral("Lock_tab")), QStringLiteral("Properties"));
+    Lock_tab = new platform::TabItem(lock, QStringLiteral("Properties"));
     for (platform::TabItem* item : {card_setting_tab, card_bkgd_tab, card_brdr_tab, line_tab, shape_tab,
                                     text_edtng_tab, text_prop_tab, image_tab, sign_tab, datasource_tab, aligmnt_tab,
                                     barcode_tab, Lock_tab})
         item->addTo(sett_tab);
+    // The card combos report their user selections to the combo handler.
+    for (QComboBox* combo : {Card_image_layout, Card_border_style, Card_hatch_style, Sides_ComboBox, Preset_ComboBox,
+                             Category_ComboBox})
+        connect(combo, &QComboBox::activated, this, [this, combo] { comboBoxSelectionDidChange(combo); });
 }
 
 void QBXWindowController::buildDialogs()
@@ -463,9 +452,20 @@ bool QBXWindowController::awakeFromNib()
     // 1. The window: built, coloured, placed, shown.
     buildWindow();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        // Its bottom left corner 100 points right of the screen's.
         const QRect area = screen->availableGeometry();
-        window->setGeometry(area.left() + 100, std::max(area.top(), area.bottom() - 800 + 1), 1000, 800);
+        // Room for the window manager's title bar and borders, which are
+        // known only once the window is shown.
+        const QSize room = area.size() - QSize(16, 48);
+        if (room.width() >= 1000 && room.height() >= 800) {
+            // Its bottom left corner 100 points right of the screen's.
+            window->setGeometry(area.left() + 100, std::max(area.top(), area.bottom() - 800 + 1), 1000, 800);
+        } else {
+            // A smaller screen: as large as fits, centred, so that every
+            // control stays reachable.
+            QRect placed(QPoint(), room.boundedTo(QSize(1000, 800)).expandedTo(window->minimumSizeHint()));
+            placed.moveCenter(area.center());
+            window->setGeometry(placed);
+        }
     } else {
         window->setGeometry(100, 0, 1000, 800);
     }
@@ -542,6 +542,10 @@ bool QBXWindowController::awakeFromNib()
             Card_hatch_style->setCurrentIndex(0);
         }
     }
+    // The sides, preset and category selections take effect: two sides, the
+    // PVC sizes listed, the first one selected.
+    for (QComboBox* combo : {Sides_ComboBox, Preset_ComboBox, Category_ComboBox})
+        comboBoxSelectionDidChange(combo);
     Not_Draw_Only_Prop_Change = false;
 
     // 9. Rulers on every scroll view.
@@ -643,11 +647,6 @@ void QBXWindowController::Show_Hide_Ruler_ChkBox(QObject*)
 
 // ---------------------------------------------------------------- canvas host
 
-QBXGraphicView* QBXWindowController::currentCanvas() const
-{
-    return Card_Front_Or_Back == 1 ? _graphicView_BACK : _graphicView;
-}
-
 void QBXWindowController::Card_Base_Drawing(QPainter& painter, const QRectF& cardRect, const QRectF& dirty)
 {
     CardBackgroundContext context;
@@ -665,13 +664,9 @@ int QBXWindowController::cardShape() const
     return Card_Shape.load();
 }
 
-void QBXWindowController::selectionSizeChanged(int count)
+void QBXWindowController::selectionSizeChanged(int)
 {
-    const bool several = count >= 2;
-    for (QPushButton* b : {Make_same_width_btn, Make_same_height_btn, Make_natural_size_btn}) {
-        if (b)
-            b->setEnabled(several);
-    }
+    Undo_Redo_Button_state();
 }
 
 void QBXWindowController::Refresh_Canvas()

@@ -9,6 +9,8 @@
 #include "drawing/QBXGraphicView.h"
 #include "drawing/QBXGrid.h"
 #include "platform/color_well.h"
+#include "platform/files.h"
+#include "platform/pasteboard.h"
 #include "platform/tab_item.h"
 #include "wizards/Grid_Wizard.h"
 
@@ -23,6 +25,7 @@
 #include <QSlider>
 #include <QTabWidget>
 
+#include <algorithm>
 #include <cstdio>
 
 // ---------------------------------------------------------------- sides
@@ -33,6 +36,7 @@ void QBXWindowController::Select_front_side()
     Card_Front_Or_Back = 0;
     changeViewController(0);
     Show_RHS_Properties(nullptr);
+    Undo_Redo_Button_state();
 }
 
 void QBXWindowController::Select_back_side()
@@ -41,6 +45,7 @@ void QBXWindowController::Select_back_side()
     Card_Front_Or_Back = 1;
     changeViewController(1);
     Show_RHS_Properties(nullptr);
+    Undo_Redo_Button_state();
 }
 
 void QBXWindowController::Select_temp_design_side()
@@ -48,6 +53,7 @@ void QBXWindowController::Select_temp_design_side()
     Front_back_label->setText(QStringLiteral("TEMP"));
     changeViewController(2);
     Show_RHS_Properties(nullptr);
+    Undo_Redo_Button_state();
 }
 
 void QBXWindowController::Front_Card_Btn_Clicked(QObject*) { Select_front_side(); }
@@ -72,20 +78,24 @@ void QBXWindowController::Temp_Design_Control_Assign()
     if (!side.empty())
         _graphicView_TEMP->insertGraphics(side, indexes);
     _graphicView_TEMP->setNeedsDisplay();
+    Undo_Redo_Button_state();
 }
 
 // ---------------------------------------------------------------- edit commands
 
+// Undo and redo change graphics behind the panel: it shows them again.
 void QBXWindowController::Undo_Clicked(QObject*)
 {
     if (QBXGraphicView* c = currentSideCanvas())
         c->undo();
+    Reload_Shown_Graphic();
 }
 
 void QBXWindowController::Redo_Clicked(QObject*)
 {
     if (QBXGraphicView* c = currentSideCanvas())
         c->redo();
+    Reload_Shown_Graphic();
 }
 
 void QBXWindowController::Cut_Clicked(QObject*)
@@ -124,17 +134,60 @@ void QBXWindowController::Send_Back_Clicked(QObject*)
         c->sendToBack();
 }
 
+// ---------------------------------------------------------------- edit buttons
+
+// The one place that sets the edit buttons, from the shown canvas's selection
+// and its lock state, the clipboard, and the undo history, which only the
+// front list keeps. Runs after every side switch, selection change, edit
+// command, clipboard change and the wizard's placement.
 void QBXWindowController::Undo_Redo_Button_state()
 {
-    // Only the front list records undo: both stay off on the back side (the
-    // history is kept for the front).
+    QBXGraphicView* canvas = currentSideCanvas();
+    const GraphicList selected = canvas ? canvas->selectedGraphics() : GraphicList();
+    const bool any = !selected.empty();
+    const bool locked =
+        std::any_of(selected.begin(), selected.end(), [](const GraphicPtr& g) { return g->ctrl_is_locked; });
     platform::UndoManager* um = m_document ? m_document->undoManager() : nullptr;
-    const bool front = Card_Front_Or_Back != 1;
-    if (Undo_btn)
-        Undo_btn->setEnabled(front && um && um->canUndo());
-    if (Redo_btn)
-        Redo_btn->setEnabled(front && um && um->canRedo());
+    const bool history = um && canvas && canvas == _graphicView;
+    const auto set = [](std::initializer_list<QPushButton*> buttons, bool on) {
+        for (QPushButton* b : buttons) {
+            if (b)
+                b->setEnabled(on);
+        }
+    };
+    set({Undo_btn}, history && um->canUndo());
+    set({Redo_btn}, history && um->canRedo());
+    // A locked graphic in the selection holds back every command that would
+    // move, remove or replace it.
+    set({Cut_btn, Copy_btn, Delete_btn, Begin_Front_btn, Send_Back_btn, Lock_btn}, any && !locked);
+    set({Unlock_btn}, locked);
+    set({Paste_btn}, clipboard_holds_graphics && !locked);
+    set({Make_same_width_btn, Make_same_height_btn, Make_natural_size_btn}, selected.size() >= 2);
 }
+
+void QBXWindowController::Set_Paste_Button_Status()
+{
+    // Asked only when the clipboard changed or was written here: a format
+    // query is a round trip to the display server.
+    // The answer is kept until the clipboard changes (m_pasteState -1), since
+    // the property panel asks at every load.
+    namespace pb = platform::pasteboard;
+    if (m_pasteState < 0) {
+        m_pasteState =
+            pb::availableTypeFromArray({QBXGraphicViewPasteboardType, QString::fromLatin1(pb::kFileNamesType)})
+                    == QBXGraphicViewPasteboardType
+                ? 1
+                : 0;
+    }
+    clipboard_holds_graphics = m_pasteState == 1;
+    Undo_Redo_Button_state();
+}
+
+// The panel's button sets all come down to the state of the shown canvas.
+void QBXWindowController::Enable_Standard_Button_For_Control() { Undo_Redo_Button_state(); }
+void QBXWindowController::Enable_Standard_Button_For_Unlock() { Undo_Redo_Button_state(); }
+void QBXWindowController::Disable_Standard_Button_For_Card() { Undo_Redo_Button_state(); }
+void QBXWindowController::Disable_Standard_Button_For_Lock() { Undo_Redo_Button_state(); }
 
 // ---------------------------------------------------------------- lock
 
@@ -142,10 +195,6 @@ namespace {
 
 void setLocked(QBXWindowController& c, bool lock)
 {
-    if (lock)
-        c.Disable_Standard_Button_For_Lock();
-    else
-        c.Enable_Standard_Button_For_Unlock();
     QBXGraphicView* canvas = c.currentSideCanvas();
     const GraphicList selected = canvas ? canvas->selectedGraphics() : GraphicList();
     if (selected.empty()) {
@@ -163,6 +212,7 @@ void setLocked(QBXWindowController& c, bool lock)
     canvas->changeSelectionIndexes(keep);
     c.Refresh_Canvas();
     c.Show_RHS_Properties(selected.back());
+    c.Undo_Redo_Button_state();
 }
 
 } // namespace
@@ -205,7 +255,7 @@ void QBXWindowController::Export_As_Template_Clicked(QObject*)
         return;
     }
     const QString folder = Resource_Path + QStringLiteral("/Templates/User");
-    QDir().mkpath(folder);
+    platform::makeFolder(folder);
     const QString base = folder + QLatin1Char('/') + name;
     const QString design = base + QLatin1Char('.') + design_file_EXT;
     const QString preview = base + QStringLiteral(".png");
@@ -233,7 +283,10 @@ void QBXWindowController::Export_As_Template_Clicked(QObject*)
         export_card_side = keptSide;
         export_combined_image = keptCombined;
     }
-    if (!saved || !exported || !QFileInfo(tmpDesign).isFile() || !QFileInfo(tmpPreview).isFile()) {
+    // Templates live in the private resource folder: owner-only files.
+    const auto ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    if (!saved || !exported || !QFileInfo(tmpDesign).isFile() || !QFileInfo(tmpPreview).isFile()
+        || !QFile::setPermissions(tmpDesign, ownerOnly) || !QFile::setPermissions(tmpPreview, ownerOnly)) {
         QFile::remove(tmpDesign);
         QFile::remove(tmpPreview);
         return;
@@ -261,6 +314,8 @@ void QBXWindowController::User_Profile_Button_Clicked(QObject*)
             Fill_User_profile_info_front_side();
     }
     Refresh_Canvas();
+    // The placement rewrites texts and pictures the panel may be showing.
+    Reload_Shown_Graphic();
 }
 
 void QBXWindowController::Share_It_Button_Clicked(QObject*)

@@ -8,6 +8,7 @@
 #include "drawing/QBXGraphicView.h"
 #include "drawing/QBXGrid.h"
 #include "platform/color_well.h"
+#include "platform/files.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -21,6 +22,7 @@
 #include <QMainWindow>
 #include <QPushButton>
 #include <QSlider>
+#include <QStackedWidget>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUuid>
@@ -53,6 +55,8 @@ void QBXWindowController::Polygon_Tool_Clicked(QObject*) { Selected_Control_Tool
 
 QBXGraphicView* QBXWindowController::currentSideCanvas() const
 {
+    if (myTargetView && temp_design_view && myTargetView->currentWidget() == temp_design_view)
+        return _graphicView_TEMP;
     return Card_Front_Or_Back == 1 ? _graphicView_BACK : _graphicView;
 }
 
@@ -136,6 +140,7 @@ void QBXWindowController::openBarcodeWindow()
 
 void QBXWindowController::pasteButtonStatus()
 {
+    m_pasteState = -1;
     Set_Paste_Button_Status();
 }
 
@@ -163,7 +168,7 @@ QString QBXWindowController::storePastedPicture(const QImage& picture)
     const QString folder = Resource_Path + QStringLiteral("/PastedImage");
     const QString path = folder + QStringLiteral("/Pasted_") + QUuid::createUuid().toString(QUuid::WithoutBraces)
         + QStringLiteral(".png");
-    if (!QDir().mkpath(folder)) {
+    if (!platform::makeFolder(folder)) {
         // The writer's two messages: the path, then the reason.
         Show_MessageBox(path);
         Show_MessageBox(QStringLiteral("The folder cannot be created."));
@@ -219,7 +224,10 @@ void QBXWindowController::buildEditingControls()
         return b;
     };
     add(QStringLiteral("Front"), &QBXWindowController::Front_Card_Btn_Clicked);
-    add(QStringLiteral("Back"), &QBXWindowController::Back_Card_Btn_Clicked);
+    Back_Side_btn = add(QStringLiteral("Back"), &QBXWindowController::Back_Card_Btn_Clicked);
+    Back_Side_btn->setObjectName(QStringLiteral("Back_Side_btn"));
+    // The sides combo's choice reaches the button it enables.
+    comboBoxSelectionDidChange(Sides_ComboBox);
     add(QStringLiteral("Temp"), &QBXWindowController::Temp_Card_Btn_Clicked);
     add(QStringLiteral("Card"), &QBXWindowController::Card_Prop_Clicked);
     add(QStringLiteral("Background"), &QBXWindowController::Card_Bckgrnd_Clicked);
@@ -281,7 +289,11 @@ void QBXWindowController::buildEditingControls()
     // The Paste button follows the clipboard's changes (a format query is a
     // round trip to the X server: never asked per paint).
     if (QClipboard* board = QGuiApplication::clipboard())
-        connect(board, &QClipboard::dataChanged, this, [this] { Set_Paste_Button_Status(); });
+        connect(board, &QClipboard::dataChanged, this, [this] {
+            m_pasteState = -1;
+            Set_Paste_Button_Status();
+        });
+    Set_Paste_Button_Status();
 
     // The tool observer: runs at once, inside the post.
     selectedToolDidChange(nullptr);

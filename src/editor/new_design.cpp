@@ -223,6 +223,8 @@ void QBXWindowController::Open_Start_Window()
     Show_RHS_Properties(nullptr);
     if (m_document)
         m_document->Enable_Disable_Undo_Registraion(true);
+    // The last placed text stays selected: the edit buttons follow it.
+    Undo_Redo_Button_state();
 }
 
 void QBXWindowController::newDocumentWindow()

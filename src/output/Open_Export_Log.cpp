@@ -27,6 +27,9 @@ void Open_Export_Log::OKPressed()
 
 void Open_Export_Log::CancelPressed()
 {
+    // The box is shown again with its check box on, whatever was chosen.
+    if (_open_log_chk)
+        _open_log_chk->setChecked(true);
     if (m_box)
         m_box->done(0);
 }

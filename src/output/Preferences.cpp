@@ -28,9 +28,15 @@ std::unique_ptr<Preferences> Preferences::sharedInstance()
     QFile file(settingsFilePath());
     if (!file.open(QIODevice::ReadOnly))
         return p;
-    const std::optional<platform::Plist> root = platform::Plist::fromData(file.readAll());
-    if (!root || !root->isDict())
+    // A damaged or hostile file is logged and read as the defaults; it stays
+    // on disk until the next save replaces it.
+    QString error;
+    const std::optional<platform::Plist> root = platform::Plist::fromData(file.readAll(), &error);
+    if (!root || !root->isDict()) {
+        Show_NSLog_Message(QStringLiteral("The settings file %1 is not used: %2")
+                               .arg(settingsFilePath(), root ? QStringLiteral("no dictionary at the top") : error));
         return p;
+    }
     p->m_recipient = root->value(kRecipient).toString();
     p->m_sender = root->value(kSender).toString();
     p->m_password = root->value(kPassword).toString();

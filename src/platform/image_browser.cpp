@@ -1,10 +1,10 @@
 #include "platform/image_browser.h"
+#include "platform/picture_decode.h"
 
 #include <QApplication>
 #include <QDataStream>
 #include <QDateTime>
 #include <QFileInfo>
-#include <QImageReader>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPainter>
@@ -111,20 +111,7 @@ QImage ThumbnailLoader::readThumbnail(const QString& path, int edge)
     const QFileInfo info(path);
     if (!info.isFile())
         return {};
-    QImageReader reader(path);
-    reader.setAutoTransform(true);
-    const QSize full = reader.size();
-    if (full.isValid() && !full.isEmpty() && edge > 0) {
-        const QSize scaled = full.scaled(edge, edge, Qt::KeepAspectRatio);
-        if (scaled.width() < full.width())
-            reader.setScaledSize(scaled.expandedTo(QSize(1, 1)));
-    }
-    QImage image = reader.read();
-    if (image.isNull())
-        return {};
-    if (edge > 0 && (image.width() > edge || image.height() > edge))
-        image = image.scaled(edge, edge, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    return image;
+    return readPicture(path, nullptr, std::max(edge, 0));
 }
 
 QImage ThumbnailLoader::thumbnail(const QString& path, int edge, bool* failed)

@@ -1,8 +1,8 @@
 #include "platform/keyed_archive.h"
 #include "platform/binary_plist.h"
 #include "platform/geometry_text.h"
+#include "platform/picture_decode.h"
 #include "platform/plist.h"
-#include "platform/plist_native.h"
 
 #include <QBuffer>
 #include <QHash>
@@ -287,10 +287,10 @@ std::optional<KeyedUnarchiver> KeyedUnarchiver::open(const QByteArray& data, QSt
     if (!data.startsWith("bplist0")) {
         // Another format (XML): parse it and view its binary form.
         QString parseError;
-        native::Node parsed = native::parse(data, &parseError);
+        const std::optional<Plist> parsed = Plist::fromData(data, &parseError);
         if (!parsed)
             return fail(parseError);
-        if (!doc->view.open(native::toBinary(parsed.get())))
+        if (!doc->view.open(parsed->toBinary()))
             return fail(QStringLiteral("unreadable property list"));
     } else if (!doc->view.open(data)) {
         return fail(QStringLiteral("damaged binary property list"));
@@ -520,8 +520,10 @@ std::optional<QImage> KeyedUnarchiver::asImage() const
     const Node png = doc_->view.node(entry("NSPNG"));
     if (png.type != Type::Data)
         return std::nullopt;
-    QImage image;
-    if (!image.loadFromData(doc_->view.data(png), "PNG"))
+    // Through the shared decode policy: a huge declared size is refused or
+    // read scaled, and copies of one graphic share one decoded picture.
+    const QImage image = pictureFromBytes(doc_->view.data(png), "PNG");
+    if (image.isNull())
         return std::nullopt;
     return image;
 }

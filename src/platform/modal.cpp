@@ -139,6 +139,32 @@ std::optional<QString> saveFile(const QString& title, const QString& folder, con
     return path;
 }
 
+std::optional<SaveChoice> saveFileOfType(const QString& title, const QString& folder, const QString& fileName,
+                                         const QStringList& types)
+{
+    const FilePanelRequest request{FilePanelRequest::Kind::SaveFile, title, folder, fileName, types};
+    if (g_responder) {
+        const QStringList answer = g_responder->filePanel(request);
+        if (answer.isEmpty() || answer.first().isEmpty())
+            return std::nullopt;
+        return SaveChoice{answer.first(), answer.size() > 1 ? int(qMax(qsizetype(0), types.indexOf(answer.at(1)))) : 0};
+    }
+    if (!haveWidgets())
+        return std::nullopt;
+    QStringList filters;
+    for (const QString& type : types)
+        filters.append(type + QStringLiteral(" (*.") + type + QLatin1Char(')'));
+    QString selected = filters.value(0);
+    const QString start = fileName.isEmpty()
+        ? folder
+        : QDir(folder.isEmpty() ? QDir::currentPath() : folder).filePath(fileName);
+    const QString path = QFileDialog::getSaveFileName(nullptr, title, start, filters.join(QStringLiteral(";;")),
+                                                      &selected);
+    if (path.isEmpty())
+        return std::nullopt;
+    return SaveChoice{path, int(qMax(qsizetype(0), filters.indexOf(selected)))};
+}
+
 std::optional<QColor> chooseColor(const QColor& initial, const QString& title)
 {
     if (g_responder)

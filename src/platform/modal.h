@@ -57,6 +57,16 @@ std::optional<QString> chooseFolder(const QString& title, const QString& folder)
 // "." + extension (appended when the user typed another or none).
 std::optional<QString> saveFile(const QString& title, const QString& folder, const QString& fileName,
                                 const QString& extension);
+// A save panel offering several file types (extensions without the dot).
+// The path comes back as the user gave it, with the index of the type chosen.
+// A responder answers the path, optionally followed by the chosen type's
+// extension (the first type when it gives none or an unknown one).
+struct SaveChoice {
+    QString path;
+    int type = 0;
+};
+std::optional<SaveChoice> saveFileOfType(const QString& title, const QString& folder, const QString& fileName,
+                                         const QStringList& types);
 std::optional<QColor> chooseColor(const QColor& initial, const QString& title = {});
 std::optional<QFont> chooseFont(const QFont& initial, const QString& title = {});
 

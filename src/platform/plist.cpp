@@ -1,10 +1,13 @@
 #include "platform/plist.h"
 #include "platform/files.h"
 #include "platform/plist_native.h"
+#include "platform/plist_reader.h"
 
 #include <QFile>
 #include <QTimeZone>
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 
 namespace platform {
@@ -43,8 +46,16 @@ struct PlistAccess {
         case Plist::Type::Data:
             return plist_new_data(v.data_.constData(), uint64_t(v.data_.size()));
         case Plist::Type::Date: {
-            const double whole = std::floor(v.scalar_.r);
-            const auto usec = static_cast<int32_t>(std::llround((v.scalar_.r - whole) * 1e6));
+            // The writer stores whole seconds in 32 bits: dates outside that
+            // range (or not a number) are written as the nearest it can hold.
+            double seconds = std::isfinite(v.scalar_.r) ? v.scalar_.r : 0.0;
+            seconds = std::clamp(seconds, double(INT32_MIN), double(INT32_MAX));
+            double whole = std::floor(seconds);
+            auto usec = static_cast<int32_t>(std::llround((seconds - whole) * 1e6));
+            if (usec >= 1000000) {
+                usec = whole < double(INT32_MAX) ? 0 : 999999;
+                whole = std::min(whole + 1.0, double(INT32_MAX));
+            }
             return plist_new_date(static_cast<int32_t>(whole), usec);
         }
         case Plist::Type::Uid:
@@ -75,85 +86,6 @@ struct PlistAccess {
         }
         }
         return nullptr;
-    }
-
-    static Plist fromNode(plist_t node)
-    {
-        Plist v;
-        switch (plist_get_node_type(node)) {
-        case PLIST_BOOLEAN: {
-            uint8_t b = 0;
-            plist_get_bool_val(node, &b);
-            return Plist::boolean(b != 0);
-        }
-        case PLIST_UINT: {
-            uint64_t u = 0;
-            plist_get_uint_val(node, &u);
-            return Plist::integer(static_cast<qint64>(u));
-        }
-        case PLIST_REAL: {
-            double r = 0;
-            plist_get_real_val(node, &r);
-            return Plist::real(r);
-        }
-        case PLIST_STRING: {
-            uint64_t length = 0;
-            const char* text = plist_get_string_ptr(node, &length);
-            return Plist::string(QString::fromUtf8(text, qsizetype(length)));
-        }
-        case PLIST_DATA: {
-            uint64_t length = 0;
-            const char* bytes = plist_get_data_ptr(node, &length);
-            return Plist::data(QByteArray(bytes, qsizetype(length)));
-        }
-        case PLIST_DATE: {
-            int32_t sec = 0, usec = 0;
-            plist_get_date_val(node, &sec, &usec);
-            v.type_ = Plist::Type::Date;
-            v.scalar_.r = double(sec) + double(usec) / 1e6;
-            return v;
-        }
-        case PLIST_UID: {
-            uint64_t u = 0;
-            plist_get_uid_val(node, &u);
-            return Plist::uid(u);
-        }
-        case PLIST_ARRAY: {
-            v = Plist::array();
-            const uint32_t n = plist_array_get_size(node);
-            v.items_.reserve(n);
-            for (uint32_t i = 0; i < n; ++i)
-                v.items_.push_back(fromNode(plist_array_get_item(node, i)));
-            return v;
-        }
-        case PLIST_DICT: {
-            quint64 uid = 0;
-            if (native::uidValue(node, &uid))
-                return Plist::uid(uid); // the XML spelling of a UID
-            v = Plist::dict();
-            const uint32_t n = plist_dict_get_size(node);
-            v.items_.reserve(n);
-            v.keys_.reserve(n);
-            plist_dict_iter it = nullptr;
-            plist_dict_new_iter(node, &it);
-            for (;;) {
-                char* key = nullptr;
-                plist_t child = nullptr;
-                plist_dict_next_item(node, it, &key, &child);
-                if (!child) {
-                    free(key);
-                    break;
-                }
-                v.keys_.push_back(QString::fromUtf8(key));
-                v.items_.push_back(fromNode(child));
-                free(key);
-            }
-            free(it);
-            return v;
-        }
-        default:
-            return v;
-        }
     }
 };
 
@@ -202,6 +134,14 @@ Plist Plist::date(const QDateTime& value)
     Plist v;
     v.type_ = Type::Date;
     v.scalar_.r = double(referenceDate().msecsTo(value)) / 1000.0;
+    return v;
+}
+
+Plist Plist::dateSinceReference(double seconds)
+{
+    Plist v;
+    v.type_ = Type::Date;
+    v.scalar_.r = seconds;
     return v;
 }
 
@@ -254,7 +194,8 @@ QByteArray Plist::toData() const
 
 QDateTime Plist::toDate() const
 {
-    if (type_ != Type::Date)
+    // Beyond a few million years (or not a number) there is no such date.
+    if (type_ != Type::Date || !std::isfinite(scalar_.r) || std::abs(scalar_.r) > 1e14)
         return {};
     return referenceDate().addMSecs(qint64(std::llround(scalar_.r * 1000.0)));
 }
@@ -397,10 +338,20 @@ QByteArray Plist::serialize(Format format) const
 
 std::optional<Plist> Plist::fromData(const QByteArray& bytes, QString* error)
 {
-    native::Node node = native::parse(bytes, error);
-    if (!node)
+    auto fail = [error](const QString& why) -> std::optional<Plist> {
+        if (error)
+            *error = why;
         return std::nullopt;
-    return PlistAccess::fromNode(node.get());
+    };
+    if (bytes.isEmpty())
+        return fail(QStringLiteral("empty property-list data"));
+    if (bytes.size() > kMaxPlistBytes)
+        return fail(QStringLiteral("property-list data larger than 1 GiB"));
+    QString why;
+    std::optional<Plist> value = bytes.startsWith("bplist0") ? readBinaryPlist(bytes, &why) : readXmlPlist(bytes, &why);
+    if (!value)
+        return fail(why);
+    return value;
 }
 
 bool writePlistFile(const QString& path, const Plist& value, Plist::Format format, QString* error)

@@ -32,6 +32,8 @@ public:
     static Plist string(const QString& value);
     static Plist data(const QByteArray& value);
     static Plist date(const QDateTime& value);
+    // A date as the formats store it: seconds since 2001-01-01 00:00 UTC.
+    static Plist dateSinceReference(double seconds);
     static Plist uid(quint64 value);
     static Plist array();
     static Plist dict();
@@ -81,10 +83,14 @@ public:
 
     // Parses XML or binary data (detected from the first bytes). Empty,
     // truncated, malformed or over-large data gives nullopt and an error text.
+    // Safe on untrusted bytes: nesting is limited, shared binary objects are
+    // expanded within a budget proportional to the input, and dates and
+    // numbers are range-checked.
     static std::optional<Plist> fromData(const QByteArray& bytes, QString* error = nullptr);
 
 private:
     friend struct PlistAccess;
+    friend struct PlistReading;
     Type type_ = Type::Absent;
     union {
         bool b;

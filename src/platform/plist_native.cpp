@@ -1,5 +1,4 @@
 #include "platform/plist_native.h"
-#include "platform/plist.h"
 
 #include <clocale>
 #include <cstdlib>
@@ -8,9 +7,8 @@
 namespace platform::native {
 namespace {
 
-// Runs the libplist XML reader and writer in the C numeric locale on this
-// thread only: the reader parses <real> with strtod, which follows the
-// process locale (a comma-decimal locale would read "2.5" as 2).
+// Runs the libplist XML writer in the C numeric locale on this thread only,
+// so a comma-decimal process locale never reaches the numbers it prints.
 class CNumericScope {
 public:
     CNumericScope()
@@ -93,50 +91,6 @@ QByteArray toBinary(plist_t node)
     QByteArray result(out, length);
     plist_to_bin_free(out);
     return result;
-}
-
-Node parse(const QByteArray& bytes, QString* error)
-{
-    auto fail = [error](const QString& why) {
-        if (error)
-            *error = why;
-        return Node();
-    };
-    if (bytes.isEmpty())
-        return fail(QStringLiteral("empty property-list data"));
-    if (bytes.size() > kMaxPlistBytes)
-        return fail(QStringLiteral("property-list data larger than 1 GiB"));
-    plist_t root = nullptr;
-    {
-        CNumericScope scope;
-        plist_from_memory(bytes.constData(), uint32_t(bytes.size()), &root);
-    }
-    if (!root)
-        return fail(QStringLiteral("not a property list"));
-    return Node(root);
-}
-
-bool uidValue(plist_t node, quint64* uid)
-{
-    if (!node)
-        return false;
-    const plist_type type = plist_get_node_type(node);
-    if (type == PLIST_UID) {
-        uint64_t v = 0;
-        plist_get_uid_val(node, &v);
-        *uid = v;
-        return true;
-    }
-    if (type == PLIST_DICT && plist_dict_get_size(node) == 1) {
-        plist_t inner = plist_dict_get_item(node, "CF$UID");
-        if (inner && plist_get_node_type(inner) == PLIST_UINT) {
-            uint64_t v = 0;
-            plist_get_uint_val(inner, &v);
-            *uid = v;
-            return true;
-        }
-    }
-    return false;
 }
 
 QByteArray cString(const QString& text)

@@ -6,6 +6,7 @@
 #include "platform/date_pattern.h"
 #include "platform/image_browser.h"
 #include "platform/modal.h"
+#include "platform/picture_decode.h"
 #include "platform/process_end.h"
 #include "platform/stepper.h"
 #include "wizards/EditorHost.h"
@@ -17,7 +18,6 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -410,12 +410,7 @@ bool Invitation_Wizard::Is_Readable_Picture(const QString& path)
 {
     if (path.isEmpty() || !QFileInfo(path).isFile())
         return false;
-    QImageReader reader(path);
-    reader.setAutoTransform(true);
-    const QSize size = reader.size();
-    if (size.isValid() && size.width() > 256)
-        reader.setScaledSize(size.scaled(256, 256, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
-    return !reader.read().isNull();
+    return !platform::readPicture(path, nullptr, 256).isNull();
 }
 
 void Invitation_Wizard::OK_Click()

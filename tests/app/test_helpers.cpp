@@ -2,6 +2,7 @@
 #include "app/Globals.h"
 #include "platform/workspace.h"
 #include "support/file_mode.h"
+#include "support/log_capture.h"
 #include "support/qt_print.h"
 #include "support/test_responder.h"
 
@@ -20,26 +21,6 @@ using platform::modal::AlertAnswer;
 
 namespace {
 
-
-// Captures the program's log lines for the life of the object.
-class LogCapture {
-public:
-    LogCapture() { previous_ = qInstallMessageHandler(&LogCapture::handler); lines().clear(); }
-    ~LogCapture() { qInstallMessageHandler(previous_); }
-    static QStringList& lines()
-    {
-        static QStringList captured;
-        return captured;
-    }
-
-private:
-    static void handler(QtMsgType, const QMessageLogContext& context, const QString& message)
-    {
-        if (context.category && QByteArray(context.category) == "cardwright")
-            lines().append(message);
-    }
-    QtMessageHandler previous_ = nullptr;
-};
 
 // Points the resource globals at a fresh folder for one test.
 class ResourceScope {

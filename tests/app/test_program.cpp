@@ -36,3 +36,22 @@ TEST(Program, StartsOffscreenPreparesPrivateFoldersAndKeepsRunning)
                              "/Templates/User"})
         EXPECT_EQ(fileMode(folder + QString::fromLatin1(name)), 0700) << name;
 }
+
+// Told to end at once (the start-up check of ./run.sh), the program still
+// prepares its folders and opens its first window, then ends with status 0.
+TEST(Program, ExitAtStartEndsWithStatusZeroAfterStartingUp)
+{
+    QTemporaryDir home;
+    const QString folder = home.filePath(QStringLiteral("Cardwright"));
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("CARDWRIGHT_RESOURCE_DIR"), folder);
+    env.insert(QStringLiteral("CARDWRIGHT_EXIT_AT_START"), QStringLiteral("1"));
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(CARDWRIGHT_BINARY_DIR "/bin/cardwright"), {});
+    ASSERT_TRUE(program.waitForFinished(60000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
+    EXPECT_TRUE(QFileInfo::exists(folder + QStringLiteral("/Templates/User")));
+}

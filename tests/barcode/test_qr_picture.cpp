@@ -46,11 +46,12 @@ TEST(QRPicture, FourModulesOfOpaqueQuietZone)
         ASSERT_TRUE(d.valid);
         EXPECT_EQ(d.bytes, "CARDWRIGHT");
     }
-    // Too small for four modules, large enough for the symbol: no quiet zone
-    // beyond what is left over, still one pixel per module.
+    // Too small for four modules, large enough for the symbol: painted on
+    // n + 8 pixels, one per module, with the whole quiet zone.
     const QImage tight = QRSymbolEncoder::paintDataMatrix(m.get(), 25);
-    ASSERT_FALSE(tight.isNull());
-    EXPECT_TRUE(black(tight, 2, 2));
+    ASSERT_EQ(tight.size(), QSize(29, 29));
+    EXPECT_TRUE(black(tight, 4, 4));
+    EXPECT_TRUE(opaqueWhite(tight, 0, 0));
 }
 
 TEST(QRPicture, NoPictureForImpossibleSizes)

@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 namespace batchtest {
 
@@ -25,6 +26,111 @@ with zipfile.ZipFile(sys.argv[1], 'w', method) as z:
                                    {zipPath, stored ? QStringLiteral("stored") : QStringLiteral("deflated")},
                                    QJsonDocument(list).toJson());
     ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+}
+
+namespace {
+
+void put16(QByteArray& out, unsigned v)
+{
+    out.append(char(v & 0xFF));
+    out.append(char((v >> 8) & 0xFF));
+}
+void put32(QByteArray& out, quint32 v)
+{
+    put16(out, v & 0xFFFF);
+    put16(out, v >> 16);
+}
+
+// Raw deflate of `bytes` ending in a full flush: byte-aligned, with no
+// reference to earlier data, so copies of it can follow one another.
+QByteArray deflateFlushed(const QByteArray& bytes)
+{
+    z_stream z{};
+    deflateInit2(&z, 9, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY);
+    QByteArray out(int(deflateBound(&z, uLong(bytes.size())) + 64), '\0');
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.constData()));
+    z.avail_in = uInt(bytes.size());
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
+    z.avail_out = uInt(out.size());
+    deflate(&z, Z_FULL_FLUSH);
+    out.resize(qsizetype(z.total_out));
+    deflateEnd(&z);
+    return out;
+}
+
+} // namespace
+
+void zipRepeated(const QString& zipPath, const RepeatedEntries& entries)
+{
+    QByteArray file, directory;
+    for (const auto& [name, pieces] : entries) {
+        QByteArray data;
+        uLong crc = crc32(0, nullptr, 0);
+        qint64 size = 0;
+        for (const Piece& piece : pieces) {
+            const QByteArray packed = deflateFlushed(piece.bytes);
+            const uLong pieceCrc = crc32(0, reinterpret_cast<const Bytef*>(piece.bytes.constData()), uInt(piece.bytes.size()));
+            for (qint64 k = 0; k < piece.repeat; ++k) {
+                data += packed;
+                crc = crc32_combine(crc, pieceCrc, z_off_t(piece.bytes.size()));
+            }
+            size += piece.bytes.size() * piece.repeat;
+        }
+        data += QByteArray("\x03\x00", 2); // a last, empty block
+        ASSERT_LT(size, qint64(1) << 32);
+        const QByteArray n = name.toUtf8();
+        auto header = [&](QByteArray& out, bool central) {
+            put32(out, central ? 0x02014b50 : 0x04034b50);
+            if (central)
+                put16(out, 20);
+            put16(out, 20);
+            put16(out, 0);
+            put16(out, 8);
+            put16(out, 0);
+            put16(out, 0x21);
+            put32(out, quint32(crc));
+            put32(out, quint32(data.size()));
+            put32(out, quint32(size));
+            put16(out, unsigned(n.size()));
+            put16(out, 0);
+        };
+        QByteArray central;
+        header(central, true);
+        put16(central, 0);
+        put16(central, 0);
+        put16(central, 0);
+        put32(central, 0);
+        put32(central, quint32(file.size()));
+        directory += central + n;
+        header(file, false);
+        file += n + data;
+    }
+    QByteArray end;
+    put32(end, 0x06054b50);
+    put32(end, 0);
+    put16(end, unsigned(entries.size()));
+    put16(end, unsigned(entries.size()));
+    put32(end, quint32(directory.size()));
+    put32(end, quint32(file.size()));
+    put16(end, 0);
+    writeFile(zipPath, file + directory + end);
+}
+
+double residentPeakMB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    double peak = 0;
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("VmHWM:"))
+                peak = line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+        }
+    }
+    // Starts the next count from the current size.
+    QFile reset(QStringLiteral("/proc/self/clear_refs"));
+    if (reset.open(QIODevice::WriteOnly))
+        reset.write("5");
+    return peak;
 }
 
 Entries workbookParts(const QList<QPair<QString, QByteArray>>& sheets, const QByteArray& sharedStrings)

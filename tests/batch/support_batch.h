@@ -29,6 +29,22 @@ using Entries = QList<QPair<QString, QByteArray>>;
 // Writes a zip with Python's zipfile, entries in the given order, names as given.
 void pythonZip(const QString& zipPath, const Entries& entries, bool stored = false);
 
+// One piece of a generated entry: `bytes` repeated `repeat` times.
+struct Piece
+{
+    QByteArray bytes;
+    qint64 repeat = 1;
+};
+using RepeatedEntries = QList<QPair<QString, QList<Piece>>>;
+// Writes a deflated zip whose entries are pieces repeated: each piece is
+// compressed once and its compressed bytes repeated, so entries of hundreds
+// of megabytes cost next to nothing to build.
+void zipRepeated(const QString& zipPath, const RepeatedEntries& entries);
+
+// Peak resident memory of this process since the last call, in MB (the
+// first call starts the count and returns the current size).
+double residentPeakMB();
+
 // A minimal workbook package around the given worksheets (name, xml) in
 // tab order, stored as xl/worksheets/sheet<k>.xml for k = 1, 2, ...
 Entries workbookParts(const QList<QPair<QString, QByteArray>>& sheets, const QByteArray& sharedStrings = {});

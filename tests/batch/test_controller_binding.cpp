@@ -3,12 +3,15 @@
 #include "app/Globals.h"
 #include "batch/Binding_Table_Model.h"
 #include "drawing/QBXDocument.h"
+#include "drawing/QBXGraphicView.h"
 #include "editor/QBXWindowController.h"
+#include "platform/process_end.h"
 #include "support/test_responder.h"
 #include "support_binding.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <gtest/gtest.h>
 
@@ -18,15 +21,21 @@ struct Editor {
     std::unique_ptr<QBXDocument> document = std::make_unique<QBXDocument>();
     std::unique_ptr<QBXWindowController> c = std::make_unique<QBXWindowController>();
     bool started = false;
+    int endedWith = -1;
     Editor()
     {
         Card_Front_Or_Back = 0;
         c->setDocument(document.get());
-        started = c->awakeFromNib();
+        // Start-up's wizard is closed; the end of the program it asks for
+        // is recorded instead of carried out.
+        platform::setProcessEndHandler([this](int status) { endedWith = status; });
+        testResponder().onDialog([](QDialog& d) { d.reject(); });
+        started = c->awakeFromNib() && endedWith == 0;
         CARD_SIDE_STR = QStringLiteral("1");
     }
     ~Editor()
     {
+        platform::setProcessEndHandler({});
         for (const QString& f : QDir(Data_Folder_Path).entryList(QDir::Files))
             QFile::remove(Data_Folder_Path + QLatin1Char('/') + f);
         c.reset();
@@ -131,7 +140,7 @@ TEST(ControllerBinding, ChoosingASeriesBindsByNameAndShowsCardZerosValue)
     e.c->Data_source_type = &source;
     e.c->Batch_Series = &list;
     auto text = std::make_shared<QBXText>();
-    e.c->Last_Selected_Graphic = text;
+    e.c->_graphicView->Set_Selected_Graphic(text); // the canvas's current graphic
 
     testResponder().answerAlert(platform::modal::AlertAnswer::Ok); // no series yet
     e.c->Data_Source_Selection_Changed(1);

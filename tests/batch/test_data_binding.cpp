@@ -5,6 +5,7 @@
 #include "batch/SeriesStore.h"
 #include "support_binding.h"
 
+#include <QPainter>
 #include <QtConcurrent/QtConcurrent>
 #include <gtest/gtest.h>
 
@@ -255,4 +256,51 @@ TEST(DataBinding, RunOnAWorkerLeavesTheDesignAlone)
     EXPECT_EQ(mismatches.load(), 0);
     EXPECT_TRUE(text->Text_contents().text.startsWith(QStringLiteral("edit")));
     EXPECT_EQ(Shown_Text(column), QStringLiteral("Text here"));
+}
+
+// A cell holding a line break fills a text graphic that draws its second line
+// below the first, where the one-line value of the next card draws alone.
+TEST(DataBinding, MultiLineValueDrawsOnTwoLines)
+{
+    Binding_Table_Model table;
+    table.Set_Sheet_Columns({QStringLiteral("Names")});
+    table.Create_List_By_Array({QStringLiteral("Ben\r\nCleo")}, 1);
+    table.Create_List_By_Array({QStringLiteral("Ben")}, 1);
+    Binding_Design design;
+    auto text = Column_Text(1);
+    text->setBounds(QRectF(10, 10, 200, 100));
+    text->txt_clr = Qt::black;
+    text->_isDrawingStroke = false;
+    design.front = {text};
+    Data_Binding binding;
+    binding.Check_Series_Or_Excel_Use_or_not(design, {}, table.ListData(), QString());
+    Binding_Run_Snapshot run(binding, design, table.ListData(), Card_Property(), Card_Property(), Stub_Barcode);
+    // Rows of ink bands of the drawn text.
+    const auto bands = [](const GraphicPtr& g) {
+        QImage img(240, 140, QImage::Format_ARGB32);
+        img.fill(Qt::white);
+        QPainter painter(&img);
+        g->drawContentsInView(&painter, DrawingContext{}, false);
+        painter.end();
+        std::vector<int> tops;
+        bool inInk = false;
+        for (int y = 0; y < img.height(); ++y) {
+            bool ink = false;
+            for (int x = 0; x < img.width() && !ink; ++x)
+                ink = qGray(img.pixel(x, y)) < 128;
+            if (ink && !inInk)
+                tops.push_back(y);
+            inInk = ink;
+        }
+        return tops;
+    };
+    const GraphicPtr two = run.Fill_Side(0, QStringLiteral("F"))[0];
+    const std::vector<int> twoLines = bands(two);
+    const double twoHeight = static_cast<QBXText*>(two.get())->naturalSize().height();
+    const GraphicPtr one = run.Fill_Side(1, QStringLiteral("F"))[0];
+    const std::vector<int> oneLine = bands(one);
+    ASSERT_EQ(twoLines.size(), 2u);
+    ASSERT_EQ(oneLine.size(), 1u);
+    EXPECT_EQ(twoLines[0], oneLine[0]);
+    EXPECT_NEAR(twoHeight, 2 * static_cast<QBXText*>(one.get())->naturalSize().height(), 0.01);
 }

@@ -3,12 +3,14 @@
 #include "batch/SpreadsheetWriter.h"
 #include "batch/XlsxParts.h"
 #include "batch/support_batch.h"
+#include "support/log_capture.h"
 
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 using namespace batchtest;
 using Rows = SpreadsheetWriter::Rows;
@@ -188,10 +190,69 @@ TEST_F(SpreadsheetReader, ValuesFarRightCannotExhaustMemory)
     EXPECT_EQ(rows(1), Rows(10, QStringList({"1"})));
     EXPECT_EQ(rows(2).size(), 10);
     EXPECT_EQ(Excel_Sheet_Columns, 16384);
-    const qint64 saved = xlsx::maxRowSlots;
-    xlsx::maxRowSlots = 100000;
+    const qint64 saved = xlsx::maxKeptBytes;
+    xlsx::maxKeptBytes = 100000 * qint64(sizeof(QString));
     EXPECT_TRUE(rows(2).isEmpty());
-    xlsx::maxRowSlots = saved;
+    xlsx::maxKeptBytes = saved;
+}
+
+// Processor time of this process so far, in seconds: unlike the clock it
+// does not grow with the machine's load.
+double processorSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// A workbook whose only sheet (or shared-string table) is `piece` repeated.
+RepeatedEntries generatedWorkbook(const QString& part, const QByteArray& head, const Piece& piece,
+                                  const QByteArray& tail)
+{
+    RepeatedEntries entries;
+    for (const auto& [name, bytes] : workbookParts({{"Bomb", sheetXml("<row><c><v>1</v></c></row>")}},
+                                                   sharedStringsXml("<si><t>x</t></si>")))
+        entries.append({name, name == part ? QList<Piece>{{head}, piece, {tail}} : QList<Piece>{{bytes}}});
+    return entries;
+}
+
+TEST_F(SpreadsheetReader, EmptyRowsAndStringsCountAgainstTheBudget)
+{
+    // 100 million empty rows: 600 MB of XML in a zip under 1 MB.
+    const QString rowsBomb = path(QStringLiteral("rows.xlsx"));
+    zipRepeated(rowsBomb, generatedWorkbook(QStringLiteral("xl/worksheets/sheet1.xml"),
+                                            "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>",
+                                            {QByteArray("<row/>").repeated(1000000), 100}, "</sheetData></worksheet>"));
+    ASSERT_LT(QFileInfo(rowsBomb).size(), 1 << 20);
+    residentPeakMB();
+    const double started = processorSeconds();
+    {
+        LogCapture log;
+        SpreadsheetWriter::ReadWorkbook(QUrl::fromLocalFile(rowsBomb), true);
+        EXPECT_EQ(header().size(), 1); // the first row alone is cheap
+        EXPECT_TRUE(rows().isEmpty());
+        EXPECT_TRUE(LogCapture::lines().filter(QStringLiteral("sheet \"Bomb\"")).filter(QStringLiteral("more cells than can be read")).size() == 1)
+            << LogCapture::lines().join(QLatin1Char('\n')).toStdString();
+    }
+    // Unpacking 600 MB and reading rows up to the budget (twice at most).
+    EXPECT_LT(processorSeconds() - started, 10.0);
+    EXPECT_LT(residentPeakMB(), 200);
+
+    // 30 million empty shared strings: the table is refused, and with it
+    // every sheet whose cells would read without their texts.
+    const QString stringsBomb = path(QStringLiteral("strings.xlsx"));
+    zipRepeated(stringsBomb, generatedWorkbook(QStringLiteral("xl/sharedStrings.xml"),
+                                               "<sst xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">",
+                                               {QByteArray("<si/>").repeated(1000000), 30}, "</sst>"));
+    {
+        LogCapture log;
+        SpreadsheetWriter::ReadWorkbook(QUrl::fromLocalFile(stringsBomb), true);
+        EXPECT_TRUE(rows().isEmpty());
+        EXPECT_EQ(LogCapture::lines().filter(QStringLiteral("more strings than can be read")).size(), 1);
+        EXPECT_EQ(LogCapture::lines().filter(QStringLiteral("more cells than can be read")).size(), 1);
+    }
+    EXPECT_LT(residentPeakMB(), 200);
 }
 
 TEST_F(SpreadsheetReader, SharedStringIndexesResolveOnlyInRange)
@@ -245,7 +306,13 @@ Entries shuffledWorkbook()
 
 TEST_F(SpreadsheetReader, SheetsComeInTabOrder)
 {
+    LogCapture log;
     open(shuffledWorkbook());
+    // Every sheet left out is logged with its reason.
+    const QStringList lines = LogCapture::lines();
+    EXPECT_EQ(lines.filter(QStringLiteral("sheet \"Chart\" skipped: not a worksheet")).size(), 1);
+    EXPECT_EQ(lines.filter(QStringLiteral("sheet \"Evil\" skipped: its part")).size(), 1);
+    EXPECT_EQ(lines.filter(QStringLiteral("sheet \"Far\" skipped: its part")).size(), 1);
     EXPECT_EQ(SpreadsheetWriter::Read_Sheet_Name(), QStringList({"Gamma", "Alpha", "Beta"}));
     EXPECT_EQ(header(1), Rows({{"file 10"}}));
     EXPECT_EQ(rows(2), Rows({{"file 2"}}));
@@ -259,6 +326,36 @@ TEST_F(SpreadsheetReader, SheetsComeInTabOrder)
     open(bare, QStringLiteral("bare.xlsx"));
     EXPECT_EQ(SpreadsheetWriter::Read_Sheet_Name(), QStringList({"sheet1", "sheet2", "sheet10"}));
     EXPECT_EQ(rows(3), Rows({{"file 10"}}));
+
+    // A package with nothing readable says so.
+    LogCapture::lines().clear();
+    open({{"docProps/app.xml", "<Properties/>"}}, QStringLiteral("nothing.xlsx"));
+    EXPECT_EQ(LogCapture::lines().filter(QStringLiteral("holds no readable worksheet")).size(), 1);
+}
+
+TEST_F(SpreadsheetReader, ReferencesStopAtTheFormatsLimits)
+{
+    open(workbookParts({{"S", sheetXml("<row><c r=\"A1048576\"><v>last row</v></c><c r=\"B1048577\"><v>past</v></c>"
+                                         "<c r=\"C99999999\"><v>far past</v></c><c r=\"XFD1\"><v>last column</v></c>"
+                                         "<c r=\"XFE1\"><v>past</v></c></row>")}}));
+    const Rows all = rows();
+    ASSERT_EQ(all.size(), 1);
+    ASSERT_EQ(all[0].size(), 16384);
+    EXPECT_EQ(all[0][0], QStringLiteral("last row"));
+    EXPECT_EQ(all[0][16383], QStringLiteral("last column"));
+    EXPECT_EQ(all[0].count(QString()), 16382);
+}
+
+TEST_F(SpreadsheetReader, ValuesKeepALeadingFeff)
+{
+    // U+FEFF at the start of a value is a character, not a byte-order mark.
+    const QByteArray feff = "\xEF\xBB\xBF";
+    open(workbookParts({{"S", sheetXml("<row><c t=\"s\"><v>0</v></c><c t=\"inlineStr\"><is><t>" + feff +
+                                         "inline</t></is></c><c><v>" + feff + "12</v></c><c t=\"str\"><v>" + feff +
+                                         feff + "x</v></c></row>")}},
+                       sharedStringsXml("<si><t>" + feff + "shared</t></si>")));
+    const QString bom(QChar(0xFEFF));
+    EXPECT_EQ(rows(), Rows({{bom + "shared", bom + "inline", bom + "12", bom + bom + "x"}}));
 }
 
 TEST_F(SpreadsheetReader, BrokenInputReadsAsEmpty)

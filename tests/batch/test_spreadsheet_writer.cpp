@@ -77,6 +77,18 @@ TEST_F(SpreadsheetWriting, SeriesExportExampleAndWideRow)
     ASSERT_EQ(wideRow.size(), 30);
     EXPECT_EQ(wideRow.at(29).toArray().at(1).toString(), QStringLiteral("30"));
     EXPECT_EQ(SpreadsheetWriter::ColumnIndexToName(703), QStringLiteral("AAA"));
+
+    // A long sheet is built in many pieces; they join into one valid
+    // entry (zipfile checks its CRC) with the texts numbered in order.
+    Rows series = {{"Batch Value"}};
+    for (int i = 0; i < 70000; ++i)
+        series.append({i % 3 ? QStringLiteral("v%1").arg(i) : QString::number(i)});
+    ASSERT_TRUE(write(QStringLiteral("long.xlsx"), series));
+    const QString longFile = path(QStringLiteral("long.xlsx"));
+    EXPECT_TRUE(part(longFile, QStringLiteral("xl/sharedStrings.xml")).contains("count=\"46667\""));
+    SpreadsheetWriter::ReadWorkbook(QUrl::fromLocalFile(longFile), true);
+    Excel_Sheet_Number = 1;
+    EXPECT_EQ(SpreadsheetWriter::ReadWorkbook(QUrl(), false), series);
 }
 
 // Values whose type or text is easy to get wrong.
@@ -136,6 +148,85 @@ with open(sys.argv[1], newline='', encoding='utf-8') as f:
     // (its text export ends lines in cells with LF alone)
     for (int i = 0; i < kValues.size(); ++i)
         EXPECT_EQ(cells.at(i).toString(), QString(kValues[i]).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+}
+
+// The rows of a written workbook as LibreOffice's CSV export shows them.
+QList<QStringList> libreOfficeRows(const QString& file, const QString& work)
+{
+    const ProcessResult lo = run(
+        QStringLiteral("soffice"),
+        {QStringLiteral("-env:UserInstallation=file://") + work + QStringLiteral("/profile"), QStringLiteral("--headless"),
+         QStringLiteral("--convert-to"), QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76,1"),
+         QStringLiteral("--outdir"), work + QStringLiteral("/csv"), file});
+    const ProcessResult parsed = python(QStringLiteral(R"(
+import csv, json, sys
+with open(sys.argv[1], newline='', encoding='utf-8') as f:
+    print(json.dumps(list(csv.reader(f))))
+)"),
+                                        {work + QStringLiteral("/csv/") + QFileInfo(file).completeBaseName() + QStringLiteral(".csv")});
+    EXPECT_EQ(parsed.exitCode, 0) << lo.err.constData() << parsed.err.constData();
+    QList<QStringList> rows;
+    for (const QJsonValue& row : QJsonDocument::fromJson(parsed.out).array())
+        rows.append(row.toVariant().toStringList());
+    return rows;
+}
+
+// The rows as openpyxl's read-only mode gives them: numbers as Python
+// shows them, which is what any reader shows.
+QList<QStringList> openpyxlReadOnlyRows(const QString& file)
+{
+    const ProcessResult r = python(QStringLiteral(R"(
+import json, sys, openpyxl
+wb = openpyxl.load_workbook(sys.argv[1], read_only=True)
+def text(v):
+    return '' if v is None else repr(v) if isinstance(v, float) else str(v)
+print(json.dumps([[text(v) for v in row] for row in wb.worksheets[0].iter_rows(values_only=True)]))
+)"),
+                                   {file});
+    EXPECT_EQ(r.exitCode, 0) << r.err.constData();
+    QList<QStringList> rows;
+    for (const QJsonValue& row : QJsonDocument::fromJson(r.out).array())
+        rows.append(row.toVariant().toStringList());
+    return rows;
+}
+
+TEST_F(SpreadsheetWriting, EveryReaderShowsTheWrittenText)
+{
+    // Texts that look like numbers but are not shown so, a leading U+FEFF,
+    // and a row far wider than the first.
+    const QString bom(QChar(0xFEFF));
+    Rows data = {{"Name", "Value"},
+                 {"0.50", "1.0", "1.10", "-0", "007", "1e5", "12", "-3.5", "0.5", "0.00001", "0.0001",
+                  "123456789012345", "99.99", "-0.25", bom + "bom", bom + "12"}};
+    for (int r = 3; r <= 66; ++r)
+        data.append({QString::number(r * 3)});
+    QStringList wide;
+    for (int c = 1; c <= 1000; ++c)
+        wide.append(QStringLiteral("w%1").arg(c));
+    data[65] = wide;
+    const QString file = path(QStringLiteral("shown.xlsx"));
+    ASSERT_TRUE(write(QStringLiteral("shown.xlsx"), data));
+    const QByteArray sheet = part(file, QStringLiteral("xl/worksheets/sheet1.xml"));
+    EXPECT_TRUE(sheet.contains("<dimension ref=\"A1:ALL66\"/>"));
+    EXPECT_TRUE(sheet.contains("<row r=\"66\" spans=\"1:1000\">"));
+
+    SpreadsheetWriter::ReadWorkbook(QUrl::fromLocalFile(file), true);
+    Excel_Sheet_Number = 1;
+    const Rows ours = SpreadsheetWriter::ReadWorkbook(QUrl(), false);
+    const Rows openpyxl = openpyxlReadOnlyRows(file);
+    const Rows libreOffice = libreOfficeRows(file, dir.path());
+    ASSERT_EQ(ours.size(), data.size());
+    ASSERT_EQ(openpyxl.size(), data.size());
+    ASSERT_EQ(libreOffice.size(), data.size());
+    for (int r = 0; r < data.size(); ++r) {
+        for (int c = 0; c < 1000; ++c) {
+            const QString expected = data[r].value(c);
+            SCOPED_TRACE(QStringLiteral("row %1 column %2: %3").arg(r + 1).arg(c + 1).arg(expected).toStdString());
+            EXPECT_EQ(ours[r].value(c), expected);
+            EXPECT_EQ(openpyxl[r].value(c), expected);
+            EXPECT_EQ(libreOffice[r].value(c), expected);
+        }
+    }
 }
 
 TEST_F(SpreadsheetWriting, SameBytesInEveryLocale)

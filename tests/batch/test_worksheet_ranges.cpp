@@ -17,7 +17,7 @@ protected:
 
     // Reads `xml` once in a single pass and once in ranges; expects the same
     // content and returns how many ranges the second read used.
-    int compare(const QByteArray& xml)
+    int compare(const QByteArray& xml, qint64 budget = xlsx::maxKeptBytes)
     {
         const QString file = dir.path() + QStringLiteral("/sheet.xml");
         writeFile(file, xml);
@@ -25,9 +25,9 @@ protected:
         xlsx::SheetContent single, ranged;
         QString m1, m2;
         xlsx::parallelReadMinimum = qint64(1) << 40;
-        const auto r1 = xlsx::readWorksheet(file, shared, false, single, m1);
+        const auto r1 = xlsx::readWorksheet(file, shared, false, single, m1, budget);
         xlsx::parallelReadMinimum = 2048;
-        const auto r2 = xlsx::readWorksheet(file, shared, false, ranged, m2);
+        const auto r2 = xlsx::readWorksheet(file, shared, false, ranged, m2, budget);
         EXPECT_EQ(r1, r2);
         EXPECT_EQ(m1, m2);
         EXPECT_EQ(single.rows, ranged.rows);
@@ -35,6 +35,7 @@ protected:
         EXPECT_EQ(single.badReferences, ranged.badReferences);
         EXPECT_EQ(single.firstBadReference, ranged.firstBadReference);
         EXPECT_EQ(single.badSharedIndexes, ranged.badSharedIndexes);
+        EXPECT_EQ(single.tooLarge, ranged.tooLarge);
         EXPECT_EQ(single.ranges, 1);
         return ranged.ranges;
     }
@@ -94,6 +95,33 @@ TEST_F(WorksheetRanges, UnusualPartsFallBackToOnePass)
     EXPECT_EQ(compare(worksheet(rowsOf(3000), "<mergeCells>")), 1);
     // An entity only a document type could define.
     EXPECT_EQ(compare(worksheet(rowsOf(1500) + "<row><c><v>&custom;</v></c></row>" + rowsOf(1500))), 1);
+}
+
+TEST_F(WorksheetRanges, HostileShapesGiveTheSameAnswerBothWays)
+{
+    QByteArray wide, long_;
+    for (int r = 0; r < 40; ++r)
+        wide += "<row><c><v>1</v></c><c r=\"XFD1\"><v>2</v></c></row>";
+    for (int r = 0; r < 20; ++r)
+        long_ += "<row><c t=\"inlineStr\"><is><t>" + QByteArray(3000, 'x') + "</t></is></c></row>";
+    const QByteArray shapes[] = {wide + long_, long_ + wide, QByteArray("<row/>").repeated(5000)};
+    const qint64 slot = sizeof(QString);
+    // Room for all, room for the rows as read but not once padded to the
+    // width, room for a part of them only.
+    const qint64 budgets[] = {qint64(1) << 30, 40 * 16384 * slot + (1 << 20), 100000};
+    int refused = 0, split = 0;
+    for (const QByteArray& rows : shapes) {
+        for (const qint64 budget : budgets) {
+            SCOPED_TRACE(budget);
+            split += compare(worksheet(rows), budget) > 1;
+            QString message;
+            xlsx::SheetContent content;
+            refused += xlsx::readWorksheet(dir.path() + QStringLiteral("/sheet.xml"), {}, false, content, message,
+                                           budget) == xlsx::ParseResult::TooLarge;
+        }
+    }
+    EXPECT_EQ(refused, 5); // the two wide shapes twice, the empty rows once
+    EXPECT_EQ(split, 4);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "drawing/QBXDocument.h"
 #include "drawing/QBXGraphicView.h"
 #include "drawing/QBXGrid.h"
+#include "drawing/QBXImage.h"
 #include "drawing/QBXLine.h"
 #include "drawing/Shape_Control.h"
 #include "app/Globals.h"
@@ -12,6 +13,8 @@
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QUuid>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -305,7 +308,7 @@ TEST_F(Editing, GridCreationAndPartyTexts)
 
 TEST_F(Editing, UseRectWithoutIdCascadesAndPictureReplacementsNeedAFile)
 {
-    graphicDefaults().controlNewPoint = [](const QString& side) {
+    graphicDefaults().controlNewPoint = [](const QString& side, const QSizeF&) {
         return side == QLatin1String("B") ? QPointF(70, 70) : QPointF(40, 40);
     };
     host.tool = 3;
@@ -486,3 +489,31 @@ TEST_F(Editing, DeleteForgetsTheCurrentGraphicAndIdLookUp)
 }
 
 } // namespace
+
+// Clicks and repaints write no log line each: a picture that cannot be read
+// is logged once for its path.
+TEST_F(Editing, ClicksAndPaintsLogAnAbsentPictureOnce)
+{
+    static QStringList lines;
+    lines.clear();
+    const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext& c, const QString& m) {
+        if (c.category && QByteArray(c.category) == "cardwright")
+            lines << m;
+    });
+    place({QRectF(100, 10, 30, 30)});
+    const QString absent = QStringLiteral("/nonexistent/%1.png").arg(QUuid::createUuid().toString(QUuid::Id128));
+    auto picture = std::make_shared<QBXImage>();
+    picture->setFilePath(absent);
+    picture->setBounds(QRectF(10, 10, 40, 40));
+    document.insertGraphics({picture}, {0});
+    for (int i = 0; i < 3; ++i) {
+        drag({20, 20}, {20, 20});
+        drag({110, 20}, {110, 20});
+        QImage drawn(243, 154, QImage::Format_ARGB32);
+        QPainter painter(&drawn);
+        canvas.drawRect(painter, canvas.bounds());
+    }
+    qInstallMessageHandler(previous);
+    ASSERT_EQ(lines.size(), 1) << lines.join('\n').toStdString();
+    EXPECT_TRUE(lines[0].contains(absent));
+}

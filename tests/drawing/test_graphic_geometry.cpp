@@ -298,7 +298,7 @@ TEST(GraphicLists, UnionTranslateAndPastePlacement)
     // side's next point, a locked one stays but still uses its point up.
     int calls = 0;
     QStringList sides;
-    graphicDefaults().controlNewPoint = [&](const QString& side) {
+    graphicDefaults().controlNewPoint = [&](const QString& side, const QSizeF&) {
         ++calls;
         sides << side;
         return QPointF(50.0 + 10 * calls, 60.0 + 10 * calls);

@@ -195,3 +195,29 @@ TEST(TextGraphic, UnknownFontsFallBackToLiberationSerif)
     EXPECT_FALSE(probe::inkBox(draw(*t)).isNull());
     EXPECT_EQ(t->text_ctrl_font.family(), "NoSuchFontAnywhere-Bold"); // the record keeps its name
 }
+
+// Typed, pasted and bound texts break their lines with "\n", "\r\n", a lone
+// "\r", U+2029 or U+2028: each draws "From:" above the name, where two
+// separately laid lines stand, at 72 and 300 dpi, and measures two lines.
+TEST(TextGraphic, EveryLineBreakFormDrawsItsOwnLine)
+{
+    auto first = text("From:", "Liberation Sans", 16, QRectF(10, 10, 200, 100));
+    auto second = text("Ben and Cleo", "Liberation Sans", 16, QRectF(10, 10, 200, 100));
+    const double lineHeight = first->naturalSize().height();
+    second->setBounds(QRectF(10, 10 + lineHeight, 200, 100));
+    const QImage oneLine = draw(*first);
+    const auto firstLine = inkLines(oneLine);
+    const auto secondLine = inkLines(draw(*second));
+    ASSERT_EQ(firstLine.size(), 1u);
+    ASSERT_EQ(secondLine.size(), 1u);
+    for (const char16_t* separator : {u"\n", u"\r\n", u"\r", u"\u2029", u"\u2028"}) {
+        const QString s = QStringLiteral("From:") + QString::fromUtf16(separator) + QStringLiteral("Ben and Cleo");
+        auto t = text(s, "Liberation Sans", 16, QRectF(10, 10, 200, 100));
+        const auto lines = inkLines(draw(*t));
+        ASSERT_EQ(lines.size(), 2u) << QString(s).toStdString();
+        EXPECT_EQ(lines[0], firstLine[0]);
+        EXPECT_EQ(lines[1], secondLine[0]);
+        EXPECT_EQ(inkLines(draw(*t, {240, 140}, 300)).size(), 2u);
+        EXPECT_NEAR(t->naturalSize().height(), 2 * lineHeight, 0.01);
+    }
+}

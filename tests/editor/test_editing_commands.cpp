@@ -114,22 +114,64 @@ TEST_F(Commands, EveryToolCreatesOnTheCurrentSideAndReturnsToTheArrow)
     EXPECT_EQ(editor->Selected_Control_Tool, 0);
 }
 
-TEST_F(Commands, TemporarySideShownStillCreatesOnTheNamedSide)
+TEST_F(Commands, TemporarySideCreatesPastesAndDeletesOnItsOwnList)
 {
-    Card_Front_Or_Back = 1;
     editor->Temp_Card_Btn_Clicked(nullptr);
     editor->Text_Tool_Clicked(nullptr);
-    EXPECT_EQ(doc().graphics_back().size(), 1u);
-    EXPECT_TRUE(doc().graphics_temp().empty());
+    ASSERT_EQ(doc().graphics_temp().size(), 1u);
+    EXPECT_TRUE(doc().graphics().empty()) << "nothing appears on the hidden front";
+    QBXGraphicView* temp = editor->_graphicView_TEMP;
+    EXPECT_EQ(temp->selectionIndexes(), platform::IndexSet({0}));
+    editor->Copy_Clicked(nullptr);
+    editor->Paste_Clicked(nullptr);
+    EXPECT_EQ(doc().graphics_temp().size(), 2u);
+    EXPECT_FALSE(editor->Undo_btn->isEnabled()) << "the temporary list keeps no history";
+    editor->Undo_Clicked(nullptr);
+    EXPECT_EQ(doc().graphics_temp().size(), 2u);
+    editor->Delete_Clicked(nullptr);
+    EXPECT_EQ(doc().graphics_temp().size(), 1u);
+    EXPECT_TRUE(doc().graphics().empty());
     // Assigning twice holds the side's own graphics once.
-    editor->Temp_Design_Control_Assign();
+    editor->Select_front_side();
+    editor->Rect_Tool_Clicked(nullptr);
+    editor->Temp_Card_Btn_Clicked(nullptr);
     editor->Temp_Design_Control_Assign();
     ASSERT_EQ(doc().graphics_temp().size(), 1u);
-    EXPECT_EQ(doc().graphics_temp()[0], doc().graphics_back()[0]);
-    // Commands still go to the back canvas.
-    editor->_graphicView_BACK->changeSelectionIndexes({0});
+    EXPECT_EQ(doc().graphics_temp()[0], doc().graphics()[0]);
+}
+
+// The edit buttons follow the shown canvas's selection, its lock state and
+// the front's history after side switches, undo and deletion.
+TEST_F(Commands, EditButtonsFollowTheShownSelectionAndHistory)
+{
+    const auto enabled = [this] {
+        QString on;
+        for (QPushButton* b : {editor->Undo_btn, editor->Redo_btn, editor->Cut_btn, editor->Copy_btn,
+                               editor->Delete_btn, editor->Lock_btn, editor->Unlock_btn})
+            on += b->isEnabled() ? b->objectName().section('_', 0, 0) + ' ' : QString();
+        return on.trimmed();
+    };
+    editor->Rect_Tool_Clicked(nullptr);
+    endEvent();
+    EXPECT_EQ(enabled(), "Undo Cut Copy Delete Lock");
+    editor->Select_back_side();
+    EXPECT_EQ(enabled(), "") << "the empty back, no history";
+    editor->Select_front_side();
+    EXPECT_EQ(enabled(), "Undo Cut Copy Delete Lock") << "the selected rectangle and its history";
+    editor->Lock_Clicked(nullptr);
+    EXPECT_EQ(enabled(), "Undo Unlock");
+    editor->Unlock_Clicked(nullptr);
+    editor->Text_Tool_Clicked(nullptr);
+    endEvent();
     editor->Delete_Clicked(nullptr);
-    EXPECT_TRUE(doc().graphics_back().empty());
+    endEvent();
+    EXPECT_EQ(enabled(), "Undo");
+    QTest::keyClick(front(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(front()->selectedGraphics(), GraphicList({doc().graphics()[0]}));
+    EXPECT_EQ(doc().graphics()[0]->className(), QStringLiteral("QBXText"));
+    EXPECT_EQ(enabled(), "Undo Redo Cut Copy Delete Lock") << "the restored text is selected";
+    front()->changeSelectionIndexes({});
+    EXPECT_EQ(enabled(), "Undo Redo");
 }
 
 TEST_F(Commands, PictureToolsCancelledOrWithAFile)

@@ -4,6 +4,7 @@
 #include "output/Preferences.h"
 #include "platform/workspace.h"
 #include "support/file_mode.h"
+#include "support/hostile_bytes.h"
 #include "support/test_responder.h"
 
 #include <QCheckBox>
@@ -84,5 +85,23 @@ TEST(MailSettings, StoredForTheOwnerOnlyAndReadAgainAtEachUse)
     f.close();
     QBXWindowController::Get_Email_Details();
     EXPECT_EQ(sending_server.get(), QString());
+    QFile::remove(Preferences::settingsFilePath());
+}
+
+TEST(MailSettings, AHostileSettingsFileStartsTheProgramWithDefaultsAndStays)
+{
+    // A UTF-16 key holding U+0000, and 22,500 nested arrays.
+    for (const QByteArray& bytes : {hostile::nulKeyPlist(), hostile::nestedXml(22500)}) {
+        QFile f(Preferences::settingsFilePath());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+        f.close();
+        StartedEditor e;
+        EXPECT_TRUE(e.started);
+        EXPECT_EQ(sending_server.get(), QString());
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), bytes);
+        f.close();
+    }
     QFile::remove(Preferences::settingsFilePath());
 }

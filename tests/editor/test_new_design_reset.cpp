@@ -123,7 +123,8 @@ TEST_F(NewDesign, NewLeavesNothingOfThePreviousDesign)
         EXPECT_EQ(side->Card_BG_Image_Path, QString());
         EXPECT_EQ(side->Card_Side, QStringLiteral("2"));
         EXPECT_EQ(side->Card_Side_Name, QStringLiteral("F"));
-        EXPECT_EQ(side->Card_Size, QSizeF(0, 0));
+        // The card panel records the canvas size of the side it shows.
+        EXPECT_EQ(side->Card_Size, side == &c->Front_card_Prop ? c->_graphicView->frameSize() : QSizeF(0, 0));
         EXPECT_EQ(side->Card_Content_font.family(), Text_Ctrl_Font);
     }
     EXPECT_EQ(CARD_SIDE_STR, QStringLiteral("2"));

@@ -3,11 +3,17 @@
 #include "support_editor.h"
 
 #include "drawing/QBXGraphicView.h"
+#include "drawing/QBXZoomingScrollView.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QImage>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QMainWindow>
 #include <QProcess>
+#include <QScreen>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -113,4 +119,43 @@ TEST(Screen, StartedWindowUnderXvfb)
     EXPECT_NE(inside, above);
     EXPECT_LT(above.red(), 235);
     EXPECT_GT(above.red(), 190);
+}
+
+// The part that runs on the small screen: the window, the canvas's zoom menu
+// and its horizontal scroll bar all lie within the screen's available area.
+TEST(ScreenChild, FitsTheAvailableArea)
+{
+    if (qEnvironmentVariable("CW_SMALL_SCREEN").isEmpty())
+        GTEST_SKIP() << "run by Screen.WindowFitsALaptopScreen";
+    StartedEditor e;
+    ASSERT_TRUE(e.started);
+    QTimer::singleShot(500, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    ASSERT_EQ(area.size(), QSize(1366, 768));
+    const auto global = [](QWidget* w) { return QRect(w->mapToGlobal(QPoint(0, 0)), w->size()); };
+    EXPECT_TRUE(area.contains(e->window->frameGeometry()));
+    // Small enough to fit with a window manager's title bar too.
+    EXPECT_LE(e->window->minimumSizeHint().height(), area.height() - 48);
+    QBXZoomingScrollView* scroll = e->_zoomingScrollView;
+    ASSERT_TRUE(scroll->factorPopUpButton() && scroll->factorPopUpButton()->isVisible());
+    EXPECT_TRUE(area.contains(global(scroll->factorPopUpButton())));
+    EXPECT_TRUE(area.contains(global(scroll->horizontalScrollBar())));
+}
+
+TEST(Screen, WindowFitsALaptopScreen)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("xvfb-run")).isEmpty())
+        GTEST_SKIP() << "xvfb-run is needed";
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    env.insert(QStringLiteral("CW_SMALL_SCREEN"), QStringLiteral("1"));
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QStringLiteral("xvfb-run"),
+                {QStringLiteral("-a"), QStringLiteral("-s"), QStringLiteral("-screen 0 1366x768x24"),
+                 QCoreApplication::applicationFilePath(), QStringLiteral("--gtest_filter=ScreenChild.FitsTheAvailableArea")});
+    ASSERT_TRUE(child.waitForFinished(90000));
+    EXPECT_EQ(child.exitCode(), 0) << child.readAll().toStdString();
 }

@@ -55,6 +55,7 @@ TEST(Sizes, PresetTablesOrientationAndOutOfRangeRows)
 TEST(Sizes, PresetListRows)
 {
     StartedEditor e;
+    e->ListData.clear(); // start-up lists the PVC sizes
     for (const QString& name : e->pvc_card_arry)
         e->Create_List(name);
     e->Create_List(QStringLiteral("   "));
@@ -97,9 +98,21 @@ TEST(Sizes, CanvasSizeIsEqualOnAllThreeAndPixelsFollowTheZoom)
 TEST(Services, CascadeOfNewGraphics)
 {
     StartedEditor e;
-    const std::vector<QPointF> expected{{30, 30}, {50, 50}, {70, 70}, {90, 90}, {110, 10}};
+    // A 50-point graphic at (110, 110) would leave the 154-point card: the
+    // cascade starts again at the top left offset.
+    const std::vector<QPointF> expected{{30, 30}, {50, 50}, {70, 70}, {90, 90}, {10, 10}};
     for (const QPointF& p : expected)
         EXPECT_EQ(e->Control_New_Point(QStringLiteral("F")), p);
+    // The size of what is placed counts: 200 points wide fits at 30, not at 50.
+    EXPECT_EQ(e->Control_New_Point(QStringLiteral("F"), QSizeF(200, 40)), QPointF(30, 30));
+    EXPECT_EQ(e->Control_New_Point(QStringLiteral("F"), QSizeF(200, 40)), QPointF(10, 10));
+    // Tool clicks, whatever their kind's size, land wholly on the card.
+    for (int i = 0; i < 12; ++i) {
+        i % 2 ? e->Barcode_Tool_Clicked(nullptr) : e->Signature_Tool_Clicked(nullptr);
+        const QRectF b = e.document->graphics()[0]->bounds();
+        EXPECT_TRUE(e->_graphicView->bounds().contains(b)) << i;
+    }
+    e->_graphicView->delete_all_control();
 
     // With 25 graphics on the back, the back step is 25.
     GraphicList many;

@@ -8,6 +8,7 @@
 #include "drawing/QBXGrid.h"
 #include "drawing/QBXText.h"
 #include "platform/process_end.h"
+#include "support/process_end_guard.h"
 #include "platform/stepper.h"
 #include "support/test_responder.h"
 #include "wizards/Invitation_Wizard.h"
@@ -18,6 +19,7 @@
 #include <QFile>
 #include <QImage>
 #include <QLineEdit>
+#include <QPainter>
 #include <QProcess>
 #include <QPushButton>
 #include <QStackedWidget>
@@ -169,6 +171,28 @@ TEST_F(StartWizard, NewCardLaysTheTextsOnTheFrontOverThePicture)
     EXPECT_FALSE(e.document->undoManager()->canUndo());
     EXPECT_TRUE(e.document->undoManager()->isUndoRegistrationEnabled());
     EXPECT_TRUE(e->Get_Back_Controls_Array().empty());
+
+    // The last text placed keeps its handles, and the edit buttons follow it.
+    EXPECT_EQ(e->_graphicView->selectionIndexes(), platform::IndexSet({0}));
+    EXPECT_TRUE(e->Cut_btn->isEnabled() && e->Copy_btn->isEnabled() && e->Delete_btn->isEnabled());
+    EXPECT_FALSE(e->Undo_btn->isEnabled());
+    // "From:" and the name draw as two lines.
+    QImage drawn(340, 340, QImage::Format_ARGB32);
+    drawn.fill(Qt::white);
+    {
+        QPainter painter(&drawn);
+        e->Get_Front_Controls_Array()[0]->drawContentsInView(&painter, DrawingContext{}, false);
+    }
+    int lines = 0;
+    bool inLine = false;
+    for (int y = 0; y < drawn.height(); ++y) {
+        bool ink = false;
+        for (int x = 0; x < drawn.width() && !ink; ++x)
+            ink = qGray(drawn.pixel(x, y)) < 128;
+        lines += ink && !inLine;
+        inLine = ink;
+    }
+    EXPECT_EQ(lines, 2);
 }
 
 TEST_F(StartWizard, TitleAndMessageAloneAndSnappingCorners)
@@ -424,7 +448,7 @@ TEST(StartWizardExitChild, ExitEndsTheProcess)
 {
     if (qEnvironmentVariableIsEmpty("CW_WIZARD_EXIT"))
         GTEST_SKIP() << "run by StartWizardExit.ProcessEndsWithStatusZero";
-    platform::setProcessEndHandler({});
+    allowRealProcessEnd();
     testResponder().onDialog([](QDialog&) { wizard()->Exit_btn->click(); });
     QBXDocument document;
     QBXWindowController controller;

@@ -8,6 +8,7 @@
 #include "platform/tab_item.h"
 
 #include <QApplication>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <gtest/gtest.h>
@@ -92,6 +93,31 @@ TEST(ProcessEnd, ShutdownHooksRunOnceBeforeTheSeamReceivesTheStatus)
     platform::endProcess(4);
     EXPECT_EQ(order, (QStringList{"second", "first", "3", "4"}));
     platform::setProcessEndHandler({});
+}
+
+// Runs in a child process: a test that asks for the end of the program,
+// then leaves through exit(0) in the middle of the run.
+TEST(ProcessEndChild, LeavesInTheMiddle)
+{
+    if (qEnvironmentVariableIsEmpty("CW_EXIT_MID_TEST"))
+        GTEST_SKIP() << "run by ProcessEnd.ATestThatEndsTheProcessFailsLoudly";
+    platform::endProcess(0);
+    std::exit(0);
+}
+
+TEST(ProcessEnd, ATestThatEndsTheProcessFailsLoudly)
+{
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("CW_EXIT_MID_TEST"), QStringLiteral("1"));
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=ProcessEndChild.*")});
+    ASSERT_TRUE(child.waitForFinished(60000));
+    const QByteArray log = child.readAll();
+    EXPECT_EQ(child.exitCode(), 3) << log.toStdString();
+    EXPECT_TRUE(log.contains("does not expect it")) << log.toStdString();
+    EXPECT_FALSE(log.contains("PASSED")) << log.toStdString();
 }
 
 TEST(Stepper, ClampsToItsRangeAndReportsOnlyUserSteps)

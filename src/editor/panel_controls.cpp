@@ -1,0 +1,115 @@
+#include "editor/panel_controls.h"
+
+#include "platform/color_well.h"
+#include "platform/stepper.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSignalBlocker>
+
+#include <cmath>
+
+namespace panel {
+
+platform::Stepper* stepper(const QString& name, double minimum, double maximum, double increment)
+{
+    auto* s = new platform::Stepper;
+    s->setObjectName(name);
+    s->setRange(minimum, maximum);
+    s->setIncrement(increment);
+    return s;
+}
+
+QLineEdit* field(const QString& name)
+{
+    auto* f = new QLineEdit;
+    f->setObjectName(name);
+    f->setMaximumWidth(64);
+    return f;
+}
+
+platform::ColorWell* well(const QString& name)
+{
+    auto* w = new platform::ColorWell;
+    w->setObjectName(name);
+    return w;
+}
+
+void pair(platform::Stepper* stepper, QLineEdit* field, QObject* context, const std::function<void(QObject*)>& action,
+          bool asFloat)
+{
+    QObject::connect(stepper, &platform::Stepper::valueEdited, context, [stepper, action] { action(stepper); });
+    QObject::connect(field, &QLineEdit::editingFinished, context, [stepper, field, action, asFloat] {
+        if (!field->isModified())
+            return;
+        field->setModified(false);
+        bool ok = false;
+        const double typed = field->text().trimmed().toDouble(&ok);
+        if (ok)
+            stepper->setValue(typed);
+        echo(stepper, stepper, field, asFloat);
+        action(field);
+    });
+}
+
+QStringList borderStyleItems()
+{
+    return {QStringLiteral("Solid"), QStringLiteral("Dash"), QStringLiteral("Dot"), QStringLiteral("Dash Dot"),
+            QStringLiteral("Dash Dot Dot")};
+}
+
+QString borderCode(int index)
+{
+    static const QString codes[] = {QStringLiteral("S"), QStringLiteral("DA"), QStringLiteral("DO"),
+                                    QStringLiteral("DD"), QStringLiteral("DDD")};
+    return index >= 0 && index < 5 ? codes[index] : QString();
+}
+
+int borderIndex(const QString& code)
+{
+    for (int i = 0; i < 5; ++i) {
+        if (borderCode(i) == code)
+            return i;
+    }
+    return -1;
+}
+
+void echo(QObject* sender, platform::Stepper* stepper, QLineEdit* field, bool asFloat)
+{
+    if (sender != stepper)
+        return;
+    if (asFloat)
+        showFloat(field, stepper->value());
+    else
+        showInt(field, stepper->value());
+}
+
+double percentOf(float fraction)
+{
+    return std::round(double(fraction) * 1.0e6) / 1.0e4;
+}
+
+void setIndex(QComboBox* combo, int index)
+{
+    const QSignalBlocker quiet(combo);
+    combo->setCurrentIndex(index);
+}
+
+void setText(QLineEdit* field, const QString& text)
+{
+    const QSignalBlocker quiet(field);
+    field->setText(text);
+    field->setModified(false);
+}
+
+void showInt(QLineEdit* field, double value)
+{
+    setText(field, QString::number(int(value)));
+}
+
+void showFloat(QLineEdit* field, double value)
+{
+    setText(field, QString::number(value));
+}
+
+} // namespace panel

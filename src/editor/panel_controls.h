@@ -1,0 +1,51 @@
+#pragma once
+// Small builders and silent setters shared by the property panels: a stepper
+// with its value field, colour wells, the border-code table.
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class QComboBox;
+class QLineEdit;
+class QObject;
+class QWidget;
+namespace platform {
+class Stepper;
+class ColorWell;
+} // namespace platform
+
+namespace panel {
+
+platform::Stepper* stepper(const QString& name, double minimum, double maximum, double increment = 1.0);
+QLineEdit* field(const QString& name);
+platform::ColorWell* well(const QString& name);
+
+// The stepper's arrows run the action with the stepper as sender; a value
+// typed into the field is put into the stepper (within its range, shown back
+// in the field) and runs the action with the field as sender.
+void pair(platform::Stepper* stepper, QLineEdit* field, QObject* context,
+          const std::function<void(QObject*)>& action, bool asFloat = false);
+
+// The border-style combo items, in code order.
+QStringList borderStyleItems();
+
+// Border codes by combo index: "S", "DA", "DO", "DD", "DDD".
+QString borderCode(int index);  // empty for any other index
+int borderIndex(const QString& code); // -1 for any other code
+
+// Code-made sets: no handler runs.
+void setIndex(QComboBox* combo, int index);
+void setText(QLineEdit* field, const QString& text);
+// The first step of a stepper's action: when the stepper itself sent it, its
+// value goes into its field (an integer, or a float).
+void echo(QObject* sender, platform::Stepper* stepper, QLineEdit* field, bool asFloat = false);
+
+// A stored fraction as the percent the opacity steppers show, without the
+// float noise of the fraction (0.35f shows 35).
+double percentOf(float fraction);
+// The stepper's value, in the field as an integer or a float.
+void showInt(QLineEdit* field, double value);
+void showFloat(QLineEdit* field, double value);
+
+} // namespace panel

@@ -1,0 +1,144 @@
+// Hostile property lists and pictures: each is refused or read to a bounded
+// result quickly and within 100 MB.
+#include "platform/keyed_archive.h"
+#include "platform/picture_decode.h"
+#include "platform/plist.h"
+#include "support/hostile_bytes.h"
+
+#include <QBuffer>
+#include <cmath>
+#include <cstring>
+#include <QImageReader>
+#include <gtest/gtest.h>
+
+using platform::Plist;
+
+namespace {
+
+void expectCheap(const hostile::Cost& cost, const char* what)
+{
+    EXPECT_LT(cost.seconds, hostile::kCpuSeconds) << what;
+    EXPECT_LT(cost.peakMiB, 100) << what;
+}
+
+// A keyed archive of a barcode graphic whose picture holds the PNG bytes.
+QByteArray barcodeArchive(const QByteArray& png)
+{
+    auto named = [](const char* name) {
+        Plist c = Plist::dict();
+        c.insert(QStringLiteral("$classname"), Plist::string(QString::fromLatin1(name)));
+        Plist chain = Plist::array();
+        chain.append(Plist::string(QString::fromLatin1(name)));
+        chain.append(Plist::string(QStringLiteral("NSObject")));
+        c.insert(QStringLiteral("$classes"), chain);
+        return c;
+    };
+    Plist graphic = Plist::dict();
+    graphic.insert(QStringLiteral("_barcode_image"), Plist::uid(2));
+    graphic.insert(QStringLiteral("$class"), Plist::uid(4));
+    Plist picture = Plist::dict();
+    picture.insert(QStringLiteral("NSPNG"), Plist::data(png));
+    picture.insert(QStringLiteral("$class"), Plist::uid(3));
+    Plist objects = Plist::array();
+    for (Plist o : {Plist::string(QStringLiteral("$null")), graphic, picture, named("NSImage"), named("QBXBarcode")})
+        objects.append(o);
+    Plist top = Plist::dict();
+    top.insert(QStringLiteral("root"), Plist::uid(1));
+    Plist root = Plist::dict();
+    root.insert(QStringLiteral("$archiver"), Plist::string(QStringLiteral("NSKeyedArchiver")));
+    root.insert(QStringLiteral("$objects"), objects);
+    root.insert(QStringLiteral("$top"), top);
+    return root.toBinary();
+}
+
+} // namespace
+
+TEST(HostilePlist, BombsAreRefusedOrBoundedQuickly)
+{
+    // A dictionary key in UTF-16 holding U+0000: read, not fatal.
+    std::optional<Plist> v = Plist::fromData(hostile::nulKeyPlist());
+    ASSERT_TRUE(v && v->isDict());
+    EXPECT_EQ(v->keyAt(0), QString::fromUtf16(u"a\u0000b", 3));
+    EXPECT_TRUE(v->valueAt(0).toBool());
+
+    // 22,500 nested XML arrays; 512 still read.
+    QString error;
+    expectCheap(hostile::measure([&] { v = Plist::fromData(hostile::nestedXml(22500), &error); }), "deep XML");
+    EXPECT_FALSE(v);
+    EXPECT_TRUE(error.contains(QStringLiteral("nested"))) << error.toStdString();
+    EXPECT_TRUE(Plist::fromData(hostile::nestedXml(512)));
+
+    // Thirty arrays each naming the next four times: 4^30 expansions.
+    std::vector<QByteArray> objects;
+    for (uint64_t i = 0; i < 30; ++i)
+        objects.push_back(hostile::arrayObject({i + 1, i + 1, i + 1, i + 1}, 1));
+    objects.push_back(hostile::arrayObject({}, 1));
+    expectCheap(hostile::measure([&] { v = Plist::fromData(hostile::binaryPlist(objects, 1)); }), "reference bomb");
+    EXPECT_FALSE(v);
+
+    // 100,000 nested binary arrays.
+    objects.clear();
+    for (uint64_t i = 0; i < 100000; ++i)
+        objects.push_back(hostile::arrayObject({i + 1}, 4));
+    objects.push_back(hostile::arrayObject({}, 4));
+    const QByteArray deep = hostile::binaryPlist(objects, 4);
+    expectCheap(hostile::measure([&] { v = Plist::fromData(deep); }), "deep binary");
+    EXPECT_FALSE(v);
+
+    // 200,000 references to one 1,000-byte item: read, the item shared.
+    QByteArray item("\x4F\x11\x03\xE8", 4);
+    item.append(1000, 'x');
+    const QByteArray shared =
+        hostile::binaryPlist({hostile::arrayObject(std::vector<uint64_t>(200000, 1), 1), item}, 1);
+    expectCheap(hostile::measure([&] { v = Plist::fromData(shared); }), "shared item");
+    ASSERT_TRUE(v);
+    EXPECT_EQ(v->size(), 200000);
+    EXPECT_EQ(v->at(199999).toData().size(), 1000);
+}
+
+TEST(HostilePlist, DatesOutOfRangeAreHeldAndWrittenSafely)
+{
+    // A binary date 3e9 seconds before 2001 (below the 32-bit range).
+    QByteArray date("\x33", 1);
+    const double seconds = -3e9;
+    uint64_t bits;
+    std::memcpy(&bits, &seconds, 8);
+    hostile::putBigEndian(date, bits, 8);
+    const std::optional<Plist> v = Plist::fromData(hostile::binaryPlist({date}, 1));
+    ASSERT_TRUE(v);
+    EXPECT_EQ(v->toDate(), QDateTime(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC).addSecs(-3000000000LL));
+    // Written back as the earliest date the format's writer holds.
+    const std::optional<Plist> back = Plist::fromData(v->toBinary());
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->toDate(), QDateTime(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC).addSecs(INT32_MIN));
+    EXPECT_FALSE(Plist::dateSinceReference(1e300).toDate().isValid());
+    EXPECT_FALSE(Plist::dateSinceReference(std::nan("")).toDate().isValid());
+    EXPECT_FALSE(Plist::dateSinceReference(std::nan("")).toXml().isEmpty());
+}
+
+TEST(HostilePicture, HugeDeclaredSizesAreRefusedOrReadScaledAndShared)
+{
+    // 30000 x 30000 declared: refused from its header.
+    const QByteArray giant = hostile::blackPng(30000, 30000);
+    QImage image;
+    QString error;
+    expectCheap(hostile::measure([&] { image = platform::pictureFromBytes(giant, "PNG", &error); }), "giant");
+    EXPECT_TRUE(image.isNull());
+    EXPECT_TRUE(error.contains(QStringLiteral("30000 x 30000"))) << error.toStdString();
+
+    // Eight pasted barcode graphics, each archiving a 10000 x 10000 PNG.
+    const QByteArray archive = barcodeArchive(hostile::blackPng(10000, 10000));
+    std::vector<QImage> pictures;
+    expectCheap(hostile::measure([&] {
+                    for (int i = 0; i < 8; ++i)
+                        if (auto in = platform::KeyedUnarchiver::open(archive))
+                            pictures.push_back(in->decodeImage("_barcode_image").value_or(QImage()));
+                }),
+                "eight barcode pictures");
+    ASSERT_EQ(pictures.size(), 8u);
+    ASSERT_FALSE(pictures[0].isNull());
+    EXPECT_LE(qint64(pictures[0].width()) * pictures[0].height(), platform::kMaxDecodePixels);
+    EXPECT_EQ(pictures[0].width(), pictures[0].height());
+    for (const QImage& p : pictures)
+        EXPECT_EQ(p.cacheKey(), pictures[0].cacheKey());
+}

@@ -1,0 +1,189 @@
+#pragma once
+// Hostile inputs built in memory, and the time and peak memory one call
+// costs: binary property lists from raw objects, and PNG pictures of any
+// declared size whose pixels are all zero (their data is a deflate stream
+// of long repeats, so a 30000 x 30000 picture takes a few megabytes).
+#include <QByteArray>
+#include <QFile>
+#include <cstdint>
+#include <ctime>
+#include <vector>
+
+namespace hostile {
+
+inline void putBigEndian(QByteArray& out, uint64_t value, int width)
+{
+    for (int i = width - 1; i >= 0; --i)
+        out.append(char((value >> (8 * i)) & 0xff));
+}
+
+// "bplist00" with the given encoded objects (object 0 at the top), 4-byte
+// offsets and refWidth-byte references.
+inline QByteArray binaryPlist(const std::vector<QByteArray>& objects, int refWidth)
+{
+    QByteArray out("bplist00");
+    std::vector<uint64_t> offsets;
+    for (const QByteArray& o : objects) {
+        offsets.push_back(uint64_t(out.size()));
+        out += o;
+    }
+    const uint64_t table = uint64_t(out.size());
+    for (uint64_t offset : offsets)
+        putBigEndian(out, offset, 4);
+    out.append(6, '\0');
+    out.append(char(4));
+    out.append(char(refWidth));
+    putBigEndian(out, objects.size(), 8);
+    putBigEndian(out, 0, 8);
+    putBigEndian(out, table, 8);
+    return out;
+}
+
+// An array object referring to the given objects.
+inline QByteArray arrayObject(const std::vector<uint64_t>& refs, int refWidth)
+{
+    QByteArray o;
+    if (refs.size() < 15) {
+        o.append(char(0xA0 | refs.size()));
+    } else {
+        o.append(char(0xAF));
+        o.append(char(0x12));
+        putBigEndian(o, refs.size(), 4);
+    }
+    for (uint64_t r : refs)
+        putBigEndian(o, r, refWidth);
+    return o;
+}
+
+// A dictionary whose one key is UTF-16 "a", U+0000, "b" (value true).
+inline QByteArray nulKeyPlist()
+{
+    return binaryPlist({QByteArray("\xD1\x01\x02", 3), QByteArray("\x63\x00\x61\x00\x00\x00\x62", 7),
+                        QByteArray("\x09", 1)},
+                       1);
+}
+
+// XML of depth nested arrays.
+inline QByteArray nestedXml(int depth)
+{
+    return "<plist>" + QByteArray("<array>").repeated(depth) + QByteArray("</array>").repeated(depth) + "</plist>";
+}
+
+inline uint32_t crc32(const QByteArray& bytes)
+{
+    uint32_t crc = 0xffffffffu;
+    for (char ch : bytes) {
+        crc ^= uint8_t(ch);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+// A zlib stream of n zero bytes: one fixed-Huffman block of a literal zero
+// and repeats of 258 bytes at distance 1.
+inline QByteArray zeroStream(uint64_t n)
+{
+    QByteArray out("\x78\x01", 2);
+    uint32_t bits = 0;
+    int count = 0;
+    auto put = [&](uint32_t value, int width) { // LSB first
+        bits |= value << count;
+        count += width;
+        while (count >= 8) {
+            out.append(char(bits & 0xff));
+            bits >>= 8;
+            count -= 8;
+        }
+    };
+    auto putCode = [&](uint32_t code, int width) { // Huffman codes MSB first
+        for (int i = width - 1; i >= 0; --i)
+            put((code >> i) & 1u, 1);
+    };
+    put(1, 1); // final block
+    put(1, 2); // fixed codes
+    uint64_t left = n;
+    if (left > 0) {
+        putCode(0x30, 8); // literal 0
+        --left;
+    }
+    for (; left >= 258; left -= 258) {
+        putCode(0xC5, 8); // length 258
+        putCode(0, 5);    // distance 1
+    }
+    for (; left > 0; --left)
+        putCode(0x30, 8);
+    putCode(0, 7); // end of block
+    if (count > 0)
+        put(0, 8 - count);
+    putBigEndian(out, (uint64_t(n % 65521) << 16) | 1u, 4); // Adler-32 of zeros
+    return out;
+}
+
+// An 8-bit grey PNG of width x height black pixels.
+inline QByteArray blackPng(uint32_t width, uint32_t height)
+{
+    auto chunk = [](QByteArray& out, const char* type, const QByteArray& data) {
+        putBigEndian(out, uint64_t(data.size()), 4);
+        const QByteArray body = QByteArray(type, 4) + data;
+        out += body;
+        putBigEndian(out, crc32(body), 4);
+    };
+    QByteArray png("\x89PNG\r\n\x1a\n", 8);
+    QByteArray header;
+    putBigEndian(header, width, 4);
+    putBigEndian(header, height, 4);
+    header.append("\x08\x00\x00\x00\x00", 5); // 8 bits, grey, deflate, no filter, no interlace
+    chunk(png, "IHDR", header);
+    chunk(png, "IDAT", zeroStream(uint64_t(height) * (uint64_t(width) + 1)));
+    chunk(png, "IEND", {});
+    return png;
+}
+
+// Resident memory now and at its peak since the last reset, in KiB.
+inline qint64 statusKiB(const char* field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(field))
+            return line.mid(qsizetype(qstrlen(field))).trimmed().split(' ').value(0).toLongLong();
+    return 0;
+}
+
+// CPU time of the process, in seconds: unlike the clock on the wall it does
+// not grow when other programs load the machine.
+inline double cpuSeconds()
+{
+    timespec t {};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
+// Each hostile input costs well under a second of CPU time on an idle
+// machine; the margin keeps a heavily loaded one from failing the tests.
+inline constexpr double kCpuSeconds = 2.0;
+
+struct Cost {
+    double seconds = 0; // CPU time
+    qint64 peakMiB = 0; // peak resident memory above the level at the start
+};
+
+template <class F>
+Cost measure(F&& call)
+{
+    QFile reset(QStringLiteral("/proc/self/clear_refs"));
+    if (reset.open(QIODevice::WriteOnly))
+        reset.write("5"); // resets the peak to the current level
+    reset.close();
+    const qint64 before = statusKiB("VmRSS:");
+    const double start = cpuSeconds();
+    call();
+    Cost cost;
+    cost.seconds = cpuSeconds() - start;
+    cost.peakMiB = (statusKiB("VmHWM:") - before) / 1024;
+    return cost;
+}
+
+} // namespace hostile
