@@ -63,6 +63,9 @@ class QPlainTextEdit;
 class QRadioButton;
 class QGroupBox;
 class QAbstractTableModel;
+class QThreadPool;
+class QTimer;
+struct Export_Batch_Run;
 namespace design_log {
 struct Stage;
 }
@@ -141,8 +144,8 @@ public:
     // "Invalid image") for an invalid or unallocatable picture.
     static QImage Increase_DPI(const QImage& picture, double dpi);
     // Always PNG, written atomically; on failure the old file is kept and the
-    // path, then the error, are shown.
-    static void Save_gen_image(const QImage& picture, const QString& file_path_val);
+    // path, then the error, are shown. True when written.
+    static bool Save_gen_image(const QImage& picture, const QString& file_path_val);
     static void Get_Email_Details();
     static int Get_OS_Version();
     void Open_Export_File_Box();
@@ -515,8 +518,29 @@ public:
     int Open_Image_Library_Window(const QString& mode);
     void Open_Barcode_Window();                                  // draw_window_barcode_panel.cpp
     void set_Back_BG_Image(const QString& path);                 // card_background.cpp
-    bool Export_Single_File(const QString& path, bool show_msg);  // draw_window_export.cpp
-    void Export_Batch_File(const QString& folder);               // draw_window_export.cpp
+
+    // ---- card export (draw_window_export.cpp, draw_window_export_batch.cpp) ----
+    // Exports the current design by export_card_side and the combined check
+    // (the template export uses it); true when every file was written.
+    bool Export_Single_File(const QString& path, bool show_msg);
+    // Starts the batch export into a new folder inside `folder` and returns;
+    // the run ends on the main thread (Export_Run_Active turns false).
+    void Export_Batch_File(const QString& folder);
+    bool Export_Run_Active() const;
+    // Writes a picture in the format its extension names; with show, the
+    // export-done box. False (the path and the reason shown) on failure.
+    bool Export_File_Function(const QString& path, const QImage& original, bool show_msg);
+    bool Export_Combined_Image(const QImage& front, const QImage& back, const QString& path, bool show_msg);
+    static QString Create_Front_Card_Path(const QString& path) { return path; }
+    static QString Create_Back_Card_Path(const QString& path);
+    // Puts data row 0 back on both sides of the design (main thread), clears
+    // Card_Value_In_Process and refreshes the canvas; the side is kept.
+    void Select_first_row_value_for_design(bool print_box);
+    // The progress timer: a 0.5 s main-thread timer over the run's atomics.
+    void startTimerThread();
+    void Timer_Curr_Prg_Send_Modeless();
+    void update_sending_progress_bar();
+    void stopTimerThread();
     int Open_User_Profile_Window(int mode, const QString& load_side); // profile_placement.cpp
     void Fill_User_profile_info_front_side();
     void Fill_User_profile_info_back_side();
@@ -713,6 +737,12 @@ private:
     bool m_exitAsking = false; // Exit_App is waiting on the user
     bool m_exiting = false;    // the program is ending: closes go through
     Open_Export_Log* m_exportLog = nullptr;
+    // Export runs: the pool the workers run on (waited for on destruction),
+    // the watcher of the running batch and the progress timer.
+    QThreadPool* m_exportPool = nullptr;
+    QTimer* msend_modTimer = nullptr;
+    std::shared_ptr<Export_Batch_Run> m_exportRun;
+    void Finish_Export_Batch(const std::shared_ptr<Export_Batch_Run>& run);
     // Whether the clipboard holds our graphics (asked once per change).
     int m_pasteState = -1;
 };
@@ -744,6 +774,8 @@ extern QString Cutom_Msg_Title, Cutom_Msg_Val, Custom_Msg_Title, Custom_Msg_Val;
 extern bool Msg_Apply_All_Chk;
 extern QString export_card_side;                               // "BOTH", "F", "B"
 extern bool export_combined_image;                            // the combined-picture check box
+extern QString export_file_format;                             // the format pop-up's title ("PNG")
+extern double export_dpi;                                      // the resolution entry (72)
 // Written by the export worker, read by the main thread.
 extern const QString unable_saving_Msg;
 // The mail settings copy, written on the mail thread too.

@@ -1,55 +1,139 @@
-// Export of one card picture, as far as the template preview needs it: the
-// front, or the front above the back when both sides are combined, as PNG.
+// The export part of the main window controller: the single export of the
+// current design, the writers behind it, putting data row 0 back after a
+// run, and the progress timer of the batch export.
 #include "editor/QBXWindowController.h"
 
 #include "app/AppHelpers.h"
 #include "drawing/QBXRenderingView.h"
+#include "output/Send_Modeless.h"
+#include "output/card_export.h"
+#include "platform/main_thread.h"
 
-#include <QImageWriter>
-#include <QPainter>
-#include <QSaveFile>
+#include <QTimer>
 
 bool export_combined_image = false;
+QString export_file_format = QStringLiteral("PNG");
+double export_dpi = 72.0;
+
+namespace {
+
+const QString kExportedText = QStringLiteral("Card has been exported successfully.");
+
+card_export::Export_Request Current_Export_Request()
+{
+    card_export::Export_Request request;
+    request.side = export_card_side;
+    request.combined = export_combined_image;
+    request.extension = export_file_format;
+    request.dpi = export_dpi;
+    return request;
+}
+
+} // namespace
+
+QString QBXWindowController::Create_Back_Card_Path(const QString& path)
+{
+    return card_export::Create_Back_Card_Path(path);
+}
+
+bool QBXWindowController::Export_File_Function(const QString& path, const QImage& original, bool show_msg)
+{
+    QString reason;
+    if (!card_export::Write_Picture(original, path, &reason)) {
+        Show_MessageBox(path);
+        Show_MessageBox(reason);
+        return false;
+    }
+    if (show_msg) {
+        Export_File_Path = path;
+        Export_File_Message = kExportedText;
+        platform::runOnMainWaiting([this] { Open_Export_File_Box(); });
+    }
+    return true;
+}
+
+bool QBXWindowController::Export_Combined_Image(const QImage& front, const QImage& back, const QString& path,
+                                               bool show_msg)
+{
+    const QImage combined = card_export::Combine_Front_Back(front, back);
+    if (combined.isNull()) {
+        Show_NSLog_Message(QStringLiteral("Invalid image"));
+        return false;
+    }
+    return Export_File_Function(path, combined, show_msg);
+}
 
 bool QBXWindowController::Export_Single_File(const QString& path, bool show_msg)
 {
     try {
-        QImage front = QBXRenderingView::image_From_Card_Graphics(Get_Front_Controls_Array(), false,
-                                                                  Card_Render_Context(0))
-                           .toImage(72.0);
-        QImage picture = front;
-        if (export_card_side == QLatin1String("BOTH") && export_combined_image && !front.isNull()) {
-            const QImage back = QBXRenderingView::image_From_Card_Graphics(Get_Back_Controls_Array(), false,
-                                                                           Card_Render_Context(1))
-                                    .toImage(72.0);
-            picture = QImage(front.width(), front.height() + back.height(), QImage::Format_ARGB32_Premultiplied);
-            picture.fill(Qt::white);
-            QPainter painter(&picture);
-            painter.drawImage(0, 0, front);
-            painter.drawImage(0, front.height(), back);
+        // Each side renders with its own settings: the editor's side stays.
+        const card_export::Export_Request request = Current_Export_Request();
+        auto render = [&](int side) {
+            const CardPicture picture = QBXRenderingView::image_From_Card_Graphics(
+                side == 0 ? Get_Front_Controls_Array() : Get_Back_Controls_Array(), false, Card_Render_Context(side));
+            return picture.isNull() ? QImage() : picture.toImage(request.dpi);
+        };
+        if (request.side == QLatin1String("BOTH")) {
+            const QImage back = render(1);
+            if (!request.combined && !Export_File_Function(Create_Back_Card_Path(path), back, false))
+                return false;
+            const QImage front = render(0);
+            if (request.combined)
+                return Export_Combined_Image(front, back, path, show_msg);
+            return Export_File_Function(Create_Front_Card_Path(path), front, show_msg);
         }
-        QSaveFile file(path);
-        bool ok = !picture.isNull() && file.open(QIODevice::WriteOnly);
-        if (ok) {
-            QImageWriter writer(&file, "png");
-            ok = writer.write(picture);
-            if (!ok)
-                file.cancelWriting();
-        }
-        ok = ok && file.commit();
-        if (!ok)
-            Show_NSLog_Message(QStringLiteral("Unable to export ") + path);
-        else if (show_msg)
-            Show_MessageBox(QStringLiteral("Card exported successfully."));
-        return ok;
+        if (request.side == QLatin1String("F"))
+            return Export_File_Function(Create_Front_Card_Path(path), render(0), show_msg);
+        return Export_File_Function(Create_Back_Card_Path(path), render(1), show_msg);
     } catch (const std::exception& e) {
         Show_NSLog_Message(QString::fromUtf8(e.what()));
         return false;
     }
 }
 
-void QBXWindowController::Export_Batch_File(const QString& folder)
+void QBXWindowController::Select_first_row_value_for_design(bool print_box)
 {
-    // Minimal until the batch export lands: the request is only logged.
-    Show_NSLog_Message(QStringLiteral("Batch export into %1 is not available yet.").arg(folder));
+    platform::runOnMainWaiting([this, print_box] {
+        const int side = Card_Front_Or_Back;
+        if ((Use_Data_Sheet_Values || Use_Excel_Binding_Values) && Total_Batch_Excel_Card > 0) {
+            Set_data_table_value_to_card(0, QStringLiteral("F"), print_box);
+            Set_data_table_value_to_card(0, QStringLiteral("B"), print_box);
+        }
+        Card_Front_Or_Back = side;
+        Card_Value_In_Process = false;
+        Refresh_Canvas();
+    });
+}
+
+// ---------------------------------------------------------------- progress
+
+void QBXWindowController::startTimerThread()
+{
+    if (!msend_modTimer) {
+        msend_modTimer = new QTimer(this);
+        msend_modTimer->setInterval(500);
+        connect(msend_modTimer, &QTimer::timeout, this, [this] { Timer_Curr_Prg_Send_Modeless(); });
+    }
+    msend_modTimer->start();
+}
+
+void QBXWindowController::stopTimerThread()
+{
+    if (msend_modTimer)
+        msend_modTimer->stop();
+}
+
+void QBXWindowController::Timer_Curr_Prg_Send_Modeless()
+{
+    update_sending_progress_bar();
+}
+
+void QBXWindowController::update_sending_progress_bar()
+{
+    try {
+        if (send_modls_wnd)
+            curr_msg_count = send_modls_wnd->Update_Progress(curr_barcode_count, list_count);
+    } catch (const std::exception& e) {
+        Show_NSLog_Message(QString::fromUtf8(e.what()));
+    }
 }

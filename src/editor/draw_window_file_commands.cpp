@@ -31,7 +31,6 @@
 #include <QToolBar>
 #include <exception>
 #include <functional>
-#include <thread>
 
 namespace {
 
@@ -186,6 +185,15 @@ void QBXWindowController::Export_Button(QObject*)
     if (result == 0)
         return;
 
+    // The dialog is read once: the run works on these values only.
+    const int side_row = dialog.matrix_export_card_side->checkedId();
+    export_card_side = side_row == 0 ? QStringLiteral("BOTH") : side_row == 1 ? QStringLiteral("F") : QStringLiteral("B");
+    export_combined_image = side_row == 0 && dialog.export_combined_image_chk->isChecked();
+    export_file_format = dialog.fileFormatPopup->currentText();
+    bool dpi_ok = false;
+    const double dpi = dialog.saveDPIText->currentText().toDouble(&dpi_ok);
+    export_dpi = dpi_ok && dpi > 0 ? dpi : 72.0;
+
     if (Use_Data_Sheet_Values.load() && !dialog.Export_with_batch_chk->isChecked())
         Use_Data_Sheet_Values = false;
     if (Use_Excel_Binding_Values.load() && !dialog.Export_with_excel_chk->isChecked())
@@ -205,10 +213,9 @@ void QBXWindowController::Export_Button(QObject*)
     const std::optional<QString> folder = platform::modal::chooseFolder(QStringLiteral("Export Folder"), QString());
     if (!folder || folder->isEmpty())
         return;
-    // The batch reports its own progress and end.
-    std::thread([this, path = *folder] {
-        guarded([&] { Export_Batch_File(path); });
-    }).detach();
+    // The batch starts its workers and returns; it reports its own progress
+    // and end on the main thread.
+    guarded([&] { Export_Batch_File(*folder); });
 }
 
 void QBXWindowController::Mail_Button(QObject*)

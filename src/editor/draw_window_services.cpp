@@ -116,7 +116,7 @@ QImage QBXWindowController::Increase_DPI(const QImage& picture, double dpi)
     return out;
 }
 
-void QBXWindowController::Save_gen_image(const QImage& picture, const QString& file_path_val)
+bool QBXWindowController::Save_gen_image(const QImage& picture, const QString& file_path_val)
 {
     try {
         // PNG whatever the extension, written beside and renamed over the old
@@ -140,8 +140,10 @@ void QBXWindowController::Save_gen_image(const QImage& picture, const QString& f
             Show_MessageBox(file_path_val);
             Show_MessageBox(reason);
         }
+        return ok;
     } catch (const std::exception& e) {
         Show_NSLog_Message(QString::fromUtf8(e.what()));
+        return false;
     }
 }
 

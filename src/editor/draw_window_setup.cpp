@@ -16,6 +16,7 @@
 #include "output/Open_Export_Log.h"
 #include "output/Send_Modeless.h"
 #include "platform/color_well.h"
+#include "platform/process_end.h"
 #include "platform/resource_folders.h"
 #include "platform/stepper.h"
 #include "platform/tab_item.h"
@@ -41,6 +42,7 @@
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTableView>
+#include <QThreadPool>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -131,6 +133,11 @@ QBXWindowController::QBXWindowController()
 
 QBXWindowController::~QBXWindowController()
 {
+    // Running export workers stop after the rows in flight; wait for them.
+    if (m_exportPool) {
+        Stop_SMS_Sending_Now = 1;
+        m_exportPool->waitForDone();
+    }
     setDocument(nullptr);
     drawing::setRefreshHandler(nullptr);
     if (drawing::canvasHost() == this)
@@ -468,6 +475,17 @@ bool QBXWindowController::awakeFromNib()
 
     // 2. The progress sheet, the data table, the mail settings copy.
     send_modls_wnd = Send_Modeless::defaultInstance();
+    connect(send_modls_wnd, &Send_Modeless::stopConfirmed, this, [] { Stop_SMS_Sending_Now = 1; });
+    // Export workers run on the controller's pool; when the program ends
+    // they stop after the rows in flight and are waited for.
+    if (!m_exportPool)
+        m_exportPool = new QThreadPool(this);
+    platform::addShutdownHook([pool = QPointer<QThreadPool>(m_exportPool)] {
+        if (pool) {
+            Stop_SMS_Sending_Now = 1;
+            pool->waitForDone();
+        }
+    });
     setData_table_content(Series_Table());
     Get_Email_Details();
 

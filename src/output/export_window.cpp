@@ -13,7 +13,7 @@
 
 QStringList ExportWindow::formatTitles()
 {
-    return {QStringLiteral("PNG"), QStringLiteral("JPG"), QStringLiteral("TIFF"), QStringLiteral("BMP")};
+    return {QStringLiteral("PNG"), QStringLiteral("TIFF")};
 }
 
 QStringList ExportWindow::resolutionTitles()

@@ -1,0 +1,167 @@
+// The batch export: one picture file (or pair) per data row, written into a
+// new folder by workers of the controller's pool. Each worker renders from a
+// snapshot of its own, taken on the main thread before it starts, so the
+// live design and the editor's side are never touched; rows are claimed in
+// order from one counter, so a stopped run leaves Card_1 .. Card_k. A
+// main-thread timer shows the progress; the end runs on the main thread.
+#include "editor/QBXWindowController.h"
+
+#include "app/AppHelpers.h"
+#include "output/Send_Modeless.h"
+#include "output/card_export.h"
+
+#include <QFutureWatcher>
+#include <QMutex>
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentMap>
+
+#include <algorithm>
+#include <vector>
+
+struct Export_Batch_Run {
+    card_export::Export_Request request;
+    QString folder;
+    int total = 0;
+    std::vector<std::shared_ptr<Binding_Run_Snapshot>> snapshots;
+    std::atomic<int> next_row{0};
+    std::atomic<int> done{0};
+    std::atomic<int> files{0};
+    std::atomic<bool> failed{false};
+    QMutex mutex; // guards the three below
+    QString fail_path, fail_reason;
+    QStringList bad_rows;
+    QFutureWatcher<void>* watcher = nullptr;
+
+    void Work(Binding_Run_Snapshot& snapshot);
+    bool Write(const QImage& picture, const QString& path);
+};
+
+bool Export_Batch_Run::Write(const QImage& picture, const QString& path)
+{
+    QString reason;
+    if (card_export::Write_Picture(picture, path, &reason)) {
+        ++files;
+        return true;
+    }
+    QMutexLocker lock(&mutex);
+    if (!failed.exchange(true)) {
+        fail_path = path;
+        fail_reason = reason;
+    }
+    return false;
+}
+
+void Export_Batch_Run::Work(Binding_Run_Snapshot& snapshot)
+{
+    const bool both = request.side == QLatin1String("BOTH");
+    const bool front_only = request.side == QLatin1String("F");
+    auto render = [&](int row, const QString& side) {
+        const CardPicture picture = snapshot.Render_Side(row, side, false);
+        return picture.isNull() ? QImage() : picture.toImage(request.dpi);
+    };
+    while (!Stop_SMS_Sending_Now && !failed) {
+        const int row = next_row++;
+        if (row >= total)
+            break;
+        const QString base = folder + QStringLiteral("/Card_%1.%2").arg(row + 1).arg(request.extension);
+        QImage front, back;
+        if (both || !front_only)
+            back = render(row, QStringLiteral("B"));
+        if (both || front_only)
+            front = render(row, QStringLiteral("F"));
+        const bool rendered = (both || front_only ? !front.isNull() : true) && (front_only || !back.isNull());
+        if (!rendered) {
+            QMutexLocker lock(&mutex);
+            bad_rows.append(QStringLiteral("Row %1: the card could not be drawn.").arg(row + 1));
+        } else if (both && request.combined) {
+            if (!Write(card_export::Combine_Front_Back(front, back), base))
+                break;
+        } else {
+            if (!front_only && !Write(back, card_export::Create_Back_Card_Path(base)))
+                break;
+            if (!front.isNull() && !Write(front, base))
+                break;
+        }
+        curr_barcode_count = double(++done);
+    }
+}
+
+bool QBXWindowController::Export_Run_Active() const
+{
+    return m_exportRun != nullptr;
+}
+
+void QBXWindowController::Export_Batch_File(const QString& folder)
+{
+    if (m_exportRun)
+        return;
+    Card_Value_In_Process = true;
+    Stop_SMS_Sending_Now = 0;
+    const QString run_folder = card_export::Create_Run_Folder(folder);
+    if (run_folder.isEmpty()) {
+        Show_MessageBox(unable_saving_Msg);
+        Card_Value_In_Process = false;
+        return;
+    }
+
+    auto run = std::make_shared<Export_Batch_Run>();
+    run->request.side = export_card_side;
+    run->request.combined = export_combined_image;
+    run->request.extension = export_file_format;
+    run->request.dpi = export_dpi;
+    run->folder = run_folder;
+    if (!m_exportPool)
+        m_exportPool = new QThreadPool(this);
+    // One snapshot per worker: a snapshot fills one row at a time.
+    run->snapshots.push_back(Take_Binding_Run_Snapshot());
+    run->total = std::max(0, run->snapshots.front()->Total_Batch_Excel_Card());
+    const int workers = std::clamp(std::min(m_exportPool->maxThreadCount(), run->total), 1, 64);
+    while (int(run->snapshots.size()) < workers)
+        run->snapshots.push_back(Take_Binding_Run_Snapshot());
+    m_exportRun = run;
+
+    list_count = run->total;
+    curr_barcode_count = 0;
+    if (send_modls_wnd)
+        send_modls_wnd->Prepare(run->total, QStringLiteral("%1 / %2 Card").arg(0).arg(run->total));
+    Show_One_By_One_Modeless();
+    startTimerThread();
+
+    run->watcher = new QFutureWatcher<void>(this);
+    connect(run->watcher, &QFutureWatcher<void>::finished, this, [this, run] { Finish_Export_Batch(run); });
+    run->watcher->setFuture(QtConcurrent::map(m_exportPool, run->snapshots,
+                                              [raw = run.get()](const std::shared_ptr<Binding_Run_Snapshot>& s) {
+                                                  raw->Work(*s);
+                                              }));
+}
+
+void QBXWindowController::Finish_Export_Batch(const std::shared_ptr<Export_Batch_Run>& run)
+{
+    stopTimerThread();
+    update_sending_progress_bar();
+    Hide_One_By_One_Modeless();
+    Select_first_row_value_for_design(false);
+    run->watcher->deleteLater();
+    m_exportRun.reset();
+
+    if (run->failed) {
+        // The first failed write ended the run: its path and reason, once.
+        Show_MessageBox(run->fail_path);
+        Show_MessageBox(run->fail_reason);
+        return;
+    }
+    QStringList problems = run->bad_rows;
+    for (const auto& snapshot : run->snapshots)
+        for (const QString& problem : snapshot->Problems())
+            if (!problems.contains(problem))
+                problems.append(problem);
+    Export_File_Path = run->folder;
+    if (problems.isEmpty())
+        Export_File_Message = QStringLiteral("Card has been exported successfully.");
+    else
+        Export_File_Message = QStringLiteral("%1 of %2 cards were exported.\n%3")
+                                  .arg(run->done - run->bad_rows.size())
+                                  .arg(run->total)
+                                  .arg(problems.join(QLatin1Char('\n')));
+    Open_Export_File_Box();
+}

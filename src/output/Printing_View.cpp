@@ -1,0 +1,126 @@
+#include "output/Printing_View.h"
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QPagedPaintDevice>
+#include <QPainter>
+
+#include <algorithm>
+
+using namespace sheet_layout;
+
+const QString Printing_View::kPreviewCapMessage = QStringLiteral(
+    "For Qualitative and Performance reason, previewer shows print previews of only first 50 sheets. However, "
+    "printing has no such restriction.");
+
+Printing_View::Printing_View(Print_Job job) : job_(std::move(job))
+{
+    job_.layout.Print_Row = std::max(1, job_.layout.Print_Row);
+    job_.layout.Print_Col = std::max(1, job_.layout.Print_Col);
+}
+
+std::uint64_t Printing_View::numberOfPages(bool preview, bool* capped) const
+{
+    std::uint64_t pages = Page_Count(job_.Total_Label_Real, job_.layout.Print_Row, job_.layout.Print_Col);
+    const bool cap = preview && pages > kPreviewCap;
+    if (capped)
+        *capped = cap;
+    return cap ? kPreviewCap : pages;
+}
+
+void Printing_View::Begin_Run()
+{
+    barcode_counter = 0;
+    count = 0;
+    problems_.clear();
+}
+
+int Printing_View::Get_Curr_Label_Index(int row, int col) const
+{
+    return sheet_layout::Get_Curr_Label_Index(job_.layout, row, col);
+}
+
+void Printing_View::Draw_Label_String(QPainter& painter, const QRectF& rect, const QString& text, int row, int col)
+{
+    QString shown = text;
+    QColor colour = Qt::red;
+    if (text == QLatin1String("Label")) {
+        shown = QStringLiteral("%1 %2").arg(text).arg(Get_Curr_Label_Index(row, col) + 1);
+        colour = Qt::gray;
+    }
+    QFont font;
+    font.setBold(true);
+    font.setPointSizeF(11);
+    painter.save();
+    painter.setFont(font);
+    painter.setPen(colour);
+    painter.drawText(Qt_Rect(job_.layout, rect), Qt::AlignCenter | Qt::TextDontClip, shown);
+    painter.restore();
+}
+
+void Printing_View::drawRect(QPainter& painter)
+{
+    const Print_Layout& L = job_.layout;
+    painter.fillRect(QRectF(0, 0, L.paper_w, L.paper_h), Qt::white);
+    if (barcode_counter == 0)
+        count = 0;
+    const QString& side = L.Print_Card_Side;
+    const bool both = side == QLatin1String("BOTH"), back_only = side == QLatin1String("B");
+    for (int r = 1; r <= L.Print_Row; ++r) {
+        for (int c = 1; c <= L.Print_Col && barcode_counter < job_.Total_Label_Real; ++c) {
+            CardPicture front = job_.front_image, back = job_.back_image;
+            bool drawable = true;
+            if (job_.data_in_use) {
+                if (count >= job_.data_rows) {
+                    // Beyond the data: the cell stays free for nothing more.
+                    ++count;
+                    ++barcode_counter;
+                    continue;
+                }
+                const int row = int(count);
+                if (job_.render_row) {
+                    if (both || back_only)
+                        back = job_.render_row(row, QStringLiteral("B"));
+                    if (!back_only)
+                        front = job_.render_row(row, QStringLiteral("F"));
+                }
+                drawable = (back_only || !front.isNull()) && (!(both || back_only) || !back.isNull());
+                if (!drawable)
+                    problems_.append(QStringLiteral("Row %1: the card could not be drawn.").arg(row + 1));
+            } else {
+                drawable = !(back_only ? back : front).isNull();
+            }
+            const CardPicture& shown = back_only ? back : front;
+            const QSizeF size = !shown.isNull() ? shown.size()
+                                                : (!job_.front_image.isNull() ? job_.front_image.size() : QSizeF());
+            const Cell_Place place = Place_Cell(L, r, c, size);
+            if (!drawable) {
+                Draw_Label_String(painter, place.picture.isEmpty() ? place.cell : place.picture,
+                                  QStringLiteral("Invalid Data"), r, c);
+            } else {
+                shown.draw(painter, Qt_Rect(L, place.picture));
+                if (both && place.back)
+                    back.draw(painter, Qt_Rect(L, *place.back));
+            }
+            ++count;
+            ++barcode_counter;
+        }
+    }
+}
+
+bool Printing_View::Print(QPagedPaintDevice& device, std::uint64_t pages)
+{
+    QPainter painter;
+    if (!painter.begin(&device))
+        return false;
+    // One unit is one point; the device maps its own resolution.
+    const double scale = device.logicalDpiX() / 72.0;
+    painter.scale(scale, device.logicalDpiY() / 72.0);
+    Begin_Run();
+    for (std::uint64_t p = 0; p < pages; ++p) {
+        if (p > 0 && !device.newPage())
+            return false;
+        drawRect(painter);
+    }
+    return painter.end();
+}

@@ -1,0 +1,60 @@
+#pragma once
+// The printed view: paginates a print run itself and lays out one sheet per
+// page, each cell showing the card of its data row (or the same card when no
+// data is printed), placed as the sheet layout says. Headless: it draws on
+// any painter (a QPrinter, a PDF writer, the print preview).
+#include "drawing/QBXRenderingView.h"
+#include "output/sheet_layout.h"
+
+#include <QStringList>
+
+#include <cstdint>
+#include <functional>
+
+class QPainter;
+class QPagedPaintDevice;
+
+// Everything a run reads, copied once when Print or Preview is pressed.
+struct Print_Job {
+    sheet_layout::Print_Layout layout;
+    std::int64_t Total_Label_Real = 0; // cards of the run, already bounded
+    bool data_in_use = false;
+    int data_rows = 0;                 // Total_Batch_Excel_Card of the run
+    CardPicture front_image, back_image; // the card as the window rendered it
+    // Renders data row `row` for side "F" or "B"; a null picture when the
+    // row cannot be drawn. Called on the painting thread only.
+    std::function<CardPicture(int row, const QString& side)> render_row;
+};
+
+class Printing_View {
+public:
+    explicit Printing_View(Print_Job job);
+
+    static const QString kPreviewCapMessage;
+    static constexpr std::uint64_t kPreviewCap = 50;
+
+    // Sheets of the run; a preview holds at most kPreviewCap (the caller
+    // shows kPreviewCapMessage before the preview when `capped`).
+    std::uint64_t numberOfPages(bool preview, bool* capped = nullptr) const;
+    // Restarts the run's counters (each preview pass starts over).
+    void Begin_Run();
+    // Draws the next sheet on a painter whose unit is one point, origin at
+    // the paper's top left.
+    void drawRect(QPainter& painter);
+    // The whole run on a paged device (a QPrinter or a PDF writer), page
+    // after page; false when the painter cannot start on it.
+    bool Print(QPagedPaintDevice& device, std::uint64_t pages);
+
+    int Get_Curr_Label_Index(int row, int col) const;
+    // Rows that could not be drawn so far ("Invalid Data" took their cell).
+    QStringList Problems() const { return problems_; }
+
+    std::int64_t barcode_counter = 0;
+    std::int64_t count = 0;
+
+private:
+    void Draw_Label_String(QPainter& painter, const QRectF& rect, const QString& text, int row, int col);
+
+    Print_Job job_;
+    QStringList problems_;
+};

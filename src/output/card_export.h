@@ -1,0 +1,40 @@
+#pragma once
+// Card pictures leaving as files, without any widget: file names, the run's
+// own folder, the front-over-back picture and the writer that writes the
+// format the extension names, atomically.
+#include <QImage>
+#include <QString>
+
+namespace card_export {
+
+// What an export run reads, taken from the dialog once before it starts.
+struct Export_Request {
+    QString side = QStringLiteral("F"); // "BOTH", "F", "B"
+    bool combined = false;               // both sides in one picture
+    QString extension = QStringLiteral("PNG");
+    double dpi = 72.0;
+};
+
+// The formats offered, item 0 first; each is the extension written.
+QStringList Export_Formats();
+
+// The back file beside a front file: Invite.png -> Invite_Back.png,
+// a.b.png -> a.b_Back.png. Only the last path component changes.
+QString Create_Back_Card_Path(const QString& path);
+
+// A new folder for a batch run inside `parent`: "VELT Festrune", or
+// "VELT Festrune 2", "3", ... when taken, so runs never mix. Empty when it
+// cannot be made.
+QString Create_Run_Folder(const QString& parent);
+
+// Front in the top half, back below it, on a picture of the front's width
+// and twice its height. Null when either side is missing.
+QImage Combine_Front_Back(const QImage& front, const QImage& back);
+
+// Writes the picture in the format the path's extension names (TIFF for
+// .tif/.tiff, else PNG) through a temporary file renamed over the target:
+// a failure leaves no partial or temporary file. On failure `error` gets the
+// reason.
+bool Write_Picture(const QImage& picture, const QString& path, QString* error);
+
+} // namespace card_export

@@ -1,0 +1,253 @@
+// Cards leaving as picture files: names, folders and formats; the single
+// export; the batch export on workers with its progress, Stop and failures.
+#include "app/Globals.h"
+#include "batch/Binding_Table_Model.h"
+#include "drawing/QBXDocument.h"
+#include "drawing/QBXImage.h"
+#include "editor/QBXWindowController.h"
+#include "output/Send_Modeless.h"
+#include "output/card_export.h"
+#include "platform/process_end.h"
+#include "support/test_responder.h"
+#include "wizards/Invitation_Wizard.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace card_export;
+
+namespace {
+
+struct Editor {
+    std::unique_ptr<QBXDocument> document = std::make_unique<QBXDocument>();
+    std::unique_ptr<QBXWindowController> c = std::make_unique<QBXWindowController>();
+    bool started = false;
+    Editor()
+    {
+        Card_Front_Or_Back = 0;
+        c->setDocument(document.get());
+        // Start-up runs the start wizard: leave it, recording the end.
+        platform::setProcessEndHandler([](int) {});
+        testResponder().onDialog([](QDialog&) { Invitation_Wizard::defaultInstance()->ExitClick(); });
+        started = c->awakeFromNib();
+        CARD_SIDE_STR = QStringLiteral("2");
+        export_card_side = QStringLiteral("F");
+        export_combined_image = false;
+        export_file_format = QStringLiteral("PNG");
+        export_dpi = 72;
+    }
+    ~Editor()
+    {
+        for (const QString& f : QDir(Data_Folder_Path).entryList(QDir::Files))
+            QFile::remove(Data_Folder_Path + QLatin1Char('/') + f);
+        Binding_Table_Model::defaultInstance()->Clear_Rows();
+        c.reset();
+        document.reset();
+        platform::setProcessEndHandler({});
+        QApplication::processEvents();
+    }
+    void wait()
+    {
+        QElapsedTimer t;
+        t.start();
+        while (c->Export_Run_Active() && t.elapsed() < 60000)
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+};
+
+QColor Row_Colour(int row) { return QColor(20 * row, 255 - 20 * row, 128); }
+
+std::shared_ptr<QBXImage> Picture(const QColor& colour)
+{
+    auto g = std::make_shared<QBXImage>();
+    QImage image(8, 8, QImage::Format_RGB32);
+    image.fill(colour);
+    g->_contents = image;
+    g->setBounds(QRectF(0, 0, 400, 400));
+    return g;
+}
+
+// A design whose front and back each show series "P": row i is a picture of
+// Row_Colour(i).
+std::shared_ptr<QBXImage> Bound_Design(Editor& e, const QString& folder, int rows)
+{
+    QByteArray list;
+    for (int i = 0; i < rows; ++i) {
+        const QString path = folder + QStringLiteral("/c%1.png").arg(i);
+        QImage image(4, 4, QImage::Format_RGB32);
+        image.fill(Row_Colour(i));
+        image.save(path);
+        list += path.toUtf8() + "\n";
+    }
+    QFile f(Data_Folder_Path + QStringLiteral("/P.txt"));
+    f.open(QIODevice::WriteOnly);
+    f.write(list);
+    f.close();
+    auto front = Picture(Qt::black);
+    front->Set_Data_source_type(1);
+    front->Set_Batch_List_Name(QStringLiteral("P"));
+    e.document->insertGraphic(front, 0);
+    auto back = Picture(Qt::black);
+    back->Set_Data_source_type(1);
+    back->Set_Batch_List_Name(QStringLiteral("P"));
+    e.document->setList(QStringLiteral("graphics_back"), {back});
+    e.c->Check_Series_Or_Excel_Use_or_not();
+    return front;
+}
+
+QColor Centre(const QString& path)
+{
+    const QImage image(path);
+    return image.isNull() ? QColor() : image.pixelColor(image.width() / 2, image.height() / 2);
+}
+
+} // namespace
+
+TEST(CardExport, NamesFoldersAndFormats)
+{
+    EXPECT_EQ(Create_Back_Card_Path(QStringLiteral("/x/Invite.png")), QStringLiteral("/x/Invite_Back.png"));
+    EXPECT_EQ(Create_Back_Card_Path(QStringLiteral("/x/a.b.png")), QStringLiteral("/x/a.b_Back.png"));
+    // Only the last component changes, even where it repeats in the path.
+    EXPECT_EQ(Create_Back_Card_Path(QStringLiteral("/x/a.png.d/a.png")), QStringLiteral("/x/a.png.d/a_Back.png"));
+
+    QTemporaryDir dir;
+    EXPECT_TRUE(Create_Run_Folder(dir.path()).endsWith(QStringLiteral("/VELT Festrune")));
+    EXPECT_TRUE(Create_Run_Folder(dir.path()).endsWith(QStringLiteral("/VELT Festrune 2")));
+    QFile plain(dir.filePath(QStringLiteral("plain")));
+    plain.open(QIODevice::WriteOnly);
+    plain.close();
+    EXPECT_TRUE(Create_Run_Folder(dir.filePath(QStringLiteral("plain/under"))).isEmpty());
+
+    // The bytes are what the extension names; a failed write leaves nothing.
+    QImage red(6, 4, QImage::Format_ARGB32);
+    red.fill(Qt::red);
+    for (const char* name : {"a.PNG", "a.TIFF", "b.tif"}) {
+        const QString path = dir.filePath(QString::fromLatin1(name));
+        ASSERT_TRUE(Write_Picture(red, path, nullptr));
+        QFile f(path);
+        f.open(QIODevice::ReadOnly);
+        const QByteArray head = f.read(4);
+        const bool tiff = head == QByteArray("II*\0", 4) || head == QByteArray("MM\0*", 4);
+        EXPECT_EQ(tiff, QString::fromLatin1(name).contains(QStringLiteral("TIF"), Qt::CaseInsensitive)) << name;
+    }
+    QString reason;
+    const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    EXPECT_FALSE(Write_Picture(red, dir.filePath(QStringLiteral("VELT Festrune")), &reason));
+    EXPECT_FALSE(reason.isEmpty());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+
+    // Front over back: the front's width, twice its height.
+    QImage blue(6, 4, QImage::Format_ARGB32);
+    blue.fill(Qt::blue);
+    const QImage both = Combine_Front_Back(red, blue);
+    ASSERT_EQ(both.size(), QSize(6, 8));
+    EXPECT_EQ(both.pixelColor(0, 0), QColor(Qt::red));
+    EXPECT_EQ(both.pixelColor(0, 7), QColor(Qt::blue));
+    EXPECT_TRUE(Combine_Front_Back(red, QImage()).isNull());
+}
+
+TEST(CardExport, SingleExportWritesTheSidesAtTheResolution)
+{
+    Editor e;
+    ASSERT_TRUE(e.started);
+    e.document->insertGraphic(Picture(Qt::red), 0);
+    e.document->setList(QStringLiteral("graphics_back"), {Picture(Qt::blue)});
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Invite.png"));
+
+    Card_Front_Or_Back = 1;
+    export_card_side = QStringLiteral("BOTH");
+    ASSERT_TRUE(e.c->Export_Single_File(path, false));
+    EXPECT_EQ(Centre(path), QColor(Qt::red));
+    EXPECT_EQ(Centre(dir.filePath(QStringLiteral("Invite_Back.png"))), QColor(Qt::blue));
+    EXPECT_EQ(Card_Front_Or_Back, 1); // the editor's side is left alone
+
+    const QSize at72 = QImage(path).size();
+    export_dpi = 300;
+    export_combined_image = true;
+    const QString combined = dir.filePath(QStringLiteral("Both.png"));
+    ASSERT_TRUE(e.c->Export_Single_File(combined, false));
+    const QImage both(combined);
+    EXPECT_NEAR(both.width(), at72.width() * 300.0 / 72, 2);
+    EXPECT_NEAR(both.height(), 2 * at72.height() * 300.0 / 72, 4);
+    EXPECT_EQ(both.pixelColor(both.width() / 2, both.height() / 4), QColor(Qt::red));
+    EXPECT_EQ(both.pixelColor(both.width() / 2, both.height() * 3 / 4), QColor(Qt::blue));
+    Card_Front_Or_Back = 0;
+}
+
+TEST(CardExport, BatchRunsEveryRowOnWorkersAndStopsCleanly)
+{
+    Editor e;
+    ASSERT_TRUE(e.started);
+    QTemporaryDir dir;
+    auto front = Bound_Design(e, dir.path(), 12);
+    ASSERT_EQ(Total_Batch_Excel_Card, 12);
+    Card_Front_Or_Back = 1;
+    export_card_side = QStringLiteral("BOTH");
+
+    testResponder().onDialog([](QDialog& box) { box.reject(); });
+    e.c->Export_Batch_File(dir.path());
+    EXPECT_EQ(e.c->send_modls_wnd->_curr_msg_cnt->text(), QStringLiteral("0 / 12 Card"));
+    e.wait();
+    EXPECT_EQ(e.c->send_modls_wnd->_curr_msg_cnt->text(), QStringLiteral("12 / 12 "));
+    EXPECT_EQ(Export_File_Message.get(), QStringLiteral("Card has been exported successfully."));
+    const QString run = dir.filePath(QStringLiteral("VELT Festrune"));
+    for (int i = 0; i < 12; ++i) {
+        EXPECT_EQ(Centre(run + QStringLiteral("/Card_%1.PNG").arg(i + 1)), Row_Colour(i)) << i;
+        EXPECT_EQ(Centre(run + QStringLiteral("/Card_%1_Back.PNG").arg(i + 1)), Row_Colour(i)) << i;
+    }
+    // The design and the editor's side are as they were.
+    EXPECT_EQ(Card_Front_Or_Back, 1);
+    EXPECT_FALSE(Card_Value_In_Process);
+
+    // A second run gets its own folder; Stop after 3 cards leaves a prefix.
+    export_card_side = QStringLiteral("F");
+    testResponder().answerAlert(platform::modal::AlertAnswer::Yes);
+    testResponder().onDialog([](QDialog& box) { box.reject(); });
+    e.c->Export_Batch_File(dir.path());
+    QElapsedTimer t;
+    t.start();
+    while (e.c->Export_Run_Active() && curr_barcode_count < 3 && t.elapsed() < 60000)
+        QApplication::processEvents(QEventLoop::AllEvents, 1);
+    e.c->send_modls_wnd->Stop_Sending_Pressed();
+    e.wait();
+    const QStringList written = QDir(dir.filePath(QStringLiteral("VELT Festrune 2"))).entryList(QDir::Files, QDir::Name);
+    ASSERT_GE(written.size(), 3);
+    for (int i = 1; i <= written.size(); ++i)
+        EXPECT_TRUE(written.contains(QStringLiteral("Card_%1.PNG").arg(i))) << i;
+    EXPECT_EQ(Export_File_Message.get(), QStringLiteral("Card has been exported successfully."));
+    testResponder().reset();
+
+    // A write that fails ends the run with its path and reason, once.
+    export_file_format = QStringLiteral("PNG/none");
+    testResponder().answerAlert(platform::modal::AlertAnswer::Ok);
+    testResponder().answerAlert(platform::modal::AlertAnswer::Ok);
+    e.c->Export_Batch_File(dir.path());
+    e.wait();
+    EXPECT_EQ(testResponder().texts(QStringLiteral("alert")).size(), 2);
+    EXPECT_TRUE(testResponder().texts(QStringLiteral("alert")).value(0).endsWith(QStringLiteral("PNG/none")));
+    EXPECT_TRUE(testResponder().texts(QStringLiteral("dialog")).isEmpty());
+    testResponder().reset();
+
+    // A folder that cannot be made: the message, nothing else.
+    QFile plain(dir.filePath(QStringLiteral("plain")));
+    plain.open(QIODevice::WriteOnly);
+    plain.close();
+    testResponder().answerAlert(platform::modal::AlertAnswer::Ok);
+    e.c->Export_Batch_File(dir.filePath(QStringLiteral("plain")));
+    ASSERT_EQ(testResponder().texts(QStringLiteral("alert")).size(), 1);
+    EXPECT_TRUE(testResponder().texts(QStringLiteral("alert")).value(0).contains(unable_saving_Msg));
+    EXPECT_FALSE(e.c->Export_Run_Active());
+    EXPECT_FALSE(Card_Value_In_Process);
+    EXPECT_EQ(Card_Front_Or_Back, 1);
+    testResponder().reset();
+    // Row 0 is back on the design after the runs.
+    EXPECT_EQ(front->_contents.pixelColor(0, 0), Row_Colour(0));
+    Card_Front_Or_Back = 0;
+}

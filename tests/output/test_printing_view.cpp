@@ -1,0 +1,185 @@
+// The printed view and the sheet preview on real PDF: pages, paper, the card
+// of every cell, captions; read back with poppler's tools.
+#include "drawing/QBXImage.h"
+#include "output/Printing_View.h"
+#include "output/Sample_Preview.h"
+#include "support/process_runner.h"
+#include "support/qt_print.h"
+
+#include <QFile>
+#include <QImage>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace sheet_layout;
+
+namespace {
+
+const QRectF kCard(0, 0, 144, 72);
+
+CardPicture Solid(const QColor& colour)
+{
+    auto g = std::make_shared<QBXImage>();
+    QImage image(8, 8, QImage::Format_RGB32);
+    image.fill(colour);
+    g->_contents = image;
+    g->setBounds(kCard);
+    CardRenderContext context;
+    context.frame = kCard;
+    context.side = 0;
+    return QBXRenderingView::image_From_Card_Graphics({g}, false, context);
+}
+
+QColor Row_Colour(int row) { return QColor(20 * row, 250 - 20 * row, 100); }
+
+Print_Layout A4_3x3(const QString& side = QStringLiteral("F"))
+{
+    Print_Layout l;
+    l.paper_w = 595.276;
+    l.paper_h = 841.89;
+    l.Left_Mar = l.Rite_Mar = l.Top_Mar = l.Bot_Mar = 28.35;
+    l.Print_Card_Side = side;
+    Check_Max_Cell_Value({60, 40, 4, 4, 3, 3}, l);
+    return l;
+}
+
+QString Write_Pdf(const QString& folder, Printing_View& view, std::uint64_t pages, QPageLayout::Orientation o =
+                                                                                       QPageLayout::Portrait)
+{
+    const QString path = folder + QStringLiteral("/run.pdf");
+    QPdfWriter writer(path);
+    writer.setResolution(72);
+    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), o, QMarginsF()));
+    EXPECT_TRUE(view.Print(writer, pages));
+    return path;
+}
+
+QString Info(const QString& pdf)
+{
+    return QString::fromUtf8(testsupport::run(QStringLiteral("pdfinfo"), {pdf}).out);
+}
+
+QImage Page(const QString& pdf, int page, const QString& folder)
+{
+    const QString stem = folder + QStringLiteral("/p");
+    testsupport::run(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("72"), QStringLiteral("-f"),
+                                                  QString::number(page), QStringLiteral("-l"), QString::number(page),
+                                                  QStringLiteral("-singlefile"), QStringLiteral("-png"), pdf, stem});
+    return QImage(stem + QStringLiteral(".png"));
+}
+
+} // namespace
+
+TEST(PrintingView, DataRowsFillTheCellsInOrderAcrossSheets)
+{
+    QTemporaryDir dir;
+    Print_Job job;
+    job.layout = A4_3x3();
+    job.Total_Label_Real = 10;
+    job.data_in_use = true;
+    job.data_rows = 10;
+    job.front_image = Solid(Qt::black);
+    // Row 4 cannot be drawn: its cell says so instead of showing another card.
+    job.render_row = [](int row, const QString&) { return row == 4 ? CardPicture() : Solid(Row_Colour(row)); };
+    Printing_View view(job);
+    ASSERT_EQ(view.numberOfPages(false), 2u);
+    const QString pdf = Write_Pdf(dir.path(), view, 2);
+    EXPECT_TRUE(Info(pdf).contains(QStringLiteral("Pages:           2")));
+    ASSERT_EQ(job.layout.Print_Col, 3);
+    EXPECT_TRUE(Info(pdf).contains(QStringLiteral("595 x 842 pts (A4)")));
+
+    for (int k = 0; k < 10; ++k) {
+        const QImage page = Page(pdf, 1 + k / 9, dir.path());
+        ASSERT_FALSE(page.isNull());
+        const int cell = k % 9;
+        const QRectF at = Qt_Rect(job.layout, Place_Cell(job.layout, 1 + cell / 3, 1 + cell % 3, kCard.size()).picture);
+        const QColor seen = page.pixelColor(at.center().toPoint());
+        if (k == 4) {
+            EXPECT_NE(seen, Row_Colour(4));
+            continue;
+        }
+        EXPECT_NEAR(seen.red(), Row_Colour(k).red(), 3) << k;
+        EXPECT_NEAR(seen.green(), Row_Colour(k).green(), 3) << k;
+    }
+    const QString text = QString::fromUtf8(testsupport::run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}).out);
+    EXPECT_TRUE(text.contains(QStringLiteral("Invalid Data")));
+    EXPECT_EQ(view.Problems().size(), 1);
+
+    // Both sides on landscape paper.
+    Print_Job pair = job;
+    pair.layout = A4_3x3(QStringLiteral("BOTH"));
+    pair.render_row = [](int row, const QString& side) {
+        return Solid(side == QLatin1String("B") ? QColor(Qt::blue) : Row_Colour(row));
+    };
+    Printing_View both(pair);
+    const QString pdf2 = Write_Pdf(dir.path(), both, both.numberOfPages(false), QPageLayout::Landscape);
+    EXPECT_TRUE(Info(pdf2).contains(QStringLiteral("842 x 595 pts (A4)")));
+}
+
+TEST(PrintingView, PreviewCapsAtFiftySheetsAndRepeatsPasses)
+{
+    Print_Job job;
+    job.layout = A4_3x3();
+    job.front_image = Solid(Qt::red);
+    job.Total_Label_Real = 51 * 9;
+    bool capped = false;
+    EXPECT_EQ(Printing_View(job).numberOfPages(true, &capped), 50u);
+    EXPECT_TRUE(capped);
+    EXPECT_EQ(Printing_View(job).numberOfPages(false, &capped), 51u);
+    EXPECT_FALSE(capped);
+    job.Total_Label_Real = 50 * 9;
+    EXPECT_EQ(Printing_View(job).numberOfPages(true, &capped), 50u);
+    EXPECT_FALSE(capped);
+
+    // A second pass starts over: the same counters, the same sheet.
+    job.Total_Label_Real = 7;
+    Printing_View view(job);
+    QImage a(596, 842, QImage::Format_RGB32), b = a;
+    for (QImage* image : {&a, &b}) {
+        view.Begin_Run();
+        QPainter p(image);
+        view.drawRect(p);
+        EXPECT_EQ(view.barcode_counter, 7);
+    }
+    EXPECT_EQ(a, b);
+}
+
+TEST(SamplePreview, CaptionsFollowTheCellsAndOutlinesAreOptional)
+{
+    Print_Layout l = A4_3x3();
+    Check_Max_Cell_Value({60, 40, 4, 4, 2, 3}, l);
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("preview.pdf"));
+    {
+        QPdfWriter writer(pdf);
+        writer.setResolution(72);
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
+        QPainter p(&writer);
+        Sample_Preview::drawRect(p, l, kCard.size(), true, true);
+    }
+    const QString text =
+        QString::fromUtf8(testsupport::run(QStringLiteral("pdftotext"), {QStringLiteral("-raw"), pdf, QStringLiteral("-")}).out)
+            .simplified();
+    EXPECT_EQ(text, QStringLiteral("Card 1 Card 2 Card 3 Card 4 Card 5 Card 6"));
+
+    l.Print_Card_Side = QStringLiteral("BOTH");
+    l.Print_Card_Algn = QStringLiteral("L");
+    Check_Max_Cell_Value({60, 40, 4, 4, 1, 1}, l);
+    const QImage with = Sample_Preview::imageRepresentation(l, kCard.size(), true, true);
+    const QImage without = Sample_Preview::imageRepresentation(l, kCard.size(), true, false);
+    ASSERT_FALSE(with.isNull());
+    EXPECT_NE(with, without);
+    // Outlines on the back's edge only when asked for.
+    const QRectF back = Qt_Rect(l, *Place_Cell(l, 1, 1, kCard.size()).back);
+    const QPoint edge(int(back.right()), int(back.top() + 3));
+    EXPECT_NE(with.pixelColor(edge), QColor(Qt::white));
+    EXPECT_EQ(without.pixelColor(edge), QColor(Qt::white));
+    Print_Layout none;
+    EXPECT_TRUE(Sample_Preview::imageRepresentation(none, kCard.size(), true, true).isNull());
+}
