@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 extern "C" {
 #include <iec16022ecc200.h>
@@ -240,9 +241,19 @@ void sizeFromTitle(const QString& title, int* width, int* height)
     *width = Trim_Str(rest.mid(cut + 1)).toInt();
 }
 
+// The library keeps its Reed-Solomon tables in globals that every call frees
+// and rebuilds, so two calls at once corrupt the heap: calls into it take
+// turns, while drawing the symbol stays parallel.
+std::mutex& libraryMutex()
+{
+    static std::mutex m;
+    return m;
+}
+
 bool encode(const QByteArray& data, int width, int height, const QString& encodingTitle, Symbol* out)
 {
     *out = Symbol{};
+    std::unique_lock<std::mutex> libraryTurn(libraryMutex());
     std::string enc = encodationFor(encodingTitle, data);
     int W = width, H = height, lenp = 0, maxp = 0, eccp = 0;
     unsigned char* grid = nullptr;
@@ -268,6 +279,7 @@ bool encode(const QByteArray& data, int width, int height, const QString& encodi
             grid = iec16022ecc200(&W, &H, &encPtr, static_cast<int>(data.size()), bytes, &lenp, &maxp, &eccp);
         }
     }
+    libraryTurn.unlock();
 
     const bool ok = grid != nullptr && W > 0 && H > 0;
     if (ok && W == 144 && H == 144)
