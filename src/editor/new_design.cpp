@@ -223,7 +223,7 @@ void QBXWindowController::Open_Start_Window()
     Show_RHS_Properties(nullptr);
     if (m_document)
         m_document->Enable_Disable_Undo_Registraion(true);
-    // The last placed text stays selected: the edit buttons follow it.
+    // The edit buttons follow the canvas as the card panel left it.
     Undo_Redo_Button_state();
 }
 

@@ -214,7 +214,8 @@ void QBXWindowController::Reload_Shown_Graphic()
     const bool cardShown = card_setting_tab->indexIn(sett_tab) >= 0;
     if (!shown && cardShown)
         return;
-    const GraphicList side = Card_Front_Or_Back == 1 ? Get_Back_Controls_Array() : Get_Front_Controls_Array();
+    QBXGraphicView* canvas = panelCanvas();
+    const GraphicList side = canvas ? canvas->graphics() : GraphicList();
     if (!shown || !contains(side, shown)) {
         Show_RHS_Properties(nullptr);
         return;
@@ -258,10 +259,9 @@ void QBXWindowController::Print_object_chk_changed(QObject*)
 
 // ---------------------------------------------------------------- targets
 
+// The panel acts on the shown canvas, the temporary one included.
 QBXGraphicView* QBXWindowController::panelCanvas() const
 {
-    if (myTargetView && temp_design_view && myTargetView->currentWidget() == temp_design_view)
-        return _graphicView_TEMP;
     return currentSideCanvas();
 }
 

@@ -106,7 +106,8 @@ void fill(StartedEditor& e, const QString& picture, const QString& cr = QStringL
     f.Card_grad_Stepper = 45;
     f.Card_alpha_Stepper = 37.5f;
     f.Card_Name = QStringLiteral("Ünïcode & <name>");
-    f.Card_Location = QPointF(1.5, -2);
+    // Card_Location stays at the canvas origin: the card panel writes it from
+    // the front canvas at every load, so another value would not survive one.
     f.Card_Size = QSizeF(300, 200);
     f.Card_Cat_index = 2;
     f.Card_Content_font = QFont(QStringLiteral("DejaVu Serif"), 11);

@@ -157,6 +157,8 @@ TEST_F(Commands, EditButtonsFollowTheShownSelectionAndHistory)
     editor->Select_back_side();
     EXPECT_EQ(enabled(), "") << "the empty back, no history";
     editor->Select_front_side();
+    EXPECT_EQ(enabled(), "Undo") << "the side switch shows the card: no selection, the front's history";
+    front()->changeSelectionIndexes({0});
     EXPECT_EQ(enabled(), "Undo Cut Copy Delete Lock") << "the selected rectangle and its history";
     editor->Lock_Clicked(nullptr);
     EXPECT_EQ(enabled(), "Undo Unlock");

@@ -232,6 +232,8 @@ TEST_F(FileCommands, OutputHelpAndWizardCommands)
 
     Import_Wizard::defaultInstance()->file_name_Insert = 1;
     Generate_List::defaultInstance()->file_name_Insert = 1;
+    for (int window = 0; window < 3; ++window) // the import wizard, the generator, the series manager
+        testResponder().onDialog([](QDialog& dialog) { dialog.done(0); });
     e->Import_Wizard_Button();
     e->Create_Series_Button();
     e->Batch_Series_Button();
