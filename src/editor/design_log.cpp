@@ -144,6 +144,9 @@ int QBXWindowController::Read_and_load_design_Log(const QString& path, const QSt
         const QSignalBlocker block(Sides_ComboBox);
         Sides_ComboBox->setCurrentIndex(Card_Property::Card_Sides_Index(Front_card_Prop.Card_Side));
     }
+    // The sides case of the combo handler sets the back side's button.
+    if (Sides_ComboBox && Sides_ComboBox->currentIndex() >= 0)
+        comboBoxSelectionDidChange(Sides_ComboBox);
 
     // The spreadsheet binding.
     Excel_Binding_Use = stage.excelUse;

@@ -18,6 +18,7 @@
 #include "support/process_runner.h"
 #include "support/test_responder.h"
 
+#include <QPushButton>
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QComboBox>
@@ -384,6 +385,7 @@ TEST_F(DesignLog, ShapeAndSidesComeFromTheLog)
     EXPECT_EQ(Card_Shape.load(), 2);
     EXPECT_EQ(CARD_SIDE_STR, QStringLiteral("1"));
     EXPECT_EQ(c->Sides_ComboBox->currentIndex(), 1);
+    EXPECT_FALSE(c->Back_Side_btn->isEnabled()) << "a one-sided card offers no back";
     EXPECT_TRUE(c->matrix_card_shape->button(2)->isChecked());
     settle();
     const QImage shot = c->_graphicView->grab().toImage();
