@@ -1,6 +1,5 @@
 #include "output/Printing_View.h"
 
-#include <QFont>
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>
 #include <QPainter>
@@ -48,14 +47,7 @@ void Printing_View::Draw_Label_String(QPainter& painter, const QRectF& rect, con
         shown = QStringLiteral("%1 %2").arg(text).arg(Get_Curr_Label_Index(row, col) + 1);
         colour = Qt::gray;
     }
-    QFont font;
-    font.setBold(true);
-    font.setPointSizeF(11);
-    painter.save();
-    painter.setFont(font);
-    painter.setPen(colour);
-    painter.drawText(Qt_Rect(job_.layout, rect), Qt::AlignCenter | Qt::TextDontClip, shown);
-    painter.restore();
+    Draw_Cell_Caption(painter, job_.layout, rect, shown, colour);
 }
 
 void Printing_View::drawRect(QPainter& painter)

@@ -1,6 +1,5 @@
 #include "output/Sample_Preview.h"
 
-#include <QFont>
 #include <QPainter>
 
 using namespace sheet_layout;
@@ -18,14 +17,7 @@ void Draw_Label_String(QPainter& painter, const Print_Layout& L, const QRectF& r
         shown = QStringLiteral("%1 %2").arg(text).arg(Get_Curr_Label_Index(L, row, col) + 1);
         colour = Qt::gray;
     }
-    QFont font;
-    font.setBold(true);
-    font.setPointSizeF(11);
-    painter.save();
-    painter.setFont(font);
-    painter.setPen(colour);
-    painter.drawText(Qt_Rect(L, rect), Qt::AlignCenter | Qt::TextDontClip, shown);
-    painter.restore();
+    Draw_Cell_Caption(painter, L, rect, shown, colour);
 }
 
 void Draw_Margin_rect(QPainter& painter, const Print_Layout& L, const QRectF& rect, bool show)

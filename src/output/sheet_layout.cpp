@@ -1,6 +1,8 @@
 #include "output/sheet_layout.h"
 
+#include <QFont>
 #include <QLocale>
+#include <QPainter>
 
 #include <algorithm>
 #include <cmath>
@@ -172,6 +174,19 @@ int Get_Curr_Label_Index(const Print_Layout& layout, int r, int c)
 QRectF Qt_Rect(const Print_Layout& layout, const QRectF& r)
 {
     return QRectF(r.x(), layout.paper_h - r.y() - r.height(), r.width(), r.height());
+}
+
+void Draw_Cell_Caption(QPainter& painter, const Print_Layout& layout, const QRectF& cell, const QString& text,
+                       const QColor& colour)
+{
+    QFont font;
+    font.setBold(true);
+    font.setPointSizeF(11);
+    painter.save();
+    painter.setFont(font);
+    painter.setPen(colour);
+    painter.drawText(Qt_Rect(layout, cell), Qt::AlignCenter | Qt::TextDontClip, text);
+    painter.restore();
 }
 
 } // namespace sheet_layout

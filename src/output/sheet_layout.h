@@ -7,12 +7,15 @@
 //
 // Lengths are points; coordinates are the paper's, origin at the bottom left,
 // y growing upwards (Qt_Rect turns a rectangle into painter coordinates).
+#include <QColor>
 #include <QRectF>
 #include <QSizeF>
 #include <QString>
 
 #include <cstdint>
 #include <optional>
+
+class QPainter;
 
 namespace sheet_layout {
 
@@ -79,5 +82,10 @@ int Get_Curr_Label_Index(const Print_Layout& layout, int r, int c);
 
 // A bottom-up rectangle in top-down painter coordinates of the paper.
 QRectF Qt_Rect(const Print_Layout& layout, const QRectF& r);
+
+// Writes a cell's caption ("Card 3", "Invalid Data", ...) centred in the cell
+// given in sheet coordinates: bold 11 pt in the given colour.
+void Draw_Cell_Caption(QPainter& painter, const Print_Layout& layout, const QRectF& cell, const QString& text,
+                       const QColor& colour);
 
 } // namespace sheet_layout
