@@ -558,11 +558,8 @@ public:
     // (undo, redo, profile placement), leaving the selection alone; a graphic
     // no longer on the side gives the card panel.
     void Reload_Shown_Graphic();
-    // What the panel edits: the temporary design canvas while it is shown,
-    // else the current side's canvas.
-    QBXGraphicView* panelCanvas() const;
     // The graphic the data-source controls bind: the one being loaded during
-    // a load, else the panel canvas's current graphic.
+    // a load, else the shown canvas's current graphic.
     GraphicPtr panelCurrentGraphic() const;
     GraphicList panelSelection() const;
     // Redraws the panel canvas after a write-back.

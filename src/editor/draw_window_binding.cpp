@@ -334,7 +334,7 @@ void QBXWindowController::Batch_Series_Selection_Changed(int index)
         Update_Image_Graphics();
     }
     Refresh_Panel_Canvas();
-    if (QBXGraphicView* canvas = panelCanvas())
+    if (QBXGraphicView* canvas = currentSideCanvas())
         canvas->startEditingGraphic(graphic);
     Refresh_Panel_Canvas();
 }

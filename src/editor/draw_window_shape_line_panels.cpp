@@ -267,7 +267,7 @@ void QBXWindowController::Update_Shape_Graphics()
     const GraphicList selected = panelSelection();
     if (selected.empty())
         return;
-    QBXGraphicView* canvas = panelCanvas();
+    QBXGraphicView* canvas = currentSideCanvas();
     const bool stroke = Shape_border_chk->isChecked();
     const bool fill = Shape_fill_chk->isChecked();
     const QString border = panel::borderCode(shape_border_style->currentIndex());
@@ -315,7 +315,7 @@ void QBXWindowController::Update_Line_Graphics()
     const GraphicList selected = panelSelection();
     if (selected.empty())
         return;
-    QBXGraphicView* canvas = panelCanvas();
+    QBXGraphicView* canvas = currentSideCanvas();
     const QString border = panel::borderCode(Line_border_style->currentIndex());
     for (const GraphicPtr& g : selected) {
         if (g->ctrl_is_locked)

@@ -248,7 +248,7 @@ void QBXWindowController::Update_Text_Graphics()
     const GraphicList selected = panelSelection();
     if (selected.empty())
         return;
-    QBXGraphicView* canvas = panelCanvas();
+    QBXGraphicView* canvas = currentSideCanvas();
     const bool stroke = Text_border_chk->isChecked();
     const bool fill = Text_fill_chk->isChecked();
     const QString border = panel::borderCode(Text_border_style->currentIndex());

@@ -214,7 +214,7 @@ void QBXWindowController::Reload_Shown_Graphic()
     const bool cardShown = card_setting_tab->indexIn(sett_tab) >= 0;
     if (!shown && cardShown)
         return;
-    QBXGraphicView* canvas = panelCanvas();
+    QBXGraphicView* canvas = currentSideCanvas();
     const GraphicList side = canvas ? canvas->graphics() : GraphicList();
     if (!shown || !contains(side, shown)) {
         Show_RHS_Properties(nullptr);
@@ -253,36 +253,30 @@ void QBXWindowController::Remove_All_Tab_Items()
 
 void QBXWindowController::Print_object_chk_changed(QObject*)
 {
-    if (QBXGraphicView* canvas = panelCanvas())
+    if (QBXGraphicView* canvas = currentSideCanvas())
         canvas->print_contol_or_not(print_object_chk->isChecked() ? 1 : 0);
 }
 
 // ---------------------------------------------------------------- targets
 
-// The panel acts on the shown canvas, the temporary one included.
-QBXGraphicView* QBXWindowController::panelCanvas() const
-{
-    return currentSideCanvas();
-}
-
 GraphicPtr QBXWindowController::panelCurrentGraphic() const
 {
     if (m_loadingGraphic)
         return m_loadingGraphic;
-    QBXGraphicView* canvas = panelCanvas();
+    QBXGraphicView* canvas = currentSideCanvas();
     return canvas ? canvas->Selected_Graphic() : nullptr;
 }
 
 GraphicList QBXWindowController::panelSelection() const
 {
-    QBXGraphicView* canvas = panelCanvas();
+    QBXGraphicView* canvas = currentSideCanvas();
     return canvas ? canvas->selectedGraphics() : GraphicList();
 }
 
 void QBXWindowController::Refresh_Panel_Canvas()
 {
     Refresh_Canvas();
-    QBXGraphicView* canvas = panelCanvas();
+    QBXGraphicView* canvas = currentSideCanvas();
     if (canvas && canvas == _graphicView_TEMP && !Card_Value_In_Process.load())
         canvas->setNeedsDisplay();
 }
