@@ -228,7 +228,6 @@ public:
     // Sets every edit button (undo, redo, clipboard, delete, order, lock,
     // same size) from the shown canvas, the clipboard and the front's history.
     void Undo_Redo_Button_state();
-    bool clipboard_holds_graphics = false; // our graphics type is on the clipboard
     void Show_RHS_Properties(const GraphicPtr& graphic);
     void Update_Card_Graphics();
     void set_Front_BG_Image(const QString& path);
@@ -740,7 +739,8 @@ private:
     QTimer* msend_modTimer = nullptr;
     std::shared_ptr<Export_Batch_Run> m_exportRun;
     void Finish_Export_Batch(const std::shared_ptr<Export_Batch_Run>& run);
-    // Whether the clipboard holds our graphics (asked once per change).
+    // Whether the clipboard holds our graphics: 1 yes, 0 no, -1 not asked
+    // since it last changed.
     int m_pasteState = -1;
 };
 

@@ -161,16 +161,15 @@ void QBXWindowController::Undo_Redo_Button_state()
     // move, remove or replace it.
     set({Cut_btn, Copy_btn, Delete_btn, Begin_Front_btn, Send_Back_btn, Lock_btn}, any && !locked);
     set({Unlock_btn}, locked);
-    set({Paste_btn}, clipboard_holds_graphics && !locked);
+    set({Paste_btn}, m_pasteState == 1 && !locked);
     set({Make_same_width_btn, Make_same_height_btn, Make_natural_size_btn}, selected.size() >= 2);
 }
 
 void QBXWindowController::Set_Paste_Button_Status()
 {
-    // Asked only when the clipboard changed or was written here: a format
-    // query is a round trip to the display server.
-    // The answer is kept until the clipboard changes (m_pasteState -1), since
-    // the property panel asks at every load.
+    // A format query is a round trip to the display server, and the property
+    // panel asks at every load: the answer is kept until the clipboard
+    // changes or is written here (m_pasteState -1).
     namespace pb = platform::pasteboard;
     if (m_pasteState < 0) {
         m_pasteState =
@@ -179,7 +178,6 @@ void QBXWindowController::Set_Paste_Button_Status()
                 ? 1
                 : 0;
     }
-    clipboard_holds_graphics = m_pasteState == 1;
     Undo_Redo_Button_state();
 }
 
