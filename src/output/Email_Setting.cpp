@@ -1,6 +1,7 @@
 #include "output/Email_Setting.h"
 
 #include "app/AppHelpers.h"
+#include "batch/BatchUi.h"
 #include "output/MailHost.h"
 #include "output/Preferences.h"
 #include "output/mail_run.h"
@@ -27,14 +28,6 @@ const QString kTestFailed = QStringLiteral(
     "not interrupted and E-mail server is not down.\n3. Your Firewall or Security software (if any) is not blocking "
     "the software to communicate with your E-mail server.\n\nCould not send email.");
 
-void Paint(QWidget* widget)
-{
-    QPalette pal = widget->palette();
-    pal.setColor(QPalette::Window, QColor(241, 244, 250));
-    widget->setPalette(pal);
-    widget->setAutoFillBackground(true);
-}
-
 } // namespace
 
 Email_Setting* Email_Setting::defaultInstance()
@@ -47,7 +40,7 @@ Email_Setting::Email_Setting()
 {
     setObjectName(QStringLiteral("Email_Setting"));
     setWindowTitle(QStringLiteral("E-mail Settings"));
-    Paint(this);
+    batch::Dialog_Background(this);
     auto* layout = new QGridLayout(this);
     int row = 0;
     auto field = [&](const QString& label) {
@@ -84,7 +77,7 @@ Email_Setting::Email_Setting()
 
     plz_wait_Window = new QDialog(this);
     plz_wait_Window->setObjectName(QStringLiteral("plz_wait_Window"));
-    Paint(plz_wait_Window);
+    batch::Dialog_Background(plz_wait_Window);
     auto* wait = new QVBoxLayout(plz_wait_Window);
     wait->addWidget(new QLabel(QStringLiteral("Sending the test mail, please wait..."), plz_wait_Window));
     auto* busy = new QProgressBar(plz_wait_Window);

@@ -1,6 +1,7 @@
 #include "output/Send_Mail.h"
 
 #include "app/AppHelpers.h"
+#include "batch/BatchUi.h"
 #include "output/Email_Setting.h"
 #include "output/MailHost.h"
 #include "output/Send_Modeless.h"
@@ -87,10 +88,7 @@ Send_Mail::Send_Mail()
 {
     setObjectName(QStringLiteral("Send_Mail"));
     setWindowTitle(QStringLiteral("Send E-mail"));
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(241, 244, 250));
-    setPalette(pal);
-    setAutoFillBackground(true);
+    batch::Dialog_Background(this);
     send_modls_wnd = Send_Modeless::defaultInstance();
 
     auto* layout = new QGridLayout(this);
@@ -388,7 +386,6 @@ bool Send_Mail::Send_Button()
         return false;
 
     m_progress = std::make_shared<mail::Mail_Progress>();
-    m_progress->wait_step = pause_wait_step;
     m_dataRun = request->mode == mail::Mode::Data;
     send_btn->setEnabled(false);
     close_btn->setEnabled(false);

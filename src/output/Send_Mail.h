@@ -85,9 +85,6 @@ public:
     // shown) when a check fails.
     std::optional<mail::Mail_Request> Take_Request();
 
-    // Tests replace the pause wait of the next runs.
-    std::function<bool(int ms)> pause_wait_step;
-
     void reject() override;
 
 private:
