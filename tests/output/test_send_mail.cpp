@@ -83,6 +83,10 @@ TEST(MailRun, CardModeMailsTheSidesOncePerRecipientBackFirstAsTheExportWritesThe
     Smtp_Server server;
     ASSERT_TRUE(server.ok());
     Use_Source_Script();
+    // A temporary folder of this test's own, so parallel runs do not mix.
+    QTemporaryDir tmp;
+    const QByteArray old_tmp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", tmp.path().toUtf8());
     // Another user's file at the old fixed name stays untouched.
     const QString planted = QDir::temp().filePath(QStringLiteral("VELTCard.jpeg"));
     QFile::remove(planted);
@@ -108,7 +112,7 @@ TEST(MailRun, CardModeMailsTheSidesOncePerRecipientBackFirstAsTheExportWritesThe
     }
     EXPECT_EQ(Run_Folders(), folders_before);
     EXPECT_TRUE(QFileInfo(planted).isSymLink());
-    QFile::remove(planted);
+    qputenv("TMPDIR", old_tmp);
 }
 
 TEST(MailRun, DataModesSendRowsToRecipientsAndCountWhatTheSheetShows)
