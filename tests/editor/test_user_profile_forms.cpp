@@ -6,6 +6,7 @@
 
 #include "app/Globals.h"
 #include "batch/Binding_Table_Model.h"
+#include "batch/Import_Excel.h"
 #include "batch/SeriesStore.h"
 #include "drawing/QBXGraphicView.h"
 #include "drawing/QBXGrid.h"
@@ -459,6 +460,65 @@ TEST(ProfileForm, WizardFormOpensBlankAndFillsBothRecords)
     EXPECT_EQ(e->Back_user_profile->Name, QStringLiteral("Grace"));
     EXPECT_TRUE(e->Back_user_profile->Fill_User_Profile_Enable);
     EXPECT_EQ(Excel_Source_Path, QStringLiteral("/data/second.xlsx"));
+}
+
+TEST(ProfileForm, SpreadsheetColumnsFromAWorkbook)
+{
+    StartedEditor e;
+    ASSERT_TRUE(e.started);
+    QTemporaryDir dir;
+    const QString book = dir.filePath(QStringLiteral("people.xlsx"));
+    const testsupport::ProcessResult py = testsupport::python(QStringLiteral(R"(
+import openpyxl, sys
+wb = openpyxl.Workbook()
+ws = wb.active
+ws.append(['Name', 'Phone'])
+ws.append(['Zoë', '555 0101'])
+ws.append(['Li', '555 0102'])
+wb.save(sys.argv[1])
+)"), {book});
+    ASSERT_EQ(py.exitCode, 0) << py.err.toStdString();
+    Show_User_Profile* form = Show_User_Profile::defaultInstance();
+    auto& phone = form->rows[5];
+    Import_Excel* picker = Import_Excel::defaultInstance();
+    testResponder().onDialog([&](QDialog&) {
+        EXPECT_EQ(phone.ds_combo->count(), 2);
+        testResponder().answerFilePanel({dir.filePath(QStringLiteral("missing.xlsx"))});
+        testResponder().answerAlert(AlertAnswer::Ok);
+        form->excel_browse_btn->click();
+        EXPECT_EQ(phone.ds_combo->count(), 2);
+        testResponder().answerFilePanel({book});
+        testResponder().onDialog([&](QDialog& d) {
+            picker->contains_header->setChecked(true);
+            for (int c : {0, 1})
+                picker->ListData_xl->setData(picker->ListData_xl->index(c, 0), Qt::Checked, Qt::CheckStateRole);
+            d.findChild<QPushButton*>(QStringLiteral("ok"))->click();
+        });
+        form->excel_browse_btn->click();
+        ASSERT_EQ(phone.ds_combo->count(), 3);
+        phone.ds_combo->setCurrentIndex(2);
+        phone.ser_col_cb->setCurrentIndex(2);
+        EXPECT_EQ(phone.value->text(), QStringLiteral("555 0101"));
+        form->ok_btn->click();
+    });
+    e->User_Profile_Button_Clicked(nullptr);
+    EXPECT_EQ(testResponder().texts(QStringLiteral("alert")), QStringList{QStringLiteral("\nPlease select valid file path.")});
+    EXPECT_TRUE(e->Front_user_profile->phone_xl);
+    EXPECT_EQ(e->Front_user_profile->phone_xl_col_indx, 2);
+    EXPECT_EQ(Excel_Source_Path, book);
+    EXPECT_TRUE(Excel_Binding_Use);
+    const GraphicPtr g = wizards::Find_Profile_Graphic(e->Get_Front_Controls_Array(), QStringLiteral("Fup_PhoneNO"), false);
+    ASSERT_TRUE(g);
+    EXPECT_EQ(g->data_source_type, 2);
+    EXPECT_TRUE(g->excel_binding);
+    EXPECT_EQ(g->excel_col_indx, 2);
+    // Reopening reads the column back.
+    testResponder().onDialog([&](QDialog&) {
+        EXPECT_EQ(phone.ds_combo->currentIndex(), 2);
+        EXPECT_EQ(phone.ser_col_cb->currentIndex(), 2);
+        form->cancel_btn->click();
+    });
+    e->User_Profile_Button_Clicked(nullptr);
 }
 
 // Runs inside xvfb: each form is captured from outside Qt while it shows.
