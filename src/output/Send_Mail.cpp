@@ -98,7 +98,6 @@ Send_Mail::Send_Mail()
         layout->addWidget(widget, row++, 1, 1, 3);
     };
     from_txt = new QLineEdit(this);
-    from_txt->setReadOnly(true);
     setting_btn = new QPushButton(QStringLiteral("Settings..."), this);
     layout->addWidget(new QLabel(QStringLiteral("From:"), this), row, 0);
     layout->addWidget(from_txt, row, 1, 1, 2);
