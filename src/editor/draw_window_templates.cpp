@@ -72,6 +72,7 @@ void QBXWindowController::Templates_Btn_Clicked(QObject*)
             *Front_user_profile = front;
             *Back_user_profile = back;
             Fill_User_Profile = filled;
+            Fill_User_profile_Details();
             Refresh_Canvas();
         }
     } catch (const std::exception& e) {
@@ -94,8 +95,10 @@ void QBXWindowController::Card_Size_Btn_Clicked(QObject*)
         Front_card_Prop.Card_Size = QSizeF(MM_to_Points_Convert(width), MM_to_Points_Convert(height));
         Front_card_Prop.Card_Shape = Card_Property::Card_Shape_Code(Card_Shape.load());
         Update_Card_Graphics();
-        if (wizard->profile_filled)
+        if (wizard->profile_filled) {
+            Fill_User_profile_Details();
             Refresh_Canvas();
+        }
     } catch (const std::exception& e) {
         Show_NSLog_Message(QString::fromUtf8(e.what()));
     }

@@ -20,6 +20,8 @@
 #include "wizards/Grid_Wizard.h"
 #include "wizards/Image_Library.h"
 #include "wizards/Template_Wizard.h"
+#include "wizards/User_Profile_Class.h"
+#include "wizards/User_profile.h"
 #include "wizards/WizardGlobals.h"
 
 #include <QAction>
@@ -416,35 +418,49 @@ print('ok')
     // OK loads the chosen template as a new, unnamed design.
     Card_Shape = 1;
     Template_Wizard* w = Template_Wizard::defaultInstance();
-    const auto choose = [&](const QString& title) {
-        testResponder().onDialog([&, title](QDialog& d) {
+    const auto choose = [&](const QString& title, bool profile) {
+        testResponder().onDialog([&, title, profile](QDialog& d) {
+            if (profile) {
+                // The wizard-time profile form, filled before the choice.
+                testResponder().onDialog([](QDialog&) {
+                    User_profile* form = User_profile::defaultInstance();
+                    form->rows[0].value->setText(QStringLiteral("Ada"));
+                    form->ok_btn->click();
+                });
+                click(d, QStringLiteral("User_Profile_Click"));
+            }
             w->cat_cmbo_bx->setCurrentIndex(1);
             w->imageBrowser->setSelectionIndexes({indexOf(*w, title)});
             click(d, QStringLiteral("OK_Click"));
         });
     };
-    choose(QStringLiteral("Wedding.png"));
+    choose(QStringLiteral("Wedding.png"), true);
     testResponder().answerAlert(AlertAnswer::No); // no save first
     QAction* templates = e->window->findChild<QAction*>(QStringLiteral("Templates_Btn"));
     ASSERT_TRUE(templates);
     templates->trigger();
     EXPECT_EQ(Selected_Template_Path, user + QStringLiteral("/Wedding.dcard"));
     EXPECT_EQ(Card_Shape.load(), 2);
-    EXPECT_EQ(e->Get_Front_Controls_Array().size(), 1u);
     EXPECT_EQ(Project_File_Name, QString());
+    // The profile filled in the browser is placed on both sides of the
+    // loaded design.
+    EXPECT_EQ(e->Front_user_profile->Name, QStringLiteral("Ada"));
+    ASSERT_EQ(e->Get_Front_Controls_Array().size(), 2u);
+    ASSERT_EQ(e->Get_Back_Controls_Array().size(), 1u);
+    EXPECT_EQ(e->Get_Back_Controls_Array().front()->Text_contents().text, QStringLiteral("Ada"));
 
     // A preview without a readable design: the reader refuses it, the design
     // and its outline stay.
     picture(user + QStringLiteral("/Broken.png"));
     bytes(user + QStringLiteral("/Broken.dcard"), "not a design log");
     Card_Shape = 1;
-    choose(QStringLiteral("Broken.png"));
+    choose(QStringLiteral("Broken.png"), false);
     testResponder().answerAlert(AlertAnswer::No);
     testResponder().answerAlert(AlertAnswer::Ok);
     e->Templates_Btn_Clicked(nullptr);
     EXPECT_EQ(lastAlert(), QStringLiteral("File is corrupt and cannot be opened."));
     EXPECT_EQ(Card_Shape.load(), 1);
-    EXPECT_EQ(e->Get_Front_Controls_Array().size(), 1u);
+    EXPECT_EQ(e->Get_Front_Controls_Array().size(), 2u);
 }
 
 // ---------------------------------------------------------------- card size
