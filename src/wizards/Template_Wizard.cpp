@@ -134,7 +134,6 @@ int Template_Wizard::Open_Template_Window()
         Set_Zoom(_zoom_slider, kStartZoom);
         Reload_Browser();
         Fill_Templates();
-        imageBrowser->prefetch(12);
         const int code = platform::modal::run(*window);
         window->hide();
         return code;
@@ -171,6 +170,8 @@ void Template_Wizard::Select_First_Template()
 {
     if (!images.empty())
         imageBrowser->setSelectionIndexes({0});
+    // The first screenful of previews is read at once.
+    imageBrowser->prefetch(12);
 }
 
 void Template_Wizard::Fill_Templates()
