@@ -353,7 +353,12 @@ TEST(ProfileForm, ValidationReadBackAndUnchangedReopening)
     const GraphicPtr company =
         wizards::Find_Profile_Graphic(e->Get_Front_Controls_Array(), QStringLiteral("Fup_Company"), false);
     company->Set_Batch_List_Name(QStringLiteral("Gone"));
+    // A hidden profile graphic reads back empty, on manual entry.
+    wizards::Find_Profile_Graphic(e->Get_Front_Controls_Array(), QStringLiteral("Fup_Name"), false)
+        ->Set_Ctrl_Is_Visible(false);
     testResponder().onDialog([&](QDialog&) {
+        EXPECT_TRUE(R[0].value->text().isEmpty());
+        EXPECT_FALSE(R[0].value_chk->isChecked());
         EXPECT_EQ(R[1].ser_col_cb->currentText(), QStringLiteral("Alpha"));
         EXPECT_EQ(R[2].ds_combo->currentIndex(), 1);
         EXPECT_EQ(R[2].ser_col_cb->currentIndex(), -1);
