@@ -569,6 +569,19 @@ public:
     // Runs the template-name window; 1 on OK (draw_window_dialogs.cpp).
     int Run_Export_Template_Window();
 
+    // ---- the template browser and the card-size wizard
+    // (draw_window_templates.cpp) ----
+    QStringList Card_Size_Names(int category) const override;
+    // "Templates...": the chosen template replaces the design after New's
+    // save question; a profile filled in the browser is placed on it.
+    void Templates_Btn_Clicked(QObject* sender);
+    // "Card Size...": the chosen size and outline go into the front record.
+    void Card_Size_Btn_Clicked(QObject* sender);
+    QPushButton* Make_Card_Size_Button();
+    QPushButton* Card_Size_btn = nullptr;
+    // Checks the outline row of Card_Shape without running its handler.
+    void Show_Card_Shape_Row();
+
     // ==== property panels: the host, the shape, line and text panels and
     // the combo-box handler (property_panel.cpp,
     // draw_window_shape_line_panels.cpp, draw_window_text_panel.cpp,

@@ -5,6 +5,7 @@
 #include "barcode/BarcodeGlobals.h"
 #include "drawing/QBXImage.h"
 #include "platform/modal.h"
+#include "wizards/Image_Library.h"
 
 #include <QLineEdit>
 
@@ -23,12 +24,14 @@ bool QBXWindowController::Browse_User_Image_Manually()
     return true;
 }
 
-int QBXWindowController::Open_Image_Library_Window(const QString&)
+int QBXWindowController::Open_Image_Library_Window(const QString& mode)
 {
-    // The picture library comes with the library browser; until then it
-    // answers Cancel.
-    Show_NSLog_Message(QStringLiteral("The picture library is not available."));
-    return 0;
+    Image_Library* library = Image_Library::defaultInstance();
+    library->control_or_BG = mode;
+    const int result = library->Open_Library_Window();
+    if (result == 1)
+        lib_window_sel_file = library->selected_image;
+    return result;
 }
 
 // The picture tab's controls come with the image panel; the host loads the

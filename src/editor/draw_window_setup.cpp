@@ -349,6 +349,7 @@ void QBXWindowController::buildPanel()
         grid->addWidget(new QLabel(QStringLiteral("Height")), r, 0);
         grid->addWidget(height_Text, r, 1);
         grid->addWidget(height_Stepper, r++, 2);
+        grid->addWidget(Make_Card_Size_Button(), r++, 1, 1, 2);
         grid->addWidget(new QLabel(QStringLiteral("Shape")), r, 0);
         grid->addLayout(shapes, r++, 1, 1, 3);
         grid->setRowStretch(r, 1);
