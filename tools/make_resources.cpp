@@ -4,7 +4,8 @@
 //   cw_make_resources --share <folder>
 //       <folder>/Wizard_pattern.jpg, the sample pictures new graphics show
 //       before they have their own (no.png, sign_sample.png,
-//       fingerprints.png, barcode_sample.png), banner.png, pattern_1.jpg and
+//       fingerprints.png, barcode_sample.png), banner.png, pattern_1.jpg,
+//       the promotion pictures Promotion_S/R/B.png,
 //       two dozen card backgrounds in <folder>/Background (PNG and JPG),
 //       and clip art in six category folders of <folder>/LibraryImage.
 //   cw_make_resources --backgrounds <folder> <count> <width> <height>
@@ -261,6 +262,45 @@ QImage drawPromotionPattern()
     return image;
 }
 
+// The three feature pictures of the promotion window: a card with series
+// rows (0), a printed sheet of cards (1), a barcode (2), each on its own
+// gradient.
+QImage drawPromotionPicture(int which)
+{
+    QImage image(240, 160, QImage::Format_RGB32);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    const Palette& palette = kPalettes[(which * 3 + 1) % 8];
+    QLinearGradient g(0, 0, 240, 160);
+    g.setColorAt(0, palette.a);
+    g.setColorAt(1, palette.b);
+    p.fillRect(image.rect(), g);
+    p.setPen(QPen(QColor(40, 50, 80), 2));
+    p.setBrush(QColor(255, 255, 255));
+    if (which == 0) {
+        p.drawRoundedRect(QRectF(40, 30, 160, 100), 10, 10);
+        for (int i = 0; i < 4; ++i)
+            p.fillRect(QRectF(60, 48 + i * 18, 80 + (i % 2) * 40, 8), QColor(70, 110, 200));
+    } else if (which == 1) {
+        p.drawRect(QRectF(60, 15, 120, 130));
+        p.setBrush(palette.accent);
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 2; ++c)
+                p.drawRoundedRect(QRectF(70 + c * 52, 25 + r * 38, 46, 30), 4, 4);
+    } else {
+        p.drawRect(QRectF(40, 35, 160, 90));
+        Sequence seq(7);
+        double x = 52;
+        while (x < 188) {
+            const double w = 1 + double(seq.next() % 4);
+            p.fillRect(QRectF(x, 45, w, 60), Qt::black);
+            x += w + 1 + double(seq.next() % 3);
+        }
+    }
+    p.end();
+    return image;
+}
+
 bool save(const QImage& image, const QString& path, const char* format)
 {
     QImageWriter writer(path, format);
@@ -423,6 +463,8 @@ int main(int argc, char** argv)
             {drawSignature(), "sign_sample.png", "png"},      {drawFingerprint(), "fingerprints.png", "png"},
             {drawBarcodeSample(), "barcode_sample.png", "png"}, {drawBanner(), "banner.png", "png"},
             {drawPromotionPattern(), "pattern_1.jpg", "jpg"},
+            {drawPromotionPicture(0), "Promotion_S.png", "png"}, {drawPromotionPicture(1), "Promotion_R.png", "png"},
+            {drawPromotionPicture(2), "Promotion_B.png", "png"},
         };
         for (const auto& picture : pictures)
             if (!save(picture.image, share.filePath(QString::fromLatin1(picture.name)), picture.format))

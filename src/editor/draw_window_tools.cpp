@@ -105,7 +105,8 @@ void QBXWindowController::selectedToolDidChange(QObject*)
             if (!Browse_User_Image_Manually())
                 return;
         } else if (tool == 9) {
-            if (Open_Image_Library_Window(QStringLiteral("C")) == 1) {
+            // A library file that gives no picture makes no graphic.
+            if (Open_Image_Library_Window(QStringLiteral("C")) == 1 && Check_Picture_File(lib_window_sel_file)) {
                 Library_Selected_Image = lib_window_sel_file;
                 Show_NSLog_Message(Library_Selected_Image);
             } else {
