@@ -12,6 +12,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QDialog>
 #include <QFile>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -190,6 +191,7 @@ TEST_F(CardPanel, BackgroundChoosersRefuseFilesThatAreNoPictures)
     // The library answering Cancel still stores the panel.
     c->Card_bor_Stepper->setValue(7);
     c->Card_border_chk->setChecked(true);
+    testResponder().onDialog([](QDialog& d) { d.reject(); });
     c->Card_Image_Library_Btn(nullptr);
     EXPECT_EQ(c->Back_card_Prop.Card_bor_Stepper, 7);
 }

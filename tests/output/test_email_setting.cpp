@@ -1,6 +1,7 @@
 // The e-mail settings dialog: its checks in order, what Save stores, a
 // failed save or reset, and the test mail, which saves nothing and keeps
 // the window painting while it waits.
+#include "app/AppHelpers.h"
 #include "output/Email_Setting.h"
 #include "output/MailHost.h"
 #include "output/Preferences.h"
@@ -31,6 +32,9 @@ struct Dialog_Fixture {
     Dialog_Fixture()
     {
         testResponder().reset();
+        // The settings file belongs in this program's private resource
+        // folder, never in the working folder other test programs share.
+        EXPECT_TRUE(Prepare_Resource_Folder());
         QFile::remove(Preferences::settingsFilePath());
         QDir().rmdir(Preferences::settingsFilePath());
     }
