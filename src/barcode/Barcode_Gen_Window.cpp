@@ -97,8 +97,18 @@ struct Barcode_Gen_Window::Pair {
     QString Value_Text() const { return Text_Of(stepper->value()); }
 };
 
+namespace {
+Barcode_Gen_Window* g_designer_window = nullptr;
+}
+
+Barcode_Gen_Window* Barcode_Gen_Window::defaultInstance()
+{
+    return g_designer_window;
+}
+
 Barcode_Gen_Window::Barcode_Gen_Window(Barcode_Designer_Services services) : m_services(std::move(services))
 {
+    g_designer_window = this;
     window = new QDialog;
     window->setObjectName(QStringLiteral("Barcode_Gen_Window"));
     window->setWindowTitle(QStringLiteral("Barcode Designer"));
@@ -167,6 +177,8 @@ Barcode_Gen_Window::Barcode_Gen_Window(Barcode_Designer_Services services) : m_s
 
 Barcode_Gen_Window::~Barcode_Gen_Window()
 {
+    if (g_designer_window == this)
+        g_designer_window = nullptr;
     dpi_tab_item.reset();
     delete window;
 }
@@ -735,10 +747,12 @@ void Barcode_Gen_Window::Set_Barcode_Prop_To_Control()
     bar_ftr_clr->setColor(g.bar_ftr_clr);
 
     Select_Text(DPI_ComboBox, g.DPI_ComboBox, 0);
+    // A stored custom text that holds no number stays as it is until
+    // "Custom" is chosen; the stepper then offers 600.
     bool usable = true;
     const int custom = Barcode_Gen::Resolution_For(QStringLiteral("Custom"), g.dpi_Text.text, &usable);
-    dpi_Stepper->setValue(usable ? custom : dpi_Stepper->value());
-    dpi_Text->setText(QString::number(dpi_Stepper->intValue()));
+    dpi_Stepper->setValue(custom);
+    dpi_Text->setText(usable ? QString::number(custom) : g.dpi_Text.text);
     const bool isCustom = DPI_ComboBox->currentText() == QLatin1String("Custom");
     dpi_Text->setVisible(isCustom);
     dpi_Stepper->setVisible(isCustom);
@@ -869,6 +883,8 @@ void Barcode_Gen_Window::goButtonActionPerformed()
         return;
     ++encode_count;
     auto lock = m_record->Lock_Generation();
+    // The renderers read the record being edited.
+    const Thread_Designer_Scope edited(*m_record);
     Write_Controls_To_Record();
     Barcode_Gen& g = *m_record;
     const std::shared_ptr<BCXBarcode> model =
@@ -918,6 +934,7 @@ void Barcode_Gen_Window::Two_D_Recomposition()
     if (!Check_And_Validat_Barcode())
         return;
     auto lock = m_record->Lock_Generation();
+    const Thread_Designer_Scope edited(*m_record);
     Write_Controls_To_Record();
     Barcode_Gen& g = *m_record;
     if (g.image_2d.isNull()) {
@@ -1113,6 +1130,10 @@ void Barcode_Gen_Window::comboBoxSelectionDidChange(QObject* sender)
             const bool custom = DPI_ComboBox->currentText() == QLatin1String("Custom");
             dpi_Stepper->setVisible(custom);
             dpi_Text->setVisible(custom);
+            if (custom) {
+                const QSignalBlocker quiet(dpi_Text);
+                dpi_Text->setText(QString::number(dpi_Stepper->intValue()));
+            }
             Apply_Resolution();
             return;
         }

@@ -68,6 +68,8 @@ class Barcode_Gen_Window : public QObject {
 public:
     explicit Barcode_Gen_Window(Barcode_Designer_Services services);
     ~Barcode_Gen_Window() override;
+    // The designer window that exists now (the last one made), or none.
+    static Barcode_Gen_Window* defaultInstance();
 
     // Loads the record and the binding into the controls, previews and runs
     // the dialog modally. 1 for OK: the record holds the dialog's settings,

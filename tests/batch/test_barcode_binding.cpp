@@ -157,7 +157,10 @@ TEST(BarcodeBinding, RunPicturesMatchTheDesignersOnAnyThread)
     const int savedDpi = USED_DPI_VALUE.load();
     const std::vector<Sample> samples = Symbology_Samples();
     for (int dpi : {300, 600}) {
-        USED_DPI_VALUE = dpi;
+        // Each graphic stores its resolution; a load brings it back.
+        for (const Sample& s : samples)
+            s.graphic->dpi_val_index = int(Barcode_Resolution_Titles().indexOf(QString::number(dpi)));
+        USED_DPI_VALUE = 72;
         std::vector<QImage> expected;
         for (const Sample& s : samples) {
             expected.push_back(Designer_Picture(s, dpi));
