@@ -10,7 +10,7 @@ if(Qt6Test_FOUND AND QRENCODE_DESIGNER_LIBRARY AND QRENCODE_DESIGNER_INCLUDE_DIR
     add_executable(barcode_designer_bench ${CMAKE_CURRENT_LIST_DIR}/barcode_designer_bench.cpp)
     target_include_directories(barcode_designer_bench PRIVATE ${QRENCODE_DESIGNER_INCLUDE_DIR}
                                                               ${ZINT_DESIGNER_INCLUDE_DIR})
-    target_link_libraries(barcode_designer_bench PRIVATE cw_batch cw_barcode cw_drawing cw_app cw_platform
+    target_link_libraries(barcode_designer_bench PRIVATE cw_editor cw_batch cw_barcode cw_drawing cw_app cw_platform
                           Qt6::Test ${QRENCODE_DESIGNER_LIBRARY} ${ZINT_DESIGNER_LIBRARY})
 else()
     message(STATUS "barcode_designer_bench skipped: Qt6 Test, libqrencode-dev and libzint-dev are needed")

@@ -4,6 +4,8 @@
 // libqrencode encode the same value and paint it into a QImage of the same
 // resolution. Prints median and p95 in milliseconds.
 //   barcode_designer_bench [runs]      (default 500 runs per case)
+#include "bench_support.h"
+
 #include "barcode/BarcodeGlobals.h"
 #include "barcode/Barcode_Gen.h"
 #include "barcode/Barcode_Gen_Window.h"
@@ -30,27 +32,10 @@
 
 namespace {
 
-struct Stats {
-    double median = 0, p95 = 0;
-};
-
-Stats Stats_Of(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    if (v.empty())
-        return {};
-    return {v[v.size() / 2], v[std::min(v.size() - 1, size_t(double(v.size()) * 0.95))]};
-}
-
 // Runs the benchmark body inside the dialog's modal loop, then closes it.
-class Bench_Responder : public platform::modal::Responder {
+class Bench_Responder : public BenchResponder {
 public:
     std::function<void()> body;
-    platform::modal::AlertAnswer alert(platform::modal::AlertKind, const QString& text) override
-    {
-        std::fprintf(stderr, "alert: %s\n", qPrintable(text));
-        return platform::modal::AlertAnswer::Ok;
-    }
     int run(QDialog& dialog) override
     {
         dialog.show();
@@ -59,9 +44,6 @@ public:
         dialog.hide();
         return 0;
     }
-    QStringList filePanel(const platform::modal::FilePanelRequest&) override { return {}; }
-    std::optional<QColor> colorPanel(const QColor&, const QString&) override { return std::nullopt; }
-    std::optional<QFont> fontPanel(const QFont&, const QString&) override { return std::nullopt; }
 };
 
 struct Case {
@@ -231,7 +213,7 @@ int main(int argc, char** argv)
             if (img.isNull())
                 break;
         }
-        const Stats ours = Stats_Of(times), theirs = Stats_Of(peerTimes);
+        const Stats ours = statsOf(times), theirs = statsOf(peerTimes);
         QString name = k.title;
         if (k.title == QLatin1String("QR Code"))
             name += QStringLiteral(" V%1 %2").arg(k.qr_version).arg(k.qr_level ? 'H' : 'L');

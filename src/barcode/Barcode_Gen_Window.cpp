@@ -1330,6 +1330,23 @@ void Barcode_Gen_Window::Help_Button(const QString& title, const QString& text)
         m_services.show_message(text);
 }
 
+void Barcode_Gen_Window::Show_Create_Modeless()
+{
+    if (!plz_wait_Window) {
+        plz_wait_Window = new QDialog(window);
+        plz_wait_Window->setWindowModality(Qt::WindowModal);
+        auto* layout = new QVBoxLayout(plz_wait_Window);
+        layout->addWidget(new QLabel(QStringLiteral("Please wait...")));
+    }
+    plz_wait_Window->open();
+}
+
+void Barcode_Gen_Window::Hide_Destroy_Modeless()
+{
+    if (plz_wait_Window)
+        plz_wait_Window->hide();
+}
+
 QImage Barcode_Gen_Window::flipImageVertically(const QImage& image)
 {
     return image.mirrored(false, true);

@@ -117,6 +117,9 @@ public:
     void data_matrix_barcode_size_acc_format();
     void Pair_Changed(QObject* sender);
     void Help_Button(const QString& title, const QString& text);
+    // The please-wait panel over the designer (window-modal, not waited on).
+    void Show_Create_Modeless();
+    void Hide_Destroy_Modeless();
     static QImage flipImageVertically(const QImage& image);
     static QImage flipImageHorizontally(const QImage& image);
 
@@ -127,6 +130,7 @@ public:
 
     // ---- controls ----
     QDialog* window = nullptr;
+    QDialog* plz_wait_Window = nullptr;
     QComboBox* barcodeTypePopup = nullptr;
     QLineEdit* dataText = nullptr;
     QPlainTextEdit* dataText_2D = nullptr;
