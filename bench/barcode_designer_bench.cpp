@@ -130,7 +130,7 @@ int main(int argc, char** argv)
     };
     for (int level : {0, 3})
         for (int v = 1; v <= 10; ++v) {
-            Case k{QStringLiteral("QR Code"), QStringLiteral("https://example.org/card/17"), 'A', 'B', BARCODE_QRCODE};
+            Case k{QStringLiteral("QR Code"), QStringLiteral("CARD-17"), 'A', 'B', BARCODE_QRCODE};
             k.qr_version = v;
             k.qr_level = level;
             cases.push_back(k);

@@ -577,6 +577,12 @@ void Barcode_Gen_Window::Set_Barcode_On_Panel(const PointPicture& picture)
         return;
     }
     panel_picture = picture;
+    Show_Raster(shown);
+}
+
+void Barcode_Gen_Window::Show_Raster(const QImage& shown)
+{
+    m_panel_shown = true;
     barcode_error_label->hide();
     const QSize view = image_scroll->viewport()->size();
     barcodeImage->setScaledContents(false);
@@ -584,9 +590,32 @@ void Barcode_Gen_Window::Set_Barcode_On_Panel(const PointPicture& picture)
     barcodeImage->resize(std::max(shown.width(), view.width()), std::max(shown.height(), view.height()));
 }
 
+void Barcode_Gen_Window::Show_2D_Symbol()
+{
+    // The panel is drawn straight from the symbol: a composed (vector)
+    // picture stores its raster compressed, which costs more than the
+    // encoding, so it is composed only when OK hands it over.
+    Barcode_Gen& g = *m_record;
+    panel_picture = {};
+    if (g.image_2d.isNull()) {
+        Set_Blank_Image(g.last_failure);
+        return;
+    }
+    g.Set_2d_Barcode_Height(g.image_2d);
+    g.Set_2d_Barcode_Width(g.image_2d);
+    QString reason;
+    const QImage shown = BCXBarcodeImage::rasterFromBarcodeImage(g.image_2d, 72.0, &reason);
+    barcodeImage->setAlignment(Qt::AlignCenter);
+    if (shown.isNull())
+        Set_Blank_Image(reason);
+    else
+        Show_Raster(shown);
+}
+
 void Barcode_Gen_Window::Set_Blank_Image(const QString& reason)
 {
     panel_picture = {};
+    m_panel_shown = false;
     if (m_record) {
         auto lock = m_record->Lock_Generation();
         m_record->Set_Blank_Image();
@@ -789,7 +818,14 @@ void Barcode_Gen_Window::OK_Btn_Clicked()
     }
     {
         auto lock = m_record->Lock_Generation();
+        const Thread_Designer_Scope edited(*m_record);
         Write_Controls_To_Record();
+        if (liner_or_2D_font != 0)
+            panel_picture = m_record->Get_Image_From_barcode_image(m_record->image_2d);
+    }
+    if (panel_picture.isNull()) {
+        Set_Blank_Image(m_record->last_failure);
+        return;
     }
     Barcode_output_image = panel_picture;
     window->done(1);
@@ -899,12 +935,7 @@ void Barcode_Gen_Window::goButtonActionPerformed()
         return;
     }
     g.testBarcode.reset();
-    if (g.image_2d.isNull()) {
-        Set_Blank_Image(g.last_failure);
-        return;
-    }
-    barcodeImage->setAlignment(Qt::AlignCenter);
-    Set_Barcode_On_Panel(g.Get_Image_From_barcode_image(g.image_2d));
+    Show_2D_Symbol();
 }
 
 void Barcode_Gen_Window::Show_Linear(const std::shared_ptr<BCXBarcode>& model)
@@ -937,18 +968,13 @@ void Barcode_Gen_Window::Two_D_Recomposition()
     const Thread_Designer_Scope edited(*m_record);
     Write_Controls_To_Record();
     Barcode_Gen& g = *m_record;
-    if (g.image_2d.isNull()) {
-        Set_Blank_Image(g.last_failure);
-        return;
-    }
     g.setHeader(HeaderText->text());
     g.setFooter(FooterText->text());
     g.setPrintsHeader(!hideHeaderCheckbox->isChecked());
     g.setPrintsFooter(!hideFooterCheckbox->isChecked());
     g.setHeaderFontSize(float(header_font.pointSizeF()));
     g.setFooterFontSize(float(footer_font.pointSizeF()));
-    barcodeImage->setAlignment(Qt::AlignCenter);
-    Set_Barcode_On_Panel(g.Get_2d_barcode_from_image());
+    Show_2D_Symbol();
 }
 
 void Barcode_Gen_Window::Refresh_For_Kind(bool recompose2D)

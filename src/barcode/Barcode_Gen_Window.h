@@ -82,7 +82,7 @@ public:
     // ---- preview panel ----
     void Set_Barcode_On_Panel(const PointPicture& picture);
     void Set_Blank_Image(const QString& reason = QString());
-    bool Preview_Is_Blank() const { return panel_picture.isNull(); }
+    bool Preview_Is_Blank() const { return !m_panel_shown; }
     void Encode_btn();
     void DPI_Value_Changed(QObject* sender);
     void DPI_Help_Label();
@@ -125,7 +125,8 @@ public:
 
     // Full regenerations (encodings) made since the window was built.
     int encode_count = 0;
-    // The composed picture on the panel (null while blank).
+    // The composed picture on the panel: a linear preview's, and a 2-D
+    // preview's once OK composes it (the panel shows a raster of it).
     PointPicture panel_picture;
 
     // ---- controls ----
@@ -239,6 +240,10 @@ private:
     void Write_Controls_To_Record();
     void Show_Linear(const std::shared_ptr<class BCXBarcode>& model);
     void Two_D_Recomposition();
+    // Shows the record's 2-D symbol with its bands (generation lock held).
+    void Show_2D_Symbol();
+    void Show_Raster(const QImage& shown);
+    bool m_panel_shown = false;
     void Linear_Redraw();
     void Refresh_For_Kind(bool recompose2D);
     void Apply_Source(bool loading);

@@ -326,7 +326,7 @@ TEST_F(Designer, CombosAndPairsKeepOneValueAndRegenerateOnce)
         emit w.dpi_Text->editingFinished();
         EXPECT_EQ(USED_DPI_VALUE.load(), 300);
         EXPECT_EQ(w.encode_count, before + 1);
-        ASSERT_TRUE(w.panel_picture.hasRaster() || w.panel_picture.hasVector());
+        EXPECT_FALSE(w.Preview_Is_Blank());
         w.dpi_Text->setText(QStringLiteral("9999"));
         emit w.dpi_Text->editingFinished();
         EXPECT_EQ(w.dpi_Text->text(), QStringLiteral("2400"));
