@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QtGlobal>
 #include <QPainter>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -111,6 +112,33 @@ Barcode_Gen& Current_Barcode_Gen()
     return Barcode_Gen_Var ? *Barcode_Gen_Var : *first;
 }
 
+int Current_Used_Dpi()
+{
+    if (t_thread_designer && t_thread_designer->run_record)
+        return t_thread_designer->run_dpi;
+    return USED_DPI_VALUE.load();
+}
+
+int Barcode_Gen::Resolution_For(const QString& choice, const QString& custom, bool* usable)
+{
+    double dpi = 600;
+    bool ok = true;
+    if (choice == QLatin1String("Custom")) {
+        const double typed = Read_Leading_Number(custom);
+        ok = std::isfinite(typed) && typed > 0;
+        if (ok)
+            dpi = typed;
+    } else if (choice != QLatin1String("Auto")) {
+        const double leading = Read_Leading_Number(choice);
+        ok = std::isfinite(leading) && leading > 0;
+        if (ok)
+            dpi = leading;
+    }
+    if (usable)
+        *usable = ok;
+    return int(std::clamp(dpi, platform::kMinRasterDpi, platform::kMaxRasterDpi));
+}
+
 void Barcode_Gen::awakeFromNib()
 {
     Barcode_Gen_Var = this;
@@ -148,6 +176,8 @@ void Barcode_Gen::Restore_Defaults()
     pdf_ec_lvl_Text = {QStringLiteral("2"), true};
     dm_moduleText_2D = {QStringLiteral("2"), true};
     dm_format_ComboBox = dm_encoding_ComboBox = QStringLiteral("Auto");
+    DPI_ComboBox = QStringLiteral("Auto");
+    dpi_Text = {QStringLiteral("0"), true};
     testBarcode.reset();
     testBarcode_EXP.reset();
     image_2d = {};

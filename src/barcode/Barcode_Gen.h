@@ -45,6 +45,26 @@ struct BarcodeTextEntry {
 // there is none. Never locale-dependent.
 double Read_Leading_Number(const QString& text);
 
+// The ranges the designer keeps its sizes in: its steppers offer them and a
+// stored or typed value outside is brought to the nearest end.
+struct Barcode_Field_Ranges {
+    struct Range {
+        double low, high;
+    };
+    static constexpr Range bar_height{0.1, 30};   // designer unit
+    static constexpr Range bar_width{5, 100};     // mils
+    static constexpr Range qr_size{21, 2000};     // pixels
+    static constexpr Range pdf_height{10, 2000};  // points
+    static constexpr Range pdf_width{20, 4000};   // points
+    static constexpr Range pdf_level{0, 8};
+    static constexpr Range pdf_rows{3, 90};
+    static constexpr Range pdf_columns{1, 30};
+    static constexpr Range dm_module{1, 20};      // points per module
+    static constexpr Range dm_size{1, 3000};      // points
+    static constexpr Range margin{0, 10};         // designer unit
+    static constexpr Range dpi{72, 2400};
+};
+
 class Barcode_Gen {
 public:
     Barcode_Gen();
@@ -73,6 +93,8 @@ public:
     int run_qr_ec_level = 0;
     // Points per Data Matrix module of the generation under way.
     int module_size = 1;
+    // A run record's own picture resolution (dots per inch).
+    int run_dpi = 600;
 
     // ---- symbology and values --------------------------------------------
     int liner_or_2D_font = 0;          // 0 linear, 1 two-dimensional
@@ -111,6 +133,8 @@ public:
     BarcodeTextEntry dm_moduleText_2D;  // Data Matrix module size
     QString dm_format_ComboBox;         // "Auto" or "C<rows>X<cols>"
     QString dm_encoding_ComboBox;       // "Auto", "Ascii", "C40", "Text", "Base256"
+    QString DPI_ComboBox;               // "Auto", "Custom" or a number of dots per inch
+    BarcodeTextEntry dpi_Text;          // the custom resolution as typed
 
     // ---- barcode objects and the 2-D symbol ----------------------------------
     std::shared_ptr<BCXBarcode> testBarcode;     // last preview object
@@ -192,6 +216,11 @@ public:
     static std::unique_ptr<BCXBarcode> Create_Linear_Barcode(const QString& title);
     // True for the titles of the 2-D family ("QR Code", "PDF417", "DataMatrix").
     static bool Is_2D_Title(const QString& title);
+    // The resolution a choice stands for: 600 for "Auto", the custom text's
+    // number for "Custom", else the number the title starts with; always
+    // within 72..2400. *usable is false when the choice or the custom text
+    // holds no number (600 is then given).
+    static int Resolution_For(const QString& choice, const QString& custom, bool* usable = nullptr);
 
 private:
     QString m_content;
@@ -256,6 +285,9 @@ extern Barcode_Gen* barcode_gen_def_inst;
 // (its creation is thread-safe, so any renderer may be the first).
 // A run record made current on this thread comes first.
 Barcode_Gen& Current_Barcode_Gen();
+// The resolution of the 2-D pictures made on this thread: a current run
+// record's own, else USED_DPI_VALUE.
+int Current_Used_Dpi();
 
 // Makes a run's own record the designer every renderer on this thread reads
 // until the scope ends.

@@ -57,15 +57,17 @@ void Barcode_Gen::Draw_PDF_417_Barcode(const QString& value)
     if (!pdf_barcode)
         pdf_barcode = std::make_shared<PDF417_View>();
     pdf_barcode->setFrameSize(QSizeF(Pdf_widthText_2D.intValue(), pdf_HeightText_2D.intValue()));
-    // The level field holds the graphic's stored level (the stepper keeps it
-    // in step); a level outside 0..8 leaves the view's own.
+    // The level field holds the graphic's stored level; a level outside 0..8
+    // gives the default level 2, never the level a previous value left.
     bool isNumber = false;
     const int level = Trim_Str(pdf_ec_lvl_Text.text).toInt(&isNumber);
-    if (isNumber && level >= 0 && level <= 8)
+    if (isNumber && level >= 0 && level <= 8) {
         pdf_barcode->errorLevel = level;
-    else
-        Show_NSLog_Message(QStringLiteral("PDF417 error level \"%1\" is not 0 to 8; level %2 is used.")
-                               .arg(pdf_ec_lvl_Text.text, QString::number(pdf_barcode->errorLevel)));
+    } else {
+        Show_NSLog_Message(
+            QStringLiteral("PDF417 error level \"%1\" is not 0 to 8; level 2 is used.").arg(pdf_ec_lvl_Text.text));
+        pdf_barcode->errorLevel = 2;
+    }
     const int state = pdf_barcode->drawWithText(value);
     image_2d = {};
     // Only a picture of this value: after a failure the view still holds the
@@ -101,7 +103,7 @@ QByteArray Barcode_Gen::makeEPS_Data_Matrix(const QByteArray& text, int W, int H
         const QByteArray eps = ecc200::makeEPS(text, W, H, grid);
         image_2d = {};
         const int module = module_size;
-        const int dpi = USED_DPI_VALUE.load();
+        const int dpi = Current_Used_Dpi();
         if (module < 1 || dpi <= 0) {
             Show_NSLog_Message(QStringLiteral("Invalid Data Matrix module size %1 or resolution %2.")
                                    .arg(QString::number(module), QString::number(dpi)));

@@ -68,7 +68,7 @@ int PDF417_View::drawWithText(const QString& text)
         return imageState;
     }
 
-    const int dpi = USED_DPI_VALUE.load();
+    const int dpi = Current_Used_Dpi();
     if (!(m_frame.width() > 0) || !(m_frame.height() > 0) || dpi <= 0) {
         Show_NSLog_Message(QStringLiteral("PDF417 picture of %1 x %2 points at %3 dpi cannot be made.")
                                .arg(QString::number(m_frame.width()), QString::number(m_frame.height()),

@@ -156,7 +156,7 @@ PointPicture QRSymbolEncoder::renderDataMatrix(const DataMatrix* matrix, int ima
         const QImage painted = paintDataMatrix(matrix, imageDimension);
         if (painted.isNull())
             return {};
-        const int dpi = USED_DPI_VALUE.load();
+        const int dpi = Current_Used_Dpi();
         if (dpi <= 0) {
             Show_NSLog_Message(QStringLiteral("Invalid resolution %1 dpi.").arg(QString::number(dpi)));
             return {};

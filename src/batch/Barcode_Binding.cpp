@@ -1,13 +1,64 @@
 #include "batch/Barcode_Binding.h"
 
+#include "app/AppHelpers.h"
 #include "barcode/BarcodeGlobals.h"
 #include "barcode/Barcode_Gen.h"
 
+#include <QMutex>
+#include <QSet>
+#include <cmath>
+
 namespace {
 
-QString Title_At(const QStringList& titles, int index)
+const QStringList& Alignment_Titles()
 {
-    return index >= 0 && index < titles.size() ? titles.at(index) : QString();
+    static const QStringList titles{QStringLiteral("Left"), QStringLiteral("Center"), QStringLiteral("Right")};
+    return titles;
+}
+
+const QStringList& Encoding_Titles()
+{
+    static const QStringList titles{QStringLiteral("Auto"), QStringLiteral("Ascii"), QStringLiteral("C40"),
+                                    QStringLiteral("Text"), QStringLiteral("Base256")};
+    return titles;
+}
+
+// A damaged design log repeats its damage on every row: each complaint is
+// logged the first time only.
+void Log_Once(const QString& text)
+{
+    static QMutex mutex;
+    static QSet<QString> logged;
+    {
+        QMutexLocker hold(&mutex);
+        if (logged.contains(text))
+            return;
+        logged.insert(text);
+    }
+    Show_NSLog_Message(text);
+}
+
+QString Title_At(const QStringList& titles, int index, int fallback, const char* field)
+{
+    if (index >= 0 && index < titles.size())
+        return titles.at(index);
+    Log_Once(QStringLiteral("Stored %1 %2 is not in its list; \"%3\" is used.")
+                 .arg(QLatin1String(field), QString::number(index), titles.at(fallback)));
+    return titles.at(fallback);
+}
+
+// A stored number kept within [low, high]; NaN gives the default.
+double Checked(double v, double low, double high, double fallback, const char* field)
+{
+    double kept = v;
+    if (std::isnan(v))
+        kept = fallback;
+    else
+        kept = std::clamp(v, low, high);
+    if (kept != v)
+        Log_Once(QStringLiteral("Stored %1 %2 is out of range; %3 is used.")
+                     .arg(QLatin1String(field), QString::number(v), QString::number(kept)));
+    return kept;
 }
 
 BarcodeTextEntry Number_Entry(double v)
@@ -15,7 +66,13 @@ BarcodeTextEntry Number_Entry(double v)
     return BarcodeTextEntry{QString::number(v), true};
 }
 
+int Index_Of(const QStringList& titles, const QString& title)
+{
+    return int(std::max<qsizetype>(0, titles.indexOf(title)));
+}
+
 } // namespace
+
 
 const QStringList& Barcode_Symbology_Titles()
 {
@@ -45,13 +102,24 @@ const QStringList& DataMatrix_Format_Titles()
     return titles;
 }
 
+const QStringList& Barcode_Resolution_Titles()
+{
+    static const QStringList titles{QStringLiteral("Auto"), QStringLiteral("72"),   QStringLiteral("150"),
+                                    QStringLiteral("300"),  QStringLiteral("600"),  QStringLiteral("1200"),
+                                    QStringLiteral("2400"), QStringLiteral("Custom")};
+    return titles;
+}
+
 void Load_Barcode_Settings(Barcode_Gen& gen, const QBXGraphic& g)
 {
-    static const QStringList alignments{QStringLiteral("Left"), QStringLiteral("Center"), QStringLiteral("Right")};
-    static const QStringList encodings{QStringLiteral("Auto"), QStringLiteral("Ascii"), QStringLiteral("C40"),
-                                       QStringLiteral("Text"), QStringLiteral("Base256")};
-    gen.liner_or_2D_font = g.linear_or_2d;
-    gen.barcodeTypePopup = Title_At(Barcode_Symbology_Titles(), g.barcode_font_index);
+    using R = Barcode_Field_Ranges;
+    gen.barcodeTypePopup = Title_At(Barcode_Symbology_Titles(), g.barcode_font_index, 0, "barcode_font_index");
+    // The family follows the symbology, so a damaged flag cannot pair a
+    // linear title with the 2-D paths.
+    gen.liner_or_2D_font = Barcode_Gen::Is_2D_Title(gen.barcodeTypePopup) ? 1 : 0;
+    if (gen.liner_or_2D_font != g.linear_or_2d)
+        Log_Once(QStringLiteral("Stored linear_or_2d %1 does not match \"%2\".")
+                     .arg(QString::number(g.linear_or_2d), gen.barcodeTypePopup));
     gen.dataText.text = g.linear_font_val;
     gen.dataText_2D.text = g.two_d_font_val;
     gen.HeaderText.text = g.header_val;
@@ -60,29 +128,35 @@ void Load_Barcode_Settings(Barcode_Gen& gen, const QBXGraphic& g)
     gen.hideFooterCheckbox.state = g.show_hide_ftr;
     gen.captionCheckbox.state = g.show_hide_val;
     gen.showinTopCheckbox.state = g.show_val_on_top;
-    gen.align_hdr_combo = Title_At(alignments, g.align_hdr_index);
-    gen.align_ftr_combo = Title_At(alignments, g.align_ftr_index);
-    gen.HeightText = Number_Entry(g.linear_height_val);
-    gen.widthText = Number_Entry(g.linear_width_val);
-    gen.HeightText_2D = Number_Entry(g.qr_size_val);
+    gen.align_hdr_combo = Title_At(Alignment_Titles(), g.align_hdr_index, 1, "align_hdr_index");
+    gen.align_ftr_combo = Title_At(Alignment_Titles(), g.align_ftr_index, 1, "align_ftr_index");
+    gen.HeightText = Number_Entry(Checked(g.linear_height_val, R::bar_height.low, R::bar_height.high, 0.6,
+                                          "linear_height_val"));
+    gen.widthText =
+        Number_Entry(Checked(g.linear_width_val, R::bar_width.low, R::bar_width.high, 20, "linear_width_val"));
+    gen.HeightText_2D = Number_Entry(Checked(g.qr_size_val, R::qr_size.low, R::qr_size.high, 60, "qr_size_val"));
+    const int version = int(Checked(g.qr_version_index, 0, 40, 0, "qr_version_index"));
+    const int level = int(Checked(g.qr_ec_index, 0, 3, 0, "qr_ec_index"));
     if (gen.run_record) {
-        gen.run_qr_version = g.qr_version_index;
-        gen.run_qr_ec_level = g.qr_ec_index;
+        gen.run_qr_version = version;
+        gen.run_qr_ec_level = level;
     } else {
-        QR_Version_Val = g.qr_version_index;
-        QR_EC_Level_Val = g.qr_ec_index;
+        QR_Version_Val = version;
+        QR_EC_Level_Val = level;
     }
-    gen.pdf_HeightText_2D = Number_Entry(g.pdf_hgt_val);
-    gen.Pdf_widthText_2D = Number_Entry(g.pdf_wdt_val);
-    gen.pdf_ec_lvl_Text = Number_Entry(g.pdf_ec_val);
-    gen.dm_moduleText_2D = Number_Entry(g.dm_module_val);
-    gen.dm_format_ComboBox = Title_At(DataMatrix_Format_Titles(), g.dm_format_index);
-    gen.dm_encoding_ComboBox = Title_At(encodings, g.dm_encoding_index);
-    gen.hdr_mar_Text = Number_Entry(g.hdr_margin_val);
-    gen.ftr_mar_Text = Number_Entry(g.ftr_margin_val);
-    gen.val_mar_Text = Number_Entry(g.val_margin_val);
-    gen.TB_mar_Text = Number_Entry(g.TB_marging_val);
-    gen.LR_mar_Text = Number_Entry(g.LR_margin_val);
+    gen.pdf_HeightText_2D =
+        Number_Entry(Checked(g.pdf_hgt_val, R::pdf_height.low, R::pdf_height.high, 20, "pdf_hgt_val"));
+    gen.Pdf_widthText_2D = Number_Entry(Checked(g.pdf_wdt_val, R::pdf_width.low, R::pdf_width.high, 100, "pdf_wdt_val"));
+    gen.pdf_ec_lvl_Text = Number_Entry(Checked(g.pdf_ec_val, R::pdf_level.low, R::pdf_level.high, 2, "pdf_ec_val"));
+    gen.dm_moduleText_2D =
+        Number_Entry(Checked(g.dm_module_val, R::dm_module.low, R::dm_module.high, 2, "dm_module_val"));
+    gen.dm_format_ComboBox = Title_At(DataMatrix_Format_Titles(), g.dm_format_index, 0, "dm_format_index");
+    gen.dm_encoding_ComboBox = Title_At(Encoding_Titles(), g.dm_encoding_index, 0, "dm_encoding_index");
+    gen.hdr_mar_Text = Number_Entry(Checked(g.hdr_margin_val, R::margin.low, R::margin.high, 0.1, "hdr_margin_val"));
+    gen.ftr_mar_Text = Number_Entry(Checked(g.ftr_margin_val, R::margin.low, R::margin.high, 0.1, "ftr_margin_val"));
+    gen.val_mar_Text = Number_Entry(Checked(g.val_margin_val, R::margin.low, R::margin.high, 0.1, "val_margin_val"));
+    gen.TB_mar_Text = Number_Entry(Checked(g.TB_marging_val, R::margin.low, R::margin.high, 0.1, "TB_marging_val"));
+    gen.LR_mar_Text = Number_Entry(Checked(g.LR_margin_val, R::margin.low, R::margin.high, 0.1, "LR_margin_val"));
     gen.value_font = g.value_font_val;
     gen.header_font = g.header_font_val;
     gen.footer_font = g.footer_font_val;
@@ -91,10 +165,62 @@ void Load_Barcode_Settings(Barcode_Gen& gen, const QBXGraphic& g)
     gen.bar_val_clr = g.barcode_val_clr_val;
     gen.bar_back_clr = g.barcode_back_clr_val;
     gen.barcode_clr = g.barcode_clr_val;
-    if (!gen.run_record) {
+    gen.DPI_ComboBox = Title_At(Barcode_Resolution_Titles(), g.dpi_val_index, 0, "dpi_val_index");
+    gen.dpi_Text = BarcodeTextEntry{g.dpi_custom_val, true};
+    bool usable = true;
+    const int dpi = Barcode_Gen::Resolution_For(gen.DPI_ComboBox, gen.dpi_Text.text, &usable);
+    if (!usable)
+        Log_Once(QStringLiteral("Stored custom resolution \"%1\" is no number; %2 dpi is used.")
+                     .arg(g.dpi_custom_val, QString::number(dpi)));
+    if (gen.run_record) {
+        gen.run_dpi = dpi;
+    } else {
+        USED_DPI_VALUE = dpi;
         Measument_Unit_Is = 1;
         last_unit_val = 1;
     }
+}
+
+void Store_Barcode_Settings(QBXGraphic& g, const Barcode_Gen& gen)
+{
+    g.linear_or_2d = gen.liner_or_2D_font;
+    g.barcode_font_index = Index_Of(Barcode_Symbology_Titles(), gen.barcodeTypePopup);
+    g.linear_font_val = gen.dataText.text;
+    g.two_d_font_val = gen.dataText_2D.text;
+    g.header_val = gen.HeaderText.text;
+    g.footer_val = gen.FooterText.text;
+    g.show_hide_hdr = gen.hideHeaderCheckbox.state;
+    g.show_hide_ftr = gen.hideFooterCheckbox.state;
+    g.show_hide_val = gen.captionCheckbox.state;
+    g.show_val_on_top = gen.showinTopCheckbox.state;
+    g.align_hdr_index = Index_Of(Alignment_Titles(), gen.align_hdr_combo);
+    g.align_ftr_index = Index_Of(Alignment_Titles(), gen.align_ftr_combo);
+    g.linear_height_val = gen.HeightText.floatValue();
+    g.linear_width_val = gen.widthText.floatValue();
+    g.qr_size_val = gen.HeightText_2D.intValue();
+    g.qr_version_index = gen.run_record ? gen.run_qr_version : QR_Version_Val.load();
+    g.qr_ec_index = gen.run_record ? gen.run_qr_ec_level : QR_EC_Level_Val.load();
+    g.pdf_hgt_val = gen.pdf_HeightText_2D.intValue();
+    g.pdf_wdt_val = gen.Pdf_widthText_2D.intValue();
+    g.pdf_ec_val = gen.pdf_ec_lvl_Text.intValue();
+    g.dm_module_val = gen.dm_moduleText_2D.intValue();
+    g.dm_format_index = Index_Of(DataMatrix_Format_Titles(), gen.dm_format_ComboBox);
+    g.dm_encoding_index = Index_Of(Encoding_Titles(), gen.dm_encoding_ComboBox);
+    g.hdr_margin_val = gen.hdr_mar_Text.floatValue();
+    g.ftr_margin_val = gen.ftr_mar_Text.floatValue();
+    g.val_margin_val = gen.val_mar_Text.floatValue();
+    g.TB_marging_val = gen.TB_mar_Text.floatValue();
+    g.LR_margin_val = gen.LR_mar_Text.floatValue();
+    g.value_font_val = gen.value_font;
+    g.header_font_val = gen.header_font;
+    g.footer_font_val = gen.footer_font;
+    g.barcode_hdr_clr_val = gen.bar_hdr_clr;
+    g.barcode_ftr_clr_val = gen.bar_ftr_clr;
+    g.barcode_val_clr_val = gen.bar_val_clr;
+    g.barcode_back_clr_val = gen.bar_back_clr;
+    g.barcode_clr_val = gen.barcode_clr;
+    g.dpi_val_index = Index_Of(Barcode_Resolution_Titles(), gen.DPI_ComboBox);
+    g.dpi_custom_val = gen.dpi_Text.text;
 }
 
 QImage Barcode_Picture_For_Graphic(const QBXGraphic& settings, const QString& value, const QString& header,
@@ -110,5 +236,5 @@ QImage Barcode_Picture_For_Graphic(const QBXGraphic& settings, const QString& va
     const PointPicture picture = gen.Get_Image_From_Val(value, header, footer);
     if (picture.isNull())
         return QImage();
-    return picture.toImage(USED_DPI_VALUE.load());
+    return picture.toImage(gen.run_dpi);
 }

@@ -15,13 +15,23 @@ class Barcode_Gen;
 const QStringList& Barcode_Symbology_Titles();
 // Data Matrix size titles by position (dm_format_index), "Auto" first.
 const QStringList& DataMatrix_Format_Titles();
+// Picture resolution choices by position (dpi_val_index): "Auto" first,
+// fixed resolutions, "Custom" last.
+const QStringList& Barcode_Resolution_Titles();
 
 // Loads every barcode setting kept on the graphic into the designer (symbology,
 // values, header and footer with their check boxes, alignments, sizes, QR,
 // PDF417 and Data Matrix settings, margins, fonts, colours). The caller holds
 // the generation lock when the designer is shared. A run record keeps the QR
-// version and error correction to itself.
+// version, error correction and resolution to itself; the shared designer
+// sets QR_Version_Val, QR_EC_Level_Val and USED_DPI_VALUE. A stored index
+// outside its list gives the list's default item, a size or margin that is
+// no usable number its default or nearest allowed value (logged once).
 void Load_Barcode_Settings(Barcode_Gen& gen, const QBXGraphic& graphic);
+
+// Writes the designer's settings back into the graphic: the same fields the
+// load reads, positions for the lists. Binding fields and picture untouched.
+void Store_Barcode_Settings(QBXGraphic& graphic, const Barcode_Gen& gen);
 
 // The barcode picture of value with the graphic's settings and the given
 // header and footer, as a raster tagged with the designer's resolution; a

@@ -241,8 +241,8 @@ TEST(PDF417Symbols, ViewAndDesignerPicturesDecodeAtTheStoredLevel)
         EXPECT_GE(g.pdf_barcode->p.errorLevel, level);
         EXPECT_EQ(g.pdf_barcode->getErrorLevel(), level);
     }
-    // A level outside 0..8 leaves the last good one.
+    // A level outside 0..8 gives the default level 2, not the last one used.
     g.pdf_ec_lvl_Text.text = QStringLiteral("12");
     EXPECT_FALSE(g.Get_Image_From_Val(QStringLiteral("LEVEL"), {}, {}).isNull());
-    EXPECT_EQ(g.pdf_barcode->getErrorLevel(), 8);
+    EXPECT_EQ(g.pdf_barcode->getErrorLevel(), 2);
 }

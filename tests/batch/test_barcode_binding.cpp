@@ -7,6 +7,7 @@
 #include "batch/Binding_Table_Model.h"
 #include "batch/DataBinding.h"
 #include "batch/SeriesStore.h"
+#include "support/log_capture.h"
 #include "support_binding.h"
 
 #include <QPainter>
@@ -14,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <limits>
 #include <thread>
 #include <vector>
 
@@ -157,7 +159,10 @@ TEST(BarcodeBinding, RunPicturesMatchTheDesignersOnAnyThread)
     const int savedDpi = USED_DPI_VALUE.load();
     const std::vector<Sample> samples = Symbology_Samples();
     for (int dpi : {300, 600}) {
-        USED_DPI_VALUE = dpi;
+        // Each graphic stores its resolution; a load brings it back.
+        for (const Sample& s : samples)
+            s.graphic->dpi_val_index = int(Barcode_Resolution_Titles().indexOf(QString::number(dpi)));
+        USED_DPI_VALUE = 72;
         std::vector<QImage> expected;
         for (const Sample& s : samples) {
             expected.push_back(Designer_Picture(s, dpi));
@@ -189,4 +194,40 @@ TEST(BarcodeBinding, RunPicturesMatchTheDesignersOnAnyThread)
     }
     USED_DPI_VALUE = savedDpi;
     QR_EC_Level_Val = 0;
+}
+
+// A damaged design log loads as defaults or the nearest allowed value, says
+// so once however many rows read it, and a store writes sound positions.
+TEST(BarcodeBinding, DamagedSettingsLoadAsDefaultsLoggedOnce)
+{
+    QBXBarcode damaged;
+    damaged.barcode_font_index = 99;
+    damaged.linear_or_2d = 1;
+    damaged.qr_size_val = -5;
+    damaged.hdr_margin_val = std::numeric_limits<float>::quiet_NaN();
+    damaged.dm_format_index = 500;
+    damaged.dpi_val_index = int(Barcode_Resolution_Titles().indexOf(QStringLiteral("Custom")));
+    damaged.dpi_custom_val = QStringLiteral("abc");
+    LogCapture log;
+    Barcode_Gen gen;
+    gen.run_record = true;
+    for (int row = 0; row < 3; ++row)
+        Load_Barcode_Settings(gen, damaged);
+    EXPECT_EQ(gen.barcodeTypePopup, QStringLiteral("Code 39"));
+    EXPECT_EQ(gen.liner_or_2D_font, 0);
+    EXPECT_EQ(gen.HeightText_2D.intValue(), 21);
+    EXPECT_FLOAT_EQ(gen.hdr_mar_Text.floatValue(), 0.1f);
+    EXPECT_EQ(gen.dm_format_ComboBox, QStringLiteral("Auto"));
+    EXPECT_EQ(gen.run_dpi, 600);
+    EXPECT_EQ(log.lines().size(), 6) << log.lines().join(QLatin1Char('\n')).toStdString();
+
+    damaged.dpi_custom_val = QStringLiteral("9000");
+    Load_Barcode_Settings(gen, damaged);
+    EXPECT_EQ(gen.run_dpi, 2400);
+    QBXBarcode stored;
+    Store_Barcode_Settings(stored, gen);
+    EXPECT_EQ(stored.barcode_font_index, 0);
+    EXPECT_EQ(stored.dm_format_index, 0);
+    EXPECT_EQ(stored.dpi_custom_val, QStringLiteral("9000"));
+    EXPECT_EQ(stored.dpi_val_index, damaged.dpi_val_index);
 }
