@@ -26,6 +26,7 @@
 #include <QVBoxLayout>
 
 #include <cmath>
+#include <tuple>
 
 using namespace sheet_layout;
 
@@ -36,13 +37,6 @@ constexpr int kMaxCells = 999;
 constexpr QSize kPreviewBox(300, 400);
 
 QString Two_Places(double value) { return QString::asprintf("%0.2f", value); }
-
-QLabel* Value_Label(const QString& name)
-{
-    auto* label = new QLabel(QStringLiteral("0.00"));
-    label->setObjectName(name);
-    return label;
-}
 
 } // namespace
 
@@ -124,29 +118,23 @@ Print_Wnd::Print_Wnd()
     Orient_ComboBox->setObjectName(QStringLiteral("Orient_ComboBox"));
     Orient_ComboBox->addItems({QStringLiteral("Portrait"), QStringLiteral("Landscape")});
     auto* setupButton = new QPushButton(QStringLiteral("Page Setup..."));
-    Paper_id = Value_Label(QStringLiteral("Paper_id"));
-    Size_id = Value_Label(QStringLiteral("Size_id"));
-    l_mar_id = Value_Label(QStringLiteral("l_mar_id"));
-    r_mar_id = Value_Label(QStringLiteral("r_mar_id"));
-    t_mar_id = Value_Label(QStringLiteral("t_mar_id"));
-    b_mar_id = Value_Label(QStringLiteral("b_mar_id"));
     pg->addWidget(new QLabel(QStringLiteral("Printer:")), 0, 0);
     pg->addWidget(Printer_ComboBox, 0, 1, 1, 3);
     pg->addWidget(new QLabel(QStringLiteral("Orientation:")), 1, 0);
     pg->addWidget(Orient_ComboBox, 1, 1);
     pg->addWidget(setupButton, 1, 2, 1, 2);
-    pg->addWidget(new QLabel(QStringLiteral("Paper:")), 2, 0);
-    pg->addWidget(Paper_id, 2, 1);
-    pg->addWidget(new QLabel(QStringLiteral("Size (mm):")), 2, 2);
-    pg->addWidget(Size_id, 2, 3);
-    pg->addWidget(new QLabel(QStringLiteral("Margins (mm) left:")), 3, 0);
-    pg->addWidget(l_mar_id, 3, 1);
-    pg->addWidget(new QLabel(QStringLiteral("right:")), 3, 2);
-    pg->addWidget(r_mar_id, 3, 3);
-    pg->addWidget(new QLabel(QStringLiteral("top:")), 4, 0);
-    pg->addWidget(t_mar_id, 4, 1);
-    pg->addWidget(new QLabel(QStringLiteral("bottom:")), 4, 2);
-    pg->addWidget(b_mar_id, 4, 3);
+    // Paper and margins: caption and value, two to a row.
+    const std::tuple<QLabel**, const char*, const char*> values[] = {
+        {&Paper_id, "Paper_id", "Paper:"},         {&Size_id, "Size_id", "Size (mm):"},
+        {&l_mar_id, "l_mar_id", "Left margin (mm):"}, {&r_mar_id, "r_mar_id", "Right margin (mm):"},
+        {&t_mar_id, "t_mar_id", "Top margin (mm):"},  {&b_mar_id, "b_mar_id", "Bottom margin (mm):"}};
+    for (int i = 0; i < 6; ++i) {
+        auto [field, name, caption] = values[i];
+        *field = new QLabel(QStringLiteral("0.00"));
+        (*field)->setObjectName(QString::fromLatin1(name));
+        pg->addWidget(new QLabel(QString::fromLatin1(caption)), 2 + i / 2, (i % 2) * 2);
+        pg->addWidget(*field, 2 + i / 2, (i % 2) * 2 + 1);
+    }
     controls->addWidget(printerBox);
 
     // Card size, rows and columns, gaps.

@@ -249,5 +249,21 @@ TEST(CardExport, BatchRunsEveryRowOnWorkersAndStopsCleanly)
     testResponder().reset();
     // Row 0 is back on the design after the runs.
     EXPECT_EQ(front->_contents.pixelColor(0, 0), Row_Colour(0));
+
+    // Quitting mid-run stops the workers after the rows in flight and waits
+    // for them: nothing more is written once the process-end hooks ran.
+    export_file_format = QStringLiteral("PNG");
+    testResponder().onDialog([](QDialog& box) { box.reject(); });
+    e.c->Export_Batch_File(dir.path());
+    int ended = -1;
+    platform::setProcessEndHandler([&ended](int status) { ended = status; });
+    platform::endProcess(0);
+    platform::setProcessEndHandler({});
+    EXPECT_EQ(ended, 0);
+    const QDir third(dir.filePath(QStringLiteral("VELT Festrune 3")));
+    const qsizetype at_end = third.entryList(QDir::Files).size();
+    e.wait();
+    EXPECT_EQ(third.entryList(QDir::Files).size(), at_end);
+    EXPECT_FALSE(e.c->Export_Run_Active());
     Card_Front_Or_Back = 0;
 }

@@ -1,17 +1,17 @@
 // The print window, its preview and the progress sheet shown on a real X
 // server (xvfb) and grabbed: each must show its controls, not a blank
 // window. Also the alignment pictures the resource generator draws.
-#include "drawing/QBXImage.h"
 #include "output/Print_Wnd.h"
 #include "output/Send_Modeless.h"
 #include "platform/printers.h"
+#include "support/process_runner.h"
 #include "support/test_responder.h"
+#include "support_print_host.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -20,24 +20,6 @@
 
 namespace {
 
-struct Card_Host : PrintHost {
-    Print_Data Check_Series_Or_Excel_Use_or_not() override { return {}; }
-    Print_Data Verify_Card_Count(bool, bool) override { return {}; }
-    CardPicture Render_Design_Side(int) override
-    {
-        auto g = std::make_shared<QBXImage>();
-        QImage image(8, 8, QImage::Format_RGB32);
-        image.fill(Qt::darkGreen);
-        g->_contents = image;
-        g->setBounds(QRectF(0, 0, 252, 144));
-        CardRenderContext context;
-        context.frame = QRectF(0, 0, 252, 144);
-        context.side = 0;
-        return QBXRenderingView::image_From_Card_Graphics({g}, false, context);
-    }
-    std::shared_ptr<Binding_Run_Snapshot> Take_Binding_Run_Snapshot() override { return {}; }
-    void Select_first_row_value_for_design(bool) override {}
-};
 
 void Shoot(QWidget& widget, const QString& path)
 {
@@ -72,7 +54,8 @@ TEST(OutputScreenChild, CaptureEachDialog)
         return QList<platform::Printer_Desc>{{QStringLiteral("Office"), QPageSize(QPageSize::A4),
                                                QMarginsF(12, 12, 12, 12), QStringLiteral("/dev/null")}};
     });
-    Card_Host host;
+    Plain_Print_Host host;
+    host.colour = Qt::darkGreen;
     Print_Wnd& w = *Print_Wnd::defaultInstance();
     testResponder().onDialog([&](QDialog& dialog) {
         w.resize(900, 650);
@@ -100,17 +83,12 @@ TEST(OutputScreens, EachDialogUnderXvfb)
     if (QStandardPaths::findExecutable(QStringLiteral("xvfb-run")).isEmpty())
         GTEST_SKIP() << "xvfb-run is needed";
     QTemporaryDir dir;
-    QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    env.insert(QStringLiteral("CW_OUTPUT_SCREEN_OUT"), dir.path());
-    child.setProcessEnvironment(env);
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QStringLiteral("xvfb-run"), {QStringLiteral("-a"), QCoreApplication::applicationFilePath(),
-                                             QStringLiteral("--gtest_filter=OutputScreenChild.*")});
-    ASSERT_TRUE(child.waitForFinished(90000));
-    const QByteArray log = child.readAll();
-    ASSERT_EQ(child.exitCode(), 0) << log.toStdString();
+    const testsupport::ProcessResult child = testsupport::run(
+        QStringLiteral("xvfb-run"),
+        {QStringLiteral("-a"), QStringLiteral("env"), QStringLiteral("QT_QPA_PLATFORM=xcb"),
+         QStringLiteral("CW_OUTPUT_SCREEN_OUT=") + dir.path(), QCoreApplication::applicationFilePath(),
+         QStringLiteral("--gtest_filter=OutputScreenChild.*")});
+    ASSERT_EQ(child.exitCode, 0) << child.out.toStdString() << child.err.toStdString();
     for (const char* name : {"print", "preview", "progress"}) {
         const QImage shot(dir.filePath(QString::fromLatin1(name) + QStringLiteral(".png")));
         ASSERT_FALSE(shot.isNull()) << name;

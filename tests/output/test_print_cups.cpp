@@ -1,9 +1,9 @@
 // The print window printing through a real CUPS queue (cups-pdf), run by
 // cups_queue.sh, which starts a private server; on its own it skips.
-#include "drawing/QBXImage.h"
 #include "output/Print_Wnd.h"
 #include "platform/printers.h"
 #include "support/process_runner.h"
+#include "support_print_host.h"
 #include "support/qt_print.h"
 #include "support/test_responder.h"
 
@@ -21,24 +21,6 @@
 
 namespace {
 
-struct Blue_Card_Host : PrintHost {
-    Print_Data Check_Series_Or_Excel_Use_or_not() override { return {}; }
-    Print_Data Verify_Card_Count(bool, bool) override { return {}; }
-    CardPicture Render_Design_Side(int) override
-    {
-        auto g = std::make_shared<QBXImage>();
-        QImage image(8, 8, QImage::Format_RGB32);
-        image.fill(Qt::blue);
-        g->_contents = image;
-        g->setBounds(QRectF(0, 0, 252, 144));
-        CardRenderContext context;
-        context.frame = QRectF(0, 0, 252, 144);
-        context.side = 0;
-        return QBXRenderingView::image_From_Card_Graphics({g}, false, context);
-    }
-    std::shared_ptr<Binding_Run_Snapshot> Take_Binding_Run_Snapshot() override { return {}; }
-    void Select_first_row_value_for_design(bool) override {}
-};
 
 QString Wait_For_Pdf(const QString& folder)
 {
@@ -66,7 +48,7 @@ TEST(PrintCups, SheetsAndCopiesReachTheQueue)
     ASSERT_TRUE(platform::printerNames().contains(QStringLiteral("CardwrightPDF")));
 
     Print_Wnd& w = *Print_Wnd::defaultInstance();
-    Blue_Card_Host host;
+    Plain_Print_Host host;
     QString pdf;
     QString paper;
     testResponder().onDialog([&](QDialog& dialog) {

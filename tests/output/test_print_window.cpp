@@ -1,11 +1,11 @@
 // The print window driven through its controls on stand-in printers that
 // write PDF: opening values, refused field text, the card count, the
 // preview's sheet limit, and printing read back with pdfinfo.
-#include "drawing/QBXImage.h"
 #include "output/Print_Wnd.h"
 #include "platform/printers.h"
 #include "platform/stepper.h"
 #include "support/process_runner.h"
+#include "support_print_host.h"
 #include "support/qt_print.h"
 #include "support/test_responder.h"
 
@@ -23,32 +23,11 @@ using Answer = platform::modal::AlertAnswer;
 
 namespace {
 
-CardPicture Card(double w, double h)
-{
-    auto g = std::make_shared<QBXImage>();
-    QImage image(8, 8, QImage::Format_RGB32);
-    image.fill(Qt::blue);
-    g->_contents = image;
-    g->setBounds(QRectF(0, 0, w, h));
-    CardRenderContext context;
-    context.frame = QRectF(0, 0, w, h);
-    context.side = 0;
-    return QBXRenderingView::image_From_Card_Graphics({g}, false, context);
-}
-
-// A design of one 252 x 144 pt card without data.
-struct Plain_Host : PrintHost {
-    Print_Data Check_Series_Or_Excel_Use_or_not() override { return {}; }
-    Print_Data Verify_Card_Count(bool, bool) override { return {}; }
-    CardPicture Render_Design_Side(int) override { return Card(252, 144); }
-    std::shared_ptr<Binding_Run_Snapshot> Take_Binding_Run_Snapshot() override { return {}; }
-    void Select_first_row_value_for_design(bool) override {}
-};
 
 class PrintWindow : public ::testing::Test {
 protected:
     QTemporaryDir dir;
-    Plain_Host host;
+    Plain_Print_Host host;
     Print_Wnd& w = *Print_Wnd::defaultInstance();
 
     void SetUp() override
