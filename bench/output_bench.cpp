@@ -32,6 +32,7 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <cmath>
 #include <atomic>
 #include <cstdio>
 #include <memory>
@@ -58,7 +59,7 @@ QImage Photo(int w, int h)
     QImage image(w, h, QImage::Format_RGB32);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
-            image.setPixel(x, y, qRgb((x * 255) / w, (y * 255) / h, ((x ^ y) * 7) & 255));
+            image.setPixel(x, y, qRgb((x * 255) / w, (y * 255) / h, int(128 + 100 * std::sin(x / 23.0) * std::cos(y / 17.0))));
     return image;
 }
 
@@ -140,7 +141,9 @@ void Build(Bench_Design& d, int rows, const QString& dir)
     bottom.push_back(Bound_Text(2, QRectF(76, 30, 170, 16), 10));
     bottom.push_back(Bound_Text(3, QRectF(76, 48, 170, 16), 10));
     bottom.push_back(Bound_Barcode(QStringLiteral("Code 128"), 4, QRectF(100, 70, 100, 40)));
-    bottom.push_back(Bound_Barcode(QStringLiteral("QR Code"), 5, QRectF(204, 70, 42, 42)));
+    auto qr = Bound_Barcode(QStringLiteral("QR Code"), 5, QRectF(204, 70, 42, 42));
+    qr->linear_or_2d = 1;
+    bottom.push_back(qr);
     d.design.front.assign(bottom.rbegin(), bottom.rend());
     d.binding.Check_Series_Or_Excel_Use_or_not(d.design, {}, d.table.ListData(), dir);
 }
@@ -311,7 +314,8 @@ int main(int argc, char** argv)
             QBuffer buffer;
             buffer.open(QIODevice::WriteOnly);
             QImageWriter writer(&buffer, "png");
-            writer.setCompression(level);
+            // Qt's PNG writer: zlib level = (100 - quality) * 9 / 91.
+            writer.setQuality(level == 0 ? 100 : 100 - (level * 91 + 8) / 9);
             QElapsedTimer t;
             t.start();
             writer.write(card);

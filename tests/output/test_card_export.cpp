@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -136,6 +137,11 @@ TEST(CardExport, NamesFoldersAndFormats)
         const bool tiff = head == QByteArray("II*\0", 4) || head == QByteArray("MM\0*", 4);
         EXPECT_EQ(tiff, QString::fromLatin1(name).contains(QStringLiteral("TIF"), Qt::CaseInsensitive)) << name;
     }
+    // PNG pixels are deflated, not stored: a plain 300-dpi card is small.
+    QImage card(1050, 600, QImage::Format_ARGB32);
+    card.fill(Qt::white);
+    ASSERT_TRUE(Write_Picture(card, dir.filePath(QStringLiteral("card.png")), nullptr));
+    EXPECT_LT(QFileInfo(dir.filePath(QStringLiteral("card.png"))).size(), 100000);
     QString reason;
     const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     EXPECT_FALSE(Write_Picture(red, dir.filePath(QStringLiteral("VELT Festrune")), &reason));
