@@ -419,6 +419,9 @@ public:
     // The series dialogs' host and the viewer hook (draw_window_series.cpp).
     void Install_Series_Services();
     void Remove_Series_Services();
+    // The mail window's host (draw_window_mail.cpp).
+    void Install_Mail_Services();
+    void Remove_Mail_Services();
     // ==== end of data binding ====
 
     // ==== canvas editing: tools, sides, edit and arrange commands (added by

@@ -111,6 +111,7 @@ QBXWindowController::QBXWindowController()
     drawing::setCanvasHost(this);
     wizards::setEditorHost(this);
     Install_Series_Services();
+    Install_Mail_Services();
     GraphicDefaults& defaults = graphicDefaults();
     defaults.windowTextFont = [] { return Main_App_wnd ? Main_App_wnd->Text_font : QFont(); };
     defaults.textCtrlFont = [] { return Text_Ctrl_Font; };
@@ -145,6 +146,7 @@ QBXWindowController::~QBXWindowController()
     if (wizards::editorHost() == this)
         wizards::setEditorHost(nullptr);
     Remove_Series_Services();
+    Remove_Mail_Services();
     Repeat_Image::setBannerSource(nullptr);
     GraphicDefaults& defaults = graphicDefaults();
     defaults.windowTextFont = nullptr;

@@ -1,23 +1,21 @@
 #include "support/process_runner.h"
 
-#include <QProcess>
+#include "platform/process_runner.h"
 
 namespace testsupport {
 
 ProcessResult run(const QString& program, const QStringList& args, const QByteArray& input)
 {
+    platform::ProcessRequest request;
+    request.program = program;
+    request.arguments = args;
+    request.input = input;
+    request.deadlineMs = 300000;
+    const platform::ProcessResult ran = platform::runProcess(request);
     ProcessResult result;
-    QProcess process;
-    process.start(program, args);
-    if (!process.waitForStarted(30000))
-        return result;
-    if (!input.isEmpty())
-        process.write(input);
-    process.closeWriteChannel();
-    process.waitForFinished(300000);
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.out = process.readAllStandardOutput();
-    result.err = process.readAllStandardError();
+    result.exitCode = ran.status == platform::ProcessResult::Status::Finished ? ran.exitCode : -1;
+    result.out = ran.out;
+    result.err = ran.err;
     return result;
 }
 
