@@ -5,7 +5,8 @@
 //       <folder>/Wizard_pattern.jpg, the sample pictures new graphics show
 //       before they have their own (no.png, sign_sample.png,
 //       fingerprints.png, barcode_sample.png), banner.png, pattern_1.jpg,
-//       the promotion pictures Promotion_S/R/B.png,
+//       the promotion pictures Promotion_S/R/B.png, the print window's
+//       eighteen alignment pictures ("top_left.png", ...),
 //       two dozen card backgrounds in <folder>/Background (PNG and JPG),
 //       and clip art in six category folders of <folder>/LibraryImage.
 //   cw_make_resources --backgrounds <folder> <count> <width> <height>
@@ -154,6 +155,34 @@ QImage drawPattern()
     p.end();
     return image;
 }
+
+// The print window's alignment buttons: a sheet with a block of cards at one
+// of nine places (keypad order from the top left); the selected picture is
+// the same on a blue ground with a blue block.
+QImage drawAlignment(int place, bool selected)
+{
+    QImage image(32, 32, QImage::Format_ARGB32);
+    image.fill(selected ? QColor(70, 130, 220) : QColor(0, 0, 0, 0));
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(selected ? Qt::white : QColor(110, 110, 110), 1.5));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(5.5, 3.5, 21, 25));
+    const double x = 8 + (place % 3) * 5.5, y = 6 + (place / 3) * 7.5;
+    p.setPen(Qt::NoPen);
+    p.setBrush(selected ? QColor(30, 80, 180) : QColor(90, 90, 90));
+    p.drawRect(QRectF(x, y, 5, 5));
+    p.end();
+    return image;
+}
+
+const char* const alignmentNames[9][2] = {
+    {"top_left", "top_left - sel"},         {"top_center", "top_center - sel"},
+    {"top_right", "top_right - sel"},       {"middle_left", "middle_left - sel"},
+    {"middle_center", "middle_center_sel"}, {"middle_right", "middle_right - sel"},
+    {"bootom_left", "bootom_left - sel"},   {"bootom_center", "bootom_center - sel"},
+    {"boottom_right", "boottom_right - sel"},
+};
 
 // The picture a picture graphic shows before one is chosen: a framed cross.
 QImage drawNoPicture()
@@ -469,6 +498,12 @@ int main(int argc, char** argv)
         for (const auto& picture : pictures)
             if (!save(picture.image, share.filePath(QString::fromLatin1(picture.name)), picture.format))
                 return 1;
+        for (int place = 0; place < 9; ++place)
+            for (int selected = 0; selected < 2; ++selected)
+                if (!save(drawAlignment(place, selected),
+                          share.filePath(QString::fromLatin1(alignmentNames[place][selected]) + QStringLiteral(".png")),
+                          "png"))
+                    return 1;
         if (!writeClipArt(share.filePath(QStringLiteral("LibraryImage"))))
             return 1;
         return writeBackgrounds(share.filePath(QStringLiteral("Background")), 24, 800, 600) ? 0 : 1;

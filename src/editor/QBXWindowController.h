@@ -215,6 +215,8 @@ public:
     void Mail_Button(QObject* sender = nullptr);
     void Print_Button(QObject* sender = nullptr);
     void Print_method();
+    // Opens the print window on this design (draw_window_print.cpp).
+    void Open_Print_Window();
     void Help_Button(QObject* sender = nullptr);
     void Exit_Btn_Clicked(QObject* sender = nullptr);
     // Offers to save, shows the review request and ends the program with 0;
@@ -226,6 +228,12 @@ public:
     // The File menu with its shortcuts, the file buttons and the close watch.
     void buildFileCommands();
     class ExportWindow* exportWindow = nullptr;
+    // The export dialog's own handlers (draw_window_export.cpp): the
+    // resolution's enabling, the format rows, the side and the combined box.
+    void Connect_Export_Dialog();
+    void exportFileTypeChanged();
+    void export_file_type_CellClick();
+    void export_card_side_CellClick();
     QDialog* HelpWindow = nullptr;
     class QMenu* fileMenu = nullptr;
 

@@ -7,8 +7,12 @@
 #include "drawing/QBXRenderingView.h"
 #include "output/Send_Modeless.h"
 #include "output/card_export.h"
+#include "output/export_window.h"
 #include "platform/main_thread.h"
 
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QTimer>
 
 bool export_combined_image = false;
@@ -30,6 +34,43 @@ card_export::Export_Request Current_Export_Request()
 }
 
 } // namespace
+
+void QBXWindowController::Connect_Export_Dialog()
+{
+    ExportWindow& d = *exportWindow;
+    connect(d.fileFormatPopup, &QComboBox::activated, this, [this] { exportFileTypeChanged(); });
+    connect(d.matrix_file_type, &QButtonGroup::idClicked, this,
+            [this] { export_file_type_CellClick(); });
+    connect(d.matrix_export_card_side, &QButtonGroup::idClicked, this,
+            [this] { export_card_side_CellClick(); });
+}
+
+void QBXWindowController::exportFileTypeChanged()
+{
+    ExportWindow& d = *exportWindow;
+    d.saveDPIText->setEnabled(d.fileFormatPopup->currentText() == QLatin1String("TIFF"));
+    // The format rows mirror the list.
+    if (QAbstractButton* row = d.matrix_file_type->button(d.fileFormatPopup->currentIndex()))
+        row->setChecked(true);
+}
+
+void QBXWindowController::export_file_type_CellClick()
+{
+    ExportWindow& d = *exportWindow;
+    const int row = d.matrix_file_type->checkedId();
+    d.saveDPIText->setEnabled(row == 0);
+    if (row >= 0 && row < d.fileFormatPopup->count())
+        d.fileFormatPopup->setCurrentIndex(row);
+}
+
+void QBXWindowController::export_card_side_CellClick()
+{
+    ExportWindow& d = *exportWindow;
+    const int row = d.matrix_export_card_side->checkedId();
+    export_card_side = row == 0 ? QStringLiteral("BOTH") : row == 1 ? QStringLiteral("F") : QStringLiteral("B");
+    d.export_combined_image_chk->setEnabled(row == 0);
+    Show_NSLog_Message(export_card_side);
+}
 
 QString QBXWindowController::Create_Back_Card_Path(const QString& path)
 {

@@ -10,7 +10,6 @@
 #include "batch/Import_Wizard.h"
 #include "editor/Help_Support.h"
 #include "editor/Review_Form.h"
-#include "output/Print_Wnd.h"
 #include "output/Send_Mail.h"
 #include "output/export_window.h"
 #include "platform/modal.h"
@@ -82,6 +81,7 @@ void check(QButtonGroup* group, int row)
 void QBXWindowController::buildFileCommands()
 {
     exportWindow = new ExportWindow(window);
+    Connect_Export_Dialog();
     HelpWindow = new Help_Support(window);
 
     fileMenu = window->menuBar()->addMenu(QStringLiteral("&File"));
@@ -251,7 +251,7 @@ void QBXWindowController::Print_method()
             Show_MessageBox(QStringLiteral("No printer found."));
             return;
         }
-        Print_Wnd::defaultInstance()->Open_Print_Wnd();
+        Open_Print_Window();
     } catch (const std::exception& e) {
         Show_NSLog_Message(QString::fromUtf8(e.what()));
     }

@@ -71,7 +71,7 @@ protected:
     {
         platform::modal::setResponder(&testResponder());
         platform::setProcessEndHandler({});
-        platform::setPrinterNamesSource({});
+        platform::setPrinterSource({});
         QBXWindowController::designLogWriter() = nullptr;
     }
     QString path(const QString& name) const { return dir.filePath(name); }
@@ -165,6 +165,21 @@ TEST_F(FileCommands, ExportPresetsTheDialogAndFollowsItsChoices)
         EXPECT_FALSE(w.export_combined_image_chk->isChecked());
         EXPECT_FALSE(w.Export_with_batch_chk->isEnabled());
         EXPECT_FALSE(w.Export_with_excel_chk->isChecked());
+        // The side rows enable the combined box for both sides only; the
+        // resolution follows the format rows and the TIFF title.
+        w.matrix_export_card_side->button(0)->click();
+        EXPECT_TRUE(w.export_combined_image_chk->isEnabled());
+        EXPECT_EQ(export_card_side, QStringLiteral("BOTH"));
+        w.matrix_export_card_side->button(2)->click();
+        EXPECT_FALSE(w.export_combined_image_chk->isEnabled());
+        EXPECT_EQ(export_card_side, QStringLiteral("B"));
+        w.matrix_file_type->button(1)->click();
+        EXPECT_FALSE(w.saveDPIText->isEnabled());
+        EXPECT_EQ(w.fileFormatPopup->currentText(), QStringLiteral("TIFF"));
+        w.fileFormatPopup->setCurrentIndex(1);
+        emit w.fileFormatPopup->activated(1);
+        EXPECT_TRUE(w.saveDPIText->isEnabled());
+        w.matrix_export_card_side->button(1)->click();
         w.done(0);
     });
     e->Export_Button();
@@ -216,13 +231,16 @@ TEST_F(FileCommands, ExportPresetsTheDialogAndFollowsItsChoices)
 
 TEST_F(FileCommands, OutputHelpAndWizardCommands)
 {
-    platform::setPrinterNamesSource([] { return QStringList(); });
+    platform::setPrinterSource([] { return QList<platform::Printer_Desc>(); });
     testResponder().answerAlert(Answer::Ok);
     e->Print_Button();
     EXPECT_EQ(testResponder().texts(QStringLiteral("alert")), QStringList{QStringLiteral("\nNo printer found.")});
     testResponder().reset();
-    platform::setPrinterNamesSource([] { return QStringList{QStringLiteral("Office")}; });
-    e->Print_Button(); // the print window opens: nothing is asked here
+    platform::setPrinterSource([] { return QList<platform::Printer_Desc>{{QStringLiteral("Office")}}; });
+    testResponder().onDialog([](QDialog& dialog) { dialog.done(0); });
+    e->Print_Button(); // the print window opens
+    EXPECT_EQ(testResponder().texts(QStringLiteral("dialog")), QStringList{QStringLiteral("Print")});
+    testResponder().reset();
     EXPECT_TRUE(asked().isEmpty());
     testResponder().onDialog([](QDialog& dialog) { dialog.done(0); });
     e->Mail_Button();

@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -136,6 +137,11 @@ TEST(CardExport, NamesFoldersAndFormats)
         const bool tiff = head == QByteArray("II*\0", 4) || head == QByteArray("MM\0*", 4);
         EXPECT_EQ(tiff, QString::fromLatin1(name).contains(QStringLiteral("TIF"), Qt::CaseInsensitive)) << name;
     }
+    // PNG pixels are deflated, not stored: a plain 300-dpi card is small.
+    QImage card(1050, 600, QImage::Format_ARGB32);
+    card.fill(Qt::white);
+    ASSERT_TRUE(Write_Picture(card, dir.filePath(QStringLiteral("card.png")), nullptr));
+    EXPECT_LT(QFileInfo(dir.filePath(QStringLiteral("card.png"))).size(), 100000);
     QString reason;
     const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     EXPECT_FALSE(Write_Picture(red, dir.filePath(QStringLiteral("VELT Festrune")), &reason));
@@ -249,5 +255,21 @@ TEST(CardExport, BatchRunsEveryRowOnWorkersAndStopsCleanly)
     testResponder().reset();
     // Row 0 is back on the design after the runs.
     EXPECT_EQ(front->_contents.pixelColor(0, 0), Row_Colour(0));
+
+    // Quitting mid-run stops the workers after the rows in flight and waits
+    // for them: nothing more is written once the process-end hooks ran.
+    export_file_format = QStringLiteral("PNG");
+    testResponder().onDialog([](QDialog& box) { box.reject(); });
+    e.c->Export_Batch_File(dir.path());
+    int ended = -1;
+    platform::setProcessEndHandler([&ended](int status) { ended = status; });
+    platform::endProcess(0);
+    platform::setProcessEndHandler({});
+    EXPECT_EQ(ended, 0);
+    const QDir third(dir.filePath(QStringLiteral("VELT Festrune 3")));
+    const qsizetype at_end = third.entryList(QDir::Files).size();
+    e.wait();
+    EXPECT_EQ(third.entryList(QDir::Files).size(), at_end);
+    EXPECT_FALSE(e.c->Export_Run_Active());
     Card_Front_Or_Back = 0;
 }

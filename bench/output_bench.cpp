@@ -1,0 +1,406 @@
+// Card output benchmark on a 252 x 144 pt card bound to 1,000 spreadsheet
+// rows (background, photo, shapes, three bound texts, bound Code 128 and QR):
+//  - export: each row's front at 300 dpi written as PNG on 1 and 8 workers
+//    (cards/s, p95 per card), the PNG-encode-only ceiling, and PNG size and
+//    time at the zlib levels tried;
+//  - print: 100 sheets of 2 x 5 on A4 through the printed view to PDF,
+//    against glabels-3-batch merging a like 1,000-record CSV (10-up A4, box,
+//    text, Code 128) in the same run, when it is installed.
+// Medians over several runs.
+//
+// Usage: output_bench <out-dir> [rows] [runs] [print]   ("print": no export)
+#include "barcode/Barcode_Gen.h"
+#include "batch/Barcode_Binding.h"
+#include "batch/Binding_Table_Model.h"
+#include "batch/DataBinding.h"
+#include "drawing/QBXBarcode.h"
+#include "drawing/QBXImage.h"
+#include "drawing/QBXText.h"
+#include "drawing/Shape_Control.h"
+#include "output/Printing_View.h"
+#include "output/card_export.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImageWriter>
+#include <QPrinter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cmath>
+#include <atomic>
+#include <cstdio>
+#include <memory>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr double kW = 252, kH = 144;
+
+double Median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+double P95(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[std::min(v.size() - 1, size_t(double(v.size()) * 0.95))];
+}
+
+QImage Photo(int w, int h)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            image.setPixel(x, y, qRgb((x * 255) / w, (y * 255) / h, int(128 + 100 * std::sin(x / 23.0) * std::cos(y / 17.0))));
+    return image;
+}
+
+std::shared_ptr<QBXText> Bound_Text(int column, QRectF r, double size)
+{
+    auto t = std::make_shared<QBXText>();
+    t->text_ctrl_font = QFont(QStringLiteral("DejaVu Sans"));
+    t->text_ctrl_font.setPointSizeF(size);
+    t->txt_clr = Qt::black;
+    t->_isDrawingFill = false;
+    t->_isDrawingStroke = false;
+    t->setBounds(r);
+    t->Set_Data_source_type(2);
+    t->Set_Excel_binding_Index(column);
+    return t;
+}
+
+std::shared_ptr<QBXBarcode> Bound_Barcode(const QString& symbology, int column, QRectF r)
+{
+    auto b = std::make_shared<QBXBarcode>();
+    b->barcode_font_index = int(Barcode_Symbology_Titles().indexOf(symbology));
+    b->Set_Data_source_type(2);
+    b->Set_Excel_binding_Index(column);
+    b->setBounds(r);
+    return b;
+}
+
+struct Bench_Design {
+    Binding_Design design;
+    Binding_Table_Model table;
+    Data_Binding binding;
+    int rows = 0;
+
+    std::shared_ptr<Binding_Run_Snapshot> Snapshot()
+    {
+        auto run = std::make_shared<Binding_Run_Snapshot>(binding, design, table.ListData());
+        run->render_context.frame = QRectF(0, 0, kW, kH);
+        run->render_context.side = 0;
+        return run;
+    }
+};
+
+void Build(Bench_Design& d, int rows, const QString& dir)
+{
+    QStringList titles{QStringLiteral("Name"), QStringLiteral("Company"), QStringLiteral("Number"),
+                       QStringLiteral("Code"), QStringLiteral("Link")};
+    d.table.Set_Sheet_Columns(titles);
+    for (int i = 0; i < rows; ++i)
+        d.table.Create_List_By_Array({QStringLiteral("Guest %1").arg(i + 1), QStringLiteral("Company %1").arg(i % 37),
+                                      QStringLiteral("No. %1").arg(100000 + i), QStringLiteral("CW%1").arg(i, 8, 10,
+                                                                                                           QChar('0')),
+                                      QStringLiteral("https://example.org/card/%1").arg(i)},
+                                     5);
+    Photo(1050, 600).save(dir + QStringLiteral("/background.jpg"));
+    Photo(300, 400).save(dir + QStringLiteral("/photo.jpg"));
+
+    GraphicList bottom; // bottom first; index 0 is on top
+    auto background = std::make_shared<QBXImage>();
+    background->setFilePath(dir + QStringLiteral("/background.jpg"));
+    background->setBounds(QRectF(0, 0, kW, kH));
+    background->_isDrawingStroke = false;
+    bottom.push_back(background);
+    const char* kinds[] = {"R", "C", "RR", "S"};
+    for (int i = 0; i < 4; ++i) {
+        auto s = std::make_shared<Shape_Control>();
+        s->Set_Shape_Type(kinds[i]);
+        s->setBounds(QRectF(8 + i * 22, 118, 18, 18));
+        s->_fill_type = i % 2 ? "G" : "S";
+        s->_fillColor = QColor::fromHsv(i * 60, 160, 230);
+        s->_fill_Grad_clr1 = QColor::fromHsv(i * 60, 200, 250);
+        s->_fill_Grad_clr2 = QColor::fromHsv(i * 60 + 40, 200, 150);
+        bottom.push_back(s);
+    }
+    auto photo = std::make_shared<QBXImage>();
+    photo->setFilePath(dir + QStringLiteral("/photo.jpg"));
+    photo->setBounds(QRectF(8, 8, 60, 80));
+    bottom.push_back(photo);
+    bottom.push_back(Bound_Text(1, QRectF(76, 8, 170, 20), 14));
+    bottom.push_back(Bound_Text(2, QRectF(76, 30, 170, 16), 10));
+    bottom.push_back(Bound_Text(3, QRectF(76, 48, 170, 16), 10));
+    bottom.push_back(Bound_Barcode(QStringLiteral("Code 128"), 4, QRectF(100, 70, 100, 40)));
+    auto qr = Bound_Barcode(QStringLiteral("QR Code"), 5, QRectF(204, 70, 42, 42));
+    qr->linear_or_2d = 1;
+    bottom.push_back(qr);
+    d.design.front.assign(bottom.rbegin(), bottom.rend());
+    d.binding.Check_Series_Or_Excel_Use_or_not(d.design, {}, d.table.ListData(), dir);
+}
+
+// The peer's card: a box, a bound text and a bound Code 128, nothing else.
+void Build_Like_Peer(Bench_Design& d, int rows)
+{
+    d.table.Set_Sheet_Columns({QStringLiteral("Name"), QStringLiteral("Code")});
+    for (int i = 0; i < rows; ++i)
+        d.table.Create_List_By_Array({QStringLiteral("Guest %1").arg(i + 1), QStringLiteral("CW%1").arg(i, 8, 10, QChar('0'))},
+                                     2);
+    auto box = std::make_shared<Shape_Control>();
+    box->Set_Shape_Type("R");
+    box->setBounds(QRectF(4, 4, kW - 8, kH - 8));
+    box->_fill_type = "S";
+    box->_fillColor = QColor(0xdd, 0xee, 0xff);
+    GraphicList bottom{box, Bound_Text(1, QRectF(12, 12, 220, 24), 14),
+                       Bound_Barcode(QStringLiteral("Code 128"), 2, QRectF(12, 60, 200, 60))};
+    d.design.front.assign(bottom.rbegin(), bottom.rend());
+    d.binding.Check_Series_Or_Excel_Use_or_not(d.design, {}, d.table.ListData(), QString());
+    d.rows = d.binding.counts.Total_Batch_Excel_Card;
+}
+
+struct Export_Result {
+    double cards_per_s = 0, p95_ms = 0;
+};
+
+// One run: rows claimed in order by `workers` threads, each with its own
+// snapshot, rendering the front at 300 dpi and writing it as PNG.
+Export_Result Export_Run(Bench_Design& d, int workers, const QString& folder)
+{
+    std::vector<std::shared_ptr<Binding_Run_Snapshot>> snapshots;
+    for (int w = 0; w < workers; ++w)
+        snapshots.push_back(d.Snapshot());
+    std::atomic<int> next{0};
+    std::vector<std::vector<double>> latencies(workers);
+    QElapsedTimer wall;
+    wall.start();
+    std::vector<std::thread> threads;
+    for (int w = 0; w < workers; ++w)
+        threads.emplace_back([&, w] {
+            for (int row; (row = next.fetch_add(1)) < d.rows;) {
+                QElapsedTimer t;
+                t.start();
+                const CardPicture card = snapshots[w]->Render_Side(row, QStringLiteral("F"), false);
+                QString error;
+                card_export::Write_Picture(card.toImage(300), folder + QStringLiteral("/Card_%1.PNG").arg(row + 1),
+                                           &error);
+                latencies[w].push_back(t.nsecsElapsed() / 1e6);
+            }
+        });
+    for (auto& t : threads)
+        t.join();
+    const double seconds = wall.nsecsElapsed() / 1e9;
+    std::vector<double> all;
+    for (auto& l : latencies)
+        all.insert(all.end(), l.begin(), l.end());
+    return {d.rows / seconds, P95(all)};
+}
+
+double Encode_Ceiling(const QImage& card, int workers, int cards, const QString& folder)
+{
+    std::atomic<int> next{0};
+    QElapsedTimer wall;
+    wall.start();
+    std::vector<std::thread> threads;
+    for (int w = 0; w < workers; ++w)
+        threads.emplace_back([&] {
+            for (int i; (i = next.fetch_add(1)) < cards;) {
+                QString error;
+                card_export::Write_Picture(card, folder + QStringLiteral("/enc_%1.png").arg(i), &error);
+            }
+        });
+    for (auto& t : threads)
+        t.join();
+    return cards / (wall.nsecsElapsed() / 1e9);
+}
+
+double Print_Run(Bench_Design& d, const QString& pdf)
+{
+    auto snapshot = d.Snapshot();
+    Print_Job job;
+    job.layout.paper_w = 595.276;
+    job.layout.paper_h = 841.89;
+    sheet_layout::Check_Max_Cell_Value({kW / 72 * 25.4, kH / 72 * 25.4, 0, 0, 5, 2}, job.layout);
+    job.layout.label_align_val = 5;
+    job.Total_Label_Real = d.rows;
+    job.data_in_use = true;
+    job.data_rows = d.rows;
+    job.front_image = snapshot->Render_Side(0, QStringLiteral("F"), true);
+    job.render_row = [snapshot](int row, const QString& side) { return snapshot->Render_Side(row, side, true); };
+    QElapsedTimer t;
+    t.start();
+    Printing_View view(job);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    printer.setFullPage(true);
+    printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
+    view.Print(printer, view.numberOfPages(false));
+    return t.nsecsElapsed() / 1e9;
+}
+
+// The glabels peer: a 10-up A4 sheet of 252 x 144 pt labels with a box, a
+// merged text and a merged Code 128, over a 1,000-record CSV.
+QString Write_Glabels(const QString& dir, int rows)
+{
+    QFile csv(dir + QStringLiteral("/records.csv"));
+    csv.open(QIODevice::WriteOnly);
+    csv.write("Name,Code\n");
+    for (int i = 0; i < rows; ++i)
+        csv.write(QStringLiteral("Guest %1,CW%2\n").arg(i + 1).arg(i, 8, 10, QChar('0')).toUtf8());
+    csv.close();
+    const QString affine = QStringLiteral("a0=\"1\" a1=\"0\" a2=\"0\" a3=\"1\" a4=\"0\" a5=\"0\"");
+    const QString doc =
+        QStringLiteral(
+            "<?xml version=\"1.0\"?>\n"
+            "<Glabels-document xmlns=\"http://glabels.org/xmlns/3.0/\">\n"
+            " <Template brand=\"Cardwright\" part=\"CW10\" size=\"A4\" description=\"10 cards\">\n"
+            "  <Meta category=\"card\"/>\n"
+            "  <Label-rectangle id=\"0\" width=\"252pt\" height=\"144pt\" round=\"0pt\" x_waste=\"0pt\" "
+            "y_waste=\"0pt\">\n"
+            "   <Markup-margin size=\"0pt\"/>\n"
+            "   <Layout nx=\"2\" ny=\"5\" x0=\"45.6pt\" y0=\"60.9pt\" dx=\"252pt\" dy=\"144pt\"/>\n"
+            "  </Label-rectangle>\n"
+            " </Template>\n"
+            " <Objects id=\"0\" rotate=\"False\">\n"
+            "  <Object-box x=\"4pt\" y=\"4pt\" w=\"244pt\" h=\"136pt\" line_width=\"1pt\" line_color=\"0x000000ff\" "
+            "fill_color=\"0xddeeffff\" %1/>\n"
+            "  <Object-text x=\"12pt\" y=\"12pt\" w=\"220pt\" h=\"24pt\" justify=\"Left\" valign=\"Top\" "
+            "auto_shrink=\"False\" %1>\n"
+            "   <Span font_family=\"DejaVu Sans\" font_size=\"14\" font_weight=\"Regular\" font_italic=\"False\" "
+            "color=\"0x000000ff\" line_spacing=\"1\"><Field name=\"Name\"/></Span>\n"
+            "  </Object-text>\n"
+            "  <Object-barcode x=\"12pt\" y=\"60pt\" w=\"200pt\" h=\"60pt\" backend=\"gnu-barcode\" style=\"code128\" "
+            "text=\"True\" checksum=\"True\" color=\"0x000000ff\" field=\"Code\" %1/>\n"
+            " </Objects>\n"
+            " <Merge type=\"Text/Comma/Line1Keys\" src=\"%2\"/>\n"
+            "</Glabels-document>\n")
+            .arg(affine, csv.fileName());
+    QFile file(dir + QStringLiteral("/cards.glabels"));
+    file.open(QIODevice::WriteOnly);
+    file.write(doc.toUtf8());
+    return file.fileName();
+}
+
+QString Pdf_Pages(const QString& pdf)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdfinfo"), {pdf});
+    p.waitForFinished(30000);
+    for (const QString& line : QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n')))
+        if (line.startsWith(QStringLiteral("Pages:")))
+            return line.mid(6).trimmed();
+    return QStringLiteral("?");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::tempPath();
+    const int rows = argc > 2 ? std::max(10, atoi(argv[2])) : 1000;
+    const int runs = argc > 3 ? std::max(1, atoi(argv[3])) : 3;
+    QDir().mkpath(out);
+    QTemporaryDir work;
+
+    Bench_Design d;
+    Build(d, rows, work.path());
+    d.rows = d.binding.counts.Total_Batch_Excel_Card;
+    std::printf("output_bench: %d rows, %u hardware threads, %d runs each\n", d.rows, std::thread::hardware_concurrency(),
+                runs);
+    if (d.rows <= 0)
+        return 1;
+
+    // One card, kept as a sample; PNG size and time at the levels tried.
+    const QImage card = d.Snapshot()->Render_Side(0, QStringLiteral("F"), false).toImage(300);
+    card.save(out + QStringLiteral("/card_300dpi.png"));
+    std::printf("card at 300 dpi: %d x %d px\n", card.width(), card.height());
+    for (int level : {0, 1, 3, 6, 9}) {
+        std::vector<double> ms;
+        qint64 bytes = 0;
+        for (int i = 0; i < 5; ++i) {
+            QBuffer buffer;
+            buffer.open(QIODevice::WriteOnly);
+            QImageWriter writer(&buffer, "png");
+            // Qt's PNG writer: zlib level = (100 - quality) * 9 / 91.
+            writer.setQuality(level == 0 ? 100 : 100 - (level * 91 + 8) / 9);
+            QElapsedTimer t;
+            t.start();
+            writer.write(card);
+            ms.push_back(t.nsecsElapsed() / 1e6);
+            bytes = buffer.size();
+        }
+        std::printf("  PNG zlib level %d: %7.1f KiB, %6.1f ms%s\n", level, bytes / 1024.0, Median(ms),
+                    level == 1 ? "  (the level the export writes)" : "");
+    }
+
+    const bool print_only = argc > 4 && QByteArray(argv[4]) == "print";
+    for (int workers : {1, 8}) {
+        if (print_only)
+            break;
+        std::vector<double> rate, p95;
+        for (int r = 0; r < runs; ++r) {
+            QTemporaryDir folder;
+            const Export_Result e = Export_Run(d, workers, folder.path());
+            rate.push_back(e.cards_per_s);
+            p95.push_back(e.p95_ms);
+        }
+        std::vector<double> ceiling;
+        for (int r = 0; r < runs; ++r) {
+            QTemporaryDir folder;
+            ceiling.push_back(Encode_Ceiling(card, workers, std::min(d.rows, 400), folder.path()));
+        }
+        std::printf("export, %d worker%s: %6.1f cards/s (median), p95 %.1f ms per card; PNG-encode-only ceiling %.1f "
+                    "cards/s\n",
+                    workers, workers == 1 ? " " : "s", Median(rate), Median(p95), Median(ceiling));
+    }
+
+    std::vector<double> print_s;
+    const QString pdf = out + QStringLiteral("/sheets.pdf");
+    for (int r = 0; r < runs; ++r)
+        print_s.push_back(Print_Run(d, pdf));
+    std::printf("print: %d cards on 2 x 5 A4 = %s sheets to PDF: %.2f s (median)\n", d.rows, qPrintable(Pdf_Pages(pdf)),
+                Median(print_s));
+
+    Bench_Design like;
+    Build_Like_Peer(like, d.rows);
+    std::vector<double> like_s;
+    for (int r = 0; r < runs; ++r)
+        like_s.push_back(Print_Run(like, out + QStringLiteral("/sheets_like_peer.pdf")));
+    std::printf("print, the peer's card (box, text, Code 128): %s sheets: %.2f s (median)\n",
+                qPrintable(Pdf_Pages(out + QStringLiteral("/sheets_like_peer.pdf"))), Median(like_s));
+
+    const QString glabels = QStandardPaths::findExecutable(QStringLiteral("glabels-3-batch"));
+    if (glabels.isEmpty()) {
+        std::printf("glabels-3-batch: not installed, no peer figure\n");
+        return 0;
+    }
+    const QString doc = Write_Glabels(work.path(), d.rows);
+    const QString peer_pdf = out + QStringLiteral("/glabels.pdf");
+    std::vector<double> peer_s;
+    for (int r = 0; r < runs; ++r) {
+        QProcess p;
+        QElapsedTimer t;
+        t.start();
+        p.start(glabels, {QStringLiteral("-o"), peer_pdf, doc});
+        p.waitForFinished(600000);
+        peer_s.push_back(t.nsecsElapsed() / 1e9);
+        if (p.exitCode() != 0)
+            std::printf("glabels-3-batch failed: %s\n", p.readAllStandardError().constData());
+    }
+    std::printf("glabels-3-batch: %d records, %s sheets: %.2f s (median); ratio glabels / ours %.2f (full card), %.2f (the peer's card)\n",
+                d.rows, qPrintable(Pdf_Pages(peer_pdf)), Median(peer_s), Median(peer_s) / Median(print_s),
+                Median(peer_s) / Median(like_s));
+    return 0;
+}

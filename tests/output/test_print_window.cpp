@@ -1,0 +1,193 @@
+// The print window driven through its controls on stand-in printers that
+// write PDF: opening values, refused field text, the card count, the
+// preview's sheet limit, and printing read back with pdfinfo.
+#include "output/Print_Wnd.h"
+#include "platform/printers.h"
+#include "platform/stepper.h"
+#include "support/process_runner.h"
+#include "support_print_host.h"
+#include "support/qt_print.h"
+#include "support/test_responder.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrintPreviewWidget>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using Answer = platform::modal::AlertAnswer;
+
+namespace {
+
+
+class PrintWindow : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    Plain_Print_Host host;
+    Print_Wnd& w = *Print_Wnd::defaultInstance();
+
+    void SetUp() override
+    {
+        testResponder().reset();
+        const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
+        const QString folder = dir.path();
+        platform::setPrinterSource([pdf, folder] {
+            // 5 mm all round on the office printer; the other has none and
+            // its "queue" is a folder, which cannot be opened for printing.
+            const double m = 5 * 72 / 25.4;
+            return QList<platform::Printer_Desc>{
+                {QStringLiteral("Office"), QPageSize(QPageSize::A4), QMarginsF(m, m, m, m), pdf},
+                {QStringLiteral("Gone"), QPageSize(QPageSize::Letter), QMarginsF(), folder}};
+        });
+    }
+    void TearDown() override { platform::setPrinterSource({}); }
+
+    // Opens the window and runs `inside` while it is up.
+    void Open(const std::function<void()>& inside)
+    {
+        testResponder().onDialog([&](QDialog& dialog) {
+            inside();
+            dialog.done(0);
+        });
+        EXPECT_TRUE(w.Open_Print_Wnd(host));
+    }
+    static void Type(QLineEdit* text, const QString& value, void (Print_Wnd::*handler)(bool))
+    {
+        text->setText(value);
+        (Print_Wnd::defaultInstance()->*handler)(false);
+    }
+    QString Info(const QString& pdf) const
+    {
+        return QString::fromUtf8(testsupport::run(QStringLiteral("pdfinfo"), {pdf}).out);
+    }
+};
+
+} // namespace
+
+TEST_F(PrintWindow, OpensFromTheCardAndRefusesFieldsThatWouldBreakTheLayout)
+{
+    Open([&] {
+        EXPECT_EQ(w.Paper_id->text(), QStringLiteral("A4"));
+        EXPECT_EQ(w.Size_id->text(), QStringLiteral("210.00 x 297.00"));
+        EXPECT_EQ(w.l_mar_id->text(), QStringLiteral("5.00"));
+        EXPECT_EQ(w.width_Text->text(), QStringLiteral("88.90"));
+        EXPECT_EQ(w.height_Text->text(), QStringLiteral("50.80"));
+        EXPECT_EQ(w.matrix_card_side->checkedId(), 1);
+        EXPECT_FALSE(w.print_alignment->isEnabled());
+        EXPECT_EQ(w.Total_Text->text(), QStringLiteral("1"));
+        EXPECT_FALSE(w.test_image_view->pixmap().isNull());
+
+        // Text that would divide by zero or overflow keeps the last value.
+        for (const QString& bad : {QString(), QStringLiteral("abc"), QStringLiteral("-3"), QStringLiteral("nan"),
+                                   QStringLiteral("1e40"), QStringLiteral("0")}) {
+            Type(w.width_Text, bad, &Print_Wnd::Width_Changed);
+            Type(w.Row_Text, bad, &Print_Wnd::Row_Changed);
+            Type(w.horz_mar_Text, bad == QStringLiteral("0") ? QStringLiteral("-88.9") : bad,
+                 &Print_Wnd::Horz_Margin_Changed);
+            EXPECT_EQ(w.width_Text->text(), QStringLiteral("88.90")) << bad.toStdString();
+            EXPECT_EQ(w.Row_Text->text(), QStringLiteral("1")) << bad.toStdString();
+            EXPECT_EQ(w.horz_mar_Text->text(), QStringLiteral("0.00")) << bad.toStdString();
+            EXPECT_GE(w.layout.Print_Row, 1);
+            EXPECT_GT(w.layout.label_width + w.layout.horz_mar, 0);
+        }
+        Type(w.width_Text, QStringLiteral("90,5"), &Print_Wnd::Width_Changed);
+        EXPECT_EQ(w.width_Text->text(), QStringLiteral("90.50"));
+
+        // Three columns of 90.5 mm do not fit on 200 mm: cut back to two;
+        // without data the total is one sheet.
+        Type(w.Row_Text, QStringLiteral("3"), &Print_Wnd::Row_Changed);
+        Type(w.Col_Text, QStringLiteral("3"), &Print_Wnd::Col_Changed);
+        EXPECT_EQ(w.Col_Text->text(), QStringLiteral("2"));
+        EXPECT_EQ(w.Total_Text->text(), QStringLiteral("6"));
+
+        // A total below 1 prints nothing.
+        for (const QString& total : {QStringLiteral("0"), QStringLiteral("-4"), QStringLiteral("-1e30")}) {
+            Type(w.Total_Text, total, &Print_Wnd::Total_Val_Changed);
+            testResponder().answerAlert(Answer::Ok);
+            w.Execute_Printing(false);
+        }
+        EXPECT_EQ(testResponder().texts(QStringLiteral("alert")),
+                  QStringList(3, QStringLiteral("\nThere is no barcode to print.")));
+        EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("out.pdf"))));
+
+        // A total far above the stepper is bounded; its preview shows 50
+        // sheets after one message, the same on a second pass.
+        testResponder().reset();
+        Type(w.Total_Text, QStringLiteral("1e40"), &Print_Wnd::Total_Val_Changed);
+        testResponder().answerAlert(Answer::Ok);
+        int pages = -1, again = -1;
+        testResponder().onDialog([&](QDialog& preview) {
+            auto* widget = preview.findChild<QPrintPreviewWidget*>();
+            pages = widget->pageCount();
+            widget->updatePreview();
+            again = widget->pageCount();
+            preview.done(0);
+        });
+        w.Execute_Printing(true);
+        EXPECT_EQ(pages, 50);
+        EXPECT_EQ(again, 50);
+        EXPECT_EQ(testResponder().texts(QStringLiteral("alert")).size(), 1);
+
+        // Fifty sheets exactly: no message.
+        testResponder().reset();
+        Type(w.Total_Text, QStringLiteral("300"), &Print_Wnd::Total_Val_Changed);
+        testResponder().onDialog([&](QDialog& preview) {
+            pages = preview.findChild<QPrintPreviewWidget*>()->pageCount();
+            preview.done(0);
+        });
+        w.Execute_Printing(true);
+        EXPECT_EQ(pages, 50);
+        EXPECT_TRUE(testResponder().texts(QStringLiteral("alert")).isEmpty());
+    });
+
+    // The next opening starts over whatever the last one left.
+    Open([&] {
+        EXPECT_EQ(w.width_Text->text(), QStringLiteral("88.90"));
+        EXPECT_EQ(w.Col_Text->text(), QStringLiteral("1"));
+        EXPECT_EQ(w.Total_Text->text(), QStringLiteral("1"));
+    });
+}
+
+TEST_F(PrintWindow, PrintsSheetsOnThePrinterAndKeepsTheWindowWhenItCannot)
+{
+    const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
+    Open([&] {
+        Type(w.Row_Text, QStringLiteral("2"), &Print_Wnd::Row_Changed);
+        Type(w.Col_Text, QStringLiteral("2"), &Print_Wnd::Col_Changed);
+        Type(w.Total_Text, QStringLiteral("7"), &Print_Wnd::Total_Val_Changed);
+        w.Execute_Printing(false);
+        const QString info = Info(pdf);
+        EXPECT_TRUE(info.contains(QStringLiteral("Pages:           2"))) << info.toStdString();
+        EXPECT_TRUE(info.contains(QStringLiteral("(A4)"))) << info.toStdString();
+
+        // Landscape refits; a card wider than the paper asks first.
+        w.Orient_ComboBox->setCurrentIndex(1);
+        w.Orientation_Selection_Changed(1);
+        EXPECT_EQ(w.Size_id->text(), QStringLiteral("297.00 x 210.00"));
+        Type(w.width_Text, QStringLiteral("400"), &Print_Wnd::Width_Changed);
+        QFile::remove(pdf);
+        testResponder().answerAlert(Answer::No);
+        w.Execute_Printing(false);
+        EXPECT_FALSE(QFile::exists(pdf));
+        testResponder().answerAlert(Answer::Yes);
+        w.Execute_Printing(false);
+        EXPECT_TRUE(Info(pdf).contains(QStringLiteral("842 x 595 pts"))) << Info(pdf).toStdString();
+
+        // A printer that cannot be opened: its name in the message.
+        testResponder().reset();
+        w.Printer_ComboBox->setCurrentIndex(1);
+        w.Printer_Selection_Changed(1);
+        EXPECT_TRUE(w.Paper_id->text().startsWith(QStringLiteral("Letter")));
+        testResponder().answerAlert(Answer::Yes);
+        testResponder().answerAlert(Answer::Ok);
+        w.Execute_Printing(false);
+        const QStringList said = testResponder().texts(QStringLiteral("alert"));
+        ASSERT_EQ(said.size(), 1);
+        EXPECT_TRUE(said[0].contains(QStringLiteral("\"Gone\""))) << said[0].toStdString();
+        EXPECT_TRUE(w.isVisible());
+    });
+}
