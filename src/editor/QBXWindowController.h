@@ -543,6 +543,25 @@ public:
     int Open_User_Profile_Window(int mode, const QString& load_side); // profile_placement.cpp
     void Fill_User_profile_info_front_side();
     void Fill_User_profile_info_back_side();
+    // Places TEMP_user_profile on the temporary design side (the preview).
+    void Fill_User_profile_info_TEMP_side();
+    // The front placement, then the back one (the wizards' profile, once
+    // their OK has set the front card size).
+    void Fill_User_profile_Details();
+    // Where a new profile graphic with this control id goes on the card, in
+    // points, y down; an empty rectangle for an id outside the eleven.
+    QRectF Get_Control_Rect_From_Template(const QString& control_id);
+    // Puts a record's fields on a canvas: found graphics updated and shown,
+    // missing ones created at their layout rectangle, each bound to its
+    // source; profile graphics left hidden are unbound. Tool and
+    // Library_Selected_Image are kept.
+    void Place_User_Profile(User_Profile_Class* record, QBXGraphicView* canvas);
+    // The data-source combo offers "Excel" exactly while the binding is used.
+    void Align_Data_Source_Combo_With_Excel();
+    // Fills the temporary side with copies of the current side's graphics,
+    // places TEMP_user_profile on them and returns them; the cascade point
+    // is kept.
+    GraphicList Preview_User_Profile();
     void Open_Share_It_Dl();                                     // draw_window_dialogs.cpp
     // Runs the template-name window; 1 on OK (draw_window_dialogs.cpp).
     int Run_Export_Template_Window();
@@ -761,6 +780,8 @@ extern std::atomic<bool> Card_Value_In_Process;
 extern const QString Title_Name, Title_Title, Title_Company_name, Title_slogan, Title_address, Title_phone,
     Title_fax, Title_email, Title_website, Title_unique, Title_image;
 extern bool Fill_User_Profile;
+// Called before each profile field is placed (field index); tests use it.
+extern std::function<void(int)> Profile_Field_Placement_Hook;
 extern bool Excel_Binding_Use, overwrite_text_load_row;
 // Batch flags and counts: read by output runs on other threads, so atomic.
 extern std::atomic<bool> Use_Data_Sheet_Values, Use_Excel_Binding_Values;

@@ -1,6 +1,7 @@
 // The export-result box and the mail settings store.
 #include "support_editor.h"
 
+#include "app/AppHelpers.h"
 #include "output/Preferences.h"
 #include "platform/workspace.h"
 #include "support/file_mode.h"
@@ -60,6 +61,9 @@ TEST(ExportBox, ShowsWhereTheExportWentAndOpensItOnOk)
 
 TEST(MailSettings, StoredForTheOwnerOnlyAndReadAgainAtEachUse)
 {
+    // The settings file lives in this program's private resource folder,
+    // never in the working folder other test programs share.
+    ASSERT_TRUE(Prepare_Resource_Folder());
     QFile::remove(Preferences::settingsFilePath());
     EXPECT_EQ(Preferences::sharedInstance()->send_email_SMTP_server(), QString());
     {
@@ -90,6 +94,7 @@ TEST(MailSettings, StoredForTheOwnerOnlyAndReadAgainAtEachUse)
 
 TEST(MailSettings, AHostileSettingsFileStartsTheProgramWithDefaultsAndStays)
 {
+    ASSERT_TRUE(Prepare_Resource_Folder());
     // A UTF-16 key holding U+0000, and 22,500 nested arrays.
     for (const QByteArray& bytes : {hostile::nulKeyPlist(), hostile::nestedXml(22500)}) {
         QFile f(Preferences::settingsFilePath());
