@@ -4,8 +4,10 @@
 //   cw_make_resources --share <folder>
 //       <folder>/Wizard_pattern.jpg, the sample pictures new graphics show
 //       before they have their own (no.png, sign_sample.png,
-//       fingerprints.png, barcode_sample.png), banner.png, pattern_1.jpg and
-//       two dozen card backgrounds in <folder>/Background (PNG and JPG).
+//       fingerprints.png, barcode_sample.png), banner.png, pattern_1.jpg,
+//       the promotion pictures Promotion_S/R/B.png,
+//       two dozen card backgrounds in <folder>/Background (PNG and JPG),
+//       and clip art in six category folders of <folder>/LibraryImage.
 //   cw_make_resources --backgrounds <folder> <count> <width> <height>
 //       <count> backgrounds of the given size, half PNG, half JPG (used to
 //       fill a resource folder for measurements).
@@ -16,6 +18,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPolygonF>
 #include <QRadialGradient>
 #include <cmath>
 #include <cstdio>
@@ -259,6 +262,45 @@ QImage drawPromotionPattern()
     return image;
 }
 
+// The three feature pictures of the promotion window: a card with series
+// rows (0), a printed sheet of cards (1), a barcode (2), each on its own
+// gradient.
+QImage drawPromotionPicture(int which)
+{
+    QImage image(240, 160, QImage::Format_RGB32);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    const Palette& palette = kPalettes[(which * 3 + 1) % 8];
+    QLinearGradient g(0, 0, 240, 160);
+    g.setColorAt(0, palette.a);
+    g.setColorAt(1, palette.b);
+    p.fillRect(image.rect(), g);
+    p.setPen(QPen(QColor(40, 50, 80), 2));
+    p.setBrush(QColor(255, 255, 255));
+    if (which == 0) {
+        p.drawRoundedRect(QRectF(40, 30, 160, 100), 10, 10);
+        for (int i = 0; i < 4; ++i)
+            p.fillRect(QRectF(60, 48 + i * 18, 80 + (i % 2) * 40, 8), QColor(70, 110, 200));
+    } else if (which == 1) {
+        p.drawRect(QRectF(60, 15, 120, 130));
+        p.setBrush(palette.accent);
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 2; ++c)
+                p.drawRoundedRect(QRectF(70 + c * 52, 25 + r * 38, 46, 30), 4, 4);
+    } else {
+        p.drawRect(QRectF(40, 35, 160, 90));
+        Sequence seq(7);
+        double x = 52;
+        while (x < 188) {
+            const double w = 1 + double(seq.next() % 4);
+            p.fillRect(QRectF(x, 45, w, 60), Qt::black);
+            x += w + 1 + double(seq.next() % 3);
+        }
+    }
+    p.end();
+    return image;
+}
+
 bool save(const QImage& image, const QString& path, const char* format)
 {
     QImageWriter writer(path, format);
@@ -288,6 +330,121 @@ bool writeBackgrounds(const QString& folder, int count, int width, int height)
     return true;
 }
 
+// One clip-art picture: a motif of the category in colours of the index,
+// on a transparent ground (PNG) or white (JPG).
+QImage drawClipArt(int category, int index, bool transparent)
+{
+    Sequence seq(quint32(category * 37 + index) + 5u);
+    QImage image(256, 256, QImage::Format_ARGB32_Premultiplied);
+    image.fill(transparent ? Qt::transparent : Qt::white);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    const Palette& pal = kPalettes[(category + index) % 8];
+    const QColor main = QColor::fromHsv((index * 47 + category * 61) % 360, 170, 230);
+    const QColor second = pal.b;
+    p.setPen(QPen(main.darker(150), 4));
+    const QPointF c(128, 128);
+    switch (category) {
+    case 0: { // balloons
+        for (int i = 0; i < 3; ++i) {
+            const QPointF at(70 + i * 58, 90 + seq.range(-20, 20));
+            p.setBrush(i == 1 ? second : main);
+            p.drawEllipse(at, 34, 42);
+            p.drawLine(at + QPointF(0, 42), QPointF(128, 240));
+        }
+        break;
+    }
+    case 1: { // cake with candles
+        p.setBrush(second);
+        p.drawRoundedRect(QRectF(40, 130, 176, 90), 12, 12);
+        p.setBrush(main);
+        p.drawRoundedRect(QRectF(60, 90, 136, 50), 10, 10);
+        for (int i = 0; i < 2 + index % 4; ++i) {
+            const double x = 80 + i * 24;
+            p.drawLine(QPointF(x, 90), QPointF(x, 60));
+            p.setBrush(QColor(255, 200, 60));
+            p.drawEllipse(QPointF(x, 52), 6, 10);
+        }
+        break;
+    }
+    case 2: { // rings and hearts
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(QColor(212, 175, 55), 12));
+        p.drawEllipse(QPointF(100, 140), 50, 50);
+        p.drawEllipse(QPointF(156, 140), 50, 50);
+        p.setPen(QPen(main.darker(150), 3));
+        p.setBrush(main);
+        QPainterPath heart;
+        heart.moveTo(128, 70);
+        heart.cubicTo(100, 30, 60, 60, 128, 110);
+        heart.cubicTo(196, 60, 156, 30, 128, 70);
+        p.drawPath(heart);
+        break;
+    }
+    case 3: { // stars
+        for (int i = 0; i < 4 + index % 3; ++i) {
+            const QPointF at(seq.range(50, 206), seq.range(50, 206));
+            const double r = seq.range(18, 40);
+            QPolygonF star;
+            for (int k = 0; k < 10; ++k) {
+                const double a = k * M_PI / 5 - M_PI / 2;
+                const double rr = k % 2 ? r * 0.45 : r;
+                star << at + QPointF(std::cos(a) * rr, std::sin(a) * rr);
+            }
+            p.setBrush(i % 2 ? main : second);
+            p.drawPolygon(star);
+        }
+        break;
+    }
+    case 4: { // a flower
+        p.setBrush(main);
+        const int petals = 5 + index % 4;
+        for (int k = 0; k < petals; ++k) {
+            p.save();
+            p.translate(c);
+            p.rotate(360.0 * k / petals);
+            p.drawEllipse(QPointF(0, -55), 26, 46);
+            p.restore();
+        }
+        p.setBrush(QColor(255, 210, 60));
+        p.drawEllipse(c, 30, 30);
+        break;
+    }
+    default: { // a gift box
+        p.setBrush(main);
+        p.drawRect(QRectF(56, 100, 144, 120));
+        p.setBrush(second);
+        p.drawRect(QRectF(46, 80, 164, 30));
+        p.setBrush(QColor(255, 255, 255, 220));
+        p.drawRect(QRectF(118, 80, 20, 140));
+        p.drawEllipse(QPointF(110, 66), 22, 14);
+        p.drawEllipse(QPointF(146, 66), 22, 14);
+        break;
+    }
+    }
+    p.end();
+    return image;
+}
+
+bool writeClipArt(const QString& library)
+{
+    // Folder names as users make them: the library shows them capitalised.
+    const char* categories[] = {"party cards", "BIRTHDAY", "wedding", "Stars and Celebrations", "flowers", "Gifts"};
+    for (int c = 0; c < 6; ++c) {
+        const QDir dir(QDir(library).filePath(QString::fromLatin1(categories[c])));
+        if (!QDir().mkpath(dir.path()))
+            return false;
+        const int count = 6 + (c * 3) % 5;
+        for (int i = 0; i < count; ++i) {
+            const bool png = i % 3 != 2;
+            const QString name = QStringLiteral("clip_%1.%2").arg(i + 1, 2, 10, QChar(u'0')).arg(png ? "png" : "jpg");
+            if (!save(drawClipArt(c, i, png), dir.filePath(name), png ? "png" : "jpg"))
+                return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -306,10 +463,14 @@ int main(int argc, char** argv)
             {drawSignature(), "sign_sample.png", "png"},      {drawFingerprint(), "fingerprints.png", "png"},
             {drawBarcodeSample(), "barcode_sample.png", "png"}, {drawBanner(), "banner.png", "png"},
             {drawPromotionPattern(), "pattern_1.jpg", "jpg"},
+            {drawPromotionPicture(0), "Promotion_S.png", "png"}, {drawPromotionPicture(1), "Promotion_R.png", "png"},
+            {drawPromotionPicture(2), "Promotion_B.png", "png"},
         };
         for (const auto& picture : pictures)
             if (!save(picture.image, share.filePath(QString::fromLatin1(picture.name)), picture.format))
                 return 1;
+        if (!writeClipArt(share.filePath(QStringLiteral("LibraryImage"))))
+            return 1;
         return writeBackgrounds(share.filePath(QStringLiteral("Background")), 24, 800, 600) ? 0 : 1;
     }
     if (argc == 6 && std::strcmp(argv[1], "--backgrounds") == 0) {

@@ -40,6 +40,9 @@ public:
     virtual QString libraryImagePath() const { return {}; }
     // Placeholder pictures: "no" (missing picture), "sign", "fp".
     virtual QImage placeholderPicture(const QString&) const { return {}; }
+    // A picture or signature graphic was just made: the picture controls
+    // go back to their defaults (no graphic is written).
+    virtual void resetImageEditingControls() {}
     // The card records and frame the clipboard's PDF is drawn with.
     virtual CardRenderContext cardRenderContext() const { return {}; }
     // Stores a pasted picture as a PNG file of its own; its path, or "" when

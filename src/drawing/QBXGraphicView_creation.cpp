@@ -154,6 +154,10 @@ void QBXGraphicView::createGraphicOfClass(const QString& graphicClass, const std
         um->setGroupsByEvent(m_createGroupsByEvent);
         return;
     }
+    // A new picture or signature starts from the plain picture controls.
+    const QString made = g->className();
+    if (host && (made == QLatin1String("QBXImage") || made == QLatin1String("QBXSignature")))
+        host->resetImageEditingControls();
     _creatingGraphic = g;
     g->control_ID = ctrl_ID;
     g->setBounds(QRectF(o, z));

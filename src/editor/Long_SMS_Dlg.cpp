@@ -53,7 +53,8 @@ Long_SMS_Dlg::Long_SMS_Dlg()
 
 int Long_SMS_Dlg::Open_Long_sms_Dialog()
 {
-    if (title_val) {
+    // No title, or an empty one, shows the help texts.
+    if (title_val && !title_val->isEmpty()) {
         _Msg_Title->setText(*title_val);
         _Msg_Val->setText(msg_val_str);
         no_button->setVisible(true);

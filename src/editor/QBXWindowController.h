@@ -19,6 +19,7 @@
 #include "platform/observation.h"
 #include "platform/selection_holder.h"
 #include "wizards/EditorHost.h"
+#include "wizards/Picture_Browser_List.h"
 #include "wizards/WizardGlobals.h"
 #include "output/Open_Export_Log.h"
 
@@ -62,6 +63,7 @@ class QDialog;
 class QPlainTextEdit;
 class QRadioButton;
 class QGroupBox;
+class QGridLayout;
 class QAbstractTableModel;
 class QThreadPool;
 class QTimer;
@@ -70,12 +72,17 @@ namespace design_log {
 struct Stage;
 }
 namespace platform {
+class DoubleSlider;
 class TabItem;
 class Stepper;
 class ColorWell;
 } // namespace platform
 
-class QBXWindowController : public QObject, public platform::Observer, public CanvasHost, public EditorHost {
+class QBXWindowController : public QObject,
+                            public platform::Observer,
+                            public CanvasHost,
+                            public EditorHost,
+                            public Picture_Browser_List {
     Q_OBJECT
 public:
     // init: the records, the grid, the preset names and the bundle pictures;
@@ -411,6 +418,9 @@ public:
     // The series dialogs' host and the viewer hook (draw_window_series.cpp).
     void Install_Series_Services();
     void Remove_Series_Services();
+    // The mail window's host (draw_window_mail.cpp).
+    void Install_Mail_Services();
+    void Remove_Mail_Services();
     // ==== end of data binding ====
 
     // ==== canvas editing: tools, sides, edit and arrange commands (added by
@@ -566,6 +576,19 @@ public:
     // Runs the template-name window; 1 on OK (draw_window_dialogs.cpp).
     int Run_Export_Template_Window();
 
+    // ---- the template browser and the card-size wizard
+    // (draw_window_templates.cpp) ----
+    QStringList Card_Size_Names(int category) const override;
+    // "Templates...": the chosen template replaces the design after New's
+    // save question; a profile filled in the browser is placed on it.
+    void Templates_Btn_Clicked(QObject* sender);
+    // "Card Size...": the chosen size and outline go into the front record.
+    void Card_Size_Btn_Clicked(QObject* sender);
+    QPushButton* Make_Card_Size_Button();
+    QPushButton* Card_Size_btn = nullptr;
+    // Checks the outline row of Card_Shape without running its handler.
+    void Show_Card_Shape_Row();
+
     // ==== property panels: the host, the shape, line and text panels and
     // the combo-box handler (property_panel.cpp,
     // draw_window_shape_line_panels.cpp, draw_window_text_panel.cpp,
@@ -717,6 +740,150 @@ public:
     QLabel* Text_font_value = nullptr;
     // ==== end of property panels ====
 
+    // ==== the card, picture, signature and barcode panels, the background
+    // browser and the links (draw_window_card_panel.cpp,
+    // draw_window_image_panel.cpp, draw_window_sign_panel.cpp,
+    // draw_window_barcode_panel.cpp, draw_window_backgrounds.cpp,
+    // draw_window_links.cpp) ====
+    // Card panel actions.
+    void Apply_Size_Clicked(QObject* sender);
+    void card_shape_CellClick(QObject* sender);
+    void Set_Card_Clr(QObject* sender);
+    void Card_Border_ChkBox(QObject* sender);
+    void Card_Border_Changed(QObject* sender);
+    void Card_Fill_Chk_Box(QObject* sender);
+    void Card_Gradient_Changed(QObject* sender);
+    void Card_Solid_RD_Sel(QObject* sender);
+    void Card_Gradient_RD_Sel(QObject* sender);
+    void Card_Hatch_RD_Sel(QObject* sender);
+    void Card_Image_RD_Sel(QObject* sender);
+    void Card_Alpha_Changed(QObject* sender);
+    void Card_Image_Browse_Btn(QObject* sender);
+    void Card_Image_Library_Btn(QObject* sender);
+    void Card_Width_Changed(QObject* sender);
+    void Card_Height_Changed(QObject* sender);
+    void Content_Font_Decrease_Clicked(QObject* sender);
+    void Contect_Font_Increase_Clicked(QObject* sender);
+    void Update_All_Card_Content();
+    void Contect_Color_Clicked(QObject* sender);
+    // The font panel's answer for the all-text font.
+    void changeAllTextFont(const QFont& chosen);
+    void Content_Font_Clicked(QObject* sender);
+    // Shows the all-text font as "name ( size )".
+    void Show_All_Text_Font();
+    // Picture checks of every chooser: true when the file decodes as a
+    // picture, else the message naming it.
+    static bool Check_Picture_File(const QString& path);
+
+    QCheckBox* Card_border_chk = nullptr;
+    QGroupBox* Card_Border_Box = nullptr;
+    platform::ColorWell* Card_bordr_clr = nullptr;
+    QCheckBox* Card_fill_chk = nullptr;
+    QGroupBox* Card_Fill_Box = nullptr;
+    QRadioButton* Card_solid_fill_rd = nullptr;
+    QRadioButton* Card_gradient_fill_rd = nullptr;
+    QRadioButton* Card_Style_fill_rd = nullptr;
+    QRadioButton* Card_Image_fill_rd = nullptr;
+    platform::ColorWell* Card_fill_clr = nullptr;
+    platform::ColorWell* Card_fill_Grd_1_clr = nullptr;
+    platform::ColorWell* Card_fill_Grd_2_clr = nullptr;
+    platform::Stepper* Card_grad_Stepper = nullptr;
+    QLineEdit* Card_grad_Text = nullptr;
+    platform::ColorWell* Card_hatch_bk_clr = nullptr;
+    QGroupBox* Card_image_box = nullptr;
+    QLineEdit* Card_Image_path = nullptr;
+    platform::Stepper* Card_alpha_Stepper = nullptr;
+    QLineEdit* Card_alpha_Text = nullptr;
+    platform::ColorWell* All_Text_clr = nullptr;
+    QColor All_Text_clr_COPY;
+    QLabel* All_Text_font_value = nullptr;
+
+    // Picture panel.
+    void Reset_Image_Editing_Controls();
+    void resetImageEditingControls() override { Reset_Image_Editing_Controls(); }
+    void Image_reset_Button(QObject* sender);
+    void Set_ImageControl_Clr(QObject* sender);
+    void Image_Border_ChkBox(QObject* sender);
+    void Image_Border_Changed(QObject* sender);
+    void Image_Effect_Chked(QObject* sender);
+    // The nine sliders' actions: the slider's value into its field, then
+    // the write-back (the rotation slider's is Rotate_Slider_Changed).
+    void Image_Slider_Changed(QObject* sender);
+    // The write-back of the picture and signature panels: print flag and
+    // border to every selected unlocked graphic, then `more`; the path
+    // field's file to the shown graphic alone; one redraw.
+    void Write_Picture_Graphics(QCheckBox* border, platform::ColorWell* colour, platform::Stepper* width,
+                                QComboBox* style, QLineEdit* path,
+                                const std::function<void(QBXGraphic&)>& more = {});
+    void Rotate_Slider_Changed(QObject* sender);
+    QCheckBox* Image_border_chk = nullptr;
+    QGroupBox* Image_Border_Box = nullptr;
+    platform::ColorWell* Image_bordr_clr = nullptr;
+    platform::Stepper* Image_bor_Stepper = nullptr;
+    QLineEdit* Image_bor_Text = nullptr;
+    QComboBox* Image_border_style = nullptr;
+    QCheckBox* Image_Gray_Scale_chk = nullptr;
+    QCheckBox* Image_Sepia_chk = nullptr;
+    QCheckBox* Image_Invert_chk = nullptr;
+    QCheckBox* Image_FIV_chk = nullptr;
+    QCheckBox* Image_FIH_chk = nullptr;
+    platform::DoubleSlider* Trsp_slidr = nullptr;
+    platform::DoubleSlider* Rotate_slidr = nullptr;
+    platform::DoubleSlider* Hue_slidr = nullptr;
+    platform::DoubleSlider* Sat_slidr = nullptr;
+    platform::DoubleSlider* Brt_slidr = nullptr;
+    platform::DoubleSlider* Con_slidr = nullptr;
+    platform::DoubleSlider* shrp_slidr = nullptr;
+    platform::DoubleSlider* ev_slidr = nullptr;
+    platform::DoubleSlider* blr_slidr = nullptr;
+    QLineEdit* Trsp_slidr_val = nullptr;
+    QLineEdit* Rotate_slidr_val = nullptr;
+    QLineEdit* Hue_slidr_val = nullptr;
+    QLineEdit* Sat_slidr_val = nullptr;
+    QLineEdit* Brt_slidr_val = nullptr;
+    QLineEdit* Con_slidr_val = nullptr;
+    QLineEdit* shrp_slidr_val = nullptr;
+    QLineEdit* ev_slidr_val = nullptr;
+    QLineEdit* blr_slidr_val = nullptr;
+
+    // Signature and barcode panels.
+    void Sign_Browse_Btn(QObject* sender);
+    void Sign_Border_ChkBox(QObject* sender);
+    void Sign_Border_Changed(QObject* sender);
+    void Set_SignControl_Clr(QObject* sender);
+    void Update_Barcode_Graphics(const GraphicPtr& source);
+    void View_barcode_prop_Button(QObject* sender);
+    QLineEdit* Sign_image_path = nullptr;
+    QCheckBox* Sign_border_chk = nullptr;
+    QGroupBox* Sign_Border_Box = nullptr;
+    platform::ColorWell* Sign_bordr_clr = nullptr;
+    platform::Stepper* Sign_bor_Stepper = nullptr;
+    QLineEdit* Sign_bor_Text = nullptr;
+    QComboBox* Sign_border_style = nullptr;
+
+    // Background browser: the pictures of the resource folder's
+    // "Background" folder (the list rules are Picture_Browser_List's); a
+    // chosen one becomes the front background.
+    void Load_and_fill_backgrounds();
+    void Picture_Chosen(const QString& path) override;
+    QString selected_image;
+
+    // Links of the maker (Links.plist in the resource folder, read at each
+    // use) and the Help menu.
+    void Open_Support_Mail(QObject* sender = nullptr);
+    void Open_Reseller_Mail(QObject* sender = nullptr);
+    void Open_Website_1(QObject* sender = nullptr);
+    void Open_Website_2(QObject* sender = nullptr);
+    void Open_Website_3(QObject* sender = nullptr);
+    void Open_Facebook_Share(QObject* sender = nullptr);
+    void Open_Twitter_Share(QObject* sender = nullptr);
+    void Open_Linkedin_Share(QObject* sender = nullptr);
+    void Open_Facebook_Like(QObject* sender = nullptr);
+    void Open_Promotion(const QString& type);
+    void buildHelpMenu();
+    class QMenu* helpMenu = nullptr;
+    // ==== end of card, picture, signature and barcode panels ====
+
 signals:
     // "QBXSelectedToolDidChange", delivered directly inside the post.
     void selectedToolDidChangeNotification(QObject* sender);
@@ -736,6 +903,10 @@ private:
     void buildSourceTab(QWidget* page);
     void buildAlignmentTab(QWidget* page);
     void buildLockTab(QWidget* page);
+    void buildCardTabs(QGridLayout* setting, int row, QWidget* background, QWidget* border);
+    void buildImageTab(QWidget* page);
+    void buildSignTab(QWidget* page);
+    void buildBarcodeTab(QWidget* page);
     void loadGraphicPanel(const GraphicPtr& graphic);
     void showCardPanel();
     void buildDialogs();

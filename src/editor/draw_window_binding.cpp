@@ -3,6 +3,8 @@
 // thread only; output runs take a Binding_Run_Snapshot and fill that.
 #include "editor/QBXWindowController.h"
 
+#include "editor/Long_SMS_Dlg.h"
+
 #include "app/AppHelpers.h"
 #include "app/Globals.h"
 #include "batch/Binding_Table_Model.h"
@@ -359,11 +361,15 @@ void QBXWindowController::View_batch_Series_Button(QObject*)
 
 void QBXWindowController::Data_Source_Help_Button(QObject*)
 {
-    Custom_Msg_Title = QStringLiteral("Batch Processing Settings Help :");
-    Custom_Msg_Val = QStringLiteral(
+    Cutom_Msg_Title = QStringLiteral("Batch Processing Settings Help :");
+    Cutom_Msg_Val = QStringLiteral(
         "Select Data Source as 'Manual' to enter value manually, Select 'Batch Processing Series' to fetch the value "
         "from the list of existing Batch Processing Series.");
-    Show_MessageBox(Custom_Msg_Val);
+    // No question title: the dialog shows the help texts with OK alone.
+    Long_SMS_Dlg* dialog = Long_SMS_Dlg::defaultInstance();
+    dialog->title_val.reset();
+    dialog->apply_chk_show = false;
+    dialog->Open_Long_sms_Dialog();
 }
 
 std::shared_ptr<Binding_Run_Snapshot> QBXWindowController::Take_Binding_Run_Snapshot()

@@ -33,6 +33,10 @@ void QBXWindowController::comboBoxSelectionDidChange(QComboBox* combo)
             Update_Text_Graphics();
         } else if (combo == shape_border_style || combo == shape_hatch_style) {
             Update_Shape_Graphics();
+        } else if (combo == Image_border_style) {
+            Update_Image_Graphics();
+        } else if (combo == Sign_border_style) {
+            Update_Sign_Graphics();
         } else if (combo == Data_source_type) {
             Data_Source_Selection_Changed(Data_source_type->currentIndex());
         } else if (combo == Batch_Series) {

@@ -1,11 +1,12 @@
-// The sharing page of the small dialogs.
+// The sharing page and the template-name window.
 #include "editor/QBXWindowController.h"
 
 #include "app/AppHelpers.h"
+#include "editor/Links.h"
 
 void QBXWindowController::Open_Share_It_Dl()
 {
-    Show_NSLog_Message(QStringLiteral("Sharing is not available."));
+    links::open(links::commandLink(QStringLiteral("share"), App_Name));
 }
 
 int QBXWindowController::Run_Export_Template_Window()

@@ -100,6 +100,8 @@ void QBXWindowController::buildFileCommands()
         return action;
     };
     add(QStringLiteral("New_Btn"), QStringLiteral("New"), QKeySequence::New, true, [this] { New_Btn_Clicked(); });
+    add(QStringLiteral("Templates_Btn"), QStringLiteral("Templates…"), QKeySequence(), true,
+        [this] { Templates_Btn_Clicked(nullptr); });
     add(QStringLiteral("Open_Btn"), QStringLiteral("Open..."), QKeySequence::Open, true, [this] { Open_Btn_Clicked(); });
     add(QStringLiteral("Save_Btn"), QStringLiteral("Save"), QKeySequence::Save, true, [this] { Save_Btn_Clicked(); });
     add(QStringLiteral("SaveAs_Btn"), QStringLiteral("Save As..."), QKeySequence::SaveAs, false,

@@ -20,6 +20,7 @@
 #include "platform/resource_folders.h"
 #include "platform/stepper.h"
 #include "platform/tab_item.h"
+#include "platform/image_browser.h"
 #include "wizards/User_Profile_Class.h"
 
 #include <QButtonGroup>
@@ -111,6 +112,7 @@ QBXWindowController::QBXWindowController()
     drawing::setCanvasHost(this);
     wizards::setEditorHost(this);
     Install_Series_Services();
+    Install_Mail_Services();
     GraphicDefaults& defaults = graphicDefaults();
     defaults.windowTextFont = [] { return Main_App_wnd ? Main_App_wnd->Text_font : QFont(); };
     defaults.textCtrlFont = [] { return Text_Ctrl_Font; };
@@ -145,6 +147,7 @@ QBXWindowController::~QBXWindowController()
     if (wizards::editorHost() == this)
         wizards::setEditorHost(nullptr);
     Remove_Series_Services();
+    Remove_Mail_Services();
     Repeat_Image::setBannerSource(nullptr);
     GraphicDefaults& defaults = graphicDefaults();
     defaults.windowTextFont = nullptr;
@@ -243,6 +246,13 @@ void QBXWindowController::buildWindow()
     myTargetView = new QStackedWidget;
     myTargetView->setObjectName(QStringLiteral("myTargetView"));
     canvasColumn->addWidget(myTargetView, 1);
+    // The background pictures under the canvas.
+    imageBrowser = new platform::ImageBrowserView;
+    imageBrowser->setObjectName(QStringLiteral("imageBrowser"));
+    imageBrowser->setFixedHeight(140);
+    imageBrowser->setFlow(QListView::LeftToRight);
+    imageBrowser->setWrapping(false);
+    canvasColumn->addWidget(imageBrowser);
     body->addLayout(canvasColumn, 1);
 
     sett_tab = new QTabWidget;
@@ -266,6 +276,7 @@ void QBXWindowController::buildWindow()
     buildDialogs();
 
     buildFileCommands();
+    buildHelpMenu();
 }
 
 void QBXWindowController::buildCanvases()
@@ -314,12 +325,12 @@ void QBXWindowController::buildPanel()
         ColList->verticalHeader()->hide();
         width_Stepper = new platform::Stepper;
         width_Stepper->setObjectName(QStringLiteral("width_Stepper"));
-        width_Stepper->setRange(0, kMaxCardSideMM);
+        width_Stepper->setRange(1, kMaxCardSideMM);
         width_Text = new QLineEdit;
         width_Text->setObjectName(QStringLiteral("width_Text"));
         height_Stepper = new platform::Stepper;
         height_Stepper->setObjectName(QStringLiteral("height_Stepper"));
-        height_Stepper->setRange(0, kMaxCardSideMM);
+        height_Stepper->setRange(1, kMaxCardSideMM);
         height_Text = new QLineEdit;
         height_Text->setObjectName(QStringLiteral("height_Text"));
         matrix_card_shape = new QButtonGroup(setting);
@@ -347,35 +358,15 @@ void QBXWindowController::buildPanel()
         grid->addWidget(new QLabel(QStringLiteral("Height")), r, 0);
         grid->addWidget(height_Text, r, 1);
         grid->addWidget(height_Stepper, r++, 2);
+        grid->addWidget(Make_Card_Size_Button(), r++, 1, 1, 2);
         grid->addWidget(new QLabel(QStringLiteral("Shape")), r, 0);
         grid->addLayout(shapes, r++, 1, 1, 3);
-        grid->setRowStretch(r, 1);
-    }
-    QWidget* background = page(QStringLiteral("card_bkgd_tab"));
-    {
-        auto* form = new QGridLayout(background);
-        Card_hatch_style = comboWith({}, QStringLiteral("Card_hatch_style"));
-        Card_image_layout = comboWith({QStringLiteral("Stretch"), QStringLiteral("Tile")}, QStringLiteral("Card_image_layout"));
-        form->addWidget(new QLabel(QStringLiteral("Hatch")), 0, 0);
-        form->addWidget(Card_hatch_style, 0, 1);
-        form->addWidget(new QLabel(QStringLiteral("Picture layout")), 1, 0);
-        form->addWidget(Card_image_layout, 1, 1);
-        form->setRowStretch(2, 1);
-    }
-    QWidget* border = page(QStringLiteral("card_brdr_tab"));
-    {
-        auto* form = new QGridLayout(border);
-        Card_bor_Text = new QLineEdit;
-        Card_bor_Text->setObjectName(QStringLiteral("Card_bor_Text"));
-        Card_bor_Stepper = new platform::Stepper;
-        Card_bor_Stepper->setObjectName(QStringLiteral("Card_bor_Stepper"));
-        Card_border_style = comboWith(panel::borderStyleItems(), QStringLiteral("Card_border_style"));
-        form->addWidget(new QLabel(QStringLiteral("Width")), 0, 0);
-        form->addWidget(Card_bor_Text, 0, 1);
-        form->addWidget(Card_bor_Stepper, 0, 2);
-        form->addWidget(new QLabel(QStringLiteral("Style")), 1, 0);
-        form->addWidget(Card_border_style, 1, 1, 1, 2);
-        form->setRowStretch(2, 1);
+        // The colour and font of all texts, the fill and border tabs.
+        QWidget* background = page(QStringLiteral("card_bkgd_tab"));
+        QWidget* border = page(QStringLiteral("card_brdr_tab"));
+        buildCardTabs(grid, r, background, border);
+        card_bkgd_tab = new platform::TabItem(background, QStringLiteral("Background"));
+        card_brdr_tab = new platform::TabItem(border, QStringLiteral("Border"));
     }
     QWidget* shape = page(QStringLiteral("shape_tab"));
     buildShapeTab(shape);
@@ -392,17 +383,21 @@ void QBXWindowController::buildPanel()
     buildLockTab(lock);
 
     card_setting_tab = new platform::TabItem(setting, QStringLiteral("Card"));
-    card_bkgd_tab = new platform::TabItem(background, QStringLiteral("Background"));
-    card_brdr_tab = new platform::TabItem(border, QStringLiteral("Border"));
     line_tab = new platform::TabItem(line, QStringLiteral("Line Properties"));
     shape_tab = new platform::TabItem(shape, QStringLiteral("Rectangle Properties"));
     text_edtng_tab = new platform::TabItem(textEditing, QStringLiteral("Text"));
     text_prop_tab = new platform::TabItem(textProps, QStringLiteral("Text Properties"));
-    image_tab = new platform::TabItem(page(QStringLiteral("image_tab")), QStringLiteral("Image Properties"));
-    sign_tab = new platform::TabItem(page(QStringLiteral("sign_tab")), QStringLiteral("Signature Properties"));
+    QWidget* image = page(QStringLiteral("image_tab"));
+    buildImageTab(image);
+    image_tab = new platform::TabItem(image, QStringLiteral("Image Properties"));
+    QWidget* sign = page(QStringLiteral("sign_tab"));
+    buildSignTab(sign);
+    sign_tab = new platform::TabItem(sign, QStringLiteral("Signature Properties"));
     datasource_tab = new platform::TabItem(source, QStringLiteral("Text Source"));
     aligmnt_tab = new platform::TabItem(alignment, QStringLiteral("Alignment"));
-    barcode_tab = new platform::TabItem(page(QStringLiteral("barcode_tab")), QStringLiteral("Barcode Properties"));
+    QWidget* barcode = page(QStringLiteral("barcode_tab"));
+    buildBarcodeTab(barcode);
+    barcode_tab = new platform::TabItem(barcode, QStringLiteral("Barcode Properties"));
     Lock_tab = new platform::TabItem(lock, QStringLiteral("Properties"));
     for (platform::TabItem* item : {card_setting_tab, card_bkgd_tab, card_brdr_tab, line_tab, shape_tab,
                                     text_edtng_tab, text_prop_tab, image_tab, sign_tab, datasource_tab, aligmnt_tab,
@@ -410,7 +405,7 @@ void QBXWindowController::buildPanel()
         item->addTo(sett_tab);
     // The card combos report their user selections to the combo handler.
     for (QComboBox* combo : {Card_image_layout, Card_border_style, Card_hatch_style, Sides_ComboBox, Preset_ComboBox,
-                             Category_ComboBox})
+                             Category_ComboBox, Image_border_style, Sign_border_style})
         connect(combo, &QComboBox::activated, this, [this, combo] { comboBoxSelectionDidChange(combo); });
 }
 
@@ -533,6 +528,8 @@ bool QBXWindowController::awakeFromNib()
         Card_bor_Text->setText(QStringLiteral("3"));
         Card_bor_Stepper->setValue(3);
         Card_border_style->setCurrentIndex(0);
+        card_prop_set(QStringLiteral("S"));
+        Show_All_Text_Font();
         const QStringList hatches = Get_Files_Array_At_Path(Resource_Path + QStringLiteral("/Fill_Style_Image"));
         Card_hatch_style->clear();
         shape_hatch_style->addItems(hatches);
@@ -547,6 +544,14 @@ bool QBXWindowController::awakeFromNib()
     for (QComboBox* combo : {Sides_ComboBox, Preset_ComboBox, Category_ComboBox})
         comboBoxSelectionDidChange(combo);
     Not_Draw_Only_Prop_Change = false;
+
+    // The background browser: the controller owns its items.
+    images.clear();
+    imageBrowser->setOwner(this);
+    imageBrowser->setAllowsReordering(true);
+    imageBrowser->setAnimates(true);
+    imageBrowser->setZoomValue(0.4);
+    Load_and_fill_backgrounds();
 
     // 9. Rulers on every scroll view.
     for (QBXZoomingScrollView* scroll : {_zoomingScrollView, _zoomingScrollView_BACK, _zoomingScrollView_TEMP}) {

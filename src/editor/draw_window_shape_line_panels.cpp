@@ -21,28 +21,9 @@
 
 namespace {
 
-QComboBox* combo(const QStringList& items, const QString& name)
-{
-    auto* c = new QComboBox;
-    c->setObjectName(name);
-    c->addItems(items);
-    return c;
-}
-
-QRadioButton* radio(const QString& title, const QString& name)
-{
-    auto* r = new QRadioButton(title);
-    r->setObjectName(name);
-    r->setAutoExclusive(false); // the actions set all three
-    return r;
-}
-
-void setRadios(QRadioButton* on, std::initializer_list<QRadioButton*> off)
-{
-    on->setChecked(true);
-    for (QRadioButton* r : off)
-        r->setChecked(false);
-}
+using panel::combo;
+using panel::radio;
+using panel::setRadios;
 
 } // namespace
 

@@ -228,7 +228,8 @@ void QBXWindowController::Card_Prop_Clicked(QObject*)
 void QBXWindowController::Card_Bckgrnd_Clicked(QObject*)
 {
     Show_RHS_Properties(nullptr);
-    if (Open_Image_Library_Window(QStringLiteral("B")) != 1)
+    // A library file that gives no picture leaves the background as it was.
+    if (Open_Image_Library_Window(QStringLiteral("B")) != 1 || !Check_Picture_File(lib_window_sel_file))
         return;
     const QString file = lib_window_sel_file;
     card_prop_set(QStringLiteral("I"));

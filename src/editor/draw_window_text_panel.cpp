@@ -34,10 +34,6 @@ namespace {
 constexpr int kMaxTextLength = 250;
 const QString kPlaceholder = QStringLiteral("Text here");
 
-QString fontLabel(const QFont& font)
-{
-    return QStringLiteral("%1 ( %2 )").arg(font.family(), QString::number(font.pointSizeF(), 'f', 2));
-}
 
 void setPlainTextQuietly(QPlainTextEdit* view, const QString& text)
 {
@@ -138,7 +134,7 @@ void QBXWindowController::buildTextTabs(QWidget* editing, QWidget* properties)
     Text_clr = panel::well(QStringLiteral("Text_clr"));
     Text_font_btn = new QPushButton(QStringLiteral("Font..."));
     Text_font_btn->setObjectName(QStringLiteral("Text_font_btn"));
-    Text_font_value = new QLabel(fontLabel(Text_font));
+    Text_font_value = new QLabel(panel::fontLabel(Text_font));
     Text_font_value->setObjectName(QStringLiteral("Text_font_value"));
     // Stored codes: 0 left, 1 right, 2 centre, 3 justified.
     Text_align_combo = new QComboBox;
@@ -236,7 +232,7 @@ void QBXWindowController::Load_Text_Panel(const GraphicPtr& g)
     panel::setIndex(Text_case_combo, g->text_transfrom_case);
     Text_Kern_Stepper->setValue(g->text_kerning);
     panel::showFloat(Text_Kern_Text, Text_Kern_Stepper->value());
-    Text_font_value->setText(fontLabel(Text_font));
+    Text_font_value->setText(panel::fontLabel(Text_font));
 }
 
 // ---------------------------------------------------------------- write-back
@@ -374,7 +370,7 @@ void QBXWindowController::changeTextFont(const QFont& chosen)
         font.setUnderline(false);
         font.setStrikeOut(false);
         Text_font = font;
-        Text_font_value->setText(fontLabel(Text_font));
+        Text_font_value->setText(panel::fontLabel(Text_font));
         Update_Text_Graphics();
     } catch (const std::exception& e) {
         Show_NSLog_Message(QString::fromUtf8(e.what()));

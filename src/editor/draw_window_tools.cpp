@@ -9,6 +9,7 @@
 #include "drawing/QBXGrid.h"
 #include "platform/color_well.h"
 #include "platform/files.h"
+#include "wizards/Grid_Wizard.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -104,7 +105,8 @@ void QBXWindowController::selectedToolDidChange(QObject*)
             if (!Browse_User_Image_Manually())
                 return;
         } else if (tool == 9) {
-            if (Open_Image_Library_Window(QStringLiteral("C")) == 1) {
+            // A library file that gives no picture makes no graphic.
+            if (Open_Image_Library_Window(QStringLiteral("C")) == 1 && Check_Picture_File(lib_window_sel_file)) {
                 Library_Selected_Image = lib_window_sel_file;
                 Show_NSLog_Message(Library_Selected_Image);
             } else {
@@ -280,8 +282,8 @@ void QBXWindowController::buildEditingControls()
     gridLayout->addWidget(Grid_Space_slidr);
     Show_hide_grid_chk = new QCheckBox(QStringLiteral("Show Grid"));
     Show_hide_grid_chk->setObjectName(QStringLiteral("Show_hide_grid_chk"));
-    commands->addWidget(Show_hide_grid_chk);
-    commands->addWidget(Grid_Opt_box);
+    // They live in the grid dialog, which the Grid command opens.
+    Grid_Wizard::defaultInstance()->Hold_Controls(Show_hide_grid_chk, Grid_Opt_box);
     connect(Grid_clr, &platform::ColorWell::colorEdited, this, [this] { Grid_Clr_Changed(Grid_clr); });
     connect(Grid_Space_slidr, &QSlider::valueChanged, this, [this] { Grid_Slider_Changed(Grid_Space_slidr); });
     connect(Show_hide_grid_chk, &QCheckBox::clicked, this, [this] { Grid_Show_Hide_Changed(Show_hide_grid_chk); });

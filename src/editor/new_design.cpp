@@ -8,6 +8,7 @@
 #include "drawing/GraphicDefaults.h"
 #include "drawing/QBXGraphicView.h"
 #include "drawing/QBXGrid.h"
+#include "platform/color_well.h"
 #include "platform/pasteboard.h"
 #include "platform/process_end.h"
 #include "wizards/Invitation_Wizard.h"
@@ -136,6 +137,10 @@ void QBXWindowController::New_Project_Setting_Reset()
     All_Text_font = graphic_defaults::namedFont(Text_Ctrl_Font, 14.0);
     All_Text_font_COPY = QFont();
     const QColor black = QColor::fromRgbF(0, 0, 0, 1);
+    Show_All_Text_Font();
+    if (All_Text_clr)
+        All_Text_clr->setColor(black);
+    All_Text_clr_COPY = black;
 
     // 10. Both side records.
     Front_card_Prop = resetSide(All_Text_font, black);
@@ -149,8 +154,9 @@ void QBXWindowController::New_Project_Setting_Reset()
         Sides_ComboBox->setCurrentIndex(0);
     }
 
-    // 11. The front side.
+    // 11. The front side, its fill radios for a solid fill.
     Select_front_side();
+    card_prop_set(QStringLiteral("S"));
 
     // 12. The window title.
     Set_Log_Name_In_Title();

@@ -5,6 +5,9 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPalette>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QSignalBlocker>
 
 #include <cmath>
@@ -35,6 +38,29 @@ platform::ColorWell* well(const QString& name)
     return w;
 }
 
+QComboBox* combo(const QStringList& items, const QString& name)
+{
+    auto* c = new QComboBox;
+    c->setObjectName(name);
+    c->addItems(items);
+    return c;
+}
+
+QRadioButton* radio(const QString& title, const QString& name)
+{
+    auto* r = new QRadioButton(title);
+    r->setObjectName(name);
+    r->setAutoExclusive(false);
+    return r;
+}
+
+void setRadios(QRadioButton* on, std::initializer_list<QRadioButton*> off)
+{
+    on->setChecked(true);
+    for (QRadioButton* r : off)
+        r->setChecked(false);
+}
+
 void pair(platform::Stepper* stepper, QLineEdit* field, QObject* context, const std::function<void(QObject*)>& action,
           bool asFloat)
 {
@@ -50,6 +76,46 @@ void pair(platform::Stepper* stepper, QLineEdit* field, QObject* context, const 
         echo(stepper, stepper, field, asFloat);
         action(field);
     });
+}
+
+void applyDialogLook(QWidget* window)
+{
+    QPalette palette = window->palette();
+    palette.setColor(QPalette::Window,
+                     QColor::fromRgbF(0.9450980392156862, 0.9568627450980393, 0.9803921568627451, 1.0));
+    window->setPalette(palette);
+    window->setAutoFillBackground(true);
+}
+
+QPushButton* linkButton(const QString& title, const QString& name)
+{
+    auto* b = new QPushButton(title);
+    b->setObjectName(name);
+    b->setFlat(true);
+    QFont font = b->font();
+    font.setBold(true);
+    font.setPointSize(11);
+    font.setUnderline(true);
+    b->setFont(font);
+    QPalette palette = b->palette();
+    palette.setColor(QPalette::ButtonText, QColor(0, 0, 255));
+    palette.setColor(QPalette::Button, QColor(241, 244, 250));
+    b->setPalette(palette);
+    b->setCursor(Qt::OpenHandCursor);
+    return b;
+}
+
+const QStringList& pictureTypes()
+{
+    static const QStringList types = [] {
+        QStringList t;
+        for (const char* e : {"jpg", "jpeg", "jpe", "jfif", "gif", "bmp", "png", "tif", "tiff"}) {
+            t << QString::fromLatin1(e);
+            t << QString::fromLatin1(e).toUpper();
+        }
+        return t;
+    }();
+    return types;
 }
 
 QStringList borderStyleItems()
@@ -82,6 +148,11 @@ void echo(QObject* sender, platform::Stepper* stepper, QLineEdit* field, bool as
         showFloat(field, stepper->value());
     else
         showInt(field, stepper->value());
+}
+
+QString fontLabel(const QFont& font)
+{
+    return QStringLiteral("%1 ( %2 )").arg(font.family(), QString::number(font.pointSizeF(), 'f', 2));
 }
 
 double percentOf(float fraction)

@@ -1,13 +1,17 @@
 #pragma once
 // Small builders and silent setters shared by the property panels: a stepper
 // with its value field, colour wells, the border-code table.
+#include <QFont>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <initializer_list>
 
 class QComboBox;
 class QLineEdit;
+class QRadioButton;
+class QPushButton;
 class QObject;
 class QWidget;
 namespace platform {
@@ -20,12 +24,26 @@ namespace panel {
 platform::Stepper* stepper(const QString& name, double minimum, double maximum, double increment = 1.0);
 QLineEdit* field(const QString& name);
 platform::ColorWell* well(const QString& name);
+QComboBox* combo(const QStringList& items, const QString& name);
+// A radio button outside any exclusive group: the actions set each one.
+QRadioButton* radio(const QString& title, const QString& name);
+void setRadios(QRadioButton* on, std::initializer_list<QRadioButton*> off);
 
 // The stepper's arrows run the action with the stepper as sender; a value
 // typed into the field is put into the stepper (within its range, shown back
 // in the field) and runs the action with the field as sender.
 void pair(platform::Stepper* stepper, QLineEdit* field, QObject* context,
           const std::function<void(QObject*)>& action, bool asFloat = false);
+
+// The small dialogs' look: an opaque window in the light panel colour
+// (241, 244, 250), and link buttons: flat, bold 11 pt, blue, underlined,
+// with an open hand.
+void applyDialogLook(QWidget* window);
+QPushButton* linkButton(const QString& title, const QString& name);
+
+// The picture file types every picture chooser offers, in both cases (the
+// file filters are case-sensitive).
+const QStringList& pictureTypes();
 
 // The border-style combo items, in code order.
 QStringList borderStyleItems();
@@ -40,6 +58,10 @@ void setText(QLineEdit* field, const QString& text);
 // The first step of a stepper's action: when the stepper itself sent it, its
 // value goes into its field (an integer, or a float).
 void echo(QObject* sender, platform::Stepper* stepper, QLineEdit* field, bool asFloat = false);
+
+// A font as the panels show it: "family ( size )", the size with two
+// decimals.
+QString fontLabel(const QFont& font);
 
 // A stored fraction as the percent the opacity steppers show, without the
 // float noise of the fraction (0.35f shows 35).

@@ -331,8 +331,3 @@ void QBXWindowController::changeViewController(int index)
         return;
     myTargetView->setCurrentWidget(views[index]);
 }
-
-void QBXWindowController::card_prop_set(const QString&)
-{
-    // The card panel's fill radios come with the card panel.
-}

@@ -89,8 +89,54 @@ bool makeFolder(const QString& path, QString* error)
     }
 }
 
+namespace {
+int g_failAfter = 0; // operations left before the failing one; 0: off
+
+bool injectedFailure(const QString& path, QString* error)
+{
+    if (g_failAfter <= 0 || --g_failAfter > 0)
+        return false;
+    return !fail(error, path + QStringLiteral(": operation failed (injected)"));
+}
+} // namespace
+
+void failFileOperation(int n)
+{
+    g_failAfter = qMax(n, 0);
+}
+
+bool copyFile(const QString& from, const QString& to, QString* error)
+{
+    if (injectedFailure(from, error))
+        return false;
+    if (!isRegularFile(from))
+        return fail(error, from + QStringLiteral(": not a regular file"));
+    if (QFileInfo::exists(to) || QFileInfo(to).isSymLink())
+        return fail(error, to + QStringLiteral(": exists already"));
+    QFile source(from);
+    if (!source.copy(to))
+        return fail(error, to + QStringLiteral(": ") + source.errorString());
+    return true;
+}
+
+bool renamePath(const QString& from, const QString& to, QString* error)
+{
+    if (injectedFailure(from, error))
+        return false;
+    if (!QFileInfo::exists(from) && !QFileInfo(from).isSymLink())
+        return fail(error, from + QStringLiteral(": no such file or folder"));
+    if (QFileInfo::exists(to) || QFileInfo(to).isSymLink())
+        return fail(error, to + QStringLiteral(": exists already"));
+    QFile source(from);
+    if (!source.rename(to))
+        return fail(error, to + QStringLiteral(": ") + source.errorString());
+    return true;
+}
+
 bool removePath(const QString& path, QString* error)
 {
+    if (injectedFailure(path, error))
+        return false;
     const QFileInfo info(path);
     if (!info.exists() && !info.isSymLink())
         return fail(error, path + QStringLiteral(": no such file or folder"));

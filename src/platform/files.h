@@ -38,6 +38,16 @@ bool makeFolder(const QString& path, QString* error = nullptr);
 // path does not exist or cannot be removed.
 bool removePath(const QString& path, QString* error = nullptr);
 
+// Copies a regular file; never replaces: an existing target is a failure.
+bool copyFile(const QString& from, const QString& to, QString* error = nullptr);
+// Renames (moves within one file system); never replaces an existing target.
+bool renamePath(const QString& from, const QString& to, QString* error = nullptr);
+
+// Test hook: the n-th of the following calls of removePath, copyFile and
+// renamePath fails (n counted from 1); 0 turns the hook off. Needed where
+// permissions cannot make a call fail (tests run as root).
+void failFileOperation(int n);
+
 // True when path names a regular file (links followed). FIFOs, devices and
 // folders are not: opening them to read may block or never end.
 bool isRegularFile(const QString& path);

@@ -4,6 +4,8 @@
 // installs itself; with no host installed the calls are skipped.
 #include <QImage>
 #include <QSizeF>
+#include <QString>
+#include <QStringList>
 
 class EditorHost {
 public:
@@ -18,6 +20,14 @@ public:
     virtual void Set_Document_Size(const QSizeF& size) = 0;
     // Sizes the canvases to a card size (points).
     virtual void SetDocumentCanvasSize(const QSizeF& size) = 0;
+    // The preset size names: category 0 the PVC cards, any other the paper
+    // badges.
+    virtual QStringList Card_Size_Names(int category) const = 0;
+    // A preset's size in millimetres ("H" or "V"; row -1 gives 30 x 30).
+    virtual QSizeF Get_My_card_Size(const QString& category, const QString& preset, int list_index) = 0;
+    // Opens a user profile form (mode 0, side "": the wizard-time form, which
+    // fills both sides' records); 1 on OK.
+    virtual int Open_User_Profile_Window(int mode, const QString& load_side) = 0;
 
     // Millimetres to points (72 per inch).
     static float MM_to_Points_Convert(float value);

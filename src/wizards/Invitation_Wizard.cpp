@@ -406,13 +406,6 @@ void Invitation_Wizard::Select_card_option(int option)
     OK_Click();
 }
 
-bool Invitation_Wizard::Is_Readable_Picture(const QString& path)
-{
-    if (path.isEmpty() || !QFileInfo(path).isFile())
-        return false;
-    return !platform::readPicture(path, nullptr, 256).isNull();
-}
-
 void Invitation_Wizard::OK_Click()
 {
     if (Start_Card_Option == QLatin1String("L")) {

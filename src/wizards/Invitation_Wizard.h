@@ -121,6 +121,4 @@ protected:
 private:
     void buildWindow();
     void showOnly(QWidget* page);
-    // A picture file that can really be read.
-    static bool Is_Readable_Picture(const QString& path);
 };

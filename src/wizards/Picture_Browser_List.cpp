@@ -1,7 +1,11 @@
 #include "wizards/Picture_Browser_List.h"
 
+#include "platform/picture_decode.h"
+
 #include <QDir>
 #include <QFileInfo>
+#include <QSignalBlocker>
+#include <QSlider>
 #include <algorithm>
 
 std::optional<QStringList> Picture_Browser_List::Picture_Folder_Entries(const QString& folder)
@@ -52,6 +56,13 @@ void Picture_Browser_List::Reload_Browser()
 {
     if (imageBrowser)
         imageBrowser->reloadData();
+}
+
+bool Picture_Browser_List::Is_Readable_Picture(const QString& path)
+{
+    if (path.isEmpty() || !QFileInfo(path).isFile())
+        return false;
+    return !platform::readPicture(path, nullptr, 256).isNull();
 }
 
 void Picture_Browser_List::Move_Items(std::vector<MyImageObject>& list, const std::vector<int>& indexes,
@@ -127,6 +138,29 @@ void Picture_Browser_List::imageBrowserSelectionDidChange(platform::ImageBrowser
     const platform::ImageBrowserItem* item = imageBrowser_itemAtIndex(browser, selected.front());
     if (item)
         Picture_Chosen(static_cast<const MyImageObject*>(item)->valueForKey(QStringLiteral("path")));
+}
+
+QSlider* Picture_Browser_List::Make_Browser_And_Zoom(QWidget* parent)
+{
+    imageBrowser = new platform::ImageBrowserView(parent);
+    imageBrowser->setObjectName(QStringLiteral("imageBrowser"));
+    imageBrowser->setOwner(this);
+    imageBrowser->setAllowsReordering(true);
+    imageBrowser->setAnimates(true);
+    auto* slider = new QSlider(Qt::Horizontal, parent);
+    slider->setObjectName(QStringLiteral("_zoom_slider"));
+    slider->setRange(0, 100);
+    slider->setMaximumWidth(160);
+    QObject::connect(slider, &QSlider::valueChanged, slider, [this](int value) { zoomSliderDidChange(value / 100.0); });
+    return slider;
+}
+
+void Picture_Browser_List::Set_Zoom(QSlider* slider, double zoom)
+{
+    const QSignalBlocker block(slider);
+    slider->setValue(int(zoom * 100 + 0.5));
+    if (imageBrowser)
+        imageBrowser->setZoomValue(zoom);
 }
 
 void Picture_Browser_List::zoomSliderDidChange(double value)

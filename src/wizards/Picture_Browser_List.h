@@ -7,6 +7,9 @@
 #include "wizards/MyImageObject.h"
 
 #include <QString>
+
+class QSlider;
+class QWidget;
 #include <QStringList>
 #include <optional>
 #include <vector>
@@ -31,6 +34,8 @@ public:
     // that is not a folder leaves the list as it was. One reload in all.
     void Load_Picture_Folder(const QString& folder);
     void Reload_Browser();
+    // A picture file that can really be read (an existing file that decodes).
+    static bool Is_Readable_Picture(const QString& path);
 
     // Moves the items to the drop index, less the number of them that stood
     // before it, keeping their order. Pure list work, for every owner.
@@ -51,6 +56,12 @@ public:
     // the previous one.
     void imageBrowserSelectionDidChange(platform::ImageBrowserView* browser) override;
     void zoomSliderDidChange(double value);
+
+    // Makes the browser view over this owner (reordering allowed) and a zoom
+    // slider whose 0 to 100 is the zoom 0 to 1.
+    QSlider* Make_Browser_And_Zoom(QWidget* parent);
+    // Sets the slider and the browser to the zoom without a slider action.
+    void Set_Zoom(QSlider* slider, double zoom);
 
 protected:
     // The path of the item at the lowest selected index.

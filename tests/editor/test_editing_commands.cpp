@@ -182,7 +182,8 @@ TEST_F(Commands, PictureToolsCancelledOrWithAFile)
     editor->Image_Tool_Clicked(nullptr);
     EXPECT_TRUE(doc().graphics().empty());
     EXPECT_EQ(editor->Selected_Control_Tool, 0);
-    editor->Image_Library_Tool_Clicked(nullptr); // the library answers Cancel
+    testResponder().onDialog([](QDialog& d) { d.reject(); }); // the library cancelled
+    editor->Image_Library_Tool_Clicked(nullptr);
     EXPECT_TRUE(doc().graphics().empty());
 
     QTemporaryDir dir;
@@ -288,15 +289,22 @@ TEST_F(Commands, TemplateExportReplacesThePairAndAFailedWriteKeepsIt)
         QSaveFile f(path);
         return f.open(QIODevice::WriteOnly) && f.write("VELTCARDPROJECTHEADER") > 0 && f.commit();
     };
+    // The dialog's own OK: an existing name asks before it is replaced; a
+    // name the dialog refuses leaves it open, and it is cancelled.
     const auto name = [](const QString& text) {
         testResponder().onDialog([text](QDialog& d) {
             d.findChild<QLineEdit*>(QStringLiteral("template_name"))->setText(text);
-            d.accept();
+            d.findChild<QPushButton*>(QStringLiteral("OKPressed"))->click();
+            if (d.isVisible())
+                d.findChild<QPushButton*>(QStringLiteral("CancelPressed"))->click();
         });
     };
     name(QStringLiteral("Party"));
+    testResponder().answerAlert(platform::modal::AlertAnswer::Yes);
     testResponder().answerAlert(platform::modal::AlertAnswer::Ok);
     editor->Export_As_Template_Clicked(nullptr);
+    EXPECT_EQ(testResponder().texts(QStringLiteral("yesno")).value(0).trimmed(),
+              QStringLiteral("Template with this name already exists, Do you want to replace the existing template?"));
     EXPECT_EQ(testResponder().texts(QStringLiteral("alert")).back().trimmed(),
               QStringLiteral("Template exported successfully."));
     QFile d(design);
@@ -320,6 +328,7 @@ TEST_F(Commands, TemplateExportReplacesThePairAndAFailedWriteKeepsIt)
     const QString blocked = folder + QStringLiteral("/.Party.design.tmp");
     ASSERT_TRUE(QDir().mkpath(blocked + QStringLiteral("/inside")));
     name(QStringLiteral("Party"));
+    testResponder().answerAlert(platform::modal::AlertAnswer::Yes);
     editor->Export_As_Template_Clicked(nullptr);
     EXPECT_TRUE(testResponder().texts(QStringLiteral("alert")).filter(QStringLiteral("successfully")).isEmpty());
     EXPECT_TRUE(QFileInfo(design).isFile());

@@ -223,8 +223,11 @@ TEST_F(FileCommands, OutputHelpAndWizardCommands)
     testResponder().reset();
     platform::setPrinterNamesSource([] { return QStringList{QStringLiteral("Office")}; });
     e->Print_Button(); // the print window opens: nothing is asked here
-    e->Mail_Button();
     EXPECT_TRUE(asked().isEmpty());
+    testResponder().onDialog([](QDialog& dialog) { dialog.done(0); });
+    e->Mail_Button();
+    EXPECT_EQ(testResponder().texts(QStringLiteral("dialog")), QStringList{QStringLiteral("Send E-mail")});
+    testResponder().reset();
 
     testResponder().onDialog([](QDialog& dialog) { dialog.done(1); });
     e->Help_Button();

@@ -40,6 +40,18 @@ TEST(Resources, GeneratedPicturesDecodeInPilAsTheirDeclaredFormat)
     QStringList paths{kShare + QStringLiteral("/Wizard_pattern.jpg")};
     for (const QString& n : names)
         paths << backgrounds.filePath(n);
+    // Clip art: about six category folders of six to ten pictures each.
+    const QDir library(kShare + QStringLiteral("/LibraryImage"));
+    const QStringList categories = library.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    EXPECT_GE(categories.size(), 5);
+    EXPECT_TRUE(categories.contains(QStringLiteral("party cards")));
+    for (const QString& c : categories) {
+        const QDir category(library.filePath(c));
+        const QStringList pictures = category.entryList({QStringLiteral("*.png"), QStringLiteral("*.jpg")}, QDir::Files);
+        EXPECT_TRUE(pictures.size() >= 6 && pictures.size() <= 10) << c.toStdString();
+        for (const QString& n : pictures)
+            paths << category.filePath(n);
+    }
     const char* script = R"(
 import sys
 from PIL import Image
@@ -100,4 +112,34 @@ TEST(Resources, ListsAreUtf8WithinTheFieldLimits)
             EXPECT_LE(entry.size(), limit) << entry.toStdString();
         }
     }
+}
+
+TEST(Resources, BuiltInTemplatesArePairsThatIndependentReadersAccept)
+{
+    const QDir templates(kShare + QStringLiteral("/Templates"));
+    const QStringList previews = templates.entryList({QStringLiteral("*.png")}, QDir::Files, QDir::Name);
+    ASSERT_GE(previews.size(), 6);
+    QStringList args;
+    for (const QString& p : previews)
+        args << templates.filePath(p);
+    const char* script = R"(
+import plistlib, sys
+from PIL import Image
+sizes = set()
+for p in sys.argv[1:]:
+    with Image.open(p) as im:
+        im.load()
+        assert im.format == 'PNG' and im.height % 2 == 0, (p, im.format, im.size)
+        sizes.add(im.size)
+    with open(p[:-4] + '.dcard', 'rb') as f:
+        log = plistlib.load(f)
+    assert 'VELTCARDPROJECTHEADER' in repr(log)[:400], p
+assert len(sizes) >= 3, sizes
+print('ok', len(sys.argv) - 1)
+)";
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"), QStringList{QStringLiteral("-c"), QString::fromLatin1(script)} + args);
+    ASSERT_TRUE(python.waitForFinished(60000));
+    const QByteArray out = python.readAllStandardOutput() + python.readAllStandardError();
+    EXPECT_TRUE(out.startsWith("ok")) << out.toStdString();
 }

@@ -1,0 +1,38 @@
+#pragma once
+// The maker's links: read from "Links.plist" in the resource folder at each
+// use (a missing or corrupt file gives no links), built into web and mail
+// addresses, and opened through the desktop. Headless apart from the open.
+#include <QString>
+#include <QUrl>
+
+namespace links {
+
+// A value of Links.plist: a top-level key ("Support_Mail", "Website_1",
+// "Facebook_Share", ...) or, with a product type, that product's entry of
+// "Promotion" ("Title", "Short", "Long", "Picture", "Mail", "Contact",
+// "Order"). "" when missing.
+QString value(const QString& key, const QString& product = {});
+
+// A mailto address after RFC 6068: the address, then subject and body each
+// percent-encoded ("&", "+", "=" included); spaces give "%20" and each line
+// break "%0A%0A". An empty address gives an empty URL.
+QUrl mailLink(const QString& address, const QString& subject = {}, const QString& body = {});
+
+// A share page: the template's "%1" replaced by the encoded page address.
+// Empty when either is empty.
+QUrl shareLink(const QString& pattern, const QString& page);
+
+// The link of a named command, built from Links.plist: "support_mail",
+// "reseller_mail", "website_1" .. "website_3", "facebook_share",
+// "twitter_share", "linkedin_share", "like", "share", "review", "video",
+// and per product ("mail", "contact", "order" with the product type). The
+// mails name the application. Empty when its value is empty.
+QUrl commandLink(const QString& command, const QString& appName, const QString& product = {});
+
+// Opens an http, https or mailto link through the desktop. Empty, malformed
+// or other links open nothing and are logged once; a failed open is logged
+// only. True when the desktop took it.
+bool open(const QUrl& url);
+bool open(const QString& url);
+
+} // namespace links
