@@ -14,7 +14,6 @@
 // they neither wait for the shared designer nor change it.
 #include <QColor>
 #include <QFont>
-#include <QMutex>
 #include <QString>
 #include <memory>
 #include <mutex>
@@ -81,8 +80,10 @@ public:
     void Restore_Defaults();
 
     // ---- generation lock ------------------------------------------------
-    QRecursiveMutex generation_lock;
-    std::unique_lock<QRecursiveMutex> Lock_Generation() { return std::unique_lock<QRecursiveMutex>(generation_lock); }
+    // A standard mutex: thread checkers see its ordering (Qt's own locks sit
+    // in a library they cannot look into).
+    std::recursive_mutex generation_lock;
+    std::unique_lock<std::recursive_mutex> Lock_Generation() { return std::unique_lock<std::recursive_mutex>(generation_lock); }
 
     // A run's own record: its QR version, QR error correction and Data
     // Matrix module size are its own fields below, the process-wide ones are

@@ -1,4 +1,5 @@
 #include "drawing/RefreshSeam.h"
+#include "platform/thread_handoff.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
@@ -47,7 +48,7 @@ void requestRefresh()
         return;
     if (gPending.exchange(true))
         return; // one already queued
-    QMetaObject::invokeMethod(app, &runPending, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(app, platform::handedOff(&runPending), Qt::QueuedConnection);
 }
 
 int refreshRunCount()

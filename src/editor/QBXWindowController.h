@@ -932,7 +932,7 @@ private:
     bool m_exiting = false;    // the program is ending: closes go through
     Open_Export_Log* m_exportLog = nullptr;
     // Export runs: the pool the workers run on (waited for on destruction),
-    // the watcher of the running batch and the progress timer.
+    // the running batch and the progress timer.
     QThreadPool* m_exportPool = nullptr;
     QTimer* msend_modTimer = nullptr;
     std::shared_ptr<Export_Batch_Run> m_exportRun;

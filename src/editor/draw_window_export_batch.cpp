@@ -3,17 +3,18 @@
 // snapshot of its own, taken on the main thread before it starts, so the
 // live design and the editor's side are never touched; rows are claimed in
 // order from one counter, so a stopped run leaves Card_1 .. Card_k. A
-// main-thread timer shows the progress; the end runs on the main thread.
+// main-thread timer shows the progress; the last worker to end queues the
+// end, which runs on the main thread.
 #include "editor/QBXWindowController.h"
 
 #include "app/AppHelpers.h"
 #include "output/Send_Modeless.h"
 #include "output/card_export.h"
+#include "platform/thread_handoff.h"
 
-#include <QFutureWatcher>
+#include <QMetaObject>
 #include <QMutex>
 #include <QThreadPool>
-#include <QtConcurrent/QtConcurrentMap>
 
 #include <algorithm>
 #include <vector>
@@ -27,10 +28,10 @@ struct Export_Batch_Run {
     std::atomic<int> done{0};
     std::atomic<int> files{0};
     std::atomic<bool> failed{false};
+    std::atomic<int> workers_left{0};
     QMutex mutex; // guards the three below
     QString fail_path, fail_reason;
     QStringList bad_rows;
-    QFutureWatcher<void>* watcher = nullptr;
 
     void Work(Binding_Run_Snapshot& snapshot);
     bool Write(const QImage& picture, const QString& path);
@@ -127,12 +128,14 @@ void QBXWindowController::Export_Batch_File(const QString& folder)
     Show_One_By_One_Modeless();
     startTimerThread();
 
-    run->watcher = new QFutureWatcher<void>(this);
-    connect(run->watcher, &QFutureWatcher<void>::finished, this, [this, run] { Finish_Export_Batch(run); });
-    run->watcher->setFuture(QtConcurrent::map(m_exportPool, run->snapshots,
-                                              [raw = run.get()](const std::shared_ptr<Binding_Run_Snapshot>& s) {
-                                                  raw->Work(*s);
-                                              }));
+    run->workers_left = int(run->snapshots.size());
+    for (const std::shared_ptr<Binding_Run_Snapshot>& snapshot : run->snapshots)
+        m_exportPool->start(platform::handedOff([this, run, snapshot] {
+            run->Work(*snapshot);
+            if (--run->workers_left == 0)
+                QMetaObject::invokeMethod(
+                    this, platform::handedOff([this, run] { Finish_Export_Batch(run); }), Qt::QueuedConnection);
+        }));
 }
 
 void QBXWindowController::Finish_Export_Batch(const std::shared_ptr<Export_Batch_Run>& run)
@@ -141,7 +144,6 @@ void QBXWindowController::Finish_Export_Batch(const std::shared_ptr<Export_Batch
     update_sending_progress_bar();
     Hide_One_By_One_Modeless();
     Select_first_row_value_for_design(false);
-    run->watcher->deleteLater();
     m_exportRun.reset();
 
     if (run->failed) {

@@ -1,5 +1,6 @@
 #include "platform/alerts.h"
 #include "platform/log.h"
+#include "platform/thread_handoff.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
@@ -39,7 +40,8 @@ modal::AlertAnswer showAlert(modal::AlertKind kind, const QString& text)
     // caller and the fallback answer stands.
     modal::AlertAnswer answer = fallback;
     QMetaObject::invokeMethod(
-        app, [&answer, kind, &text] { answer = modal::alert(kind, text); }, Qt::BlockingQueuedConnection);
+        app, handedOff([&answer, kind, &text] { answer = modal::alert(kind, text); }), Qt::BlockingQueuedConnection);
+    tookOver();
     return answer;
 }
 

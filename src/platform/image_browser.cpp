@@ -1,5 +1,6 @@
 #include "platform/image_browser.h"
 #include "platform/picture_decode.h"
+#include "platform/thread_handoff.h"
 
 #include <QApplication>
 #include <QDataStream>
@@ -129,11 +130,12 @@ QImage ThumbnailLoader::thumbnail(const QString& path, int edge, bool* failed)
     if (m_pending.contains(key))
         return {};
     m_pending.insert(key);
-    m_pool->start([this, key, path, edge] {
+    m_pool->start(handedOff([this, key, path, edge] {
         QImage image = readThumbnail(path, edge);
         QMetaObject::invokeMethod(
-            this, [this, key, path, edge, image] { finished(key, path, edge, image); }, Qt::QueuedConnection);
-    });
+            this, handedOff([this, key, path, edge, image] { finished(key, path, edge, image); }),
+            Qt::QueuedConnection);
+    }));
     return {};
 }
 

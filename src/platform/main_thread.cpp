@@ -1,4 +1,5 @@
 #include "platform/main_thread.h"
+#include "platform/thread_handoff.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
@@ -21,7 +22,9 @@ bool runOnMainWaiting(const std::function<void()>& work)
         work();
         return true;
     }
-    return QMetaObject::invokeMethod(app, [&work] { work(); }, Qt::BlockingQueuedConnection);
+    const bool ran = QMetaObject::invokeMethod(app, handedOff([&work] { work(); }), Qt::BlockingQueuedConnection);
+    tookOver();
+    return ran;
 }
 
 bool runOnMainQueued(std::function<void()> work)
@@ -29,7 +32,7 @@ bool runOnMainQueued(std::function<void()> work)
     QCoreApplication* app = QCoreApplication::instance();
     if (!app || QCoreApplication::closingDown())
         return false;
-    return QMetaObject::invokeMethod(app, std::move(work), Qt::QueuedConnection);
+    return QMetaObject::invokeMethod(app, handedOff(std::move(work)), Qt::QueuedConnection);
 }
 
 } // namespace platform

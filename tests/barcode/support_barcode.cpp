@@ -5,7 +5,7 @@
 #include <zint.h>
 
 #include <QPainter>
-#include <QProcess>
+#include "support/process_runner.h"
 #include <QTemporaryDir>
 
 #include "barcode/BCXBarcodeOffscreenView.h"
@@ -168,10 +168,7 @@ std::string zbarDecode(const QImage& image)
         p.drawImage(0, 0, image);
     }
     flat.save(path);
-    QProcess proc;
-    proc.start(QStringLiteral("zbarimg"), {QStringLiteral("--quiet"), path});
-    proc.waitForFinished(30000);
-    return proc.readAllStandardOutput().trimmed().toStdString();
+    return testsupport::run(QStringLiteral("zbarimg"), {QStringLiteral("--quiet"), path}).out.trimmed().toStdString();
 }
 
 std::string randomDigits(std::mt19937& rng, int n)

@@ -11,7 +11,7 @@
 #include "support_binding.h"
 
 #include <QPainter>
-#include <QProcess>
+#include "support/process_runner.h"
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -38,11 +38,11 @@ QString Decode(const QImage& picture, const QString& folder, const QString& name
     const QString path = folder + QLatin1Char('/') + name + QStringLiteral(".png");
     if (!flat.save(path, "PNG"))
         return QStringLiteral("<not saved>");
-    QProcess reader;
-    reader.start(QStringLiteral("/usr/bin/ZXingReader"), {QStringLiteral("-bytes"), path});
-    if (!reader.waitForFinished(30000))
+    const testsupport::ProcessResult reader =
+        testsupport::run(QStringLiteral("/usr/bin/ZXingReader"), {QStringLiteral("-bytes"), path});
+    if (reader.exitCode < 0)
         return QStringLiteral("<no answer>");
-    return QString::fromUtf8(reader.readAllStandardOutput()).trimmed();
+    return QString::fromUtf8(reader.out).trimmed();
 }
 
 } // namespace

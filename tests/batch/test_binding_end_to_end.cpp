@@ -5,7 +5,7 @@
 #include "batch/SpreadsheetWriter.h"
 #include "support_binding.h"
 
-#include <QProcess>
+#include "support/process_runner.h"
 #include <QUrl>
 #include <gtest/gtest.h>
 
@@ -21,10 +21,8 @@ TEST(BindingEndToEnd, WorkbookColumnsReachTheirCards)
         "ws.append([2, None, 'x', '東京'])\n"
         "ws.append([3, '  Ada  ', 'x', None])\n"
         "wb.save(sys.argv[1])\n");
-    QProcess python;
-    python.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), script, book});
-    ASSERT_TRUE(python.waitForFinished(60000));
-    ASSERT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
+    const testsupport::ProcessResult python = testsupport::python(script, {book});
+    ASSERT_EQ(python.exitCode, 0) << python.err.toStdString();
 
     Excel_Sheet_Number = 1;
     SpreadsheetWriter::ReadWorkbook(QUrl::fromLocalFile(book), true);

@@ -7,8 +7,8 @@
 #include "platform/stepper.h"
 #include "platform/tab_item.h"
 
+#include "support/process_runner.h"
 #include <QApplication>
-#include <QProcess>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <gtest/gtest.h>
@@ -107,15 +107,11 @@ TEST(ProcessEndChild, LeavesInTheMiddle)
 
 TEST(ProcessEnd, ATestThatEndsTheProcessFailsLoudly)
 {
-    QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("CW_EXIT_MID_TEST"), QStringLiteral("1"));
-    child.setProcessEnvironment(env);
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=ProcessEndChild.*")});
-    ASSERT_TRUE(child.waitForFinished(60000));
-    const QByteArray log = child.readAll();
-    EXPECT_EQ(child.exitCode(), 3) << log.toStdString();
+    const testsupport::ProcessResult child =
+        testsupport::run(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=ProcessEndChild.*")},
+                         {}, {QStringLiteral("CW_EXIT_MID_TEST=1")});
+    const QByteArray log = child.out + child.err;
+    EXPECT_EQ(child.exitCode, 3) << log.toStdString();
     EXPECT_TRUE(log.contains("does not expect it")) << log.toStdString();
     EXPECT_FALSE(log.contains("PASSED")) << log.toStdString();
 }

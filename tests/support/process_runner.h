@@ -13,9 +13,11 @@ struct ProcessResult {
     QByteArray err;
 };
 
-// Runs a program with arguments and standard input; exitCode -1 when it
-// could not start or crashed.
-ProcessResult run(const QString& program, const QStringList& args, const QByteArray& input = {});
+// Runs a program (looked up on PATH) with arguments, standard input and NAME=value
+// additions to the environment; exitCode -1 when it could not start or
+// crashed.
+ProcessResult run(const QString& program, const QStringList& args, const QByteArray& input = {},
+                  const QStringList& extraEnvironment = {});
 // Runs a Python script with the Debian interpreter (the one with openpyxl).
 ProcessResult python(const QString& script, const QStringList& args = {}, const QByteArray& input = {});
 
