@@ -206,6 +206,20 @@ TEST_F(Designer, EverySymbologyPreviewsAndHandsOverADecodablePicture)
     }
 }
 
+TEST_F(Designer, OkGivesEverySelectedBarcodeTheSettingsAndSymbol)
+{
+    const GraphicPtr second = Place();
+    c->_graphicView->selectAll();
+    Open([](W& w) {
+        Choose(w.barcodeTypePopup, QStringLiteral("Code 128"));
+        Type_Value(w, QStringLiteral("Both 42"));
+        w.ok_button->click();
+    });
+    ASSERT_FALSE(second->_barcode_image.isNull());
+    EXPECT_EQ(barcode->barcode_font_index, second->barcode_font_index);
+    EXPECT_EQ(barcode->_barcode_image, second->_barcode_image);
+}
+
 TEST_F(Designer, CancelWritesNothingAndOkSettingsSurviveReopeningAndArchive)
 {
     Series(QStringLiteral("Guests"), "G-1\nG-2\n");
