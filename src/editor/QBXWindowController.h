@@ -860,6 +860,8 @@ public:
     void Sign_Border_Changed(QObject* sender);
     void Set_SignControl_Clr(QObject* sender);
     void Update_Barcode_Graphics(const GraphicPtr& source);
+    // The same with the picture already rasterised (the designer's OK has it).
+    void Update_Barcode_Graphics(const GraphicPtr& source, const QImage& picture);
     void View_barcode_prop_Button(QObject* sender);
     QLineEdit* Sign_image_path = nullptr;
     QCheckBox* Sign_border_chk = nullptr;

@@ -78,15 +78,19 @@ void QBXWindowController::View_barcode_prop_Button(QObject*)
 
 void QBXWindowController::Update_Barcode_Graphics(const GraphicPtr& source)
 {
-    if (Not_Draw_Only_Prop_Change.load() || !source || Barcode_output_image.isNull())
+    if (Not_Draw_Only_Prop_Change.load() || !source || Barcode_output_image.isNull() || panelSelection().empty())
+        return;
+    Update_Barcode_Graphics(source, Barcode_output_image.toImage(USED_DPI_VALUE.load()));
+}
+
+void QBXWindowController::Update_Barcode_Graphics(const GraphicPtr& source, const QImage& picture)
+{
+    if (Not_Draw_Only_Prop_Change.load() || !source || picture.isNull())
         return;
     const GraphicList selected = panelSelection();
     if (selected.empty())
         return;
     QBXGraphicView* canvas = currentSideCanvas();
-    const QImage picture = Barcode_output_image.toImage(USED_DPI_VALUE.load());
-    if (picture.isNull())
-        return;
     // The source's values are read once: the source may be one of the
     // selected graphics.
     const GraphicFields settings = *source;

@@ -72,12 +72,12 @@ void QBXWindowController::Open_Barcode_Window()
     graphic->Set_Batch_List_Name(chosen.batch_list_name);
     graphic->Set_Batch_List_Index(chosen.batch_list_index);
     graphic->Set_Excel_binding_Index(chosen.excel_col_indx);
-    const bool hasPicture = !Barcode_output_image.isNull();
-    if (hasPicture)
-        graphic->Set_Barcode_image(Barcode_output_image.toImage(USED_DPI_VALUE.load()));
+    // Rasterised once: the graphic and every other selected barcode take it.
+    const QImage picture =
+        Barcode_output_image.isNull() ? QImage() : Barcode_output_image.toImage(USED_DPI_VALUE.load());
+    if (!picture.isNull())
+        graphic->Set_Barcode_image(picture);
     lock.unlock();
-    // The other selected barcodes take the same settings and symbol.
-    if (hasPicture)
-        Update_Barcode_Graphics(graphic);
+    Update_Barcode_Graphics(graphic, picture);
     Refresh_Canvas();
 }
