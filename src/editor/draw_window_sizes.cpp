@@ -4,8 +4,8 @@
 #include "app/AppHelpers.h"
 #include "drawing/QBXGraphicView.h"
 #include "platform/stepper.h"
+#include "wizards/Size_List_Model.h"
 
-#include <QAbstractTableModel>
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QTableView>
@@ -28,50 +28,6 @@ constexpr std::array<PresetSize, 8> kPaperInches{{
     {5.91f, 4.96f},
 }};
 
-// The preset list shown in ColList: one column per dictionary key
-// ("Extension"), rows from the controller's ListData.
-class PresetListModel : public QAbstractTableModel {
-public:
-    explicit PresetListModel(QBXWindowController* owner)
-        : QAbstractTableModel(owner)
-        , m_owner(owner)
-    {
-    }
-    int rowCount(const QModelIndex& parent) const override
-    {
-        return parent.isValid() ? 0 : m_owner->numberOfRowsInTableView(m_owner->ColList);
-    }
-    int columnCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : 1; }
-    QVariant data(const QModelIndex& index, int role) const override
-    {
-        if (role != Qt::DisplayRole && role != Qt::EditRole)
-            return {};
-        return m_owner->tableView_objectValueForTableColumn(m_owner->ColList, QStringLiteral("Extension"), index.row());
-    }
-    bool setData(const QModelIndex& index, const QVariant& value, int role) override
-    {
-        if (role != Qt::EditRole)
-            return false;
-        m_owner->tableView_setObjectValue(m_owner->ColList, value, QStringLiteral("Extension"), index.row());
-        emit dataChanged(index, index);
-        return true;
-    }
-    QVariant headerData(int, Qt::Orientation orientation, int role) const override
-    {
-        if (role == Qt::DisplayRole && orientation == Qt::Horizontal)
-            return QStringLiteral("Size");
-        return {};
-    }
-    void reload()
-    {
-        beginResetModel();
-        endResetModel();
-    }
-
-private:
-    QBXWindowController* m_owner;
-};
-
 } // namespace
 
 void QBXWindowController::attachPresetModel()
@@ -79,10 +35,10 @@ void QBXWindowController::attachPresetModel()
     if (!ColList)
         return;
     if (!m_presetModel)
-        m_presetModel = new PresetListModel(this);
+        m_presetModel = new Size_List_Model<QBXWindowController>(this, false);
     if (ColList->model() != m_presetModel)
         ColList->setModel(m_presetModel);
-    static_cast<PresetListModel*>(m_presetModel)->reload();
+    static_cast<Size_List_Model<QBXWindowController>*>(m_presetModel)->reload();
 }
 
 QSizeF QBXWindowController::Get_My_card_Size(const QString& category, const QString& preset, int list_index)

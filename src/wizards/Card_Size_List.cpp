@@ -3,8 +3,8 @@
 #include "app/AppHelpers.h"
 #include "platform/stepper.h"
 #include "wizards/EditorHost.h"
+#include "wizards/Size_List_Model.h"
 
-#include <QAbstractTableModel>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHeaderView>
@@ -19,53 +19,6 @@ namespace {
 
 constexpr double kSmallestSide = 20.0; // mm
 constexpr double kLargestSide = 500.0; // mm
-const QString kColumn = QStringLiteral("Extension");
-
-class SizeListModel : public QAbstractTableModel {
-public:
-    explicit SizeListModel(Card_Size_List* owner)
-        : QAbstractTableModel(owner)
-        , m_owner(owner)
-    {
-    }
-    int rowCount(const QModelIndex& parent) const override
-    {
-        return parent.isValid() ? 0 : m_owner->numberOfRowsInTableView(m_owner->ColList);
-    }
-    int columnCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : 1; }
-    QVariant data(const QModelIndex& index, int role) const override
-    {
-        if (role != Qt::DisplayRole && role != Qt::EditRole)
-            return {};
-        return m_owner->tableView_objectValueForTableColumn(m_owner->ColList, kColumn, index.row());
-    }
-    bool setData(const QModelIndex& index, const QVariant& value, int role) override
-    {
-        if (role != Qt::EditRole)
-            return false;
-        m_owner->tableView_setObjectValue(m_owner->ColList, value, kColumn, index.row());
-        emit dataChanged(index, index);
-        return true;
-    }
-    Qt::ItemFlags flags(const QModelIndex& index) const override
-    {
-        return QAbstractTableModel::flags(index) | Qt::ItemIsEditable;
-    }
-    QVariant headerData(int, Qt::Orientation orientation, int role) const override
-    {
-        if (role == Qt::DisplayRole && orientation == Qt::Horizontal)
-            return QStringLiteral("Size");
-        return {};
-    }
-    void reload()
-    {
-        beginResetModel();
-        endResetModel();
-    }
-
-private:
-    Card_Size_List* m_owner;
-};
 
 QLineEdit* sizeText(QWidget* parent, const QString& name)
 {
@@ -99,7 +52,7 @@ Card_Size_List::Card_Size_List(QWidget* parent, QGridLayout* grid, int row)
     ColList->setSelectionBehavior(QAbstractItemView::SelectRows);
     ColList->horizontalHeader()->setStretchLastSection(true);
     ColList->verticalHeader()->hide();
-    m_model = new SizeListModel(this);
+    m_model = new Size_List_Model<Card_Size_List>(this, true);
     ColList->setModel(m_model);
     width_Stepper = new platform::Stepper(parent);
     width_Stepper->setObjectName(QStringLiteral("width_Stepper"));
@@ -169,7 +122,7 @@ void Card_Size_List::Create_List(const QString& name)
     const QString trimmed = Trim_Str(name);
     if (trimmed.isEmpty())
         return;
-    ListData.append(QVariantMap{{kColumn, trimmed}});
+    ListData.append(QVariantMap{{QStringLiteral("Extension"), trimmed}});
 }
 
 void Card_Size_List::Mark_List_New_Selection(int row)
@@ -205,7 +158,7 @@ void Card_Size_List::Show_Size(double width, double height)
 
 void Card_Size_List::Reload_List()
 {
-    static_cast<SizeListModel*>(m_model)->reload();
+    static_cast<Size_List_Model<Card_Size_List>*>(m_model)->reload();
     // A rebuilt list has no selected row for a moment.
     tableViewSelectionDidChange();
 }
