@@ -560,7 +560,11 @@ private:
         }
         if (!charge(cost))
             return;
-        if (m_row.size() <= m_position)
+        if (m_row.size() == m_position) {
+            m_row.append(std::move(value)); // the usual case: cells in order, none skipped
+            return;
+        }
+        if (m_row.size() < m_position)
             m_row.resize(m_position + 1, m_empty);
         m_row[m_position] = std::move(value);
     }
