@@ -275,7 +275,7 @@ void BatchWizard::Create_Value_List(const QStringList& values)
     QStringList kept;
     kept.reserve(values.size());
     for (const QString& value : values) {
-        const QString trimmed = Trim_Str(value);
+        const QString trimmed = series::Trimmed(value);
         if (!trimmed.isEmpty())
             kept.append(trimmed);
     }

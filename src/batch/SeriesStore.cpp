@@ -170,16 +170,43 @@ QString Single_Line(const QString& value)
     return out;
 }
 
+QString Trimmed(const QString& value)
+{
+    auto kept = [](QChar c) {
+        const char16_t u = c.unicode();
+        return (u > 0x20 && u < 0x7f) || (u > 0xa0 && !c.isSurrogate() && c.isLetterOrNumber());
+    };
+    if (value.isEmpty() || (kept(value.front()) && kept(value.back())))
+        return value;
+    return Trim_Str(value);
+}
+
 QByteArray Series_Bytes(const QStringList& values, Values how)
 {
+    const bool trim = how == Values::Trimmed_Keep_Empty || how == Values::Trimmed_Drop_Empty;
+    const bool keepEmpty = how == Values::Trimmed_Keep_Empty || how == Values::As_Given;
+    qsizetype size = 0;
+    for (const QString& value : values)
+        size += value.size() + 1;
     QByteArray bytes;
+    bytes.reserve(size);
     for (const QString& given : values) {
-        QString value = Single_Line(given);
-        if (how == Values::Trimmed_Keep_Empty || how == Values::Trimmed_Drop_Empty)
-            value = Trim_Str(value);
-        if (value.isEmpty() && how != Values::Trimmed_Keep_Empty && how != Values::As_Given)
+        const QString value = trim ? Trimmed(Single_Line(given)) : Single_Line(given);
+        if (value.isEmpty() && !keepEmpty)
             continue;
-        bytes += value.toUtf8();
+        // ASCII is copied as it stands; any other value goes through the
+        // UTF-8 encoder.
+        const qsizetype at = bytes.size();
+        bytes.resize(at + value.size());
+        char* out = bytes.data() + at;
+        for (QChar c : value) {
+            if (c.unicode() >= 0x80) {
+                bytes.truncate(at);
+                bytes += value.toUtf8();
+                break;
+            }
+            *out++ = char(c.unicode());
+        }
         bytes += '\n';
     }
     return bytes;

@@ -75,6 +75,11 @@ enum class Values {
 // value can never split into two rows.
 QString Single_Line(const QString& value);
 
+// Trim_Str of the value, without a copy when both ends are characters no
+// trimming removes (visible ASCII, letters, digits): the common case of
+// large imports.
+QString Trimmed(const QString& value);
+
 // The bytes of a series file holding these values (treated as `how` says).
 QByteArray Series_Bytes(const QStringList& values, Values how);
 

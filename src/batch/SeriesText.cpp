@@ -1,6 +1,7 @@
 #include "batch/SeriesText.h"
 
 #include "app/AppHelpers.h"
+#include "batch/SeriesStore.h"
 #include "platform/files.h"
 #include "platform/rtf_text.h"
 #include "platform/text_decode.h"
@@ -9,40 +10,24 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+#include <string>
+
 namespace series_text {
 namespace {
 
 const QString kFontMark = QStringLiteral("NSFont = ");
 
-QString joinLineBreaks(const QString& field)
-{
-    QString out;
-    out.reserve(field.size());
-    for (qsizetype i = 0; i < field.size(); ++i) {
-        const QChar c = field[i];
-        if (c == QLatin1Char('\r')) {
-            if (i + 1 < field.size() && field[i + 1] == QLatin1Char('\n'))
-                ++i;
-            out.append(QLatin1Char(' '));
-        } else if (c == QLatin1Char('\n')) {
-            out.append(QLatin1Char(' '));
-        } else {
-            out.append(c);
-        }
-    }
-    return out;
-}
-
 } // namespace
 
 QString chk_and_insert_validation(const QString& value)
 {
-    QString cleaned;
-    cleaned.reserve(value.size());
-    for (QChar c : value)
-        if (c != QLatin1Char('\\') && c != QLatin1Char('{') && c != QLatin1Char('}'))
-            cleaned.append(c);
-    return Trim_Str(cleaned);
+    auto removed = [](QChar c) { return c == QLatin1Char('\\') || c == QLatin1Char('{') || c == QLatin1Char('}'); };
+    if (std::none_of(value.begin(), value.end(), removed))
+        return series::Trimmed(value);
+    QString cleaned = value;
+    cleaned.removeIf(removed);
+    return series::Trimmed(cleaned);
 }
 
 QStringList Split_Lines(const QString& text)
@@ -64,73 +49,85 @@ QStringList Split_Lines(const QString& text)
     return lines;
 }
 
-QList<QStringList> Split_Csv(const QString& text)
+QStringList Csv_Values(const QString& text)
 {
-    QList<QStringList> records;
-    QStringList record;
-    QString field;
+    // One pass over the text: fields are cleaned while they are read (line
+    // breaks inside quotes made one space, "\", "{", "}" left out) into one
+    // reused buffer, so each value is copied only once, into the result.
+    QStringList values;
+    std::u16string field;
     bool quoted = false;     // inside a quoted field
     bool anything = false;   // the current record has begun
     bool fieldStart = true;  // nothing of the current field read yet
+    bool recordDone = false; // a field of the record held the font mark
+    const char16_t* p = reinterpret_cast<const char16_t*>(text.constData());
     const qsizetype n = text.size();
+    auto endField = [&] {
+        if (!recordDone && !field.empty()) {
+            const QString value = series::Trimmed(QString(reinterpret_cast<const QChar*>(field.data()), qsizetype(field.size())));
+            if (value.contains(kFontMark))
+                recordDone = true;
+            else if (!value.isEmpty())
+                values.append(value);
+        }
+        field.clear();
+    };
     for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text[i];
-        if (quoted) {
-            if (c == QLatin1Char('"')) {
-                if (i + 1 < n && text[i + 1] == QLatin1Char('"')) {
-                    field.append(c);
+        const char16_t c = p[i];
+        switch (c) {
+        case u'"':
+            if (quoted) {
+                if (i + 1 < n && p[i + 1] == u'"') {
+                    field.push_back(c);
                     ++i;
                 } else {
                     quoted = false;
                 }
-            } else {
-                field.append(c);
+                continue;
             }
-            continue;
-        }
-        if (c == QLatin1Char('"') && fieldStart) {
-            quoted = true;
-            anything = true;
-            fieldStart = false;
-        } else if (c == QLatin1Char(',')) {
-            record.append(field);
-            field.clear();
+            if (fieldStart) {
+                quoted = true;
+                anything = true;
+                fieldStart = false;
+                continue;
+            }
+            field.push_back(c);
+            break;
+        case u',':
+            if (quoted) {
+                field.push_back(c);
+                continue;
+            }
+            endField();
             anything = true;
             fieldStart = true;
-        } else if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
-            if (c == QLatin1Char('\r') && i + 1 < n && text[i + 1] == QLatin1Char('\n'))
+            continue;
+        case u'\r':
+        case u'\n':
+            if (c == u'\r' && i + 1 < n && p[i + 1] == u'\n')
                 ++i;
-            record.append(field);
-            records.append(record);
-            record.clear();
-            field.clear();
+            if (quoted) {
+                field.push_back(u' ');
+                continue;
+            }
+            endField();
+            recordDone = false;
             anything = false;
             fieldStart = true;
-        } else {
-            field.append(c);
-            anything = true;
-            fieldStart = false;
+            continue;
+        case u'\\':
+        case u'{':
+        case u'}':
+            break;
+        default:
+            field.push_back(c);
+            break;
         }
+        anything = true;
+        fieldStart = false;
     }
-    if (anything || !field.isEmpty()) {
-        record.append(field);
-        records.append(record);
-    }
-    return records;
-}
-
-QStringList Csv_Values(const QString& text)
-{
-    QStringList values;
-    for (const QStringList& record : Split_Csv(text)) {
-        for (const QString& field : record) {
-            const QString cleaned = chk_and_insert_validation(joinLineBreaks(field));
-            if (cleaned.contains(kFontMark))
-                break;
-            if (!cleaned.isEmpty())
-                values.append(cleaned);
-        }
-    }
+    if (anything)
+        endField();
     return values;
 }
 

@@ -15,16 +15,13 @@ QString chk_and_insert_validation(const QString& value);
 // Lines of a text: they end at CRLF, LF or CR.
 QStringList Split_Lines(const QString& text);
 
-// Comma-separated records (RFC 4180): fields may be quoted, "" inside quotes
-// is one quote, quoted fields may hold commas and line breaks; records end at
-// CRLF, LF or CR outside quotes. An unterminated quote runs to the end. Inner
-// line breaks are kept as they stand.
-QList<QStringList> Split_Csv(const QString& text);
-
-// The values of a .csv text: every field of every record, row by row, each
-// cleaned (chk_and_insert_validation) with an inner line break made one
-// space; empty fields are skipped and a field holding "NSFont = " ends its
-// record.
+// The values of a .csv text. Records are comma-separated (RFC 4180):
+// fields may be quoted, "" inside quotes is one quote, quoted fields may hold
+// commas and line breaks; records end at CRLF, LF or CR outside quotes; an
+// unterminated quote runs to the end. Every field of every record, row by
+// row, is cleaned (chk_and_insert_validation) with an inner line break made
+// one space; empty fields are skipped and a field holding "NSFont = " ends
+// its record.
 QStringList Csv_Values(const QString& text);
 
 // The values of any other text: each line cleaned, empty ones skipped; a

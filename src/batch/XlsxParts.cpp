@@ -67,10 +67,16 @@ QString decodeUtf8(const char* s, qsizetype n)
 
 QString text(const char* s) { return s ? decodeUtf8(s, qsizetype(std::strlen(s))) : QString(); }
 
+// The value kept at its length: decoding reserves a character per byte,
+// three times what a text of CJK characters needs.
 QString fromUtf8(const std::string& s)
 {
     QString value = decodeUtf8(s.data(), qsizetype(s.size()));
-    return s.find("_x") == std::string::npos ? value : decodeEscapes(value);
+    if (s.find("_x") != std::string::npos)
+        value = decodeEscapes(value);
+    if (value.capacity() > value.size())
+        return QString(value.constData(), value.size());
+    return value;
 }
 
 // Streams one part (or a byte range of it) through expat. Subclasses see
@@ -429,7 +435,12 @@ protected:
             if (m_inSheetData && is(local, "row")) {
                 m_inRow = true;
                 m_row = QStringList();
-                m_row.reserve(std::min(m_out.width, 64));
+                // Room for as many cells as the widest row so far, charged
+                // now: every row is padded to the sheet's width in the end.
+                m_rowSlots = m_out.width;
+                if (!charge(m_rowSlots * kSlotCost))
+                    return;
+                m_row.reserve(m_rowSlots);
                 m_nextPosition = 0;
             }
             return;
@@ -543,13 +554,19 @@ private:
             cost = textCost(value.size());
             m_out.textBytes += cost;
         }
-        if (m_row.size() <= m_position)
-            cost += (m_position + 1 - m_row.size()) * kSlotCost;
+        if (m_rowSlots <= m_position) {
+            cost += (m_position + 1 - m_rowSlots) * kSlotCost;
+            m_rowSlots = m_position + 1;
+        }
         if (!charge(cost))
             return;
-        if (m_row.size() <= m_position)
+        if (m_row.size() == m_position) {
+            m_row.append(std::move(value)); // the usual case: cells in order, none skipped
+            return;
+        }
+        if (m_row.size() < m_position)
             m_row.resize(m_position + 1, m_empty);
-        m_row[m_position] = value;
+        m_row[m_position] = std::move(value);
     }
 
     QString sharedString()
@@ -619,6 +636,7 @@ private:
     Kind m_kind = Kind::Plain;
     int m_position = 0;
     int m_nextPosition = 0;
+    int m_rowSlots = 0; // slots of m_row charged to the budget
     QStringList m_row;
     std::string m_v;
     RichText m_inline;
@@ -764,6 +782,7 @@ bool readRowRanges(const QString& path, const QStringList& sharedStrings, const 
     out.ranges = int(n);
     for (auto& p : parts) {
         out.rows.append(std::move(p.rows));
+        p.rows = QList<QStringList>(); // its list goes now, not after the join
         out.textBytes += p.textBytes;
         out.width = std::max(out.width, p.width);
         if (out.badReferences == 0)

@@ -56,6 +56,7 @@ TEST(SeriesText, CsvMatchesPythonCsv)
         "one\ncolumn\nonly\n",                            // one column gives every value
         "a{b}\\c, padded ,\"unterminated,rest\nmore",     // cleaning; open quote runs to the end
         "k,NSFont = x,lost\nnext,line\n",                 // the font mark ends its record only
+        "\"a\r\nb\r\\\nc\r\",\" \"\"q\"\"\",x\"y\r\n\"\"\r\n",  // breaks in quotes, quotes inside fields
     };
     int i = 0;
     for (const QByteArray& bytes : cases) {

@@ -2,6 +2,7 @@
 // part holds, the result must be the one a single pass gives.
 #include "batch/XlsxParts.h"
 #include "batch/support_batch.h"
+#include "support/hostile_bytes.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -122,6 +123,33 @@ TEST_F(WorksheetRanges, HostileShapesGiveTheSameAnswerBothWays)
     }
     EXPECT_EQ(refused, 5); // the two wide shapes twice, the empty rows once
     EXPECT_EQ(split, 4);
+}
+
+TEST_F(WorksheetRanges, ReadsNearTheBudgetHoldNoMoreThanItCounts)
+{
+    // Rows of one CJK text, and rows whose one value lies at column 86:
+    // read on several threads with the rows just under the budget, what the
+    // process holds stays within the budget and a quarter (256 MiB + 64 MB
+    // at the full budget).
+    const qint64 budget = qint64(32) << 20;
+    const QByteArray sparse = "<row><c r=\"CH1\"><v>7</v></c></row>";
+    const QByteArray cjk = "<row><c t=\"inlineStr\"><is><t>" + QString(60, QChar(0x6F22)).toUtf8() + "</t></is></c></row>";
+    const qint64 slot = sizeof(QString), row = 2 * qint64(sizeof(QStringList));
+    const struct { QByteArray row; qint64 cost; } shapes[] = {{cjk, row + slot + 32 + 2 * 60},
+                                                             {sparse, row + 86 * slot}};
+    xlsx::parallelReadMinimum = 1 << 16;
+    for (const auto& shape : shapes) {
+        const QString file = dir.path() + QStringLiteral("/edge.xml");
+        writeFile(file, worksheet(shape.row.repeated(int(budget * 95 / 100 / shape.cost))));
+        xlsx::SheetContent content;
+        QString message;
+        xlsx::ParseResult result{};
+        const hostile::Cost cost = hostile::measure(
+            [&] { result = xlsx::readWorksheet(file, {}, false, content, message, budget); });
+        EXPECT_EQ(result, xlsx::ParseResult::Parsed);
+        EXPECT_GT(content.ranges, 1);
+        EXPECT_LE(cost.peakMiB, (budget + budget / 4) >> 20) << shape.row.constData();
+    }
 }
 
 } // namespace
