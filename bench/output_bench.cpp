@@ -360,7 +360,7 @@ int main(int argc, char** argv)
             ms.push_back(t.nsecsElapsed() / 1e6);
             bytes = buffer.size();
         }
-        std::printf("  libpng, SUB filter, RGB when opaque, level 1: %7.1f KiB, %6.1f ms  (the export's writer)\n",
+        std::printf("  libpng, SUB or UP per row, RGB when opaque, level 1: %7.1f KiB, %6.1f ms  (the export's writer)\n",
                     bytes / 1024.0, Median(ms));
     }
 
