@@ -223,8 +223,8 @@ void Store_Barcode_Settings(QBXGraphic& g, const Barcode_Gen& gen)
     g.dpi_custom_val = gen.dpi_Text.text;
 }
 
-QImage Barcode_Picture_For_Graphic(const QBXGraphic& settings, const QString& value, const QString& header,
-                                   const QString& footer)
+Barcode_Row_Picture Barcode_Row_Picture_For_Graphic(const QBXGraphic& settings, const QString& value,
+                                                    const QString& header, const QString& footer)
 {
     // The shared designer exists before any run record, so a run record is
     // never taken for it.
@@ -233,8 +233,14 @@ QImage Barcode_Picture_For_Graphic(const QBXGraphic& settings, const QString& va
     gen.run_record = true;
     Load_Barcode_Settings(gen, settings);
     Thread_Designer_Scope scope(gen);
-    const PointPicture picture = gen.Get_Image_From_Val(value, header, footer);
-    if (picture.isNull())
-        return QImage();
-    return picture.toImage(gen.run_dpi);
+    Barcode_Row_Picture row;
+    row.picture = gen.Get_Image_From_Val(value, header, footer);
+    row.dpi = gen.run_dpi;
+    return row;
+}
+
+QImage Barcode_Picture_For_Graphic(const QBXGraphic& settings, const QString& value, const QString& header,
+                                   const QString& footer)
+{
+    return Barcode_Row_Picture_For_Graphic(settings, value, header, footer).raster();
 }

@@ -5,6 +5,7 @@
 // run's own, the picture is made from it, and neither the shared designer nor
 // Barcode_output_image is touched; no widget is either.
 #include "drawing/QBXGraphic.h"
+#include "platform/PointPicture.h"
 
 #include <QImage>
 #include <QStringList>
@@ -33,8 +34,22 @@ void Load_Barcode_Settings(Barcode_Gen& gen, const QBXGraphic& graphic);
 // load reads, positions for the lists. Binding fields and picture untouched.
 void Store_Barcode_Settings(QBXGraphic& graphic, const Barcode_Gen& gen);
 
-// The barcode picture of value with the graphic's settings and the given
-// header and footer, as a raster tagged with the designer's resolution; a
+// A barcode made for a row: the picture in points as the generator drew it
+// (bars and captions, drawn anew at any resolution) and the resolution the
+// designer keeps its raster at.
+struct Barcode_Row_Picture {
+    PointPicture picture;
+    int dpi = 600;
+    // The raster at the designer's resolution; null for a null picture.
+    QImage raster() const { return picture.isNull() ? QImage() : picture.toImage(dpi); }
+};
+
+// The barcode of value with the graphic's settings and the given header and
+// footer; a null picture when the value cannot be encoded.
+Barcode_Row_Picture Barcode_Row_Picture_For_Graphic(const QBXGraphic& settings, const QString& value,
+                                                    const QString& header, const QString& footer);
+
+// The same barcode as a raster tagged with the designer's resolution; a
 // null image when the value cannot be encoded.
 QImage Barcode_Picture_For_Graphic(const QBXGraphic& settings, const QString& value, const QString& header,
                                    const QString& footer);

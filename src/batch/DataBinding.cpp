@@ -18,7 +18,7 @@
 namespace {
 
 QMutex g_barcode_fn_mutex;
-Barcode_Picture_Fn g_barcode_fn = &Barcode_Picture_For_Graphic;
+Barcode_Picture_Fn g_barcode_fn = &Barcode_Row_Picture_For_Graphic;
 
 QString Empty()
 {
@@ -76,14 +76,22 @@ void Fill_One(QBXGraphic& g, Kind kind, int row, const QString& value, const Fil
         break;
     }
     case Kind::Barcode: {
-        QImage image;
+        Barcode_Row_Picture made;
         if (!value.isEmpty()) {
             const Barcode_Picture_Fn& fn = s.barcode ? s.barcode : Default_Barcode_Picture_Function();
             if (fn)
-                image = fn(g, value, g.header_val, g.footer_val);
+                made = fn(g, value, g.header_val, g.footer_val);
         }
-        g.Set_Barcode_image(image);
-        if (image.isNull()) {
+        auto* barcode = dynamic_cast<QBXBarcode*>(&g);
+        if (s.in_run && barcode) {
+            // Runs draw the row's picture itself at the card's resolution
+            // (bars and captions as vectors in a PDF); the design keeps its
+            // stored raster.
+            barcode->row_picture = made.picture;
+        } else {
+            g.Set_Barcode_image(made.raster());
+        }
+        if (made.picture.isNull()) {
             if (s.in_run) {
                 // Never print a sample barcode in place of the row's value.
                 g.Set_Ctrl_Is_Visible(false);
@@ -313,6 +321,26 @@ void Assign_Batch_Values_To_Control(const GraphicList& graphics, int row, const 
 // ---------------------------------------------------------------- run snapshot
 
 namespace {
+// Printed graphics at the bottom of a side that no row fills: the run draws
+// them (with the background) once per resolution. Graphics left out of
+// print do not end the count.
+int Unchanging_Bottom(const GraphicList& list, const Binding_Counts& counts)
+{
+    int n = 0;
+    for (auto it = list.rbegin(); it != list.rend(); ++it) {
+        const QBXGraphic* g = it->get();
+        if (!g || g->print_object != 0)
+            continue;
+        const bool filled = Kind_Of(*g) != Kind::None
+            && ((g->data_source_type == 1 && counts.Use_Data_Sheet_Values)
+                || (g->data_source_type == 2 && counts.Use_Excel_Binding_Values));
+        if (filled)
+            break;
+        ++n;
+    }
+    return n;
+}
+
 GraphicList Clone_List(const GraphicList& list, std::vector<bool>& visible)
 {
     GraphicList clones;
@@ -346,6 +374,8 @@ Binding_Run_Snapshot::Binding_Run_Snapshot(const Data_Binding& state, const Bind
         problems_->Add(p);
     front_ = Clone_List(design.front, front_visible_);
     back_ = Clone_List(design.back, back_visible_);
+    front_underlay_ = std::make_shared<CardUnderlay>(Unchanging_Bottom(front_, counts_));
+    back_underlay_ = std::make_shared<CardUnderlay>(Unchanging_Bottom(back_, counts_));
 }
 
 const GraphicList& Binding_Run_Snapshot::Fill_Side(int row, const QString& side)
@@ -373,6 +403,8 @@ CardPicture Binding_Run_Snapshot::Render_Side(int row, const QString& side, bool
 {
     const GraphicList& list = Fill_Side(row, side);
     CardRenderContext context = render_context;
-    context.side = side == QLatin1String("F") ? 0 : 1;
-    return QBXRenderingView::image_From_Card_Graphics(list, print_box, context);
+    const bool front = side == QLatin1String("F");
+    context.side = front ? 0 : 1;
+    return QBXRenderingView::image_From_Card_Graphics(list, print_box, context,
+                                                      front ? front_underlay_ : back_underlay_);
 }

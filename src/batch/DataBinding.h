@@ -7,6 +7,7 @@
 // number of sides, the series list, the binding-table rows. The window
 // controller wraps it for the editor; output runs work on a Binding_Run_Snapshot
 // taken on the main thread before any worker starts.
+#include "batch/Barcode_Binding.h"
 #include "drawing/Card_Property.h"
 #include "drawing/QBXGraphic.h"
 #include "drawing/QBXRenderingView.h"
@@ -74,9 +75,9 @@ private:
 // The picture of a barcode graphic's settings with another value, header and
 // footer; a null image when the value cannot be encoded. Must be safe off the
 // main thread (one generation at a time) and touch no widget.
-using Barcode_Picture_Fn = std::function<QImage(const QBXGraphic& settings, const QString& value,
-                                                const QString& header, const QString& footer)>;
-// The function binding uses unless one is injected: Barcode_Picture_For_Graphic.
+using Barcode_Picture_Fn = std::function<Barcode_Row_Picture(const QBXGraphic& settings, const QString& value,
+                                                             const QString& header, const QString& footer)>;
+// The function binding uses unless one is injected: Barcode_Row_Picture_For_Graphic.
 Barcode_Picture_Fn Default_Barcode_Picture_Function();
 void Set_Default_Barcode_Picture_Function(Barcode_Picture_Fn fn);
 
@@ -184,7 +185,9 @@ public:
     // Fill_Side, then the side rendered with render_context (its side set
     // explicitly; the global current side is never read or written).
     CardPicture Render_Side(int row, const QString& side, bool print_box);
-    // Card records, shape, frame and resource folder for Render_Side.
+    // Card records, shape, frame and resource folder for Render_Side; set
+    // before the first render and left as it is (each side's unchanging
+    // bottom is drawn with it once per resolution).
     CardRenderContext render_context;
 
     // Problems of the use check and of every fill so far.
@@ -204,6 +207,8 @@ private:
     GraphicList back_;
     std::vector<bool> front_visible_;
     std::vector<bool> back_visible_;
+    std::shared_ptr<CardUnderlay> front_underlay_;
+    std::shared_ptr<CardUnderlay> back_underlay_;
     Barcode_Picture_Fn barcode_;
     std::shared_ptr<Binding_Problems> problems_;
     QHash<QString, QImage> pictures_;

@@ -12,6 +12,8 @@ GraphicPtr QBXBarcode::newOfSameKind() const
 
 void QBXBarcode::copyKindStateTo(QBXGraphic& copy) const
 {
-    if (auto* barcode = dynamic_cast<QBXBarcode*>(&copy))
+    if (auto* barcode = dynamic_cast<QBXBarcode*>(&copy)) {
         barcode->_contents = _contents;
+        barcode->row_picture = row_picture;
+    }
 }

@@ -2,12 +2,17 @@
 // Shows the barcode picture prepared by the barcode designer, at its own size.
 #include "drawing/PictureStore.h"
 #include "drawing/QBXGraphic.h"
+#include "platform/PointPicture.h"
 
 class QBXBarcode : public QBXGraphic {
 public:
     QBXBarcode() = default;
 
     QImage _contents; // the picture shown: the prepared picture or the sample
+    // An output run's picture for the current row, drawn in place of the
+    // stored one at the surface's own resolution; null outside runs. Never
+    // stored in a design file.
+    PointPicture row_picture;
 
     QString className() const override;
     GraphicPtr newOfSameKind() const override;

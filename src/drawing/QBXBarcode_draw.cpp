@@ -45,13 +45,22 @@ void QBXBarcode::drawContentsInView(QPainter* painter, const DrawingContext& con
     QRectF b;
     if (!usableBounds(bounds(), &b, QStringLiteral("Barcode")))
         return;
-    if (const PicturePtr pic = pictureForDrawing()) {
+    if (!row_picture.isNull()) {
+        painter->save();
+        // Images inside the picture (2-D symbols) stay lossless in a PDF.
+        painter->setRenderHint(QPainter::LosslessImageRendering, true);
+        row_picture.draw(*painter, QRectF(b.topLeft(), row_picture.size()));
+        painter->restore();
+    } else if (const PicturePtr pic = pictureForDrawing()) {
         // At the picture's own size in points (its designer's dpi), top left
-        // on the bounds' top left; the bounds neither scale nor clip it.
+        // on the bounds' top left; the bounds do not scale it, and every
+        // surface clips it to the drawing bounds.
         painter->save();
         // Bars stay crisp when enlarged; reductions are smoothed.
         const bool reducing = deviceScale(*painter) * pic->pointSize.width() < pic->image.width() - 0.5;
         painter->setRenderHint(QPainter::SmoothPixmapTransform, reducing);
+        // Bars never go into a PDF as a lossy (JPEG) image.
+        painter->setRenderHint(QPainter::LosslessImageRendering, true);
         painter->drawImage(QRectF(b.topLeft(), pic->pointSize), pic->image);
         painter->restore();
     }

@@ -312,6 +312,21 @@ QPointF QBXGraphic::handlePoint(const QRectF& b, int handle)
     }
 }
 
+void QBXGraphic::drawClippedInView(QPainter& painter, const DrawingContext& context, bool isBeingCreateOrEdited,
+                                   const std::function<void()>& inside)
+{
+    struct Restore {
+        QPainter& p;
+        ~Restore() { p.restore(); }
+    };
+    painter.save();
+    const Restore restore{painter};
+    painter.setClipRect(drawingBounds(), Qt::IntersectClip);
+    drawContentsInView(&painter, context, isBeingCreateOrEdited);
+    if (inside)
+        inside();
+}
+
 void QBXGraphic::drawHandlesInView(QPainter* painter, const DrawingContext& context, bool lock_hai)
 {
     const QRectF b = bounds();

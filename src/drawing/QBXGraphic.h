@@ -266,6 +266,12 @@ public:
 
     // ---- drawing hooks (each kind draws itself; the base draws nothing) ----
     virtual void drawContentsInView(QPainter* painter, const DrawingContext& context, bool isBeingCreateOrEdited);
+    // How every surface draws a graphic (the canvas, card pictures, print,
+    // mail): its contents clipped to drawingBounds, between a save and a
+    // restore of the painter, so what leaves is what the canvas shows.
+    // `inside` draws more under the same clip (the canvas's handles).
+    void drawClippedInView(QPainter& painter, const DrawingContext& context, bool isBeingCreateOrEdited,
+                           const std::function<void()>& inside = {});
     // The outline used by kinds that draw a path; the base has none.
     virtual QPainterPath bezierPathForDrawing() const;
     virtual void drawHandlesInView(QPainter* painter, const DrawingContext& context, bool lock_hai);

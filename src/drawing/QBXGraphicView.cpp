@@ -439,18 +439,16 @@ void QBXGraphicView::drawRect(QPainter& painter, const QRectF& dirty)
             continue;
         const bool creating = g == _creatingGraphic;
         const bool handles = !_isHidingHandles && !creating && selection.count(i);
-        painter.save();
-        painter.setClipRect(drawingBounds, Qt::IntersectClip);
         try {
-            g->drawContentsInView(&painter, context, creating);
-            if (handles) {
-                g->drawHandlesInView(&painter, context, g->ctrl_is_locked);
-                _Selected_Graphic = g;
-            }
+            g->drawClippedInView(painter, context, creating, [&] {
+                if (handles) {
+                    g->drawHandlesInView(&painter, context, g->ctrl_is_locked);
+                    _Selected_Graphic = g;
+                }
+            });
         } catch (const std::exception& e) {
             Show_NSLog_Message(QString::fromUtf8(e.what()));
         }
-        painter.restore();
     }
     if (list.empty() && !m_panelRequestQueued) {
         // Ask for the card's properties once, after this paint pass.

@@ -7,10 +7,12 @@
 #include "drawing/RefreshSeam.h"
 
 #include <QBuffer>
+#include <QMutexLocker>
 #include <QImageWriter>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <algorithm>
 #include <cmath>
 #include <exception>
 
@@ -72,20 +74,29 @@ QBXRenderingView::QBXRenderingView(const QRectF& frame, const GraphicList& graph
 
 void QBXRenderingView::drawRect(QPainter& painter, const QRectF& dirty) const
 {
+    drawLayers(painter, dirty, true, 0, _graphics.size());
+}
+
+void QBXRenderingView::drawLayers(QPainter& painter, const QRectF& dirty, bool background, size_t from,
+                                  size_t to) const
+{
     try {
-        CardBackgroundContext bg;
-        bg.front = &context_.front;
-        bg.back = &context_.back;
-        bg.cardShape = context_.cardShape;
-        bg.side = context_.side;
-        bg.resourcePath = context_.resourcePath;
-        bg.cardRect = frame_;
-        drawing::Card_Base_Drawing(painter, bg, dirty);
+        if (background) {
+            CardBackgroundContext bg;
+            bg.front = &context_.front;
+            bg.back = &context_.back;
+            bg.cardShape = context_.cardShape;
+            bg.side = context_.side;
+            bg.resourcePath = context_.resourcePath;
+            bg.cardRect = frame_;
+            drawing::Card_Base_Drawing(painter, bg, dirty);
+        }
         const DrawingContext dc = offscreenContext(painter);
-        for (auto it = _graphics.rbegin(); it != _graphics.rend(); ++it) {
-            QBXGraphic* g = it->get();
+        to = std::min(to, _graphics.size());
+        for (size_t i = from; i < to; ++i) {
+            QBXGraphic* g = _graphics[_graphics.size() - 1 - i].get();
             if (g && g->print_object == 0)
-                g->drawContentsInView(&painter, dc, false);
+                g->drawClippedInView(painter, dc, false);
         }
     } catch (const std::exception& e) {
         Show_MessageBox(QString::fromUtf8(e.what()));
@@ -123,12 +134,13 @@ QByteArray QBXRenderingView::dataWithPDFInsideRect(const QRectF& rect) const
     return data;
 }
 
-QImage QBXRenderingView::imageInsideRect(const QRectF& rect, double dpi) const
+QImage QBXRenderingView::raster(const QRectF& rect, double dpi, const QImage& start,
+                                const std::function<void(QPainter&)>& draw) const
 {
     const QSize px = rasterSize(rect, dpi);
     if (px.isEmpty())
         return {};
-    QImage image(px, QImage::Format_ARGB32_Premultiplied);
+    QImage image = start.size() == px ? start : QImage(px, QImage::Format_ARGB32_Premultiplied);
     if (image.isNull()) {
         Show_NSLog_Message(QStringLiteral("No memory for a card picture of %1 x %2 pixels.")
                                .arg(px.width()).arg(px.height()));
@@ -138,18 +150,37 @@ QImage QBXRenderingView::imageInsideRect(const QRectF& rect, double dpi) const
     // fonts are sized by the device's resolution.
     image.setDotsPerMeterX(2835);
     image.setDotsPerMeterY(2835);
-    image.fill(Qt::transparent);
+    if (start.size() != px)
+        image.fill(Qt::transparent);
     {
         QPainter painter(&image);
         painter.setRenderHint(QPainter::Antialiasing, true);
         painter.setRenderHint(QPainter::TextAntialiasing, true);
         painter.scale(dpi / 72.0, dpi / 72.0);
         painter.translate(-rect.topLeft());
-        drawRect(painter, rect);
+        draw(painter);
     }
     image.setDotsPerMeterX(dotsPerMeter(dpi));
     image.setDotsPerMeterY(dotsPerMeter(dpi));
     return image;
+}
+
+QImage QBXRenderingView::imageInsideRect(const QRectF& rect, double dpi) const
+{
+    const size_t all = _graphics.size();
+    if (!underlay_ || rect != frame_ || size_t(underlay_->graphics_) > all)
+        return raster(rect, dpi, QImage(), [&](QPainter& p) { drawLayers(p, rect, true, 0, all); });
+    const size_t bottom = size_t(underlay_->graphics_);
+    QImage start;
+    {
+        QMutexLocker lock(&underlay_->mutex_);
+        QImage& made = underlay_->images_[dpi];
+        if (made.isNull())
+            made = raster(rect, dpi, QImage(), [&](QPainter& p) { drawLayers(p, rect, true, 0, bottom); });
+        start = made;
+    }
+    // The copy detaches when painted on: the shared bottom stays as it is.
+    return raster(rect, dpi, start, [&](QPainter& p) { drawLayers(p, rect, false, bottom, all); });
 }
 
 QByteArray QBXRenderingView::pdfDataWithGraphics_data(const GraphicList& graphics, const CardRenderContext& context)
@@ -180,12 +211,8 @@ QByteArray QBXRenderingView::tiffDataWithGraphics(const GraphicList& graphics, Q
         painter.translate(-u.topLeft());
         const DrawingContext dc = offscreenContext(painter);
         for (auto it = graphics.rbegin(); it != graphics.rend(); ++it) {
-            if (!*it)
-                continue;
-            painter.save();
-            painter.setClipRect((*it)->drawingBounds(), Qt::IntersectClip);
-            (*it)->drawContentsInView(&painter, dc, false);
-            painter.restore();
+            if (*it)
+                (*it)->drawClippedInView(painter, dc, false);
         }
     }
     QByteArray data;
@@ -202,6 +229,13 @@ QByteArray QBXRenderingView::tiffDataWithGraphics(const GraphicList& graphics, Q
 CardPicture QBXRenderingView::image_From_Card_Graphics(const GraphicList& graphics, bool print_box,
                                                        const CardRenderContext& context)
 {
+    return image_From_Card_Graphics(graphics, print_box, context, nullptr);
+}
+
+CardPicture QBXRenderingView::image_From_Card_Graphics(const GraphicList& graphics, bool print_box,
+                                                       const CardRenderContext& context,
+                                                       std::shared_ptr<CardUnderlay> underlay)
+{
     (void)print_box;
     CardPicture picture;
     try {
@@ -215,7 +249,9 @@ CardPicture QBXRenderingView::image_From_Card_Graphics(const GraphicList& graphi
         for (const GraphicPtr& g : graphics)
             if (g && g->print_object == 0)
                 copies.push_back(g->fullCopy());
-        picture.view_ = std::make_shared<const QBXRenderingView>(context.frame, copies, QString(), context);
+        auto view = std::make_shared<QBXRenderingView>(context.frame, copies, QString(), context);
+        view->underlay_ = std::move(underlay);
+        picture.view_ = std::move(view);
     } catch (const std::exception& e) {
         Show_NSLog_Message(QString::fromUtf8(e.what()));
         picture = CardPicture();

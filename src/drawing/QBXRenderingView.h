@@ -8,8 +8,10 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QMutex>
 #include <QRectF>
 #include <QString>
+#include <map>
 #include <memory>
 
 // What the controller (or a test) gives the renderer: copies of both side
@@ -25,6 +27,23 @@ struct CardRenderContext {
 };
 
 class QBXRenderingView;
+
+// The bottom of a card side that stays the same from row to row of a run:
+// the background and the lowest `graphics` printed graphics, which no row
+// fills. It is drawn once per resolution and shared by the run's pictures,
+// whose rasters start from a copy of it; the pixels are those of drawing
+// the whole side. Safe to share between threads.
+class CardUnderlay {
+public:
+    explicit CardUnderlay(int graphics) : graphics_(graphics) {}
+    int graphics() const { return graphics_; }
+
+private:
+    friend class QBXRenderingView;
+    const int graphics_;
+    QMutex mutex_;
+    std::map<double, QImage> images_; // by dpi
+};
 
 // A card side frozen at the moment it was asked for: later changes to the
 // design do not show in it. Resolution independent: it renders at any dpi
@@ -71,6 +90,11 @@ public:
     // path (the vector path serves every caller).
     static CardPicture image_From_Card_Graphics(const GraphicList& graphics, bool print_box,
                                                 const CardRenderContext& context);
+    // The same for a run's row: `underlay` holds the side's unchanging bottom
+    // (null: none).
+    static CardPicture image_From_Card_Graphics(const GraphicList& graphics, bool print_box,
+                                                const CardRenderContext& context,
+                                                std::shared_ptr<CardUnderlay> underlay);
     static int Get_OS_Version();
 
     // Largest raster made: a side and the pixel count.
@@ -78,8 +102,17 @@ public:
     static constexpr qint64 kMaxRasterPixels = 256LL * 1000 * 1000;
 
 private:
+    // The background (when asked) and the graphics at positions [from, to)
+    // counted from the bottom, each clipped to its drawing bounds.
+    void drawLayers(QPainter& painter, const QRectF& dirty, bool background, size_t from, size_t to) const;
+    // A raster of the rectangle at the dpi, drawn over `start` (a picture of
+    // the same size) or over transparency by `draw`.
+    QImage raster(const QRectF& rect, double dpi, const QImage& start,
+                  const std::function<void(QPainter&)>& draw) const;
+
     QRectF frame_;
     GraphicList _graphics; // drawn copies, index 0 on top
+    std::shared_ptr<CardUnderlay> underlay_;
     QString _printJobTitle;
     CardRenderContext context_;
 };

@@ -2,6 +2,7 @@
 // Card pictures leaving as files, without any widget: file names, the run's
 // own folder, the front-over-back picture and the writer that writes the
 // format the extension names, atomically.
+#include <QIODevice>
 #include <QImage>
 #include <QString>
 
@@ -30,6 +31,12 @@ QString Create_Run_Folder(const QString& parent);
 // Front in the top half, back below it, on a picture of the front's width
 // and twice its height. Null when either side is missing.
 QImage Combine_Front_Back(const QImage& front, const QImage& back);
+
+// Writes the picture as PNG: 8-bit RGB when every pixel is opaque, else
+// straight (not premultiplied) RGBA; the SUB or UP filter on each row and
+// fast deflate; the picture's resolution as its pHYs chunk. Readers see the
+// picture's pixels exactly. On failure `error` gets the reason.
+bool Write_Png(const QImage& picture, QIODevice& device, QString* error);
 
 // Writes the picture in the format the path's extension names (TIFF for
 // .tif/.tiff, else PNG) through a temporary file renamed over the target:

@@ -39,7 +39,11 @@ void PointPicture::draw(QPainter& painter, const QRectF& target) const
     } else {
         painter.translate(target.topLeft());
         painter.scale(target.width() / m_size.width(), target.height() / m_size.height());
-        painter.drawPicture(QPointF(0, 0), m_vector);
+        // Playing a picture moves a read position inside its shared data:
+        // a private copy lets threads draw the same picture at once.
+        QPicture own;
+        own.setData(m_vector.data(), m_vector.size());
+        painter.drawPicture(QPointF(0, 0), own);
     }
     painter.restore();
 }

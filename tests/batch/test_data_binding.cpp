@@ -15,14 +15,14 @@ namespace {
 
 // Barcode stand-in: a 1x1 picture whose colour encodes nothing; values
 // containing letters are refused as an EAN-13 encoder would.
-QImage Stub_Barcode(const QBXGraphic&, const QString& value, const QString&, const QString&)
+Barcode_Row_Picture Stub_Barcode(const QBXGraphic&, const QString& value, const QString&, const QString&)
 {
     for (QChar c : value)
         if (!c.isDigit())
-            return QImage();
+            return {};
     QImage image(1, 1, QImage::Format_RGB32);
     image.setText(QStringLiteral("value"), value);
-    return image;
+    return {PointPicture::fromImage(image, QSizeF(1, 1)), 72};
 }
 
 struct Fixture {
@@ -119,7 +119,8 @@ TEST(DataBinding, EachCardTakesItsRowAndShortSourcesGoEmpty)
         else
             EXPECT_TRUE(pic->_contents.isNull()) << i; // the blank row and past the end
         auto* code = static_cast<QBXBarcode*>(card[2].get());
-        EXPECT_EQ(code->_barcode_image.text(QStringLiteral("value")), inSeries ? QString::number((i + 1) * 10) : QString());
+        EXPECT_EQ(code->row_picture.raster().text(QStringLiteral("value")), inSeries ? QString::number((i + 1) * 10) : QString());
+        EXPECT_TRUE(code->_barcode_image.isNull()); // the design's stored picture is left alone
         EXPECT_EQ(code->ctrl_is_visible, inSeries) << i;
     }
     EXPECT_EQ(run.Problems(),

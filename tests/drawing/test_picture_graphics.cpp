@@ -209,7 +209,9 @@ TEST(BarcodeGraphic, DrawsAtItsPointSizeAndDecodes)
     z.setDotsPerMeterY(11811);
     auto barcode = std::make_shared<QBXBarcode>();
     barcode->Set_Barcode_image(z);
-    barcode->setBounds(QRectF(20, 20, 10, 10));
+    // Card pictures clip each graphic to its frame, as the canvas does: the
+    // frame holds the whole picture.
+    barcode->setBounds(QRectF(20, 20, z.width() * 72.0 / 300, z.height() * 72.0 / 300));
     CardRenderContext ctx;
     ctx.frame = QRectF(0, 0, 252, 144);
     const CardPicture card = QBXRenderingView::image_From_Card_Graphics({barcode}, false, ctx);

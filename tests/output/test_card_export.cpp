@@ -19,7 +19,16 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QTemporaryDir>
+#include <QBuffer>
+#include <QImageWriter>
+#include <QPainter>
+#include <QProcess>
 #include <gtest/gtest.h>
+#include <png.h>
+
+#include <cmath>
+#include <cstring>
+#include <tuple>
 
 using namespace card_export;
 
@@ -156,6 +165,89 @@ TEST(CardExport, NamesFoldersAndFormats)
     EXPECT_EQ(both.pixelColor(0, 0), QColor(Qt::red));
     EXPECT_EQ(both.pixelColor(0, 7), QColor(Qt::blue));
     EXPECT_TRUE(Combine_Front_Back(red, QImage()).isNull());
+}
+
+namespace {
+
+// Straight RGBA rows as libpng's own reader gives them.
+QImage Libpng_Read(const QString& path)
+{
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, QFile::encodeName(path).constData()))
+        return {};
+    image.format = PNG_FORMAT_RGBA;
+    QImage out(int(image.width), int(image.height), QImage::Format_RGBA8888);
+    if (!png_image_finish_read(&image, nullptr, out.bits(), int(out.bytesPerLine()), nullptr))
+        return {};
+    return out;
+}
+
+// The same through ImageMagick.
+QImage Magick_Read(const QString& path, QSize size)
+{
+    QProcess magick;
+    magick.start(QStringLiteral("/usr/bin/convert"), {path, QStringLiteral("-depth"), QStringLiteral("8"),
+                                                       QStringLiteral("rgba:-")});
+    if (!magick.waitForFinished(60000))
+        return {};
+    const QByteArray bytes = magick.readAllStandardOutput();
+    if (bytes.size() != qsizetype(size.width()) * size.height() * 4)
+        return {};
+    QImage out(size, QImage::Format_RGBA8888);
+    for (int y = 0; y < size.height(); ++y)
+        std::memcpy(out.scanLine(y), bytes.constData() + qsizetype(y) * size.width() * 4, size_t(size.width()) * 4);
+    return out;
+}
+
+} // namespace
+
+// Cards are written as RGB when opaque and as straight RGBA otherwise; Qt,
+// libpng and ImageMagick all read the pixels back exactly, and the files are
+// no larger than Qt's own writer makes them (within a tenth).
+TEST(CardExport, PngFilesReadBackToTheSamePixels)
+{
+    QTemporaryDir dir;
+    QImage card(1050, 600, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < card.height(); ++y)
+        for (int x = 0; x < card.width(); ++x)
+            card.setPixel(x, y, qRgb(x * 255 / 1050, y * 255 / 600, 128 + int(100 * std::sin(x / 23.0) * std::cos(y / 17.0))));
+    {
+        QPainter p(&card);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setFont(QFont(QStringLiteral("DejaVu Sans"), 40));
+        p.drawText(QRectF(40, 40, 900, 200), QStringLiteral("Guest 17, Company 5"));
+        p.fillRect(QRectF(600, 300, 300, 200), Qt::white);
+    }
+    card.setDotsPerMeterX(11811);
+    card.setDotsPerMeterY(11811);
+    QImage translucent = card;
+    {
+        QPainter p(&translucent);
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.fillRect(QRectF(0, 0, 200, 600), QColor(20, 120, 220, 90));
+        p.fillRect(QRectF(200, 0, 40, 600), Qt::transparent);
+    }
+    for (const auto& [name, picture, colourType] :
+         {std::tuple{"opaque.png", card, 2}, std::tuple{"translucent.png", translucent, 6}}) {
+        const QString path = dir.filePath(QString::fromLatin1(name));
+        ASSERT_TRUE(Write_Picture(picture, path, nullptr)) << name;
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(int(f.read(26).at(25)), colourType) << name << ": IHDR colour type";
+        const QImage expected = picture.convertToFormat(QImage::Format_RGBA8888);
+        EXPECT_EQ(QImage(path).convertToFormat(QImage::Format_RGBA8888), expected) << name << ": Qt";
+        EXPECT_EQ(Libpng_Read(path), expected) << name << ": libpng";
+        EXPECT_EQ(Magick_Read(path, picture.size()), expected) << name << ": ImageMagick";
+        EXPECT_EQ(QImage(path).dotsPerMeterX(), 11811) << name;
+
+        QBuffer qt;
+        qt.open(QIODevice::WriteOnly);
+        QImageWriter writer(&qt, "png");
+        writer.setQuality(89);
+        ASSERT_TRUE(writer.write(picture));
+        EXPECT_LE(double(QFileInfo(path).size()), 1.10 * double(qt.size())) << name;
+    }
 }
 
 TEST(CardExport, SingleExportWritesTheSidesAtTheResolution)

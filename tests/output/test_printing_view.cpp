@@ -1,5 +1,9 @@
 // The printed view and the sheet preview on real PDF: pages, paper, the card
 // of every cell, captions; read back with poppler's tools.
+#include "batch/Barcode_Binding.h"
+#include "batch/Binding_Table_Model.h"
+#include "batch/DataBinding.h"
+#include "drawing/QBXBarcode.h"
 #include "drawing/QBXImage.h"
 #include "output/Printing_View.h"
 #include "output/Sample_Preview.h"
@@ -16,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <utility>
 
 using namespace sheet_layout;
 
@@ -182,4 +187,90 @@ TEST(SamplePreview, CaptionsFollowTheCellsAndOutlinesAreOptional)
     EXPECT_EQ(without.pixelColor(edge), QColor(Qt::white));
     Print_Layout none;
     EXPECT_TRUE(Sample_Preview::imageRepresentation(none, kCard.size(), true, true).isNull());
+}
+
+// Printed barcodes stay sharp and small: a run's bound Code 128 goes into the
+// PDF as bars and text, the designer's stored barcode picture losslessly;
+// every barcode reads back from a 300 dpi render.
+TEST(PrintingView, BarcodesArePrintedLosslesslyAndPicturesOnce)
+{
+    QTemporaryDir dir;
+    Binding_Table_Model table;
+    table.Set_Sheet_Columns({QStringLiteral("Code")});
+    for (int i = 1; i <= 3; ++i)
+        table.Create_List_By_Array({QStringLiteral("CW-%1").arg(i * 1111)}, 1);
+    const int code128 = int(Barcode_Symbology_Titles().indexOf(QStringLiteral("Code 128")));
+    auto bound = std::make_shared<QBXBarcode>();
+    bound->barcode_font_index = code128;
+    bound->linear_height_val = 0.25f;
+    bound->Set_Data_source_type(2);
+    bound->Set_Excel_binding_Index(1);
+    bound->setBounds(QRectF(4, 2, 136, 34));
+    auto stored = std::make_shared<QBXBarcode>();
+    stored->barcode_font_index = code128;
+    stored->linear_height_val = 0.25f;
+    stored->Set_Barcode_image(Barcode_Picture_For_Graphic(*stored, QStringLiteral("F9"), QString(), QString()));
+    stored->setBounds(QRectF(2, 37, 140, 34));
+    QImage photo(64, 48, QImage::Format_RGB32);
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 64; ++x)
+            photo.setPixel(x, y, qRgb(x * 4, y * 5, (x * y) % 256));
+    ASSERT_TRUE(photo.save(dir.filePath(QStringLiteral("photo.png"))));
+    auto picture = std::make_shared<QBXImage>();
+    picture->setFilePath(dir.filePath(QStringLiteral("photo.png")));
+    picture->setBounds(kCard);
+    picture->_isDrawingStroke = false;
+    Binding_Design design;
+    design.front = {bound, stored, picture};
+    Data_Binding binding;
+    binding.Check_Series_Or_Excel_Use_or_not(design, {}, table.ListData(), QString());
+    auto run = std::make_shared<Binding_Run_Snapshot>(binding, design, table.ListData());
+    run->render_context.frame = kCard;
+
+    Print_Job job;
+    job.layout = A4_3x3();
+    job.Total_Label_Real = 3;
+    job.data_in_use = true;
+    job.data_rows = 3;
+    job.front_image = run->Render_Side(0, QStringLiteral("F"), true);
+    job.render_row = [run](int row, const QString& side) { return run->Render_Side(row, side, true); };
+    Printing_View view(job);
+    const QString pdf = Write_Pdf(dir.path(), view, 1);
+
+    // pdfimages -list: page num type width height color comp bpc enc ...
+    const QStringList lines = QString::fromUtf8(testsupport::run(QStringLiteral("pdfimages"),
+                                                                 {QStringLiteral("-list"), pdf}).out)
+                                  .split(QLatin1Char('\n'), Qt::SkipEmptyParts)
+                                  .mid(2);
+    int barcodes = 0;
+    for (const QString& line : lines) {
+        const QStringList f = line.simplified().split(QLatin1Char(' '));
+        ASSERT_GE(f.size(), 9) << line.toStdString();
+        if (f[2] != QLatin1String("image") || (f[3] == QLatin1String("64") && f[4] == QLatin1String("48")))
+            continue; // the photo
+        ++barcodes;
+        EXPECT_NE(f[8], QLatin1String("jpeg")) << "a barcode is stored lossily: " << line.toStdString();
+    }
+    EXPECT_EQ(barcodes, 3) << "only the stored barcode picture is an image; bound bars are drawn\n"
+                           << lines.join(QLatin1Char('\n')).toStdString();
+
+    const QString stem = dir.filePath(QStringLiteral("sheet"));
+    testsupport::run(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("300"), QStringLiteral("-singlefile"),
+                                                  QStringLiteral("-png"), pdf, stem});
+    const QImage page(stem + QStringLiteral(".png"));
+    ASSERT_FALSE(page.isNull());
+    const double k = 300.0 / 72.0;
+    for (int cell = 0; cell < 3; ++cell) {
+        const QRectF at = Qt_Rect(job.layout, Place_Cell(job.layout, 1, 1 + cell, kCard.size()).picture);
+        for (const auto& [band, expected] : {std::pair{bound->bounds(), QStringLiteral("CW-%1").arg((cell + 1) * 1111)},
+                                             std::pair{stored->bounds(), QStringLiteral("F9")}}) {
+            const QRectF r = band.translated(at.topLeft());
+            const QString crop = dir.filePath(QStringLiteral("cell%1.png").arg(cell));
+            page.copy(QRectF(r.x() * k, r.y() * k, r.width() * k, r.height() * k).toRect()).save(crop);
+            EXPECT_EQ(QString::fromUtf8(testsupport::run(QStringLiteral("ZXingReader"), {QStringLiteral("-bytes"), crop}).out)
+                          .trimmed(),
+                      expected)
+                << "cell " << cell;
+        }
+    }
 }
