@@ -166,6 +166,46 @@ TEST(CaptionsAndQuietZones, LongHeadersFootersAndValueTextsAreNeverCut)
     }
 }
 
+TEST(CaptionsAndQuietZones, AccentsAndDescendersStayInTheirBands)
+{
+    // Red header and footer around a black symbol: no ink on the picture's
+    // edge, no red inside the box of the black ink.
+    const QString header = QStringLiteral("\u00c1\u00c9 \u00c9g"), footer = QStringLiteral("\u00c7\u00d1 \u00ffgjpq");
+    for (const char* title : {"Code 128", "QR Code", "PDF417", "DataMatrix"}) {
+        for (const double points : {8.0, 16.0, 30.0, 48.0, 72.0}) {
+            SCOPED_TRACE(testing::Message() << title << " at " << points << " pt");
+            bt::resetDesigner(QString::fromLatin1(title));
+            Barcode_Gen& g = *Barcode_Gen::defaultInstance();
+            g.bar_hdr_clr = g.bar_ftr_clr = QColor(255, 0, 0);
+            g.header_font.setPointSizeF(points);
+            g.footer_font.setPointSizeF(points);
+            USED_DPI_VALUE = 300;
+            const PointPicture pic = g.Get_Image_From_Val(QStringLiteral("HELLO"), header, footer);
+            ASSERT_FALSE(pic.isNull()) << g.last_failure.toStdString();
+            const QImage img = pic.toImage(300).convertToFormat(QImage::Format_RGB32);
+            const auto inked = [](QRgb c) { return qGray(c) < 235; };
+            const auto red = [](QRgb c) { return qRed(c) - qGreen(c) > 60; };
+            const auto black = [](QRgb c) { return qRed(c) < 100 && qGreen(c) < 100; };
+            QRect symbol;
+            int edge = 0;
+            for (int y = 0; y < img.height(); ++y)
+                for (int x = 0; x < img.width(); ++x) {
+                    const QRgb c = img.pixel(x, y);
+                    if (black(c))
+                        symbol |= QRect(x, y, 1, 1);
+                    if (inked(c) && (x == 0 || y == 0 || x == img.width() - 1 || y == img.height() - 1))
+                        ++edge;
+                }
+            int inside = 0;
+            for (int y = symbol.top(); y <= symbol.bottom(); ++y)
+                for (int x = symbol.left(); x <= symbol.right(); ++x)
+                    inside += red(img.pixel(x, y));
+            EXPECT_EQ(edge, 0);
+            EXPECT_EQ(inside, 0);
+        }
+    }
+}
+
 TEST(CaptionsAndQuietZones, QRKeepsFourModulesAndDataMatrixOne)
 {
     USED_DPI_VALUE = 300;
