@@ -444,7 +444,9 @@ bool CQR_Symbol::EncodeSourceData(const char* lpsSource, int64_t ncLength, int64
     // the bytes, cost[i][state] being the fewest bits that carry the first i
     // bytes and end in that state. Rows i, i + 1 and i + 2 are kept (a Kanji
     // character takes two bytes); m_bySegmentBack[i][state] is the state the
-    // best way came from. Ties keep the current segment going.
+    // best way came from. A tie goes to the way that starts a new segment,
+    // so symbols whose segments were already among the shortest stay as
+    // they were.
     int32_t header[4];
     for (uint8_t m = 0; m < 4; ++m)
         header[m] = static_cast<int32_t>(4 + indicatorLength(m, nVerGroup));
@@ -468,12 +470,12 @@ bool CQR_Symbol::EncodeSourceData(const char* lpsSource, int64_t ncLength, int64
                     back[state] = from;
                 }
             };
-            for (uint8_t st = 0; st < kStates; ++st)
-                if (kModeOf[st] == m && row[st] != kUnreached)
-                    relax(kNext[st], row[st] + kStepBits[st], st);
             for (uint8_t st = 0; st <= kStart; ++st)
                 if ((st == kStart || kModeOf[st] != m) && row[st] != kUnreached)
                     relax(kFirst[m], row[st] + header[m] + kFirstBits[m], st);
+            for (uint8_t st = 0; st < kStates; ++st)
+                if (kModeOf[st] == m && row[st] != kUnreached)
+                    relax(kNext[st], row[st] + kStepBits[st], st);
         }
         std::fill(row, row + kStates + 1, kUnreached);
     }
