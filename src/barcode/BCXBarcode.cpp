@@ -87,7 +87,7 @@ void BCXBarcode::setHeaderFontSize(float size)
 {
     const Barcode_Gen& gen = designer();
     m_headerFontSize = size;
-    m_headerHeight = float(1.35 * barcode_text::capHeight(gen.header_font) / 72.0);
+    m_headerHeight = float(barcode_text::lineHeight(gen.header_font) / 72.0);
     m_headerWidth = float(barcode_text::naturalSize(header(), gen.header_font, barcode_text::kCaptionSpacing).width());
 }
 
@@ -95,7 +95,7 @@ void BCXBarcode::setFooterFontSize(float size)
 {
     const Barcode_Gen& gen = designer();
     m_footerFontSize = size;
-    m_footerHeight = float(1.35 * barcode_text::capHeight(gen.footer_font) / 72.0);
+    m_footerHeight = float(barcode_text::lineHeight(gen.footer_font) / 72.0);
     m_footerWidth = float(barcode_text::naturalSize(footer(), gen.footer_font, barcode_text::kCaptionSpacing).width());
 }
 

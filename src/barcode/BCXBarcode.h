@@ -48,8 +48,9 @@ public:
     void setFooterHeight(float v) { m_footerHeight = v; }
     void setHeaderWidth(float v) { m_headerWidth = v; }
     void setFooterWidth(float v) { m_footerWidth = v; }
-    // Band sizes from the designer's fonts (cap height x 1.35, in inches);
-    // header and footer also measure their text, so set the text first.
+    // Band sizes from the designer's fonts, in inches: the caption 1.35 cap
+    // heights, header and footer the font's line as drawn. Header and footer
+    // also measure their text, so set the text first.
     void setCaptionFontSize(float size);
     void setHeaderFontSize(float size);
     void setFooterFontSize(float size);

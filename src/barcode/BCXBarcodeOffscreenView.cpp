@@ -46,6 +46,22 @@ void drawTextInRect(QPainter& p, double H, const QString& text, const QFont& fon
     p.drawText(box, int(align | Qt::AlignTop | Qt::TextDontClip | Qt::TextSingleLine), text);
 }
 
+// Header and footer fill their bands, which the band heights size to the
+// font's line as drawn, so no glyph reaches into the symbol or past the edge.
+void drawHeader(QPainter& p, double W, double H, const QString& text, double band, double mTB)
+{
+    const Barcode_Gen& gen = designer();
+    drawTextInRect(p, H, text, gen.header_font, gen.bar_hdr_clr, barcode_text::kCaptionSpacing,
+                   alignmentOf(gen.align_hdr_combo), 0, H - band - mTB, W, band);
+}
+
+void drawFooter(QPainter& p, double W, double H, const QString& text, double band, double mTB)
+{
+    const Barcode_Gen& gen = designer();
+    drawTextInRect(p, H, text, gen.footer_font, gen.bar_ftr_clr, barcode_text::kCaptionSpacing,
+                   alignmentOf(gen.align_ftr_combo), 0, mTB, W, band);
+}
+
 // Collects the bars: with a raster (pxPerPt > 0) the painter is in device
 // pixels and both edges of a bar snap to pixels computed from the exact
 // coordinates, so that widths do not drift; vector output gets the exact
@@ -265,18 +281,10 @@ void BCXBarcodeOffscreenView::drawLinear(QPainter& p, double k) const
         }
     }
 
-    if (b.printsHeader()) {
-        const QString text = b.header();
-        const double hh = barcode_text::naturalSize(text, gen.header_font).height();
-        drawTextInRect(p, H, text, gen.header_font, gen.bar_hdr_clr, barcode_text::kCaptionSpacing, alignmentOf(gen.align_hdr_combo), 0,
-                       H - hdrH - mTB, W, hh);
-    }
-    if (b.printsFooter()) {
-        const QString text = b.footer();
-        const double fh = barcode_text::naturalSize(text, gen.footer_font).height();
-        drawTextInRect(p, H, text, gen.footer_font, gen.bar_ftr_clr, barcode_text::kCaptionSpacing, alignmentOf(gen.align_ftr_combo), 0, mTB,
-                       W, fh);
-    }
+    if (b.printsHeader())
+        drawHeader(p, W, H, b.header(), hdrH, mTB);
+    if (b.printsFooter())
+        drawFooter(p, W, H, b.footer(), ftrH, mTB);
 }
 
 void BCXBarcodeOffscreenView::draw2D(QPainter& p, double k) const
@@ -289,10 +297,7 @@ void BCXBarcodeOffscreenView::draw2D(QPainter& p, double k) const
     const double hdr2 = gen.printsHeader() ? gen.headerHeight() * 72.0 : 0;
     double yTop = H - mTB;
     if (gen.printsHeader()) {
-        const QString text = gen.header();
-        const double hh = barcode_text::naturalSize(text, gen.header_font).height();
-        drawTextInRect(p, H, text, gen.header_font, gen.bar_hdr_clr, barcode_text::kCaptionSpacing, alignmentOf(gen.align_hdr_combo), 0,
-                       H - hdr2 - mTB, W, hh);
+        drawHeader(p, W, H, gen.header(), hdr2, mTB);
         yTop = H - hdr2 - mTB;
     }
     if (!image_2d.isNull()) {
@@ -310,12 +315,8 @@ void BCXBarcodeOffscreenView::draw2D(QPainter& p, double k) const
         image_2d.draw(p, target);
         p.restore();
     }
-    if (gen.printsFooter()) {
-        const QString text = gen.footer();
-        const double fh = barcode_text::naturalSize(text, gen.footer_font).height();
-        drawTextInRect(p, H, text, gen.footer_font, gen.bar_ftr_clr, barcode_text::kCaptionSpacing, alignmentOf(gen.align_ftr_combo), 0, mTB,
-                       W, fh);
-    }
+    if (gen.printsFooter())
+        drawFooter(p, W, H, gen.footer(), gen.footerHeight() * 72.0, mTB);
 }
 
 bool BCXBarcodeOffscreenView::sizeProblem(QString* reason) const

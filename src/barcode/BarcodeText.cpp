@@ -44,6 +44,14 @@ qreal capHeight(const QFont& font)
     return QFontMetricsF(f, device72()).capHeight();
 }
 
+qreal lineHeight(const QFont& font)
+{
+    const QPaintDevice* device = device96();
+    const QFont drawn(fontForDevice(font, device, 0), device);
+    const QFontMetricsF fm(drawn, device);
+    return fm.ascent() + fm.descent();
+}
+
 qreal descent(const QFont& font)
 {
     QFont f(font, device72());

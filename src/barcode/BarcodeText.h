@@ -17,6 +17,9 @@ qreal capHeight(const QFont& font);
 // Natural width and height (ascent + descent) of a one-line text in points,
 // with kerning extra points after each character (measured as drawn).
 QSizeF naturalSize(const QString& text, const QFont& font, qreal kerning = 0);
+// Height in points of a header or footer band: the font's ascent and
+// descent as the pictures draw it, so accents and descenders stay inside.
+qreal lineHeight(const QFont& font);
 // Descent of the font in points.
 qreal descent(const QFont& font);
 // The font resized for a device so that its units are points, with kerning.

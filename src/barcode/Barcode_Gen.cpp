@@ -204,16 +204,14 @@ void Barcode_Gen::setCaptionFontSize(float size)
 void Barcode_Gen::setHeaderFontSize(float size)
 {
     m_headerFontSize = size;
-    const double c = barcode_text::capHeight(header_font);
-    m_headerHeight = float(c / 72.0 + 0.35 * c / 72.0);
+    m_headerHeight = float(barcode_text::lineHeight(header_font) / 72.0);
     m_headerWidth = float(barcode_text::naturalSize(header(), header_font, barcode_text::kCaptionSpacing).width());
 }
 
 void Barcode_Gen::setFooterFontSize(float size)
 {
     m_footerFontSize = size;
-    const double c = barcode_text::capHeight(footer_font);
-    m_footerHeight = float(c / 72.0 + 0.35 * c / 72.0);
+    m_footerHeight = float(barcode_text::lineHeight(footer_font) / 72.0);
     m_footerWidth = float(barcode_text::naturalSize(footer(), footer_font, barcode_text::kCaptionSpacing).width());
 }
 

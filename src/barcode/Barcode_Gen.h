@@ -176,8 +176,9 @@ public:
     float caption_fontSize() const { return m_captionFontSize; }
     float header_fontSize() const { return m_headerFontSize; }
     float footer_fontSize() const { return m_footerFontSize; }
-    // Band heights from the fonts (1.35 x cap height, inches); header and
-    // footer also measure their texts. The size argument is only stored.
+    // Band heights from the fonts, in inches: the caption 1.35 cap heights,
+    // header and footer the font's line as drawn (ascent and descent); header
+    // and footer also measure their texts. The size argument is only stored.
     void setCaptionFontSize(float size);
     void setHeaderFontSize(float size);
     void setFooterFontSize(float size);

@@ -10,6 +10,7 @@
 
 extern "C" {
 #include <iec16022ecc200.h>
+#include <reedsol.h>
 }
 
 DataMatrix::DataMatrix(int64_t dimension)
@@ -154,20 +155,31 @@ private:
     std::vector<int> cell;
 };
 
-// The 144 x 144 symbol has 8 blocks of 156 data codewords and 2 of 155; its
-// error correction codewords are interleaved starting with the two short
-// blocks. The library starts with block 0, which no reader decodes, so its
-// error correction codewords are put in the standard's order here (the data
-// codewords and the codeword values are right as they are).
+// The grid index (row 0 at the bottom) of the module at row r, column c of
+// the mapping matrix, whose data regions are rh x rw modules, each framed by
+// its finder pattern and clock track.
+size_t gridIndex(int W, int H, int rh, int rw, int r, int c)
+{
+    const int symbolRow = (r / rh) * (rh + 2) + 1 + r % rh;   // from the top
+    const int symbolCol = (c / rw) * (rw + 2) + 1 + c % rw;
+    return static_cast<size_t>(H - 1 - symbolRow) * static_cast<size_t>(W) + static_cast<size_t>(symbolCol);
+}
+
+// Error correction blocks interleave codeword by codeword. In the 144 x 144
+// symbol (8 blocks of 156 data codewords, then 2 of 155) the error
+// correction codewords start with the two short blocks: block b's stand at
+// place (b + 2) mod 10 of each round.
+int eccPlace(int side, int blocks, int b) { return side == 144 ? (b + 2) % blocks : b; }
+
+// The library starts the 144 x 144 error correction with block 0, which no
+// reader decodes, so its error correction codewords are put in the
+// standard's order here (the data codewords and the codeword values are
+// right as they are).
 void reorderEcc144(unsigned char* grid)
 {
     constexpr int kSide = 144, kRegion = 22, kMap = 132, kData = 1558, kEcc = 620, kBlocks = 10;
     static const Placement placement(kMap, kMap);
-    auto module = [&](int r, int c) -> unsigned char& {
-        const int symbolRow = (r / kRegion) * (kRegion + 2) + 1 + r % kRegion;   // from the top
-        const int symbolCol = (c / kRegion) * (kRegion + 2) + 1 + c % kRegion;
-        return grid[(kSide - 1 - symbolRow) * kSide + symbolCol];               // row 0 is the bottom
-    };
+    auto module = [&](int r, int c) -> unsigned char& { return grid[gridIndex(kSide, kSide, kRegion, kRegion, r, c)]; };
     std::vector<int> codewords(kData + kEcc, 0);
     const Placement& p = placement;
     for (int r = 0; r < kMap; ++r)
@@ -179,7 +191,7 @@ void reorderEcc144(unsigned char* grid)
     std::vector<int> reordered(codewords);
     for (int j = 0; j < kEcc / kBlocks; ++j)
         for (int b = 0; b < kBlocks; ++b)
-            reordered[static_cast<size_t>(kData + j * kBlocks + (b + 2) % kBlocks)]
+            reordered[static_cast<size_t>(kData + j * kBlocks + eccPlace(kSide, kBlocks, b))]
                 = codewords[static_cast<size_t>(kData + j * kBlocks + b)];
     for (int r = 0; r < kMap; ++r)
         for (int c = 0; c < kMap; ++c) {
@@ -189,6 +201,133 @@ void reorderEcc144(unsigned char* grid)
         }
 }
 
+// The symbol sizes of ECC200 in the order of their data capacity: rows,
+// columns, data regions down and across, data codewords, error correction
+// codewords and interleaved blocks.
+struct SymbolSize
+{
+    int rows, cols, regionsDown, regionsAcross, data, ecc, blocks;
+};
+constexpr SymbolSize kSizes[] = {
+    {10, 10, 1, 1, 3, 5, 1},        {12, 12, 1, 1, 5, 7, 1},        {8, 18, 1, 1, 5, 7, 1},
+    {14, 14, 1, 1, 8, 10, 1},       {8, 32, 1, 2, 10, 11, 1},       {16, 16, 1, 1, 12, 12, 1},
+    {12, 26, 1, 1, 16, 14, 1},      {18, 18, 1, 1, 18, 14, 1},      {20, 20, 1, 1, 22, 18, 1},
+    {12, 36, 1, 2, 22, 18, 1},      {22, 22, 1, 1, 30, 20, 1},      {16, 36, 1, 2, 32, 24, 1},
+    {24, 24, 1, 1, 36, 24, 1},      {26, 26, 1, 1, 44, 28, 1},      {16, 48, 1, 2, 49, 28, 1},
+    {32, 32, 2, 2, 62, 36, 1},      {36, 36, 2, 2, 86, 42, 1},      {40, 40, 2, 2, 114, 48, 1},
+    {44, 44, 2, 2, 144, 56, 1},     {48, 48, 2, 2, 174, 68, 1},     {52, 52, 2, 2, 204, 84, 2},
+    {64, 64, 4, 4, 280, 112, 2},    {72, 72, 4, 4, 368, 144, 4},    {80, 80, 4, 4, 456, 192, 4},
+    {88, 88, 4, 4, 576, 224, 4},    {96, 96, 4, 4, 696, 272, 4},    {104, 104, 4, 4, 816, 336, 6},
+    {120, 120, 6, 6, 1050, 408, 6}, {132, 132, 6, 6, 1304, 496, 8}, {144, 144, 6, 6, 1558, 620, 10},
+};
+
+// Base256 codewords (latch, length field, bytes), each randomised by its
+// position (255-state), then the pad codewords (129, the rest 253-state
+// randomised) up to the symbol's data capacity. A length field of 0 says
+// "to the end of the symbol", which spares a second length byte when the
+// bytes fill the symbol exactly.
+std::vector<uint8_t> base256Codewords(const QByteArray& data, int capacity, int* encodedLength)
+{
+    const int n = static_cast<int>(data.size());
+    std::vector<uint8_t> cw;
+    cw.reserve(static_cast<size_t>(capacity));
+    const auto randomised = [&](int value) {
+        const int position = static_cast<int>(cw.size()) + 1;
+        cw.push_back(static_cast<uint8_t>((value + (149 * position) % 255 + 1) % 256));
+    };
+    cw.push_back(231);
+    if (n <= 249) {
+        randomised(n);
+    } else if (n + 2 == capacity) {
+        randomised(0);
+    } else {
+        randomised(n / 250 + 249);
+        randomised(n % 250);
+    }
+    for (const char c : data)
+        randomised(static_cast<unsigned char>(c));
+    *encodedLength = static_cast<int>(cw.size());
+    if (static_cast<int>(cw.size()) < capacity)
+        cw.push_back(129);
+    while (static_cast<int>(cw.size()) < capacity) {
+        const int position = static_cast<int>(cw.size()) + 1;
+        const int v = 129 + (149 * position) % 253 + 1;
+        cw.push_back(static_cast<uint8_t>(v <= 254 ? v : v - 254));
+    }
+    return cw;
+}
+
+// The library's Reed-Solomon coder (GF(256) over x^8 + x^5 + x^3 + x^2 + 1,
+// first root alpha) appends each block's error correction, interleaved.
+void appendErrorCorrection(const SymbolSize& size, std::vector<uint8_t>& cw)
+{
+    const int blocks = size.blocks, eccPerBlock = size.ecc / blocks;
+    cw.resize(static_cast<size_t>(size.data + size.ecc));
+    std::vector<unsigned char> block, ecc(static_cast<size_t>(eccPerBlock));
+    rs_init_gf(0x12d);
+    rs_init_code(eccPerBlock, 1);
+    for (int b = 0; b < blocks; ++b) {
+        block.clear();
+        for (int i = b; i < size.data; i += blocks)
+            block.push_back(cw[static_cast<size_t>(i)]);
+        rs_encode(static_cast<int>(block.size()), block.data(), ecc.data());
+        for (int j = 0; j < eccPerBlock; ++j)
+            cw[static_cast<size_t>(size.data + j * blocks + eccPlace(size.cols, blocks, b))]
+                = ecc[static_cast<size_t>(eccPerBlock - 1 - j)];
+    }
+}
+
+// The modules of a symbol: finder pattern and clock track around every data
+// region, the codewords placed in the mapping matrix.
+std::vector<uint8_t> symbolGrid(const SymbolSize& size, const std::vector<uint8_t>& cw)
+{
+    const int W = size.cols, H = size.rows;
+    const int rh = H / size.regionsDown - 2, rw = W / size.regionsAcross - 2;
+    std::vector<uint8_t> grid(static_cast<size_t>(W) * static_cast<size_t>(H), 0);
+    const auto dark = [&](int fromTop, int x) { grid[static_cast<size_t>(H - 1 - fromTop) * W + x] = 1; };
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x) {
+            const int ry = y % (rh + 2), rx = x % (rw + 2);
+            if (rx == 0 || ry == rh + 1 || (ry == 0 && rx % 2 == 0) || (rx == rw + 1 && ry % 2 == 1))
+                dark(y, x);
+        }
+    const Placement placement(rh * size.regionsDown, rw * size.regionsAcross);
+    for (int r = 0; r < rh * size.regionsDown; ++r)
+        for (int c = 0; c < rw * size.regionsAcross; ++c) {
+            const int v = placement.at(r, c);
+            const bool on = v == 1 || (v >= 10 && (cw[static_cast<size_t>(v / 10 - 1)] & (0x80 >> (v % 10 - 1))));
+            grid[gridIndex(W, H, rh, rw, r, c)] = on ? 1 : 0;
+        }
+    return grid;
+}
+
+// Base256 is the library's one encodation it cannot write (it refuses the
+// letter B), so its symbols are made here: the smallest symbol whose data
+// capacity holds the codewords, or the one named.
+bool encodeBase256(const QByteArray& data, int width, int height, Symbol* out)
+{
+    const int n = static_cast<int>(data.size());
+    const bool named = width > 0 || height > 0;
+    out->W = width;
+    out->H = height;
+    out->encoding.assign(static_cast<size_t>(n), 'B');
+    for (const SymbolSize& size : kSizes) {
+        if (named ? (size.cols != width || size.rows != height) : n + 2 > size.data)
+            continue;
+        out->capacity = size.data;
+        out->eccBytes = size.ecc;
+        if (n + 2 > size.data)
+            return false;
+        std::vector<uint8_t> cw = base256Codewords(data, size.data, &out->encodedLength);
+        appendErrorCorrection(size, cw);
+        out->W = size.cols;
+        out->H = size.rows;
+        out->grid = symbolGrid(size, cw);
+        return true;
+    }
+    return false;
+}
+
 } // namespace
 
 std::string encodationFor(const QString& title, const QByteArray& data)
@@ -196,10 +335,8 @@ std::string encodationFor(const QString& title, const QByteArray& data)
     const auto n = static_cast<size_t>(data.size());
     if (title == QLatin1String("Ascii"))
         return std::string(n, 'A');
-    // The library refuses its Base256 encodation ("B"); ASCII carries every
-    // byte 0..255 (upper shift above 127), so Base256 values take that road.
     if (title == QLatin1String("Base256"))
-        return std::string(n, 'A');
+        return std::string(n, 'B');
     if (title == QLatin1String("C40") || title == QLatin1String("Text")) {
         const bool text = title == QLatin1String("Text");
         // Longest prefix whose values fill whole triples. The library also
@@ -253,13 +390,16 @@ std::mutex& libraryMutex()
 bool encode(const QByteArray& data, int width, int height, const QString& encodingTitle, Symbol* out)
 {
     *out = Symbol{};
+    const bool base256 = encodingTitle == QLatin1String("Base256");
+    const bool automatic = !base256 && encodingTitle != QLatin1String("Ascii")
+        && encodingTitle != QLatin1String("C40") && encodingTitle != QLatin1String("Text");
     std::unique_lock<std::mutex> libraryTurn(libraryMutex());
     std::string enc = encodationFor(encodingTitle, data);
     int W = width, H = height, lenp = 0, maxp = 0, eccp = 0;
     unsigned char* grid = nullptr;
     char* libraryEnc = nullptr;   // the library's own pick, malloc'ed by it
 
-    if (data.size() > 0 && data.size() < kMaxBytes) {
+    if (!base256 && data.size() > 0 && data.size() < kMaxBytes) {
         auto* bytes = reinterpret_cast<unsigned char*>(const_cast<char*>(data.constData()));
         char* encPtr = enc.empty() ? nullptr : enc.data();
         grid = iec16022ecc200(&W, &H, &encPtr, static_cast<int>(data.size()), bytes, &lenp, &maxp, &eccp);
@@ -279,11 +419,8 @@ bool encode(const QByteArray& data, int width, int height, const QString& encodi
             grid = iec16022ecc200(&W, &H, &encPtr, static_cast<int>(data.size()), bytes, &lenp, &maxp, &eccp);
         }
     }
-    libraryTurn.unlock();
-
-    const bool ok = grid != nullptr && W > 0 && H > 0;
-    if (ok && W == 144 && H == 144)
-        reorderEcc144(grid);
+    const bool fromLibrary = grid != nullptr && W > 0 && H > 0;
+    bool ok = fromLibrary;
     if (ok) {
         out->W = W;
         out->H = H;
@@ -292,11 +429,29 @@ bool encode(const QByteArray& data, int width, int height, const QString& encodi
         out->capacity = maxp;
         out->eccBytes = eccp;
         out->encoding = enc.empty() && libraryEnc ? std::string(libraryEnc) : enc;
-        if (encodingTitle == QLatin1String("Base256"))
-            Show_NSLog_Message(QStringLiteral("Data Matrix: Base256 is not available in the library; "
-                                              "the %1 bytes are encoded with ASCII.")
-                                   .arg(QString::number(data.size())));
-    } else {
+    } else if (data.size() > 0 && (base256 || automatic)) {
+        // Base256 as asked, or for an automatic value the library's
+        // encodations cannot fit (bytes above 127 take two ASCII codewords).
+        Symbol b;
+        ok = encodeBase256(data, width, height, &b);
+        if (ok || base256) {
+            *out = b;
+            W = b.W;
+            H = b.H;
+            lenp = b.encodedLength;
+            maxp = b.capacity;
+            eccp = b.eccBytes;
+            enc = b.encoding;
+        }
+    }
+    libraryTurn.unlock();
+    std::free(grid);
+    std::free(libraryEnc);
+
+    if (fromLibrary && W == 144 && H == 144)
+        reorderEcc144(out->grid.data());
+    if (!ok) {
+        *out = Symbol{};
         const std::string value(data.constData(), static_cast<size_t>(data.size()));
         std::fputs("No barcode produced\n", stderr);
         std::fflush(stderr);
@@ -306,8 +461,6 @@ bool encode(const QByteArray& data, int width, int height, const QString& encodi
         std::printf("Encoding: %s\n", enc.c_str());
         std::fflush(stdout);
     }
-    std::free(grid);
-    std::free(libraryEnc);
     return ok;
 }
 

@@ -49,8 +49,8 @@ struct Symbol
 // "C40", "Text", "Base256"); empty for Auto. The letters are those the
 // library reads correctly: C40 and Text cover the longest prefix that fills
 // whole value triples and ASCII the rest; Auto with a byte above 127 becomes
-// ASCII throughout; Base256, which the library refuses, becomes ASCII too
-// (it carries every byte 0..255).
+// ASCII throughout. Base256 gives the letter B throughout: those symbols are
+// made here, not by the library.
 std::string encodationFor(const QString& title, const QByteArray& data);
 
 // Size from a designer title: "C<rows>X<columns>" gives (columns, rows);
@@ -59,10 +59,12 @@ void sizeFromTitle(const QString& title, int* width, int* height);
 
 // Encodes; false after printing the library's reason and the diagnostic
 // lines ("No barcode produced" on stderr, size, counts, data and encodation
-// on stdout). All memory the library hands out is freed on every path. A
-// 144 x 144 result gets its error correction codewords in the standard's
-// interleave (the library's own order is unreadable). The library is not
-// known to be re-entrant: callers serialise (the designer's generation lock).
+// on stdout). Base256, and an Auto value that the library's encodations do
+// not fit, are encoded here (latch, length, randomised bytes) with the
+// library's Reed-Solomon coder. All memory the library hands out is freed
+// on every path. A 144 x 144 result gets its error correction codewords in
+// the standard's interleave (the library's own order is unreadable). The
+// library is not known to be re-entrant: calls into it take turns.
 bool encode(const QByteArray& data, int width, int height, const QString& encodingTitle, Symbol* out);
 
 // The Encapsulated PostScript text of a symbol (grid row 0 at the bottom).

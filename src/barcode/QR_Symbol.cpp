@@ -1,7 +1,9 @@
 #include "barcode/QR_Symbol.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -347,20 +349,6 @@ uint16_t CQR_Symbol::KanjiToBinaly(uint16_t wc)
     return static_cast<uint16_t>(((wc >> 8) * 0xC0) + (wc & 0x00FF));
 }
 
-uint8_t CQR_Symbol::classify(const unsigned char* s, int64_t i, int64_t n, int64_t* consumed) const
-{
-    if (m_bKanjiEnabled && i + 1 < n && IsKanjiData(s[i], s[i + 1])) {
-        *consumed = 2;
-        return MODE_KANJI;
-    }
-    *consumed = 1;
-    if (IsNumeralData(s[i]))
-        return MODE_NUMERAL;
-    if (IsAlphabetData(s[i]))
-        return MODE_ALPHABET;
-    return MODE_8BIT;
-}
-
 uint8_t CQR_Symbol::Get_Encoding_Mode(const char* lpsSource, int64_t ncLength) const
 {
     const auto* s = reinterpret_cast<const unsigned char*>(lpsSource);
@@ -421,128 +409,108 @@ int64_t CQR_Symbol::SetBitStream(int64_t nIndex, uint16_t wData, int64_t ncData)
     return nIndex + ncData;
 }
 
-void CQR_Symbol::removeBlock(int64_t k)
+namespace {
+// States of the segmentation: the mode of the last character and, for digits
+// and alphanumerics, how far the current group is filled (three digits pack
+// into 10 bits, two into 7, one into 4; two alphanumerics into 11, one into 6).
+enum SegmentState : uint8_t { N1, N2, N0, A1, A0, B8, KJ, kStates, kStart = kStates };
+constexpr uint8_t kModeOf[kStates] = {CQR_Symbol::MODE_NUMERAL, CQR_Symbol::MODE_NUMERAL, CQR_Symbol::MODE_NUMERAL,
+                                      CQR_Symbol::MODE_ALPHABET, CQR_Symbol::MODE_ALPHABET, CQR_Symbol::MODE_8BIT,
+                                      CQR_Symbol::MODE_KANJI};
+// The state after one more character of the same segment, and the bits it adds.
+constexpr uint8_t kNext[kStates] = {N2, N0, N1, A0, A1, B8, KJ};
+constexpr int32_t kStepBits[kStates] = {3, 3, 4, 5, 6, 8, 13};
+// The state after the first character of a segment of a mode, and its bits.
+constexpr uint8_t kFirst[4] = {N1, A1, B8, KJ};
+constexpr int32_t kFirstBits[4] = {4, 6, 8, 13};
+constexpr int32_t kUnreached = INT32_MAX;
+
+int64_t indicatorLength(uint8_t mode, int64_t group)
 {
-    const int64_t tail = m_ncDataBlock - k - 1;
-    if (tail > 0) {
-        std::memmove(&m_byBlockMode[k], &m_byBlockMode[k + 1], static_cast<size_t>(tail));
-        std::memmove(&m_nBlockLength[k], &m_nBlockLength[k + 1], static_cast<size_t>(tail) * sizeof(int64_t));
+    switch (mode) {
+    case CQR_Symbol::MODE_NUMERAL: return nIndicatorLenNumeral[group];
+    case CQR_Symbol::MODE_ALPHABET: return nIndicatorLenAlphabet[group];
+    case CQR_Symbol::MODE_8BIT: return nIndicatorLen8Bit[group];
+    default: return nIndicatorLenKanji[group];
     }
-    --m_ncDataBlock;
 }
+} // namespace
 
 bool CQR_Symbol::EncodeSourceData(const char* lpsSource, int64_t ncLength, int64_t nVerGroup)
 {
     const auto* s = reinterpret_cast<const unsigned char*>(lpsSource);
 
-    // 1. Runs of one character class.
+    // 1. The segments of the shortest bit stream: a dynamic programme over
+    // the bytes, cost[i][state] being the fewest bits that carry the first i
+    // bytes and end in that state. Rows i, i + 1 and i + 2 are kept (a Kanji
+    // character takes two bytes); m_bySegmentBack[i][state] is the state the
+    // best way came from. A tie goes to the way that starts a new segment,
+    // so symbols whose segments were already among the shortest stay as
+    // they were.
+    int32_t header[4];
+    for (uint8_t m = 0; m < 4; ++m)
+        header[m] = static_cast<int32_t>(4 + indicatorLength(m, nVerGroup));
+    int32_t cost[3][kStates + 1];
+    for (auto& row : cost)
+        std::fill(std::begin(row), std::end(row), kUnreached);
+    cost[0][kStart] = 0;
+    for (int64_t i = 0; i < ncLength; ++i) {
+        int32_t* row = cost[i % 3];
+        const bool kanji = m_bKanjiEnabled && i + 1 < ncLength && IsKanjiData(s[i], s[i + 1]);
+        for (uint8_t m = 0; m < 4; ++m) {
+            if ((m == MODE_NUMERAL && !IsNumeralData(s[i])) || (m == MODE_ALPHABET && !IsAlphabetData(s[i]))
+                || (m == MODE_KANJI && !kanji))
+                continue;
+            const int64_t to = i + (m == MODE_KANJI ? 2 : 1);
+            int32_t* next = cost[to % 3];
+            uint8_t* back = m_bySegmentBack[to];
+            auto relax = [&](uint8_t state, int32_t bits, uint8_t from) {
+                if (bits < next[state]) {
+                    next[state] = bits;
+                    back[state] = from;
+                }
+            };
+            for (uint8_t st = 0; st <= kStart; ++st)
+                if ((st == kStart || kModeOf[st] != m) && row[st] != kUnreached)
+                    relax(kFirst[m], row[st] + header[m] + kFirstBits[m], st);
+            for (uint8_t st = 0; st < kStates; ++st)
+                if (kModeOf[st] == m && row[st] != kUnreached)
+                    relax(kNext[st], row[st] + kStepBits[st], st);
+        }
+        std::fill(row, row + kStates + 1, kUnreached);
+    }
+    const int32_t* last = cost[ncLength % 3];
+    uint8_t state = 0;
+    for (uint8_t st = 1; st < kStates; ++st)
+        if (last[st] < last[state])
+            state = st;
+    if (last[state] == kUnreached)
+        return false;
+
+    // 2. Back from the end: a character whose predecessor is of another mode
+    // starts its segment. A segment longer than its count indicator can say
+    // is cut into several.
     m_ncDataBlock = 0;
-    for (int64_t i = 0; i < ncLength;) {
-        int64_t used = 1;
-        const uint8_t mode = classify(s, i, ncLength, &used);
-        if (m_ncDataBlock > 0 && m_byBlockMode[m_ncDataBlock - 1] == mode) {
-            m_nBlockLength[m_ncDataBlock - 1] += used;
-        } else {
-            m_byBlockMode[m_ncDataBlock] = mode;
-            m_nBlockLength[m_ncDataBlock] = used;
-            ++m_ncDataBlock;
-        }
-        i += used;
-    }
-
-    // 2. Numeric and alphanumeric neighbours: join when one segment is shorter.
-    int64_t k = 0;
-    while (k < m_ncDataBlock - 1) {
-        const uint8_t m0 = m_byBlockMode[k], m1 = m_byBlockMode[k + 1];
-        if (!((m0 == MODE_NUMERAL && m1 == MODE_ALPHABET) || (m0 == MODE_ALPHABET && m1 == MODE_NUMERAL))) {
-            ++k;
-            continue;
-        }
-        const int64_t src = GetBitLength(m0, m_nBlockLength[k], nVerGroup)
-            + GetBitLength(m1, m_nBlockLength[k + 1], nVerGroup);
-        const int64_t dst = GetBitLength(MODE_ALPHABET, m_nBlockLength[k] + m_nBlockLength[k + 1], nVerGroup);
-        if (src <= dst) {
-            ++k;
-            continue;
-        }
-        int64_t front = 0, behind = 0;
-        if (k >= 1 && m_byBlockMode[k - 1] == MODE_8BIT) {
-            front = GetBitLength(MODE_8BIT, m_nBlockLength[k - 1] + m_nBlockLength[k], nVerGroup)
-                + GetBitLength(m1, m_nBlockLength[k + 1], nVerGroup);
-            if (front > dst + GetBitLength(MODE_8BIT, m_nBlockLength[k - 1], nVerGroup))
-                front = 0;
-        }
-        if (k + 2 < m_ncDataBlock && m_byBlockMode[k + 2] == MODE_8BIT) {
-            behind = GetBitLength(m0, m_nBlockLength[k], nVerGroup)
-                + GetBitLength(MODE_8BIT, m_nBlockLength[k + 1] + m_nBlockLength[k + 2], nVerGroup);
-            if (behind > dst + GetBitLength(MODE_8BIT, m_nBlockLength[k + 2], nVerGroup))
-                behind = 0;
-        }
-        bool joinFront = false, joinBehind = false;
-        if (front && behind) {
-            if (front < behind)
-                joinFront = true;
-            else
-                joinBehind = true;
-        } else if (front) {
-            joinFront = true;
-        } else if (behind) {
-            joinBehind = true;
-        }
-        if (joinFront) {
-            m_nBlockLength[k - 1] += m_nBlockLength[k];
-            removeBlock(k);
-        } else if (joinBehind) {
-            m_byBlockMode[k + 1] = MODE_8BIT;
-            m_nBlockLength[k + 1] += m_nBlockLength[k + 2];
-            removeBlock(k + 2);
-        } else {
-            if (k + 2 < m_ncDataBlock && m_byBlockMode[k + 2] == MODE_ALPHABET) {
-                m_nBlockLength[k + 1] += m_nBlockLength[k + 2];
-                removeBlock(k + 2);
-            }
-            m_byBlockMode[k] = MODE_ALPHABET;
-            m_nBlockLength[k] += m_nBlockLength[k + 1];
-            removeBlock(k + 1);
-            if (k >= 1 && m_byBlockMode[k - 1] == MODE_ALPHABET) {
-                m_nBlockLength[k - 1] += m_nBlockLength[k];
-                removeBlock(k);
+    int64_t run = 0;
+    for (int64_t pos = ncLength; pos > 0;) {
+        const uint8_t mode = kModeOf[state];
+        const int64_t used = mode == MODE_KANJI ? 2 : 1;
+        const uint8_t from = m_bySegmentBack[pos][state];
+        run += used;
+        pos -= used;
+        if (from == kStart || kModeOf[from] != mode) {
+            const int64_t most = ((int64_t{1} << indicatorLength(mode, nVerGroup)) - 1) * used;
+            for (; run > 0; run -= min(run, most)) {
+                m_byBlockMode[m_ncDataBlock] = mode;
+                m_nBlockLength[m_ncDataBlock++] = min(run, most);
             }
         }
+        state = from;
     }
+    std::reverse(m_byBlockMode, m_byBlockMode + m_ncDataBlock);
+    std::reverse(m_nBlockLength, m_nBlockLength + m_ncDataBlock);
 
-    // 3. Short segments into 8-bit when that is shorter.
-    k = 0;
-    const int64_t header8 = 4 + nIndicatorLen8Bit[nVerGroup];
-    while (k < m_ncDataBlock - 1) {
-        const int64_t src = GetBitLength(m_byBlockMode[k], m_nBlockLength[k], nVerGroup)
-            + GetBitLength(m_byBlockMode[k + 1], m_nBlockLength[k + 1], nVerGroup);
-        int64_t dst = GetBitLength(MODE_8BIT, m_nBlockLength[k] + m_nBlockLength[k + 1], nVerGroup);
-        if (k >= 1 && m_byBlockMode[k - 1] == MODE_8BIT)
-            dst -= header8;
-        if (k + 2 < m_ncDataBlock && m_byBlockMode[k + 2] == MODE_8BIT)
-            dst -= header8;
-        if (src <= dst) {
-            ++k;
-            continue;
-        }
-        if (k >= 1 && m_byBlockMode[k - 1] == MODE_8BIT) {
-            m_nBlockLength[k - 1] += m_nBlockLength[k];
-            removeBlock(k);
-            --k;
-        }
-        if (k + 2 < m_ncDataBlock && m_byBlockMode[k + 2] == MODE_8BIT) {
-            m_nBlockLength[k + 1] += m_nBlockLength[k + 2];
-            removeBlock(k + 2);
-        }
-        m_byBlockMode[k] = MODE_8BIT;
-        m_nBlockLength[k] += m_nBlockLength[k + 1];
-        removeBlock(k + 1);
-        if (k >= 1)
-            --k;
-    }
-
-    // 4. The bit stream.
+    // 3. The bit stream.
     std::memset(m_byDataCodeWord, 0, sizeof m_byDataCodeWord);
     m_ncDataCodeWordBit = 0;
     int64_t pos = 0;

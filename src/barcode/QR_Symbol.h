@@ -82,8 +82,9 @@ private:
     void SetFormatInfoPattern(int64_t nPatternNo);
     static int64_t min(int64_t a, int64_t b) { return a < b ? a : b; }
 
-    uint8_t classify(const unsigned char* s, int64_t i, int64_t n, int64_t* consumed) const;
-    void removeBlock(int64_t k);
+    // The way back of the segmentation: for every byte count and state, the
+    // state the shortest stream came from.
+    uint8_t m_bySegmentBack[MAX_SOURCE + 1][8] = {};
 
     // Penalty scratch: the finished modules row by row and column by column.
     uint8_t m_byRows[MAX_MODULESIZE * MAX_MODULESIZE] = {};

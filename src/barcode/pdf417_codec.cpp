@@ -2,6 +2,7 @@
 
 #include "barcode/pdf417_clusters.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -105,8 +106,24 @@ struct Encoder
         }
     }
 
-    void breakString()
+    // One byte element over [start, end), when it is not empty.
+    void bytes(int start, int end)
     {
+        if (start < end)
+            list.push_back({'B', start, end});
+    }
+
+    // Runs of 13 digits or more become numeric elements; the stretches
+    // between them become text and byte elements (textSections), or one
+    // byte element each.
+    void splitDigitRuns(bool textSections)
+    {
+        const auto between = [&](int start, int end) {
+            if (textSections)
+                textOrBytes(start, end);
+            else
+                bytes(start, end);
+        };
         int digits = 0;
         int cut = 0;
         for (int k = 0; k < len; ++k) {
@@ -116,18 +133,23 @@ struct Encoder
                 continue;
             }
             if (digits >= 13) {
-                textOrBytes(cut, k - digits);
+                between(cut, k - digits);
                 list.push_back({'N', k - digits, k});
                 cut = k;
             }
             digits = 0;
         }
         if (digits >= 13) {
-            textOrBytes(cut, len - digits);
+            between(cut, len - digits);
             list.push_back({'N', len - digits, len});
         } else {
-            textOrBytes(cut, len);
+            between(cut, len);
         }
+    }
+
+    void breakString()
+    {
+        splitDigitRuns(true);
 
         // A single byte between two texts of 3 or more joins them.
         for (int k = 1; k < static_cast<int>(list.size()) - 1; ++k) {
@@ -576,6 +598,24 @@ void paintCode(pdf417_codec_param* p)
         enc.list.reserve(20);
         enc.breakString();
         enc.assemble();
+        // Text sections of binary values can take more codewords than the
+        // bytes themselves. When the sections leave no room for the wanted
+        // error level, the value goes as bytes (long digit runs still
+        // numeric) if that takes fewer codewords.
+        const int wanted = (p->options & PDF417_USE_ERROR_LEVEL) ? std::clamp(p->errorLevel, 0, 8) : 0;
+        if (p->error || enc.cwPtr + (2 << wanted) > PDF417_MAX_CODEWORDS) {
+            const int sections = p->error ? PDF417_MAX_CODEWORDS + 1 : enc.cwPtr;
+            const std::vector<Element> kept = enc.list;
+            p->error = 0;
+            enc.list.clear();
+            enc.splitDigitRuns(false);
+            enc.assemble();
+            if (p->error || enc.cwPtr >= sections) {
+                p->error = 0;
+                enc.list = kept;
+                enc.assemble();
+            }
+        }
         if (p->error)
             return;
         p->codewords[0] = p->lenCodewords = enc.cwPtr;

@@ -120,7 +120,7 @@ TEST(DataMatrix, EncodationStrings)
     EXPECT_EQ(ecc200::encodationFor(QStringLiteral("Auto"), "abc"), "");
     EXPECT_EQ(ecc200::encodationFor(QStringLiteral("Auto"), "\xE6\x97\xA5"), "AAA");
     EXPECT_EQ(ecc200::encodationFor(QStringLiteral("Ascii"), "abcde"), "AAAAA");
-    EXPECT_EQ(ecc200::encodationFor(QStringLiteral("Base256"), "\xE6\x97\xA5x"), "AAAA");
+    EXPECT_EQ(ecc200::encodationFor(QStringLiteral("Base256"), "\xE6\x97\xA5x"), "BBBB");
     EXPECT_EQ(ecc200::encodationFor(QStringLiteral("Other"), "ab"), "");
     // Whole triples only: Text values 1 per lower-case letter.
     EXPECT_EQ(ecc200::encodationFor(QStringLiteral("Text"), "abcde"), "TTTAA");

@@ -246,3 +246,38 @@ TEST(PDF417Symbols, ViewAndDesignerPicturesDecodeAtTheStoredLevel)
     EXPECT_FALSE(g.Get_Image_From_Val(QStringLiteral("LEVEL"), {}, {}).isNull());
     EXPECT_EQ(g.pdf_barcode->getErrorLevel(), 2);
 }
+
+TEST(PDF417Symbols, BinaryValuesFitUpToTheSymbolsCodewords)
+{
+    // Random bytes go as bytes: the length codeword, the mode codeword and
+    // five codewords per six bytes, one per byte left over.
+    const auto dataCodewords = [](int n) { return 2 + 5 * (n / 6) + n % 6; };
+    USED_DPI_VALUE = 72;
+    PDF417_View view;
+    view.setFrameSize(QSizeF(300, 300));
+    for (const int level : {0, 2, 5}) {
+        int n = 0;
+        while (dataCodewords(n + 1) + (2 << level) <= PDF417_MAX_CODEWORDS)
+            ++n;
+        view.errorLevel = level;
+        std::mt19937 gen(static_cast<unsigned>(level));
+        std::string bytes(static_cast<size_t>(n + 1), '\0');
+        for (char& c : bytes)
+            c = static_cast<char>(gen() & 0xFF);
+        for (const int length : {n, n + 1}) {
+            SCOPED_TRACE(testing::Message() << "level " << level << ", " << length << " bytes");
+            const std::string value = bytes.substr(0, static_cast<size_t>(length));
+            const int state = view.drawWithText(QString::fromLatin1(value.data(), length));
+            // One byte over the edge of level 0 is refused; over a higher
+            // level's edge the level steps down to what the symbol holds.
+            if (level == 0 && length > n) {
+                EXPECT_EQ(state, 2);
+                continue;
+            }
+            ASSERT_EQ(state, 0);
+            EXPECT_EQ(length > n ? view.p.errorLevel < level : view.p.errorLevel >= level, true);
+            EXPECT_LE(view.p.codeRows * view.p.codeColumns, PDF417_MAX_CODEWORDS);
+            EXPECT_EQ(read(view.p).bytes, value);
+        }
+    }
+}

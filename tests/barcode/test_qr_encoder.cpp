@@ -4,6 +4,8 @@
 #include "barcode/QR_Symbol.h"
 #include "support_2d_decode.h"
 
+#include <qrencode.h>
+
 #include <QPainter>
 #include <QProcess>
 #include <QStandardPaths>
@@ -210,4 +212,45 @@ TEST(QRFrontEnd, SecondReaderAgrees)
             out.chop(1);
         EXPECT_EQ(out.toStdString(), std::string(text));
     }
+}
+
+TEST(QRFrontEnd, SegmentsAsShortAsLibqrencodes)
+{
+    // Runs of digits, capitals and other bytes in random lengths: our
+    // smallest version is never above libqrencode's at any level, and every
+    // symbol reads back exactly.
+    std::mt19937 gen(35);
+    const std::string classes[] = {"0123456789", "ABCDEFGHIJKLMNOPQRSTUVWXYZ $%*+-./:", "abcxyz!?#\x80\xE9\xFF"};
+    for (int i = 0; i < 160; ++i) {
+        std::string text;
+        const size_t length = 1 + gen() % (i % 8 == 7 ? 1500 : 160);
+        while (text.size() < length) {
+            const std::string& set = classes[gen() % 3];
+            for (unsigned n = 1 + gen() % 24; n > 0 && text.size() < length; --n)
+                text += set[gen() % set.size()];
+        }
+        const int level = i % 4;
+        SCOPED_TRACE(testing::Message() << "level " << level << " text " << text);
+        QRcode* peer = QRcode_encodeString(text.c_str(), 0, static_cast<QRecLevel>(level), QR_MODE_8, 1);
+        const auto ours = QRSymbolEncoder::encodeCStringWithECLevel(level, 0, text.c_str());
+        ASSERT_TRUE(ours && ours->dimension() > 0) << (peer ? peer->version : 0);
+        if (peer) {
+            EXPECT_LE((ours->dimension() - 17) / 4, peer->version);
+            QRcode_free(peer);
+        }
+        EXPECT_EQ(read(*ours).bytes, text);
+    }
+    // Digit runs inside alphanumeric text stay alphanumeric when that is shorter.
+    const std::string v4 = "792M-M-JRMWJ*95945952370PJWRHDHFFLX::NRS+SQW*::QSQ";
+    const auto m4 = QRSymbolEncoder::encodeCStringWithECLevel(3, 4, v4.c_str());
+    ASSERT_TRUE(m4);
+    EXPECT_EQ(read(*m4).bytes, v4);
+    std::string pattern;
+    while (pattern.size() < 4296)
+        pattern += "ABCDEFGHIJKLM12345678901";
+    pattern.resize(4296);
+    const auto m40 = QRSymbolEncoder::encodeCStringWithECLevel(0, 0, pattern.c_str());
+    ASSERT_TRUE(m40);
+    EXPECT_EQ(m40->dimension(), 177);
+    EXPECT_EQ(read(*m40).bytes, pattern);
 }

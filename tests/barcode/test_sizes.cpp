@@ -105,14 +105,15 @@ TEST_F(Sizes, BandsFollowTheFonts)
     gen().setHeader(QLatin1String(""));
     gen().setHeaderFontSize(10);
     EXPECT_EQ(gen().headerWidth(), 0.0f);
-    // The band is 1.35 cap heights: a cap height of 7.2 points gives 0.135 in.
+    // The band is the font's line as drawn: taller than the letters, about
+    // one to one and a half times the size.
     for (double size : {8.0, 10.0, 14.0}) {
         gen().header_font.setPointSizeF(size);
         gen().setHeaderFontSize(float(size));
-        const double cap = barcode_text::capHeight(gen().header_font);
-        EXPECT_NEAR(gen().headerHeight(), 1.35 * cap / 72, 1e-6);
-        EXPECT_GT(cap, 0.4 * size);
-        EXPECT_LT(cap, 0.9 * size);
+        const double line = gen().headerHeight() * 72;
+        EXPECT_NEAR(line, barcode_text::lineHeight(gen().header_font), 1e-4);
+        EXPECT_GT(line, 1.35 * barcode_text::capHeight(gen().header_font));
+        EXPECT_LT(line, 1.5 * size);
     }
 }
 
