@@ -95,7 +95,12 @@ struct KeyedArchiver::State {
     uint32_t objects = 0;             // the "$objects" array
     uint64_t objectCount = 0;         // entries of "$objects" so far
     std::vector<uint32_t> open;       // the object being written, innermost last
-    QHash<QString, uint64_t> classes; // class description -> its "$objects" index
+    struct Class {
+        QString name;
+        QStringList chain;
+        uint64_t index;
+    };
+    std::vector<Class> classes; // class descriptions written (a few per archive)
     bool finished = false;
 
     uint64_t append(uint32_t object)
@@ -121,10 +126,9 @@ struct KeyedArchiver::State {
 
     uint64_t classIndex(const QString& className, const QStringList& chain)
     {
-        const QString signature = className + QChar(0) + chain.join(QChar(0));
-        const auto found = classes.constFind(signature);
-        if (found != classes.constEnd())
-            return *found;
+        for (const Class& c : classes)
+            if (c.name == className && c.chain == chain)
+                return c.index;
         const uint32_t description = w.addDict();
         setFixed(description, "$classname", w.addString(className));
         const uint32_t list = w.addArray();
@@ -133,7 +137,7 @@ struct KeyedArchiver::State {
             w.append(list, w.addString(super));
         setFixed(description, "$classes", list);
         const uint64_t index = append(description);
-        classes.insert(signature, index);
+        classes.push_back(Class{className, chain, index});
         return index;
     }
 

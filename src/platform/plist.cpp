@@ -48,6 +48,10 @@ int32_t storedDate(double seconds, int32_t* usec)
 // Conversion between our values and libplist nodes.
 struct PlistAccess {
     static double dateSeconds(const Plist& v) { return v.scalar_.r; }
+    static const QString& text(const Plist& v) { return v.string_; }
+    static const QByteArray& bytes(const Plist& v) { return v.data_; }
+    static const std::vector<Plist>& items(const Plist& v) { return v.items_; }
+    static const std::vector<QString>& keys(const Plist& v) { return v.keys_; }
 
     static plist_t toNode(const Plist& v)
     {
@@ -109,9 +113,10 @@ namespace {
 // "-infinity" spelled out), dates to the second in UTC.
 //
 // XML 1.0 cannot carry control characters other than tab and LF, CR as
-// itself, U+FFFE, U+FFFF or unpaired surrogates: those are written as
-// character references ("&#x1;", "&#13;", "&#xfffe;", "&#xd800;"), which the
-// reader maps back. U+0000 is dropped, as the binary writers do.
+// itself (readers turn it into LF), U+FFFE, U+FFFF or unpaired surrogates:
+// those are written as character references ("&#x1;", "&#13;", "&#xfffe;",
+// "&#xd800;"), which the reader maps back. U+0000 is dropped, as the binary
+// writers do.
 class PlistXmlWriter {
 public:
     // False when a value is absent or nested deeper than a reader accepts.
@@ -119,7 +124,13 @@ public:
     QByteArray out;
 
 private:
-    void indent(int depth) { out.append(depth, '\t'); }
+    void indent(int depth)
+    {
+        static const char tabs[] = "\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t";
+        for (; depth > 16; depth -= 16)
+            out.append(tabs, 16);
+        out.append(tabs, depth);
+    }
     void number(qint64 n)
     {
         char buffer[24];
@@ -132,6 +143,7 @@ private:
         const auto end = std::to_chars(buffer, buffer + sizeof buffer, n).ptr;
         out.append(buffer, end - buffer);
     }
+    static bool isPlain(char16_t c) { return c >= 0x20 && c < 0x80 && c != '&' && c != '<' && c != '>'; }
     void real(double r);
     void date(double seconds);
     void text(const QString& text);
@@ -187,15 +199,23 @@ void PlistXmlWriter::text(const QString& text)
     const qsizetype n = text.size();
     for (qsizetype i = 0; i < n; ++i) {
         const char16_t c = p[i];
-        if (c >= 0x20 && c < 0x80) {
-            if (c == '&')
-                out.append("&amp;");
-            else if (c == '<')
-                out.append("&lt;");
-            else if (c == '>')
-                out.append("&gt;");
-            else
-                out.append(char(c));
+        if (isPlain(c)) {
+            // A run of ASCII that needs no escape, copied at once.
+            qsizetype end = i + 1;
+            while (end < n && isPlain(p[end]))
+                ++end;
+            const qsizetype at = out.size();
+            out.resize(at + (end - i));
+            char* to = out.data() + at;
+            for (; i < end; ++i)
+                *to++ = char(p[i]);
+            --i;
+        } else if (c == '&') {
+            out.append("&amp;");
+        } else if (c == '<') {
+            out.append("&lt;");
+        } else if (c == '>') {
+            out.append("&gt;");
         } else if (c < 0x20) {
             if (c == '\t' || c == '\n')
                 out.append(char(c));
@@ -251,12 +271,12 @@ bool PlistXmlWriter::value(const Plist& v, int depth)
         return true;
     case Plist::Type::String:
         out.append("<string>");
-        text(v.toString());
+        text(PlistAccess::text(v));
         out.append("</string>\n");
         return true;
     case Plist::Type::Data:
         out.append("<data>\n");
-        data(v.toData(), depth);
+        data(PlistAccess::bytes(v), depth);
         indent(depth);
         out.append("</data>\n");
         return true;
@@ -281,14 +301,15 @@ bool PlistXmlWriter::value(const Plist& v, int depth)
         return true;
     }
     out.append(isArray ? "<array>\n" : "<dict>\n");
-    for (int i = 0; i < v.size(); ++i) {
+    const std::vector<Plist>& items = PlistAccess::items(v);
+    for (size_t i = 0; i < items.size(); ++i) {
         if (!isArray) {
             indent(depth + 1);
             out.append("<key>");
-            text(v.keyAt(i));
+            text(PlistAccess::keys(v)[i]);
             out.append("</key>\n");
         }
-        if (!value(isArray ? v.at(i) : v.valueAt(i), depth + 1))
+        if (!value(items[i], depth + 1))
             return false;
     }
     indent(depth);
@@ -412,6 +433,15 @@ QDateTime Plist::toDate() const
 quint64 Plist::toUid(quint64 defaultValue) const
 {
     return type_ == Type::Uid ? scalar_.u : defaultValue;
+}
+
+void Plist::reserve(int n)
+{
+    if (type_ != Type::Array && type_ != Type::Dict)
+        return;
+    items_.reserve(size_t(std::max(n, 0)));
+    if (type_ == Type::Dict)
+        keys_.reserve(size_t(std::max(n, 0)));
 }
 
 int Plist::size() const
@@ -576,7 +606,7 @@ bool writePlistFile(const QString& path, const Plist& value, Plist::Format forma
     const QByteArray bytes = value.serialize(format);
     if (bytes.isEmpty()) {
         if (error)
-            *error = QStringLiteral("the value holds an absent element");
+            *error = QStringLiteral("the value holds an absent element or is nested too deeply");
         return false;
     }
     return writeFileAtomically(path, bytes, WriteMode::Default, error);

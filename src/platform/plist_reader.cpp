@@ -343,6 +343,36 @@ double realText(QStringView text)
 }
 
 
+// An array or dictionary being read, and the key of the value to come.
+struct XmlFrame {
+    Plist value;
+    QString key;
+    bool haveKey = false;
+};
+
+// Places a finished value in its container, or as the top value; false when
+// it has no place (a second top value, a dictionary value without a key).
+bool attachValue(std::vector<XmlFrame>& stack, std::optional<Plist>& root, Plist&& value)
+{
+    if (stack.empty()) {
+        if (root)
+            return false;
+        root = std::move(value);
+        return true;
+    }
+    XmlFrame& top = stack.back();
+    if (top.value.isArray()) {
+        top.value.append(std::move(value));
+        return true;
+    }
+    if (!top.haveKey)
+        return false;
+    PlistReading::appendEntry(top.value, std::move(top.key), std::move(value));
+    top.key = QString();
+    top.haveKey = false;
+    return true;
+}
+
 // Files written the plain way (ours, and most other writers' too) are read by
 // a direct scan, which builds the same values as the general reader below.
 // Whatever the scan does not know or finds wrong (comments, CDATA,
@@ -387,9 +417,9 @@ public:
                     return std::nullopt;
                 if (stack_.empty() || stack_.back().value.isArray() != array || stack_.back().haveKey)
                     return std::nullopt;
-                Frame frame = std::move(stack_.back());
+                XmlFrame frame = std::move(stack_.back());
                 stack_.pop_back();
-                if (!attach(array ? std::move(frame.value) : PlistReading::uidOrDict(std::move(frame.value)), root))
+                if (!attachValue(stack_, root, array ? std::move(frame.value) : PlistReading::uidOrDict(std::move(frame.value))))
                     return std::nullopt;
                 continue;
             }
@@ -414,28 +444,22 @@ public:
             if (tag == "array" || tag == "dict") {
                 Plist container = tag == "array" ? Plist::array() : Plist::dict();
                 if (empty) {
-                    if (!attach(std::move(container), root))
+                    if (!attachValue(stack_, root, std::move(container)))
                         return std::nullopt;
                 } else {
                     if (stack_.size() >= size_t(kMaxPlistDepth))
                         return std::nullopt;
-                    stack_.push_back(Frame{std::move(container), {}, false});
+                    stack_.push_back(XmlFrame{std::move(container), {}, false});
                 }
                 continue;
             }
             std::optional<Plist> value = scalar(tag, empty);
-            if (!value || !attach(std::move(*value), root))
+            if (!value || !attachValue(stack_, root, std::move(*value)))
                 return std::nullopt;
         }
     }
 
 private:
-    struct Frame {
-        Plist value;
-        QString key;
-        bool haveKey = false;
-    };
-
     bool take(std::string_view literal)
     {
         if (size_t(end_ - p_) < literal.size() || std::memcmp(p_, literal.data(), literal.size()) != 0)
@@ -448,27 +472,6 @@ private:
     {
         while (p_ < end_ && (*p_ == ' ' || *p_ == '\t' || *p_ == '\n'))
             ++p_;
-    }
-
-    bool attach(Plist&& value, std::optional<Plist>& root)
-    {
-        if (stack_.empty()) {
-            if (root)
-                return false;
-            root = std::move(value);
-            return true;
-        }
-        Frame& top = stack_.back();
-        if (top.value.isArray()) {
-            top.value.append(std::move(value));
-            return true;
-        }
-        if (!top.haveKey)
-            return false;
-        PlistReading::appendEntry(top.value, std::move(top.key), std::move(value));
-        top.key = QString();
-        top.haveKey = false;
-        return true;
     }
 
     std::optional<Plist> scalar(std::string_view tag, bool empty)
@@ -632,7 +635,7 @@ private:
     const char* p_;
     const char* end_;
     qint64 elementsLeft_;
-    std::vector<Frame> stack_;
+    std::vector<XmlFrame> stack_;
 };
 
 } // namespace
@@ -652,11 +655,6 @@ std::optional<Plist> readBinaryPlist(const QByteArray& bytes, QString* error)
 
 std::optional<Plist> readXmlPlist(const QByteArray& bytes, QString* error)
 {
-    struct Frame {
-        Plist value;
-        QString key;
-        bool haveKey = false;
-    };
     auto fail = [error](const QString& why) -> std::optional<Plist> {
         if (error)
             *error = QStringLiteral("not a property list: ") + why;
@@ -667,33 +665,14 @@ std::optional<Plist> readXmlPlist(const QByteArray& bytes, QString* error)
     // Every element takes at least four bytes ("<a/>").
     const qint64 elementBudget = std::min<qint64>(bytes.size() / 4 + 16, kMaxVisits);
     qint64 elements = 0;
-    std::vector<Frame> stack;
+    std::vector<XmlFrame> stack;
     std::optional<Plist> root;
     bool inPlist = false;
     bool escaped = false;
     QXmlStreamReader xml(escapeControls(bytes, &escaped));
     auto textOf = [&] { return escaped ? unescapeControls(xml.readElementText()) : xml.readElementText(); };
 
-    // Places a finished value in its container, or as the top value.
-    auto attach = [&](Plist&& value) -> bool {
-        if (stack.empty()) {
-            if (root)
-                return false;
-            root = std::move(value);
-            return true;
-        }
-        Frame& top = stack.back();
-        if (top.value.isArray()) {
-            top.value.append(std::move(value));
-            return true;
-        }
-        if (!top.haveKey)
-            return false;
-        PlistReading::appendEntry(top.value, std::move(top.key), std::move(value));
-        top.key = QString();
-        top.haveKey = false;
-        return true;
-    };
+    auto attach = [&](Plist&& value) { return attachValue(stack, root, std::move(value)); };
 
     while (!xml.atEnd()) {
         const QXmlStreamReader::TokenType token = xml.readNext();
@@ -705,7 +684,7 @@ std::optional<Plist> readXmlPlist(const QByteArray& bytes, QString* error)
             }
             if (stack.empty())
                 return fail(QStringLiteral("an unexpected end tag"));
-            Frame frame = std::move(stack.back());
+            XmlFrame frame = std::move(stack.back());
             stack.pop_back();
             if (frame.haveKey)
                 return fail(QStringLiteral("a key without a value"));
@@ -737,7 +716,7 @@ std::optional<Plist> readXmlPlist(const QByteArray& bytes, QString* error)
         if (name == QLatin1String("array") || name == QLatin1String("dict")) {
             if (stack.size() >= size_t(kMaxPlistDepth))
                 return fail(QStringLiteral("nested deeper than %1 levels").arg(kMaxPlistDepth));
-            stack.push_back(Frame{name == QLatin1String("array") ? Plist::array() : Plist::dict(), {}, false});
+            stack.push_back(XmlFrame{name == QLatin1String("array") ? Plist::array() : Plist::dict(), {}, false});
             continue;
         }
         const QString text = textOf();
