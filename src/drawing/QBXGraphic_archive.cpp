@@ -403,8 +403,11 @@ std::optional<GraphicList> QBXGraphic::graphicsWithPasteboardData(const QByteArr
 {
     // Any program can offer data of the private type: it is read as
     // untrusted bytes.
-    const std::optional<platform::Plist> root = platform::Plist::fromData(data);
+    QString reason;
+    const std::optional<platform::Plist> root = platform::Plist::fromData(data, &reason);
     if (!root || !root->isArray()) {
+        graphic_defaults::log(QStringLiteral("Clipboard data not read: %1")
+                                  .arg(root ? QStringLiteral("no array at the top") : reason));
         if (error)
             *error = QBXErrorWithCode(2);
         if (dropped)

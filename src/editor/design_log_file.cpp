@@ -220,9 +220,11 @@ void encode(const Stage& stage, Plist& root)
         titles.append(str(t));
     root.append(std::move(titles));
     Plist rows = Plist::array();
+    rows.reserve(int(stage.rows.size()));
     for (const QVariant& row : stage.rows) {
         Plist record = Plist::dict();
         const QVariantMap map = row.toMap();
+        record.reserve(int(map.size()));
         for (auto it = map.constBegin(); it != map.constEnd(); ++it)
             record.insert(it.key(), str(it.value().toString()));
         rows.append(std::move(record));

@@ -6,8 +6,10 @@
 
 #include <QBuffer>
 #include <QHash>
+#include <QMutex>
 #include <cstring>
 #include <limits>
+#include <list>
 
 namespace platform {
 namespace {
@@ -19,13 +21,63 @@ using Type = bplist::View::Type;
 const char kNullMarker[] = "$null";
 const char kClassKey[] = "$class";
 
+// The PNG bytes of pictures written or read lately, by the picture's cache
+// key (which changes whenever the picture does): a picture saved again is
+// written with the bytes it had, not encoded anew, and a picture read from an
+// archive is written back with the bytes it came with. The least recently
+// used go first past a few megabytes.
+class StoredPictures {
+public:
+    QByteArray find(qint64 key)
+    {
+        QMutexLocker lock(&mutex_);
+        const auto found = index_.constFind(key);
+        if (found == index_.constEnd())
+            return {};
+        order_.splice(order_.begin(), order_, *found);
+        return order_.front().second;
+    }
+
+    void remember(qint64 key, const QByteArray& png)
+    {
+        QMutexLocker lock(&mutex_);
+        if (index_.contains(key) || png.size() > kHeldBytes / 4)
+            return;
+        order_.emplace_front(key, png);
+        index_.insert(key, order_.begin());
+        held_ += png.size();
+        while (held_ > kHeldBytes) {
+            held_ -= order_.back().second.size();
+            index_.remove(order_.back().first);
+            order_.pop_back();
+        }
+    }
+
+private:
+    static constexpr qint64 kHeldBytes = 64LL * 1024 * 1024;
+    using Entry = std::pair<qint64, QByteArray>;
+    QMutex mutex_;
+    std::list<Entry> order_; // most recently used first
+    QHash<qint64, std::list<Entry>::iterator> index_;
+    qint64 held_ = 0;
+};
+
+StoredPictures& storedPictures()
+{
+    static StoredPictures pictures;
+    return pictures;
+}
+
 QByteArray pngBytes(const QImage& image)
 {
-    QByteArray bytes;
+    QByteArray bytes = storedPictures().find(image.cacheKey());
+    if (!bytes.isEmpty())
+        return bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     if (!image.save(&buffer, "PNG"))
         return {};
+    storedPictures().remember(image.cacheKey(), bytes);
     return bytes;
 }
 
@@ -43,7 +95,12 @@ struct KeyedArchiver::State {
     uint32_t objects = 0;             // the "$objects" array
     uint64_t objectCount = 0;         // entries of "$objects" so far
     std::vector<uint32_t> open;       // the object being written, innermost last
-    QHash<QString, uint64_t> classes; // class description -> its "$objects" index
+    struct Class {
+        QString name;
+        QStringList chain;
+        uint64_t index;
+    };
+    std::vector<Class> classes; // class descriptions written (a few per archive)
     bool finished = false;
 
     uint64_t append(uint32_t object)
@@ -69,10 +126,9 @@ struct KeyedArchiver::State {
 
     uint64_t classIndex(const QString& className, const QStringList& chain)
     {
-        const QString signature = className + QChar(0) + chain.join(QChar(0));
-        const auto found = classes.constFind(signature);
-        if (found != classes.constEnd())
-            return *found;
+        for (const Class& c : classes)
+            if (c.name == className && c.chain == chain)
+                return c.index;
         const uint32_t description = w.addDict();
         setFixed(description, "$classname", w.addString(className));
         const uint32_t list = w.addArray();
@@ -81,7 +137,7 @@ struct KeyedArchiver::State {
             w.append(list, w.addString(super));
         setFixed(description, "$classes", list);
         const uint64_t index = append(description);
-        classes.insert(signature, index);
+        classes.push_back(Class{className, chain, index});
         return index;
     }
 
@@ -522,9 +578,11 @@ std::optional<QImage> KeyedUnarchiver::asImage() const
         return std::nullopt;
     // Through the shared decode policy: a huge declared size is refused or
     // read scaled, and copies of one graphic share one decoded picture.
-    const QImage image = pictureFromBytes(doc_->view.data(png), "PNG");
+    const QByteArray bytes = doc_->view.data(png);
+    const QImage image = pictureFromBytes(bytes, "PNG");
     if (image.isNull())
         return std::nullopt;
+    storedPictures().remember(image.cacheKey(), bytes);
     return image;
 }
 

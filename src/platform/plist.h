@@ -1,6 +1,7 @@
 #pragma once
 // Property lists: an ordered value type (dictionaries keep insertion order),
-// read from XML or binary data and written as either, through libplist.
+// read from XML or binary data and written as either (binary through
+// libplist).
 //
 //   platform::Plist root = platform::Plist::array();
 //   root.append(platform::Plist::string(u"VELTCARDPROJECTHEADER"_s));
@@ -54,6 +55,9 @@ public:
 
     // Number of elements of an array or entries of a dictionary; 0 otherwise.
     int size() const;
+    // Room for n elements or entries, so that filling a large container
+    // does not reallocate it again and again.
+    void reserve(int n);
 
     // Arrays. at() gives the absent value for a bad index or a non-array.
     const Plist& at(int index) const;
@@ -75,8 +79,10 @@ public:
     bool operator!=(const Plist& other) const { return !(*this == other); }
 
     // Serialisation. Empty result when the value (or anything inside it) is
-    // absent. U+0000 in strings and keys is dropped (libplist uses C
-    // strings); control characters and CR are written as character references.
+    // absent, or nested deeper than the readers take. U+0000 in strings and
+    // keys is dropped (readers of the binary format use C strings). In XML,
+    // what XML 1.0 cannot carry (control characters, CR, U+FFFE, U+FFFF,
+    // unpaired surrogates) is written as character references and read back.
     QByteArray toXml() const;
     QByteArray toBinary() const;
     QByteArray serialize(Format format) const;

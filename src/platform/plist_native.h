@@ -1,7 +1,6 @@
 #pragma once
-// Low-level helpers on libplist, used only to write property lists (reading
-// goes through platform/plist_reader.h): owned nodes and the XML writer's
-// post-processing.
+// Low-level helpers on libplist, used only to write binary property lists
+// (reading goes through platform/plist_reader.h, XML is written by Plist).
 #include <QByteArray>
 #include <QString>
 #include <memory>
@@ -18,9 +17,7 @@ struct NodeDeleter {
 };
 using Node = std::unique_ptr<std::remove_pointer_t<plist_t>, NodeDeleter>;
 
-// Serialises a node tree. XML output has its control characters and CR
-// turned into character references. Empty on failure.
-QByteArray toXml(plist_t node);
+// Serialises a node tree. Empty on failure.
 QByteArray toBinary(plist_t node);
 
 // UTF-8 of a string without U+0000 (libplist keeps C strings).

@@ -6,7 +6,11 @@
 #include <QXmlStreamReader>
 #include <algorithm>
 #include <cctype>
+#include <charconv>
+#include <cstring>
 #include <limits>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -184,26 +188,64 @@ qint64 integerText(QStringView text)
     return ok ? qint64(u) : 0;
 }
 
-// XML 1.0 allows no control characters but tab, LF and CR, not even as
-// references; the writer spells them "&#x1;" so that strings keep them.
-// Before parsing, such references and raw control bytes become two
-// characters the parser accepts: U+FDD0, then U+E000 plus the code (U+FDD0
-// itself becomes U+FDD0 U+FDD0); text read back is unescaped. CDATA
-// sections and comments are copied as they are.
+// XML 1.0 carries no control characters but tab, LF and CR, no U+FFFE or
+// U+FFFF and no unpaired surrogates, not even as references; the writer
+// spells them "&#x1;", "&#xfffe;", "&#xd800;" so that strings keep them.
+// Before parsing, such references and raw control bytes (and a raw U+FFFE or
+// U+FFFF) become two characters the parser accepts: U+FDD0, then a private
+// character standing for the code (U+FDD0 itself becomes U+FDD0 U+FDD0);
+// text read back is unescaped. CDATA sections and comments are copied as
+// they are.
 constexpr char16_t kEscape = 0xFDD0;
-
-void appendEscaped(QByteArray& out, uint32_t code)
-{
-    out.append("\xEF\xB7\x90", 3); // U+FDD0
-    if (code == kEscape)
-        out.append("\xEF\xB7\x90", 3);
-    else
-        out.append("\xEE\x80").append(char(0x80 + code)); // U+E000 + code, code < 0x20
-}
 
 bool isControl(uint32_t code)
 {
     return code < 0x20 && code != '\t' && code != '\n' && code != '\r';
+}
+
+bool isEscaped(uint32_t code)
+{
+    return isControl(code) || code == kEscape || code == 0xFFFE || code == 0xFFFF || (code >= 0xD800 && code < 0xE000);
+}
+
+// The private character that stands for an escaped code, and back.
+char16_t standIn(uint32_t code)
+{
+    if (code < 0x20)
+        return char16_t(0xE000 + code);
+    if (code >= 0xFFFE)
+        return char16_t(0xE020 + (code - 0xFFFE));
+    if (code >= 0xD800 && code < 0xE000)
+        return char16_t(0xE800 + (code - 0xD800));
+    return char16_t(code);
+}
+
+char16_t standsFor(char16_t c)
+{
+    if (c >= 0xE000 && c < 0xE020)
+        return char16_t(c - 0xE000);
+    if (c == 0xE020 || c == 0xE021)
+        return char16_t(0xFFFE + (c - 0xE020));
+    if (c >= 0xE800 && c < 0xF000)
+        return char16_t(0xD800 + (c - 0xE800));
+    return c;
+}
+
+void appendUtf8(QByteArray& out, char16_t c)
+{
+    if (c < 0x80) {
+        out.append(char(c));
+    } else if (c < 0x800) {
+        out.append(char(0xC0 | (c >> 6))).append(char(0x80 | (c & 0x3F)));
+    } else {
+        out.append(char(0xE0 | (c >> 12))).append(char(0x80 | ((c >> 6) & 0x3F))).append(char(0x80 | (c & 0x3F)));
+    }
+}
+
+void appendEscaped(QByteArray& out, uint32_t code)
+{
+    appendUtf8(out, kEscape);
+    appendUtf8(out, standIn(code));
 }
 
 QByteArray escapeControls(const QByteArray& in, bool* changed)
@@ -219,8 +261,9 @@ QByteArray escapeControls(const QByteArray& in, bool* changed)
         out.append(p + i, to - i);
         i = to;
     };
+    auto byte = [&](qsizetype i) { return static_cast<unsigned char>(p[i]); };
     for (qsizetype i = 0; i < n;) {
-        const auto c = static_cast<unsigned char>(p[i]);
+        const auto c = byte(i);
         if (c == '<' && QByteArrayView(p + i, n - i).startsWith("<![CDATA[")) {
             copyThrough(i, "]]>");
             continue;
@@ -235,9 +278,10 @@ QByteArray escapeControls(const QByteArray& in, bool* changed)
             ++i;
             continue;
         }
-        if (c == 0xEF && i + 2 < n && static_cast<unsigned char>(p[i + 1]) == 0xB7
-            && static_cast<unsigned char>(p[i + 2]) == 0x90) {
-            appendEscaped(out, kEscape);
+        // U+FDD0, U+FFFE, U+FFFF
+        if (c == 0xEF && i + 2 < n
+            && ((byte(i + 1) == 0xB7 && byte(i + 2) == 0x90) || (byte(i + 1) == 0xBF && byte(i + 2) >= 0xBE))) {
+            appendEscaped(out, byte(i + 1) == 0xB7 ? uint32_t(kEscape) : 0xFFFEu + (byte(i + 2) - 0xBE));
             *changed = true;
             i += 3;
             continue;
@@ -251,7 +295,7 @@ QByteArray escapeControls(const QByteArray& in, bool* changed)
                 ++j;
             bool ok = false;
             const uint32_t code = j < n && p[j] == ';' ? QByteArray(p + start, j - start).toUInt(&ok, hex ? 16 : 10) : 0;
-            if (ok && (isControl(code) || code == kEscape)) {
+            if (ok && isEscaped(code)) {
                 appendEscaped(out, code);
                 *changed = true;
                 i = j + 1;
@@ -276,8 +320,7 @@ QString unescapeControls(const QString& text)
             out.append(QChar(c));
             continue;
         }
-        const char16_t next = text[++i].unicode();
-        out.append(next >= 0xE000 && next < 0xE020 ? QChar(char16_t(next - 0xE000)) : QChar(next));
+        out.append(QChar(standsFor(text[++i].unicode())));
     }
     return out;
 }
@@ -299,6 +342,302 @@ double realText(QStringView text)
     return 0.0;
 }
 
+
+// An array or dictionary being read, and the key of the value to come.
+struct XmlFrame {
+    Plist value;
+    QString key;
+    bool haveKey = false;
+};
+
+// Places a finished value in its container, or as the top value; false when
+// it has no place (a second top value, a dictionary value without a key).
+bool attachValue(std::vector<XmlFrame>& stack, std::optional<Plist>& root, Plist&& value)
+{
+    if (stack.empty()) {
+        if (root)
+            return false;
+        root = std::move(value);
+        return true;
+    }
+    XmlFrame& top = stack.back();
+    if (top.value.isArray()) {
+        top.value.append(std::move(value));
+        return true;
+    }
+    if (!top.haveKey)
+        return false;
+    PlistReading::appendEntry(top.value, std::move(top.key), std::move(value));
+    top.key = QString();
+    top.haveKey = false;
+    return true;
+}
+
+// Files written the plain way (ours, and most other writers' too) are read by
+// a direct scan, which builds the same values as the general reader below.
+// Whatever the scan does not know or finds wrong (comments, CDATA,
+// attributes, other declarations, CR, characters outside the plain set,
+// broken structure) sends the whole document to the general reader, which
+// gives the same result or the reason for the refusal.
+class PlainXmlReader {
+public:
+    explicit PlainXmlReader(const QByteArray& bytes)
+        : p_(bytes.constData()),
+          end_(bytes.constData() + bytes.size()),
+          elementsLeft_(std::min<qint64>(bytes.size() / 4 + 16, kMaxVisits))
+    {
+    }
+
+    // Nullopt: not a plain document.
+    std::optional<Plist> read()
+    {
+        if (!take("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"))
+            return std::nullopt;
+        space();
+        if (take("<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+                 "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">"))
+            space();
+        if (!take("<plist version=\"1.0\">"))
+            return std::nullopt;
+        --elementsLeft_; // the general reader counts <plist> as well
+        std::optional<Plist> root;
+        for (;;) {
+            space();
+            if (end_ - p_ < 2 || *p_ != '<')
+                return std::nullopt;
+            if (p_[1] == '/') {
+                if (take("</plist>")) {
+                    space();
+                    if (p_ != end_ || !stack_.empty() || !root)
+                        return std::nullopt;
+                    return root;
+                }
+                const bool array = take("</array>");
+                if (!array && !take("</dict>"))
+                    return std::nullopt;
+                if (stack_.empty() || stack_.back().value.isArray() != array || stack_.back().haveKey)
+                    return std::nullopt;
+                XmlFrame frame = std::move(stack_.back());
+                stack_.pop_back();
+                if (!attachValue(stack_, root, array ? std::move(frame.value) : PlistReading::uidOrDict(std::move(frame.value))))
+                    return std::nullopt;
+                continue;
+            }
+            ++p_;
+            const char* name = p_;
+            while (p_ < end_ && *p_ >= 'a' && *p_ <= 'z')
+                ++p_;
+            const std::string_view tag(name, size_t(p_ - name));
+            bool empty = false;
+            if (take("/>"))
+                empty = true;
+            else if (!take(">"))
+                return std::nullopt;
+            if (--elementsLeft_ < 0)
+                return std::nullopt;
+            if (!stack_.empty() && stack_.back().value.isDict() && !stack_.back().haveKey) {
+                if (tag != "key" || empty || !text("</key>", &stack_.back().key))
+                    return std::nullopt;
+                stack_.back().haveKey = true;
+                continue;
+            }
+            if (tag == "array" || tag == "dict") {
+                Plist container = tag == "array" ? Plist::array() : Plist::dict();
+                if (empty) {
+                    if (!attachValue(stack_, root, std::move(container)))
+                        return std::nullopt;
+                } else {
+                    if (stack_.size() >= size_t(kMaxPlistDepth))
+                        return std::nullopt;
+                    stack_.push_back(XmlFrame{std::move(container), {}, false});
+                }
+                continue;
+            }
+            std::optional<Plist> value = scalar(tag, empty);
+            if (!value || !attachValue(stack_, root, std::move(*value)))
+                return std::nullopt;
+        }
+    }
+
+private:
+    bool take(std::string_view literal)
+    {
+        if (size_t(end_ - p_) < literal.size() || std::memcmp(p_, literal.data(), literal.size()) != 0)
+            return false;
+        p_ += literal.size();
+        return true;
+    }
+
+    void space()
+    {
+        while (p_ < end_ && (*p_ == ' ' || *p_ == '\t' || *p_ == '\n'))
+            ++p_;
+    }
+
+    std::optional<Plist> scalar(std::string_view tag, bool empty)
+    {
+        if (tag == "true" || tag == "false")
+            return empty ? std::optional<Plist>(Plist::boolean(tag == "true")) : std::nullopt;
+        if (tag == "data") {
+            const char* start = p_;
+            if (!empty && !skipAscii("</data>"))
+                return std::nullopt;
+            return Plist::data(QByteArray::fromBase64(QByteArray::fromRawData(start, p_ - start - (empty ? 0 : 7))));
+        }
+        QString content;
+        const bool known = tag == "string" || tag == "integer" || tag == "real" || tag == "date";
+        if (!known || (!empty && !text("</" + std::string(tag) + ">", &content)))
+            return std::nullopt;
+        if (tag == "string")
+            return Plist::string(content);
+        if (tag == "integer")
+            return Plist::integer(integerText(QStringView(content).trimmed()));
+        if (tag == "real")
+            return Plist::real(realText(QStringView(content).trimmed()));
+        const QDateTime when = QDateTime::fromString(content.trimmed(), Qt::ISODate);
+        return Plist::dateSinceReference(when.isValid() ? double(referenceDate().msecsTo(when)) / 1000.0 : 0.0);
+    }
+
+    // Base64 text up to and past the end tag: printable ASCII, blanks, no
+    // references.
+    bool skipAscii(std::string_view endTag)
+    {
+        for (; p_ < end_; ++p_) {
+            const auto c = static_cast<unsigned char>(*p_);
+            if (c == '<')
+                return take(endTag);
+            if (c >= 0x7F || c == '&' || c == '>' || (c < 0x20 && c != '\t' && c != '\n'))
+                return false;
+        }
+        return false;
+    }
+
+    // Element text up to and past the end tag, references resolved.
+    bool text(std::string_view endTag, QString* out)
+    {
+        const char* start = p_;
+        const char* run = p_; // start of the text not yet copied
+        bool copied = false;
+        auto flush = [&](const char* to) {
+            if (to > run)
+                out->append(QString::fromUtf8(run, to - run));
+        };
+        while (p_ < end_) {
+            const auto c = static_cast<unsigned char>(*p_);
+            if (c >= 0x20 && c < 0x7F && c != '<' && c != '&' && c != ']') {
+                ++p_;
+                continue;
+            }
+            if (c == '<') {
+                if (!copied)
+                    *out = QString::fromUtf8(start, p_ - start);
+                else
+                    flush(p_);
+                return take(endTag);
+            }
+            if (c == '\t' || c == '\n') {
+                ++p_;
+            } else if (c == ']') {
+                if (end_ - p_ >= 3 && p_[1] == ']' && p_[2] == '>')
+                    return false;
+                ++p_;
+            } else if (c == '&') {
+                if (!copied) {
+                    out->reserve(p_ - start);
+                    copied = true;
+                }
+                flush(p_);
+                const std::optional<uint32_t> code = reference();
+                if (!code)
+                    return false;
+                if (QChar::requiresSurrogates(*code)) {
+                    out->append(QChar(QChar::highSurrogate(*code)));
+                    out->append(QChar(QChar::lowSurrogate(*code)));
+                } else {
+                    out->append(QChar(char16_t(*code)));
+                }
+                run = p_;
+            } else if (c >= 0x80) {
+                if (!utf8())
+                    return false;
+            } else {
+                return false;
+            }
+        }
+        return false;
+    }
+
+    // One UTF-8 sequence of a character the general reader takes as it is.
+    bool utf8()
+    {
+        const auto* u = reinterpret_cast<const unsigned char*>(p_);
+        const qsizetype left = end_ - p_;
+        uint32_t code = 0;
+        int length = 0;
+        if (u[0] >= 0xC2 && u[0] < 0xE0) {
+            code = u[0] & 0x1F;
+            length = 2;
+        } else if (u[0] >= 0xE0 && u[0] < 0xF0) {
+            code = u[0] & 0x0F;
+            length = 3;
+        } else if (u[0] >= 0xF0 && u[0] < 0xF5) {
+            code = u[0] & 0x07;
+            length = 4;
+        } else {
+            return false;
+        }
+        if (left < length)
+            return false;
+        for (int i = 1; i < length; ++i) {
+            if ((u[i] & 0xC0) != 0x80)
+                return false;
+            code = (code << 6) | (u[i] & 0x3F);
+        }
+        static constexpr uint32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (code < kLeast[length] || !plainCharacter(code))
+            return false;
+        p_ += length;
+        return true;
+    }
+
+    static bool plainCharacter(uint32_t code)
+    {
+        if (code < 0x20)
+            return code == '\t' || code == '\n';
+        return code <= 0x10FFFF && !(code >= 0xD800 && code < 0xE000) && !(code >= 0xFDD0 && code <= 0xFDEF)
+            && (code & 0xFFFE) != 0xFFFE;
+    }
+
+    // An entity or character reference at '&'; past it on success.
+    std::optional<uint32_t> reference()
+    {
+        static const struct {
+            std::string_view name;
+            char value;
+        } kEntities[] = {{"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}};
+        for (const auto& e : kEntities)
+            if (take(e.name))
+                return uint32_t(e.value);
+        if (!take("&#"))
+            return std::nullopt;
+        const bool hex = take("x");
+        const char* start = p_;
+        while (p_ < end_ && p_ - start <= 8 && (hex ? std::isxdigit(static_cast<unsigned char>(*p_)) : std::isdigit(static_cast<unsigned char>(*p_))))
+            ++p_;
+        uint32_t code = 0;
+        if (p_ == start || p_ - start > 8 || std::from_chars(start, p_, code, hex ? 16 : 10).ptr != p_ || !take(";"))
+            return std::nullopt;
+        if (code == '\r' || isEscaped(code) || plainCharacter(code))
+            return code;
+        return std::nullopt;
+    }
+
+    const char* p_;
+    const char* end_;
+    qint64 elementsLeft_;
+    std::vector<XmlFrame> stack_;
+};
+
 } // namespace
 
 std::optional<Plist> readBinaryPlist(const QByteArray& bytes, QString* error)
@@ -316,46 +655,24 @@ std::optional<Plist> readBinaryPlist(const QByteArray& bytes, QString* error)
 
 std::optional<Plist> readXmlPlist(const QByteArray& bytes, QString* error)
 {
-    struct Frame {
-        Plist value;
-        QString key;
-        bool haveKey = false;
-    };
     auto fail = [error](const QString& why) -> std::optional<Plist> {
         if (error)
             *error = QStringLiteral("not a property list: ") + why;
         return std::nullopt;
     };
+    if (std::optional<Plist> plain = PlainXmlReader(bytes).read())
+        return plain;
     // Every element takes at least four bytes ("<a/>").
     const qint64 elementBudget = std::min<qint64>(bytes.size() / 4 + 16, kMaxVisits);
     qint64 elements = 0;
-    std::vector<Frame> stack;
+    std::vector<XmlFrame> stack;
     std::optional<Plist> root;
     bool inPlist = false;
     bool escaped = false;
     QXmlStreamReader xml(escapeControls(bytes, &escaped));
     auto textOf = [&] { return escaped ? unescapeControls(xml.readElementText()) : xml.readElementText(); };
 
-    // Places a finished value in its container, or as the top value.
-    auto attach = [&](Plist&& value) -> bool {
-        if (stack.empty()) {
-            if (root)
-                return false;
-            root = std::move(value);
-            return true;
-        }
-        Frame& top = stack.back();
-        if (top.value.isArray()) {
-            top.value.append(std::move(value));
-            return true;
-        }
-        if (!top.haveKey)
-            return false;
-        PlistReading::appendEntry(top.value, std::move(top.key), std::move(value));
-        top.key = QString();
-        top.haveKey = false;
-        return true;
-    };
+    auto attach = [&](Plist&& value) { return attachValue(stack, root, std::move(value)); };
 
     while (!xml.atEnd()) {
         const QXmlStreamReader::TokenType token = xml.readNext();
@@ -367,7 +684,7 @@ std::optional<Plist> readXmlPlist(const QByteArray& bytes, QString* error)
             }
             if (stack.empty())
                 return fail(QStringLiteral("an unexpected end tag"));
-            Frame frame = std::move(stack.back());
+            XmlFrame frame = std::move(stack.back());
             stack.pop_back();
             if (frame.haveKey)
                 return fail(QStringLiteral("a key without a value"));
@@ -375,6 +692,11 @@ std::optional<Plist> readXmlPlist(const QByteArray& bytes, QString* error)
                 return fail(QStringLiteral("more than one top value"));
             continue;
         }
+        // Entities declared by the document itself could expand a few bytes
+        // into gigabytes; property lists never declare any.
+        if (token == QXmlStreamReader::DTD
+            && (!xml.entityDeclarations().isEmpty() || xml.text().contains(QLatin1String("<!ENTITY"))))
+            return fail(QStringLiteral("a document type that declares entities"));
         if (token != QXmlStreamReader::StartElement)
             continue;
         if (++elements > elementBudget)
@@ -394,7 +716,7 @@ std::optional<Plist> readXmlPlist(const QByteArray& bytes, QString* error)
         if (name == QLatin1String("array") || name == QLatin1String("dict")) {
             if (stack.size() >= size_t(kMaxPlistDepth))
                 return fail(QStringLiteral("nested deeper than %1 levels").arg(kMaxPlistDepth));
-            stack.push_back(Frame{name == QLatin1String("array") ? Plist::array() : Plist::dict(), {}, false});
+            stack.push_back(XmlFrame{name == QLatin1String("array") ? Plist::array() : Plist::dict(), {}, false});
             continue;
         }
         const QString text = textOf();

@@ -1,7 +1,7 @@
 // Clipboard data and picture files from anywhere: bombs are refused within
 // a second and 100 MB, pictures naming one file share one decode, and a
 // seeded fuzz loop (seed printed; CARDWRIGHT_FUZZ_SEED repeats a run) feeds
-// mutated settings and clipboard bytes to the readers.
+// mutated settings, clipboard and entity-declaring bytes to the readers.
 #include "drawing/GraphicDefaults.h"
 #include "drawing/QBXGraphic.h"
 #include "drawing/QBXImage.h"
@@ -105,8 +105,12 @@ TEST(HostileInput, FuzzedSettingsAndClipboardBytesNeverCrash)
     for (size_t i = 0; i < list.size(); ++i)
         fillDistinct(*list[i], int(i), i % 2 == 1);
     const QByteArray clipboard = QBXGraphic::pasteboardDataWithGraphics(list);
+    QString text;
+    for (char16_t c : {0x01, 0x0D, 0xD800, 0xFFFE, 0xFDD0, 0x26, 0xE9})
+        text.append(QChar(c));
+    settings.insert(text, Plist::string(text));
     const std::vector<QByteArray> seeds = {settings.toXml(), settings.toBinary(), clipboard,
-                                           Plist::fromData(clipboard)->toXml()};
+                                           Plist::fromData(clipboard)->toXml(), hostile::entityXml(3, 40)};
 
     const int cases = qEnvironmentVariableIsSet("CARDWRIGHT_FUZZ_CASES")
         ? qEnvironmentVariableIntValue("CARDWRIGHT_FUZZ_CASES") : 5000;
@@ -115,8 +119,11 @@ TEST(HostileInput, FuzzedSettingsAndClipboardBytesNeverCrash)
     int done = 0, read = 0;
     for (; done < cases && timer.elapsed() < 30000; ++done) {
         const QByteArray data = mutate(seeds[rng.bounded(quint32(seeds.size()))], rng);
-        // The settings road: a dictionary, its strings looked up.
-        if (const std::optional<Plist> v = Plist::fromData(data); v && v->isDict()) {
+        // The settings road: a dictionary, its strings looked up. The direct
+        // scan of plain XML and the general reader agree.
+        const std::optional<Plist> v = Plist::fromData(data);
+        EXPECT_TRUE(Plist::fromData(hostile::withComment(data)) == v) << data.toStdString();
+        if (v && v->isDict()) {
             ++read;
             (void)v->value(u"SendEmailSMTP").toString();
         }

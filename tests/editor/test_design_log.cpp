@@ -164,6 +164,10 @@ TEST_F(DesignLog, RoundTripBringsTheDesignBackWhole)
     EXPECT_EQ(e->window->windowTitle(), QStringLiteral("Cardwright ( name.dcard )"));
     EXPECT_TRUE(Excel_Binding_Use);
     EXPECT_EQ(Excel_Source_Path, QStringLiteral("/data/people.xlsx"));
+    // Saved again, the file is the same byte for byte.
+    const QString again = path(QStringLiteral("again.dcard"));
+    ASSERT_TRUE(saveTo(e, again));
+    EXPECT_EQ(readAll(again), readAll(log));
 
     // A template loads the same content without a file.
     e->New_Project_Setting_Reset();
@@ -182,6 +186,31 @@ TEST_F(DesignLog, RoundTripBringsTheDesignBackWhole)
     ASSERT_EQ(root->size(), 63);
     EXPECT_EQ(root->at(61).toString(), QStringLiteral("0"));
     EXPECT_EQ(root->at(62).toString(), QStringLiteral("0"));
+}
+
+TEST_F(DesignLog, EveryCharacterSurvivesSaveAndReopen)
+{
+    // Every UTF-16 unit but U+0000 (so every surrogate alone), astral
+    // characters and non-characters, in a card name, a cell and a text.
+    QString all;
+    for (char32_t c = 1; c <= 0xFFFF; ++c)
+        all.append(QChar(char16_t(c)));
+    for (char32_t c : {0x10000u, 0x1F389u, 0x10FFFEu, 0x10FFFFu})
+        all.append(QString::fromUcs4(&c, 1));
+    all.append(QChar(0xDC00)).append(QChar(0xD800));
+    fill(e, picturePath(dir));
+    e->Front_card_Prop.Card_Name = all;
+    Binding_Table_Model::defaultInstance()->Create_List_By_Array({all, all}, 2);
+    std::static_pointer_cast<QBXText>(e->Get_Front_Controls_Array()[0])->Text_contents().text = all;
+    const QByteArray saved = encoded(*e.controller);
+    const QString log = path(QStringLiteral("all.dcard"));
+    ASSERT_TRUE(saveTo(e, log));
+
+    e->New_Project_Setting_Reset();
+    ASSERT_EQ(e->Read_and_load_design_Log(log, QStringLiteral("L")), 1);
+    EXPECT_EQ(e->Front_card_Prop.Card_Name, all);
+    EXPECT_EQ(std::static_pointer_cast<QBXText>(e->Get_Front_Controls_Array()[0])->Text_contents().text, all);
+    EXPECT_EQ(encoded(*e.controller), saved);
 }
 
 TEST_F(DesignLog, IndependentReadersAgreeWithTheWriter)

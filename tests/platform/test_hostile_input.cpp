@@ -68,6 +68,12 @@ TEST(HostilePlist, BombsAreRefusedOrBoundedQuickly)
     EXPECT_TRUE(error.contains(QStringLiteral("nested"))) << error.toStdString();
     EXPECT_TRUE(Plist::fromData(hostile::nestedXml(512)));
 
+    // 100,000 references to one 4,000-character entity: refused for its
+    // declaration before anything is expanded.
+    expectCheap(hostile::measure([&] { v = Plist::fromData(hostile::entityXml(100000, 4000), &error); }), "entities");
+    EXPECT_FALSE(v);
+    EXPECT_TRUE(error.contains(QStringLiteral("declares entities"))) << error.toStdString();
+
     // Thirty arrays each naming the next four times: 4^30 expansions.
     std::vector<QByteArray> objects;
     for (uint64_t i = 0; i < 30; ++i)
@@ -141,4 +147,8 @@ TEST(HostilePicture, HugeDeclaredSizesAreRefusedOrReadScaledAndShared)
     EXPECT_EQ(pictures[0].width(), pictures[0].height());
     for (const QImage& p : pictures)
         EXPECT_EQ(p.cacheKey(), pictures[0].cacheKey());
+    // Archived again, the picture keeps the bytes it came with, full size.
+    platform::KeyedArchiver out(QStringLiteral("QBXBarcode"));
+    out.encodeImage("_barcode_image", pictures[0]);
+    EXPECT_TRUE(out.finish().contains(hostile::blackPng(10000, 10000)));
 }

@@ -1,11 +1,14 @@
 #include "platform/plist.h"
+#include "support/hostile_bytes.h"
 #include "support_oracle.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <clocale>
+#include <cmath>
 #include "support/qt_print.h"
 #include <gtest/gtest.h>
+#include <plist/plist.h>
 
 using platform::Plist;
 
@@ -67,7 +70,127 @@ Plist crToLf(const Plist& v)
     return v;
 }
 
+// The same value as a libplist node (strings without control characters).
+plist_t peerNode(const Plist& v)
+{
+    switch (v.type()) {
+    case Plist::Type::Bool: return plist_new_bool(v.toBool());
+    case Plist::Type::Integer: return plist_new_uint(uint64_t(v.toInteger()));
+    case Plist::Type::Real: return plist_new_real(v.toReal());
+    case Plist::Type::String: return plist_new_string(v.toString().toUtf8().constData());
+    case Plist::Type::Data: return plist_new_data(v.toData().constData(), uint64_t(v.toData().size()));
+    case Plist::Type::Date: {
+        const qint64 ms = QDateTime(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC).msecsTo(v.toDate());
+        return plist_new_date(int32_t(std::floor(double(ms) / 1000)), int32_t(((ms % 1000) + 1000) % 1000 * 1000));
+    }
+    case Plist::Type::Uid: return plist_new_uid(v.toUid());
+    case Plist::Type::Array: {
+        plist_t a = plist_new_array();
+        for (int i = 0; i < v.size(); ++i)
+            plist_array_append_item(a, peerNode(v.at(i)));
+        return a;
+    }
+    case Plist::Type::Dict: {
+        plist_t d = plist_new_dict();
+        for (int i = 0; i < v.size(); ++i)
+            plist_dict_set_item(d, v.keyAt(i).toUtf8().constData(), peerNode(v.valueAt(i)));
+        return d;
+    }
+    case Plist::Type::Absent: break;
+    }
+    return nullptr;
+}
+
+QByteArray peerXml(const Plist& v)
+{
+    plist_t node = peerNode(v);
+    char* xml = nullptr;
+    uint32_t length = 0;
+    plist_to_xml(node, &xml, &length);
+    const QByteArray out(xml, qsizetype(length));
+    plist_to_xml_free(xml);
+    plist_free(node);
+    return out;
+}
+
 } // namespace
+
+TEST(Plist, XmlLayoutIsTheOneFilesHaveAlwaysHad)
+{
+    // libplist wrote our XML before: files keep its layout byte for byte.
+    Plist nested = Plist::array();
+    QByteArray bytes;
+    for (int i = 0; i < 300; ++i)
+        bytes.append(char(i * 7));
+    Plist level = Plist::array();
+    for (int depth = 11; depth >= 0; --depth) {
+        Plist up = Plist::array();
+        up.append(Plist::data(bytes.left(depth * 25)));
+        up.append(std::move(level));
+        level = std::move(up);
+    }
+    Plist root = Plist::dict();
+    root.insert(QStringLiteral("text & <markup> \"'\t\n]]>"), Plist::string(QString::fromUtf8("Zo\xC3\xAB \xF0\x9F\x8E\x89 &<>")));
+    root.insert(QStringLiteral("empty"), Plist::string(QString()));
+    root.insert(QStringLiteral("nested"), level);
+    root.insert(QStringLiteral("none"), Plist::dict());
+    Plist numbers = Plist::array();
+    for (qint64 n : {qint64(0), qint64(-5), qint64(42), std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max()})
+        numbers.append(Plist::integer(n));
+    for (double r : {0.0, -0.0, 1.5, 0.1, -2.0, 1e300, 1e-300, 1e16, 1e17, 5e-324, double(0.3f), 1.0 / 3.0,
+                     double(INFINITY), -double(INFINITY), double(NAN)})
+        numbers.append(Plist::real(r));
+    for (double d : {0.0, 1e8 + 0.5, -100.0, 2e9, -2e9})
+        numbers.append(Plist::dateSinceReference(d));
+    numbers.append(Plist::boolean(true));
+    numbers.append(Plist::boolean(false));
+    numbers.append(Plist::uid(7));
+    numbers.append(Plist::data(QByteArray()));
+    root.insert(QStringLiteral("numbers"), numbers);
+    EXPECT_EQ(root.toXml(), peerXml(root));
+    EXPECT_EQ(Plist::string(QStringLiteral("top")).toXml(), peerXml(Plist::string(QStringLiteral("top"))));
+    EXPECT_EQ(Plist::data(bytes).toXml(), peerXml(Plist::data(bytes)));
+}
+
+TEST(Plist, EveryCharacterSurvivesXmlAndBothReadersAgree)
+{
+    // Every UTF-16 unit but U+0000 (so every surrogate alone, but one pair),
+    // astral characters and non-characters, and text that looks like the
+    // reader's own escapes.
+    QString all;
+    for (char32_t c = 1; c <= 0xFFFF; ++c)
+        all.append(QChar(char16_t(c)));
+    for (char32_t c : {0x10000u, 0x1F389u, 0x1FFFEu, 0x10FFFFu})
+        all.append(QString::fromUcs4(&c, 1));
+    for (char16_t c : {0xDC00, 0xD800, 0x20, 0xFDD0, 0xE020, 0xFDD0, 0xFDD0, 0xFFFF})
+        all.append(QChar(c));
+    all.append(QStringLiteral(" &#xfffe; "));
+    Plist root = Plist::dict();
+    root.insert(all, Plist::string(all));
+    root.insert(QStringLiteral("sample"), sample(true));
+    const QByteArray xml = root.toXml();
+    const std::optional<Plist> back = Plist::fromData(xml);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->keyAt(0), all);
+    EXPECT_EQ(back->valueAt(0).toString(), all);
+    EXPECT_TRUE(*back == root);
+    EXPECT_TRUE(Plist::fromData(hostile::withComment(xml)) == back);
+
+    // Files another writer made with raw U+FFFE or U+FFFF read too.
+    const std::optional<Plist> raw = Plist::fromData(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><plist version=\"1.0\"><string>a\xEF\xBF\xBE\xEF\xBF\xBF</string></plist>");
+    ASSERT_TRUE(raw);
+    EXPECT_EQ(raw->toString(), QString::fromUtf16(u"a\uFFFE\uFFFF"));
+
+    // Damaged documents are refused by both.
+    for (const QByteArray& bad : {xml.left(xml.size() / 2), QByteArray(xml).replace("</key>", "</kex>"),
+                                  QByteArray(xml).replace("<string>", "<string>&#x110000;"),
+                                  QByteArray(xml).replace("&amp;", "&amp"),
+                                  QByteArray(xml).replace("<dict>", "<dict><integer>1</integer>")}) {
+        EXPECT_FALSE(Plist::fromData(bad));
+        EXPECT_FALSE(Plist::fromData(hostile::withComment(bad)));
+    }
+}
 
 TEST(Plist, EveryTypeRoundTripsThroughBothFormatsInOrder)
 {

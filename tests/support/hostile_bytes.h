@@ -69,6 +69,23 @@ inline QByteArray nestedXml(int depth)
     return "<plist>" + QByteArray("<array>").repeated(depth) + QByteArray("</array>").repeated(depth) + "</plist>";
 }
 
+// An XML property list whose document type declares one entity of `chars`
+// characters, referred to `refs` times in one string: a few hundred
+// kilobytes that would expand to refs x chars characters.
+inline QByteArray entityXml(int refs, int chars)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE plist [<!ENTITY e \"" + QByteArray(chars, 'x')
+        + "\">]>\n<plist version=\"1.0\"><string>" + QByteArray("&e;").repeated(refs) + "</string></plist>\n";
+}
+
+// The same XML document with a comment after its declaration, which takes
+// it off the readers' direct scan to the general XML reader.
+inline QByteArray withComment(const QByteArray& xml)
+{
+    const QByteArray declaration("<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
+    return xml.startsWith(declaration) ? declaration + "<!-- -->" + xml.mid(declaration.size()) : xml;
+}
+
 inline uint32_t crc32(const QByteArray& bytes)
 {
     uint32_t crc = 0xffffffffu;
