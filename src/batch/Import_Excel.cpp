@@ -166,6 +166,7 @@ int Excel_Column_Dialog::Open_excel_Wnd(const QString& path)
             Sheet_ComboBox->clear();
         }
         excel_content.clear();
+        unreadable_reason.clear();
         Load_file_Func(path);
         batch::Open_Wait();
         return batch::Run_Window(*window);
@@ -177,6 +178,7 @@ void Excel_Column_Dialog::Load_file_Func(const QString& path)
     batch::Wait_Sheet wait(window);
     try {
         SpreadsheetWriter::ReadWorkbook(QUrl::fromLocalFile(path), true);
+        unreadable_reason = SpreadsheetWriter::Open_Error();
         // Adding the first sheet selects it, which fills the column list.
         Sheet_ComboBox->addItems(SpreadsheetWriter::Read_Sheet_Name());
         Loaded();
@@ -236,7 +238,10 @@ bool Excel_Column_Dialog::Get_Selection_State(int column) const
 void Excel_Column_Dialog::OKPressed()
 {
     if (ListData_xl->entries().isEmpty()) {
-        Show_MessageBox(QStringLiteral("There is no column."));
+        // A file that is no workbook says so; an empty workbook has no column.
+        Show_MessageBox(unreadable_reason.isEmpty()
+                            ? QStringLiteral("There is no column.")
+                            : QStringLiteral("The file cannot be read as a workbook: %1").arg(unreadable_reason));
         return;
     }
     if (!Check_For_One_Extension_Selection()) {

@@ -73,6 +73,8 @@ public:
     QTableView* ColList = nullptr;
     Column_List_Model* ListData_xl = nullptr;
     SpreadsheetWriter::Rows excel_content;
+    // Why the file loaded is no workbook; empty when it read as one.
+    QString unreadable_reason;
 
 protected:
     Excel_Column_Dialog(const QString& objectName, const QString& title);

@@ -109,6 +109,12 @@ void SpreadsheetWriter::Release_Data()
     s.sheetNames.clear();
     s.sheetParts.clear();
     s.sharedStringsCost = 0;
+    s.openError.clear();
+}
+
+QString SpreadsheetWriter::Open_Error()
+{
+    return spreadsheet ? spreadsheet->openError : QString();
 }
 
 void Delete_Excel_File_Temp_Folder() { SpreadsheetWriter::Release_Data(); }
@@ -131,6 +137,7 @@ SpreadsheetWriter::Rows SpreadsheetWriter::ReadWorkbook(const QUrl& url, bool on
     if (!CardZipArchive::unzipFileAtPath_toDestination_overwrite_password_error(path, folder->path(), true,
                                                                                   QString(), &error)) {
         logError(QStringLiteral("%1: %2").arg(error.localizedDescription, path));
+        s.openError = error.localizedDescription;
         return s.data;
     }
     s.workFolder = std::move(folder);
@@ -140,8 +147,10 @@ SpreadsheetWriter::Rows SpreadsheetWriter::ReadWorkbook(const QUrl& url, bool on
     QString sharedPart;
     if (!s.listSheets(sharedPart))
         return s.data;
-    if (s.sheetParts.isEmpty())
+    if (s.sheetParts.isEmpty()) {
+        s.openError = QStringLiteral("it holds no readable worksheet");
         logError(QStringLiteral("%1 holds no readable worksheet").arg(path));
+    }
     if (sharedPart.isEmpty())
         sharedPart = QStringLiteral("xl/sharedStrings.xml");
     s.ReadSharedStrings(s.tmpDir + QLatin1Char('/') + sharedPart);
@@ -174,6 +183,7 @@ bool SpreadsheetWriter::listSheets(QString& sharedPart)
         if (xlsx::readWorkbookSheets(tmpDir + QLatin1Char('/') + workbookPart, sheets, message) !=
             xlsx::ParseResult::Parsed) {
             logError(message);
+            openError = message;
             return false;
         }
         QList<xlsx::Relationship> wbRels;

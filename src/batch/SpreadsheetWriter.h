@@ -42,6 +42,10 @@ public:
     static QStringList Read_Sheet_Name();
     // Forgets the open workbook and removes its work folder.
     static void Release_Data();
+    // Why the file last opened by ReadWorkbook(url, true) is no readable
+    // workbook (not a zip archive, no workbook or worksheet part); empty
+    // when it opened as a workbook, even an empty one.
+    static QString Open_Error();
 
     // Writes `data` (at least one row) as a one-sheet workbook at the URL's
     // path. A value becomes a number cell only when it is exactly the text
@@ -61,6 +65,7 @@ public:
     Rows data;                 // rows of the last read
     QStringList sharedStrings; // shared-string table of the open workbook
     QString tmpDir;            // work folder of the open workbook, "" when none
+    QString openError;         // see Open_Error
 
 private:
     static SpreadsheetWriter& instance();

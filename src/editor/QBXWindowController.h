@@ -540,6 +540,9 @@ public:
     // Exports the current design by export_card_side and the combined check
     // (the template export uses it); true when every file was written.
     bool Export_Single_File(const QString& path, bool show_msg);
+    // Asks before each file of that export that exists already; false when
+    // the user keeps one.
+    bool Confirm_Single_Export_Replace(const QString& path);
     // Starts the batch export into a new folder inside `folder` and returns;
     // the run ends on the main thread (Export_Run_Active turns false).
     void Export_Batch_File(const QString& folder);

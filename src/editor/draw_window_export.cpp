@@ -13,6 +13,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QTimer>
 
 bool export_combined_image = false;
@@ -130,6 +131,17 @@ bool QBXWindowController::Export_Single_File(const QString& path, bool show_msg)
         Show_NSLog_Message(QString::fromUtf8(e.what()));
         return false;
     }
+}
+
+bool QBXWindowController::Confirm_Single_Export_Replace(const QString& path)
+{
+    for (const QString& file : card_export::Single_Export_Files(Current_Export_Request(), path)) {
+        if (QFileInfo::exists(file)
+            && !Show_YES_NO_MessageBox(
+                QStringLiteral("%1 already exists. Do you want to replace it?").arg(QFileInfo(file).fileName())))
+            return false;
+    }
+    return true;
 }
 
 void QBXWindowController::Select_first_row_value_for_design(bool print_box)

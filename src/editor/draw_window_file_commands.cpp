@@ -137,11 +137,12 @@ void QBXWindowController::Open_Btn_Clicked(QObject*)
                 return;
             }
         }
-        New_Project_Setting_Reset();
-        const int result = Open_Log_File();
+        // The design stays until a file has been read whole: the reader
+        // resets and loads only a complete design, so a cancelled panel or
+        // a refused file leaves the design, its undo history, its side and
+        // the title as they were.
+        Open_Log_File();
         Undo_Redo_Button_state();
-        if (result != 1)
-            Open_Start_Window();
     } catch (const std::exception& e) {
         Show_NSLog_Message(QString::fromUtf8(e.what()));
     }
@@ -206,6 +207,8 @@ void QBXWindowController::Export_Button(QObject*)
         const std::optional<QString> path = platform::modal::saveFile(
             QStringLiteral("Export"), QString(), QStringLiteral("Untitled"), dialog.fileFormatPopup->currentText());
         if (!path || path->isEmpty())
+            return;
+        if (!Confirm_Single_Export_Replace(*path))
             return;
         if (window)
             window->raise();

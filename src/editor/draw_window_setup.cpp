@@ -21,6 +21,7 @@
 #include "platform/stepper.h"
 #include "platform/tab_item.h"
 #include "platform/image_browser.h"
+#include "platform/window_fit.h"
 #include "wizards/User_Profile_Class.h"
 
 #include <QButtonGroup>
@@ -448,18 +449,15 @@ bool QBXWindowController::awakeFromNib()
     buildWindow();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
-        // Room for the window manager's title bar and borders, which are
-        // known only once the window is shown.
-        const QSize room = area.size() - QSize(16, 48);
+        const QSize room = platform::windowRoom(*screen);
         if (room.width() >= 1000 && room.height() >= 800) {
             // Its bottom left corner 100 points right of the screen's.
             window->setGeometry(area.left() + 100, std::max(area.top(), area.bottom() - 800 + 1), 1000, 800);
         } else {
             // A smaller screen: as large as fits, centred, so that every
             // control stays reachable.
-            QRect placed(QPoint(), room.boundedTo(QSize(1000, 800)).expandedTo(window->minimumSizeHint()));
-            placed.moveCenter(area.center());
-            window->setGeometry(placed);
+            window->resize(1000, 800);
+            platform::fitToScreen(*window);
         }
     } else {
         window->setGeometry(100, 0, 1000, 800);

@@ -203,9 +203,15 @@ void QBXWindowController::Open_Start_Window()
     Invitation_Wizard* wizard = Invitation_Wizard::defaultInstance();
     const int result = wizard->Open_Wnd();
     if (result != 1) {
-        // Exit has ended the program already (through the same seam).
-        if (!wizard->exit_requested)
+        // Exit has ended the program already (through the same seam). The
+        // close box ends it too, but a design with graphics goes through
+        // the exit command and its save question first.
+        if (wizard->exit_requested)
+            return;
+        if (Get_Front_Controls_Array().empty() && Get_Back_Controls_Array().empty())
             platform::endProcess(0);
+        else
+            Exit_App();
         return;
     }
     if (Front_back_label)

@@ -35,6 +35,9 @@ namespace {
 constexpr double kMaxLengthMM = 10000.0;
 constexpr int kMaxCells = 999;
 constexpr QSize kPreviewBox(300, 400);
+// The fields show two decimals of the card's own size; typing that text
+// back must not count as smaller than the card.
+constexpr double kTypedSlackMM = 0.005;
 
 QString Two_Places(double value) { return QString::asprintf("%0.2f", value); }
 
@@ -105,7 +108,10 @@ Print_Wnd::Print_Wnd()
         align_images_sel[i] = QImage(QDir(folder).filePath(Alignment_Picture_Names(true)[i] + QStringLiteral(".png")));
     }
 
-    auto* top = new QHBoxLayout(this);
+    // The settings beside the sheet preview, the action buttons below both.
+    auto* outer = new QVBoxLayout(this);
+    auto* top = new QHBoxLayout;
+    outer->addLayout(top, 1);
     auto* controls = new QVBoxLayout;
     top->addLayout(controls);
 
@@ -241,13 +247,13 @@ Print_Wnd::Print_Wnd()
     buttons->addWidget(previewButton);
     buttons->addWidget(printButton);
     buttons->addWidget(cancelButton);
-    controls->addLayout(buttons);
 
     test_image_view = new QLabel;
     test_image_view->setObjectName(QStringLiteral("test_image_view"));
     test_image_view->setMinimumSize(kPreviewBox);
     test_image_view->setAlignment(Qt::AlignCenter);
     top->addWidget(test_image_view, 1);
+    outer->addLayout(buttons);
 
     // Combos report the user's choices only; code selects with signals off.
     connect(Printer_ComboBox, &QComboBox::activated, this, [this](int i) { Printer_Selection_Changed(i); });
@@ -294,8 +300,13 @@ bool Print_Wnd::Open_Print_Wnd(PrintHost& host)
         const QSizeF card = front_image.isNull() ? QSizeF() : front_image.size();
         layout.label_width = card.width();
         layout.label_hight = card.height();
-        width_Stepper->setValue(std::max(kMinCardMM, double(Points_to_MM_Convert(float(card.width())))));
-        height_Stepper->setValue(std::max(kMinCardMM, double(Points_to_MM_Convert(float(card.height())))));
+        // A cell smaller than the card would let cards overlap: the card's
+        // own size is the least the steppers and fields take.
+        width_Stepper->setRange(std::max(kMinCardMM, double(Points_to_MM_Convert(float(card.width())))), kMaxLengthMM);
+        height_Stepper->setRange(std::max(kMinCardMM, double(Points_to_MM_Convert(float(card.height())))),
+                                 kMaxLengthMM);
+        width_Stepper->setValue(width_Stepper->minimum());
+        height_Stepper->setValue(height_Stepper->minimum());
         width_Text->setText(Two_Places(width_Stepper->value()));
         height_Text->setText(Two_Places(height_Stepper->value()));
         for (auto [text, stepper] : {std::pair{Row_Text, Row_Stepper}, std::pair{Col_Text, Col_Stepper},
@@ -395,7 +406,13 @@ void Print_Wnd::Check_Max_Cell_Value()
     request.rows = Row_Stepper->intValue();
     request.cols = Col_Stepper->intValue();
     sheet_layout::Check_Max_Cell_Value(request, layout);
-    // The fit only ever lowers rows and columns; show what it kept.
+    // The fit only ever lowers rows and columns: say so, and show what fits.
+    if (layout.Print_Row != request.rows || layout.Print_Col != request.cols)
+        Show_MessageBox(QStringLiteral("%1 \u00d7 %2 does not fit: %3 \u00d7 %4 fits")
+                            .arg(request.rows)
+                            .arg(request.cols)
+                            .arg(layout.Print_Row)
+                            .arg(layout.Print_Col));
     if (layout.Print_Col != request.cols) {
         Col_Stepper->setValue(layout.Print_Col);
         Col_Text->setText(QString::number(layout.Print_Col));
@@ -416,14 +433,17 @@ void Print_Wnd::Set_Total(int total)
     Total_Text->setText(QString::number(total));
 }
 
-void Print_Wnd::Length_Changed(QLineEdit* text, platform::Stepper* stepper, bool from_stepper, double minimum,
+void Print_Wnd::Length_Changed(QLineEdit* text, platform::Stepper* stepper, bool from_stepper, const QString& refusal,
                                bool refit)
 {
     if (!from_stepper) {
-        // Text that is no length keeps the last valid value.
-        const std::optional<double> value = Parse_Length(text->text(), minimum);
-        if (value)
-            stepper->setValue(*value);
+        // Text that is no length keeps the last valid value; so does a length
+        // below the stepper's least, said with `refusal` when given.
+        const std::optional<double> value = Parse_Length(text->text(), 0);
+        if (value && *value + kTypedSlackMM >= stepper->minimum())
+            stepper->setValue(std::max(*value, stepper->minimum()));
+        else if (value && !refusal.isEmpty())
+            Show_MessageBox(refusal.arg(Two_Places(*value), Two_Places(stepper->minimum())));
     }
     text->setText(Two_Places(stepper->value()));
     if (refit)
@@ -442,10 +462,18 @@ void Print_Wnd::Count_Changed(QLineEdit* text, platform::Stepper* stepper, bool 
         Check_Max_Cell_Value();
 }
 
-void Print_Wnd::Horz_Margin_Changed(bool s) { Length_Changed(horz_mar_Text, horz_mar_Stepper, s, 0, true); }
-void Print_Wnd::Vert_Margin_Changed(bool s) { Length_Changed(vert_mar_Text, vert_mar_Stepper, s, 0, true); }
-void Print_Wnd::Width_Changed(bool s) { Length_Changed(width_Text, width_Stepper, s, kMinCardMM, true); }
-void Print_Wnd::Height_Changed(bool s) { Length_Changed(height_Text, height_Stepper, s, kMinCardMM, true); }
+void Print_Wnd::Horz_Margin_Changed(bool s) { Length_Changed(horz_mar_Text, horz_mar_Stepper, s, {}, true); }
+void Print_Wnd::Vert_Margin_Changed(bool s) { Length_Changed(vert_mar_Text, vert_mar_Stepper, s, {}, true); }
+void Print_Wnd::Width_Changed(bool s)
+{
+    Length_Changed(width_Text, width_Stepper, s,
+                   QStringLiteral("A card width of %1 mm is smaller than the card (%2 mm): cards would overlap."), true);
+}
+void Print_Wnd::Height_Changed(bool s)
+{
+    Length_Changed(height_Text, height_Stepper, s,
+                   QStringLiteral("A card height of %1 mm is smaller than the card (%2 mm): cards would overlap."), true);
+}
 void Print_Wnd::Row_Changed(bool s) { Count_Changed(Row_Text, Row_Stepper, s, true); }
 void Print_Wnd::Col_Changed(bool s) { Count_Changed(Col_Text, Col_Stepper, s, true); }
 void Print_Wnd::Copies_Val_Changed(bool s) { Count_Changed(Copies_Text, Copies_Stepper, s, false); }

@@ -101,7 +101,8 @@ public:
 
 private:
     Print_Wnd();
-    void Length_Changed(QLineEdit* text, platform::Stepper* stepper, bool from_stepper, double minimum, bool refit);
+    void Length_Changed(QLineEdit* text, platform::Stepper* stepper, bool from_stepper, const QString& refusal,
+                        bool refit);
     void Count_Changed(QLineEdit* text, platform::Stepper* stepper, bool from_stepper, bool refit);
     void Set_Total(int total);
     void Fill_Printers();

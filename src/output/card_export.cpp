@@ -24,6 +24,15 @@ QString Create_Back_Card_Path(const QString& path)
     return slash < 0 ? name : path.left(slash + 1) + name;
 }
 
+QStringList Single_Export_Files(const Export_Request& request, const QString& path)
+{
+    if (request.side == QLatin1String("BOTH"))
+        return request.combined ? QStringList{path} : QStringList{Create_Back_Card_Path(path), path};
+    if (request.side == QLatin1String("F"))
+        return {path};
+    return {Create_Back_Card_Path(path)};
+}
+
 QString Create_Run_Folder(const QString& parent)
 {
     const QString base = QStringLiteral("VELT Festrune");

@@ -23,6 +23,10 @@ QStringList Export_Formats();
 // a.b.png -> a.b_Back.png. Only the last path component changes.
 QString Create_Back_Card_Path(const QString& path);
 
+// The files a single export of `request` writes for the chosen `path`, in
+// writing order: the back file first when both sides go to two files.
+QStringList Single_Export_Files(const Export_Request& request, const QString& path);
+
 // A new folder for a batch run inside `parent`: "VELT Festrune", or
 // "VELT Festrune 2", "3", ... when taken, so runs never mix. Empty when it
 // cannot be made.

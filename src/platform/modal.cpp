@@ -1,5 +1,6 @@
 #include "platform/modal.h"
 #include "platform/log.h"
+#include "platform/window_fit.h"
 
 #include <QApplication>
 #include <QColorDialog>
@@ -73,6 +74,8 @@ Responder* responder()
 
 int run(QDialog& dialog)
 {
+    // Every dialog fits the screen before it shows, whoever answers it.
+    fitToScreen(dialog);
     if (g_responder)
         return g_responder->run(dialog);
     return dialog.exec();

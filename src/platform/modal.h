@@ -43,7 +43,8 @@ Responder* responder();
 // All of the following run on the main thread only; alerts from other
 // threads go through platform::showAlert (alerts.h).
 
-// Runs the dialog modally (its own event loop) and returns its result code.
+// Fits the dialog to its screen (fitToScreen), runs it modally (its own
+// event loop) and returns its result code.
 int run(QDialog& dialog);
 
 // An application-modal alert with the message text, an empty informative

@@ -473,3 +473,32 @@ TEST_F(SeriesDialogs, PickersFillTheListTheTableAndSeries)
     sheet->Open_excel_Wnd(book);
     EXPECT_EQ(series(QStringLiteral("Three")), QByteArray("a\nb\nc\n1\n3\n"));
 }
+
+TEST_F(SeriesDialogs, PickerTellsAFileThatIsNoWorkbookFromAnEmptyOne)
+{
+    const QString text = dir.filePath(QStringLiteral("text.xlsx"));
+    writeFile(text, "Name;Code\nx;1\n");
+    const QString damaged = dir.filePath(QStringLiteral("damaged.xlsx"));
+    const QByteArray whole = readFile(workbook());
+    writeFile(damaged, whole.left(whole.size() / 2));
+    const QString empty = dir.filePath(QStringLiteral("empty.xlsx"));
+    ASSERT_EQ(python(QStringLiteral("import openpyxl, sys\nopenpyxl.Workbook().save(sys.argv[1])"), {empty}).exitCode, 0);
+
+    const QString unreadable = QStringLiteral("\nThe file cannot be read as a workbook: ");
+    Import_Excel* picker = Import_Excel::defaultInstance();
+    for (const auto& [path, said] : {std::pair{text, unreadable + QStringLiteral("failed to open zip file")},
+                                     std::pair{damaged, unreadable}, std::pair{empty, QStringLiteral("\nThere is no column.")}}) {
+        tr().answerAlert(AlertAnswer::Ok);
+        tr().onDialog([&](QDialog& d) {
+            press(d, "ok");
+            press(d, "cancel");
+        });
+        picker->Open_excel_Wnd(path);
+        const QStringList alerts = tr().texts(QStringLiteral("alert"));
+        ASSERT_EQ(alerts.size(), 1) << path.toStdString();
+        EXPECT_TRUE(alerts[0].startsWith(said)) << alerts[0].toStdString();
+        if (said.startsWith(unreadable))
+            EXPECT_GT(alerts[0].size(), unreadable.size()) << "no reason given";
+        EXPECT_TRUE(tr().reset());
+    }
+}

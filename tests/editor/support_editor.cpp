@@ -6,6 +6,7 @@
 #include "wizards/Invitation_Wizard.h"
 
 #include <QApplication>
+#include <QProcess>
 
 StartedEditor::StartedEditor(bool wizardRuns)
 {
@@ -34,4 +35,22 @@ void settle()
 {
     for (int i = 0; i < 5; ++i)
         QApplication::processEvents();
+}
+
+XvfbRun runUnderXvfb(const QString& filter, const QString& cue, const QString& screen, int milliseconds)
+{
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    env.insert(cue, QStringLiteral("inner"));
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QStringLiteral("xvfb-run"), {QStringLiteral("-a"), QStringLiteral("-s"), QStringLiteral("-screen 0 ") + screen,
+                                             QCoreApplication::applicationFilePath(),
+                                             QStringLiteral("--gtest_filter=") + filter});
+    XvfbRun run;
+    if (child.waitForFinished(milliseconds))
+        run.exitCode = child.exitCode();
+    run.log = QString::fromUtf8(child.readAll());
+    return run;
 }

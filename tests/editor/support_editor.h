@@ -4,6 +4,8 @@
 #include "drawing/QBXDocument.h"
 #include "editor/QBXWindowController.h"
 
+#include <QString>
+
 #include <memory>
 
 struct StartedEditor {
@@ -20,3 +22,13 @@ struct StartedEditor {
 
 // Lets queued work (refresh requests, paints) run.
 void settle();
+
+// Runs this test program's tests matching `filter` on a fresh X server with
+// one screen of `screen` ("1366x768x24"), the xcb platform and the
+// environment variable `cue` set to "inner" (which the child test waits for).
+// Its exit code (-1 when it did not end in `milliseconds`) and output.
+struct XvfbRun {
+    int exitCode = -1;
+    QString log;
+};
+XvfbRun runUnderXvfb(const QString& filter, const QString& cue, const QString& screen, int milliseconds);

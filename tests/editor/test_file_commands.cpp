@@ -24,6 +24,7 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMutex>
@@ -102,7 +103,7 @@ const QString SaveBeforeOpen = QStringLiteral("yesno: Do you want to save change
 const QString SaveBeforeClose = QStringLiteral("yesno: Do you want to save changes before closing?");
 const QString Saved = QStringLiteral("alert: \nGreeting Card Design Log has been saved successfully.");
 
-TEST_F(FileCommands, OpenSavesFirstAndFallsBackToTheWizard)
+TEST_F(FileCommands, OpenKeepsTheDesignUntilAFileHasLoaded)
 {
     const QString log = savedLog();
 
@@ -128,21 +129,53 @@ TEST_F(FileCommands, OpenSavesFirstAndFallsBackToTheWizard)
     EXPECT_EQ(e->Get_Front_Controls_Array().size(), 2u);
     testResponder().reset();
 
-    // No, and a refused file: the start wizard runs on the reset design.
+    // No, then a cancelled panel or a damaged file: the design, its undo
+    // history, the side shown and the title stay; no start wizard.
     const QString bad = path(QStringLiteral("bad.dcard"));
-    QFile f(bad);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("not a log");
-    f.close();
-    testResponder().answerAlert(Answer::No);
-    testResponder().answerFilePanel({bad});
-    testResponder().answerAlert(Answer::Ok);
-    testResponder().onDialog([](QDialog&) { Invitation_Wizard::defaultInstance()->ExitClick(); });
-    e->Open_Btn_Clicked();
-    ASSERT_EQ(asked().size(), 4u);
-    EXPECT_EQ(asked()[2], QStringLiteral("alert: \nFile is corrupt and cannot be opened."));
-    EXPECT_TRUE(asked()[3].startsWith(QStringLiteral("dialog: ")));
-    EXPECT_TRUE(e->Get_Front_Controls_Array().empty());
+    {
+        QFile f(bad);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write("not a log") > 0);
+    }
+    Project_File_Name = log;
+    e->Set_Log_Name_In_Title();
+    e->Select_back_side();
+    const int undo = e.document->undoManager()->undoCount();
+    const QString title = e->window->windowTitle();
+    for (const QStringList& chosen : {QStringList(), QStringList{bad}}) {
+        testResponder().answerAlert(Answer::No);
+        testResponder().answerFilePanel(chosen);
+        if (!chosen.isEmpty())
+            testResponder().answerAlert(Answer::Ok);
+        e->Open_Btn_Clicked();
+        EXPECT_EQ(asked().size(), chosen.isEmpty() ? 2 : 3);
+        if (!chosen.isEmpty())
+            EXPECT_EQ(asked().last(), QStringLiteral("alert: \nFile is corrupt and cannot be opened."));
+        EXPECT_EQ(e->Get_Front_Controls_Array().size(), 2u);
+        EXPECT_EQ(e.document->undoManager()->undoCount(), undo);
+        EXPECT_EQ(Card_Front_Or_Back, 1);
+        EXPECT_EQ(e->window->windowTitle(), title);
+        EXPECT_EQ(Project_File_Name, log);
+        EXPECT_TRUE(testResponder().reset());
+    }
+    EXPECT_TRUE(ended.empty());
+
+    // The start wizard's close box over a design with graphics asks the
+    // save question: Yes and a cancelled panel keep the program and design.
+    testResponder().onDialog([](QDialog& dialog) { dialog.close(); });
+    testResponder().answerAlert(Answer::Yes);
+    testResponder().answerFilePanel({});
+    Project_File_Name.clear();
+    e->Open_Start_Window();
+    EXPECT_EQ(asked().mid(1), (QStringList{SaveBeforeClose, "file: Save Design"}));
+    EXPECT_TRUE(ended.empty());
+    EXPECT_EQ(e->Get_Front_Controls_Array().size(), 2u);
+    testResponder().reset();
+    // Over an empty design it ends the program at once.
+    e->New_Project_Setting_Reset();
+    testResponder().onDialog([](QDialog& dialog) { dialog.close(); });
+    e->Open_Start_Window();
+    EXPECT_EQ(asked().size(), 1);
+    EXPECT_EQ(ended, std::vector<int>{0});
 }
 
 TEST_F(FileCommands, ExportPresetsTheDialogAndFollowsItsChoices)
@@ -227,6 +260,41 @@ TEST_F(FileCommands, ExportPresetsTheDialogAndFollowsItsChoices)
     while (e->Export_Run_Active() && clock.elapsed() < 30000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     EXPECT_TRUE(QFile::exists(dir.path() + QStringLiteral("/VELT Festrune/Card_2.PNG")));
+}
+
+TEST_F(FileCommands, SingleExportAsksBeforeReplacingAFile)
+{
+    addText();
+    const QString front = path(QStringLiteral("card.PNG")), back = path(QStringLiteral("card_Back.PNG"));
+    for (const QString& file : {front, back}) {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write("old") == 3);
+    }
+    // side: 0 both sides, 1 front; the questions asked come back.
+    auto exportTo = [&](int side, const std::vector<Answer>& answers, bool written) {
+        testResponder().onDialog([side](QDialog& d) {
+            static_cast<ExportWindow&>(d).matrix_export_card_side->button(side)->click();
+            d.done(1);
+        });
+        testResponder().answerFilePanel({front});
+        for (Answer a : answers)
+            testResponder().answerAlert(a);
+        if (written)
+            testResponder().onDialog([](QDialog& box) { box.reject(); }); // the export-done box
+        e->Export_Button();
+        const QStringList questions = testResponder().texts(QStringLiteral("yesno"));
+        EXPECT_TRUE(testResponder().reset());
+        return questions;
+    };
+    // Kept: nothing written, even the back file both sides asked about first.
+    const QString replace = QStringLiteral("%1 already exists. Do you want to replace it?");
+    EXPECT_EQ(exportTo(1, {Answer::No}, false), QStringList{replace.arg("card.PNG")});
+    EXPECT_EQ(exportTo(0, {Answer::Yes, Answer::No}, false),
+              (QStringList{replace.arg("card_Back.PNG"), replace.arg("card.PNG")}));
+    EXPECT_EQ(QFileInfo(back).size(), 3);
+    EXPECT_EQ(QFileInfo(front).size(), 3);
+    exportTo(1, {Answer::Yes}, true);
+    EXPECT_GT(QFileInfo(front).size(), 3);
 }
 
 TEST_F(FileCommands, OutputHelpAndWizardCommands)

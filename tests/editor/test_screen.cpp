@@ -147,15 +147,7 @@ TEST(Screen, WindowFitsALaptopScreen)
 {
     if (QStandardPaths::findExecutable(QStringLiteral("xvfb-run")).isEmpty())
         GTEST_SKIP() << "xvfb-run is needed";
-    QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    env.insert(QStringLiteral("CW_SMALL_SCREEN"), QStringLiteral("1"));
-    child.setProcessEnvironment(env);
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QStringLiteral("xvfb-run"),
-                {QStringLiteral("-a"), QStringLiteral("-s"), QStringLiteral("-screen 0 1366x768x24"),
-                 QCoreApplication::applicationFilePath(), QStringLiteral("--gtest_filter=ScreenChild.FitsTheAvailableArea")});
-    ASSERT_TRUE(child.waitForFinished(90000));
-    EXPECT_EQ(child.exitCode(), 0) << child.readAll().toStdString();
+    const XvfbRun run = runUnderXvfb(QStringLiteral("ScreenChild.FitsTheAvailableArea"), QStringLiteral("CW_SMALL_SCREEN"),
+                                     QStringLiteral("1366x768x24"), 90000);
+    EXPECT_EQ(run.exitCode, 0) << run.log.toStdString();
 }

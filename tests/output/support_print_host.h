@@ -21,9 +21,10 @@ inline CardPicture Solid_Card(double w, double h, const QColor& colour)
 
 struct Plain_Print_Host : PrintHost {
     QColor colour = Qt::blue;
+    QSizeF card{252, 144}; // points
     Print_Data Check_Series_Or_Excel_Use_or_not() override { return {}; }
     Print_Data Verify_Card_Count(bool, bool) override { return {}; }
-    CardPicture Render_Design_Side(int) override { return Solid_Card(252, 144, colour); }
+    CardPicture Render_Design_Side(int) override { return Solid_Card(card.width(), card.height(), colour); }
     std::shared_ptr<Binding_Run_Snapshot> Take_Binding_Run_Snapshot() override { return {}; }
     void Select_first_row_value_for_design(bool) override {}
 };

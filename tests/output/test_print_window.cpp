@@ -84,6 +84,8 @@ TEST_F(PrintWindow, OpensFromTheCardAndRefusesFieldsThatWouldBreakTheLayout)
         // Text that would divide by zero or overflow keeps the last value.
         for (const QString& bad : {QString(), QStringLiteral("abc"), QStringLiteral("-3"), QStringLiteral("nan"),
                                    QStringLiteral("1e40"), QStringLiteral("0")}) {
+            if (bad == QStringLiteral("0"))
+                testResponder().answerAlert(Answer::Ok); // smaller than the card
             Type(w.width_Text, bad, &Print_Wnd::Width_Changed);
             Type(w.Row_Text, bad, &Print_Wnd::Row_Changed);
             Type(w.horz_mar_Text, bad == QStringLiteral("0") ? QStringLiteral("-88.9") : bad,
@@ -97,12 +99,16 @@ TEST_F(PrintWindow, OpensFromTheCardAndRefusesFieldsThatWouldBreakTheLayout)
         Type(w.width_Text, QStringLiteral("90,5"), &Print_Wnd::Width_Changed);
         EXPECT_EQ(w.width_Text->text(), QStringLiteral("90.50"));
 
-        // Three columns of 90.5 mm do not fit on 200 mm: cut back to two;
-        // without data the total is one sheet.
+        // Three columns of 90.5 mm do not fit on 200 mm: said, and cut back
+        // to two; without data the total is one sheet.
         Type(w.Row_Text, QStringLiteral("3"), &Print_Wnd::Row_Changed);
+        testResponder().answerAlert(Answer::Ok);
         Type(w.Col_Text, QStringLiteral("3"), &Print_Wnd::Col_Changed);
+        EXPECT_EQ(testResponder().texts(QStringLiteral("alert")).last(),
+                  QStringLiteral("\n3 \u00d7 3 does not fit: 3 \u00d7 2 fits"));
         EXPECT_EQ(w.Col_Text->text(), QStringLiteral("2"));
         EXPECT_EQ(w.Total_Text->text(), QStringLiteral("6"));
+        testResponder().reset();
 
         // A total below 1 prints nothing.
         for (const QString& total : {QStringLiteral("0"), QStringLiteral("-4"), QStringLiteral("-1e30")}) {
@@ -168,6 +174,7 @@ TEST_F(PrintWindow, PrintsSheetsOnThePrinterAndKeepsTheWindowWhenItCannot)
         w.Orient_ComboBox->setCurrentIndex(1);
         w.Orientation_Selection_Changed(1);
         EXPECT_EQ(w.Size_id->text(), QStringLiteral("297.00 x 210.00"));
+        testResponder().answerAlert(Answer::Ok); // 2 x 2 does not fit
         Type(w.width_Text, QStringLiteral("400"), &Print_Wnd::Width_Changed);
         QFile::remove(pdf);
         testResponder().answerAlert(Answer::No);
@@ -189,5 +196,36 @@ TEST_F(PrintWindow, PrintsSheetsOnThePrinterAndKeepsTheWindowWhenItCannot)
         ASSERT_EQ(said.size(), 1);
         EXPECT_TRUE(said[0].contains(QStringLiteral("\"Gone\""))) << said[0].toStdString();
         EXPECT_TRUE(w.isVisible());
+    });
+}
+
+TEST_F(PrintWindow, SaysWhatFitsAndRefusesCellsSmallerThanTheCard)
+{
+    host.card = QSizeF(150 * 72 / 25.4, 100 * 72 / 25.4);
+    Open([&] {
+        // 4 x 2 cards of 150 x 100 mm on A4 inside 5 mm margins: 2 x 1 fit.
+        w.Row_Stepper->setValue(4);
+        w.Col_Stepper->setValue(2);
+        for (int i = 0; i < 3; ++i)
+            testResponder().answerAlert(Answer::Ok);
+        w.Check_Max_Cell_Value();
+        EXPECT_EQ(w.Row_Text->text() + w.Col_Text->text(), QStringLiteral("21"));
+        // A 100 x 66 mm cell is refused, typed or stepped: the card's own
+        // size stays, so cards cannot overlap.
+        Type(w.width_Text, QStringLiteral("100"), &Print_Wnd::Width_Changed);
+        Type(w.height_Text, QStringLiteral("66"), &Print_Wnd::Height_Changed);
+        w.width_Stepper->setValue(100);
+        w.Width_Changed(true);
+        EXPECT_EQ(testResponder().texts(QStringLiteral("alert")),
+                  (QStringList{QStringLiteral("\n4 \u00d7 2 does not fit: 2 \u00d7 1 fits"),
+                               QStringLiteral("\nA card width of 100.00 mm is smaller than the card (150.00 mm): "
+                                              "cards would overlap."),
+                               QStringLiteral("\nA card height of 66.00 mm is smaller than the card (100.00 mm): "
+                                              "cards would overlap.")}));
+        EXPECT_EQ(w.width_Text->text() + w.height_Text->text(), QStringLiteral("150.00100.00"));
+        EXPECT_GE(w.layout.label_width, host.card.width() - 0.01);
+        // The card's own size typed back is taken without a word.
+        Type(w.width_Text, QStringLiteral("150"), &Print_Wnd::Width_Changed);
+        EXPECT_TRUE(testResponder().reset());
     });
 }
