@@ -1,9 +1,9 @@
 #include "platform/stepper.h"
 
 #include <QLineEdit>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QStyleOptionSpinBox>
-#include <QSignalBlocker>
 #include <algorithm>
 #include <cmath>
 
@@ -55,13 +55,14 @@ QAbstractSpinBox::StepEnabled Stepper::stepEnabled() const
 
 QSize Stepper::sizeHint() const
 {
-    // Wide enough for the style's arrow buttons with a sliver of the (empty)
-    // text area, so that the arrows are drawn whole and easy to hit.
+    // As wide as the style's arrow buttons and the frame around them (the
+    // value shows in its own field), so that the arrows are drawn whole.
     QStyleOptionSpinBox option;
     initStyleOption(&option);
     option.rect = QRect(0, 0, 200, QAbstractSpinBox::sizeHint().height());
     const QRect up = style()->subControlRect(QStyle::CC_SpinBox, &option, QStyle::SC_SpinBoxUp, this);
-    return {std::max(200 - up.left() + 6, 22), option.rect.height()};
+    const int frame = style()->pixelMetric(QStyle::PM_SpinBoxFrameWidth, &option, this);
+    return {std::max(200 - up.left() + frame, 16), option.rect.height()};
 }
 
 QSize Stepper::minimumSizeHint() const
@@ -69,12 +70,17 @@ QSize Stepper::minimumSizeHint() const
     return sizeHint();
 }
 
+namespace {
+
+// Shows the stepper's value in the field without reporting an edit.
 void showValue(const Stepper* stepper, QLineEdit* field, bool asFloat)
 {
     const QSignalBlocker quiet(field);
     field->setText(asFloat ? QString::number(stepper->value()) : QString::number(stepper->intValue()));
     field->setModified(false);
 }
+
+} // namespace
 
 void pairField(Stepper* stepper, QLineEdit* field, QObject* context, bool asFloat,
                const std::function<void(QObject*)>& edited)

@@ -48,7 +48,5 @@ private:
 // stepper or the field as the sender.
 void pairField(Stepper* stepper, QLineEdit* field, QObject* context, bool asFloat,
                const std::function<void(QObject*)>& edited = {});
-// Shows the stepper's value in the field without reporting an edit.
-void showValue(const Stepper* stepper, QLineEdit* field, bool asFloat);
 
 } // namespace platform
