@@ -8,7 +8,9 @@
 //       the promotion pictures Promotion_S/R/B.png, the print window's
 //       eighteen alignment pictures ("top_left.png", ...),
 //       two dozen card backgrounds in <folder>/Background (PNG and JPG),
-//       and clip art in six category folders of <folder>/LibraryImage.
+//       clip art in six category folders of <folder>/LibraryImage, and the
+//       hatch pattern tiles of <folder>/Fill_Style_Image (PNG, one per
+//       pattern, named after it).
 //   cw_make_resources --backgrounds <folder> <count> <width> <height>
 //       <count> backgrounds of the given size, half PNG, half JPG (used to
 //       fill a resource folder for measurements).
@@ -155,6 +157,52 @@ QImage drawPattern()
     p.end();
     return image;
 }
+
+// A hatch tile: dark strokes on a transparent ground, 12 x 12 points
+// (72 dpi), drawn so that tiles placed side by side join without seams.
+// A hatch fill paints its background colour first and this tile over it.
+QImage drawHatch(const char* kind)
+{
+    const int side = 12;
+    QImage image(side, side, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    image.setDotsPerMeterX(2835);
+    image.setDotsPerMeterY(2835);
+    QPainter p(&image);
+    const QColor ink(0, 0, 0);
+    const QString name = QString::fromLatin1(kind);
+    const bool horizontal = name == QLatin1String("Horizontal") || name == QLatin1String("Cross");
+    const bool vertical = name == QLatin1String("Vertical") || name == QLatin1String("Cross");
+    const bool rising = name == QLatin1String("Diagonal") || name == QLatin1String("Diagonal Cross");
+    const bool falling = name == QLatin1String("Back Diagonal") || name == QLatin1String("Diagonal Cross");
+    if (horizontal)
+        p.fillRect(QRect(0, side / 2, side, 1), ink);
+    if (vertical)
+        p.fillRect(QRect(side / 2, 0, 1, side), ink);
+    if (rising || falling) {
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(ink, 1.0));
+        // The neighbouring tiles' strokes too, so the corners join.
+        for (int shift = -side; shift <= side; shift += side) {
+            if (rising)
+                p.drawLine(QPointF(shift, side), QPointF(shift + side, 0));
+            if (falling)
+                p.drawLine(QPointF(shift, 0), QPointF(shift + side, side));
+        }
+    }
+    if (name == QLatin1String("Dots")) {
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(Qt::NoPen);
+        p.setBrush(ink);
+        p.drawEllipse(QPointF(side / 4.0, side / 4.0), 1.5, 1.5);
+        p.drawEllipse(QPointF(3 * side / 4.0, 3 * side / 4.0), 1.5, 1.5);
+    }
+    p.end();
+    return image;
+}
+
+const char* const hatchNames[] = {"Horizontal", "Vertical", "Cross", "Diagonal", "Back Diagonal", "Diagonal Cross",
+                                  "Dots"};
 
 // The print window's alignment buttons: a sheet with a block of cards at one
 // of nine places (keypad order from the top left); the selected picture is
@@ -506,6 +554,12 @@ int main(int argc, char** argv)
                     return 1;
         if (!writeClipArt(share.filePath(QStringLiteral("LibraryImage"))))
             return 1;
+        const QDir hatches(share.filePath(QStringLiteral("Fill_Style_Image")));
+        if (!QDir().mkpath(hatches.path()))
+            return 1;
+        for (const char* hatch : hatchNames)
+            if (!save(drawHatch(hatch), hatches.filePath(QString::fromLatin1(hatch) + QStringLiteral(".png")), "png"))
+                return 1;
         return writeBackgrounds(share.filePath(QStringLiteral("Background")), 24, 800, 600) ? 0 : 1;
     }
     if (argc == 6 && std::strcmp(argv[1], "--backgrounds") == 0) {

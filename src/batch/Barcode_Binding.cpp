@@ -128,6 +128,7 @@ void Load_Barcode_Settings(Barcode_Gen& gen, const QBXGraphic& g)
     gen.hideFooterCheckbox.state = g.show_hide_ftr;
     gen.captionCheckbox.state = g.show_hide_val;
     gen.showinTopCheckbox.state = g.show_val_on_top;
+    gen.kerning_value_Checkbox.state = g.stretch_val;
     gen.align_hdr_combo = Title_At(Alignment_Titles(), g.align_hdr_index, 1, "align_hdr_index");
     gen.align_ftr_combo = Title_At(Alignment_Titles(), g.align_ftr_index, 1, "align_ftr_index");
     gen.HeightText = Number_Entry(Checked(g.linear_height_val, R::bar_height.low, R::bar_height.high, 0.6,
@@ -193,6 +194,7 @@ void Store_Barcode_Settings(QBXGraphic& g, const Barcode_Gen& gen)
     g.show_hide_ftr = gen.hideFooterCheckbox.state;
     g.show_hide_val = gen.captionCheckbox.state;
     g.show_val_on_top = gen.showinTopCheckbox.state;
+    g.stretch_val = gen.kerning_value_Checkbox.state;
     g.align_hdr_index = Index_Of(Alignment_Titles(), gen.align_hdr_combo);
     g.align_ftr_index = Index_Of(Alignment_Titles(), gen.align_ftr_combo);
     g.linear_height_val = gen.HeightText.floatValue();

@@ -62,8 +62,10 @@ Data_From_Excel::~Data_From_Excel()
 
 Data_From_Excel* Data_From_Excel::defaultInstance()
 {
-    static Data_From_Excel* instance = new Data_From_Excel(Binding_Table_Model::defaultInstance(),
-                                                          QCoreApplication::instance());
+    // Lives for the whole process, like the other windows: as a child of the
+    // application object it would delete its dialog after the application
+    // has gone, and the program would crash on its way out.
+    static Data_From_Excel* instance = new Data_From_Excel(Binding_Table_Model::defaultInstance(), nullptr);
     return instance;
 }
 

@@ -126,6 +126,7 @@ struct GraphicFields {
     int32_t show_hide_ftr = 0;
     int32_t show_hide_val = 0;
     int32_t show_val_on_top = 0;
+    int32_t stretch_val = 0; // 1: the value text is stretched to the bars' width
     int32_t align_hdr_index = 1;
     int32_t align_ftr_index = 1;
     float linear_height_val = 0.6f;

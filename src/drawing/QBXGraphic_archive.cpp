@@ -191,6 +191,7 @@ GraphicPtr unarchive(const QByteArray& data)
     readInt(*in, "show_hide_ftr", g.show_hide_ftr);
     readInt(*in, "show_hide_val", g.show_hide_val);
     readInt(*in, "show_val_on_top", g.show_val_on_top);
+    readInt(*in, "stretch_val", g.stretch_val);
     readInt(*in, "align_hdr_index", g.align_hdr_index);
     readInt(*in, "align_ftr_index", g.align_ftr_index);
     readFloat(*in, "linear_height_val", g.linear_height_val);
@@ -297,6 +298,7 @@ QByteArray QBXGraphic::archivedDataWithGraphic(const QBXGraphic& g)
     out.encodeInt32("show_hide_ftr", g.show_hide_ftr);
     out.encodeInt32("show_hide_val", g.show_hide_val);
     out.encodeInt32("show_val_on_top", g.show_val_on_top);
+    out.encodeInt32("stretch_val", g.stretch_val);
     out.encodeInt32("align_hdr_index", g.align_hdr_index);
     out.encodeInt32("align_ftr_index", g.align_ftr_index);
     out.encodeFloat("linear_height_val", g.linear_height_val);

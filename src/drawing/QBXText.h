@@ -25,6 +25,9 @@ public:
     void drawContentsInView(QPainter* painter, const DrawingContext& context, bool isBeingCreateOrEdited) override;
     QRectF drawingBounds() const override;
     QSizeF naturalSize() const;
+    // The width of the widest line with no wrapping (only the text's own
+    // line breaks).
+    double unwrappedWidth() const;
     void makeNaturalSize() override;
     void setHeightToMatchContents();
     // The string that is drawn: the storage's characters (or the seed text

@@ -143,6 +143,11 @@ QSizeF QBXText::naturalSize() const
     return laid.used;
 }
 
+double QBXText::unwrappedWidth() const
+{
+    return layOut(drawnString(), drawnFont(), text_alignmnet, 1.0e7, 1.0e7).used.width();
+}
+
 void QBXText::makeNaturalSize()
 {
     if (ctrl_is_locked)

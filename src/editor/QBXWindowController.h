@@ -127,7 +127,10 @@ public:
 
     // ---- card-size presets and canvas size ----
     QSizeF Get_My_card_Size(const QString& category, const QString& preset, int list_index);
+    // Shows a size (millimetres) in the card panel, with the preset of the
+    // shown category and orientation that has that size selected, or none.
     void Set_Card_Size_In_Control(const QSizeF& size);
+    void Select_Matching_Preset(const QSizeF& size);
     void Set_Document_Size(const QSizeF& size);
     void SetDocumentCanvasSize(const QSizeF& size);
     void Create_List(const QString& name);
@@ -514,6 +517,16 @@ public:
     void Make_Same_Height_Clicked(QObject* sender);
     void Align_To_Grid_Clicked(QObject* sender);
 
+    // The Edit and Arrange menus (draw_window_menus.cpp): the buttons'
+    // commands with the standard shortcuts; Menu_Item_State enables each
+    // item as the shown canvas validates it (run with the edit buttons).
+    void buildEditMenus();
+    void Menu_Item_State();
+    void Select_All_Clicked(QObject* sender);
+    class QMenu* editMenu = nullptr;
+    class QMenu* arrangeMenu = nullptr;
+    QList<class QAction*> m_menuItems;
+
     // Grid options and the tool buttons.
     platform::ColorWell* Grid_clr = nullptr;
     class QSlider* Grid_Space_slidr = nullptr;
@@ -521,8 +534,8 @@ public:
     QGroupBox* Grid_Opt_box = nullptr;
     QButtonGroup* tool_buttons = nullptr;
 
-    // Entry points of the panels, dialogs and writers that later work
-    // completes (minimal bodies in their owners' files).
+    // Entry points of the panels, dialogs and writers, each defined in the
+    // file named beside it.
     // property_panel.cpp (with Show_RHS_Properties and Update_Card_Graphics):
     void changeViewController(int index);
     void Set_Paste_Button_Status();

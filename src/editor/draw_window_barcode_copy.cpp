@@ -26,6 +26,7 @@ void copyBarcodeSettings(GraphicFields& t, const GraphicFields& s)
     t.show_hide_ftr = s.show_hide_ftr;
     t.show_hide_val = s.show_hide_val;
     t.show_val_on_top = s.show_val_on_top;
+    t.stretch_val = s.stretch_val;
     t.align_hdr_index = s.align_hdr_index;
     t.align_ftr_index = s.align_ftr_index;
     t.linear_height_val = s.linear_height_val;

@@ -42,11 +42,13 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStackedWidget>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QThreadPool>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -115,7 +117,12 @@ QBXWindowController::QBXWindowController()
     Install_Series_Services();
     Install_Mail_Services();
     GraphicDefaults& defaults = graphicDefaults();
-    defaults.windowTextFont = [] { return Main_App_wnd ? Main_App_wnd->Text_font : QFont(); };
+    // New text takes the card's content font and colour (the card panel).
+    defaults.windowTextFont = [] { return Main_App_wnd ? Main_App_wnd->All_Text_font : QFont(); };
+    defaults.windowTextColor = [] {
+        QBXWindowController* c = Main_App_wnd;
+        return c && c->All_Text_clr ? c->All_Text_clr->color() : QColor();
+    };
     defaults.textCtrlFont = [] { return Text_Ctrl_Font; };
     defaults.frontCanvasBounds = [] {
         return (Main_App_wnd && Main_App_wnd->_graphicView) ? Main_App_wnd->_graphicView->bounds() : QRectF();
@@ -152,6 +159,7 @@ QBXWindowController::~QBXWindowController()
     Repeat_Image::setBannerSource(nullptr);
     GraphicDefaults& defaults = graphicDefaults();
     defaults.windowTextFont = nullptr;
+    defaults.windowTextColor = nullptr;
     defaults.textCtrlFont = nullptr;
     defaults.frontCanvasBounds = nullptr;
     defaults.controlNewPoint = nullptr;
@@ -277,6 +285,7 @@ void QBXWindowController::buildWindow()
     buildDialogs();
 
     buildFileCommands();
+    buildEditMenus();
     buildHelpMenu();
 }
 
@@ -404,6 +413,29 @@ void QBXWindowController::buildPanel()
                                     text_edtng_tab, text_prop_tab, image_tab, sign_tab, datasource_tab, aligmnt_tab,
                                     barcode_tab, Lock_tab})
         item->addTo(sett_tab);
+    // The panel is as wide as the longest row of tabs a graphic shows, so
+    // that no tab's title is cut or scrolled out of sight.
+    int panelWidth = sett_tab->width();
+    const QStringList rows[] = {
+        {QStringLiteral("Text"), QStringLiteral("Text Properties"), QStringLiteral("Text Source"),
+         QStringLiteral("Alignment")},
+        {QStringLiteral("Image Source"), QStringLiteral("Image Properties"), QStringLiteral("Alignment")},
+        {QStringLiteral("FingrePrint Properties"), QStringLiteral("Alignment")},
+        {QStringLiteral("Rounded Rectangle Properties"), QStringLiteral("Alignment")}};
+    for (const QStringList& row : rows) {
+        QTabBar probe;
+        probe.setFont(sett_tab->tabBar()->font());
+        probe.setUsesScrollButtons(false);
+        probe.setExpanding(false);
+        for (const QString& label : row)
+            probe.addTab(label);
+        // The tab widget's frame takes a few pixels beside the bar.
+        panelWidth = std::max(panelWidth, probe.sizeHint().width() + 6);
+    }
+    sett_tab->setFixedWidth(panelWidth);
+    if (auto* scroll = qobject_cast<QScrollArea*>(sett_tab->parentWidget() ? sett_tab->parentWidget()->parentWidget()
+                                                                            : nullptr))
+        scroll->setFixedWidth(panelWidth + scroll->verticalScrollBar()->sizeHint().width());
     // The card combos report their user selections to the combo handler.
     for (QComboBox* combo : {Card_image_layout, Card_border_style, Card_hatch_style, Sides_ComboBox, Preset_ComboBox,
                              Category_ComboBox, Image_border_style, Sign_border_style})

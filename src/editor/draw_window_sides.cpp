@@ -162,7 +162,9 @@ void QBXWindowController::Undo_Redo_Button_state()
     set({Cut_btn, Copy_btn, Delete_btn, Begin_Front_btn, Send_Back_btn, Lock_btn}, any && !locked);
     set({Unlock_btn}, locked);
     set({Paste_btn}, m_pasteState == 1 && !locked);
-    set({Make_same_width_btn, Make_same_height_btn, Make_natural_size_btn}, selected.size() >= 2);
+    set({Make_same_width_btn, Make_same_height_btn}, selected.size() >= 2);
+    set({Make_natural_size_btn}, canvas && canvas->validateMenuItem(QStringLiteral("makeNaturalSize:")));
+    Menu_Item_State();
 }
 
 void QBXWindowController::Set_Paste_Button_Status()

@@ -6,11 +6,13 @@
 #include "platform/stepper.h"
 #include "wizards/Size_List_Model.h"
 
+#include <QComboBox>
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QTableView>
 
 #include <array>
+#include <cmath>
 
 namespace {
 
@@ -72,6 +74,26 @@ void QBXWindowController::Set_Card_Size_In_Control(const QSizeF& size)
         height_Stepper->setValue(size.height());
     if (height_Text)
         height_Text->setText(QString::number(float(size.height())));
+    Select_Matching_Preset(size);
+}
+
+void QBXWindowController::Select_Matching_Preset(const QSizeF& size)
+{
+    if (!ColList || !ColList->selectionModel() || !Category_ComboBox || !Preset_ComboBox)
+        return;
+    const QString category = Category_ComboBox->currentText();
+    const QString preset =
+        Preset_ComboBox->currentText() == QLatin1String("Horizontal") ? QStringLiteral("H") : QStringLiteral("V");
+    // Millimetres pass through points and single precision on their way
+    // here: a hundredth of a millimetre is the same size.
+    for (int row = 0; row < ListData.size(); ++row) {
+        const QSizeF listed = Get_My_card_Size(category, preset, row);
+        if (std::abs(listed.width() - size.width()) < 0.01 && std::abs(listed.height() - size.height()) < 0.01) {
+            Mark_List_New_Selection(row);
+            return;
+        }
+    }
+    ColList->selectionModel()->clearSelection();
 }
 
 void QBXWindowController::Set_Document_Size(const QSizeF& size)

@@ -5,6 +5,7 @@
 #include "app/AppHelpers.h"
 #include "app/Globals.h"
 #include "drawing/Card_Property.h"
+#include "editor/panel_controls.h"
 #include "platform/stepper.h"
 #include "wizards/Card_Size_List.h"
 #include "wizards/Card_Wizard.h"
@@ -14,6 +15,8 @@
 
 #include <QAbstractButton>
 #include <QButtonGroup>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <exception>
@@ -88,6 +91,13 @@ void QBXWindowController::Card_Size_Btn_Clicked(QObject*)
             return;
         const float width = float(wizard->size_list->width_Stepper->value());
         const float height = float(wizard->size_list->height_Stepper->value());
+        // The name, orientation and category chosen in the wizard become the
+        // card's; the panel's list then shows that category's presets.
+        if (const QString name = Trim_Str(wizard->card_name->text()); !name.isEmpty())
+            panel::setText(card_name, name);
+        panel::setIndex(Preset_ComboBox, wizard->size_list->Preset_ComboBox->currentIndex());
+        panel::setIndex(Category_ComboBox, wizard->size_list->Category_ComboBox->currentIndex());
+        comboBoxSelectionDidChange(Category_ComboBox);
         Set_Card_Size_In_Control(QSizeF(width, height));
         Show_Card_Shape_Row();
         // The card's size and outline live in the front record, whichever

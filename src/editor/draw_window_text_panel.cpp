@@ -153,8 +153,9 @@ void QBXWindowController::buildTextTabs(QWidget* editing, QWidget* properties)
     g->addWidget(Text_alpha_Stepper, r++, 2);
     g->addWidget(new QLabel(QStringLiteral("Colour")), r, 0);
     g->addWidget(Text_clr, r++, 1);
-    g->addWidget(Text_font_btn, r, 0);
-    g->addWidget(Text_font_value, r++, 1, 1, 2);
+    // The font's name on a line of its own: long names show whole.
+    g->addWidget(Text_font_btn, r++, 0);
+    g->addWidget(Text_font_value, r++, 0, 1, 3);
     g->addWidget(new QLabel(QStringLiteral("Alignment")), r, 0);
     g->addWidget(Text_align_combo, r++, 1, 1, 2);
     g->addWidget(new QLabel(QStringLiteral("Case")), r, 0);

@@ -7,8 +7,10 @@
 #include "app/Globals.h"
 #include "drawing/QBXGraphicView.h"
 #include "drawing/QBXGrid.h"
+#include "editor/Links.h"
 #include "platform/color_well.h"
 #include "platform/files.h"
+#include "platform/tab_item.h"
 #include "wizards/Grid_Wizard.h"
 
 #include <QAbstractButton>
@@ -235,7 +237,9 @@ void QBXWindowController::buildEditingControls()
     add(QStringLiteral("Background"), &QBXWindowController::Card_Bckgrnd_Clicked);
     add(QStringLiteral("Export Template"), &QBXWindowController::Export_As_Template_Clicked);
     add(QStringLiteral("User Profile"), &QBXWindowController::User_Profile_Button_Clicked);
-    add(QStringLiteral("Share"), &QBXWindowController::Share_It_Button_Clicked);
+    // Greyed without a sharing page, as the dialogs' links are.
+    add(QStringLiteral("Share"), &QBXWindowController::Share_It_Button_Clicked)
+        ->setEnabled(!links::commandLink(QStringLiteral("share"), App_Name).isEmpty());
     add(QStringLiteral("Ruler"), &QBXWindowController::Show_Hide_Ruler_ChkBox);
     add(QStringLiteral("Snap"), &QBXWindowController::toggleGridConstraining);
     add(QStringLiteral("Grid"), &QBXWindowController::toggleGridShowing);
@@ -268,6 +272,22 @@ void QBXWindowController::buildEditingControls()
     wire(Make_same_height_btn, &QBXWindowController::Make_Same_Height_Clicked);
     wire(Make_natural_size_btn, &QBXWindowController::Make_Natural_Clicked);
     wire(Align_with_grid_btn, &QBXWindowController::Align_To_Grid_Clicked);
+    // Aligning needs the grid shown.
+    if (Align_with_grid_btn && _grid) {
+        Align_with_grid_btn->setEnabled(_grid->isAlwaysShown());
+        connect(_grid, &QBXGrid::alwaysShownChanged, Align_with_grid_btn, &QPushButton::setEnabled);
+    }
+    // An empty canvas asks for the card's own properties at each redraw
+    // (after a keyboard undo removed its last graphic, say). Only the shown
+    // canvas's request counts, and a card panel already shown stays as it
+    // is, on the tab the user chose.
+    for (QBXGraphicView* canvas : {_graphicView, _graphicView_BACK, _graphicView_TEMP}) {
+        if (canvas)
+            connect(canvas, &QBXGraphicView::showCardPropertiesRequested, this, [this, canvas] {
+                if (canvas == currentSideCanvas() && card_setting_tab && card_setting_tab->indexIn(sett_tab) < 0)
+                    Show_RHS_Properties(nullptr);
+            });
+    }
 
     // Grid options.
     Grid_Opt_box = new QGroupBox(QStringLiteral("Grid"));

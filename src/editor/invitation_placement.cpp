@@ -4,6 +4,8 @@
 
 #include "drawing/QBXGraphicView.h"
 
+#include <algorithm>
+
 void QBXWindowController::Fill_Party_Invidation_Details()
 {
     if (!_graphicView)
@@ -12,7 +14,9 @@ void QBXWindowController::Fill_Party_Invidation_Details()
     Selected_Control_Tool = 2;
 
     const double W = Front_card_Prop.Card_Size.width();
-    const float w = float(W - 80.0);
+    // A 40-point margin each side; a card too narrow for that (under 160
+    // points) gives its texts half its width.
+    const float w = float(std::max(W - 80.0, W / 2.0));
     const float xc = float((W - double(w)) / 2.0);
     float y = 40.0f;
     float x = xc;

@@ -11,6 +11,7 @@
 #include "platform/color_well.h"
 #include "platform/pasteboard.h"
 #include "platform/process_end.h"
+#include "platform/stepper.h"
 #include "wizards/Invitation_Wizard.h"
 #include "wizards/User_Profile_Class.h"
 
@@ -222,6 +223,10 @@ void QBXWindowController::Open_Start_Window()
         m_document->Enable_Disable_Undo_Registraion(false);
     // The new card is built on the front, whatever side was showing.
     Select_front_side();
+    // The side switch showed the reset record's preset; the card has the
+    // wizard's size.
+    if (width_Stepper && height_Stepper)
+        Select_Matching_Preset(QSizeF(width_Stepper->value(), height_Stepper->value()));
     Update_Card_Graphics();
     if (myTargetView && first_view)
         myTargetView->setCurrentWidget(first_view);

@@ -64,18 +64,7 @@ void setRadios(QRadioButton* on, std::initializer_list<QRadioButton*> off)
 void pair(platform::Stepper* stepper, QLineEdit* field, QObject* context, const std::function<void(QObject*)>& action,
           bool asFloat)
 {
-    QObject::connect(stepper, &platform::Stepper::valueEdited, context, [stepper, action] { action(stepper); });
-    QObject::connect(field, &QLineEdit::editingFinished, context, [stepper, field, action, asFloat] {
-        if (!field->isModified())
-            return;
-        field->setModified(false);
-        bool ok = false;
-        const double typed = field->text().trimmed().toDouble(&ok);
-        if (ok)
-            stepper->setValue(typed);
-        echo(stepper, stepper, field, asFloat);
-        action(field);
-    });
+    platform::pairField(stepper, field, context, asFloat, action);
 }
 
 void applyDialogLook(QWidget* window)

@@ -8,6 +8,7 @@
 #include "drawing/QBXGrid.h"
 #include "drawing/QBXImage.h"
 #include "drawing/QBXRenderingView.h"
+#include "drawing/QBXText.h"
 #include "wizards/ProfileHost.h"
 #include "wizards/Show_User_Profile.h"
 #include "wizards/User_Profile_Class.h"
@@ -16,6 +17,7 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QSignalBlocker>
+#include <algorithm>
 #include <cmath>
 #include <exception>
 
@@ -57,6 +59,38 @@ void Fit_Font_To_Height(QBXGraphic& g)
     const double size = g.text_ctrl_font.pointSizeF();
     if (size > 0 && height > 0 && size * kLineFactor > height)
         g.text_ctrl_font.setPointSizeF(std::max(1.0, height / kLineFactor));
+}
+
+// A new profile text shows its value whole on one line: its frame widens to
+// the right as far as the card's margin and the next field of the layout
+// allow; a value still too long for that gets a smaller font.
+void Fit_Width_To_Value(QBXGraphic& g, const QSizeF& card, const std::array<Layout_Rect, kFields>& layout, int field)
+{
+    auto* text = dynamic_cast<QBXText*>(&g);
+    if (!text || !(card.width() > 0))
+        return;
+    const double W = card.width();
+    QRectF b = g.bounds();
+    const double need = std::ceil(text->unwrappedWidth()) + 1.0;
+    if (!(need > b.width()))
+        return;
+    const Layout_Rect& own = layout[size_t(field)];
+    double right = W * 0.96; // the card's margin
+    for (int j = 0; j < kFields; ++j) {
+        const Layout_Rect& r = layout[size_t(j)];
+        const bool beside = r.y < own.y + own.h && own.y < r.y + r.h;
+        if (j != field && beside && r.x > own.x)
+            right = std::min(right, r.x * W - W * 0.01);
+    }
+    b.setWidth(std::max(b.width(), std::min(need, right - b.left())));
+    g.setBounds(b);
+    // Text widths follow the font size closely but not exactly: a few steps.
+    for (int step = 0; step < 8 && text->unwrappedWidth() + 1.0 > b.width(); ++step) {
+        const double size = g.text_ctrl_font.pointSizeF();
+        if (!(size > 1.0))
+            break;
+        g.text_ctrl_font.setPointSizeF(std::max(1.0, size * 0.98 * b.width() / (text->unwrappedWidth() + 1.0)));
+    }
 }
 
 int Profile_Field_Index(const QString& control_id)
@@ -268,8 +302,11 @@ void QBXWindowController::Place_User_Profile(User_Profile_Class* record, QBXGrap
                     Show_NSLog_Message(QStringLiteral("%1 was not created.").arg(id));
                     continue;
                 }
-                if (!photo)
+                if (!photo) {
                     Fit_Font_To_Height(*g);
+                    const QSizeF card = Front_card_Prop.Card_Size;
+                    Fit_Width_To_Value(*g, card, card.width() >= card.height() ? kLandscape : kPortrait, i);
+                }
             }
             if (*ref.ds) {
                 g->Set_Data_source_type(1);

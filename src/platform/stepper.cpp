@@ -1,6 +1,9 @@
 #include "platform/stepper.h"
 
 #include <QLineEdit>
+#include <QSignalBlocker>
+#include <QStyle>
+#include <QStyleOptionSpinBox>
 #include <algorithm>
 #include <cmath>
 
@@ -52,8 +55,52 @@ QAbstractSpinBox::StepEnabled Stepper::stepEnabled() const
 
 QSize Stepper::sizeHint() const
 {
-    const QSize s = QAbstractSpinBox::sizeHint();
-    return {20, s.height()};
+    // As wide as the style's arrow buttons and the frame around them (the
+    // value shows in its own field), so that the arrows are drawn whole.
+    QStyleOptionSpinBox option;
+    initStyleOption(&option);
+    option.rect = QRect(0, 0, 200, QAbstractSpinBox::sizeHint().height());
+    const QRect up = style()->subControlRect(QStyle::CC_SpinBox, &option, QStyle::SC_SpinBoxUp, this);
+    const int frame = style()->pixelMetric(QStyle::PM_SpinBoxFrameWidth, &option, this);
+    return {std::max(200 - up.left() + frame, 16), option.rect.height()};
+}
+
+QSize Stepper::minimumSizeHint() const
+{
+    return sizeHint();
+}
+
+namespace {
+
+// Shows the stepper's value in the field without reporting an edit.
+void showValue(const Stepper* stepper, QLineEdit* field, bool asFloat)
+{
+    const QSignalBlocker quiet(field);
+    field->setText(asFloat ? QString::number(stepper->value()) : QString::number(stepper->intValue()));
+    field->setModified(false);
+}
+
+} // namespace
+
+void pairField(Stepper* stepper, QLineEdit* field, QObject* context, bool asFloat,
+               const std::function<void(QObject*)>& edited)
+{
+    QObject::connect(stepper, &Stepper::valueEdited, context, [stepper, field, asFloat, edited] {
+        showValue(stepper, field, asFloat);
+        if (edited)
+            edited(stepper);
+    });
+    QObject::connect(field, &QLineEdit::editingFinished, context, [stepper, field, asFloat, edited] {
+        if (!field->isModified())
+            return;
+        bool ok = false;
+        const double typed = field->text().trimmed().toDouble(&ok);
+        if (ok)
+            stepper->setValue(typed); // clamped; NaN and infinities are refused
+        showValue(stepper, field, asFloat);
+        if (edited)
+            edited(field);
+    });
 }
 
 } // namespace platform

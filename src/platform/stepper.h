@@ -4,6 +4,10 @@
 // reports user input only (valueEdited); setting the value is silent.
 #include <QAbstractSpinBox>
 
+#include <functional>
+
+class QLineEdit;
+
 namespace platform {
 
 class Stepper : public QAbstractSpinBox {
@@ -21,6 +25,7 @@ public:
 
     void stepBy(int steps) override;
     QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
 signals:
     void valueEdited(double value);
@@ -34,5 +39,14 @@ private:
     double m_max = 59.0;
     double m_increment = 1.0;
 };
+
+// Pairs a stepper with the text field that shows its value (an integer, or
+// with asFloat a number): the arrows show the new value in the field; a value
+// typed there is taken on Return or when the field is left, within the
+// stepper's range, while text that is no number is refused; either way the
+// field then shows the stepper's value. `edited` runs after each, with the
+// stepper or the field as the sender.
+void pairField(Stepper* stepper, QLineEdit* field, QObject* context, bool asFloat,
+               const std::function<void(QObject*)>& edited = {});
 
 } // namespace platform

@@ -1,6 +1,7 @@
 #include "wizards/Card_Size_List.h"
 
 #include "app/AppHelpers.h"
+#include "drawing/Card_Property.h"
 #include "platform/stepper.h"
 #include "wizards/EditorHost.h"
 #include "wizards/Size_List_Model.h"
@@ -17,14 +18,10 @@
 
 namespace {
 
-constexpr double kSmallestSide = 20.0; // mm
-constexpr double kLargestSide = 500.0; // mm
-
 QLineEdit* sizeText(QWidget* parent, const QString& name)
 {
     auto* field = new QLineEdit(parent);
     field->setObjectName(name);
-    field->setReadOnly(true);
     field->setMaximumWidth(90);
     return field;
 }
@@ -59,7 +56,7 @@ Card_Size_List::Card_Size_List(QWidget* parent, QGridLayout* grid, int row)
     height_Stepper = new platform::Stepper(parent);
     height_Stepper->setObjectName(QStringLiteral("height_Stepper"));
     for (platform::Stepper* s : {width_Stepper, height_Stepper}) {
-        s->setRange(kSmallestSide, kLargestSide);
+        s->setRange(1, kMaxCardSideMM);
         s->setIncrement(0.5);
     }
     width_Text = sizeText(parent, QStringLiteral("width_Text"));
@@ -81,10 +78,8 @@ Card_Size_List::Card_Size_List(QWidget* parent, QGridLayout* grid, int row)
             [this] { comboBoxSelectionDidChange(Category_ComboBox); });
     connect(ColList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { tableViewSelectionDidChange(); });
-    connect(width_Stepper, &platform::Stepper::valueEdited, this,
-            [this](double v) { width_Text->setText(QString::number(float(v))); });
-    connect(height_Stepper, &platform::Stepper::valueEdited, this,
-            [this](double v) { height_Text->setText(QString::number(float(v))); });
+    platform::pairField(width_Stepper, width_Text, this, true);
+    platform::pairField(height_Stepper, height_Text, this, true);
 }
 
 void Card_Size_List::Select_First_Items()

@@ -38,10 +38,10 @@ constexpr int kVenueLimit = 100;
 constexpr int kTitleLimit = 100;
 constexpr int kMessageLimit = 250;
 
-QLineEdit* sizeField(QWidget* parent)
+QLineEdit* sizeField(QWidget* parent, const QString& name)
 {
     auto* field = new QLineEdit(parent);
-    field->setReadOnly(true);
+    field->setObjectName(name);
     field->setMaximumWidth(80);
     return field;
 }
@@ -113,29 +113,30 @@ void Invitation_Wizard::buildWindow()
     }
     pages->addWidget(Start_card_box);
 
-    // Page 1: card size in millimetres. The ranges keep the text width
-    // (card width less 80 points) positive.
+    // Page 1: card size in millimetres, typed or stepped, within the card
+    // panel's range.
     first_box = new QWidget;
     {
         auto* layout = new QGridLayout(first_box);
         layout->addWidget(new QLabel(QStringLiteral("Card size (mm)")), 0, 0, 1, 3);
         width_Stepper = new platform::Stepper(first_box);
-        width_Stepper->setRange(40, kMaxCardSideMM);
+        width_Stepper->setObjectName(QStringLiteral("width_Stepper"));
         height_Stepper = new platform::Stepper(first_box);
-        height_Stepper->setRange(20, kMaxCardSideMM);
-        width_Text = sizeField(first_box);
-        height_Text = sizeField(first_box);
+        height_Stepper->setObjectName(QStringLiteral("height_Stepper"));
+        width_Text = sizeField(first_box, QStringLiteral("width_Text"));
+        height_Text = sizeField(first_box, QStringLiteral("height_Text"));
+        for (platform::Stepper* s : {width_Stepper, height_Stepper})
+            s->setRange(1, kMaxCardSideMM);
         layout->addWidget(new QLabel(QStringLiteral("Width:")), 1, 0);
         layout->addWidget(width_Text, 1, 1);
         layout->addWidget(width_Stepper, 1, 2);
         layout->addWidget(new QLabel(QStringLiteral("Height:")), 2, 0);
         layout->addWidget(height_Text, 2, 1);
         layout->addWidget(height_Stepper, 2, 2);
+        layout->setColumnStretch(3, 1);
         layout->setRowStretch(3, 1);
-        QObject::connect(width_Stepper, &platform::Stepper::valueEdited, window,
-                         [this](double v) { width_Text->setText(QString::number(v)); });
-        QObject::connect(height_Stepper, &platform::Stepper::valueEdited, window,
-                         [this](double v) { height_Text->setText(QString::number(v)); });
+        platform::pairField(width_Stepper, width_Text, window, true);
+        platform::pairField(height_Stepper, height_Text, window, true);
     }
     pages->addWidget(first_box);
 

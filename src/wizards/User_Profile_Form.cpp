@@ -23,7 +23,10 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <exception>
 
 namespace {
@@ -42,6 +45,21 @@ QImage Load_Photo(const QString& path)
     QImageReader reader(path);
     reader.setAutoTransform(true);
     return reader.read();
+}
+
+// The width a line edit needs to show the text whole in its own font and
+// frame (its size hint is sized for 17 characters, whatever the text).
+int Width_For_Text(const QLineEdit* edit, const QString& text)
+{
+    QStyleOptionFrame option;
+    option.initFrom(edit);
+    option.lineWidth = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit);
+    const QMargins margins = edit->textMargins() + edit->contentsMargins();
+    // Two pixels of the line edit's own margin each side and one for the cursor.
+    const int inner = edit->fontMetrics().horizontalAdvance(text) + 5 + margins.left() + margins.right();
+    return edit->style()
+        ->sizeFromContents(QStyle::CT_LineEdit, &option, QSize(inner, edit->sizeHint().height()), edit)
+        .width();
 }
 
 QPixmap Fitted(const QImage& picture, const QSize& box)
@@ -112,6 +130,7 @@ void User_Profile_Form::Build()
             grid->addWidget(new QLabel(QString::fromUtf8(fields[size_t(r)].caption)), line, cLabel);
             image_path_val = new QLineEdit;
             image_path_val->setObjectName(QStringLiteral("image_path_val"));
+            image_path_val->setMinimumWidth(160);
             browse_pic_btn = new QPushButton(QStringLiteral("Browse"));
             clear_pic_btn = new QPushButton(QStringLiteral("Clear"));
             auto* photoLine = new QHBoxLayout;
@@ -146,7 +165,16 @@ void User_Profile_Form::Build()
             connect(value, &QLineEdit::textEdited, this, [valueChk] { valueChk->setChecked(true); });
         }
     }
+    // The caption column is as wide as the widest caption: each shows whole.
+    int captionWidth = 0;
+    for (const Row& row : rows)
+        if (row.label)
+            captionWidth = std::max(captionWidth, Width_For_Text(row.label, row.label->text()));
     for (Row& row : rows) {
+        if (row.label) {
+            row.label->setMinimumWidth(captionWidth);
+            row.label->setCursorPosition(0);
+        }
         for (QComboBox* combo : {row.ds_combo, row.ser_col_cb, row.side_combo}) {
             if (combo)
                 connect(combo, &QComboBox::currentIndexChanged, this,

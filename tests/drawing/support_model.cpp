@@ -83,6 +83,7 @@ void fillDistinct(QBXGraphic& g, int s, bool makeText)
     g.show_hide_ftr = 1;
     g.show_hide_val = 1;
     g.show_val_on_top = 1;
+    g.stretch_val = 1;
     g.align_hdr_index = 2;
     g.align_ftr_index = 0;
     g.linear_height_val = 1.5f + float(s);
@@ -170,6 +171,7 @@ std::vector<std::string> fieldDifferences(const QBXGraphic& a, const QBXGraphic&
     }
     CMP(linear_or_2d) CMP(barcode_font_index) CMP(linear_font_val) CMP(two_d_font_val) CMP(header_val)
     CMP(footer_val) CMP(show_hide_hdr) CMP(show_hide_ftr) CMP(show_hide_val) CMP(show_val_on_top)
+    CMP(stretch_val)
     CMP(align_hdr_index) CMP(align_ftr_index) CMP(linear_height_val) CMP(linear_width_val) CMP(qr_size_val)
     CMP(qr_version_index) CMP(qr_ec_index) CMP(pdf_hgt_val) CMP(pdf_wdt_val) CMP(pdf_ec_val) CMP(dm_module_val)
     CMP(dm_format_index) CMP(dm_encoding_index) CMP(hdr_margin_val) CMP(ftr_margin_val) CMP(val_margin_val)
@@ -263,6 +265,7 @@ bool holdsDocumentedDefault(const QBXGraphic& g, const QString& key)
         {"show_hide_ftr", [](const QBXGraphic& g) { return g.show_hide_ftr == 0; }},
         {"show_hide_val", [](const QBXGraphic& g) { return g.show_hide_val == 0; }},
         {"show_val_on_top", [](const QBXGraphic& g) { return g.show_val_on_top == 0; }},
+        {"stretch_val", [](const QBXGraphic& g) { return g.stretch_val == 0; }},
         {"align_hdr_index", [](const QBXGraphic& g) { return g.align_hdr_index == 1; }},
         {"align_ftr_index", [](const QBXGraphic& g) { return g.align_ftr_index == 1; }},
         {"linear_height_val", [](const QBXGraphic& g) { return g.linear_height_val == 0.6f; }},

@@ -585,3 +585,32 @@ TEST(DesignerScreen, PreviewUnderXvfb)
         EXPECT_GT(dark, 50);
     }
 }
+
+TEST_F(Designer, StretchValueIsTheGraphicsOwnAndRunsDrawItAsThePreview)
+{
+    Open([](W& w) {
+        Choose(w.barcodeTypePopup, QStringLiteral("Code 39"));
+        Type_Value(w, QStringLiteral("AB"));
+        w.kerning_value_Checkbox->click();
+        w.ok_button->click();
+    });
+    EXPECT_EQ(barcode->stretch_val, 1);
+    const QImage preview = barcode->_barcode_image;
+    const auto runPicture = [this] {
+        return Barcode_Picture_For_Graphic(*barcode, QStringLiteral("AB"), barcode->header_val, barcode->footer_val);
+    };
+    const QImage run = runPicture();
+    ASSERT_FALSE(run.isNull());
+    EXPECT_EQ(run.convertToFormat(QImage::Format_ARGB32), preview.convertToFormat(QImage::Format_ARGB32));
+    barcode->stretch_val = 0;
+    EXPECT_NE(runPicture(), run)
+        << "the stretched value text differs from the plain one";
+
+    // A barcode of its own opens unstretched; the first one keeps its value.
+    barcode->stretch_val = 1;
+    const GraphicPtr first = barcode;
+    barcode = Place();
+    Open([](W& w) { EXPECT_FALSE(w.kerning_value_Checkbox->isChecked()); });
+    c->_graphicView->Set_Selected_Graphic(first);
+    Open([](W& w) { EXPECT_TRUE(w.kerning_value_Checkbox->isChecked()); });
+}

@@ -19,6 +19,7 @@
 #include <QFile>
 #include <QImage>
 #include <QLineEdit>
+#include <QTest>
 #include <QPainter>
 #include <QProcess>
 #include <QPushButton>
@@ -471,4 +472,31 @@ TEST(StartWizardExit, ProcessEndsWithStatusZero)
     EXPECT_EQ(child.exitStatus(), QProcess::NormalExit) << log.toStdString();
     EXPECT_EQ(child.exitCode(), 0) << log.toStdString();
     EXPECT_FALSE(log.contains("went on after Exit")) << log.toStdString();
+}
+
+TEST_F(StartWizard, SizesAreTypedWithinTheCardRange)
+{
+    const auto type = [](QLineEdit* field, const QString& text) {
+        field->selectAll();
+        QTest::keyClicks(field, text);
+        QTest::keyClick(field, Qt::Key_Return);
+    };
+    testResponder().onDialog([&](QDialog&) {
+        Invitation_Wizard* w = wizard();
+        w->Using_Wizard_btn->click();
+        type(w->width_Text, QStringLiteral("150"));
+        type(w->height_Text, QStringLiteral("tall"));
+        EXPECT_EQ(w->height_Text->text(), QStringLiteral("120")) << "no number: the last size stays";
+        type(w->height_Text, QStringLiteral("900"));
+        EXPECT_EQ(w->height_Text->text(), QStringLiteral("500"));
+        type(w->height_Text, QStringLiteral("100"));
+        w->Next_btn->click();
+        w->Next_btn->click();
+        w->Next_btn->click();
+        w->Next_btn->click();
+    });
+    e->New_Project();
+    EXPECT_FLOAT_EQ(float(e->Front_card_Prop.Card_Size.width()), 150 * 2.834645669291f);
+    EXPECT_FLOAT_EQ(float(e->Front_card_Prop.Card_Size.height()), 100 * 2.834645669291f);
+    EXPECT_EQ(e->Front_card_Prop.Card_Cat_index, -1) << "150 x 100 mm is no preset";
 }
