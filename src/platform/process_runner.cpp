@@ -23,8 +23,6 @@ ProcessSession::ProcessSession(const ProcessRequest& request)
 {
     if (request.environment)
         process_.setEnvironment(*request.environment);
-    process_.setProcessChannelMode(request.captureOutput ? QProcess::SeparateChannels
-                                                         : QProcess::ForwardedOutputChannel);
     process_.start(request.program, request.arguments);
     if (!process_.waitForStarted(30000)) {
         result_.startError = process_.errorString();
@@ -101,8 +99,6 @@ ProcessResult ProcessSession::finish(qint64 deadlineMs)
     waitUntil([this] { return !running(); }, false, deadlineMs);
     ProcessResult result = result_;
     result.err = process_.readAllStandardError();
-    if (request_.captureOutput)
-        result.out = process_.readAllStandardOutput();
     if (result.status == ProcessResult::Status::NotStarted) {
         if (process_.exitStatus() == QProcess::NormalExit) {
             result.status = ProcessResult::Status::Finished;
@@ -112,11 +108,6 @@ ProcessResult ProcessSession::finish(qint64 deadlineMs)
         }
     }
     return result;
-}
-
-ProcessResult runProcess(const ProcessRequest& request)
-{
-    return ProcessSession(request).finish(request.deadlineMs);
 }
 
 } // namespace platform
