@@ -7,11 +7,13 @@
 #include "platform/resource_folders.h"
 
 #include <QDir>
+#include <QFile>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 
 #include <algorithm>
 #include <chrono>
+#include <memory>
 
 namespace mail {
 
@@ -54,6 +56,92 @@ QString Failure_Reason(const platform::ProcessResult& result)
     return lines.isEmpty() ? QStringLiteral("exit status %1").arg(result.exitCode) : lines.last().trimmed();
 }
 
+// A record of the script's input: the fields' byte counts on one line, then
+// the fields, so no value can break the framing.
+QByteArray Record(const QList<QByteArray>& fields)
+{
+    QByteArray counts, data;
+    for (const QByteArray& field : fields) {
+        if (!counts.isEmpty())
+            counts += ' ';
+        counts += QByteArray::number(field.size());
+        data += field;
+    }
+    return counts + '\n' + data;
+}
+
+// The mail script of a run: started at the first mail and kept for the
+// next ones over one connection, started again after it ended. The password
+// goes on standard input only. Each mail gets the deadline; `stop` (may be
+// null) ends a running send after the grace time.
+class Mail_Script {
+public:
+    Mail_Script(const QString& sender, const QString& password, const QString& server, const QString& port,
+                const QString& enable_ssl, const std::atomic<bool>* stop);
+    ~Mail_Script();
+    Mail_Script(const Mail_Script&) = delete;
+    Mail_Script& operator=(const Mail_Script&) = delete;
+
+    Send_Result Send(const QString& recipient, const QString& subject, const QString& body,
+                     const QStringList& attachments);
+
+private:
+    platform::ProcessRequest request_;
+    std::unique_ptr<platform::ProcessSession> session_;
+    qint64 deadline_ms_ = 0;
+};
+
+Mail_Script::Mail_Script(const QString& sender, const QString& password, const QString& server, const QString& port,
+                         const QString& enable_ssl, const std::atomic<bool>* stop)
+{
+    const Script_Setup& setup = scriptSetup();
+    request_.program = setup.program;
+    request_.arguments = setup.program_arguments;
+    request_.arguments << Script_Path() << sender << server << port << enable_ssl;
+    QStringList environment{QStringLiteral("PYTHONPATH="), QStringLiteral("PATH=/bin:/usr/bin:/usr/local/bin")};
+    const QProcessEnvironment ours = QProcessEnvironment::systemEnvironment();
+    for (const QString& name : {QStringLiteral("SSL_CERT_FILE"), QStringLiteral("SSL_CERT_DIR")})
+        if (ours.contains(name))
+            environment << name + QLatin1Char('=') + ours.value(name);
+    request_.environment = environment;
+    request_.input = Record({password.toUtf8()});
+    request_.stop = stop;
+    request_.stopGraceMs = setup.stop_grace_ms;
+    deadline_ms_ = setup.deadline_ms;
+}
+
+Mail_Script::~Mail_Script()
+{
+    // Every mail is answered; the script only says goodbye to the server,
+    // for which a stopped run does not wait.
+    if (session_)
+        session_->finish(request_.stop && request_.stop->load() ? 0 : 1000);
+}
+
+Send_Result Mail_Script::Send(const QString& recipient, const QString& subject, const QString& body,
+                              const QStringList& attachments)
+{
+    if (!session_)
+        session_ = std::make_unique<platform::ProcessSession>(request_);
+    QList<QByteArray> fields{recipient.toUtf8(), Subject_Line(subject).toUtf8(), body.toUtf8()};
+    for (const QString& path : attachments)
+        fields << QFile::encodeName(path);
+    session_->write(Record(fields));
+    Send_Result result;
+    if (const std::optional<QByteArray> answer = session_->readLine(deadline_ms_)) {
+        result.sent = *answer == "0";
+        if (!result.sent) {
+            const QString reason = QString::fromUtf8(answer->mid(answer->indexOf(' ') + 1)).trimmed();
+            result.reason = reason.isEmpty() ? QStringLiteral("not sent") : reason;
+        }
+        return result;
+    }
+    // The script ended without an answer: the next mail starts another.
+    result.reason = Failure_Reason(session_->finish(0));
+    session_.reset();
+    return result;
+}
+
 } // namespace
 
 Send_Result sendEmail_pyth(const QString& recipient, const QString& subject, const QStringList& attachments,
@@ -61,29 +149,7 @@ Send_Result sendEmail_pyth(const QString& recipient, const QString& subject, con
                            const QString& port, const QString& body, const QString& enable_ssl,
                            const std::atomic<bool>* stop)
 {
-    const Script_Setup& setup = scriptSetup();
-    platform::ProcessRequest request;
-    request.program = setup.program;
-    request.arguments = setup.program_arguments;
-    request.arguments << Script_Path() << sender << server << port << sender << recipient << Subject_Line(subject)
-                      << body << enable_ssl << attachments;
-    QStringList environment{QStringLiteral("PYTHONPATH="), QStringLiteral("PATH=/bin:/usr/bin:/usr/local/bin")};
-    const QProcessEnvironment ours = QProcessEnvironment::systemEnvironment();
-    for (const QString& name : {QStringLiteral("SSL_CERT_FILE"), QStringLiteral("SSL_CERT_DIR")})
-        if (ours.contains(name))
-            environment << name + QLatin1Char('=') + ours.value(name);
-    request.environment = environment;
-    request.input = password.toUtf8() + "\nDescription";
-    request.deadlineMs = setup.deadline_ms;
-    request.stop = stop;
-    request.stopGraceMs = setup.stop_grace_ms;
-    request.captureOutput = false;
-    const platform::ProcessResult result = platform::runProcess(request);
-    Send_Result sent;
-    sent.sent = result.succeeded();
-    if (!sent.sent)
-        sent.reason = Failure_Reason(result);
-    return sent;
+    return Mail_Script(sender, password, server, port, enable_ssl, stop).Send(recipient, subject, body, attachments);
 }
 
 bool isValidEmail(const QString& text)
@@ -170,6 +236,7 @@ public:
     Mail_Run(const Mail_Request& request, Mail_Progress& progress)
         : r(request)
         , p(progress)
+        , script(r.sender, r.password, r.server, r.port, r.enable_ssl, &p.stop)
     {
     }
 
@@ -182,14 +249,14 @@ private:
 
     const Mail_Request& r;
     Mail_Progress& p;
+    Mail_Script script;
     Mail_Report report;
 };
 
 bool Mail_Run::Send(const QString& recipient, const QStringList& attachments, const QString& what)
 {
     Show_NSLog_Message(recipient);
-    const Send_Result result = sendEmail_pyth(recipient, r.subject, attachments, r.sender, r.password, r.server,
-                                              r.port, r.body, r.enable_ssl, &p.stop);
+    const Send_Result result = script.Send(recipient, r.subject, r.body, attachments);
     if (result.sent) {
         ++report.sent;
         return true;

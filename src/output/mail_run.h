@@ -1,6 +1,6 @@
 #pragma once
 // Mail sending without any widget: the address test, the pause text, the
-// mail script call, and the whole run from a plain request to a report. The
+// mail script, and the whole run from a plain request to a report. The
 // mail window and the settings dialog build on it; so do the tests and the
 // benchmark.
 #include <QImage>
@@ -31,8 +31,9 @@ struct Send_Result {
     QString reason; // why it was not sent
 };
 
-// One mail through the mail script. The password goes on standard input
-// only. `stop` (may be null) ends a running send after the grace time.
+// One mail through a mail script of its own (the road of every run: see
+// Run_Mail). The password goes on standard input only. `stop` (may be null)
+// ends a running send after the grace time.
 Send_Result sendEmail_pyth(const QString& recipient, const QString& subject, const QStringList& attachments,
                            const QString& sender, const QString& password, const QString& server,
                            const QString& port, const QString& body, const QString& enable_ssl,
@@ -45,7 +46,7 @@ bool isValidEmail(const QString& text);
 QString Calculate_Pause_Time(qint64 milliseconds);
 // The subject as one header line: CR, LF and TAB become spaces.
 QString Subject_Line(const QString& subject);
-// Longest subject or body one argument can carry (UTF-8 bytes).
+// Longest subject or body a mail may carry (UTF-8 bytes).
 constexpr int Max_Argument_Bytes = 131071;
 
 enum class Mode { Card, Data, File };

@@ -1,7 +1,6 @@
 #include "platform/process_runner.h"
 
 #include <QElapsedTimer>
-#include <QProcess>
 
 namespace platform {
 
@@ -19,54 +18,91 @@ void endProcess(QProcess& process)
 
 } // namespace
 
-ProcessResult runProcess(const ProcessRequest& request)
+ProcessSession::ProcessSession(const ProcessRequest& request)
+    : request_(request)
 {
-    ProcessResult result;
-    QProcess process;
     if (request.environment)
-        process.setEnvironment(*request.environment);
-    process.setProcessChannelMode(request.captureOutput ? QProcess::SeparateChannels
-                                                        : QProcess::ForwardedOutputChannel);
-    process.start(request.program, request.arguments);
-    if (!process.waitForStarted(30000)) {
-        result.startError = process.errorString();
-        return result;
+        process_.setEnvironment(*request.environment);
+    process_.start(request.program, request.arguments);
+    if (!process_.waitForStarted(30000)) {
+        result_.startError = process_.errorString();
+        return;
     }
+    started_ = true;
     if (!request.input.isEmpty())
-        process.write(request.input);
-    process.closeWriteChannel();
+        process_.write(request.input);
+}
 
+ProcessSession::~ProcessSession()
+{
+    if (running())
+        endProcess(process_);
+}
+
+void ProcessSession::write(const QByteArray& data)
+{
+    if (running())
+        process_.write(data);
+}
+
+bool ProcessSession::waitUntil(const std::function<bool()>& ready, bool forOutput, qint64 deadlineMs)
+{
     // Without an event loop data moves only inside waitFor...: wait in short
     // steps so the deadline and the stop flag are seen in time.
     QElapsedTimer clock;
     clock.start();
     qint64 stopAt = -1;
-    while (!process.waitForFinished(100)) {
-        if (process.state() == QProcess::NotRunning)
-            break;
+    while (!ready()) {
+        if (!running())
+            return false;
+        if (forOutput)
+            process_.waitForReadyRead(100);
+        else
+            process_.waitForFinished(100);
         const qint64 now = clock.elapsed();
-        if (request.deadlineMs >= 0 && now >= request.deadlineMs) {
-            endProcess(process);
-            result.status = ProcessResult::Status::TimedOut;
-            break;
+        if (ready())
+            return true;
+        if (!running())
+            return false;
+        if (deadlineMs >= 0 && now >= deadlineMs) {
+            endProcess(process_);
+            result_.status = ProcessResult::Status::TimedOut;
+            return false;
         }
-        if (request.stop && request.stop->load()) {
+        if (request_.stop && request_.stop->load()) {
             if (stopAt < 0)
                 stopAt = now;
-            if (now - stopAt >= request.stopGraceMs) {
-                endProcess(process);
-                result.status = ProcessResult::Status::Stopped;
-                break;
+            if (now - stopAt >= request_.stopGraceMs) {
+                endProcess(process_);
+                result_.status = ProcessResult::Status::Stopped;
+                return false;
             }
         }
     }
-    result.err = process.readAllStandardError();
-    if (request.captureOutput)
-        result.out = process.readAllStandardOutput();
+    return true;
+}
+
+std::optional<QByteArray> ProcessSession::readLine(qint64 deadlineMs)
+{
+    if (!started_ || !waitUntil([this] { return process_.canReadLine(); }, true, deadlineMs))
+        return std::nullopt;
+    QByteArray line = process_.readLine();
+    line.chop(1);
+    return line;
+}
+
+ProcessResult ProcessSession::finish(qint64 deadlineMs)
+{
+    if (!started_)
+        return result_;
+    process_.closeWriteChannel();
+    waitUntil([this] { return !running(); }, false, deadlineMs);
+    ProcessResult result = result_;
+    result.err = process_.readAllStandardError();
     if (result.status == ProcessResult::Status::NotStarted) {
-        if (process.exitStatus() == QProcess::NormalExit) {
+        if (process_.exitStatus() == QProcess::NormalExit) {
             result.status = ProcessResult::Status::Finished;
-            result.exitCode = process.exitCode();
+            result.exitCode = process_.exitCode();
         } else {
             result.status = ProcessResult::Status::Crashed;
         }

@@ -5,7 +5,9 @@ accepted mail is stored as NNN.eml beside NNN.json (envelope, TLS state);
 each login attempt adds a line to auth.log.
 
   smtp_server.py OUT [--tls | --starttls] [--cert C --key K] [--auth USER:PASS]
-                 [--refuse ADDRESS]... [--silent]
+                 [--refuse ADDRESS]... [--silent] [--drop]
+
+--drop closes each connection right after the mail it accepted.
 """
 import argparse
 import asyncio
@@ -25,12 +27,14 @@ def parse():
     p.add_argument("--auth")
     p.add_argument("--refuse", action="append", default=[])
     p.add_argument("--silent", action="store_true")
+    p.add_argument("--drop", action="store_true")
     return p.parse_args()
 
 
 class Handler:
-    def __init__(self, out, refuse):
+    def __init__(self, out, refuse, drop):
         self.out = out
+        self.drop = drop
         self.refuse = [r.lower() for r in refuse]
         self.count = 0
 
@@ -48,6 +52,8 @@ class Handler:
             f.write(envelope.original_content or envelope.content)
         with open(base + ".json", "w") as f:
             json.dump({"from": envelope.mail_from, "to": envelope.rcpt_tos, "tls": tls}, f)
+        if self.drop:
+            asyncio.get_running_loop().call_soon(server.transport.close)
         return "250 OK"
 
 
@@ -78,7 +84,7 @@ def main():
                     f.write("%s %s\n" % (mechanism, "ok" if ok else "bad"))
                 return AuthResult(success=ok, handled=False)
 
-        handler = Handler(args.out, args.refuse)
+        handler = Handler(args.out, args.refuse, args.drop)
 
         def factory():
             # Without --auth no login is offered at all.

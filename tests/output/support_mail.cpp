@@ -64,6 +64,29 @@ QString Smtp_Server::Auth_Log() const
     return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()) : QString();
 }
 
+Stand_In::Stand_In()
+{
+    QFile::copy(Source("tests/output/mail_stand_in.py"), script);
+    mail::scriptSetup() = mail::Script_Setup();
+    mail::scriptSetup().script = script;
+}
+
+Stand_In::~Stand_In()
+{
+    mail::scriptSetup() = mail::Script_Setup();
+}
+
+QVector<QJsonObject> Stand_In::Log() const
+{
+    QVector<QJsonObject> log;
+    QFile file(script + QStringLiteral(".log"));
+    if (file.open(QIODevice::ReadOnly))
+        for (const QByteArray& line : file.readAll().split('\n'))
+            if (!line.isEmpty())
+                log << QJsonDocument::fromJson(line).object();
+    return log;
+}
+
 QString Make_Certificate(const QString& folder)
 {
     const QString cert = folder + QStringLiteral("/cert.pem");

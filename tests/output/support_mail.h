@@ -29,6 +29,18 @@ private:
     QProcess process;
 };
 
+// The mail script's stand-in (mail_stand_in.py) copied into a folder of its
+// own and put in the script's place until the end of the scope.
+struct Stand_In {
+    QTemporaryDir dir;
+    QString script = dir.filePath(QStringLiteral("stand_in.py"));
+    Stand_In();
+    ~Stand_In();
+    // Its log: one object per start ("argv", "env", "isolated", "password")
+    // and per mail ("mail": the fields), in order.
+    QVector<QJsonObject> Log() const;
+};
+
 // A self-signed certificate for 127.0.0.1 in `folder` (cert.pem, key.pem);
 // returns the certificate's path, empty on failure.
 QString Make_Certificate(const QString& folder);

@@ -19,69 +19,42 @@ using namespace mailtest;
 
 namespace {
 
-// A stand-in for the mail script: records its arguments, environment,
-// isolation flag and standard input, then acts as the recipient says.
-const char* kStandIn = R"(import json, os, signal, sys, time
-data = sys.stdin.buffer.read()
-with open(sys.argv[0] + ".json", "w") as f:
-    json.dump({"argv": sys.argv, "env": dict(os.environ), "isolated": sys.flags.isolated,
-               "stdin": data.decode("utf-8")}, f)
-r = sys.argv[5]
-if r.startswith("exit3"): sys.exit(3)
-if r.startswith("kill"): os.kill(os.getpid(), signal.SIGKILL)
-if r.startswith("sleep"): time.sleep(30)
-)";
-
-struct StandIn {
-    QTemporaryDir dir;
-    QString script = dir.filePath(QStringLiteral("stand_in.py"));
-    StandIn()
-    {
-        QFile f(script);
-        f.open(QIODevice::WriteOnly);
-        f.write(kStandIn);
-        f.close();
-        mail::scriptSetup() = mail::Script_Setup();
-        mail::scriptSetup().script = script;
-    }
-    ~StandIn() { mail::scriptSetup() = mail::Script_Setup(); }
-    QJsonObject Record() const
-    {
-        QFile f(script + QStringLiteral(".json"));
-        f.open(QIODevice::ReadOnly);
-        return QJsonDocument::fromJson(f.readAll()).object();
-    }
-};
-
 mail::Send_Result Send(const QString& to, const QString& port, const QString& ssl = QStringLiteral("N"),
                        const QString& password = QStringLiteral("pw"), const QStringList& files = {},
                        const QString& subject = QStringLiteral("Grüße"))
 {
     return mail::sendEmail_pyth(to, subject, files, QStringLiteral("a@b.cd"), password, QStringLiteral("127.0.0.1"),
-                                port, QStringLiteral("Body ä\nline 2"), ssl);
+                                port, QStringLiteral("Body ä\n0\n2 7\nline 2"), ssl);
 }
 
 } // namespace
 
+QStringList Strings(const QJsonValue& array)
+{
+    QStringList list;
+    for (const auto v : array.toArray())
+        list << v.toString();
+    return list;
+}
+
 TEST(MailScriptCall, HandsTheInterpreterTheContractAndThePasswordOnlyOnStandardInput)
 {
-    StandIn stand_in;
+    Stand_In stand_in;
     qputenv("SSL_CERT_FILE", "/tmp/trusted.pem");
+    // Values that look like the framing's own lines stay within their field.
     const mail::Send_Result sent = mail::sendEmail_pyth(
-        QStringLiteral(" x@y.zz"), QStringLiteral("Sub\r\nBcc: e@v.il\tx"), {QStringLiteral("/f/a.png")},
-        QStringLiteral("a@b.cd"), QStringLiteral("s3cret päss"), QStringLiteral("smtp.b.cd"), QStringLiteral("587"),
-        QStringLiteral("Body"), QStringLiteral("Y"));
+        QStringLiteral(" x@y.zz"), QStringLiteral("Sub\r\nBcc: e@v.il\tx"), {QStringLiteral("/f/a\n1 2.png")},
+        QStringLiteral("a@b.cd"), QStringLiteral("s3cret päss\n0"), QStringLiteral("smtp.b.cd"),
+        QStringLiteral("587"), QStringLiteral("Body\n3 4\n\n"), QStringLiteral("Y"));
     qunsetenv("SSL_CERT_FILE");
     EXPECT_TRUE(sent.sent) << sent.reason.toStdString();
-    const QJsonObject rec = stand_in.Record();
-    QStringList argv;
-    for (const auto v : rec[QStringLiteral("argv")].toArray())
-        argv << v.toString();
-    EXPECT_EQ(argv, (QStringList{stand_in.script, "a@b.cd", "smtp.b.cd", "587", "a@b.cd", " x@y.zz",
-                                 "Sub  Bcc: e@v.il x", "Body", "Y", "/f/a.png"}));
-    EXPECT_EQ(rec[QStringLiteral("isolated")].toInt(), 1);
-    EXPECT_EQ(rec[QStringLiteral("stdin")].toString(), QStringLiteral("s3cret päss\nDescription"));
-    const QJsonObject env = rec[QStringLiteral("env")].toObject();
+    const QVector<QJsonObject> log = stand_in.Log();
+    ASSERT_EQ(log.size(), 2);
+    EXPECT_EQ(Strings(log[0]["argv"]), (QStringList{stand_in.script, "a@b.cd", "smtp.b.cd", "587", "Y"}));
+    EXPECT_EQ(log[0]["isolated"].toInt(), 1);
+    EXPECT_EQ(Strings(log[0]["password"]), QStringList{"s3cret päss\n0"});
+    EXPECT_EQ(Strings(log[1]["mail"]), (QStringList{" x@y.zz", "Sub  Bcc: e@v.il x", "Body\n3 4\n\n", "/f/a\n1 2.png"}));
+    const QJsonObject env = log[0]["env"].toObject();
     EXPECT_EQ(env[QStringLiteral("PATH")].toString(), QStringLiteral("/bin:/usr/bin:/usr/local/bin"));
     EXPECT_EQ(env[QStringLiteral("PYTHONPATH")].toString(), QString());
     EXPECT_EQ(env[QStringLiteral("SSL_CERT_FILE")].toString(), QStringLiteral("/tmp/trusted.pem"));
@@ -92,13 +65,35 @@ TEST(MailScriptCall, HandsTheInterpreterTheContractAndThePasswordOnlyOnStandardI
     }
 }
 
-TEST(MailScriptCall, OnlyAnOrdinaryExitWithStatusZeroIsSent)
+TEST(MailScriptCall, ARunKeepsOneScriptWhileItAnswersAndStartsAnotherAfterItEnded)
 {
-    StandIn stand_in;
+    Stand_In stand_in;
     const mail::Send_Result exit3 = Send(QStringLiteral("exit3@y.zz"), QStringLiteral("25"));
     EXPECT_FALSE(exit3.sent);
     EXPECT_EQ(exit3.reason, QStringLiteral("exit status 3"));
     EXPECT_FALSE(Send(QStringLiteral("kill@y.zz"), QStringLiteral("25")).sent);
+
+    // Every row to every recipient: a refusal ends a row, the script goes on;
+    // a script that ended is started again for the next row.
+    mail::Mail_Request request;
+    request.mode = mail::Mode::Data;
+    request.rows = 3;
+    request.render_row = [](int, const QString&) { return QImage(4, 4, QImage::Format_ARGB32); };
+    mail::Mail_Progress progress;
+    request.recipients = {QStringLiteral("a@y.zz"), QStringLiteral("no@y.zz")};
+    const mail::Mail_Report refused = mail::Run_Mail(request, progress);
+    EXPECT_EQ(refused.sent, 3);
+    EXPECT_EQ(refused.problems.value(0), QStringLiteral("Card_1 to no@y.zz: not sent: refused"));
+    request.recipients = {QStringLiteral("a@y.zz"), QStringLiteral("exit3@y.zz")};
+    const mail::Mail_Report ended = mail::Run_Mail(request, progress);
+    EXPECT_EQ(ended.sent, 3);
+    EXPECT_EQ(ended.problems.value(2), QStringLiteral("Card_3 to exit3@y.zz: exit status 3"));
+    QStringList starts_and_mails;
+    for (const QJsonObject& entry : stand_in.Log())
+        starts_and_mails << (entry.contains("argv") ? QStringLiteral("start") : entry["mail"].toArray()[0].toString());
+    EXPECT_EQ(starts_and_mails.mid(4), (QStringList{"start", "a@y.zz", "no@y.zz", "a@y.zz", "no@y.zz", "a@y.zz",
+                                                    "no@y.zz", "start", "a@y.zz", "exit3@y.zz", "start", "a@y.zz",
+                                                    "exit3@y.zz", "start", "a@y.zz", "exit3@y.zz"}));
 
     mail::scriptSetup().program = QStringLiteral("/nonexistent/python3");
     EXPECT_FALSE(Send(QStringLiteral("x@y.zz"), QStringLiteral("25")).sent);
@@ -120,7 +115,7 @@ TEST(MailScriptCall, ASilentServerIsEndedAtTheDeadlineAndStopEndsASendWithinItsG
     EXPECT_EQ(timed_out.reason, QStringLiteral("timed out"));
     EXPECT_LT(clock.elapsed(), 6000);
 
-    StandIn stand_in;
+    Stand_In stand_in;
     std::atomic<bool> stop{false};
     std::thread stopper([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
@@ -153,7 +148,7 @@ TEST(MailScript, DeliversOverPlainStartTlsAndTlsWithAUtf8Login)
     EXPECT_EQ(mail["to"].toString(), QStringLiteral("x@y.zz"));
     EXPECT_EQ(mail["from"].toString(), QStringLiteral("a@b.cd"));
     EXPECT_EQ(mail["subject"].toString(), QStringLiteral("Grüße"));
-    EXPECT_EQ(mail["body"].toString(), QStringLiteral("Body ä\nline 2\n"));
+    EXPECT_EQ(mail["body"].toString(), QStringLiteral("Body ä\n0\n2 7\nline 2\n"));
     EXPECT_FALSE(mail["date"].toString().isEmpty());
     EXPECT_TRUE(mail["id"].toString().endsWith(QStringLiteral("@b.cd>")));
     const QJsonObject att = mail["attachments"].toArray().first().toObject();

@@ -220,6 +220,49 @@ TEST(MailRun, TheReportCountsEveryMailThatDidNotGo)
     EXPECT_TRUE(stopped.Text().contains(QStringLiteral("Card_2: the card could not be drawn.")));
 }
 
+TEST(MailRun, OneScriptCarriesTheRunOverDroppedConnectionsAndStopEndsItWithinASecond)
+{
+    // A server that closes every connection after one mail still gets all.
+    Smtp_Server dropping({"--drop"});
+    ASSERT_TRUE(dropping.ok());
+    Use_Source_Script();
+    mail::Mail_Request card = Request(dropping, 3);
+    card.front = Card(5);
+    mail::Mail_Progress p1;
+    EXPECT_EQ(mail::Run_Mail(card, p1).Text(), mail::Sent_Text);
+    const auto mails = dropping.Mails();
+    ASSERT_EQ(mails.size(), 3);
+    EXPECT_EQ(mails[2]["envelope_to"].toArray()[0].toString(), QStringLiteral("r3@y.zz"));
+    EXPECT_EQ(Data(mails[2], 0), Exported(card.front));
+
+    // Stop in a long run: the report comes within a second and counts
+    // exactly the mails the server took.
+    Smtp_Server server;
+    ASSERT_TRUE(server.ok());
+    mail::Mail_Request file = Request(server, 2000);
+    file.mode = mail::Mode::File;
+    mail::Mail_Progress p2;
+    using Clock = std::chrono::steady_clock;
+    std::atomic<Clock::rep> stop_at{0};
+    std::thread stopper([&] {
+        for (int i = 0; i < 2000 && p2.current < 20; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        stop_at = Clock::now().time_since_epoch().count();
+        p2.Request_Stop();
+    });
+    const mail::Mail_Report stopped = mail::Run_Mail(file, p2);
+    const Clock::duration after_stop = Clock::now().time_since_epoch() - Clock::duration(stop_at.load());
+    stopper.join();
+    EXPECT_LT(after_stop, std::chrono::seconds(1));
+    const int arrived = int(QDir(server.folder.path()).entryList({QStringLiteral("*.eml")}).size());
+    EXPECT_GE(arrived, 19);
+    EXPECT_EQ(stopped.sent, arrived);
+    EXPECT_EQ(stopped.Text(), mail::Not_Sent_Text + QStringLiteral("\n\n%1 of 2000 e-mails were not sent.\nStopped "
+                                                                    "after %2 of 2000 e-mails.")
+                                                        .arg(2000 - arrived)
+                                                        .arg(arrived));
+}
+
 TEST(MailRun, PausesAfterEveryNMailsCountingDownAndStopEndsAPause)
 {
     EXPECT_EQ(mail::Calculate_Pause_Time(3725000),
