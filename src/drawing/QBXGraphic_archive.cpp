@@ -16,6 +16,7 @@
 #include "platform/plist.h"
 
 #include <QFileInfo>
+#include <QHash>
 
 #include <cmath>
 
@@ -132,6 +133,10 @@ GraphicPtr unarchive(const QByteArray& data)
 {
     const auto in = KeyedUnarchiver::open(data);
     if (!in)
+        return nullptr;
+    // Only the kinds draw: the base class has no drawing of its own, so an
+    // archive naming it is refused like one of an unknown class.
+    if (in->className() == QLatin1String("QBXGraphic"))
         return nullptr;
     GraphicPtr made = QBXGraphic::graphicOfClass(in->className());
     if (!made)
@@ -378,8 +383,18 @@ GraphicList QBXGraphic::graphicsWithProperties(const std::vector<QByteArray>& pr
     GraphicList graphics;
     graphics.reserve(properties.size());
     int lost = 0;
+    // A property list may name one stored archive many times (its elements
+    // then share their bytes): it is read once, and copied for the others.
+    QHash<const char*, GraphicPtr> read;
     for (const QByteArray& item : properties) {
-        GraphicPtr g = graphicWithArchivedData(item);
+        GraphicPtr g;
+        if (const auto it = read.constFind(item.constData()); it != read.constEnd() && !item.isEmpty()) {
+            if (*it)
+                g = (*it)->fullCopy();
+        } else {
+            g = graphicWithArchivedData(item);
+            read.insert(item.constData(), g);
+        }
         if (!g) {
             ++lost;
             continue;
@@ -404,7 +419,13 @@ std::optional<GraphicList> QBXGraphic::graphicsWithPasteboardData(const QByteArr
     // Any program can offer data of the private type: it is read as
     // untrusted bytes.
     const std::optional<platform::Plist> root = platform::Plist::fromData(data);
-    if (!root || !root->isArray()) {
+    const bool tooMany = root && root->isArray() && root->size() > kMaxPastedGraphics;
+    if (tooMany)
+        graphic_defaults::log(QStringLiteral("The clipboard names %1 graphics, more than the %2 one paste takes: "
+                                             "nothing is pasted.")
+                                  .arg(root->size())
+                                  .arg(kMaxPastedGraphics));
+    if (!root || !root->isArray() || tooMany) {
         if (error)
             *error = QBXErrorWithCode(2);
         if (dropped)
