@@ -12,6 +12,7 @@
 #include <cstring>
 #include <jpeglib.h>
 #include <png.h>
+#include <sys/mman.h>
 #include <vector>
 
 namespace platform {
@@ -55,6 +56,13 @@ public:
         image_ = QImage(tw, th, QImage::Format_ARGB32_Premultiplied);
         if (image_.isNull())
             return false;
+        // The picture is written once, row after row: large pages make the
+        // first touch of its memory cost a few faults instead of thousands.
+        const auto page = quintptr(4096);
+        const auto begin = (quintptr(image_.bits()) + page - 1) & ~(page - 1);
+        const auto end = (quintptr(image_.bits()) + quintptr(image_.sizeInBytes())) & ~(page - 1);
+        if (end > begin)
+            ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
         row_.resize(size_t(width) * size_t(channels));
         sums_.assign(size_t(tw) * 4, 0);
         column_.resize(width);
@@ -110,20 +118,25 @@ private:
     {
         if (rows_ == 0)
             return;
-        auto* out = reinterpret_cast<quint32*>(image_.scanLine(current_));
+        // Local pointers: the output row may not alias the sums, so the
+        // loop keeps them in registers.
+        quint32* const out = reinterpret_cast<quint32*>(image_.scanLine(current_));
+        quint32* const sums = sums_.data();
+        const float* const inverse = inverse_.data();
+        const int width = image_.width();
         const float perRow = 1.0f / float(rows_);
         const bool grey = channels_ <= 2, opaque = channels_ == 1 || channels_ == 3;
-        for (int x = 0; x < image_.width(); ++x) {
-            const float scale = inverse_[size_t(x)] * perRow;
-            const quint32* sum = &sums_[size_t(x) * 4];
-            auto average = [&](int c) { return std::min(quint32(float(sum[c]) * scale + 0.5f), quint32(255)); };
+        for (int x = 0; x < width; ++x) {
+            const float scale = inverse[x] * perRow;
+            const quint32* sum = sums + size_t(x) * 4;
+            auto average = [scale, sum](int c) { return std::min(quint32(float(sum[c]) * scale + 0.5f), 255u); };
             const quint32 b = average(0);
             const quint32 g = grey ? b : average(1);
             const quint32 r = grey ? b : average(2);
             const quint32 alpha = opaque ? 255 : average(3);
             out[x] = alpha << 24 | r << 16 | g << 8 | b;
         }
-        std::fill(sums_.begin(), sums_.end(), 0);
+        std::fill(sums, sums + sums_.size(), 0u);
         rows_ = 0;
     }
 
