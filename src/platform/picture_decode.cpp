@@ -6,11 +6,11 @@
 #include <algorithm>
 #include <cmath>
 #include <csetjmp>
-#include <list>
-#include <memory>
-#include <cstdio>
+#include <cstdio> // before jpeglib.h, which uses FILE
 #include <cstring>
 #include <jpeglib.h>
+#include <list>
+#include <memory>
 #include <png.h>
 #include <sys/mman.h>
 #include <vector>
@@ -319,6 +319,9 @@ QImage readJpegScaled(const QByteArray& bytes, QSize target, bool* handled, QStr
         return {};
     }
     jpeg_create_decompress(&info);
+    // A progressive picture holds all its coefficients while it decodes:
+    // libjpeg refuses one past the limit Qt's readers have.
+    info.mem->max_memory_to_use = long(kPictureAllocationLimitMB) * 1024 * 1024;
     jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.constData()), static_cast<unsigned long>(bytes.size()));
     jpeg_save_markers(&info, JPEG_APP0 + 1, 0xffff);
     jpeg_read_header(&info, TRUE);
@@ -342,7 +345,11 @@ QImage readJpegScaled(const QByteArray& bytes, QSize target, bool* handled, QStr
     }
     while (info.output_scanline < info.output_height) {
         rows[0] = scaler.row();
-        jpeg_read_scanlines(&info, rows.data(), 1);
+        if (jpeg_read_scanlines(&info, rows.data(), 1) != 1) {
+            jpeg_destroy_decompress(&info);
+            *message = QStringLiteral("the picture data ends early");
+            return {};
+        }
         scaler.addRow();
     }
     jpeg_finish_decompress(&info);

@@ -14,6 +14,7 @@
 
 #include <QBuffer>
 #include <QElapsedTimer>
+#include <QImageReader>
 #include <QImageWriter>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -291,11 +292,18 @@ TEST(HostileInput, FuzzedPicturesNeverCrash)
     timer.start();
     int done = 0, read = 0;
     for (; done < cases && timer.elapsed() < 20000; ++done) {
-        const QImage image = platform::pictureFromBytes(mutate(seeds[rng.bounded(quint32(seeds.size()))], rng));
+        QByteArray data = mutate(seeds[rng.bounded(quint32(seeds.size()))], rng);
+        const QImage image = platform::pictureFromBytes(data);
         if (!image.isNull()) {
             ++read;
             EXPECT_LE(qint64(image.width()) * image.height(), platform::kMaxDecodePixels);
         }
+        // The thumbnail road: PNG and JPEG rows scaled as they are decoded.
+        QBuffer buffer(&data);
+        buffer.open(QIODevice::ReadOnly);
+        QImageReader reader(&buffer);
+        const QImage thumbnail = platform::readPicture(reader, nullptr, 8);
+        EXPECT_TRUE(thumbnail.isNull() || (thumbnail.width() <= 8 && thumbnail.height() <= 8));
     }
     std::cout << done << " pictures, " << read << " read" << std::endl;
     EXPECT_GT(read, 0);
