@@ -99,19 +99,20 @@ PicturePtr decode(const QString& path, bool* lasting)
     const QSize full = reader.size();
     const qint64 wanted = full.isValid() ? std::min(qint64(full.width()) * full.height(), kMaxDecodePixels)
                                          : kMaxDecodePixels;
-    qint64 allowed = wanted;
+    qint64 allowed = wanted, budget = 0;
     {
         QMutexLocker lock(&gCacheMutex);
-        if (gLivePixels + gReservedPixels + wanted > gPixelBudget)
+        budget = gPixelBudget;
+        if (gLivePixels + gReservedPixels + wanted > budget)
             dropUnusedLocked();
-        allowed = std::min(wanted, gPixelBudget - gLivePixels - gReservedPixels);
+        allowed = std::min(wanted, budget - gLivePixels - gReservedPixels);
         if (allowed < std::min(wanted, kMinBudgetPixels)) {
             lock.unlock();
             logOnce(QStringLiteral("picture:") + path,
                     QStringLiteral("The picture %1 cannot be read: the pictures open hold %2 pixels already, "
                                    "the most they may")
                         .arg(path)
-                        .arg(gPixelBudget));
+                        .arg(budget));
             *lasting = false;
             return nullptr;
         }
@@ -131,7 +132,7 @@ PicturePtr decode(const QString& path, bool* lasting)
         Show_NSLog_Message(QStringLiteral("The picture %1 (%2 x %3 pixels) is read at %4 x %5 pixels%6.")
                                .arg(path).arg(full.width()).arg(full.height()).arg(image.width()).arg(image.height())
                                .arg(allowed < wanted ? QStringLiteral(" to keep the pictures open within %1 pixels")
-                                                           .arg(gPixelBudget)
+                                                           .arg(budget)
                                                      : QString()));
     // A scaled read carries its resolution scaled with it, so the size in
     // points stays that of the full picture.
