@@ -45,15 +45,12 @@ QString trimCodePoints(QStringView text, Pred matches)
     return text.mid(begin, end - begin).toString();
 }
 
-bool isSpaceOrLineEnd(char32_t c)
-{
-    return QChar::isSpace(c);
-}
-
-bool isControlOrFormat(char32_t c)
+// White space, line ends, control and format characters: trimmed together,
+// so that what one pass leaves holds none of them at either end.
+bool isBlankAtEnd(char32_t c)
 {
     const QChar::Category category = QChar::category(c);
-    return category == QChar::Other_Control || category == QChar::Other_Format;
+    return QChar::isSpace(c) || category == QChar::Other_Control || category == QChar::Other_Format;
 }
 
 bool isReservedFileNameChar(char32_t c)
@@ -88,7 +85,7 @@ void Show_NSLog_Message(const QString& text)
 
 QString Trim_Str(const QString& text)
 {
-    return trimCodePoints(trimCodePoints(text, isSpaceOrLineEnd), isControlOrFormat);
+    return trimCodePoints(text, isBlankAtEnd);
 }
 
 QString Remove_Reserve_Char_In_File_Name(const QString& text)

@@ -12,6 +12,8 @@ bool Show_YES_NO_MessageBox(const QString& text);
 // Logs a non-empty text verbatim.
 void Show_NSLog_Message(const QString& text);
 
+// White space, line ends, control and format characters off both ends: one
+// pass gives the final result.
 QString Trim_Str(const QString& text);
 QString Remove_Reserve_Char_In_File_Name(const QString& text);
 QString Left_Str_substringToIndex(const QString& text, int n);

@@ -26,9 +26,17 @@ QSizeF cappedPointSize(QSizeF size);
 
 // Reads a picture by content (not by suffix). Null for a missing, corrupt or
 // empty file; the reason is logged once per path. Pictures over the decode
-// limit are read scaled down with their aspect kept (logged). Cached by path,
-// modification time and file size.
+// limit are read scaled down with their aspect kept (logged). Shared by the
+// file's identity (device, inode, size and modification time), so every
+// spelling of one path reads it once. The pictures alive at a time hold at
+// most the picture budget: past it a picture is read smaller, or refused
+// when little is left (logged).
 PicturePtr loadPicture(const QString& path);
+
+// Most pixels the pictures read from files may hold together (512 MB).
+inline constexpr qint64 kMaxDesignPixels = 8 * platform::kMaxDecodePixels;
+// Test hook: sets the picture budget (0: the default) and returns the old one.
+qint64 setPictureBudget(qint64 pixels);
 
 // Wraps an image made in memory (barcode pictures carry their own dpi).
 PicturePtr pictureFromImage(const QImage& image);

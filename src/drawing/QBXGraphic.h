@@ -327,10 +327,14 @@ public:
     static std::vector<QByteArray> propertiesWithGraphics(const GraphicList& graphics);
     static QByteArray pasteboardDataWithGraphics(const GraphicList& graphics);
     // None and error code 2 when the data is not a property list holding an
-    // array. `dropped` receives the number of elements that were not graphics.
+    // array, or holds more than kMaxPastedGraphics elements (logged).
+    // `dropped` receives the number of elements that were not graphics.
     static std::optional<GraphicList> graphicsWithPasteboardData(const QByteArray& data, QBXError* error,
                                                                  int* dropped = nullptr);
+    // Elements sharing one stored archive are read once and copied.
     static GraphicList graphicsWithProperties(const std::vector<QByteArray>& properties, int* dropped = nullptr);
+    // Most graphics one paste reads.
+    static constexpr int kMaxPastedGraphics = 10000;
 
 protected:
     // Kinds copy their own state into a copy of the same kind.

@@ -16,6 +16,7 @@
 #include "platform/plist.h"
 
 #include <QFileInfo>
+#include <QHash>
 
 #include <cmath>
 
@@ -132,6 +133,10 @@ GraphicPtr unarchive(const QByteArray& data)
 {
     const auto in = KeyedUnarchiver::open(data);
     if (!in)
+        return nullptr;
+    // Only the kinds draw: the base class has no drawing of its own, so an
+    // archive naming it is refused like one of an unknown class.
+    if (in->className() == QLatin1String("QBXGraphic"))
         return nullptr;
     GraphicPtr made = QBXGraphic::graphicOfClass(in->className());
     if (!made)
@@ -380,8 +385,18 @@ GraphicList QBXGraphic::graphicsWithProperties(const std::vector<QByteArray>& pr
     GraphicList graphics;
     graphics.reserve(properties.size());
     int lost = 0;
+    // A property list may name one stored archive many times (its elements
+    // then share their bytes): it is read once, and copied for the others.
+    QHash<const char*, GraphicPtr> read;
     for (const QByteArray& item : properties) {
-        GraphicPtr g = graphicWithArchivedData(item);
+        GraphicPtr g;
+        if (const auto it = read.constFind(item.constData()); it != read.constEnd() && !item.isEmpty()) {
+            if (*it)
+                g = (*it)->fullCopy();
+        } else {
+            g = graphicWithArchivedData(item);
+            read.insert(item.constData(), g);
+        }
         if (!g) {
             ++lost;
             continue;
@@ -410,6 +425,13 @@ std::optional<GraphicList> QBXGraphic::graphicsWithPasteboardData(const QByteArr
     if (!root || !root->isArray()) {
         graphic_defaults::log(QStringLiteral("Clipboard data not read: %1")
                                   .arg(root ? QStringLiteral("no array at the top") : reason));
+    } else if (root->size() > kMaxPastedGraphics) {
+        graphic_defaults::log(QStringLiteral("The clipboard names %1 graphics, more than the %2 one paste takes: "
+                                             "nothing is pasted.")
+                                  .arg(root->size())
+                                  .arg(kMaxPastedGraphics));
+    }
+    if (!root || !root->isArray() || root->size() > kMaxPastedGraphics) {
         if (error)
             *error = QBXErrorWithCode(2);
         if (dropped)

@@ -43,17 +43,17 @@ QString Create_Run_Folder(const QString& parent)
         const QString name = n == 1 ? base : QStringLiteral("%1 %2").arg(base).arg(n);
         if (QFileInfo::exists(dir.filePath(name)))
             continue;
-        // mkdir fails when another run took the name in between: try the next.
-        if (!dir.mkdir(name)) {
+        // mkdir fails when another run took the name in between: try the
+        // next. The mode asked for is cut by the process umask, and others
+        // may never write into the run's pictures.
+        if (!dir.mkdir(name, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                                 | QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup
+                                 | QFileDevice::ReadOther | QFileDevice::ExeOther)) {
             if (QFileInfo::exists(dir.filePath(name)))
                 continue;
             return {};
         }
-        const QString made = dir.filePath(name);
-        QFile::setPermissions(made, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
-                                        | QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup
-                                        | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther);
-        return made;
+        return dir.filePath(name);
     }
     return {};
 }

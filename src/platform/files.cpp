@@ -35,9 +35,17 @@ bool writeFileAtomically(const QString& path, const std::function<bool(QIODevice
         return fail(error, why);
     }
     if (!produce(file)) {
+        // A write that ran short (a full disk) reports no error until the
+        // next one: one more byte asks the system for its reason, which is
+        // taken before cancelling replaces it by its own.
+        if (file.error() == QFileDevice::NoError) {
+            file.write("", 1);
+            file.flush();
+        }
+        const QString why = file.error() != QFileDevice::NoError ? file.errorString()
+                                                                 : QStringLiteral("writing was cancelled");
         file.cancelWriting();
-        return fail(error, file.error() != QFileDevice::NoError ? file.errorString()
-                                                                : QStringLiteral("writing was cancelled"));
+        return fail(error, why);
     }
     if (!file.commit())
         return fail(error, file.errorString());

@@ -29,12 +29,16 @@ inline constexpr int kPictureAllocationLimitMB = 256;
 // Sets Qt's reader allocation limit (process-wide). Call once at start-up.
 void setPictureAllocationLimit();
 
-// Reads through the policy. When maxEdge > 0 the picture is also read
-// scaled to fit maxEdge x maxEdge (thumbnails). Null with the reason in
-// *error on failure or refusal. A scaled read keeps the picture's size in
-// points: its resolution is scaled with it.
-QImage readPicture(QImageReader& reader, QString* error = nullptr, int maxEdge = 0);
-QImage readPicture(const QString& path, QString* error = nullptr, int maxEdge = 0);
+// Reads through the policy: the kind, judged by content, must be one the
+// program offers (PNG, JPEG, GIF, BMP, TIFF), with its size in the header. When maxEdge > 0 the picture is also
+// read scaled to fit maxEdge x maxEdge (thumbnails); maxPixels lowers the
+// working cap further. Null with the reason in *error on failure or
+// refusal. A scaled read keeps the picture's size in points: its resolution
+// is scaled with it.
+QImage readPicture(QImageReader& reader, QString* error = nullptr, int maxEdge = 0,
+                   qint64 maxPixels = kMaxDecodePixels);
+QImage readPicture(const QString& path, QString* error = nullptr, int maxEdge = 0,
+                   qint64 maxPixels = kMaxDecodePixels);
 
 // Decodes picture bytes (format by content when null). Identical bytes share
 // one decoded picture while it is recently used.

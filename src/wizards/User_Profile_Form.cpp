@@ -8,6 +8,7 @@
 #include "batch/SpreadsheetWriter.h"
 #include "batch/View_Data_Series.h"
 #include "platform/modal.h"
+#include "platform/picture_decode.h"
 #include "wizards/ProfileHost.h"
 #include "wizards/User_Profile_Class.h"
 
@@ -17,7 +18,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -39,12 +39,11 @@ bool Binding_Table_Has_Rows()
 }
 
 // The picture at a path, turned as its metadata says; null when the file
-// does not decode (missing, empty, not a picture, over the allocation limit).
+// does not decode (missing, empty, not a picture the program offers, over
+// the limits).
 QImage Load_Photo(const QString& path)
 {
-    QImageReader reader(path);
-    reader.setAutoTransform(true);
-    return reader.read();
+    return platform::readPicture(path);
 }
 
 // The width a line edit needs to show the text whole in its own font and

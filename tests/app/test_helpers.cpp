@@ -40,11 +40,12 @@ public:
 
 } // namespace
 
-TEST(StringHelpers, TrimRemovesSpacesThenControlAndFormatCharacters)
+TEST(StringHelpers, TrimRemovesSpacesControlAndFormatCharactersInOnePass)
 {
     EXPECT_EQ(Trim_Str(QString::fromUtf8("\xEF\xBB\xBFName\xE2\x80\x8B\n")), QStringLiteral("Name"));
-    // Spaces come off first, then control and format characters only.
-    EXPECT_EQ(Trim_Str(QString::fromUtf8(" Name \xE2\x80\x8B\n")), QStringLiteral("Name "));
+    // Blanks behind control or format characters come off in the same pass.
+    EXPECT_EQ(Trim_Str(QString::fromUtf8(" Name \xE2\x80\x8B\n")), QStringLiteral("Name"));
+    EXPECT_EQ(Trim_Str(QString(QChar(0)) + QStringLiteral(" 1")), QStringLiteral("1"));
     EXPECT_EQ(Trim_Str(QStringLiteral("\t\x01value\x7f\r\n")), QStringLiteral("value"));
     // An astral format character (a language tag) is one code point.
     EXPECT_EQ(Trim_Str(QString::fromUtf8("\xF3\xA0\x80\x81word\xF3\xA0\x80\x81")), QStringLiteral("word"));

@@ -1,19 +1,26 @@
 // Clipboard data and picture files from anywhere: bombs are refused within
-// a second and 100 MB, pictures naming one file share one decode, and a
-// seeded fuzz loop (seed printed; CARDWRIGHT_FUZZ_SEED repeats a run) feeds
-// mutated settings, clipboard and entity-declaring bytes to the readers.
+// a second and 100 MB, pictures naming one file share one decode, and seeded
+// fuzz loops (seed printed; CARDWRIGHT_FUZZ_SEED repeats a run) feed mutated
+// settings, clipboard, entity-declaring and picture bytes to the readers.
 #include "drawing/GraphicDefaults.h"
+#include "drawing/PictureStore.h"
 #include "drawing/QBXGraphic.h"
 #include "drawing/QBXImage.h"
+#include "drawing/QBXText.h"
+#include "platform/picture_decode.h"
 #include "platform/plist.h"
 #include "support/hostile_bytes.h"
 #include "support_model.h"
 
+#include <QBuffer>
 #include <QElapsedTimer>
+#include <QImageReader>
+#include <QImageWriter>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <iostream>
+#include <unistd.h>
 
 using platform::Plist;
 
@@ -44,6 +51,62 @@ QByteArray mutate(QByteArray data, QRandomGenerator& rng)
         }
     }
     return data;
+}
+
+void expectCheap(const hostile::Cost& cost, const char* what)
+{
+    EXPECT_LT(cost.seconds, hostile::kCpuSeconds) << what;
+    EXPECT_LT(cost.peakMiB, 100) << what;
+    std::cout << what << ": " << cost.seconds << " s CPU, " << cost.peakMiB << " MiB" << std::endl;
+}
+
+QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
+{
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        ADD_FAILURE() << "cannot write " << path.toStdString();
+    return path;
+}
+
+quint64 fuzzSeed()
+{
+    quint64 seed = qEnvironmentVariable("CARDWRIGHT_FUZZ_SEED").toULongLong();
+    if (seed == 0)
+        seed = QRandomGenerator::system()->generate64();
+    std::cout << "fuzz seed: " << seed << std::endl;
+    ::testing::Test::RecordProperty("seed", std::to_string(seed));
+    return seed;
+}
+
+// A small picture of every kind the program offers, by content.
+std::vector<QByteArray> offeredPictures()
+{
+    QImage image(23, 17, QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, qRgba(x * 11, y * 15, (x ^ y) * 9, 128 + x));
+    std::vector<QByteArray> pictures;
+    for (const char* format : {"png", "bmp", "tiff"}) {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter(&buffer, format).write(image);
+        pictures.push_back(bytes);
+    }
+    pictures.push_back(hostile::greyJpeg(40, 24, 3));
+    // GIF89a, 1 x 1, two colours.
+    pictures.push_back(QByteArray::fromHex("47494638396101000100800000ffffff0000002c00000000010001000002024401003b"));
+    return pictures;
+}
+
+// A binary-plist data object.
+QByteArray dataObject(const QByteArray& bytes)
+{
+    QByteArray o(1, char(0x4F));
+    o.append(char(0x12));
+    hostile::putBigEndian(o, uint64_t(bytes.size()), 4);
+    return o + bytes;
 }
 
 } // namespace
@@ -88,14 +151,168 @@ TEST(HostileInput, ClipboardBombsAreRefusedAndOneFileIsDecodedOnce)
         EXPECT_EQ(p->_contents.cacheKey(), first.cacheKey());
 }
 
+TEST(HostileInput, PastesAreBoundedAndSharedArchivesReadOnce)
+{
+    QuietDefaults quiet;
+    // One text graphic of 50,000 characters, named many times by the list.
+    QBXText text;
+    text.Text_Value = QString(50000, QLatin1Char('x'));
+    const QByteArray archive = QBXGraphic::archivedDataWithGraphic(text);
+    auto naming = [&](int times) {
+        return hostile::binaryPlist({hostile::arrayObject(std::vector<uint64_t>(size_t(times), 1), 1),
+                                     dataObject(archive)},
+                                    1);
+    };
+    std::optional<GraphicList> graphics;
+    QBXError error;
+    const QByteArray bomb = naming(200000);
+    expectCheap(hostile::measure([&] { graphics = QBXGraphic::graphicsWithPasteboardData(bomb, &error); }),
+                "200,000 references");
+    EXPECT_FALSE(graphics);
+    EXPECT_EQ(error.code, 2);
+    const QByteArray most = naming(QBXGraphic::kMaxPastedGraphics);
+    expectCheap(hostile::measure([&] { graphics = QBXGraphic::graphicsWithPasteboardData(most, &error); }),
+                "10,000 references");
+    ASSERT_TRUE(graphics);
+    ASSERT_EQ(graphics->size(), size_t(QBXGraphic::kMaxPastedGraphics));
+    EXPECT_EQ(graphics->back()->Text_Value, text.Text_Value);
+    EXPECT_NE(graphics->front(), graphics->back());
+
+    // 5,000 real graphics, and base-class graphics refused on the way.
+    GraphicList many = oneOfEachClass();
+    for (int i = 0; i < 5000; ++i) {
+        many.push_back(QBXGraphic::graphicOfClass(QStringLiteral("Shape_Control")));
+        many.back()->_bounds = QRectF(i % 500, i / 10, 20, 10);
+    }
+    const QByteArray real = QBXGraphic::pasteboardDataWithGraphics(many);
+    int dropped = 0;
+    expectCheap(hostile::measure([&] { graphics = QBXGraphic::graphicsWithPasteboardData(real, &error, &dropped); }),
+                "5,000 graphics");
+    ASSERT_TRUE(graphics);
+    EXPECT_EQ(graphics->size(), many.size() - 1);
+    EXPECT_EQ(dropped, 1);
+    for (const GraphicPtr& g : *graphics)
+        EXPECT_NE(g->className(), QLatin1String("QBXGraphic"));
+}
+
+TEST(HostileInput, PicturesAreSharedByFileAndBoundedTogether)
+{
+    QuietDefaults quiet;
+    QTemporaryDir dir;
+    const QString path = writeFile(dir, QStringLiteral("shared.png"), hostile::blackPng(3000, 3000));
+    // Twenty spellings of one file: through /proc/self/root, a link, a hard link.
+    QStringList spellings;
+    for (int i = 0; i < 18; ++i)
+        spellings << QStringLiteral("/proc/self/root").repeated(i) + path;
+    spellings << dir.filePath(QStringLiteral("link.png")) << dir.filePath(QStringLiteral("hard.png"));
+    ASSERT_TRUE(QFile::link(path, spellings[18]));
+    ASSERT_EQ(::link(QFile::encodeName(path).constData(), QFile::encodeName(spellings[19]).constData()), 0);
+    std::vector<std::shared_ptr<QBXImage>> pictures;
+    expectCheap(hostile::measure([&] {
+                    for (const QString& spelling : spellings) {
+                        pictures.push_back(std::make_shared<QBXImage>());
+                        pictures.back()->setFilePath(spelling);
+                    }
+                }),
+                "twenty spellings");
+    ASSERT_FALSE(pictures[0]->_contents.isNull());
+    for (const auto& p : pictures)
+        EXPECT_EQ(p->_contents.cacheKey(), pictures[0]->_contents.cacheKey());
+
+    // Past the budget a picture is read smaller, then refused (pictures
+    // that only the cache holds leave it first).
+    const qint64 old = drawing::setPictureBudget(3000 * 3000 + 1000 * 1000);
+    const drawing::PicturePtr smaller =
+        drawing::loadPicture(writeFile(dir, QStringLiteral("second.png"), hostile::blackPng(2000, 2000)));
+    const drawing::PicturePtr refused =
+        drawing::loadPicture(writeFile(dir, QStringLiteral("third.png"), hostile::blackPng(1000, 1000)));
+    drawing::setPictureBudget(old);
+    ASSERT_TRUE(smaller);
+    EXPECT_LE(qint64(smaller->image.width()) * smaller->image.height(), 1000 * 1000);
+    EXPECT_NEAR(smaller->pointSize.width(), drawing::pointSizeOf(pictures[0]->_contents).width() * 2 / 3, 1.0);
+    EXPECT_FALSE(refused);
+}
+
+TEST(HostileInput, OnlyOfferedPictureKindsDecodeAndLargeOnesInOnePass)
+{
+    QuietDefaults quiet;
+    QTemporaryDir dir;
+    // An MNG named .png declares a 2,097,168 x 12 frame: refused by its kind.
+    const QString mng = writeFile(dir, QStringLiteral("frame.png"), hostile::mngPicture(2097168, 12));
+    drawing::PicturePtr picture;
+    expectCheap(hostile::measure([&] { picture = drawing::loadPicture(mng); }), "MNG");
+    EXPECT_FALSE(picture);
+    int n = 0;
+    for (const QByteArray& bytes : offeredPictures())
+        EXPECT_TRUE(drawing::loadPicture(writeFile(dir, QStringLiteral("p%1.dat").arg(n++), bytes))) << n;
+
+    // 100-megapixel PNG and JPEG pictures, each named by eight graphics.
+    const drawing::PicturePtr small = drawing::loadPicture(writeFile(dir, QStringLiteral("small.jpg"),
+                                                                     hostile::greyJpeg(100, 100, 3)));
+    ASSERT_TRUE(small);
+    struct Big {
+        const char* name;
+        QByteArray bytes;
+        QRgb colour;
+    };
+    for (const Big& big : {Big{"big.png", hostile::blackPng(10000, 10000), 0xff000000u},
+                           Big{"big.jpg", hostile::greyJpeg(10000, 10000, 3), 0xff808080u}}) {
+        const char* name = big.name;
+        const QString path = writeFile(dir, QString::fromLatin1(name), big.bytes);
+        std::vector<std::shared_ptr<QBXImage>> graphics;
+        expectCheap(hostile::measure([&] {
+                        for (int i = 0; i < 8; ++i) {
+                            graphics.push_back(std::make_shared<QBXImage>());
+                            graphics.back()->setFilePath(path);
+                        }
+                    }),
+                    name);
+        const QImage& image = graphics[0]->_contents;
+        ASSERT_FALSE(image.isNull()) << name;
+        EXPECT_LE(qint64(image.width()) * image.height(), platform::kMaxDecodePixels);
+        EXPECT_EQ(image.width(), image.height());
+        EXPECT_EQ(graphics[7]->_contents.cacheKey(), image.cacheKey());
+        EXPECT_EQ(image.pixel(image.width() / 2, image.height() / 2), big.colour) << name;
+        // The size in points is the full picture's.
+        EXPECT_NEAR(drawing::pointSizeOf(image).width(), small->pointSize.width() * 100, 1.0) << name;
+    }
+}
+
+TEST(HostileInput, FuzzedPicturesNeverCrash)
+{
+    QuietDefaults quiet;
+    QRandomGenerator rng(fuzzSeed());
+    std::vector<QByteArray> seeds = offeredPictures();
+    seeds.push_back(hostile::blackPng(300, 200));
+    seeds.push_back(hostile::greyJpeg(300, 200, 1));
+    seeds.push_back(hostile::mngPicture(64, 64));
+    const int cases = qEnvironmentVariableIsSet("CARDWRIGHT_FUZZ_CASES")
+        ? qEnvironmentVariableIntValue("CARDWRIGHT_FUZZ_CASES") : 3000;
+    QElapsedTimer timer;
+    timer.start();
+    int done = 0, read = 0;
+    for (; done < cases && timer.elapsed() < 20000; ++done) {
+        QByteArray data = mutate(seeds[rng.bounded(quint32(seeds.size()))], rng);
+        const QImage image = platform::pictureFromBytes(data);
+        if (!image.isNull()) {
+            ++read;
+            EXPECT_LE(qint64(image.width()) * image.height(), platform::kMaxDecodePixels);
+        }
+        // The thumbnail road: PNG and JPEG rows scaled as they are decoded.
+        QBuffer buffer(&data);
+        buffer.open(QIODevice::ReadOnly);
+        QImageReader reader(&buffer);
+        const QImage thumbnail = platform::readPicture(reader, nullptr, 8);
+        EXPECT_TRUE(thumbnail.isNull() || (thumbnail.width() <= 8 && thumbnail.height() <= 8));
+    }
+    std::cout << done << " pictures, " << read << " read" << std::endl;
+    EXPECT_GT(read, 0);
+}
+
 TEST(HostileInput, FuzzedSettingsAndClipboardBytesNeverCrash)
 {
     QuietDefaults quiet;
-    quint64 seed = qEnvironmentVariable("CARDWRIGHT_FUZZ_SEED").toULongLong();
-    if (seed == 0)
-        seed = QRandomGenerator::system()->generate64();
-    std::cout << "fuzz seed: " << seed << std::endl;
-    RecordProperty("seed", std::to_string(seed));
+    const quint64 seed = fuzzSeed();
     QRandomGenerator rng(seed);
 
     Plist settings = Plist::dict();

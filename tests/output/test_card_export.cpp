@@ -8,6 +8,7 @@
 #include "output/Send_Modeless.h"
 #include "output/card_export.h"
 #include "platform/process_end.h"
+#include "support/file_mode.h"
 #include "support/test_responder.h"
 #include "wizards/Invitation_Wizard.h"
 
@@ -127,8 +128,16 @@ TEST(CardExport, NamesFoldersAndFormats)
     EXPECT_EQ(Create_Back_Card_Path(QStringLiteral("/x/a.png.d/a.png")), QStringLiteral("/x/a.png.d/a_Back.png"));
 
     QTemporaryDir dir;
-    EXPECT_TRUE(Create_Run_Folder(dir.path()).endsWith(QStringLiteral("/VELT Festrune")));
-    EXPECT_TRUE(Create_Run_Folder(dir.path()).endsWith(QStringLiteral("/VELT Festrune 2")));
+    // Made with the process umask, and never writable by others.
+    const mode_t umask = ::umask(0);
+    const QString first = Create_Run_Folder(dir.path());
+    ::umask(077);
+    const QString second = Create_Run_Folder(dir.path());
+    ::umask(umask);
+    EXPECT_TRUE(first.endsWith(QStringLiteral("/VELT Festrune")));
+    EXPECT_TRUE(second.endsWith(QStringLiteral("/VELT Festrune 2")));
+    EXPECT_EQ(fileMode(first), 0775);
+    EXPECT_EQ(fileMode(second), 0700);
     QFile plain(dir.filePath(QStringLiteral("plain")));
     plain.open(QIODevice::WriteOnly);
     plain.close();

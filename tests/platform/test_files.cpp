@@ -8,7 +8,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <clocale>
+#include <csignal>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 namespace {
 
@@ -75,6 +78,34 @@ TEST(AtomicWrite, ReplacesWholeOrNotAtAll)
     EXPECT_FALSE(error.isEmpty());
     EXPECT_TRUE(platform::writeFileAtomically(path, QByteArray("new\n")));
     EXPECT_EQ(contentOf(path), QByteArray("new\n"));
+}
+
+TEST(AtomicWrite, AFailedWriteGivesTheSystemsReason)
+{
+    // Past the file-size limit a write fails as on a full disk, only with
+    // EFBIG for ENOSPC, and needs no privilege to provoke.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("design"));
+    ASSERT_TRUE(platform::writeFileAtomically(path, QByteArray("old")));
+    rlimit saved {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const rlimit small {65536, saved.rlim_max};
+    const auto signal = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    QString bytesError, producedError;
+    const bool bytesWritten =
+        platform::writeFileAtomically(path, QByteArray(1 << 20, 'x'), platform::WriteMode::Default, &bytesError);
+    const bool produced = platform::writeFileAtomically(
+        path, [](QIODevice& out) { return out.write(QByteArray(1 << 20, 'y')) == 1 << 20; },
+        platform::WriteMode::Default, &producedError);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, signal);
+    EXPECT_FALSE(bytesWritten);
+    EXPECT_FALSE(produced);
+    const QString reason = QString::fromLocal8Bit(std::strerror(EFBIG));
+    EXPECT_EQ(bytesError, reason);
+    EXPECT_EQ(producedError, reason);
+    EXPECT_EQ(contentOf(path), QByteArray("old"));
 }
 
 TEST(AtomicWrite, OwnerOnlyFilesAreNeverWiderThan0600)

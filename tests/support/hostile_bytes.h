@@ -137,15 +137,18 @@ inline QByteArray zeroStream(uint64_t n)
     return out;
 }
 
+// A PNG (or MNG) chunk: length, type, data and CRC.
+inline void chunk(QByteArray& out, const char* type, const QByteArray& data)
+{
+    putBigEndian(out, uint64_t(data.size()), 4);
+    const QByteArray body = QByteArray(type, 4) + data;
+    out += body;
+    putBigEndian(out, crc32(body), 4);
+}
+
 // An 8-bit grey PNG of width x height black pixels.
 inline QByteArray blackPng(uint32_t width, uint32_t height)
 {
-    auto chunk = [](QByteArray& out, const char* type, const QByteArray& data) {
-        putBigEndian(out, uint64_t(data.size()), 4);
-        const QByteArray body = QByteArray(type, 4) + data;
-        out += body;
-        putBigEndian(out, crc32(body), 4);
-    };
     QByteArray png("\x89PNG\r\n\x1a\n", 8);
     QByteArray header;
     putBigEndian(header, width, 4);
@@ -155,6 +158,59 @@ inline QByteArray blackPng(uint32_t width, uint32_t height)
     chunk(png, "IDAT", zeroStream(uint64_t(height) * (uint64_t(width) + 1)));
     chunk(png, "IEND", {});
     return png;
+}
+
+// A baseline JPEG of width x height mid-grey pixels with 1 (grey) or 3
+// (YCbCr) components: each Huffman table holds one 1-bit code (value 0), so
+// every 8 x 8 block is two zero bits and a 100-megapixel picture takes about
+// a megabyte.
+inline QByteArray greyJpeg(uint16_t width, uint16_t height, int components)
+{
+    auto segment = [](QByteArray& out, uint8_t marker, const QByteArray& data) {
+        out.append(char(0xFF));
+        out.append(char(marker));
+        putBigEndian(out, uint64_t(data.size() + 2), 2);
+        out += data;
+    };
+    QByteArray jpeg("\xFF\xD8", 2);
+    segment(jpeg, 0xDB, QByteArray(1, '\0') + QByteArray(64, '\1')); // quantisation table 0: all ones
+    QByteArray frame(1, char(8));
+    putBigEndian(frame, height, 2);
+    putBigEndian(frame, width, 2);
+    frame.append(char(components));
+    for (int c = 1; c <= components; ++c)
+        frame += QByteArray(1, char(c)) + QByteArray("\x11\0", 2); // 1 x 1 sampling, table 0
+    segment(jpeg, 0xC0, frame);
+    QByteArray tables;
+    for (char tableClass : {'\x00', '\x10'}) // DC 0, AC 0: one code "0" for the value 0
+        tables += QByteArray(1, tableClass) + QByteArray(1, '\1') + QByteArray(15, '\0') + QByteArray(1, '\0');
+    segment(jpeg, 0xC4, tables);
+    QByteArray scan(1, char(components));
+    for (int c = 1; c <= components; ++c)
+        scan += QByteArray(1, char(c)) + QByteArray(1, '\0');
+    scan += QByteArray("\x00\x3F\x00", 3);
+    segment(jpeg, 0xDA, scan);
+    const uint64_t bits = uint64_t((width + 7) / 8) * uint64_t((height + 7) / 8) * uint64_t(components) * 2;
+    jpeg += QByteArray(qsizetype(bits / 8), '\0');
+    if (bits % 8)
+        jpeg.append(char(0xFF >> (bits % 8))); // padded with one bits
+    jpeg.append("\xFF\xD9", 2);
+    return jpeg;
+}
+
+// An MNG whose header declares a frame of width x height holding one 1 x 1
+// PNG: readers that take the frame size from the header cannot know it.
+inline QByteArray mngPicture(uint32_t width, uint32_t height)
+{
+    QByteArray mng("\x8aMNG\r\n\x1a\n", 8);
+    QByteArray header;
+    for (uint32_t v : {width, height, 1u, 0u, 0u, 0u, 1u})
+        putBigEndian(header, v, 4);
+    chunk(mng, "MHDR", header);
+    const QByteArray png = blackPng(1, 1);
+    mng += png.mid(8); // its IHDR, IDAT and IEND chunks
+    chunk(mng, "MEND", {});
+    return mng;
 }
 
 // Resident memory now and at its peak since the last reset, in KiB.
