@@ -4,6 +4,7 @@
 // declared size whose pixels are all zero (their data is a deflate stream
 // of long repeats, so a 30000 x 30000 picture takes a few megabytes).
 #include <QByteArray>
+#include <QString>
 #include <QFile>
 #include <cstdint>
 #include <ctime>
@@ -257,6 +258,20 @@ Cost measure(F&& call)
     cost.seconds = cpuSeconds() - start;
     cost.peakMiB = (statusKiB("VmHWM:") - before) / 1024;
     return cost;
+}
+
+// Every UTF-16 unit but U+0000 (so every surrogate alone), then astral
+// characters and non-characters, and a low and a high surrogate out of order:
+// text that every stored format must carry unchanged.
+inline QString everyCharacter()
+{
+    QString all;
+    for (char32_t c = 1; c <= 0xFFFF; ++c)
+        all.append(QChar(char16_t(c)));
+    for (char32_t c : {0x10000u, 0x1F389u, 0x1FFFEu, 0x10FFFEu, 0x10FFFFu})
+        all.append(QString::fromUcs4(&c, 1));
+    all.append(QChar(0xDC00)).append(QChar(0xD800));
+    return all;
 }
 
 } // namespace hostile
