@@ -187,7 +187,9 @@ int main(int argc, char** argv)
 
     QImage prepared(200, 60, QImage::Format_RGB32);
     prepared.fill(Qt::white);
-    auto stub = [prepared](const QBXGraphic&, const QString&, const QString&, const QString&) { return prepared; };
+    auto stub = [prepared](const QBXGraphic&, const QString&, const QString&, const QString&) {
+        return Barcode_Row_Picture{PointPicture::fromImage(prepared, QSizeF(prepared.size())), 72};
+    };
 
     QElapsedTimer t;
     t.start();

@@ -530,7 +530,7 @@ void BatchWizard::Export_Value_Btn_Clicked()
             ? choice->path
             : typed.path() + QLatin1Char('/') + typed.completeBaseName();
         const QString path = base + QLatin1Char('.') + type;
-        if (path != choice->path && QFileInfo::exists(path)
+        if (QFileInfo::exists(path)
             && !Show_YES_NO_MessageBox(QStringLiteral("%1 already exists. Do you want to replace it?")
                                            .arg(QFileInfo(path).fileName())))
             return;

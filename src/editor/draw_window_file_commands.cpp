@@ -204,8 +204,10 @@ void QBXWindowController::Export_Button(QObject*)
     Get_total_Card_count();
 
     if (!Use_Data_Sheet_Values.load() && !Use_Excel_Binding_Values.load()) {
-        const std::optional<QString> path = platform::modal::saveFile(
-            QStringLiteral("Export"), QString(), QStringLiteral("Untitled"), dialog.fileFormatPopup->currentText());
+        // Confirm_Single_Export_Replace asks about every file the export writes.
+        const std::optional<QString> path =
+            platform::modal::saveFile(QStringLiteral("Export"), QString(), QStringLiteral("Untitled"),
+                                      dialog.fileFormatPopup->currentText(), false);
         if (!path || path->isEmpty())
             return;
         if (!Confirm_Single_Export_Replace(*path))

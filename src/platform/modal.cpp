@@ -53,7 +53,10 @@ QStringList askFiles(const FilePanelRequest& request)
         const QString start = request.fileName.isEmpty()
             ? request.folder
             : QDir(request.folder.isEmpty() ? QDir::currentPath() : request.folder).filePath(request.fileName);
-        const QString path = QFileDialog::getSaveFileName(nullptr, request.title, start, filter);
+        // The caller asks before replacing: the extension may be added after
+        // the panel closes, so the panel's own question would miss files.
+        const QString path = QFileDialog::getSaveFileName(nullptr, request.title, start, filter, nullptr,
+                                                          QFileDialog::DontConfirmOverwrite);
         return path.isEmpty() ? QStringList() : QStringList{path};
     }
     }
@@ -130,7 +133,7 @@ std::optional<QString> chooseFolder(const QString& title, const QString& folder)
 }
 
 std::optional<QString> saveFile(const QString& title, const QString& folder, const QString& fileName,
-                                const QString& extension)
+                                const QString& extension, bool askReplace)
 {
     const QStringList paths = askFiles({FilePanelRequest::Kind::SaveFile, title, folder, fileName,
                                         extension.isEmpty() ? QStringList() : QStringList{extension}});
@@ -139,6 +142,11 @@ std::optional<QString> saveFile(const QString& title, const QString& folder, con
     QString path = paths.first();
     if (!extension.isEmpty() && QFileInfo(path).suffix().compare(extension, Qt::CaseInsensitive) != 0)
         path += QLatin1Char('.') + extension;
+    if (askReplace && QFileInfo::exists(path)
+        && alert(AlertKind::YesNo, QStringLiteral("%1 already exists. Do you want to replace it?")
+                                       .arg(QFileInfo(path).fileName()))
+            != AlertAnswer::Yes)
+        return std::nullopt;
     return path;
 }
 
@@ -162,7 +170,7 @@ std::optional<SaveChoice> saveFileOfType(const QString& title, const QString& fo
         ? folder
         : QDir(folder.isEmpty() ? QDir::currentPath() : folder).filePath(fileName);
     const QString path = QFileDialog::getSaveFileName(nullptr, title, start, filters.join(QStringLiteral(";;")),
-                                                      &selected);
+                                                      &selected, QFileDialog::DontConfirmOverwrite);
     if (path.isEmpty())
         return std::nullopt;
     return SaveChoice{path, int(qMax(qsizetype(0), filters.indexOf(selected)))};

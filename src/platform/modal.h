@@ -55,11 +55,14 @@ std::optional<QString> openFile(const QString& title, const QString& folder, con
 QStringList openFiles(const QString& title, const QString& folder, const QStringList& extensions);
 std::optional<QString> chooseFolder(const QString& title, const QString& folder);
 // A save panel limited to one extension; the answer always ends with
-// "." + extension (appended when the user typed another or none).
+// "." + extension (appended when the user typed another or none). When that
+// file exists the user is asked whether to replace it (unless askReplace is
+// false: the caller asks itself), and No answers like Cancel.
 std::optional<QString> saveFile(const QString& title, const QString& folder, const QString& fileName,
-                                const QString& extension);
+                                const QString& extension, bool askReplace = true);
 // A save panel offering several file types (extensions without the dot).
-// The path comes back as the user gave it, with the index of the type chosen.
+// The path comes back as the user gave it, with the index of the type chosen;
+// the caller asks before replacing a file.
 // A responder answers the path, optionally followed by the chosen type's
 // extension (the first type when it gives none or an unknown one).
 struct SaveChoice {

@@ -378,6 +378,8 @@ TEST_F(DesignLog, AFailedSaveKeepsTheOldFileAndTheName)
         SCOPED_TRACE(target.toStdString());
         Project_File_Name = log;
         testResponder().answerFilePanel({target});
+        if (QFileInfo::exists(target))
+            testResponder().answerAlert(Answer::Yes); // replace it
         testResponder().answerAlert(Answer::Ok);
         bool failed = false;
         EXPECT_FALSE(e->Save_project_file(true, true, &failed));

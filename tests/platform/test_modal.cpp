@@ -4,6 +4,8 @@
 #include "support/test_responder.h"
 
 #include <QDialog>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -96,6 +98,22 @@ TEST(Modal, SavePanelAlwaysEndsWithTheExtension)
               QStringLiteral("/tmp/cards/Party.txt.dcard"));
     EXPECT_FALSE(platform::modal::saveFile(title, {}, {}, QStringLiteral("dcard")).has_value());
     EXPECT_EQ(testResponder().texts(QStringLiteral("file")).size(), 4);
+
+    // A typed name whose file exists only once the extension is added is
+    // still a replacement: the user is asked, and No cancels.
+    QTemporaryDir dir;
+    const QString existing = dir.filePath(QStringLiteral("Party.dcard"));
+    QFile(existing).open(QIODevice::WriteOnly);
+    for (const AlertAnswer answer : {AlertAnswer::No, AlertAnswer::Yes}) {
+        testResponder().answerFilePanel({dir.filePath(QStringLiteral("Party"))});
+        testResponder().answerAlert(answer);
+        const auto chosen = platform::modal::saveFile(title, {}, {}, QStringLiteral("dcard"));
+        EXPECT_EQ(chosen.value_or(QString()), answer == AlertAnswer::Yes ? existing : QString());
+    }
+    EXPECT_EQ(testResponder().texts(QStringLiteral("yesno")),
+              QStringList(2, QStringLiteral("Party.dcard already exists. Do you want to replace it?")));
+    testResponder().answerFilePanel({existing});
+    EXPECT_EQ(platform::modal::saveFile(title, {}, {}, QStringLiteral("dcard"), false), existing);
 }
 
 TEST(Modal, ColourAndFontPanelsAnswerOrCancel)
