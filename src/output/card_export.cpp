@@ -14,8 +14,6 @@
 
 namespace card_export {
 
-QStringList Export_Formats() { return {QStringLiteral("PNG"), QStringLiteral("TIFF")}; }
-
 QString Create_Back_Card_Path(const QString& path)
 {
     const QFileInfo info(path);

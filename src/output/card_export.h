@@ -16,9 +16,6 @@ struct Export_Request {
     double dpi = 72.0;
 };
 
-// The formats offered, item 0 first; each is the extension written.
-QStringList Export_Formats();
-
 // The back file beside a front file: Invite.png -> Invite_Back.png,
 // a.b.png -> a.b_Back.png. Only the last path component changes.
 QString Create_Back_Card_Path(const QString& path);
