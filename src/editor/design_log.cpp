@@ -13,7 +13,6 @@
 #include "drawing/QBXGraphicView.h"
 #include "editor/design_log_file.h"
 #include "platform/modal.h"
-#include "platform/plist.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -200,7 +199,7 @@ bool QBXWindowController::Save_project_file(bool save_as, bool show_msg, bool* w
     if (write_failed)
         *write_failed = false;
     const QString remembered = Project_File_Name;
-    platform::Plist root = platform::Plist::array();
+    int gathered = 0; // log items written when an exception leaves
     try {
         if (save_as)
             Project_File_Name = QStringLiteral("");
@@ -231,8 +230,7 @@ bool QBXWindowController::Save_project_file(bool save_as, bool show_msg, bool* w
                 if (side->Card_fill_style != QLatin1String("I"))
                     side->Card_BG_Image_Path = QStringLiteral("");
             }
-            design_log::encode(Design_Log_Stage(), root);
-            written = platform::writePlistFile(path, root, platform::Plist::Format::Xml, &reason);
+            written = design_log::writeFile(path, Design_Log_Stage(), &reason, &gathered);
         }
         if (written) {
             Project_File_Name = path;
@@ -254,7 +252,7 @@ bool QBXWindowController::Save_project_file(bool save_as, bool show_msg, bool* w
             *write_failed = true;
         const QString why = QString::fromUtf8(e.what());
         Show_NSLog_Message(why);
-        Show_MessageBox(QStringLiteral("%1 -- %2").arg(root.size()).arg(why));
+        Show_MessageBox(QStringLiteral("%1 -- %2").arg(gathered).arg(why));
         return false;
     }
 }

@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <cmath>
 #include <exception>
 #include <limits>
@@ -21,53 +22,69 @@ using platform::Plist;
 
 namespace {
 
-Plist str(const QString& text)
+void yesNo(platform::PlistXmlWriter& out, bool flag)
 {
-    return Plist::string(text);
+    out.string(flag ? u"Y" : u"N");
 }
 
-Plist yesNo(bool flag)
+void encodeRecord(const Card_Property& p, platform::PlistXmlWriter& out)
 {
-    return str(flag ? QStringLiteral("Y") : QStringLiteral("N"));
+    yesNo(out, p.Card_border_chk);
+    out.data(platform::archiveColor(p.Card_bordr_clr));
+    out.string(QString::number(p.Card_bor_Stepper));
+    out.string(p.Card_border_style);
+    yesNo(out, p.Card_fill_chk);
+    out.string(p.Card_fill_style);
+    out.data(platform::archiveColor(p.Card_fill_clr));
+    out.data(platform::archiveColor(p.Card_fill_Grd_1_clr));
+    out.data(platform::archiveColor(p.Card_fill_Grd_2_clr));
+    out.string(QString::number(p.Card_grad_Stepper));
+    out.string(p.Card_hatch_style);
+    out.data(platform::archiveColor(p.Card_hatch_bk_clr));
+    out.string(QString::asprintf("%0.2f", double(p.Card_alpha_Stepper)));
+    out.string(p.Card_Side);
+    out.string(p.Card_Side_Name);
+    out.string(p.Card_Shape);
+    out.string(p.Card_Name);
+    out.string(platform::pointToText(p.Card_Location));
+    out.string(platform::sizeToText(p.Card_Size));
+    out.string(p.Card_Preset);
+    out.string(p.Card_Category);
+    out.string(p.Card_Sub_Category);
+    out.string(QString::number(p.Card_Cat_index));
+    out.string(p.Card_Create_Mode);
+    out.string(p.Card_BG_Image_Path);
+    out.string(p.Card_BG_Image_Layout);
+    out.data(platform::archiveColor(p.Card_Content_clr));
+    out.data(platform::archiveFont(p.Card_Content_font));
 }
 
-void encodeRecord(const Card_Property& p, Plist& root)
+void encodeGraphics(const GraphicList& graphics, platform::PlistXmlWriter& out)
 {
-    root.append(yesNo(p.Card_border_chk));
-    root.append(Plist::data(platform::archiveColor(p.Card_bordr_clr)));
-    root.append(str(QString::number(p.Card_bor_Stepper)));
-    root.append(str(p.Card_border_style));
-    root.append(yesNo(p.Card_fill_chk));
-    root.append(str(p.Card_fill_style));
-    root.append(Plist::data(platform::archiveColor(p.Card_fill_clr)));
-    root.append(Plist::data(platform::archiveColor(p.Card_fill_Grd_1_clr)));
-    root.append(Plist::data(platform::archiveColor(p.Card_fill_Grd_2_clr)));
-    root.append(str(QString::number(p.Card_grad_Stepper)));
-    root.append(str(p.Card_hatch_style));
-    root.append(Plist::data(platform::archiveColor(p.Card_hatch_bk_clr)));
-    root.append(str(QString::asprintf("%0.2f", double(p.Card_alpha_Stepper))));
-    root.append(str(p.Card_Side));
-    root.append(str(p.Card_Side_Name));
-    root.append(str(p.Card_Shape));
-    root.append(str(p.Card_Name));
-    root.append(str(platform::pointToText(p.Card_Location)));
-    root.append(str(platform::sizeToText(p.Card_Size)));
-    root.append(str(p.Card_Preset));
-    root.append(str(p.Card_Category));
-    root.append(str(p.Card_Sub_Category));
-    root.append(str(QString::number(p.Card_Cat_index)));
-    root.append(str(p.Card_Create_Mode));
-    root.append(str(p.Card_BG_Image_Path));
-    root.append(str(p.Card_BG_Image_Layout));
-    root.append(Plist::data(platform::archiveColor(p.Card_Content_clr)));
-    root.append(Plist::data(platform::archiveFont(p.Card_Content_font)));
-}
-
-void encodeGraphics(const GraphicList& graphics, Plist& root)
-{
-    root.append(str(QString::number(qulonglong(graphics.size()))));
+    out.string(QString::number(qulonglong(graphics.size())));
     for (const GraphicPtr& g : graphics)
-        root.append(Plist::data(QBXGraphic::archivedDataWithGraphic(*g)));
+        out.data(QBXGraphic::archivedDataWithGraphic(*g));
+}
+
+// The rows go straight into the text, cell by cell: a table of many
+// thousand rows is not copied into property-list values first.
+void encodeRows(const QVariantList& rows, platform::PlistXmlWriter& out)
+{
+    out.beginArray();
+    for (const QVariant& row : rows) {
+        out.beginDict();
+        const QVariantMap record = row.toMap();
+        for (auto it = record.constBegin(); it != record.constEnd(); ++it) {
+            out.key(it.key());
+            const QVariant& cell = it.value();
+            if (cell.typeId() == QMetaType::QString)
+                out.string(*static_cast<const QString*>(cell.constData()));
+            else
+                out.string(cell.toString());
+        }
+        out.end();
+    }
+    out.end();
 }
 
 // Raised inside the decoder; never leaves decode().
@@ -208,30 +225,29 @@ double toMM(double points)
 
 } // namespace
 
-void encode(const Stage& stage, Plist& root)
+void encode(const Stage& stage, platform::PlistXmlWriter& out)
 {
-    root.append(str(kHeader));
-    encodeRecord(stage.front, root);
-    encodeRecord(stage.back, root);
-    root.append(yesNo(stage.excelUse));
-    root.append(str(stage.excelSourcePath));
-    Plist titles = Plist::array();
+    out.beginArray();
+    out.string(kHeader);
+    encodeRecord(stage.front, out);
+    encodeRecord(stage.back, out);
+    yesNo(out, stage.excelUse);
+    out.string(stage.excelSourcePath);
+    out.beginArray();
     for (const QString& t : stage.titles)
-        titles.append(str(t));
-    root.append(std::move(titles));
-    Plist rows = Plist::array();
-    rows.reserve(int(stage.rows.size()));
-    for (const QVariant& row : stage.rows) {
-        Plist record = Plist::dict();
-        const QVariantMap map = row.toMap();
-        record.reserve(int(map.size()));
-        for (auto it = map.constBegin(); it != map.constEnd(); ++it)
-            record.insert(it.key(), str(it.value().toString()));
-        rows.append(std::move(record));
-    }
-    root.append(std::move(rows));
-    encodeGraphics(stage.frontGraphics, root);
-    encodeGraphics(stage.backGraphics, root);
+        out.string(t);
+    out.end();
+    encodeRows(stage.rows, out);
+    encodeGraphics(stage.frontGraphics, out);
+    encodeGraphics(stage.backGraphics, out);
+    out.end();
+}
+
+QByteArray toXml(const Stage& stage)
+{
+    platform::PlistXmlWriter out;
+    encode(stage, out);
+    return out.finish() ? out.bytes() : QByteArray();
 }
 
 std::optional<Stage> decode(const Plist& root, QString* reason)
@@ -322,11 +338,21 @@ std::optional<Stage> readFile(const QString& path, QString* reason)
     return decode(*root, reason);
 }
 
-bool writeFile(const QString& path, const Stage& stage, QString* reason)
+bool writeFile(const QString& path, const Stage& stage, QString* reason, int* items)
 {
-    Plist root = Plist::array();
-    encode(stage, root);
-    return platform::writePlistFile(path, root, Plist::Format::Xml, reason);
+    return platform::writeFileAtomically(
+        path,
+        [&](QIODevice& file) {
+            platform::PlistXmlWriter out(&file);
+            // Also when encoding throws, the caller learns how far it came.
+            const auto count = qScopeGuard([&] {
+                if (items)
+                    *items = out.rootCount();
+            });
+            encode(stage, out);
+            return out.finish();
+        },
+        platform::WriteMode::Default, reason);
 }
 
 int intValue(const QString& text)

@@ -42,10 +42,12 @@ struct Stage {
     GraphicList backGraphics;
 };
 
-// Appends the log items of the stage to `root` (an array), so a caller that
-// is interrupted knows how many items were gathered. Records are written as
-// they stand: the caller empties a non-picture side's picture path first.
-void encode(const Stage& stage, platform::Plist& root);
+// Writes the log of the stage as the root array into `out`. Records are
+// written as they stand: the caller empties a non-picture side's picture
+// path first.
+void encode(const Stage& stage, platform::PlistXmlWriter& out);
+// The whole log file's text.
+QByteArray toXml(const Stage& stage);
 
 // Checks and decodes a whole log. Nullopt with the reason when anything is
 // wrong: not an array, empty, wrong header, too few items or an item of the
@@ -60,8 +62,10 @@ std::optional<Stage> decode(const platform::Plist& root, QString* reason = nullp
 // most kMaxFileBytes (checked before it is opened, so a FIFO never blocks).
 std::optional<Stage> readFile(const QString& path, QString* reason = nullptr);
 
-// Encodes and writes atomically: on failure the old file stays as it was.
-bool writeFile(const QString& path, const Stage& stage, QString* reason = nullptr);
+// Encodes and writes atomically, the text going to the file as it is made:
+// on failure the old file stays as it was. `items`, when given, receives the
+// number of log items written, also when encoding throws.
+bool writeFile(const QString& path, const Stage& stage, QString* reason = nullptr, int* items = nullptr);
 
 // The number a "%d"-style item holds: optional blanks, a sign and the
 // leading digits, saturated to int; anything else reads 0. No locale.

@@ -94,13 +94,13 @@ uint32_t Writer::addReal(double value)
 {
     uint64_t bits = 0;
     std::memcpy(&bits, &value, sizeof bits);
-    const auto [it, inserted] = reals_.try_emplace(bits, kUnset);
-    if (inserted) {
-        Object o{Kind::Real};
-        o.v.r = value;
-        it->second = add(o);
-    }
-    return it->second;
+    for (const auto& [known, object] : reals_)
+        if (known == bits)
+            return object;
+    Object o{Kind::Real};
+    o.v.r = value;
+    reals_.emplace_back(bits, add(o));
+    return reals_.back().second;
 }
 
 uint32_t Writer::addUid(uint64_t value)
@@ -185,28 +185,27 @@ uint32_t Writer::addData(const char* bytes, size_t n)
 
 uint32_t Writer::addArray()
 {
-    Object o{Kind::Array, uint32_t(members_.size()), 0};
-    members_.emplace_back();
-    return add(o);
+    return add(Object{Kind::Array, containers_++, 0});
 }
 
 uint32_t Writer::addDict()
 {
-    Object o{Kind::Dict, uint32_t(members_.size()), 0};
-    members_.emplace_back();
-    return add(o);
+    return add(Object{Kind::Dict, containers_++, 0});
 }
 
 void Writer::append(uint32_t array, uint32_t member)
 {
-    members_[objects_[array].begin].push_back(member);
+    Object& o = objects_[array];
+    members_.emplace_back(o.begin, member);
+    ++o.count;
 }
 
 void Writer::insert(uint32_t dict, uint32_t key, uint32_t value)
 {
-    auto& list = members_[objects_[dict].begin];
-    list.push_back(key);
-    list.push_back(value);
+    Object& o = objects_[dict];
+    members_.emplace_back(o.begin, key);
+    members_.emplace_back(o.begin, value);
+    o.count += 2;
 }
 
 QByteArray Writer::finish(uint32_t top) const
@@ -218,6 +217,18 @@ QByteArray Writer::finish(uint32_t top) const
     out.append("bplist00", 8);
     std::vector<uint64_t> offsets;
     offsets.reserve(count);
+    // Each container's references together, in the order they were added.
+    std::vector<uint32_t> first(size_t(containers_) + 1, 0);
+    for (const auto& m : members_)
+        ++first[m.first + 1];
+    for (size_t c = 1; c < first.size(); ++c)
+        first[c] += first[c - 1];
+    std::vector<uint32_t> refs(members_.size());
+    {
+        std::vector<uint32_t> next(first.begin(), first.end() - 1);
+        for (const auto& m : members_)
+            refs[next[m.first]++] = m.second;
+    }
     for (const Object& o : objects_) {
         offsets.push_back(uint64_t(out.size()));
         switch (o.kind) {
@@ -267,18 +278,18 @@ QByteArray Writer::finish(uint32_t top) const
             break;
         }
         case Kind::Array: {
-            const auto& list = members_[o.begin];
-            putMarker(out, 0xA, list.size());
-            for (uint32_t ref : list)
-                putBigEndian(out, ref, refWidth);
+            const uint32_t* list = refs.data() + first[o.begin];
+            putMarker(out, 0xA, o.count);
+            for (uint32_t i = 0; i < o.count; ++i)
+                putBigEndian(out, list[i], refWidth);
             break;
         }
         case Kind::Dict: {
-            const auto& list = members_[o.begin];
-            putMarker(out, 0xD, list.size() / 2);
-            for (size_t i = 0; i < list.size(); i += 2)
+            const uint32_t* list = refs.data() + first[o.begin];
+            putMarker(out, 0xD, o.count / 2);
+            for (uint32_t i = 0; i < o.count; i += 2)
                 putBigEndian(out, list[i], refWidth);
-            for (size_t i = 1; i < list.size(); i += 2)
+            for (uint32_t i = 1; i < o.count; i += 2)
                 putBigEndian(out, list[i], refWidth);
             break;
         }

@@ -6,7 +6,6 @@
 #include <QString>
 #include <cstdint>
 #include <string>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -18,7 +17,7 @@ public:
     Writer()
     {
         objects_.reserve(256);
-        members_.reserve(32);
+        members_.reserve(256);
     }
     uint32_t addBool(bool value);
     uint32_t addInteger(int64_t value);
@@ -43,8 +42,8 @@ private:
     enum class Kind : uint8_t { Bool, Integer, Real, Uid, Ascii, Utf16, Data, Array, Dict };
     struct Object {
         Kind kind;
-        uint32_t begin = 0; // into bytes_, units_ or members_
-        uint32_t count = 0;
+        uint32_t begin = 0; // into bytes_ or units_; a container's number
+        uint32_t count = 0; // bytes, characters or member references
         union {
             int64_t i;
             double r;
@@ -56,14 +55,17 @@ private:
     std::vector<Object> objects_;
     std::string bytes_;                         // ASCII strings and data
     std::vector<char16_t> units_;               // UTF-16 strings
-    std::vector<std::vector<uint32_t>> members_; // container members (dicts: key, value pairs)
+    // Container members as (container number, reference) in the order
+    // added (dictionaries: key, value); grouped by container on finish().
+    std::vector<std::pair<uint32_t, uint32_t>> members_;
+    uint32_t containers_ = 0;
     std::vector<std::pair<const char*, uint32_t>> literals_; // literal keys written so far
     // Equal small values are written once and shared, as the format allows.
     static constexpr uint32_t kUnset = UINT32_MAX;
     uint32_t bools_[2] = {kUnset, kUnset};
     std::vector<uint32_t> smallIntegers_; // by value, 0..255
     std::vector<uint32_t> smallUids_;     // by value, 0..1023
-    std::unordered_map<uint64_t, uint32_t> reals_; // by bit pattern
+    std::vector<std::pair<uint64_t, uint32_t>> reals_; // by bit pattern; an archive has few
 };
 
 // A read-only view of binary property-list bytes (kept alive by the view).

@@ -4,6 +4,7 @@
 #include "platform/plist_reader.h"
 
 #include <QFile>
+#include <QIODevice>
 #include <QTimeZone>
 #include <algorithm>
 #include <charconv>
@@ -104,8 +105,6 @@ struct PlistAccess {
     }
 };
 
-namespace {
-
 // The XML writer. The layout is the one property-list files have always had
 // here: a tab per level, "<array/>" and "<dict/>" when empty, data in base64
 // lines of 76 - 8 x level characters (indented and narrowed for eight levels
@@ -117,85 +116,216 @@ namespace {
 // those are written as character references ("&#x1;", "&#13;", "&#xfffe;",
 // "&#xd800;"), which the reader maps back. U+0000 is dropped, as the binary
 // writers do.
-class PlistXmlWriter {
-public:
-    // False when a value is absent or nested deeper than a reader accepts.
-    bool value(const Plist& v, int depth);
-    QByteArray out;
+namespace {
 
-private:
-    void indent(int depth)
-    {
-        static const char tabs[] = "\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t";
-        for (; depth > 16; depth -= 16)
-            out.append(tabs, 16);
-        out.append(tabs, depth);
-    }
-    void number(qint64 n)
-    {
-        char buffer[24];
-        const auto end = std::to_chars(buffer, buffer + sizeof buffer, n).ptr;
-        out.append(buffer, end - buffer);
-    }
-    void unsignedNumber(quint64 n)
-    {
-        char buffer[24];
-        const auto end = std::to_chars(buffer, buffer + sizeof buffer, n).ptr;
-        out.append(buffer, end - buffer);
-    }
-    static bool isPlain(char16_t c) { return c >= 0x20 && c < 0x80 && c != '&' && c != '<' && c != '>'; }
-    void real(double r);
-    void date(double seconds);
-    void text(const QString& text);
-    void data(const QByteArray& bytes, int depth);
-    void reference(uint code)
-    {
-        out.append(code == '\r' ? QByteArrayView("&#13;") : QByteArrayView("&#x"));
-        if (code == '\r')
-            return;
-        char buffer[8];
-        const auto end = std::to_chars(buffer, buffer + sizeof buffer, code, 16).ptr;
-        out.append(buffer, end - buffer).append(';');
-    }
-    void utf8(uint code)
-    {
-        if (code < 0x800) {
-            out.append(char(0xC0 | (code >> 6))).append(char(0x80 | (code & 0x3F)));
-        } else if (code < 0x10000) {
-            out.append(char(0xE0 | (code >> 12))).append(char(0x80 | ((code >> 6) & 0x3F)));
-            out.append(char(0x80 | (code & 0x3F)));
-        } else {
-            out.append(char(0xF0 | (code >> 18))).append(char(0x80 | ((code >> 12) & 0x3F)));
-            out.append(char(0x80 | ((code >> 6) & 0x3F))).append(char(0x80 | (code & 0x3F)));
+// Text sent to a device in pieces of about this size.
+constexpr qsizetype kChunkBytes = 64 * 1024;
+
+bool isPlain(char16_t c)
+{
+    return c >= 0x20 && c < 0x80 && c != '&' && c != '<' && c != '>';
+}
+
+} // namespace
+
+PlistXmlWriter::PlistXmlWriter(QIODevice* device)
+    : device_(device)
+{
+    out_.reserve(device ? kChunkBytes + 4096 : 4096);
+    out_.append("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+                "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+                "<plist version=\"1.0\">\n");
+}
+
+void PlistXmlWriter::indent(qsizetype depth)
+{
+    static const char tabs[] = "\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t";
+    for (; depth > 16; depth -= 16)
+        out_.append(tabs, 16);
+    out_.append(tabs, depth);
+}
+
+bool PlistXmlWriter::place()
+{
+    if (failed_)
+        return false;
+    if (levels_.empty()) {
+        failed_ = written_; // one value per document
+    } else {
+        Level& top = levels_.back();
+        if (!top.isArray && !top.keyed) {
+            failed_ = true; // a dictionary value needs its key first
+        } else if (!top.opened) {
+            out_.append(">\n");
+            top.opened = true;
         }
     }
-};
+    failed_ = failed_ || levels_.size() > size_t(kMaxPlistDepth);
+    if (failed_)
+        return false;
+    indent(qsizetype(levels_.size()));
+    return true;
+}
 
-void PlistXmlWriter::real(double r)
+void PlistXmlWriter::done()
 {
-    if (std::isnan(r)) {
-        out.append("nan");
-    } else if (std::isinf(r)) {
-        out.append(r > 0 ? "+infinity" : "-infinity");
-    } else if (r == 0.0) {
-        out.append("0.0");
+    if (levels_.empty()) {
+        written_ = true;
+        return;
+    }
+    levels_.back().keyed = false;
+    if (levels_.size() == 1)
+        ++rootCount_;
+    if (device_ && out_.size() >= kChunkBytes)
+        drain();
+}
+
+void PlistXmlWriter::drain()
+{
+    if (!failed_ && device_->write(out_) != out_.size())
+        failed_ = true;
+    out_.resize(0); // keeps the room for the next piece
+}
+
+void PlistXmlWriter::begin(bool isArray)
+{
+    if (!place())
+        return;
+    out_.append(isArray ? "<array" : "<dict");
+    levels_.push_back(Level{isArray, false, false});
+}
+
+void PlistXmlWriter::beginArray()
+{
+    begin(true);
+}
+
+void PlistXmlWriter::beginDict()
+{
+    begin(false);
+}
+
+void PlistXmlWriter::end()
+{
+    if (failed_)
+        return;
+    if (levels_.empty() || levels_.back().keyed) {
+        failed_ = true;
+        return;
+    }
+    const Level top = levels_.back();
+    levels_.pop_back();
+    if (top.opened) {
+        indent(qsizetype(levels_.size()));
+        out_.append(top.isArray ? "</array>\n" : "</dict>\n");
     } else {
-        char buffer[32];
-        const auto end = std::to_chars(buffer, buffer + sizeof buffer, r, std::chars_format::general, 17).ptr;
-        out.append(buffer, end - buffer);
+        out_.append("/>\n");
+    }
+    done();
+}
+
+void PlistXmlWriter::key(QStringView key)
+{
+    if (failed_)
+        return;
+    if (levels_.empty() || levels_.back().isArray || levels_.back().keyed) {
+        failed_ = true;
+        return;
+    }
+    Level& top = levels_.back();
+    if (!top.opened) {
+        out_.append(">\n");
+        top.opened = true;
+    }
+    indent(qsizetype(levels_.size()));
+    out_.append("<key>");
+    text(key);
+    out_.append("</key>\n");
+    top.keyed = true;
+}
+
+void PlistXmlWriter::string(QStringView value)
+{
+    if (!place())
+        return;
+    out_.append("<string>");
+    text(value);
+    out_.append("</string>\n");
+    done();
+}
+
+void PlistXmlWriter::data(QByteArrayView bytes)
+{
+    if (!place())
+        return;
+    out_.append("<data>\n");
+    // Base64 straight into the text, a line at a time: the line widths are
+    // multiples of four, so every line but the last takes whole groups of
+    // three bytes.
+    static const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    const qsizetype depth = qsizetype(levels_.size());
+    const qsizetype level = std::min<qsizetype>(depth, 8);
+    const qsizetype perLine = (76 - 8 * level) / 4 * 3;
+    const auto* from = reinterpret_cast<const unsigned char*>(bytes.data());
+    for (qsizetype at = 0; at < bytes.size(); at += perLine) {
+        const qsizetype n = std::min(perLine, bytes.size() - at);
+        indent(level);
+        const qsizetype to = out_.size();
+        out_.resize(to + (n + 2) / 3 * 4 + 1);
+        char* p = out_.data() + to;
+        const unsigned char* in = from + at;
+        qsizetype i = 0;
+        for (; i + 3 <= n; i += 3, p += 4) {
+            const uint v = uint(in[i]) << 16 | uint(in[i + 1]) << 8 | in[i + 2];
+            p[0] = alphabet[v >> 18];
+            p[1] = alphabet[(v >> 12) & 63];
+            p[2] = alphabet[(v >> 6) & 63];
+            p[3] = alphabet[v & 63];
+        }
+        if (i < n) {
+            const uint v = uint(in[i]) << 16 | (i + 1 < n ? uint(in[i + 1]) << 8 : 0u);
+            p[0] = alphabet[v >> 18];
+            p[1] = alphabet[(v >> 12) & 63];
+            p[2] = i + 1 < n ? alphabet[(v >> 6) & 63] : '=';
+            p[3] = '=';
+            p += 4;
+        }
+        *p = '\n';
+    }
+    indent(depth);
+    out_.append("</data>\n");
+    done();
+}
+
+void PlistXmlWriter::reference(uint code)
+{
+    if (code == '\r') {
+        out_.append("&#13;");
+        return;
+    }
+    out_.append("&#x");
+    char buffer[8];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, code, 16).ptr;
+    out_.append(buffer, end - buffer).append(';');
+}
+
+void PlistXmlWriter::utf8(uint code)
+{
+    if (code < 0x800) {
+        out_.append(char(0xC0 | (code >> 6))).append(char(0x80 | (code & 0x3F)));
+    } else if (code < 0x10000) {
+        out_.append(char(0xE0 | (code >> 12))).append(char(0x80 | ((code >> 6) & 0x3F)));
+        out_.append(char(0x80 | (code & 0x3F)));
+    } else {
+        out_.append(char(0xF0 | (code >> 18))).append(char(0x80 | ((code >> 12) & 0x3F)));
+        out_.append(char(0x80 | ((code >> 6) & 0x3F))).append(char(0x80 | (code & 0x3F)));
     }
 }
 
-void PlistXmlWriter::date(double seconds)
+void PlistXmlWriter::text(QStringView text)
 {
-    int32_t usec = 0;
-    const QDateTime when = referenceDate().addSecs(storedDate(seconds, &usec));
-    out.append(when.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss'Z'")).toLatin1());
-}
-
-void PlistXmlWriter::text(const QString& text)
-{
-    const char16_t* p = reinterpret_cast<const char16_t*>(text.constData());
+    const char16_t* p = text.utf16();
     const qsizetype n = text.size();
     for (qsizetype i = 0; i < n; ++i) {
         const char16_t c = p[i];
@@ -204,21 +334,21 @@ void PlistXmlWriter::text(const QString& text)
             qsizetype end = i + 1;
             while (end < n && isPlain(p[end]))
                 ++end;
-            const qsizetype at = out.size();
-            out.resize(at + (end - i));
-            char* to = out.data() + at;
+            const qsizetype at = out_.size();
+            out_.resize(at + (end - i));
+            char* to = out_.data() + at;
             for (; i < end; ++i)
                 *to++ = char(p[i]);
             --i;
         } else if (c == '&') {
-            out.append("&amp;");
+            out_.append("&amp;");
         } else if (c == '<') {
-            out.append("&lt;");
+            out_.append("&lt;");
         } else if (c == '>') {
-            out.append("&gt;");
+            out_.append("&gt;");
         } else if (c < 0x20) {
             if (c == '\t' || c == '\n')
-                out.append(char(c));
+                out_.append(char(c));
             else if (c != 0)
                 reference(c);
         } else if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(p[i + 1])) {
@@ -232,92 +362,106 @@ void PlistXmlWriter::text(const QString& text)
     }
 }
 
-void PlistXmlWriter::data(const QByteArray& bytes, int depth)
+void PlistXmlWriter::real(double r)
 {
-    const QByteArray base64 = bytes.toBase64();
-    const int level = std::min(depth, 8);
-    const qsizetype width = 76 - 8 * level;
-    for (qsizetype at = 0; at < base64.size(); at += width) {
-        indent(level);
-        out.append(base64.constData() + at, std::min(width, base64.size() - at)).append('\n');
+    if (std::isnan(r)) {
+        out_.append("nan");
+    } else if (std::isinf(r)) {
+        out_.append(r > 0 ? "+infinity" : "-infinity");
+    } else if (r == 0.0) {
+        out_.append("0.0");
+    } else {
+        char buffer[32];
+        const auto end = std::to_chars(buffer, buffer + sizeof buffer, r, std::chars_format::general, 17).ptr;
+        out_.append(buffer, end - buffer);
     }
 }
 
-bool PlistXmlWriter::value(const Plist& v, int depth)
+void PlistXmlWriter::date(double seconds)
 {
-    if (depth > kMaxPlistDepth)
-        return false;
-    indent(depth);
+    int32_t usec = 0;
+    const QDateTime when = referenceDate().addSecs(storedDate(seconds, &usec));
+    out_.append(when.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss'Z'")).toLatin1());
+}
+
+void PlistXmlWriter::value(const Plist& v)
+{
+    char buffer[24];
     switch (v.type()) {
     case Plist::Type::Absent:
-        return false;
-    case Plist::Type::Bool:
-        out.append(v.toBool() ? "<true/>\n" : "<false/>\n");
-        return true;
-    case Plist::Type::Integer:
-        out.append("<integer>");
-        number(v.toInteger());
-        out.append("</integer>\n");
-        return true;
-    case Plist::Type::Real:
-        out.append("<real>");
-        real(v.toReal());
-        out.append("</real>\n");
-        return true;
-    case Plist::Type::Date:
-        out.append("<date>");
-        date(PlistAccess::dateSeconds(v));
-        out.append("</date>\n");
-        return true;
-    case Plist::Type::String:
-        out.append("<string>");
-        text(PlistAccess::text(v));
-        out.append("</string>\n");
-        return true;
-    case Plist::Type::Data:
-        out.append("<data>\n");
-        data(PlistAccess::bytes(v), depth);
-        indent(depth);
-        out.append("</data>\n");
-        return true;
-    case Plist::Type::Uid:
-        out.append("<dict>\n");
-        indent(depth + 1);
-        out.append("<key>CF$UID</key>\n");
-        indent(depth + 1);
-        out.append("<integer>");
-        unsignedNumber(v.toUid());
-        out.append("</integer>\n");
-        indent(depth);
-        out.append("</dict>\n");
-        return true;
+        failed_ = true;
+        return;
     case Plist::Type::Array:
-    case Plist::Type::Dict:
+    case Plist::Type::Dict: {
+        const bool isArray = v.isArray();
+        begin(isArray);
+        const std::vector<Plist>& items = PlistAccess::items(v);
+        for (size_t i = 0; i < items.size() && !failed_; ++i) {
+            if (!isArray)
+                key(PlistAccess::keys(v)[i]);
+            value(items[i]);
+        }
+        end();
+        return;
+    }
+    case Plist::Type::String:
+        string(PlistAccess::text(v));
+        return;
+    case Plist::Type::Data:
+        data(PlistAccess::bytes(v));
+        return;
+    default:
         break;
     }
-    const bool isArray = v.isArray();
-    if (v.size() == 0) {
-        out.append(isArray ? "<array/>\n" : "<dict/>\n");
-        return true;
+    if (!place())
+        return;
+    switch (v.type()) {
+    case Plist::Type::Bool:
+        out_.append(v.toBool() ? "<true/>\n" : "<false/>\n");
+        break;
+    case Plist::Type::Integer:
+        out_.append("<integer>");
+        out_.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, v.toInteger()).ptr - buffer);
+        out_.append("</integer>\n");
+        break;
+    case Plist::Type::Real:
+        out_.append("<real>");
+        real(v.toReal());
+        out_.append("</real>\n");
+        break;
+    case Plist::Type::Date:
+        out_.append("<date>");
+        date(PlistAccess::dateSeconds(v));
+        out_.append("</date>\n");
+        break;
+    case Plist::Type::Uid: {
+        const qsizetype depth = qsizetype(levels_.size());
+        out_.append("<dict>\n");
+        indent(depth + 1);
+        out_.append("<key>CF$UID</key>\n");
+        indent(depth + 1);
+        out_.append("<integer>");
+        out_.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, v.toUid()).ptr - buffer);
+        out_.append("</integer>\n");
+        indent(depth);
+        out_.append("</dict>\n");
+        break;
     }
-    out.append(isArray ? "<array>\n" : "<dict>\n");
-    const std::vector<Plist>& items = PlistAccess::items(v);
-    for (size_t i = 0; i < items.size(); ++i) {
-        if (!isArray) {
-            indent(depth + 1);
-            out.append("<key>");
-            text(PlistAccess::keys(v)[i]);
-            out.append("</key>\n");
-        }
-        if (!value(items[i], depth + 1))
-            return false;
+    default:
+        break;
     }
-    indent(depth);
-    out.append(isArray ? "</array>\n" : "</dict>\n");
-    return true;
+    done();
 }
 
-} // namespace
+bool PlistXmlWriter::finish()
+{
+    if (failed_ || !written_ || !levels_.empty())
+        return false;
+    out_.append("</plist>\n");
+    if (device_)
+        drain();
+    return !failed_;
+}
 
 Plist Plist::boolean(bool value)
 {
@@ -561,15 +705,8 @@ bool Plist::operator==(const Plist& other) const
 QByteArray Plist::toXml() const
 {
     PlistXmlWriter writer;
-    writer.out.reserve(4096);
-    writer.out.append("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                      "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
-                      "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
-                      "<plist version=\"1.0\">\n");
-    if (!writer.value(*this, 0))
-        return {};
-    writer.out.append("</plist>\n");
-    return writer.out;
+    writer.value(*this);
+    return writer.finish() ? writer.bytes() : QByteArray();
 }
 
 QByteArray Plist::toBinary() const

@@ -12,11 +12,14 @@
 // Reading a bad index, a missing key or a value of another type gives the
 // absent value (or the getter's default); nothing throws.
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QDateTime>
 #include <QString>
 #include <QStringView>
 #include <optional>
 #include <vector>
+
+class QIODevice;
 
 namespace platform {
 
@@ -108,6 +111,68 @@ private:
     QByteArray data_;
     std::vector<Plist> items_;  // array elements or dictionary values
     std::vector<QString> keys_; // dictionary keys, parallel to items_
+};
+
+// Writes XML property-list text as the values come, in the layout of
+// Plist::toXml, so that a large list need not be built as values first.
+// Values go into the open container; in a dictionary each value follows its
+// key(). With a device the text goes out in chunks as it grows; without one
+// it collects in bytes().
+//
+//   platform::PlistXmlWriter out(&file);
+//   out.beginArray();
+//   out.string(u"VELTCARDPROJECTHEADER");
+//   out.beginDict();
+//   out.key(u"Column1");
+//   out.string(u"text");
+//   out.end();
+//   out.end();
+//   const bool written = out.finish();
+class PlistXmlWriter {
+public:
+    explicit PlistXmlWriter(QIODevice* device = nullptr);
+
+    void beginArray();
+    void beginDict();
+    void end(); // closes the innermost open array or dictionary
+    void key(QStringView key);
+    void string(QStringView text);
+    void data(QByteArrayView bytes);
+    void value(const Plist& value); // a whole value of any type
+
+    // Values completed so far inside the outermost container.
+    int rootCount() const { return rootCount_; }
+    // Ends the document and sends what is left to the device. False when a
+    // value was absent or nested deeper than the readers take, a container
+    // is left open, a key is missing or misplaced, or the device refused
+    // bytes.
+    bool finish();
+    // The text (without a device), complete after a successful finish().
+    const QByteArray& bytes() const { return out_; }
+
+private:
+    struct Level {
+        bool isArray;
+        bool opened;   // its start tag is complete (it has a value)
+        bool keyed;    // a dictionary's key is waiting for its value
+    };
+    bool place();      // starts a value at the current place; false: refused
+    void done();       // a value has been completed at the current place
+    void begin(bool isArray);
+    void drain();
+    void indent(qsizetype depth);
+    void text(QStringView text);
+    void reference(uint code);
+    void utf8(uint code);
+    void real(double r);
+    void date(double seconds);
+
+    QIODevice* device_;
+    QByteArray out_;
+    std::vector<Level> levels_;
+    int rootCount_ = 0;
+    bool failed_ = false;
+    bool written_ = false; // the document's value is complete
 };
 
 // Largest plist data read or written (libplist lengths are 32-bit).

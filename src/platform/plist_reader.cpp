@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QXmlStreamReader>
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <charconv>
 #include <cstring>
@@ -15,14 +16,31 @@
 
 namespace platform {
 
-// Entries are appended in the order read, without the key search of
-// Plist::insert (quadratic on a large dictionary); repeated keys are kept,
-// and value() finds the first.
+// Containers are made from the values read, in their order, without the
+// key search of Plist::insert (quadratic on a large dictionary); repeated
+// keys are kept, and value() finds the first.
 struct PlistReading {
     static void appendEntry(Plist& dict, QString&& key, Plist&& value)
     {
         dict.keys_.push_back(std::move(key));
         dict.items_.push_back(std::move(value));
+    }
+
+    // An array of the values, or a dictionary of the keys and values, taken
+    // from the ends of the lists given.
+    static Plist container(bool isArray, std::vector<Plist>& values, size_t first, std::vector<QString>& keys,
+                           size_t firstKey)
+    {
+        Plist v = isArray ? Plist::array() : Plist::dict();
+        v.items_.assign(std::make_move_iterator(values.begin() + qsizetype(first)),
+                        std::make_move_iterator(values.end()));
+        values.resize(first);
+        if (!isArray) {
+            v.keys_.assign(std::make_move_iterator(keys.begin() + qsizetype(firstKey)),
+                           std::make_move_iterator(keys.end()));
+            keys.resize(firstKey);
+        }
+        return v;
     }
 
     // The XML spelling of a UID: a dictionary holding only an integer "CF$UID".
@@ -343,35 +361,67 @@ double realText(QStringView text)
 }
 
 
-// An array or dictionary being read, and the key of the value to come.
-struct XmlFrame {
-    Plist value;
-    QString key;
-    bool haveKey = false;
-};
+// The values being read: the open arrays and dictionaries, innermost last,
+// and the values and keys each holds so far, all in one list, so that every
+// container is made once at its full size when it closes.
+class XmlTree {
+public:
+    std::optional<Plist> root;
 
-// Places a finished value in its container, or as the top value; false when
-// it has no place (a second top value, a dictionary value without a key).
-bool attachValue(std::vector<XmlFrame>& stack, std::optional<Plist>& root, Plist&& value)
-{
-    if (stack.empty()) {
-        if (root)
+    bool empty() const { return frames_.empty(); }
+    size_t depth() const { return frames_.size(); }
+    bool inArray() const { return frames_.back().isArray; }
+    // The innermost open container is a dictionary whose next item is a key.
+    bool wantsKey() const { return !frames_.empty() && !frames_.back().isArray && !frames_.back().haveKey; }
+    // Its last key still waits for its value.
+    bool keyPending() const { return frames_.back().haveKey; }
+
+    void open(bool isArray) { frames_.push_back(Frame{isArray, values_.size(), keys_.size(), false}); }
+    void key(QString&& key)
+    {
+        keys_.push_back(std::move(key));
+        frames_.back().haveKey = true;
+    }
+
+    // Places a finished value in its container, or as the top value; false
+    // when it has no place (a second top value, a dictionary value without a
+    // key).
+    bool attach(Plist&& value)
+    {
+        if (frames_.empty()) {
+            if (root)
+                return false;
+            root = std::move(value);
+            return true;
+        }
+        Frame& top = frames_.back();
+        if (!top.isArray && !top.haveKey)
             return false;
-        root = std::move(value);
+        top.haveKey = false;
+        values_.push_back(std::move(value));
         return true;
     }
-    XmlFrame& top = stack.back();
-    if (top.value.isArray()) {
-        top.value.append(std::move(value));
-        return true;
+
+    // Closes the innermost container (not waiting for a value) into its place.
+    bool close()
+    {
+        const Frame top = frames_.back();
+        frames_.pop_back();
+        Plist value = PlistReading::container(top.isArray, values_, top.firstValue, keys_, top.firstKey);
+        return attach(top.isArray ? std::move(value) : PlistReading::uidOrDict(std::move(value)));
     }
-    if (!top.haveKey)
-        return false;
-    PlistReading::appendEntry(top.value, std::move(top.key), std::move(value));
-    top.key = QString();
-    top.haveKey = false;
-    return true;
-}
+
+private:
+    struct Frame {
+        bool isArray;
+        size_t firstValue;
+        size_t firstKey;
+        bool haveKey;
+    };
+    std::vector<Frame> frames_;
+    std::vector<Plist> values_;
+    std::vector<QString> keys_;
+};
 
 // Files written the plain way (ours, and most other writers' too) are read by
 // a direct scan, which builds the same values as the general reader below.
@@ -400,7 +450,6 @@ public:
         if (!take("<plist version=\"1.0\">"))
             return std::nullopt;
         --elementsLeft_; // the general reader counts <plist> as well
-        std::optional<Plist> root;
         for (;;) {
             space();
             if (end_ - p_ < 2 || *p_ != '<')
@@ -408,18 +457,14 @@ public:
             if (p_[1] == '/') {
                 if (take("</plist>")) {
                     space();
-                    if (p_ != end_ || !stack_.empty() || !root)
+                    if (p_ != end_ || !tree_.empty() || !tree_.root)
                         return std::nullopt;
-                    return root;
+                    return std::move(tree_.root);
                 }
                 const bool array = take("</array>");
                 if (!array && !take("</dict>"))
                     return std::nullopt;
-                if (stack_.empty() || stack_.back().value.isArray() != array || stack_.back().haveKey)
-                    return std::nullopt;
-                XmlFrame frame = std::move(stack_.back());
-                stack_.pop_back();
-                if (!attachValue(stack_, root, array ? std::move(frame.value) : PlistReading::uidOrDict(std::move(frame.value))))
+                if (tree_.empty() || tree_.inArray() != array || tree_.keyPending() || !tree_.close())
                     return std::nullopt;
                 continue;
             }
@@ -435,26 +480,24 @@ public:
                 return std::nullopt;
             if (--elementsLeft_ < 0)
                 return std::nullopt;
-            if (!stack_.empty() && stack_.back().value.isDict() && !stack_.back().haveKey) {
-                if (tag != "key" || empty || !text("</key>", &stack_.back().key))
+            if (tree_.wantsKey()) {
+                if (tag != "key" || empty || !key())
                     return std::nullopt;
-                stack_.back().haveKey = true;
                 continue;
             }
             if (tag == "array" || tag == "dict") {
-                Plist container = tag == "array" ? Plist::array() : Plist::dict();
                 if (empty) {
-                    if (!attachValue(stack_, root, std::move(container)))
+                    if (!tree_.attach(tag == "array" ? Plist::array() : Plist::dict()))
                         return std::nullopt;
                 } else {
-                    if (stack_.size() >= size_t(kMaxPlistDepth))
+                    if (tree_.depth() >= size_t(kMaxPlistDepth))
                         return std::nullopt;
-                    stack_.push_back(XmlFrame{std::move(container), {}, false});
+                    tree_.open(tag == "array");
                 }
                 continue;
             }
             std::optional<Plist> value = scalar(tag, empty);
-            if (!value || !attachValue(stack_, root, std::move(*value)))
+            if (!value || !tree_.attach(std::move(*value)))
                 return std::nullopt;
         }
     }
@@ -632,10 +675,43 @@ private:
         return std::nullopt;
     }
 
+    // A dictionary key. Keys repeat (every row of a table has the same
+    // ones): a plain key read lately is shared instead of made again.
+    bool key()
+    {
+        const char* start = p_;
+        while (p_ < end_ && *p_ >= 0x20 && *p_ < 0x7F && *p_ != '<' && *p_ != '&' && *p_ != ']')
+            ++p_;
+        if (p_ == end_ || *p_ != '<') {
+            p_ = start;
+            QString key;
+            if (!text("</key>", &key))
+                return false;
+            tree_.key(std::move(key));
+            return true;
+        }
+        const std::string_view bytes(start, size_t(p_ - start));
+        if (!take("</key>"))
+            return false;
+        for (const auto& [known, text] : recentKeys_) {
+            if (known == bytes) {
+                tree_.key(QString(text));
+                return true;
+            }
+        }
+        QString key = QString::fromLatin1(start, qsizetype(bytes.size()));
+        recentKeys_[nextKey_] = {std::string(bytes), key};
+        nextKey_ = (nextKey_ + 1) % recentKeys_.size();
+        tree_.key(std::move(key));
+        return true;
+    }
+
     const char* p_;
     const char* end_;
     qint64 elementsLeft_;
-    std::vector<XmlFrame> stack_;
+    XmlTree tree_;
+    std::array<std::pair<std::string, QString>, 16> recentKeys_;
+    size_t nextKey_ = 0;
 };
 
 } // namespace
@@ -665,14 +741,11 @@ std::optional<Plist> readXmlPlist(const QByteArray& bytes, QString* error)
     // Every element takes at least four bytes ("<a/>").
     const qint64 elementBudget = std::min<qint64>(bytes.size() / 4 + 16, kMaxVisits);
     qint64 elements = 0;
-    std::vector<XmlFrame> stack;
-    std::optional<Plist> root;
+    XmlTree tree;
     bool inPlist = false;
     bool escaped = false;
     QXmlStreamReader xml(escapeControls(bytes, &escaped));
     auto textOf = [&] { return escaped ? unescapeControls(xml.readElementText()) : xml.readElementText(); };
-
-    auto attach = [&](Plist&& value) { return attachValue(stack, root, std::move(value)); };
 
     while (!xml.atEnd()) {
         const QXmlStreamReader::TokenType token = xml.readNext();
@@ -682,13 +755,11 @@ std::optional<Plist> readXmlPlist(const QByteArray& bytes, QString* error)
                 inPlist = false;
                 continue;
             }
-            if (stack.empty())
+            if (tree.empty())
                 return fail(QStringLiteral("an unexpected end tag"));
-            XmlFrame frame = std::move(stack.back());
-            stack.pop_back();
-            if (frame.haveKey)
+            if (tree.keyPending())
                 return fail(QStringLiteral("a key without a value"));
-            if (!attach(frame.value.isDict() ? PlistReading::uidOrDict(std::move(frame.value)) : std::move(frame.value)))
+            if (!tree.close())
                 return fail(QStringLiteral("more than one top value"));
             continue;
         }
@@ -702,21 +773,20 @@ std::optional<Plist> readXmlPlist(const QByteArray& bytes, QString* error)
         if (++elements > elementBudget)
             return fail(QStringLiteral("too many elements"));
         const QString name = xml.name().toString();
-        if (name == QLatin1String("plist") && stack.empty() && !root && !inPlist) {
+        if (name == QLatin1String("plist") && tree.empty() && !tree.root && !inPlist) {
             inPlist = true;
             continue;
         }
-        if (!stack.empty() && stack.back().value.isDict() && !stack.back().haveKey) {
+        if (tree.wantsKey()) {
             if (name != QLatin1String("key"))
                 return fail(QStringLiteral("a dictionary value without a key"));
-            stack.back().key = textOf();
-            stack.back().haveKey = true;
+            tree.key(textOf());
             continue;
         }
         if (name == QLatin1String("array") || name == QLatin1String("dict")) {
-            if (stack.size() >= size_t(kMaxPlistDepth))
+            if (tree.depth() >= size_t(kMaxPlistDepth))
                 return fail(QStringLiteral("nested deeper than %1 levels").arg(kMaxPlistDepth));
-            stack.push_back(XmlFrame{name == QLatin1String("array") ? Plist::array() : Plist::dict(), {}, false});
+            tree.open(name == QLatin1String("array"));
             continue;
         }
         const QString text = textOf();
@@ -739,14 +809,14 @@ std::optional<Plist> readXmlPlist(const QByteArray& bytes, QString* error)
         } else {
             return fail(QStringLiteral("an unknown element <%1>").arg(name.left(64)));
         }
-        if (!attach(std::move(value)))
+        if (!tree.attach(std::move(value)))
             return fail(QStringLiteral("more than one top value"));
     }
     if (xml.hasError())
         return fail(xml.errorString());
-    if (!stack.empty() || !root)
+    if (!tree.empty() || !tree.root)
         return fail(QStringLiteral("no complete value"));
-    return root;
+    return std::move(tree.root);
 }
 
 } // namespace platform

@@ -1,11 +1,15 @@
+#include "platform/files.h"
 #include "platform/plist.h"
 #include "support/hostile_bytes.h"
 #include "support_oracle.h"
 
+#include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <clocale>
 #include <cmath>
+#include <functional>
 #include "support/qt_print.h"
 #include <gtest/gtest.h>
 #include <plist/plist.h>
@@ -324,6 +328,79 @@ TEST(Plist, FailedAtomicWriteLeavesTheOldFile)
     ASSERT_TRUE(back.has_value());
     EXPECT_TRUE(*back == sample(false));
     EXPECT_FALSE(platform::readPlistFile(dir.filePath(QStringLiteral("none.plist")), &error).has_value());
+}
+
+TEST(Plist, StreamedXmlIsTheTextOfTheValueSentInPieces)
+{
+    // Rows of repeated keys (and more distinct keys than the reader keeps
+    // at hand), well over one piece of text.
+    Plist rows = Plist::array();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("rows.plist"));
+    auto stream = [&](QIODevice& device, bool spoil) {
+        platform::PlistXmlWriter out(&device);
+        out.beginArray();
+        for (int r = 0; r < 3000; ++r) {
+            out.beginDict();
+            Plist row = Plist::dict();
+            for (int k = 0; k < 5 + r % 20; ++k) {
+                const QString key = QStringLiteral("Column%1").arg(k);
+                const QString text = QStringLiteral("Zoë & <%1>").arg(r * k);
+                out.key(key);
+                out.string(text);
+                row.insert(key, Plist::string(text));
+            }
+            out.key(u"picture");
+            out.data(QByteArray(r % 7, char(r)));
+            row.insert(QStringLiteral("picture"), Plist::data(QByteArray(r % 7, char(r))));
+            out.end();
+            if (!spoil)
+                rows.append(std::move(row));
+        }
+        out.value(sample(true));
+        if (spoil)
+            out.value(Plist());
+        out.end();
+        return out.finish();
+    };
+    ASSERT_TRUE(platform::writeFileAtomically(path, [&](QIODevice& f) { return stream(f, false); }));
+    rows.append(sample(true));
+    const QByteArray whole = rows.toXml();
+    ASSERT_GT(whole.size(), 4 * 64 * 1024);
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), whole);
+    f.close();
+    const std::optional<Plist> back = platform::readPlistFile(path);
+    ASSERT_TRUE(back);
+    EXPECT_TRUE(*back == rows);
+
+    // Failing after pieces went out keeps the old file and leaves nothing.
+    EXPECT_FALSE(platform::writeFileAtomically(path, [&](QIODevice& f) { return stream(f, true); }));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), whole);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("rows.plist")});
+
+    // Text that is no property list is refused.
+    using Steps = std::function<void(platform::PlistXmlWriter&)>;
+    for (const Steps& wrong : std::vector<Steps>{
+             [](auto& out) { out.beginArray(); out.key(u"k"); out.end(); },
+             [](auto& out) { out.beginDict(); out.string(u"v"); out.end(); },
+             [](auto& out) { out.beginDict(); out.key(u"k"); out.end(); },
+             [](auto& out) { out.beginArray(); },
+             [](auto& out) { out.end(); },
+             [](auto& out) { out.string(u"one"); out.string(u"two"); },
+             [](auto& out) { for (int i = 0; i < 600; ++i) out.beginArray(); for (int i = 0; i < 600; ++i) out.end(); },
+         }) {
+        platform::PlistXmlWriter out;
+        wrong(out);
+        EXPECT_FALSE(out.finish());
+    }
+    // A device that takes nothing.
+    QBuffer closed;
+    platform::PlistXmlWriter out(&closed);
+    out.value(rows);
+    EXPECT_FALSE(out.finish());
 }
 
 TEST(Plist, PythonPlistlibAndXmllintAgree)
