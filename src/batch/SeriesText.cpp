@@ -253,9 +253,18 @@ QStringList Text_Values(const QString& text)
 
 namespace {
 
-// Reads a text file: its bytes and whether it is named .csv or .rtf (case
-// ignored).
-Read_Status Read_Text_File(const QString& path, QByteArray& bytes, bool& csv, bool& rtf)
+// A text file as read: its bytes, whether it is named .csv or .rtf (case
+// ignored), and for a CSV in UTF-8 its text (its bytes without the marks
+// decoding drops), which is read from the bytes with no decoded copy.
+struct Text_File
+{
+    QByteArray bytes;
+    bool csv = false;
+    bool rtf = false;
+    std::optional<QByteArrayView> utf8_csv;
+};
+
+Read_Status Read_Text_File(const QString& path, Text_File& text)
 {
     const QFileInfo info(path);
     if (info.isDir())
@@ -263,22 +272,25 @@ Read_Status Read_Text_File(const QString& path, QByteArray& bytes, bool& csv, bo
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return Read_Status::Unreadable;
-    bytes = file.readAll();
+    text.bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return Read_Status::Unreadable;
     const QString ext = info.suffix().toUpper();
-    csv = ext == QLatin1String("CSV");
-    rtf = ext == QLatin1String("RTF");
-    return Read_Status::Ok;
+    text.csv = ext == QLatin1String("CSV");
+    text.rtf = ext == QLatin1String("RTF");
+    if (text.csv)
+        text.utf8_csv = Utf8_Text(text.bytes);
+    return text.utf8_csv && text.utf8_csv->isEmpty() ? Read_Status::Corrupt : Read_Status::Ok;
 }
 
-Read_Status Decoded_Values(const QByteArray& bytes, bool csv, bool rtf, QStringList* values)
+// The values of a text file that is not a UTF-8 CSV, from its decoded text.
+Read_Status Decoded_Values(const Text_File& text, QStringList* values)
 {
-    const std::optional<QString> content = rtf ? platform::rtfText(bytes) : platform::decodeText(bytes);
+    const std::optional<QString> content = text.rtf ? platform::rtfText(text.bytes) : platform::decodeText(text.bytes);
     if (!content || content->isEmpty())
         return Read_Status::Corrupt;
     if (values)
-        *values = csv ? Csv_Values(*content) : Text_Values(*content);
+        *values = text.csv ? Csv_Values(*content) : Text_Values(*content);
     return Read_Status::Ok;
 }
 
@@ -286,20 +298,14 @@ Read_Status Decoded_Values(const QByteArray& bytes, bool csv, bool rtf, QStringL
 
 Read_Status Text_File_Values(const QString& path, QStringList* values)
 {
-    QByteArray bytes;
-    bool csv = false;
-    bool rtf = false;
-    if (const Read_Status status = Read_Text_File(path, bytes, csv, rtf); status != Read_Status::Ok)
+    Text_File text;
+    if (const Read_Status status = Read_Text_File(path, text); status != Read_Status::Ok)
         return status;
-    // A UTF-8 CSV is read from its bytes: no decoded copy of the whole text.
-    const std::optional<QByteArrayView> text = csv ? Utf8_Text(bytes) : std::nullopt;
-    if (!text)
-        return Decoded_Values(bytes, csv, rtf, values);
-    if (text->isEmpty())
-        return Read_Status::Corrupt;
+    if (!text.utf8_csv)
+        return Decoded_Values(text, values);
     if (values) {
         values->clear();
-        Csv_Utf8_Values(*text, [values](std::string_view value) {
+        Csv_Utf8_Values(*text.utf8_csv, [values](std::string_view value) {
             values->append(QString::fromUtf8(value.data(), qsizetype(value.size())));
         });
     }
@@ -308,25 +314,20 @@ Read_Status Text_File_Values(const QString& path, QStringList* values)
 
 Read_Status Text_File_Series_Bytes(const QString& path, QByteArray* series_bytes)
 {
-    QByteArray bytes;
-    bool csv = false;
-    bool rtf = false;
-    if (const Read_Status status = Read_Text_File(path, bytes, csv, rtf); status != Read_Status::Ok)
+    Text_File text;
+    if (const Read_Status status = Read_Text_File(path, text); status != Read_Status::Ok)
         return status;
-    // A UTF-8 CSV goes from its bytes to the series bytes, no value made.
-    const std::optional<QByteArrayView> text = csv ? Utf8_Text(bytes) : std::nullopt;
-    if (!text) {
+    if (!text.utf8_csv) {
         QStringList values;
-        const Read_Status status = Decoded_Values(bytes, csv, rtf, &values);
+        const Read_Status status = Decoded_Values(text, &values);
         if (status == Read_Status::Ok)
             *series_bytes = series::Series_Bytes(values, series::Values::Trimmed_Drop_Empty);
         return status;
     }
-    if (text->isEmpty())
-        return Read_Status::Corrupt;
+    // From the file's bytes to the series bytes, no value made.
     QByteArray out;
-    out.reserve(text->size() + 1);
-    Csv_Utf8_Values(*text, [&out](std::string_view value) {
+    out.reserve(text.utf8_csv->size() + 1);
+    Csv_Utf8_Values(*text.utf8_csv, [&out](std::string_view value) {
         out.append(value.data(), qsizetype(value.size()));
         out.append('\n');
     });

@@ -230,6 +230,25 @@ private:
     bool m_overflowed = false;
 };
 
+void appendUtf8(std::string& out, char32_t c)
+{
+    if (c < 0x80) {
+        out.push_back(char(c));
+    } else if (c < 0x800) {
+        out.push_back(char(0xC0 | (c >> 6)));
+        out.push_back(char(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+        out.push_back(char(0xE0 | (c >> 12)));
+        out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(char(0x80 | (c & 0x3F)));
+    } else {
+        out.push_back(char(0xF0 | (c >> 18)));
+        out.push_back(char(0x80 | ((c >> 12) & 0x3F)));
+        out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(char(0x80 | (c & 0x3F)));
+    }
+}
+
 // A reader for the plain XML spreadsheet producers write: one root element,
 // elements and attributes with ASCII names, text in UTF-8 with the
 // predefined entities and character references, an XML declaration of
@@ -377,25 +396,6 @@ private:
         return shortest && xmlChar ? n : 0;
     }
 
-    static void appendUtf8(std::string& out, char32_t c)
-    {
-        if (c < 0x80) {
-            out.push_back(char(c));
-        } else if (c < 0x800) {
-            out.push_back(char(0xC0 | (c >> 6)));
-            out.push_back(char(0x80 | (c & 0x3F)));
-        } else if (c < 0x10000) {
-            out.push_back(char(0xE0 | (c >> 12)));
-            out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(char(0x80 | (c & 0x3F)));
-        } else {
-            out.push_back(char(0xF0 | (c >> 18)));
-            out.push_back(char(0x80 | ((c >> 12) & 0x3F)));
-            out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(char(0x80 | (c & 0x3F)));
-        }
-    }
-
     // A reference after '&' in [p, end): appends what it stands for and
     // returns its length up to and with ';', 0 when it is not a predefined
     // entity or a character reference to an XML character.
@@ -507,6 +507,20 @@ private:
         return p;
     }
 
+    // After an attribute's name: '=' and a quoted value, blanks allowed
+    // around '='. Returns the closing quote and sets `open` to the opening
+    // one; null when there is none.
+    static const char* quotedValue(const char* p, const char* end, const char*& open)
+    {
+        const char* eq = skipSpace(p, end);
+        if (eq == end || *eq != '=')
+            return nullptr;
+        open = skipSpace(eq + 1, end);
+        if (open == end || (*open != '"' && *open != '\''))
+            return nullptr;
+        return static_cast<const char*>(std::memchr(open + 1, *open, size_t(end - open - 1)));
+    }
+
     // The tag between '<' and '>': [p, close).
     bool tag(const char* p, const char* close)
     {
@@ -543,13 +557,8 @@ private:
             const char* attName = name(afterSpace, attsEnd);
             if (!attName)
                 return false;
-            const char* eq = skipSpace(attName, attsEnd);
-            if (eq == attsEnd || *eq != '=')
-                return false;
-            const char* open = skipSpace(eq + 1, attsEnd);
-            if (open == attsEnd || (*open != '"' && *open != '\''))
-                return false;
-            const char* valueEnd = static_cast<const char*>(std::memchr(open + 1, *open, size_t(attsEnd - open - 1)));
+            const char* open = nullptr;
+            const char* valueEnd = quotedValue(attName, attsEnd, open);
             if (!valueEnd)
                 return false;
             const std::string_view attribute(afterSpace, size_t(attName - afterSpace));
@@ -614,13 +623,8 @@ private:
                 ++next;
             if (next == 3 || (!any && next != 0))
                 return false;
-            const char* eq = skipSpace(nameEnd, end);
-            if (eq == end || *eq != '=')
-                return false;
-            const char* open = skipSpace(eq + 1, end);
-            if (open == end || (*open != '"' && *open != '\''))
-                return false;
-            const char* close = static_cast<const char*>(std::memchr(open + 1, *open, size_t(end - open - 1)));
+            const char* open = nullptr;
+            const char* close = quotedValue(nameEnd, end, open);
             if (!close)
                 return false;
             const QByteArrayView value(open + 1, close - open - 1);
@@ -1295,25 +1299,6 @@ bool escapeAt(const QString& text, qsizetype i)
     if (i + 7 > text.size() || text[i] != u'_' || text[i + 1] != u'x' || text[i + 6] != u'_')
         return false;
     return isHex(text[i + 2]) && isHex(text[i + 3]) && isHex(text[i + 4]) && isHex(text[i + 5]);
-}
-
-void appendUtf8(std::string& out, char32_t c)
-{
-    if (c < 0x80) {
-        out.push_back(char(c));
-    } else if (c < 0x800) {
-        out.push_back(char(0xC0 | (c >> 6)));
-        out.push_back(char(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.push_back(char(0xE0 | (c >> 12)));
-        out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(char(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(char(0xF0 | (c >> 18)));
-        out.push_back(char(0x80 | ((c >> 12) & 0x3F)));
-        out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(char(0x80 | (c & 0x3F)));
-    }
 }
 
 void appendCodeEscape(std::string& out, char16_t u)
