@@ -285,13 +285,20 @@ bool Import_Wizard::Prepare_Destination(const QString& name)
 
 bool Import_Wizard::Deliver(const std::optional<QString>& name, const QStringList& values, int how)
 {
-    if (file_name_required == 1) {
-        // The old series is replaced only by a complete new one.
-        if (!series::Save_Series(*name, values, series::Values(how)))
-            return false;
-    } else if (BatchWizard_Window) {
+    if (file_name_required == 1)
+        return Deliver_Series_Bytes(*name, series::Series_Bytes(values, series::Values(how)));
+    if (BatchWizard_Window)
         BatchWizard_Window->Create_Value_List(values);
-    }
+    if (file_name_Insert == 1 && BatchWizard_Window)
+        BatchWizard_Window->Fill_List();
+    return true;
+}
+
+bool Import_Wizard::Deliver_Series_Bytes(const QString& name, const QByteArray& bytes)
+{
+    // The old series is replaced only by a complete new one.
+    if (!series::Save_Series_Bytes(name, bytes))
+        return false;
     if (file_name_Insert == 1 && BatchWizard_Window)
         BatchWizard_Window->Fill_List();
     return true;
@@ -302,11 +309,15 @@ bool Import_Wizard::Create_And_Save_Text_Data_Sheet(const QString& path)
     std::optional<QString> name;
     if (file_name_required == 1 && !(name = Series_Name(Text_file_name)))
         return false;
+    // A series file is made straight from the file's bytes, the manager's
+    // list from its values.
     QStringList values;
+    QByteArray bytes;
     series_text::Read_Status status;
     {
         batch::Wait_Sheet wait(window);
-        status = series_text::Text_File_Values(Trim_Str(path), &values);
+        const QString file = Trim_Str(path);
+        status = name ? series_text::Text_File_Series_Bytes(file, &bytes) : series_text::Text_File_Values(file, &values);
     }
     if (status == series_text::Read_Status::Unreadable) {
         Show_MessageBox(QStringLiteral("Please select a valid file."));
@@ -319,7 +330,7 @@ bool Import_Wizard::Create_And_Save_Text_Data_Sheet(const QString& path)
     if (name && !Prepare_Destination(*name))
         return false;
     batch::Wait_Sheet wait(window);
-    return Deliver(name, values, int(series::Values::Trimmed_Drop_Empty));
+    return name ? Deliver_Series_Bytes(*name, bytes) : Deliver(name, values, int(series::Values::Trimmed_Drop_Empty));
 }
 
 bool Import_Wizard::Create_And_Save_Manual_Paste_data_Sheet()

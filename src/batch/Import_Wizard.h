@@ -72,6 +72,9 @@ private:
     // Writes the values to the series (or the manager's list); false when
     // the series could not be written.
     bool Deliver(const std::optional<QString>& name, const QStringList& values, int how);
+    // Writes the bytes of a series file made beforehand; false when the
+    // series could not be written.
+    bool Deliver_Series_Bytes(const QString& name, const QByteArray& bytes);
 };
 
 extern Import_Wizard* Import_Wizard_DefaultInstance;

@@ -215,6 +215,12 @@ QByteArray Series_Bytes(const QStringList& values, Values how)
 bool Save_Series(const QString& name, const QStringList& values, Values how, Write mode, bool show_msg,
                  const QString& folder)
 {
+    return Save_Series_Bytes(name, Series_Bytes(values, how), mode, show_msg, folder);
+}
+
+bool Save_Series_Bytes(const QString& name, const QByteArray& series_bytes, Write mode, bool show_msg,
+                       const QString& folder)
+{
     auto failed = [&](const QString& why) {
         Show_NSLog_Message(QStringLiteral("Series \"%1\" not written: %2").arg(name, why));
         if (show_msg)
@@ -235,8 +241,10 @@ bool Save_Series(const QString& name, const QStringList& values, Values how, Wri
             return failed(old.errorString());
         if (!bytes.isEmpty() && !bytes.endsWith('\n'))
             bytes += '\n';
+        bytes += series_bytes;
+    } else {
+        bytes = series_bytes;
     }
-    bytes += Series_Bytes(values, how);
 
     QString error;
     // Series live in the private data folder: owner-only, whatever the umask.

@@ -93,6 +93,9 @@ enum class Write { Replace, Append };
 // shown when show_msg is set, and false is returned.
 bool Save_Series(const QString& name, const QStringList& values, Values how, Write mode = Write::Replace,
                  bool show_msg = true, const QString& folder = {});
+// Save_Series of bytes made by Series_Bytes (or the same way).
+bool Save_Series_Bytes(const QString& name, const QByteArray& series_bytes, Write mode = Write::Replace,
+                       bool show_msg = true, const QString& folder = {});
 
 // ---- in-use rule ------------------------------------------------------------
 

@@ -39,6 +39,11 @@ enum class Read_Status {
 // the CSV rules for "csv", the text rules otherwise.
 Read_Status Text_File_Values(const QString& path, QStringList* values);
 
+// The bytes of a series file holding a text file's values, the same as
+// series::Series_Bytes of Text_File_Values' values (Trimmed_Drop_Empty);
+// a UTF-8 CSV goes from its bytes to these without a list of values.
+Read_Status Text_File_Series_Bytes(const QString& path, QByteArray* bytes);
+
 // Pasted text, trimmed as a whole and split at line feeds. For a series file
 // the non-empty lines unchanged; for the manager's list every line (the list
 // trims and drops empty ones itself).

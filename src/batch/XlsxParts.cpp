@@ -16,6 +16,7 @@
 namespace xlsx {
 
 qint64 parallelReadMinimum = 4 << 20;
+bool plainXmlReading = true;
 qint64 maxKeptBytes = qint64(256) << 20;
 
 namespace {
@@ -89,6 +90,13 @@ public:
 
     ParseResult run(const QString& path, QString& message) { return parse(path, 0, -1, {}, {}, message); }
 
+    // Reads the part with the plain reader; true when it read it, false
+    // when the part holds something that reader leaves to expat (this
+    // parser's state then counts for nothing: the caller reads the part
+    // again with a new parser).
+    bool parsePlain(const QString& path, qint64 begin, qint64 end, const QByteArray& before, const QByteArray& after,
+                    ParseResult& result, QString& message);
+
     // Parses the bytes [begin, end) of the file (end -1: to its end) between
     // `before` and `after`. With `watchMarkup`, a comment, CDATA section or
     // processing instruction stops the parse and sets unusual().
@@ -158,7 +166,8 @@ protected:
     void stop()
     {
         m_stopped = true;
-        XML_StopParser(static_cast<XML_Parser>(m_parser), XML_FALSE);
+        if (m_parser)
+            XML_StopParser(static_cast<XML_Parser>(m_parser), XML_FALSE);
     }
     void markUnusual()
     {
@@ -177,6 +186,8 @@ protected:
     const char* qualifiedName = nullptr; // of the element being started
 
 private:
+    friend class PlainXmlReader;
+
     // True when parsing may go on; a stop asked for by a handler counts as
     // success.
     bool accepted(XML_Status status)
@@ -218,6 +229,469 @@ private:
     bool m_unusual = false;
     bool m_overflowed = false;
 };
+
+void appendUtf8(std::string& out, char32_t c)
+{
+    if (c < 0x80) {
+        out.push_back(char(c));
+    } else if (c < 0x800) {
+        out.push_back(char(0xC0 | (c >> 6)));
+        out.push_back(char(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+        out.push_back(char(0xE0 | (c >> 12)));
+        out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(char(0x80 | (c & 0x3F)));
+    } else {
+        out.push_back(char(0xF0 | (c >> 18)));
+        out.push_back(char(0x80 | ((c >> 12) & 0x3F)));
+        out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(char(0x80 | (c & 0x3F)));
+    }
+}
+
+// A reader for the plain XML spreadsheet producers write: one root element,
+// elements and attributes with ASCII names, text in UTF-8 with the
+// predefined entities and character references, an XML declaration of
+// version 1.0 in UTF-8. For such input it makes exactly the calls expat
+// makes on a parser's handlers (character data may come in other pieces,
+// which the handlers only join). Anything else, whether XML allows it or
+// not (comments, CDATA sections, processing instructions, a document type,
+// another encoding, a CR, an entity in an attribute, malformed markup), is
+// left to expat: the reader says so and the part is read again by expat,
+// whose result (and message) is the one that counts.
+class PlainXmlReader
+{
+public:
+    enum class Step { Going, Done, Unsupported };
+
+    explicit PlainXmlReader(PartParser& handlers, bool documentStart) : m_handlers(handlers), m_atStart(documentStart) {}
+
+    // Reads the complete markup at the front of [p, p + n); returns how many
+    // bytes it used. `final`: no more input follows.
+    size_t feed(const char* p, size_t n, bool final)
+    {
+        size_t i = 0;
+        if (m_atStart) {
+            if (n < 5 && !final)
+                return 0;
+            m_atStart = false;
+            if (n >= 3 && std::memcmp(p, "\xEF\xBB\xBF", 3) == 0)
+                i = 3;
+            if (n - i >= 5 && std::memcmp(p + i, "<?xml", 5) == 0) {
+                const char* close = static_cast<const char*>(memmem(p + i, n - i, "?>", 2));
+                if (!close || !declaration(p + i + 5, close))
+                    return fail();
+                i = size_t(close - p) + 2;
+            }
+        }
+        while (i < n && m_step == Step::Going && !m_handlers.m_stopped) {
+            if (p[i] != '<') {
+                const char* lt = static_cast<const char*>(std::memchr(p + i, '<', n - i));
+                size_t end = lt ? size_t(lt - p) : n;
+                if (!lt && !final) {
+                    // Keep a character or reference that may be cut for the next piece.
+                    end = n > 12 ? n - 12 : 0;
+                    while (end > i && (static_cast<unsigned char>(p[end]) & 0xC0) == 0x80)
+                        --end;
+                    const char* amp = end > i ? static_cast<const char*>(memrchr(p + i, '&', end - i)) : nullptr;
+                    if (amp && !std::memchr(amp, ';', size_t(p + end - amp)))
+                        end = size_t(amp - p);
+                    while (end > i && p[end - 1] == ']') // "]]>" may be cut too
+                        --end;
+                    if (end <= i)
+                        break;
+                }
+                if (!text(p + i, end - i))
+                    return fail();
+                i = end;
+                continue;
+            }
+            if (i + 1 < n && (p[i + 1] == '!' || p[i + 1] == '?'))
+                return fail();
+            const char* close = tagEnd(p + i, p + n);
+            if (!close) {
+                if (final || n - i > kMaxTag)
+                    return fail();
+                break;
+            }
+            if (!tag(p + i + 1, close))
+                return fail();
+            i = size_t(close - p) + 1;
+        }
+        if (final && m_step == Step::Going && !m_handlers.m_stopped && (!m_rootDone || i < n))
+            return fail();
+        if (final && m_step == Step::Going)
+            m_step = Step::Done;
+        return i;
+    }
+
+    Step step() const { return m_step; }
+
+private:
+    static constexpr size_t kMaxTag = 1 << 20;
+
+    size_t fail()
+    {
+        m_step = Step::Unsupported;
+        return 0;
+    }
+
+    static bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+    static bool isNameStart(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
+    static bool isNameChar(char c)
+    {
+        return isNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.' || c == ':';
+    }
+
+    // The '>' closing the tag at `p` (quotes respected), or null when it is
+    // not in [p, end).
+    static const char* tagEnd(const char* p, const char* end)
+    {
+        char quote = 0;
+        for (const char* q = p + 1; q < end; ++q) {
+            const char c = *q;
+            if (quote) {
+                const char* next = static_cast<const char*>(std::memchr(q, quote, size_t(end - q)));
+                if (!next)
+                    return nullptr;
+                q = next;
+                quote = 0;
+            } else if (c == '"' || c == '\'') {
+                quote = c;
+            } else if (c == '>') {
+                return q;
+            }
+        }
+        return nullptr;
+    }
+
+    // Length of a valid UTF-8 sequence of an XML character at p (< end), 0
+    // when there is none.
+    static int utf8Char(const unsigned char* p, const unsigned char* end)
+    {
+        const unsigned char b = p[0];
+        int n;
+        char32_t c;
+        if (b >= 0xC2 && b <= 0xDF) {
+            n = 2;
+            c = b & 0x1F;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            n = 3;
+            c = b & 0x0F;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            n = 4;
+            c = b & 0x07;
+        } else {
+            return 0;
+        }
+        if (end - p < n)
+            return 0;
+        for (int k = 1; k < n; ++k) {
+            if ((p[k] & 0xC0) != 0x80)
+                return 0;
+            c = c << 6 | (p[k] & 0x3F);
+        }
+        const bool shortest = (n == 3 && c >= 0x800) || (n == 4 && c >= 0x10000) || n == 2;
+        const bool xmlChar = c <= 0x10FFFF && !(c >= 0xD800 && c <= 0xDFFF) && c != 0xFFFE && c != 0xFFFF;
+        return shortest && xmlChar ? n : 0;
+    }
+
+    // A reference after '&' in [p, end): appends what it stands for and
+    // returns its length up to and with ';', 0 when it is not a predefined
+    // entity or a character reference to an XML character.
+    static size_t reference(const char* p, const char* end, std::string& out)
+    {
+        const char* semi = static_cast<const char*>(std::memchr(p, ';', size_t(std::min<ptrdiff_t>(end - p, 12))));
+        if (!semi)
+            return 0;
+        const std::string_view name(p, size_t(semi - p));
+        static const std::pair<std::string_view, char> kEntities[] = {
+            {"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}};
+        for (const auto& [entity, c] : kEntities) {
+            if (name == entity) {
+                out.push_back(c);
+                return name.size() + 1;
+            }
+        }
+        if (name.size() < 2 || name[0] != '#')
+            return 0;
+        const bool hex = name[1] == 'x';
+        const std::string_view digits = name.substr(hex ? 2 : 1);
+        if (digits.empty() || digits.size() > 7)
+            return 0;
+        char32_t c = 0;
+        for (const char d : digits) {
+            int v;
+            if (d >= '0' && d <= '9')
+                v = d - '0';
+            else if (hex && d >= 'a' && d <= 'f')
+                v = d - 'a' + 10;
+            else if (hex && d >= 'A' && d <= 'F')
+                v = d - 'A' + 10;
+            else
+                return 0;
+            c = c * (hex ? 16 : 10) + char32_t(v);
+        }
+        const bool xmlChar = c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
+                             (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
+        if (!xmlChar)
+            return 0;
+        appendUtf8(out, c);
+        return name.size() + 1;
+    }
+
+    // Character data: outside the root only blanks; inside checked,
+    // references decoded, and handed to the handlers.
+    bool text(const char* p, size_t n)
+    {
+        const auto* u = reinterpret_cast<const unsigned char*>(p);
+        const auto* end = u + n;
+        if (m_stack.empty()) {
+            for (size_t k = 0; k < n; ++k) {
+                if (!isSpace(p[k]))
+                    return false;
+            }
+            return true;
+        }
+        m_decoded.clear();
+        size_t plainFrom = 0; // start of the bytes not yet copied into m_decoded
+        bool decoded = false;
+        for (const unsigned char* q = u; q < end;) {
+            const unsigned char b = *q;
+            if (b >= 0x80) {
+                const int len = utf8Char(q, end);
+                if (!len)
+                    return false;
+                q += len;
+            } else if (b == '&') {
+                m_decoded.append(p + plainFrom, size_t(q - u) - plainFrom);
+                const size_t len = reference(reinterpret_cast<const char*>(q) + 1, p + n, m_decoded);
+                if (!len)
+                    return false;
+                q += len + 1;
+                plainFrom = size_t(q - u);
+                decoded = true;
+            } else if (b < 0x20 ? b != '\t' && b != '\n' : b == ']' && end - q >= 3 && q[1] == ']' && q[2] == '>') {
+                return false;
+            } else {
+                ++q;
+            }
+        }
+        // "]]" at the end of a piece may meet ">" in the next.
+        if (n >= 2 && p[n - 1] == ']' && p[n - 2] == ']')
+            return false;
+        if (decoded) {
+            m_decoded.append(p + plainFrom, n - plainFrom);
+            PartParser::onText(&m_handlers, m_decoded.data(), int(m_decoded.size()));
+        } else if (n > 0) {
+            PartParser::onText(&m_handlers, p, int(n));
+        }
+        return true;
+    }
+
+    // Skips blanks; returns the first other position.
+    static const char* skipSpace(const char* p, const char* end)
+    {
+        while (p < end && isSpace(*p))
+            ++p;
+        return p;
+    }
+
+    static const char* name(const char* p, const char* end)
+    {
+        if (p >= end || !isNameStart(*p))
+            return nullptr;
+        ++p;
+        while (p < end && isNameChar(*p))
+            ++p;
+        return p;
+    }
+
+    // After an attribute's name: '=' and a quoted value, blanks allowed
+    // around '='. Returns the closing quote and sets `open` to the opening
+    // one; null when there is none.
+    static const char* quotedValue(const char* p, const char* end, const char*& open)
+    {
+        const char* eq = skipSpace(p, end);
+        if (eq == end || *eq != '=')
+            return nullptr;
+        open = skipSpace(eq + 1, end);
+        if (open == end || (*open != '"' && *open != '\''))
+            return nullptr;
+        return static_cast<const char*>(std::memchr(open + 1, *open, size_t(end - open - 1)));
+    }
+
+    // The tag between '<' and '>': [p, close).
+    bool tag(const char* p, const char* close)
+    {
+        if (p < close && *p == '/') {
+            const char* nameEnd = name(p + 1, close);
+            if (!nameEnd || skipSpace(nameEnd, close) != close || m_stack.empty() ||
+                std::string_view(p + 1, size_t(nameEnd - p - 1)) != m_stack.back())
+                return false;
+            PartParser::onEnd(&m_handlers, m_stack.back().c_str());
+            m_stack.pop_back();
+            m_rootDone = m_stack.empty();
+            return true;
+        }
+        if (m_rootDone)
+            return false;
+        const char* nameEnd = name(p, close);
+        if (!nameEnd)
+            return false;
+        const bool empty = close[-1] == '/';
+        const char* attsEnd = empty ? close - 1 : close;
+        if (nameEnd > attsEnd)
+            return false;
+        // Names and values NUL-terminated in one buffer, as expat hands them over.
+        m_strings.assign(p, size_t(nameEnd - p));
+        m_strings.push_back('\0');
+        m_offsets.clear();
+        const char* q = nameEnd;
+        while (true) {
+            const char* afterSpace = skipSpace(q, attsEnd);
+            if (afterSpace == attsEnd)
+                break;
+            if (afterSpace == q)
+                return false; // attributes are set apart by blanks
+            const char* attName = name(afterSpace, attsEnd);
+            if (!attName)
+                return false;
+            const char* open = nullptr;
+            const char* valueEnd = quotedValue(attName, attsEnd, open);
+            if (!valueEnd)
+                return false;
+            const std::string_view attribute(afterSpace, size_t(attName - afterSpace));
+            for (size_t k = 0; k < m_offsets.size(); k += 2) {
+                if (attribute == m_strings.c_str() + m_offsets[k])
+                    return false;
+            }
+            for (const char* v = open + 1; v < valueEnd;) {
+                const auto c = static_cast<unsigned char>(*v);
+                if (c >= 0x80) {
+                    const int len = utf8Char(reinterpret_cast<const unsigned char*>(v),
+                                             reinterpret_cast<const unsigned char*>(valueEnd));
+                    if (!len)
+                        return false;
+                    v += len;
+                } else if (c < 0x20 || c == '<' || c == '&') {
+                    return false;
+                } else {
+                    ++v;
+                }
+            }
+            m_offsets.push_back(m_strings.size());
+            m_strings.append(attribute);
+            m_strings.push_back('\0');
+            m_offsets.push_back(m_strings.size());
+            m_strings.append(open + 1, size_t(valueEnd - open - 1));
+            m_strings.push_back('\0');
+            q = valueEnd + 1;
+        }
+        m_atts.clear();
+        for (const size_t offset : m_offsets)
+            m_atts.push_back(m_strings.c_str() + offset);
+        m_atts.push_back(nullptr);
+        m_stack.emplace_back(p, size_t(nameEnd - p));
+        PartParser::onStart(&m_handlers, m_stack.back().c_str(), m_atts.data());
+        if (empty) { // expat ends an empty element even when its start stopped the parse
+            PartParser::onEnd(&m_handlers, m_stack.back().c_str());
+            m_stack.pop_back();
+            m_rootDone = m_stack.empty();
+        }
+        return true;
+    }
+
+    // The pseudo-attributes of an XML declaration, [p, end): version 1.0,
+    // then optionally encoding UTF-8 and standalone.
+    static bool declaration(const char* p, const char* end)
+    {
+        static const std::string_view kNames[] = {"version", "encoding", "standalone"};
+        size_t next = 0;
+        bool any = false;
+        while (true) {
+            const char* start = skipSpace(p, end);
+            if (start == end)
+                return any;
+            if (start == p)
+                return false;
+            const char* nameEnd = name(start, end);
+            if (!nameEnd)
+                return false;
+            const std::string_view pseudo(start, size_t(nameEnd - start));
+            while (next < 3 && kNames[next] != pseudo)
+                ++next;
+            if (next == 3 || (!any && next != 0))
+                return false;
+            const char* open = nullptr;
+            const char* close = quotedValue(nameEnd, end, open);
+            if (!close)
+                return false;
+            const QByteArrayView value(open + 1, close - open - 1);
+            const bool ok = next == 0   ? value == "1.0"
+                            : next == 1 ? value.compare("UTF-8", Qt::CaseInsensitive) == 0
+                                        : value == "yes" || value == "no";
+            if (!ok)
+                return false;
+            any = true;
+            ++next;
+            p = close + 1;
+        }
+    }
+
+    PartParser& m_handlers;
+    bool m_atStart;
+    bool m_rootDone = false;
+    Step m_step = Step::Going;
+    std::vector<std::string> m_stack;
+    std::string m_decoded;
+    std::string m_strings;
+    std::vector<size_t> m_offsets;
+    std::vector<const char*> m_atts;
+};
+
+bool PartParser::parsePlain(const QString& path, qint64 begin, qint64 end, const QByteArray& before,
+                            const QByteArray& after, ParseResult& result, QString& message)
+{
+    QFile file(path);
+    if (!file.exists()) {
+        result = ParseResult::Missing;
+        return true;
+    }
+    if (!file.open(QIODevice::ReadOnly) || !file.seek(begin)) {
+        message = QStringLiteral("%1: %2").arg(path, file.errorString());
+        result = ParseResult::Malformed;
+        return true;
+    }
+    PlainXmlReader reader(*this, before.isEmpty());
+    std::string buffer(before.constData(), size_t(before.size()));
+    size_t used = 0;
+    qint64 remaining = end < 0 ? std::numeric_limits<qint64>::max() : end - begin;
+    bool final = false;
+    while (!final && !m_stopped && reader.step() == PlainXmlReader::Step::Going) {
+        // Bytes read are kept only until the markup they complete was read.
+        buffer.erase(0, used);
+        const size_t have = buffer.size();
+        buffer.resize(have + kReadBlock);
+        const qint64 n = remaining > 0 ? file.read(buffer.data() + have, std::min<qint64>(kReadBlock, remaining)) : 0;
+        if (n < 0) {
+            message = QStringLiteral("%1: %2").arg(path, file.errorString());
+            result = ParseResult::Malformed;
+            return true;
+        }
+        buffer.resize(have + size_t(n));
+        remaining -= n;
+        if (n == 0) {
+            buffer.append(after.constData(), size_t(after.size()));
+            final = true;
+        }
+        used = reader.feed(buffer.data(), buffer.size(), final);
+    }
+    if (reader.step() == PlainXmlReader::Step::Unsupported)
+        return false;
+    result = ParseResult::Parsed;
+    return true;
+}
 
 // What kept data costs, in bytes: a row is one entry of the row list,
 // counted twice for the list's growth reserve; a cell slot is one QString;
@@ -409,6 +883,9 @@ public:
 
     bool tooLarge() const { return m_out.tooLarge || overflowed(); }
 
+    // Gives back to the budget what this read charged, when its rows go.
+    void refund() { m_budget.used.fetch_sub(m_told, std::memory_order_relaxed); }
+
 protected:
     void start(const char* local, const char** atts) override
     {
@@ -596,6 +1073,7 @@ private:
         if (m_pending < kChargeStep)
             return true;
         const qint64 total = m_budget.used.fetch_add(m_pending, std::memory_order_relaxed) + m_pending;
+        m_told += m_pending;
         m_pending = 0;
         if (total <= m_budget.limit)
             return true;
@@ -621,6 +1099,7 @@ private:
     const bool m_bodyMode;
     Budget& m_budget;
     qint64 m_pending = 0;
+    qint64 m_told = 0; // charged to the budget so far
     SheetContent& m_out;
     const QString m_empty = QStringLiteral("");
 
@@ -759,12 +1238,24 @@ bool readRowRanges(const QString& path, const QStringList& sharedStrings, const 
     std::vector<SheetContent> parts(static_cast<size_t>(n));
     std::vector<char> ok(size_t(n), char(0));
     Budget shared(budget);
+    static const QByteArray before = "<worksheet><sheetData>";
+    static const QByteArray after = "</sheetData></worksheet>";
     auto work = [&](qsizetype k) {
-        WorksheetParser parser(sharedStrings, false, parts[size_t(k)], shared, /*bodyMode*/ true);
         QString message;
         const auto [from, to] = plan.ranges[k];
-        ok[size_t(k)] = parser.parse(path, from, to, "<worksheet><sheetData>", "</sheetData></worksheet>", message,
-                                     /*watchMarkup*/ true) == ParseResult::Parsed &&
+        if (plainXmlReading) {
+            WorksheetParser parser(sharedStrings, false, parts[size_t(k)], shared, /*bodyMode*/ true);
+            ParseResult result;
+            if (parser.parsePlain(path, from, to, before, after, result, message)) {
+                ok[size_t(k)] = result == ParseResult::Parsed && !parser.unusual() && !parser.tooLarge();
+                parts[size_t(k)].plain = true;
+                return;
+            }
+            parser.refund();
+            parts[size_t(k)] = SheetContent();
+        }
+        WorksheetParser parser(sharedStrings, false, parts[size_t(k)], shared, /*bodyMode*/ true);
+        ok[size_t(k)] = parser.parse(path, from, to, before, after, message, /*watchMarkup*/ true) == ParseResult::Parsed &&
                         !parser.unusual() && !parser.tooLarge();
     };
     std::vector<std::thread> threads;
@@ -780,6 +1271,7 @@ bool readRowRanges(const QString& path, const QStringList& sharedStrings, const 
         total += p.rows.size();
     out.rows.reserve(total);
     out.ranges = int(n);
+    out.plain = std::all_of(parts.begin(), parts.end(), [](const SheetContent& p) { return p.plain; });
     for (auto& p : parts) {
         out.rows.append(std::move(p.rows));
         p.rows = QList<QStringList>(); // its list goes now, not after the join
@@ -809,25 +1301,6 @@ bool escapeAt(const QString& text, qsizetype i)
     return isHex(text[i + 2]) && isHex(text[i + 3]) && isHex(text[i + 4]) && isHex(text[i + 5]);
 }
 
-void appendUtf8(std::string& out, char32_t c)
-{
-    if (c < 0x80) {
-        out.push_back(char(c));
-    } else if (c < 0x800) {
-        out.push_back(char(0xC0 | (c >> 6)));
-        out.push_back(char(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.push_back(char(0xE0 | (c >> 12)));
-        out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(char(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(char(0xF0 | (c >> 18)));
-        out.push_back(char(0x80 | ((c >> 12) & 0x3F)));
-        out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(char(0x80 | (c & 0x3F)));
-    }
-}
-
 void appendCodeEscape(std::string& out, char16_t u)
 {
     static const char digits[] = "0123456789ABCDEF";
@@ -853,8 +1326,21 @@ ParseResult readWorkbookSheets(const QString& path, QList<SheetEntry>& out, QStr
 
 ParseResult readSharedStrings(const QString& path, QStringList& out, QString& message, qint64& kept)
 {
+    ParseResult result;
+    if (plainXmlReading) {
+        SharedStringsParser parser(out, maxKeptBytes);
+        if (parser.parsePlain(path, 0, -1, {}, {}, result, message)) {
+            kept = parser.kept;
+            if (result == ParseResult::Parsed && parser.tooLarge()) {
+                out = QStringList();
+                result = ParseResult::TooLarge;
+            }
+            return result;
+        }
+        out = QStringList();
+    }
     SharedStringsParser parser(out, maxKeptBytes);
-    ParseResult result = parser.run(path, message);
+    result = parser.run(path, message);
     kept = parser.kept;
     if (result == ParseResult::Parsed && parser.tooLarge()) {
         out = QStringList();
@@ -869,11 +1355,22 @@ ParseResult readWorksheet(const QString& path, const QStringList& sharedStrings,
     ParseResult result = ParseResult::Parsed;
     RowRanges plan;
     if (headerOnly || !planRowRanges(path, plan) || !readRowRanges(path, sharedStrings, plan, budget, out)) {
-        out = SheetContent();
-        Budget own(budget);
-        WorksheetParser parser(sharedStrings, headerOnly, out, own);
-        result = parser.run(path, message);
-        out.tooLarge = parser.tooLarge();
+        bool read = false;
+        if (plainXmlReading) {
+            out = SheetContent();
+            Budget own(budget);
+            WorksheetParser parser(sharedStrings, headerOnly, out, own);
+            read = parser.parsePlain(path, 0, -1, {}, {}, result, message);
+            out.tooLarge = parser.tooLarge();
+            out.plain = read;
+        }
+        if (!read) {
+            out = SheetContent();
+            Budget own(budget);
+            WorksheetParser parser(sharedStrings, headerOnly, out, own);
+            result = parser.run(path, message);
+            out.tooLarge = parser.tooLarge();
+        }
     }
     if (result == ParseResult::Parsed && (out.tooLarge || keptCost(out) > budget)) {
         out = SheetContent();

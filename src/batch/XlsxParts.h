@@ -53,6 +53,7 @@ struct SheetContent
     int badSharedIndexes = 0; // shared-string indexes that resolve to nothing
     QString firstBadSharedIndex;
     int ranges = 1;           // byte ranges read on their own threads
+    bool plain = false;       // read by the plain reader (every range of it)
     qint64 textBytes = 0;     // what the values' own texts cost
     bool tooLarge = false;    // the rows would keep more than the budget
 };
@@ -74,6 +75,11 @@ ParseResult readWorksheet(const QString& path, const QStringList& sharedStrings,
                           SheetContent& out, QString& message, qint64 budget);
 
 extern qint64 parallelReadMinimum;
+
+// Shared strings and worksheets are read by a reader of the plain XML that
+// producers write, and by expat whenever a part holds anything else; both
+// give the same result. Tests turn the plain reader off to compare.
+extern bool plainXmlReading;
 
 // Decodes `_xHHHH_` escapes of an ECMA-376 string.
 QString decodeEscapes(const QString& text);

@@ -1,5 +1,7 @@
 #include "batch/SeriesGenerate.h"
+#include "batch/SeriesStore.h"
 #include "batch/SeriesText.h"
+#include "platform/text_decode.h"
 #include "support_batch.h"
 
 #include <QDir>
@@ -7,6 +9,7 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <string_view>
 
 using namespace batchtest;
 
@@ -67,6 +70,54 @@ TEST(SeriesText, CsvMatchesPythonCsv)
     const QString upper = dir.filePath(QStringLiteral("u.CsV"));
     writeFile(upper, "only,two\n");
     EXPECT_EQ(fileValues(upper), (QStringList{QStringLiteral("only"), QStringLiteral("two")}));
+}
+
+// A CSV file read from its bytes gives the values, and the series bytes,
+// of its whole text decoded and read: on every character, on ends that
+// trimming removes or keeps, and on bytes that are not UTF-8.
+TEST(SeriesText, CsvFromBytesAsFromDecodedText)
+{
+    QString all;
+    int k = 0;
+    for (char32_t c = 1; c <= 0x10FFFF; c += c < 0x30000 ? 1 : 97) {
+        if (c >= 0xD800 && c <= 0xDFFF)
+            continue;
+        all.append(QString::fromUcs4(&c, 1));
+        if (++k % 7 == 0)
+            all.append(k % 49 == 0 ? QLatin1Char('\n') : QLatin1Char(','));
+    }
+    using namespace std::literals;
+    const std::string_view hostile[] = {
+        "a\0b,\x01x\x7f,\x1f"sv,                                                    // NUL, controls at the ends
+        "\xC2\xA0nb\xC2\xA0,\xE3\x80\x80id\xE3\x80\x80,\xE2\x80\x8Bzw\xE2\x80\x8B, \xF0\x9F\x98\x80 ,e\xCC\x81\n"sv,
+        "\xEF\xBF\xBE,\xEF\xBF\xBF,\xC3\x9C,\xE6\xBC\xA2"sv,                         // non-characters, letters
+        "a,x NSFont = ,b\nc NSFont =\xC2\xA0,d\ne,NSFont = "sv,                     // the mark after trimming
+        "\xEF\xBB\xBF\xEF\xBB\xBF\xEF\xBB\xBF" "boms,\xEF\xBB\xBF"sv,              // byte-order marks
+        "\xEF\xBB\xBF"sv, ""sv, "\xFF\xFE" "a\0,\0b\0"sv, "\xFE\xFF\0a\0,\0b"sv,   // nothing; UTF-16
+        "\xC0\x80,a"sv, "\xED\xA0\x80"sv, "\xF4\x90\x80\x80"sv, "ab\xE6\xBC"sv, "\x80x"sv, // not UTF-8
+    };
+    QList<QByteArray> cases{all.toUtf8()};
+    for (std::string_view bytes : hostile)
+        cases.append(QByteArray(bytes.data(), qsizetype(bytes.size())));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("x.csv"));
+    for (const QByteArray& bytes : cases) {
+        writeFile(path, bytes);
+        QStringList values;
+        QByteArray series;
+        const auto listed = series_text::Text_File_Values(path, &values);
+        const auto made = series_text::Text_File_Series_Bytes(path, &series);
+        const std::optional<QString> text = platform::decodeText(bytes);
+        if (!text || text->isEmpty()) {
+            EXPECT_EQ(listed, series_text::Read_Status::Corrupt) << bytes.toHex().constData();
+            EXPECT_EQ(made, series_text::Read_Status::Corrupt) << bytes.toHex().constData();
+            continue;
+        }
+        const QStringList expected = series_text::Csv_Values(*text);
+        EXPECT_TRUE(values == expected) << bytes.left(40).toHex().constData();
+        EXPECT_TRUE(series == series::Series_Bytes(expected, series::Values::Trimmed_Drop_Empty))
+            << bytes.left(40).toHex().constData();
+    }
 }
 
 TEST(SeriesText, TextLinesCleanedInAnyLineEndAndEncoding)

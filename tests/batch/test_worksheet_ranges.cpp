@@ -14,7 +14,11 @@ namespace {
 class WorksheetRanges : public ::testing::Test
 {
 protected:
-    void TearDown() override { xlsx::parallelReadMinimum = 4 << 20; }
+    void TearDown() override
+    {
+        xlsx::parallelReadMinimum = 4 << 20;
+        xlsx::plainXmlReading = true;
+    }
 
     // Reads `xml` once in a single pass and once in ranges; expects the same
     // content and returns how many ranges the second read used.
@@ -152,4 +156,99 @@ TEST_F(WorksheetRanges, ReadsNearTheBudgetHoldNoMoreThanItCounts)
     }
 }
 
+// Reads `xml` as a worksheet in one pass and in ranges, and as a shared
+// string table, with the plain reader and with expat alone: the results
+// (and messages) must be the same. Returns whether the plain reader read
+// the whole sheet itself, in one pass and in ranges.
+std::pair<bool, bool> plainAndExpat(const QString& folder, const QByteArray& xml, const QByteArray& strings)
+{
+    const QString file = folder + QStringLiteral("/plain.xml");
+    const QString table = folder + QStringLiteral("/strings.xml");
+    writeFile(file, xml);
+    writeFile(table, strings);
+    const QStringList shared = {"zero", "one", "two"};
+    bool plain[2] = {false, false};
+    for (const qint64 minimum : {qint64(1) << 40, qint64(2048)}) {
+        xlsx::parallelReadMinimum = minimum;
+        xlsx::SheetContent content[2];
+        QString message[2];
+        xlsx::ParseResult result[2];
+        QStringList read[2];
+        QString tableMessage[2];
+        qint64 kept[2] = {0, 0};
+        xlsx::ParseResult tableResult[2];
+        for (int k = 0; k < 2; ++k) {
+            xlsx::plainXmlReading = k == 0;
+            result[k] = xlsx::readWorksheet(file, shared, false, content[k], message[k], xlsx::maxKeptBytes);
+            tableResult[k] = xlsx::readSharedStrings(table, read[k], tableMessage[k], kept[k]);
+        }
+        xlsx::plainXmlReading = true;
+        const std::string what = xml.left(300).toStdString();
+        EXPECT_EQ(result[0], result[1]) << what;
+        EXPECT_EQ(message[0], message[1]) << what;
+        EXPECT_TRUE(content[0].rows == content[1].rows) << what;
+        EXPECT_EQ(content[0].width, content[1].width) << what;
+        EXPECT_EQ(content[0].declaredColumns, content[1].declaredColumns) << what;
+        EXPECT_EQ(content[0].badReferences, content[1].badReferences) << what;
+        EXPECT_EQ(content[0].firstBadReference, content[1].firstBadReference) << what;
+        EXPECT_EQ(content[0].badSharedIndexes, content[1].badSharedIndexes) << what;
+        EXPECT_EQ(content[0].textBytes, content[1].textBytes) << what;
+        EXPECT_EQ(tableResult[0], tableResult[1]) << strings.left(300).toStdString();
+        EXPECT_EQ(tableMessage[0], tableMessage[1]) << strings.left(300).toStdString();
+        EXPECT_TRUE(read[0] == read[1]) << strings.left(300).toStdString();
+        EXPECT_EQ(kept[0], kept[1]);
+        plain[minimum == 2048] = content[0].plain;
+    }
+    return {plain[0], plain[1]};
+}
+
 } // namespace
+
+TEST_F(WorksheetRanges, PlainReaderReadsAsExpat)
+{
+    auto table = [](const QByteArray& item) {
+        return "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<sst xmlns=\"m\"><si><t>a</t></si>"
+               "<si><r><t>b</t></r><r><rPh><t>no</t></rPh><t xml:space=\"preserve\"> c</t></r></si>" + item.repeated(200) +
+               "</sst>";
+    };
+    // What producers write: read by the plain reader itself, at any cut.
+    const QByteArray long_ = "<row><c t=\"inlineStr\"><is><t>" +
+                             QByteArray("\xC3\xA9&amp;\xF0\x9F\x98\x80&#x4E2D;]&gt;").repeated(20000) + "</t></is></c></row>";
+    const QByteArray usual[] = {
+        worksheet(rowsOf(1500)),
+        worksheet(rowsOf(1500, "x:"), "<x:mergeCells count=\"0\"/>", "x:"),
+        "\xEF\xBB\xBF<?xml version='1.0' encoding='utf-8'?>\r\n<worksheet\r\n a = 'b'><sheetData>" + rowsOf(800) +
+            "<row r=\"9\" spans=\"1:2\"><c r=\"A9\" s=\"3\"/><c r=\"B9\" x=\"a>b\"><f>SUM(A1)</f><v>2</v></c></row>"
+            "<row/></sheetData></worksheet>  \n",
+        worksheet(rowsOf(700) + "<row><c t=\"inlineStr\"><is><t>&lt;&quot;&apos;&#65;&#x1F600;&#13;x</t></is></c></row>" +
+                  long_ + rowsOf(700)),
+    };
+    for (const QByteArray& xml : usual) {
+        const auto [single, ranged] = plainAndExpat(dir.path(), xml, table("<si><t>&amp;\xE6\xBC\xA2</t></si>"));
+        EXPECT_TRUE(single) << xml.left(120).constData();
+        EXPECT_TRUE(ranged) << xml.left(120).constData();
+    }
+    // Anything else, well-formed or not, reads as expat reads it.
+    const QByteArray cells[] = {
+        "<c><v>1</c>", "<c r=A1><v>1</v></c>", "<c r=\"A1\" r=\"B1\"><v>1</v></c>", "<c r=\"A1\"t=\"s\"><v>1</v></c>",
+        "<c r=\"A<1\"><v>1</v></c>", "<c r=\"A&amp;1\"><v>1</v></c>", "<c r=\"A\t1\"><v>1</v></c>", "<c><v>\x01</v></c>",
+        "<c><v>a]]>b</v></c>", "<c><v>\xC0\xAF</v></c>", "<c><v>\xEF\xBF\xBE</v></c>", "<c><v>\xED\xA0\x80</v></c>",
+        "<c><v>&#0;</v></c>", "<c><v>&#xD800;</v></c>", "<c><v>&#x110000;</v></c>", "<c><v>&foo;</v></c>",
+        "<c><v>a & b</v></c>", "<c><v>a\r\nb\rc</v></c>", "<1c/>", "< c/>", "<c/ >", "<c><!-- x --><v>1</v></c>",
+        "<c><v><![CDATA[1]]></v></c>", "<c><?pi x?><v>1</v></c>", "<c><v>1</v></c   >", "<c:x><v>1</v></c:x>",
+        "<c><v>1</v></c></row><row>", "<c><v>\xE6\xBC</v></c>", "<c attr><v>1</v></c>", "<c =\"1\"/>",
+    };
+    for (const QByteArray& cell : cells) {
+        const QByteArray rows = rowsOf(700) + "<row>" + cell + "</row>" + rowsOf(700);
+        plainAndExpat(dir.path(), worksheet(rows), table("<si><t>" + cell + "</t></si>"));
+    }
+    const QByteArray documents[] = {
+        "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><worksheet><sheetData><row><c t=\"inlineStr\"><is><t>\xE9</t>"
+        "</is></c></row></sheetData></worksheet>",
+        "<?xml version=\"1.1\"?><worksheet/>", "<?xml encoding=\"UTF-8\"?><worksheet/>", " <?xml version=\"1.0\"?><worksheet/>",
+        "<!DOCTYPE worksheet><worksheet/>", "<worksheet/><worksheet/>", "<worksheet/>x", "<worksheet>", "", "<worksheet><sheetData>",
+        "\xFF\xFE<\0w\0/\0>\0", "<worksheet><sheetData></sheetData></worksheet><!-- end -->",
+    };
+    for (const QByteArray& xml : documents)
+        plainAndExpat(dir.path(), xml, xml);
+}
