@@ -630,9 +630,12 @@ void Print_Wnd::Execute_Printing(bool preview)
         // Said once, before the preview draws anything.
         if (capped)
             Show_MessageBox(Printing_View::kPreviewCapMessage);
+        // Sheets are drawn as the preview shows them, on its worker: the view
+        // is only read there until the preview has closed.
         QPrinter printer(QPrinter::HighResolution);
         printInfo.apply(printer);
-        platform::runPrintPreview(printer, [&view, pages](QPrinter* p) { view.Print(*p, pages); }, this);
+        platform::runPrintPreview(int(pages), printInfo.paperSize(), printer.logicalDpiX(),
+                                  [&view](QPainter& painter, int sheet) { view.Draw_Sheet(painter, sheet); }, this);
     } else {
         QPrinter printer(QPrinter::HighResolution);
         printInfo.apply(printer);

@@ -77,8 +77,9 @@ void Printing_View::drawRect(QPainter& painter)
                         front = job_.render_row(row, QStringLiteral("F"));
                 }
                 drawable = (back_only || !front.isNull()) && (!(both || back_only) || !back.isNull());
-                if (!drawable)
-                    problems_.append(QStringLiteral("Row %1: the card could not be drawn.").arg(row + 1));
+                const QString problem = QStringLiteral("Row %1: the card could not be drawn.").arg(row + 1);
+                if (!drawable && !problems_.contains(problem))
+                    problems_.append(problem);
             } else {
                 drawable = !(back_only ? back : front).isNull();
             }
@@ -98,6 +99,15 @@ void Printing_View::drawRect(QPainter& painter)
             ++barcode_counter;
         }
     }
+}
+
+void Printing_View::Draw_Sheet(QPainter& painter, std::uint64_t sheet)
+{
+    // Every cell of a sheet counts, drawn or skipped, so the run's counters
+    // at the start of a sheet follow from its number alone.
+    barcode_counter = std::int64_t(sheet) * job_.layout.Print_Row * job_.layout.Print_Col;
+    count = barcode_counter;
+    drawRect(painter);
 }
 
 bool Printing_View::Print(QPagedPaintDevice& device, std::uint64_t pages)

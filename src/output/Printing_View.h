@@ -41,6 +41,9 @@ public:
     // Draws the next sheet on a painter whose unit is one point, origin at
     // the paper's top left.
     void drawRect(QPainter& painter);
+    // Sheet `sheet` (from 0) alone, as the run draws it: its cells continue
+    // from the cells of the sheets before it.
+    void Draw_Sheet(QPainter& painter, std::uint64_t sheet);
     // The whole run on a paged device (a QPrinter or a PDF writer), page
     // after page; false when the painter cannot start on it.
     bool Print(QPagedPaintDevice& device, std::uint64_t pages);

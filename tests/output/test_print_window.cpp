@@ -2,6 +2,7 @@
 // write PDF: opening values, refused field text, the card count, the
 // preview's sheet limit, and printing read back with pdfinfo.
 #include "output/Print_Wnd.h"
+#include "platform/print_preview.h"
 #include "platform/printers.h"
 #include "platform/stepper.h"
 #include "support/process_runner.h"
@@ -11,13 +12,21 @@
 
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPrintPreviewWidget>
+#include <QElapsedTimer>
+#include <QPainter>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <mutex>
+#include <thread>
 
 using Answer = platform::modal::AlertAnswer;
 
@@ -121,28 +130,24 @@ TEST_F(PrintWindow, OpensFromTheCardAndRefusesFieldsThatWouldBreakTheLayout)
         EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("out.pdf"))));
 
         // A total far above the stepper is bounded; its preview shows 50
-        // sheets after one message, the same on a second pass.
+        // sheets after one message.
         testResponder().reset();
         Type(w.Total_Text, QStringLiteral("1e40"), &Print_Wnd::Total_Val_Changed);
         testResponder().answerAlert(Answer::Ok);
-        int pages = -1, again = -1;
+        int pages = -1;
         testResponder().onDialog([&](QDialog& preview) {
-            auto* widget = preview.findChild<QPrintPreviewWidget*>();
-            pages = widget->pageCount();
-            widget->updatePreview();
-            again = widget->pageCount();
+            pages = preview.findChild<platform::Pages_Preview*>()->pageCount();
             preview.done(0);
         });
         w.Execute_Printing(true);
         EXPECT_EQ(pages, 50);
-        EXPECT_EQ(again, 50);
         EXPECT_EQ(testResponder().texts(QStringLiteral("alert")).size(), 1);
 
         // Fifty sheets exactly: no message.
         testResponder().reset();
         Type(w.Total_Text, QStringLiteral("300"), &Print_Wnd::Total_Val_Changed);
         testResponder().onDialog([&](QDialog& preview) {
-            pages = preview.findChild<QPrintPreviewWidget*>()->pageCount();
+            pages = preview.findChild<platform::Pages_Preview*>()->pageCount();
             preview.done(0);
         });
         w.Execute_Printing(true);
@@ -228,4 +233,45 @@ TEST_F(PrintWindow, SaysWhatFitsAndRefusesCellsSmallerThanTheCard)
         Type(w.width_Text, QStringLiteral("150"), &Print_Wnd::Width_Changed);
         EXPECT_TRUE(testResponder().reset());
     });
+}
+
+// However slow each sheet is, the preview opens at once, draws the sheets in
+// view (not all fifty), reaches the last when scrolled to it, and closes
+// without drawing the rest.
+TEST(PrintPreview, OpensAtOnceAndDrawsTheSheetsInView)
+{
+    std::mutex mutex;
+    std::vector<int> drawn;
+    const platform::Draw_Sheet draw = [&](QPainter& painter, int sheet) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        painter.fillRect(QRectF(0, 0, 100, 100), Qt::black);
+        const std::lock_guard<std::mutex> lock(mutex);
+        drawn.push_back(sheet);
+    };
+    auto shown = [&](int sheet) {
+        const std::lock_guard<std::mutex> lock(mutex);
+        return std::find(drawn.begin(), drawn.end(), sheet) != drawn.end();
+    };
+    QElapsedTimer clock;
+    qint64 opened = -1, closing = -1;
+    testResponder().onDialog([&](QDialog& dialog) {
+        opened = clock.elapsed();
+        auto* preview = dialog.findChild<platform::Pages_Preview*>();
+        dialog.show();
+        while (preview->shownPages() == 0 && clock.elapsed() < 20000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        preview->verticalScrollBar()->setValue(preview->verticalScrollBar()->maximum());
+        while (!shown(49) && clock.elapsed() < 20000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        closing = clock.elapsed();
+        dialog.done(0);
+    });
+    clock.start();
+    platform::runPrintPreview(50, QSizeF(595, 842), 72, draw, nullptr);
+    EXPECT_LT(opened, 100);
+    EXPECT_TRUE(shown(0));
+    EXPECT_TRUE(shown(49));
+    EXPECT_LT(drawn.size(), 10u);
+    EXPECT_LT(clock.elapsed() - closing, 500);
+    testResponder().reset();
 }
