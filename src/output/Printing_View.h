@@ -8,6 +8,7 @@
 
 #include <QStringList>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 
@@ -24,6 +25,14 @@ struct Print_Job {
     // Renders data row `row` for side "F" or "B"; a null picture when the
     // row cannot be drawn. Called on the painting thread only.
     std::function<CardPicture(int row, const QString& side)> render_row;
+};
+
+// What a print run on a worker shares with the thread that waits for it.
+struct Print_Progress {
+    std::atomic<bool> stop{false};       // set from any thread: the run ends at the next card
+    std::atomic<std::int64_t> cards{0};  // cells handled so far
+    // Called on the printing thread after the first card and each sheet.
+    std::function<void()> changed;
 };
 
 class Printing_View {
@@ -45,8 +54,9 @@ public:
     // from the cells of the sheets before it.
     void Draw_Sheet(QPainter& painter, std::uint64_t sheet);
     // The whole run on a paged device (a QPrinter or a PDF writer), page
-    // after page; false when the painter cannot start on it.
-    bool Print(QPagedPaintDevice& device, std::uint64_t pages);
+    // after page; false when the painter cannot start on it. With `progress`
+    // it reports there and a stop ends the document after the cards drawn.
+    bool Print(QPagedPaintDevice& device, std::uint64_t pages, Print_Progress* progress = nullptr);
 
     int Get_Curr_Label_Index(int row, int col) const;
     // Rows that could not be drawn so far ("Invalid Data" took their cell).
@@ -60,4 +70,5 @@ private:
 
     Print_Job job_;
     QStringList problems_;
+    Print_Progress* progress_ = nullptr; // during Print only
 };

@@ -2,6 +2,7 @@
 // write PDF: opening values, refused field text, the card count, the
 // preview's sheet limit, and printing read back with pdfinfo.
 #include "output/Print_Wnd.h"
+#include "output/Send_Modeless.h"
 #include "platform/print_preview.h"
 #include "platform/printers.h"
 #include "platform/stepper.h"
@@ -21,6 +22,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -274,4 +276,40 @@ TEST(PrintPreview, OpensAtOnceAndDrawsTheSheetsInView)
     EXPECT_LT(drawn.size(), 10u);
     EXPECT_LT(clock.elapsed() - closing, 500);
     testResponder().reset();
+}
+
+// A long print shows its progress and Stop ends it within half a second,
+// the document closed whole after the sheets drawn; the window stays.
+TEST_F(PrintWindow, StopEndsALongPrintPromptly)
+{
+    const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
+    Open([&] {
+        Type(w.Total_Text, QStringLiteral("20000"), &Print_Wnd::Total_Val_Changed);
+        Send_Modeless& sheet = *Send_Modeless::defaultInstance();
+        QElapsedTimer clock;
+        qint64 stopped = -1;
+        QString progress;
+        testResponder().answerAlert(Answer::Yes);
+        std::function<void()> stop_when_going = [&] {
+            if (!sheet._curr_msg_cnt->text().startsWith(QStringLiteral("0 /")) || clock.elapsed() > 20000) {
+                progress = sheet._curr_msg_cnt->text();
+                sheet.Stop_Sending_Pressed();
+                stopped = clock.elapsed();
+                return;
+            }
+            QTimer::singleShot(5, stop_when_going);
+        };
+        clock.start();
+        QTimer::singleShot(5, stop_when_going);
+        w.Execute_Printing(false);
+        EXPECT_GE(stopped, 0);
+        EXPECT_LT(clock.elapsed() - stopped, 500);
+        EXPECT_TRUE(progress.endsWith(QStringLiteral(" / 20000 "))) << progress.toStdString();
+        EXPECT_FALSE(sheet.isVisible());
+        const QString info = Info(pdf);
+        const int pages = info.section(QStringLiteral("Pages:"), 1).trimmed().section(QLatin1Char('\n'), 0, 0).toInt();
+        EXPECT_GE(pages, 1) << info.toStdString();
+        EXPECT_LT(pages, 20000);
+        EXPECT_TRUE(w.isVisible());
+    });
 }
