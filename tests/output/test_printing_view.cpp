@@ -16,6 +16,7 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -308,4 +309,28 @@ TEST(PrintingView, ASheetDrawnAloneIsThatSheetOfTheRun)
     EXPECT_NE(printed[0], printed[1]);
     EXPECT_EQ(alone.Problems(), run.Problems());
     EXPECT_EQ(alone.Problems().size(), 1);
+}
+
+// A printer resolves font sizes at 1200 dpi: a cell's caption is still
+// 11 points high on paper, not sixteen times that.
+TEST(PrintingView, CaptionsAreElevenPointsAtThePrintersResolution)
+{
+    QTemporaryDir dir;
+    Print_Job job;
+    job.layout = A4_3x3();
+    job.Total_Label_Real = 1; // no card picture: the cell says "Invalid Data"
+    Printing_View view(job);
+    const QString pdf = dir.filePath(QStringLiteral("caption.pdf"));
+    QPdfWriter writer(pdf);
+    writer.setResolution(1200);
+    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
+    ASSERT_TRUE(view.Print(writer, 1));
+    const QString boxes =
+        QString::fromUtf8(testsupport::run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")}).out);
+    const QRegularExpressionMatch word =
+        QRegularExpression(QStringLiteral("yMin=\"([0-9.]+)\"[^>]*yMax=\"([0-9.]+)\">Invalid<")).match(boxes);
+    ASSERT_TRUE(word.hasMatch()) << boxes.toStdString();
+    const double height = word.captured(2).toDouble() - word.captured(1).toDouble();
+    EXPECT_GT(height, 8);
+    EXPECT_LT(height, 16);
 }
