@@ -655,7 +655,6 @@ void Print_Wnd::Execute_Printing(bool preview)
         return;
     }
     job.Total_Label_Real = Total_Label;
-    const std::int64_t job_cards = Total_Label;
 
     Printing_View view(std::move(job));
     bool capped = false;
@@ -676,7 +675,7 @@ void Print_Wnd::Execute_Printing(bool preview)
         printInfo.apply(printer);
         printer.setCopyCount(Copies_Stepper->intValue());
         printer.setDocName(QStringLiteral("Cards"));
-        if (!Print_With_Progress(view, printer, pages, job_cards))
+        if (!Print_With_Progress(view, printer, pages, Total_Label))
             Show_MessageBox(QStringLiteral("The printer \"%1\" could not print the cards.").arg(printer_name));
     }
     if (data.inUse() && host_)

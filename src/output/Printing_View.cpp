@@ -79,9 +79,12 @@ void Printing_View::drawRect(QPainter& painter)
                         front = job_.render_row(row, QStringLiteral("F"));
                 }
                 drawable = (back_only || !front.isNull()) && (!(both || back_only) || !back.isNull());
-                const QString problem = QStringLiteral("Row %1: the card could not be drawn.").arg(row + 1);
-                if (!drawable && !problems_.contains(problem))
-                    problems_.append(problem);
+                if (!drawable) {
+                    // Said once, also when the preview draws the sheet again.
+                    const QString problem = QStringLiteral("Row %1: the card could not be drawn.").arg(row + 1);
+                    if (!problems_.contains(problem))
+                        problems_.append(problem);
+                }
             } else {
                 drawable = !(back_only ? back : front).isNull();
             }
