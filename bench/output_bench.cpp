@@ -6,9 +6,13 @@
 //  - print: 100 sheets of 2 x 5 on A4 through the printed view to PDF,
 //    against glabels-3-batch merging a like 1,000-record CSV (10-up A4, box,
 //    text, Code 128) in the same run, when it is installed.
+//  - latency ("latency" mode): in the started editor, the time from Print
+//    Preview to the first sheet shown, from the batch export's start to its
+//    first progress, and from a confirmed Stop to the end of the export.
 // Medians over several runs.
 //
-// Usage: output_bench <out-dir> [rows] [runs] [print]   ("print": no export)
+// Usage: output_bench <out-dir> [rows] [runs] [print|latency]
+//        ("print": no export; "latency": the latency figures alone)
 #include "barcode/Barcode_Gen.h"
 #include "batch/Barcode_Binding.h"
 #include "batch/Binding_Table_Model.h"
@@ -17,8 +21,15 @@
 #include "drawing/QBXImage.h"
 #include "drawing/QBXText.h"
 #include "drawing/Shape_Control.h"
+#include "bench_support.h"
+
+#include "app/Globals.h"
+#include "output/Print_Wnd.h"
 #include "output/Printing_View.h"
+#include "output/Send_Modeless.h"
 #include "output/card_export.h"
+#include "platform/print_preview.h"
+#include "platform/printers.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -26,11 +37,16 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QCheckBox>
 #include <QImageWriter>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPrinter>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
 
 #include <algorithm>
 #include <cmath>
@@ -302,17 +318,173 @@ QString Pdf_Pages(const QString& pdf)
     return QStringLiteral("?");
 }
 
+// Watches a run's progress sheet from a timer, so it works while the run's
+// starter waits in a loop of its own: notes the first progress shown and,
+// 1.5 s after the start, presses Stop (confirmed by the responder).
+struct Run_Watch {
+    Send_Modeless& sheet;
+    QElapsedTimer start, stopped;
+    double first_ms = -1;
+    QTimer timer;
+
+    explicit Run_Watch(Send_Modeless& s) : sheet(s)
+    {
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            if (first_ms < 0 && sheet.isVisible() && !sheet._curr_msg_cnt->text().startsWith(QStringLiteral("0 /")))
+                first_ms = start.nsecsElapsed() / 1e6;
+            if (start.elapsed() > 1500 && !stopped.isValid()) {
+                stopped.start();
+                sheet.Stop_Sending_Pressed();
+            }
+        });
+        start.start();
+        timer.start(1);
+    }
+    double Stop_ms() const { return stopped.isValid() ? stopped.nsecsElapsed() / 1e6 : -1; }
+};
+
+// Answers the print window and the preview as a user would: the window
+// gets 2 x 5 cards of the spreadsheet's rows and opens the preview (or
+// prints, stopped by a Run_Watch); the preview reports when its first sheet
+// shows, then closes.
+class Latency_Responder : public BenchResponder {
+public:
+    bool print = false;
+    QElapsedTimer clock;
+    double preview_ms = -1, window_ms = -1, print_ms = -1, print_first_ms = -1, print_stop_ms = -1;
+    QString sample; // where the preview's first view is kept
+
+    int run(QDialog& dialog) override
+    {
+        if (dialog.objectName() == QLatin1String("Print_Wnd")) {
+            Print_Wnd& w = static_cast<Print_Wnd&>(dialog);
+            w.Row_Text->setText(QStringLiteral("5"));
+            w.Row_Changed(false);
+            w.Col_Text->setText(QStringLiteral("2"));
+            w.Col_Changed(false);
+            w.print_with_excel_chk->setChecked(true);
+            w.Print_With_Excel_Changed();
+            clock.start();
+            if (!print) {
+                w.Execute_Printing(true);
+                return 0;
+            }
+            Run_Watch watch(*Send_Modeless::defaultInstance());
+            w.Execute_Printing(false);
+            print_ms = clock.nsecsElapsed() / 1e6;
+            print_first_ms = watch.first_ms;
+            print_stop_ms = watch.Stop_ms();
+            return 0;
+        }
+        if (dialog.objectName() == QLatin1String("Print_Preview")) {
+            window_ms = clock.nsecsElapsed() / 1e6;
+            auto* preview = dialog.findChild<platform::Pages_Preview*>();
+            dialog.show();
+            while (preview && preview->shownPages() == 0 && clock.elapsed() < 120000)
+                QApplication::processEvents(QEventLoop::AllEvents, 1);
+            preview_ms = clock.nsecsElapsed() / 1e6;
+            if (preview && !sample.isEmpty()) {
+                QApplication::processEvents();
+                preview->viewport()->grab().save(sample);
+            }
+            dialog.hide();
+            return 0;
+        }
+        return BenchResponder::run(dialog);
+    }
+};
+
+void Spin_Until(const std::function<bool()>& done)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < 120000)
+        QApplication::processEvents(QEventLoop::AllEvents, 1);
+}
+
+// The latency figures on the started editor holding the bench's card and
+// rows, printing on a stand-in A4 printer that writes PDF.
+int Latency(int argc, char** argv, const QString& out, int rows, int runs)
+{
+    QTemporaryDir resources, work;
+    prepareBenchEnvironment(resources);
+    QApplication app(argc, argv);
+    const QString pdf = out + QStringLiteral("/latency.pdf");
+    platform::setPrinterSource([pdf] {
+        return QList<platform::Printer_Desc>{{QStringLiteral("Office"), QPageSize(QPageSize::A4), QMarginsF(), pdf}};
+    });
+    BenchEditor editor(QSizeF(kW, kH));
+    if (!editor.started)
+        return 1;
+    Latency_Responder responder;
+    responder.sample = out + QStringLiteral("/preview_first_sheet.png");
+    platform::modal::setResponder(&responder);
+
+    Bench_Design d;
+    Build(d, rows, work.path());
+    editor.document.setList(QStringLiteral("graphics"), d.design.front);
+    Binding_Table_Model::defaultInstance()->Set_Sheet_Columns(d.table.Header_Titles().mid(1));
+    Binding_Table_Model::defaultInstance()->setListData(d.table.ListData());
+    editor.controller.Check_Series_Or_Excel_Use_or_not();
+    std::printf("output_bench latency: %d rows, %d runs each, %d hardware threads\n", int(Total_Batch_Excel_Card),
+                runs, QThread::idealThreadCount());
+
+    std::vector<double> window, preview;
+    for (int r = 0; r < runs; ++r) {
+        responder.preview_ms = responder.window_ms = -1;
+        editor.controller.Open_Print_Window();
+        window.push_back(responder.window_ms);
+        preview.push_back(responder.preview_ms);
+    }
+    std::printf("print preview of 100 sheets (50 shown): window up %.0f ms, first sheet shown %.0f ms (medians)\n",
+                Median(window), Median(preview));
+
+    responder.print = true;
+    std::vector<double> print_all, print_first, print_stop;
+    for (int r = 0; r < runs; ++r) {
+        editor.controller.Open_Print_Window();
+        print_all.push_back(responder.print_ms);
+        print_first.push_back(responder.print_first_ms);
+        print_stop.push_back(responder.print_stop_ms);
+    }
+    std::printf("print of 100 sheets to PDF, Stop pressed at 1.5 s: the run ended after %.0f ms, first progress %.0f "
+                "ms, Stop to end %.0f ms (medians; -1: none)\n",
+                Median(print_all), Median(print_first), Median(print_stop));
+
+    export_card_side = QStringLiteral("F");
+    export_file_format = QStringLiteral("PNG");
+    export_dpi = 300;
+    Send_Modeless& sheet = *editor.controller.send_modls_wnd;
+    std::vector<double> blocked, first, stop;
+    for (int r = 0; r < runs; ++r) {
+        QTemporaryDir folder;
+        Run_Watch watch(sheet);
+        editor.controller.Export_Batch_File(folder.path());
+        blocked.push_back(watch.start.nsecsElapsed() / 1e6);
+        Spin_Until([&] { return !editor.controller.Export_Run_Active(); });
+        first.push_back(watch.first_ms);
+        stop.push_back(watch.Stop_ms());
+    }
+    std::printf("export at 300 dpi: start blocks the window %.0f ms, first progress %.0f ms, Stop to end %.0f ms "
+                "(medians)\n",
+                Median(blocked), Median(first), Median(stop));
+    platform::setPrinterSource({});
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::tempPath();
     const int rows = argc > 2 ? std::max(10, atoi(argv[2])) : 1000;
     const int runs = argc > 3 ? std::max(1, atoi(argv[3])) : 3;
     QDir().mkpath(out);
+    if (argc > 4 && QByteArray(argv[4]) == "latency")
+        return Latency(argc, argv, out, rows, runs);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     QTemporaryDir work;
 
     Bench_Design d;

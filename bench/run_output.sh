@@ -13,4 +13,6 @@ mkdir -p "$root/bench/out/output"
 uptime
 QT_QPA_PLATFORM=offscreen "$root/build-bench/bin/output_bench" "$root/bench/out/output" "${1:-1000}" "${2:-3}" |
     tee "$root/bench/out/output/results.txt"
+QT_QPA_PLATFORM=offscreen "$root/build-bench/bin/output_bench" "$root/bench/out/output" "${1:-1000}" "${2:-3}" latency |
+    tee -a "$root/bench/out/output/results.txt"
 uptime

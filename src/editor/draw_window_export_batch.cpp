@@ -3,8 +3,9 @@
 // snapshot of its own, taken on the main thread before it starts, so the
 // live design and the editor's side are never touched; rows are claimed in
 // order from one counter, so a stopped run leaves Card_1 .. Card_k. A
-// main-thread timer shows the progress; the last worker to end queues the
-// end, which runs on the main thread.
+// main-thread timer shows the progress, and the first card done shows it at
+// once rather than at the timer's first tick; the last worker to end queues
+// the end, which runs on the main thread.
 #include "editor/QBXWindowController.h"
 
 #include "app/AppHelpers.h"
@@ -17,6 +18,7 @@
 #include <QThreadPool>
 
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 struct Export_Batch_Run {
@@ -32,6 +34,9 @@ struct Export_Batch_Run {
     QMutex mutex; // guards the three below
     QString fail_path, fail_reason;
     QStringList bad_rows;
+
+    // Called on the worker that finishes the run's first card.
+    std::function<void()> first_done;
 
     void Work(Binding_Run_Snapshot& snapshot);
     bool Write(const QImage& picture, const QString& path);
@@ -83,7 +88,10 @@ void Export_Batch_Run::Work(Binding_Run_Snapshot& snapshot)
             if (!front.isNull() && !Write(front, base))
                 break;
         }
-        curr_barcode_count = double(++done);
+        const int finished = ++done;
+        curr_barcode_count = double(finished);
+        if (finished == 1 && first_done)
+            first_done();
     }
 }
 
@@ -128,6 +136,10 @@ void QBXWindowController::Export_Batch_File(const QString& folder)
     Show_One_By_One_Modeless();
     startTimerThread();
 
+    run->first_done = [this] {
+        QMetaObject::invokeMethod(
+            this, platform::handedOff([this] { update_sending_progress_bar(); }), Qt::QueuedConnection);
+    };
     run->workers_left = int(run->snapshots.size());
     for (const std::shared_ptr<Binding_Run_Snapshot>& snapshot : run->snapshots)
         m_exportPool->start(platform::handedOff([this, run, snapshot] {

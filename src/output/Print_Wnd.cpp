@@ -4,15 +4,18 @@
 #include "batch/DataBinding.h"
 #include "output/Printing_View.h"
 #include "output/Sample_Preview.h"
+#include "output/Send_Modeless.h"
 #include "platform/print_preview.h"
 #include "platform/modal.h"
 #include "platform/resource_folders.h"
 #include "platform/stepper.h"
+#include "platform/thread_handoff.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QEventLoop>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -26,6 +29,7 @@
 #include <QVBoxLayout>
 
 #include <cmath>
+#include <thread>
 #include <tuple>
 
 using namespace sheet_layout;
@@ -40,6 +44,36 @@ constexpr QSize kPreviewBox(300, 400);
 constexpr double kTypedSlackMM = 0.005;
 
 QString Two_Places(double value) { return QString::asprintf("%0.2f", value); }
+
+// Prints the run on a worker while the progress sheet counts the cards and
+// offers Stop, which ends the document after the cards drawn; the window
+// stays live. Returns when the run has ended, with Print's result.
+bool Print_With_Progress(Printing_View& view, QPrinter& printer, std::uint64_t pages, std::int64_t cards)
+{
+    Send_Modeless& sheet = *Send_Modeless::defaultInstance();
+    sheet.Prepare(int(cards), QStringLiteral("%1 / %2 Card").arg(0).arg(cards));
+    sheet.setWindowModality(Qt::WindowModal);
+    sheet.open();
+    QEventLoop loop;
+    Print_Progress progress;
+    progress.changed = [&] {
+        QMetaObject::invokeMethod(
+            &loop, platform::handedOff([&] { sheet.Update_Progress(double(progress.cards), int(cards)); }),
+            Qt::QueuedConnection);
+    };
+    const QMetaObject::Connection stop =
+        QObject::connect(&sheet, &Send_Modeless::stopConfirmed, &loop, [&progress] { progress.stop = true; });
+    bool printed = false;
+    std::thread worker([&] {
+        printed = view.Print(printer, pages, &progress);
+        QMetaObject::invokeMethod(&loop, platform::handedOff([&loop] { loop.quit(); }), Qt::QueuedConnection);
+    });
+    loop.exec();
+    worker.join();
+    QObject::disconnect(stop);
+    sheet.hide();
+    return printed;
+}
 
 } // namespace
 
@@ -630,15 +664,18 @@ void Print_Wnd::Execute_Printing(bool preview)
         // Said once, before the preview draws anything.
         if (capped)
             Show_MessageBox(Printing_View::kPreviewCapMessage);
+        // Sheets are drawn as the preview shows them, on its worker: the view
+        // is only read there until the preview has closed.
         QPrinter printer(QPrinter::HighResolution);
         printInfo.apply(printer);
-        platform::runPrintPreview(printer, [&view, pages](QPrinter* p) { view.Print(*p, pages); }, this);
+        platform::runPrintPreview(int(pages), printInfo.paperSize(), printer.logicalDpiX(),
+                                  [&view](QPainter& painter, int sheet) { view.Draw_Sheet(painter, sheet); }, this);
     } else {
         QPrinter printer(QPrinter::HighResolution);
         printInfo.apply(printer);
         printer.setCopyCount(Copies_Stepper->intValue());
         printer.setDocName(QStringLiteral("Cards"));
-        if (!view.Print(printer, pages))
+        if (!Print_With_Progress(view, printer, pages, Total_Label))
             Show_MessageBox(QStringLiteral("The printer \"%1\" could not print the cards.").arg(printer_name));
     }
     if (data.inUse() && host_)

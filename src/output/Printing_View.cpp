@@ -60,6 +60,8 @@ void Printing_View::drawRect(QPainter& painter)
     const bool both = side == QLatin1String("BOTH"), back_only = side == QLatin1String("B");
     for (int r = 1; r <= L.Print_Row; ++r) {
         for (int c = 1; c <= L.Print_Col && barcode_counter < job_.Total_Label_Real; ++c) {
+            if (progress_ && progress_->stop)
+                return;
             CardPicture front = job_.front_image, back = job_.back_image;
             bool drawable = true;
             if (job_.data_in_use) {
@@ -77,8 +79,12 @@ void Printing_View::drawRect(QPainter& painter)
                         front = job_.render_row(row, QStringLiteral("F"));
                 }
                 drawable = (back_only || !front.isNull()) && (!(both || back_only) || !back.isNull());
-                if (!drawable)
-                    problems_.append(QStringLiteral("Row %1: the card could not be drawn.").arg(row + 1));
+                if (!drawable) {
+                    // Said once, also when the preview draws the sheet again.
+                    const QString problem = QStringLiteral("Row %1: the card could not be drawn.").arg(row + 1);
+                    if (!problems_.contains(problem))
+                        problems_.append(problem);
+                }
             } else {
                 drawable = !(back_only ? back : front).isNull();
             }
@@ -96,11 +102,25 @@ void Printing_View::drawRect(QPainter& painter)
             }
             ++count;
             ++barcode_counter;
+            if (progress_) {
+                progress_->cards = barcode_counter;
+                if (barcode_counter == 1 && progress_->changed)
+                    progress_->changed();
+            }
         }
     }
 }
 
-bool Printing_View::Print(QPagedPaintDevice& device, std::uint64_t pages)
+void Printing_View::Draw_Sheet(QPainter& painter, std::uint64_t sheet)
+{
+    // Every cell of a sheet counts, drawn or skipped, so the run's counters
+    // at the start of a sheet follow from its number alone.
+    barcode_counter = std::int64_t(sheet) * job_.layout.Print_Row * job_.layout.Print_Col;
+    count = barcode_counter;
+    drawRect(painter);
+}
+
+bool Printing_View::Print(QPagedPaintDevice& device, std::uint64_t pages, Print_Progress* progress)
 {
     QPainter painter;
     if (!painter.begin(&device))
@@ -109,10 +129,15 @@ bool Printing_View::Print(QPagedPaintDevice& device, std::uint64_t pages)
     const double scale = device.logicalDpiX() / 72.0;
     painter.scale(scale, device.logicalDpiY() / 72.0);
     Begin_Run();
-    for (std::uint64_t p = 0; p < pages; ++p) {
-        if (p > 0 && !device.newPage())
-            return false;
-        drawRect(painter);
+    progress_ = progress;
+    bool ok = true;
+    for (std::uint64_t p = 0; p < pages && ok && !(progress && progress->stop); ++p) {
+        ok = p == 0 || device.newPage();
+        if (ok)
+            drawRect(painter);
+        if (progress && progress->changed)
+            progress->changed();
     }
-    return painter.end();
+    progress_ = nullptr;
+    return painter.end() && ok;
 }

@@ -8,6 +8,7 @@
 
 #include <QStringList>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 
@@ -26,6 +27,14 @@ struct Print_Job {
     std::function<CardPicture(int row, const QString& side)> render_row;
 };
 
+// What a print run on a worker shares with the thread that waits for it.
+struct Print_Progress {
+    std::atomic<bool> stop{false};       // set from any thread: the run ends at the next card
+    std::atomic<std::int64_t> cards{0};  // cells handled so far
+    // Called on the printing thread after the first card and each sheet.
+    std::function<void()> changed;
+};
+
 class Printing_View {
 public:
     explicit Printing_View(Print_Job job);
@@ -41,9 +50,13 @@ public:
     // Draws the next sheet on a painter whose unit is one point, origin at
     // the paper's top left.
     void drawRect(QPainter& painter);
+    // Sheet `sheet` (from 0) alone, as the run draws it: its cells continue
+    // from the cells of the sheets before it.
+    void Draw_Sheet(QPainter& painter, std::uint64_t sheet);
     // The whole run on a paged device (a QPrinter or a PDF writer), page
-    // after page; false when the painter cannot start on it.
-    bool Print(QPagedPaintDevice& device, std::uint64_t pages);
+    // after page; false when the painter cannot start on it. With `progress`
+    // it reports there and a stop ends the document after the cards drawn.
+    bool Print(QPagedPaintDevice& device, std::uint64_t pages, Print_Progress* progress = nullptr);
 
     int Get_Curr_Label_Index(int row, int col) const;
     // Rows that could not be drawn so far ("Invalid Data" took their cell).
@@ -57,4 +70,5 @@ private:
 
     Print_Job job_;
     QStringList problems_;
+    Print_Progress* progress_ = nullptr; // during Print only
 };

@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QLocale>
+#include <QPaintDevice>
 #include <QPainter>
 
 #include <algorithm>
@@ -179,9 +180,12 @@ QRectF Qt_Rect(const Print_Layout& layout, const QRectF& r)
 void Draw_Cell_Caption(QPainter& painter, const Print_Layout& layout, const QRectF& cell, const QString& text,
                        const QColor& colour)
 {
+    // 11 points on paper: the painter's unit is one point, while a font's
+    // point size resolves by the device's resolution (1200 on a printer).
     QFont font;
     font.setBold(true);
-    font.setPointSizeF(11);
+    const int dpi = painter.device() ? painter.device()->logicalDpiY() : 72;
+    font.setPointSizeF(11.0 * 72.0 / (dpi > 0 ? dpi : 72));
     painter.save();
     painter.setFont(font);
     painter.setPen(colour);

@@ -2,6 +2,8 @@
 // write PDF: opening values, refused field text, the card count, the
 // preview's sheet limit, and printing read back with pdfinfo.
 #include "output/Print_Wnd.h"
+#include "output/Send_Modeless.h"
+#include "platform/print_preview.h"
 #include "platform/printers.h"
 #include "platform/stepper.h"
 #include "support/process_runner.h"
@@ -11,13 +13,23 @@
 
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPrintPreviewWidget>
+#include <QElapsedTimer>
+#include <QPainter>
+#include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <mutex>
+#include <set>
+#include <thread>
 
 using Answer = platform::modal::AlertAnswer;
 
@@ -121,28 +133,24 @@ TEST_F(PrintWindow, OpensFromTheCardAndRefusesFieldsThatWouldBreakTheLayout)
         EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("out.pdf"))));
 
         // A total far above the stepper is bounded; its preview shows 50
-        // sheets after one message, the same on a second pass.
+        // sheets after one message.
         testResponder().reset();
         Type(w.Total_Text, QStringLiteral("1e40"), &Print_Wnd::Total_Val_Changed);
         testResponder().answerAlert(Answer::Ok);
-        int pages = -1, again = -1;
+        int pages = -1;
         testResponder().onDialog([&](QDialog& preview) {
-            auto* widget = preview.findChild<QPrintPreviewWidget*>();
-            pages = widget->pageCount();
-            widget->updatePreview();
-            again = widget->pageCount();
+            pages = preview.findChild<platform::Pages_Preview*>()->pageCount();
             preview.done(0);
         });
         w.Execute_Printing(true);
         EXPECT_EQ(pages, 50);
-        EXPECT_EQ(again, 50);
         EXPECT_EQ(testResponder().texts(QStringLiteral("alert")).size(), 1);
 
         // Fifty sheets exactly: no message.
         testResponder().reset();
         Type(w.Total_Text, QStringLiteral("300"), &Print_Wnd::Total_Val_Changed);
         testResponder().onDialog([&](QDialog& preview) {
-            pages = preview.findChild<QPrintPreviewWidget*>()->pageCount();
+            pages = preview.findChild<platform::Pages_Preview*>()->pageCount();
             preview.done(0);
         });
         w.Execute_Printing(true);
@@ -227,5 +235,83 @@ TEST_F(PrintWindow, SaysWhatFitsAndRefusesCellsSmallerThanTheCard)
         // The card's own size typed back is taken without a word.
         Type(w.width_Text, QStringLiteral("150"), &Print_Wnd::Width_Changed);
         EXPECT_TRUE(testResponder().reset());
+    });
+}
+
+// However slow each sheet is, the preview opens at once, draws the sheets in
+// view (not all fifty), reaches the last when scrolled to it, and closes
+// without drawing the rest.
+TEST(PrintPreview, OpensAtOnceAndDrawsTheSheetsInView)
+{
+    std::mutex mutex;
+    std::vector<int> drawn;
+    const platform::Draw_Sheet draw = [&](QPainter& painter, int sheet) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        painter.fillRect(QRectF(0, 0, 100, 100), Qt::black);
+        const std::lock_guard<std::mutex> lock(mutex);
+        drawn.push_back(sheet);
+    };
+    auto shown = [&](int sheet) {
+        const std::lock_guard<std::mutex> lock(mutex);
+        return std::find(drawn.begin(), drawn.end(), sheet) != drawn.end();
+    };
+    QElapsedTimer clock;
+    qint64 opened = -1, closing = -1;
+    testResponder().onDialog([&](QDialog& dialog) {
+        opened = clock.elapsed();
+        auto* preview = dialog.findChild<platform::Pages_Preview*>();
+        dialog.show();
+        while (preview->shownPages() == 0 && clock.elapsed() < 20000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        preview->verticalScrollBar()->setValue(preview->verticalScrollBar()->maximum());
+        while (!shown(49) && clock.elapsed() < 20000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        closing = clock.elapsed();
+        dialog.done(0);
+    });
+    clock.start();
+    platform::runPrintPreview(50, QSizeF(595, 842), 72, draw, nullptr);
+    // Drawing all fifty first would take 5 s.
+    EXPECT_LT(opened, 1000);
+    EXPECT_TRUE(shown(0));
+    EXPECT_TRUE(shown(49));
+    EXPECT_LT(std::set<int>(drawn.begin(), drawn.end()).size(), 10u);
+    EXPECT_LT(clock.elapsed() - closing, 1000);
+    testResponder().reset();
+}
+
+// A long print shows its progress and Stop ends it within half a second,
+// the document closed whole after the sheets drawn; the window stays.
+TEST_F(PrintWindow, StopEndsALongPrintPromptly)
+{
+    const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
+    Open([&] {
+        Type(w.Total_Text, QStringLiteral("20000"), &Print_Wnd::Total_Val_Changed);
+        Send_Modeless& sheet = *Send_Modeless::defaultInstance();
+        QElapsedTimer clock;
+        qint64 stopped = -1;
+        QString progress;
+        testResponder().answerAlert(Answer::Yes);
+        std::function<void()> stop_when_going = [&] {
+            if (!sheet._curr_msg_cnt->text().startsWith(QStringLiteral("0 /")) || clock.elapsed() > 20000) {
+                progress = sheet._curr_msg_cnt->text();
+                sheet.Stop_Sending_Pressed();
+                stopped = clock.elapsed();
+                return;
+            }
+            QTimer::singleShot(5, stop_when_going);
+        };
+        clock.start();
+        QTimer::singleShot(5, stop_when_going);
+        w.Execute_Printing(false);
+        EXPECT_GE(stopped, 0);
+        EXPECT_LT(clock.elapsed() - stopped, 500);
+        EXPECT_TRUE(progress.endsWith(QStringLiteral(" / 20000 "))) << progress.toStdString();
+        EXPECT_FALSE(sheet.isVisible());
+        const QString info = Info(pdf);
+        const int pages = info.section(QStringLiteral("Pages:"), 1).trimmed().section(QLatin1Char('\n'), 0, 0).toInt();
+        EXPECT_GE(pages, 1) << info.toStdString();
+        EXPECT_LT(pages, 20000);
+        EXPECT_TRUE(w.isVisible());
     });
 }

@@ -16,6 +16,7 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -273,4 +274,63 @@ TEST(PrintingView, BarcodesArePrintedLosslesslyAndPicturesOnce)
                 << "cell " << cell;
         }
     }
+}
+
+// The preview draws sheets alone, in any order and again: each is the sheet
+// the run prints in its place, and a row that fails is listed once.
+TEST(PrintingView, ASheetDrawnAloneIsThatSheetOfTheRun)
+{
+    Print_Job job;
+    job.layout = A4_3x3();
+    job.Total_Label_Real = 25; // 9, 9 and 7 cells; the last 5 beyond the data
+    job.data_in_use = true;
+    job.data_rows = 20;
+    job.front_image = Solid(Qt::black);
+    job.render_row = [](int row, const QString&) { return row == 13 ? CardPicture() : Solid(Row_Colour(row)); };
+    Printing_View run(job), alone(job);
+    std::vector<QImage> printed, drawn;
+    run.Begin_Run();
+    for (int k = 0; k < 3; ++k) {
+        printed.emplace_back(596, 842, QImage::Format_RGB32);
+        printed.back().fill(Qt::gray);
+        QPainter p(&printed.back());
+        run.drawRect(p);
+    }
+    for (std::uint64_t k : {2, 1, 0, 1}) {
+        drawn.emplace_back(596, 842, QImage::Format_RGB32);
+        drawn.back().fill(Qt::gray);
+        QPainter p(&drawn.back());
+        alone.Draw_Sheet(p, k);
+    }
+    EXPECT_EQ(drawn[0], printed[2]);
+    EXPECT_EQ(drawn[1], printed[1]);
+    EXPECT_EQ(drawn[2], printed[0]);
+    EXPECT_EQ(drawn[3], printed[1]);
+    EXPECT_NE(printed[0], printed[1]);
+    EXPECT_EQ(alone.Problems(), run.Problems());
+    EXPECT_EQ(alone.Problems().size(), 1);
+}
+
+// A printer resolves font sizes at 1200 dpi: a cell's caption is still
+// 11 points high on paper, not sixteen times that.
+TEST(PrintingView, CaptionsAreElevenPointsAtThePrintersResolution)
+{
+    QTemporaryDir dir;
+    Print_Job job;
+    job.layout = A4_3x3();
+    job.Total_Label_Real = 1; // no card picture: the cell says "Invalid Data"
+    Printing_View view(job);
+    const QString pdf = dir.filePath(QStringLiteral("caption.pdf"));
+    QPdfWriter writer(pdf);
+    writer.setResolution(1200);
+    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
+    ASSERT_TRUE(view.Print(writer, 1));
+    const QString boxes =
+        QString::fromUtf8(testsupport::run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")}).out);
+    const QRegularExpressionMatch word =
+        QRegularExpression(QStringLiteral("yMin=\"([0-9.]+)\"[^>]*yMax=\"([0-9.]+)\">Invalid<")).match(boxes);
+    ASSERT_TRUE(word.hasMatch()) << boxes.toStdString();
+    const double height = word.captured(2).toDouble() - word.captured(1).toDouble();
+    EXPECT_GT(height, 8);
+    EXPECT_LT(height, 16);
 }
