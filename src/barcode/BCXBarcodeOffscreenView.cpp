@@ -1,12 +1,14 @@
 #include "barcode/BCXBarcodeOffscreenView.h"
 
 #include <QBuffer>
+#include <QMap>
 #include <QMouseEvent>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QVector>
 #include <cmath>
+#include <cstring>
 
 #include "app/AppHelpers.h"
 #include "barcode/BCXBarcode.h"
@@ -144,6 +146,45 @@ QSizeF wholePoints(QSizeF size)
 {
     auto up = [](double v) { return std::isfinite(v) && v > 0 ? std::ceil(v - 1e-4) : v; };
     return QSizeF(up(size.width()), up(size.height()));
+}
+
+// The symbol raster as filled rectangles, one colour at a time: each band of
+// equal rows gives one box per run of equal pixels in it. White and
+// transparent pixels add nothing over the view's white fill. A recorded
+// picture then holds shapes only, which play at any resolution without
+// decoding an image, and print as vectors.
+void drawModuleShapes(QPainter& p, const QImage& symbol, const QRectF& target)
+{
+    const QImage argb = symbol.convertToFormat(QImage::Format_ARGB32);
+    const int w = argb.width(), h = argb.height();
+    if (w <= 0 || h <= 0)
+        return;
+    const double sx = target.width() / w, sy = target.height() / h;
+    const size_t rowBytes = size_t(w) * 4;
+    QMap<QRgb, QVector<QRectF>> boxes;
+    for (int top = 0; top < h;) {
+        const QRgb* line = reinterpret_cast<const QRgb*>(argb.constScanLine(top));
+        int bottom = top + 1;
+        while (bottom < h && std::memcmp(argb.constScanLine(bottom), line, rowBytes) == 0)
+            ++bottom;
+        for (int x = 0; x < w;) {
+            const QRgb c = line[x];
+            int e = x + 1;
+            while (e < w && line[e] == c)
+                ++e;
+            if (qAlpha(c) != 0 && c != 0xffffffffu)
+                boxes[c].append(QRectF(target.left() + x * sx, target.top() + top * sy, (e - x) * sx,
+                                       (bottom - top) * sy));
+            x = e;
+        }
+        top = bottom;
+    }
+    p.setPen(Qt::NoPen);
+    for (auto it = boxes.cbegin(); it != boxes.cend(); ++it) {
+        p.setBrush(QColor::fromRgba(it.key()));
+        p.drawRects(it.value().constData(), int(it.value().size()));
+    }
+    p.setBrush(Qt::NoBrush);
 }
 
 void logReason(QString* reason, const QString& text)
@@ -312,7 +353,10 @@ void BCXBarcodeOffscreenView::draw2D(QPainter& p, double k) const
         }
         // Drawn over the white fill (source-over), so the symbol's transparent
         // margins stay white and readable on any card.
-        image_2d.draw(p, target);
+        if (k <= 0 && moduleShapes && image_2d.hasRaster())
+            drawModuleShapes(p, image_2d.raster(), target);
+        else
+            image_2d.draw(p, target);
         p.restore();
     }
     if (gen.printsFooter())
@@ -457,13 +501,14 @@ PointPicture BCXBarcodeImage::imageFromBarcode(const BCXBarcode* model, QString*
     return view.picture(reason);
 }
 
-PointPicture BCXBarcodeImage::imageFromBarcodeImage(const PointPicture& image, QString* reason)
+PointPicture BCXBarcodeImage::imageFromBarcodeImage(const PointPicture& image, QString* reason, bool moduleShapes)
 {
     auto lock = lockedDesigner().Lock_Generation();
     if (refuseImage(image, reason))
         return {};
     BCXBarcodeOffscreenView view;
     view.initWithBarcodeImage(image);
+    view.moduleShapes = moduleShapes;
     return view.picture(reason);
 }
 

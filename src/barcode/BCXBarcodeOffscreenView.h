@@ -56,6 +56,9 @@ public:
 
     unsigned char fromImageOrBarcode = 0; // 0 linear model, 1 2-D picture
     PointPicture image_2d;
+    // A recorded (vector) picture draws the 2-D symbol's raster as filled
+    // rectangles instead of holding the image; rasters always draw the image.
+    bool moduleShapes = false;
 
 private:
     void drawLinear(QPainter& painter, double pixelsPerPoint) const;
@@ -72,7 +75,9 @@ private:
 class BCXBarcodeImage {
 public:
     static PointPicture imageFromBarcode(const BCXBarcode* model, QString* reason = nullptr);
-    static PointPicture imageFromBarcodeImage(const PointPicture& image, QString* reason = nullptr);
+    // moduleShapes: the symbol as rectangles (see BCXBarcodeOffscreenView).
+    static PointPicture imageFromBarcodeImage(const PointPicture& image, QString* reason = nullptr,
+                                              bool moduleShapes = false);
     static QByteArray pdfFromBarcode(const BCXBarcode* model, QString* reason = nullptr);
     static QImage rasterFromBarcode(const BCXBarcode* model, double dpi, QString* reason = nullptr);
     static QByteArray pdfFromBarcodeImage(const PointPicture& image, QString* reason = nullptr);

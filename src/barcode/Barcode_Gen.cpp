@@ -472,7 +472,7 @@ std::shared_ptr<BCXBarcode> Barcode_Gen::Generate_Barcode_Variable(bool preview,
 }
 
 PointPicture Barcode_Gen::Get_Image_From_Val(const QString& value, const QString& headerText,
-                                             const QString& footerText)
+                                             const QString& footerText, bool moduleShapes)
 {
     auto lock = Lock_Generation();
     try {
@@ -483,7 +483,7 @@ PointPicture Barcode_Gen::Get_Image_From_Val(const QString& value, const QString
         QString reason;
         PointPicture picture;
         if (liner_or_2D_font != 0)
-            picture = BCXBarcodeImage::imageFromBarcodeImage(image_2d, &reason);
+            picture = BCXBarcodeImage::imageFromBarcodeImage(image_2d, &reason, moduleShapes);
         else if (b)
             picture = BCXBarcodeImage::imageFromBarcode(b.get(), &reason);
         else

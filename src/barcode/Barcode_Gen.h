@@ -211,8 +211,11 @@ public:
                                                           const QString& header, const QString& footer);
     // Headless picture of one value with the settings now in the designer
     // (vector picture of the whole barcode); null with last_failure set when
-    // no picture can be made. Holds the generation lock.
-    PointPicture Get_Image_From_Val(const QString& value, const QString& header, const QString& footer);
+    // no picture can be made. Holds the generation lock. moduleShapes draws
+    // a 2-D symbol as rectangles rather than holding its raster (runs: no
+    // image to encode and decode in the picture, vector modules in print).
+    PointPicture Get_Image_From_Val(const QString& value, const QString& header, const QString& footer,
+                                    bool moduleShapes = false);
     // A linear barcode object of the symbology title with its code set
     // applied, not yet initialised; none for a title that is not linear.
     static std::unique_ptr<BCXBarcode> Create_Linear_Barcode(const QString& title);

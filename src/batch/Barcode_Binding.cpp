@@ -226,7 +226,7 @@ void Store_Barcode_Settings(QBXGraphic& g, const Barcode_Gen& gen)
 }
 
 Barcode_Row_Picture Barcode_Row_Picture_For_Graphic(const QBXGraphic& settings, const QString& value,
-                                                    const QString& header, const QString& footer)
+                                                    const QString& header, const QString& footer, bool for_run)
 {
     // The shared designer exists before any run record, so a run record is
     // never taken for it.
@@ -236,7 +236,7 @@ Barcode_Row_Picture Barcode_Row_Picture_For_Graphic(const QBXGraphic& settings, 
     Load_Barcode_Settings(gen, settings);
     Thread_Designer_Scope scope(gen);
     Barcode_Row_Picture row;
-    row.picture = gen.Get_Image_From_Val(value, header, footer);
+    row.picture = gen.Get_Image_From_Val(value, header, footer, for_run);
     row.dpi = gen.run_dpi;
     return row;
 }

@@ -45,9 +45,12 @@ struct Barcode_Row_Picture {
 };
 
 // The barcode of value with the graphic's settings and the given header and
-// footer; a null picture when the value cannot be encoded.
+// footer; a null picture when the value cannot be encoded. for_run: the
+// picture a run draws at its output resolution, a 2-D symbol's modules as
+// rectangles; otherwise the designer's own picture (the symbol's raster).
 Barcode_Row_Picture Barcode_Row_Picture_For_Graphic(const QBXGraphic& settings, const QString& value,
-                                                    const QString& header, const QString& footer);
+                                                    const QString& header, const QString& footer,
+                                                    bool for_run = false);
 
 // The same barcode as a raster tagged with the designer's resolution; a
 // null image when the value cannot be encoded.

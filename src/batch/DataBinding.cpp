@@ -80,7 +80,7 @@ void Fill_One(QBXGraphic& g, Kind kind, int row, const QString& value, const Fil
         if (!value.isEmpty()) {
             const Barcode_Picture_Fn& fn = s.barcode ? s.barcode : Default_Barcode_Picture_Function();
             if (fn)
-                made = fn(g, value, g.header_val, g.footer_val);
+                made = fn(g, value, g.header_val, g.footer_val, s.in_run);
         }
         auto* barcode = dynamic_cast<QBXBarcode*>(&g);
         if (s.in_run && barcode) {

@@ -73,10 +73,12 @@ private:
 // ---- barcode pictures -----------------------------------------------------------
 
 // The picture of a barcode graphic's settings with another value, header and
-// footer; a null image when the value cannot be encoded. Must be safe off the
-// main thread (one generation at a time) and touch no widget.
+// footer; a null image when the value cannot be encoded. for_run asks for the
+// picture a run draws (see Barcode_Row_Picture_For_Graphic). Must be safe off
+// the main thread (one generation at a time) and touch no widget.
 using Barcode_Picture_Fn = std::function<Barcode_Row_Picture(const QBXGraphic& settings, const QString& value,
-                                                             const QString& header, const QString& footer)>;
+                                                             const QString& header, const QString& footer,
+                                                             bool for_run)>;
 // The function binding uses unless one is injected: Barcode_Row_Picture_For_Graphic.
 Barcode_Picture_Fn Default_Barcode_Picture_Function();
 void Set_Default_Barcode_Picture_Function(Barcode_Picture_Fn fn);

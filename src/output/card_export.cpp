@@ -137,9 +137,11 @@ bool Encode_Rows(Png_Sink& sink, const QImage& rows, bool rgb)
     png_set_write_fn(png, &sink, Png_Write, Png_Flush);
     // Two cheap filters instead of trying all five on every row: card
     // pictures are mostly flat areas, text and smooth gradients, where SUB
-    // or UP is as small as the full search at a fraction of its time.
+    // or UP is as small as the full search at a fraction of its time. The
+    // compressed data goes out in few large chunks.
     png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB | PNG_FILTER_UP);
     png_set_compression_level(png, 1);
+    png_set_compression_buffer_size(png, 1 << 16);
     png_set_IHDR(png, info, png_uint_32(rows.width()), png_uint_32(rows.height()), 8,
                  rgb ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_BASE, PNG_FILTER_TYPE_BASE);

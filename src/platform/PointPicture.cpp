@@ -37,12 +37,18 @@ void PointPicture::draw(QPainter& painter, const QRectF& target) const
     if (hasRaster()) {
         painter.drawImage(target, m_raster, QRectF(m_raster.rect()));
     } else {
-        painter.translate(target.topLeft());
-        painter.scale(target.width() / m_size.width(), target.height() / m_size.height());
         // Playing a picture moves a read position inside its shared data:
         // a private copy lets threads draw the same picture at once.
         QPicture own;
         own.setData(m_vector.data(), m_vector.size());
+        // A picture plays scaled by the device's resolution over its own (a
+        // printer at 1200 dpi would draw it many times too large): that
+        // scale is taken back, so painter units decide the size everywhere.
+        const QPaintDevice* device = painter.device();
+        const double rx = device && device->logicalDpiX() > 0 ? double(own.logicalDpiX()) / device->logicalDpiX() : 1;
+        const double ry = device && device->logicalDpiY() > 0 ? double(own.logicalDpiY()) / device->logicalDpiY() : 1;
+        painter.translate(target.topLeft());
+        painter.scale(target.width() / m_size.width() * rx, target.height() / m_size.height() * ry);
         painter.drawPicture(QPointF(0, 0), own);
     }
     painter.restore();

@@ -13,7 +13,9 @@
 #include "support/log_capture.h"
 #include "support_binding.h"
 
+#include <QBuffer>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QTemporaryDir>
 #include "support/process_runner.h"
 #include <gtest/gtest.h>
@@ -205,6 +207,40 @@ TEST(BarcodeBinding, RunPicturesMatchTheDesignersOnAnyThread)
     }
     USED_DPI_VALUE = savedDpi;
     QR_EC_Level_Val = 0;
+}
+
+// A run's 2-D symbols are shapes: the picture holds no image to encode and
+// decode on every card, a PDF of it has no image either, and the symbol
+// reads back from a 300 dpi raster of it.
+TEST(BarcodeBinding, RunPicturesDrawTwoDSymbolsAsShapes)
+{
+    std::vector<Sample> samples;
+    for (const Sample& s : Symbology_Samples())
+        if (s.graphic->linear_or_2d == 1)
+            samples.push_back(s);
+    auto pdf417 = std::make_shared<QBXBarcode>();
+    pdf417->barcode_font_index = Title_Index(QStringLiteral("PDF417"));
+    pdf417->linear_or_2d = 1;
+    samples.push_back({pdf417, QStringLiteral("PDF-417-0042")});
+    QTemporaryDir folder;
+    for (const Sample& s : samples) {
+        const PointPicture run =
+            Barcode_Row_Picture_For_Graphic(*s.graphic, s.value, QStringLiteral("Head"), QStringLiteral("Foot"), true)
+                .picture;
+        ASSERT_TRUE(run.hasVector()) << s.value.toStdString();
+        EXPECT_FALSE(QByteArray::fromRawData(run.vector().data(), run.vector().size()).contains("\x89PNG"))
+            << s.value.toStdString();
+        QByteArray pdf;
+        {
+            QBuffer buffer(&pdf);
+            buffer.open(QIODevice::WriteOnly);
+            QPdfWriter writer(&buffer);
+            QPainter painter(&writer);
+            run.draw(painter, QRectF(QPointF(0, 0), run.size()));
+        }
+        EXPECT_FALSE(pdf.contains("/Subtype /Image")) << s.value.toStdString();
+        EXPECT_EQ(Decode(run.toImage(300), folder.path(), QStringLiteral("2d")), s.value);
+    }
 }
 
 // A damaged design log loads as defaults or the nearest allowed value, says
