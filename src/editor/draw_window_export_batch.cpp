@@ -40,21 +40,38 @@ struct Export_Batch_Run {
 
     void Work(Binding_Run_Snapshot& snapshot);
     bool Write(const QImage& picture, const QString& path);
+    void Sync();
+    void Fail(const QString& path, const QString& reason);
 };
 
 bool Export_Batch_Run::Write(const QImage& picture, const QString& path)
 {
     QString reason;
-    if (card_export::Write_Picture(picture, path, &reason)) {
+    if (card_export::Write_Run_Picture(picture, path, &reason)) {
         ++files;
         return true;
     }
+    Fail(path, reason);
+    return false;
+}
+
+// Called by the last worker: the run's files go to disk together, so a run
+// that reports them written has them on disk.
+void Export_Batch_Run::Sync()
+{
+    QString reason;
+    if (files > 0 && !card_export::Sync_Run_Folder(folder, &reason))
+        Fail(folder, reason);
+}
+
+// The first failure ends the run; its path and reason are kept.
+void Export_Batch_Run::Fail(const QString& path, const QString& reason)
+{
     QMutexLocker lock(&mutex);
     if (!failed.exchange(true)) {
         fail_path = path;
         fail_reason = reason;
     }
-    return false;
 }
 
 void Export_Batch_Run::Work(Binding_Run_Snapshot& snapshot)
@@ -144,9 +161,11 @@ void QBXWindowController::Export_Batch_File(const QString& folder)
     for (const std::shared_ptr<Binding_Run_Snapshot>& snapshot : run->snapshots)
         m_exportPool->start(platform::handedOff([this, run, snapshot] {
             run->Work(*snapshot);
-            if (--run->workers_left == 0)
+            if (--run->workers_left == 0) {
+                run->Sync();
                 QMetaObject::invokeMethod(
                     this, platform::handedOff([this, run] { Finish_Export_Batch(run); }), Qt::QueuedConnection);
+            }
         }));
 }
 

@@ -34,7 +34,7 @@ QString Create_Run_Folder(const QString& parent);
 QImage Combine_Front_Back(const QImage& front, const QImage& back);
 
 // Writes the picture as PNG: 8-bit RGB when every pixel is opaque, else
-// straight (not premultiplied) RGBA; the SUB or UP filter on each row and
+// straight (not premultiplied) RGBA; the UP filter on each row and
 // fast deflate; the picture's resolution as its pHYs chunk. Readers see the
 // picture's pixels exactly. On failure `error` gets the reason.
 bool Write_Png(const QImage& picture, QIODevice& device, QString* error);
@@ -44,5 +44,11 @@ bool Write_Png(const QImage& picture, QIODevice& device, QString* error);
 // a failure leaves no partial or temporary file. On failure `error` gets the
 // reason.
 bool Write_Picture(const QImage& picture, const QString& path, QString* error);
+
+// The same for a batch run's new files: never replaces a file, and is not
+// forced to disk file by file; the run ends with Sync_Run_Folder, which
+// forces all of them at once (one wait instead of one per file).
+bool Write_Run_Picture(const QImage& picture, const QString& path, QString* error);
+bool Sync_Run_Folder(const QString& folder, QString* error);
 
 } // namespace card_export

@@ -1,13 +1,16 @@
 #include "platform/files.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <unistd.h>
 
 namespace platform {
 namespace {
@@ -17,6 +20,24 @@ bool fail(QString* error, const QString& why)
     if (error)
         *error = why;
     return false;
+}
+
+QString systemReason(int code) { return QString::fromLocal8Bit(std::strerror(code)); }
+
+// Produces into the device; on failure the device's or the system's reason,
+// else "writing was cancelled".
+bool produceInto(QFileDevice& file, const std::function<bool(QIODevice&)>& produce, QString* error)
+{
+    if (produce(file) && file.flush())
+        return true;
+    // A write that ran short (a full disk) reports no error until the next
+    // one: one more byte asks the system for its reason.
+    if (file.error() == QFileDevice::NoError) {
+        file.write("", 1);
+        file.flush();
+    }
+    return fail(error, file.error() != QFileDevice::NoError ? file.errorString()
+                                                            : QStringLiteral("writing was cancelled"));
 }
 
 } // namespace
@@ -34,22 +55,59 @@ bool writeFileAtomically(const QString& path, const std::function<bool(QIODevice
         file.cancelWriting();
         return fail(error, why);
     }
-    if (!produce(file)) {
-        // A write that ran short (a full disk) reports no error until the
-        // next one: one more byte asks the system for its reason, which is
-        // taken before cancelling replaces it by its own.
-        if (file.error() == QFileDevice::NoError) {
-            file.write("", 1);
-            file.flush();
-        }
-        const QString why = file.error() != QFileDevice::NoError ? file.errorString()
-                                                                 : QStringLiteral("writing was cancelled");
+    // The reason is taken before cancelling replaces it by its own.
+    if (!produceInto(file, produce, error)) {
         file.cancelWriting();
-        return fail(error, why);
+        return false;
     }
     if (!file.commit())
         return fail(error, file.errorString());
     return true;
+}
+
+bool writeNewFile(const QString& path, const std::function<bool(QIODevice&)>& produce, QString* error)
+{
+    const QByteArray target = QFile::encodeName(path);
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    // An unnamed file in the target's folder, given its name only once it is
+    // whole: a failure or a crash leaves nothing behind. The mode is cut by
+    // the umask as for any new file.
+    const int fd = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        // File systems without unnamed files: the atomic write, which syncs.
+        if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL) {
+            if (QFileInfo::exists(path))
+                return fail(error, systemReason(EEXIST));
+            return writeFileAtomically(path, produce, WriteMode::Default, error);
+        }
+        return fail(error, systemReason(errno));
+    }
+    QFile file;
+    bool ok = file.open(fd, QIODevice::WriteOnly, QFileDevice::DontCloseHandle);
+    if (!ok)
+        fail(error, file.errorString());
+    else
+        ok = produceInto(file, produce, error);
+    file.close();
+    if (ok) {
+        const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+        ok = ::linkat(AT_FDCWD, self.constData(), AT_FDCWD, target.constData(), AT_SYMLINK_FOLLOW) == 0;
+        if (!ok)
+            fail(error, systemReason(errno));
+    }
+    ::close(fd);
+    return ok;
+}
+
+bool syncFolder(const QString& folder, QString* error)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return fail(error, systemReason(errno));
+    const bool ok = ::syncfs(fd) == 0;
+    const int code = errno;
+    ::close(fd);
+    return ok || fail(error, systemReason(code));
 }
 
 bool writeFileAtomically(const QString& path, const QByteArray& bytes, WriteMode mode, QString* error)

@@ -25,6 +25,15 @@ bool writeFileAtomically(const QString& path, const QByteArray& bytes,
 bool writeFileAtomically(const QString& path, const std::function<bool(QIODevice&)>& produce,
                          WriteMode mode = WriteMode::Default, QString* error = nullptr);
 
+// Writes a new file with the content produced into the device: it appears at
+// path whole or not at all, and never replaces an existing file. Unlike the
+// atomic write above it is not forced to disk one by one: a run writing many
+// files calls syncFolder once at its end.
+bool writeNewFile(const QString& path, const std::function<bool(QIODevice&)>& produce, QString* error = nullptr);
+
+// Forces everything written to the file system holding folder to disk.
+bool syncFolder(const QString& folder, QString* error = nullptr);
+
 // folder/name or folder/name.ext for a single file name. Refuses (nullopt)
 // an empty name, a name holding "/" or U+0000, and "." or "..", so a name
 // taken from the user can never leave the folder.

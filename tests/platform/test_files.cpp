@@ -122,6 +122,43 @@ TEST(AtomicWrite, OwnerOnlyFilesAreNeverWiderThan0600)
     EXPECT_EQ(contentOf(fresh), QByteArray("secret"));
 }
 
+// A run's new file: whole or absent, never over an existing one, with the
+// usual mode; a failure gives the system's reason.
+TEST(NewFile, AppearsWholeOrNotAtAll)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Card_1.PNG"));
+    const auto write = [](const QByteArray& bytes) {
+        return [bytes](QIODevice& out) { return out.write(bytes) == bytes.size(); };
+    };
+    const mode_t umask = ::umask(022);
+    EXPECT_TRUE(platform::writeNewFile(path, write("card")));
+    ::umask(umask);
+    EXPECT_EQ(contentOf(path), QByteArray("card"));
+    EXPECT_EQ(fileMode(path), 0644);
+    QString error;
+    EXPECT_FALSE(platform::writeNewFile(path, write("other"), &error));
+    EXPECT_EQ(error, QString::fromLocal8Bit(std::strerror(EEXIST)));
+    EXPECT_EQ(contentOf(path), QByteArray("card"));
+    EXPECT_FALSE(platform::writeNewFile(dir.filePath(QStringLiteral("cancelled")),
+                                        [](QIODevice& out) { out.write("partial"); return false; }));
+
+    rlimit saved {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const rlimit small {65536, saved.rlim_max};
+    const auto signal = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool large = platform::writeNewFile(dir.filePath(QStringLiteral("large")), write(QByteArray(1 << 20, 'x')),
+                                              &error);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, signal);
+    EXPECT_FALSE(large);
+    EXPECT_EQ(error, QString::fromLocal8Bit(std::strerror(EFBIG)));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("Card_1.PNG")});
+    EXPECT_TRUE(platform::syncFolder(dir.path(), &error));
+    EXPECT_FALSE(platform::syncFolder(dir.filePath(QStringLiteral("missing")), &error));
+}
+
 TEST(RegularFile, OnlyFilesAndLinksToThem)
 {
     QTemporaryDir dir;
