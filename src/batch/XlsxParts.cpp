@@ -866,6 +866,20 @@ int cellPosition(const char* ref)
     return column - 1;
 }
 
+// The shared-string table as worksheet reads look it up: whether an entry
+// is empty is known without touching the entry, whose text a cell takes
+// only once its row is read (see storeRowText).
+struct SharedTable
+{
+    explicit SharedTable(const QStringList& table) : strings(table), empty(size_t(table.size()))
+    {
+        for (qsizetype i = 0; i < table.size(); ++i)
+            empty[size_t(i)] = table.at(i).isEmpty();
+    }
+    const QStringList& strings;
+    std::vector<bool> empty;
+};
+
 class WorksheetParser : public PartParser
 {
 public:
@@ -874,7 +888,7 @@ public:
     // The rows, cells and texts kept are charged to `budget`, so that empty
     // rows or a few values far to the right cannot exhaust memory; past it
     // the parse stops with tooLarge set.
-    WorksheetParser(const QStringList& shared, bool headerOnly, SheetContent& out, Budget& budget,
+    WorksheetParser(const SharedTable& shared, bool headerOnly, SheetContent& out, Budget& budget,
                     bool bodyMode = false)
         : m_shared(shared), m_headerOnly(headerOnly), m_bodyMode(bodyMode), m_budget(budget), m_out(out)
     {
@@ -913,6 +927,7 @@ protected:
                 m_inRow = true;
                 m_row = QStringList();
                 m_waiting.clear();
+                m_waitingShared.clear();
                 m_rowText.clear();
                 // Room for as many cells as the widest row so far, charged
                 // now: every row is padded to the sheet's width in the end.
@@ -1012,10 +1027,11 @@ private:
         m_nextPosition = m_position + 1;
         QString value;
         const std::string* own = nullptr; // the value's bytes when it is a text of its own
+        qsizetype shared = -1;            // the value's shared-string index
         switch (m_kind) {
         case Kind::Shared:
             if (m_hasV)
-                value = sharedString();
+                shared = sharedIndex();
             break;
         case Kind::Inline:
             if (m_hasIs)
@@ -1033,7 +1049,7 @@ private:
             value = fromUtf8(*own);
         const qsizetype length = ascii ? qsizetype(own->size()) : value.size();
         // A cell without a value (a formatted blank) widens nothing.
-        if (length == 0)
+        if (shared >= 0 ? m_shared.empty[size_t(shared)] : length == 0)
             return;
         qint64 cost = 0;
         if (m_kind != Kind::Shared) {
@@ -1051,6 +1067,9 @@ private:
                 m_waiting.push_back({m_position, m_rowText.size(), length});
                 m_rowText.append(*own);
                 m_row.append(QString());
+            } else if (shared >= 0) {
+                m_waitingShared.push_back({m_position, shared});
+                m_row.append(QString());
             } else {
                 m_row.append(std::move(value));
             }
@@ -1060,6 +1079,8 @@ private:
         storeRowText();
         if (ascii)
             value = QString::fromLatin1(own->data(), length);
+        else if (shared >= 0)
+            value = m_shared.strings.at(shared);
         if (m_row.size() < m_position)
             m_row.resize(m_position + 1, m_empty);
         m_row[m_position] = std::move(value);
@@ -1076,9 +1097,23 @@ private:
 
     // Stores the row's waiting texts in one allocation that their cells
     // share (each text followed by its own terminating zero): one
-    // allocation per row instead of one per value.
+    // allocation per row instead of one per value. The row's shared strings
+    // are fetched together, so that their lookups in the (large, scattered)
+    // table overlap instead of waiting on memory one after the other.
     void storeRowText()
     {
+        if (!m_waitingShared.empty()) {
+            const QString* table = m_shared.strings.constData();
+            for (const PendingShared& p : m_waitingShared)
+                __builtin_prefetch(table + p.index);
+            for (const PendingShared& p : m_waitingShared) { // the text's header, whose count is raised
+                const quintptr text = reinterpret_cast<quintptr>(table[p.index].constData());
+                __builtin_prefetch(reinterpret_cast<const void*>(text - sizeof(QArrayData)), 1);
+            }
+            for (const PendingShared& p : m_waitingShared)
+                m_row[p.position] = table[p.index];
+            m_waitingShared.clear();
+        }
         if (m_waiting.empty())
             return;
         const qsizetype total = qsizetype(m_rowText.size() + m_waiting.size());
@@ -1100,7 +1135,8 @@ private:
         m_rowText.clear();
     }
 
-    QString sharedString()
+    // The index of a shared-string cell, -1 (counted) when it names none.
+    qsizetype sharedIndex()
     {
         size_t i = 0;
         size_t begin = m_v.find_first_not_of(" \t\r\n");
@@ -1111,11 +1147,11 @@ private:
             ok = c >= '0' && c <= '9';
             i = i * 10 + size_t(c - '0');
         }
-        if (ok && i < size_t(m_shared.size()))
-            return m_shared.at(qsizetype(i));
+        if (ok && i < size_t(m_shared.strings.size()))
+            return qsizetype(i);
         if (m_out.badSharedIndexes++ == 0)
             m_out.firstBadSharedIndex = QString::fromUtf8(m_v.data(), qsizetype(m_v.size()));
-        return m_empty;
+        return -1;
     }
 
     // Adds `bytes` to the read's budget, telling the other threads in steps
@@ -1149,7 +1185,7 @@ private:
             stop();
     }
 
-    const QStringList& m_shared;
+    const SharedTable& m_shared;
     const bool m_headerOnly;
     const bool m_bodyMode;
     Budget& m_budget;
@@ -1180,6 +1216,12 @@ private:
         qsizetype length;
     };
     std::vector<PendingText> m_waiting;
+    struct PendingShared
+    {
+        int position;
+        qsizetype index;
+    };
+    std::vector<PendingShared> m_waitingShared;
     std::string m_rowText;
     std::string m_v;
     RichText m_inline;
@@ -1300,7 +1342,7 @@ bool planRowRanges(const QString& path, RowRanges& plan)
 // budget, and joins their rows in order. False when a range did not parse
 // cleanly or went over the budget: the caller then reads the part in one
 // pass, whose result (rows, refusal or error) is the one that counts.
-bool readRowRanges(const QString& path, const QStringList& sharedStrings, const RowRanges& plan, qint64 budget,
+bool readRowRanges(const QString& path, const SharedTable& sharedStrings, const RowRanges& plan, qint64 budget,
                    SheetContent& out)
 {
     const qsizetype n = plan.ranges.size();
@@ -1428,13 +1470,14 @@ ParseResult readWorksheet(const QString& path, const QStringList& sharedStrings,
                           SheetContent& out, QString& message, qint64 budget)
 {
     ParseResult result = ParseResult::Parsed;
+    const SharedTable table(sharedStrings);
     RowRanges plan;
-    if (headerOnly || !planRowRanges(path, plan) || !readRowRanges(path, sharedStrings, plan, budget, out)) {
+    if (headerOnly || !planRowRanges(path, plan) || !readRowRanges(path, table, plan, budget, out)) {
         bool read = false;
         if (plainXmlReading) {
             out = SheetContent();
             Budget own(budget);
-            WorksheetParser parser(sharedStrings, headerOnly, out, own);
+            WorksheetParser parser(table, headerOnly, out, own);
             read = parser.parsePlain(path, 0, -1, {}, {}, result, message);
             out.tooLarge = parser.tooLarge();
             out.plain = read;
@@ -1442,7 +1485,7 @@ ParseResult readWorksheet(const QString& path, const QStringList& sharedStrings,
         if (!read) {
             out = SheetContent();
             Budget own(budget);
-            WorksheetParser parser(sharedStrings, headerOnly, out, own);
+            WorksheetParser parser(table, headerOnly, out, own);
             result = parser.run(path, message);
             out.tooLarge = parser.tooLarge();
         }
