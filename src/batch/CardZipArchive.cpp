@@ -4,15 +4,22 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
+#include <QThread>
 
 #include <minizip/unzip.h>
 #include <minizip/zip.h>
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 qint64 CardZipArchive::Max_Unpacked_Bytes = CardZipArchive::Default_Max_Unpacked_Bytes;
+qint64 CardZipArchive::Parallel_Unpack_Bytes = 4 << 20;
 
 namespace {
 
@@ -106,9 +113,19 @@ bool isSafeEntryPath(const QString& path, const QString& destination)
     return joined.startsWith(destination + QLatin1Char('/'));
 }
 
+// One entry as the first pass found it: where it sits in the archive and
+// where it goes.
+struct PlannedEntry
+{
+    unz64_file_pos position{};
+    QString target; // full path under the destination
+    bool folder = false;
+    ZPOS64_T size = 0; // declared uncompressed size
+};
+
 // First pass over the central directory: every name must be safe and the
 // declared sizes must stay under the limits; nothing is written yet.
-int checkArchive(unzFile zip, const QString& destination)
+int checkArchive(unzFile zip, const QString& destination, std::vector<PlannedEntry>& entries)
 {
     unz_global_info64 global{};
     if (unzGetGlobalInfo64(zip, &global) != UNZ_OK)
@@ -118,18 +135,23 @@ int checkArchive(unzFile zip, const QString& destination)
     if (unzGoToFirstFile(zip) != UNZ_OK)
         return CardZipArchive::ErrorFirstEntry;
     ZPOS64_T declared = 0;
-    qint64 entries = 0;
     int status = UNZ_OK;
     do {
         unz_file_info64 info{};
         EntryName name;
-        if (!readEntryName(zip, info, name))
+        PlannedEntry entry;
+        if (!readEntryName(zip, info, name) || unzGetFilePos64(zip, &entry.position) != UNZ_OK)
             return CardZipArchive::ErrorCorrupt;
         if (!isSafeEntryPath(name.path, destination))
             return CardZipArchive::ErrorUnsafePath;
         declared += info.uncompressed_size;
-        if (++entries > CardZipArchive::Max_Entries || declared > ZPOS64_T(CardZipArchive::Max_Unpacked_Bytes))
+        if (qint64(entries.size()) >= CardZipArchive::Max_Entries ||
+            declared > ZPOS64_T(CardZipArchive::Max_Unpacked_Bytes))
             return CardZipArchive::ErrorTooLarge;
+        entry.target = QDir::cleanPath(destination + QLatin1Char('/') + name.path);
+        entry.folder = name.folder;
+        entry.size = info.uncompressed_size;
+        entries.push_back(std::move(entry));
         status = unzGoToNextFile(zip);
     } while (status == UNZ_OK);
     return status == UNZ_END_OF_LIST_OF_FILE ? 0 : CardZipArchive::ErrorCorrupt;
@@ -146,14 +168,15 @@ void setModificationTime(QFile& file, const unz_file_info64& info)
         file.setFileTime(when, QFileDevice::FileModificationTime);
 }
 
-// Copies the open entry into `target`. Returns 0 or an error code.
-int extractEntry(unzFile zip, const unz_file_info64& info, const QString& target, qint64& written,
-                 Extraction& made)
+// Copies the open entry into `target`; `created` is set once the file
+// exists. Returns 0 or an error code.
+int extractEntry(unzFile zip, const unz_file_info64& info, const QString& target, std::atomic<qint64>& written,
+                 char& created)
 {
     QFile out(target);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
         return CardZipArchive::ErrorWriteFailed;
-    made.files.append(target);
+    created = 1;
     std::vector<char> block(kUnzipBufferSize);
     char* buffer = block.data();
     ZPOS64_T entryBytes = 0;
@@ -163,9 +186,8 @@ int extractEntry(unzFile zip, const unz_file_info64& info, const QString& target
             break;
         if (n < 0)
             return CardZipArchive::ErrorCorrupt;
-        written += n;
         entryBytes += ZPOS64_T(n);
-        if (written > CardZipArchive::Max_Unpacked_Bytes)
+        if (written += n; written > CardZipArchive::Max_Unpacked_Bytes)
             return CardZipArchive::ErrorTooLarge;
         if (out.write(buffer, n) != n)
             return CardZipArchive::ErrorWriteFailed;
@@ -181,42 +203,169 @@ int extractEntry(unzFile zip, const unz_file_info64& info, const QString& target
     return out.error() == QFileDevice::NoError ? 0 : CardZipArchive::ErrorWriteFailed;
 }
 
-int extractAll(unzFile zip, const QString& destination, bool overwrite, const QByteArray& password,
-               Extraction& made)
+QString folderFor(const PlannedEntry& entry) { return entry.folder ? entry.target : QFileInfo(entry.target).path(); }
+
+// Opens the planned entry, makes its folders (with `folders`; else they
+// exist already), writes it when it is a file that may be written, closes
+// it. Returns 0 or an error code.
+int extractPlanned(unzFile zip, const PlannedEntry& entry, bool overwrite, const QByteArray& password,
+                   std::atomic<qint64>& written, char& created, Extraction* folders)
 {
-    if (unzGoToFirstFile(zip) != UNZ_OK)
-        return CardZipArchive::ErrorFirstEntry;
+    if (unzGoToFilePos64(zip, &entry.position) != UNZ_OK)
+        return CardZipArchive::ErrorCorrupt;
+    const int opened =
+        password.isEmpty() ? unzOpenCurrentFile(zip) : unzOpenCurrentFilePassword(zip, password.constData());
+    if (opened != UNZ_OK)
+        return CardZipArchive::ErrorCorrupt;
+    unz_file_info64 info{};
+    int result = unzGetCurrentFileInfo64(zip, &info, nullptr, 0, nullptr, 0, nullptr, 0) == UNZ_OK
+                     ? 0
+                     : CardZipArchive::ErrorCorrupt;
+    if (result == 0 && folders && !folders->makeFolder(folderFor(entry)))
+        result = CardZipArchive::ErrorWriteFailed;
+    if (result == 0 && !entry.folder && (overwrite || !QFileInfo::exists(entry.target)))
+        result = extractEntry(zip, info, entry.target, written, created);
+    const int closed = unzCloseCurrentFile(zip);
+    if (result != 0)
+        return result;
+    return closed == UNZ_OK ? 0 : CardZipArchive::ErrorCorrupt;
+}
+
+// Entries may be unpacked in any order when no two of them write the same
+// file and no file stands where an entry needs a folder; otherwise the
+// archive's order decides what is left, and they are unpacked in it.
+bool independent(const std::vector<PlannedEntry>& entries, const QString& destination)
+{
+    QSet<QString> files;
+    QSet<QString> folders;
+    for (const PlannedEntry& entry : entries) {
+        if (!entry.folder) {
+            if (files.contains(entry.target))
+                return false;
+            files.insert(entry.target);
+        }
+        for (QString f = folderFor(entry); f.size() > destination.size() && !folders.contains(f);
+             f = QFileInfo(f).path())
+            folders.insert(f);
+    }
+    for (const QString& file : std::as_const(files)) {
+        if (folders.contains(file))
+            return false;
+    }
+    return true;
+}
+
+// Unpacks the planned entries: an archive at least Parallel_Unpack_Bytes
+// large whose entries are independent on several threads, each with its
+// own handle, largest entries first; anything else in the archive's order.
+// Either way the outcome is the sequential one: the error reported is that
+// of the first entry, in the archive's order, that fails, and the entries
+// before it are all tried.
+int extractAll(const QString& path, unzFile zip, const std::vector<PlannedEntry>& entries, const QString& destination,
+               bool overwrite, const QByteArray& password, Extraction& made, const CardZipArchive::EntryDone& extracted)
+{
     if (!made.makeFolder(destination))
         return CardZipArchive::ErrorWriteFailed;
-    qint64 written = 0;
-    int status = UNZ_OK;
-    do {
-        const int opened = password.isEmpty() ? unzOpenCurrentFile(zip)
-                                              : unzOpenCurrentFilePassword(zip, password.constData());
-        if (opened != UNZ_OK)
-            return CardZipArchive::ErrorCorrupt;
-        unz_file_info64 info{};
-        EntryName name;
-        int result = readEntryName(zip, info, name) ? 0 : CardZipArchive::ErrorCorrupt;
-        if (result == 0) {
-            const QString target = QDir::cleanPath(destination + QLatin1Char('/') + name.path);
-            if (name.folder) {
-                if (!made.makeFolder(target))
-                    result = CardZipArchive::ErrorWriteFailed;
-            } else if (!made.makeFolder(QFileInfo(target).path())) {
-                result = CardZipArchive::ErrorWriteFailed;
-            } else if (overwrite || !QFileInfo::exists(target)) {
-                result = extractEntry(zip, info, target, written, made);
-            }
+    const qsizetype count = qsizetype(entries.size());
+    ZPOS64_T declared = 0;
+    for (const PlannedEntry& entry : entries)
+        declared += entry.size;
+    const int threads = int(std::min<qsizetype>({count, 4, QThread::idealThreadCount()}));
+    std::atomic<qint64> written{0};
+    std::vector<char> created(size_t(count), char(0));
+    auto finished = [&](qsizetype k) {
+        if (extracted && created[size_t(k)])
+            extracted(entries[size_t(k)].target.mid(destination.size() + 1));
+    };
+    // Entries from `from` on, in the archive's order.
+    auto inOrder = [&](qsizetype from) {
+        for (qsizetype k = from; k < count; ++k) {
+            const int code = extractPlanned(zip, entries[size_t(k)], overwrite, password, written, created[size_t(k)], &made);
+            if (created[size_t(k)])
+                made.files.append(entries[size_t(k)].target);
+            if (code != 0)
+                return code;
+            finished(k);
         }
-        const int closed = unzCloseCurrentFile(zip);
-        if (result != 0)
-            return result;
-        if (closed != UNZ_OK)
-            return CardZipArchive::ErrorCorrupt;
-        status = unzGoToNextFile(zip);
-    } while (status == UNZ_OK);
-    return status == UNZ_END_OF_LIST_OF_FILE ? 0 : CardZipArchive::ErrorCorrupt;
+        return 0;
+    };
+    if (threads < 2 || declared < ZPOS64_T(CardZipArchive::Parallel_Unpack_Bytes) ||
+        !independent(entries, destination))
+        return inOrder(0);
+
+    // Folders first, in the archive's order; entries from the first one
+    // that cannot get its folder on are left to the ordered road.
+    qsizetype folderFailure = count;
+    for (qsizetype k = 0; k < count && folderFailure == count; ++k) {
+        if (!made.makeFolder(folderFor(entries[size_t(k)])))
+            folderFailure = k;
+    }
+    std::vector<qsizetype> order;
+    for (qsizetype k = 0; k < folderFailure; ++k)
+        order.push_back(k);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](qsizetype a, qsizetype b) { return entries[size_t(a)].size > entries[size_t(b)].size; });
+    std::vector<int> codes(size_t(count), 0);
+    std::atomic<qsizetype> next{0};
+    std::atomic<qsizetype> firstFailure{folderFailure};
+    const QByteArray encoded = QFile::encodeName(path);
+    // Workers unpack; this thread hands the files they finish to `extracted`.
+    std::mutex lock;
+    std::condition_variable changed;
+    std::vector<qsizetype> done;
+    int working = threads;
+    auto work = [&] {
+        unzFile own = unzOpen64(encoded.constData());
+        for (size_t i = size_t(next++); i < order.size(); i = size_t(next++)) {
+            const qsizetype k = order[i];
+            if (k > firstFailure.load())
+                continue; // the outcome is decided before it
+            const int code = own ? extractPlanned(own, entries[size_t(k)], overwrite, password, written,
+                                                  created[size_t(k)], nullptr)
+                                 : CardZipArchive::ErrorCorrupt;
+            if (code == 0) {
+                if (created[size_t(k)] && extracted) {
+                    const std::lock_guard<std::mutex> locked(lock);
+                    done.push_back(k);
+                    changed.notify_one();
+                }
+                continue;
+            }
+            codes[size_t(k)] = code;
+            for (qsizetype seen = firstFailure.load(); k < seen && !firstFailure.compare_exchange_weak(seen, k);)
+                ;
+        }
+        if (own)
+            unzClose(own);
+        const std::lock_guard<std::mutex> locked(lock);
+        --working;
+        changed.notify_one();
+    };
+    std::vector<std::thread> pool;
+    for (int t = 0; t < threads; ++t)
+        pool.emplace_back(work);
+    for (std::unique_lock<std::mutex> locked(lock);;) {
+        changed.wait(locked, [&] { return working == 0 || !done.empty(); });
+        if (done.empty())
+            break;
+        const std::vector<qsizetype> ready = std::exchange(done, {});
+        locked.unlock();
+        for (const qsizetype k : ready)
+            finished(k);
+        locked.lock();
+    }
+    for (auto& t : pool)
+        t.join();
+    for (qsizetype k = 0; k < count; ++k) {
+        if (created[size_t(k)])
+            made.files.append(entries[size_t(k)].target);
+    }
+    const qsizetype failed = firstFailure.load();
+    if (failed < folderFailure)
+        return codes[size_t(failed)];
+    // Every entry before the one without its folder is unpacked: that one
+    // and the rest go on in order, as they would have.
+    return inOrder(folderFailure);
 }
 
 // minizip cannot open an archive whose end record sits at offset 0, which is
@@ -233,7 +382,8 @@ bool isEmptyArchive(const QString& path)
 } // namespace
 
 bool CardZipArchive::unzipFileAtPath_toDestination_overwrite_password_error(
-    const QString& path, const QString& destination, bool overwrite, const QString& password, Error* error)
+    const QString& path, const QString& destination, bool overwrite, const QString& password, Error* error,
+    const EntryDone& extracted)
 {
     auto fail = [error](int code) {
         if (error)
@@ -245,10 +395,11 @@ bool CardZipArchive::unzipFileAtPath_toDestination_overwrite_password_error(
     if (!zip)
         return fail(isEmptyArchive(path) ? ErrorFirstEntry : ErrorOpenArchive);
     const QString dest = QDir::cleanPath(QFileInfo(destination).absoluteFilePath());
-    int code = checkArchive(zip, dest);
+    std::vector<PlannedEntry> entries;
+    int code = checkArchive(zip, dest, entries);
     if (code == 0) {
         Extraction made;
-        code = extractAll(zip, dest, overwrite, password.toLatin1(), made);
+        code = extractAll(path, zip, entries, dest, overwrite, password.toLatin1(), made, extracted);
         if (code != 0)
             made.undo();
     }

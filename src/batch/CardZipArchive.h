@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class CardZipArchive
 {
 public:
@@ -39,9 +41,17 @@ public:
     // outside the destination refuses the whole archive before anything is
     // written. On any failure the files and folders this call made are
     // removed, `error` (when given) is filled and false is returned.
+    // An archive of at least Parallel_Unpack_Bytes whose entries go to
+    // distinct files unpacks on several threads, with the same outcome.
+    // `extracted` (when given) is called on the calling thread with each
+    // file's path relative to the destination as soon as the file is
+    // complete, while others may still be unpacking; after a failure the
+    // files it was told about are gone again.
+    using EntryDone = std::function<void(const QString& relativePath)>;
+    static qint64 Parallel_Unpack_Bytes;
     static bool unzipFileAtPath_toDestination_overwrite_password_error(
         const QString& path, const QString& destination, bool overwrite,
-        const QString& password, Error* error);
+        const QString& password, Error* error, const EntryDone& extracted = {});
 
     // Packs the files and folders at `paths` (full paths) into a new archive
     // at `path`; each is stored under its last path component, folders with

@@ -119,6 +119,26 @@ QString SpreadsheetWriter::Open_Error()
 
 void Delete_Excel_File_Temp_Folder() { SpreadsheetWriter::Release_Data(); }
 
+// One read of a shared-strings part, made before its outcome is taken.
+struct SpreadsheetWriter::SharedStringsRead
+{
+    QString path;
+    QString part; // relative to the work folder; empty when nothing was read
+    xlsx::ParseResult result = xlsx::ParseResult::Missing;
+    QStringList strings;
+    QString message;
+    qint64 cost = 0;
+
+    static SharedStringsRead of(const QString& folder, const QString& part)
+    {
+        SharedStringsRead read;
+        read.part = part;
+        read.path = folder + QLatin1Char('/') + part;
+        read.result = xlsx::readSharedStrings(read.path, read.strings, read.message, read.cost);
+        return read;
+    }
+};
+
 SpreadsheetWriter::Rows SpreadsheetWriter::ReadWorkbook(const QUrl& url, bool only_col)
 {
     if (!only_col)
@@ -133,9 +153,19 @@ SpreadsheetWriter::Rows SpreadsheetWriter::ReadWorkbook(const QUrl& url, bool on
         logError(QStringLiteral("cannot make a work folder: %1").arg(folder->errorString()));
         return s.data;
     }
+    // The shared strings are read while the rest of the workbook unpacks,
+    // from the part where workbooks keep them; that read counts once the
+    // workbook's relationships name the same part.
+    static const QString usualSharedPart = QStringLiteral("xl/sharedStrings.xml");
+    const QString folderPath = folder->path();
+    SharedStringsRead early;
+    auto extracted = [&](const QString& part) {
+        if (part == usualSharedPart)
+            early = SharedStringsRead::of(folderPath, part);
+    };
     CardZipArchive::Error error;
-    if (!CardZipArchive::unzipFileAtPath_toDestination_overwrite_password_error(path, folder->path(), true,
-                                                                                  QString(), &error)) {
+    if (!CardZipArchive::unzipFileAtPath_toDestination_overwrite_password_error(path, folderPath, true, QString(),
+                                                                                  &error, extracted)) {
         logError(QStringLiteral("%1: %2").arg(error.localizedDescription, path));
         s.openError = error.localizedDescription;
         return s.data;
@@ -152,8 +182,8 @@ SpreadsheetWriter::Rows SpreadsheetWriter::ReadWorkbook(const QUrl& url, bool on
         logError(QStringLiteral("%1 holds no readable worksheet").arg(path));
     }
     if (sharedPart.isEmpty())
-        sharedPart = QStringLiteral("xl/sharedStrings.xml");
-    s.ReadSharedStrings(s.tmpDir + QLatin1Char('/') + sharedPart);
+        sharedPart = usualSharedPart;
+    s.ReadSharedStrings(early.part == sharedPart ? std::move(early) : SharedStringsRead::of(s.tmpDir, sharedPart));
     return s.data;
 }
 
@@ -249,19 +279,19 @@ QString SpreadsheetWriter::sheetPartPath(int number) const
     return tmpDir + QLatin1Char('/') + sheetParts.at(number - 1);
 }
 
-void SpreadsheetWriter::ReadSharedStrings(const QString& path)
+void SpreadsheetWriter::ReadSharedStrings(SharedStringsRead read)
 {
-    sharedStrings.clear();
-    QString message;
-    switch (xlsx::readSharedStrings(path, sharedStrings, message, sharedStringsCost)) {
+    sharedStrings = std::move(read.strings);
+    sharedStringsCost = read.cost;
+    switch (read.result) {
     case xlsx::ParseResult::Malformed:
-        logError(message);
+        logError(read.message);
         sharedStrings.clear();
         sharedStringsCost = 0;
         break;
     case xlsx::ParseResult::TooLarge:
         // Cells would read without their texts: every sheet is refused.
-        logError(QStringLiteral("%1 holds more strings than can be read").arg(path));
+        logError(QStringLiteral("%1 holds more strings than can be read").arg(read.path));
         sharedStringsCost = xlsx::maxKeptBytes + 1;
         break;
     default:

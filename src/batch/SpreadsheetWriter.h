@@ -73,7 +73,9 @@ private:
     static Rows readChosenSheet(bool headerOnly);
     bool listSheets(QString& sharedPart);
     QString sheetPartPath(int number) const;
-    void ReadSharedStrings(const QString& path);
+    struct SharedStringsRead;
+    // Takes the shared strings (or the failure) of a read of their part.
+    void ReadSharedStrings(SharedStringsRead read);
     bool ReadData(const QString& path, const QString& sheetName, bool headerOnly);
 
     std::unique_ptr<QTemporaryDir> workFolder;

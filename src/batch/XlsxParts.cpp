@@ -866,6 +866,20 @@ int cellPosition(const char* ref)
     return column - 1;
 }
 
+// The shared-string table as worksheet reads look it up: whether an entry
+// is empty is known without touching the entry, whose text a cell takes
+// only once its row is read (see storeRowText).
+struct SharedTable
+{
+    explicit SharedTable(const QStringList& table) : strings(table), empty(size_t(table.size()))
+    {
+        for (qsizetype i = 0; i < table.size(); ++i)
+            empty[size_t(i)] = table.at(i).isEmpty();
+    }
+    const QStringList& strings;
+    std::vector<bool> empty;
+};
+
 class WorksheetParser : public PartParser
 {
 public:
@@ -874,7 +888,7 @@ public:
     // The rows, cells and texts kept are charged to `budget`, so that empty
     // rows or a few values far to the right cannot exhaust memory; past it
     // the parse stops with tooLarge set.
-    WorksheetParser(const QStringList& shared, bool headerOnly, SheetContent& out, Budget& budget,
+    WorksheetParser(const SharedTable& shared, bool headerOnly, SheetContent& out, Budget& budget,
                     bool bodyMode = false)
         : m_shared(shared), m_headerOnly(headerOnly), m_bodyMode(bodyMode), m_budget(budget), m_out(out)
     {
@@ -912,6 +926,9 @@ protected:
             if (m_inSheetData && is(local, "row")) {
                 m_inRow = true;
                 m_row = QStringList();
+                m_waiting.clear();
+                m_waitingShared.clear();
+                m_rowText.clear();
                 // Room for as many cells as the widest row so far, charged
                 // now: every row is padded to the sheet's width in the end.
                 m_rowSlots = m_out.width;
@@ -1009,26 +1026,34 @@ private:
         m_inCell = false;
         m_nextPosition = m_position + 1;
         QString value;
+        const std::string* own = nullptr; // the value's bytes when it is a text of its own
+        qsizetype shared = -1;            // the value's shared-string index
         switch (m_kind) {
         case Kind::Shared:
             if (m_hasV)
-                value = sharedString();
+                shared = sharedIndex();
             break;
         case Kind::Inline:
             if (m_hasIs)
-                value = fromUtf8(m_inline.value);
+                own = &m_inline.value;
             break;
         case Kind::Plain:
             if (m_hasV)
-                value = fromUtf8(m_v);
+                own = &m_v;
             break;
         }
+        // Plain ASCII (numbers, dates, codes) waits for the row's end in the
+        // row's text; anything else is decoded now.
+        const bool ascii = own && isPlainAscii(*own);
+        if (own && !ascii)
+            value = fromUtf8(*own);
+        const qsizetype length = ascii ? qsizetype(own->size()) : value.size();
         // A cell without a value (a formatted blank) widens nothing.
-        if (value.isEmpty())
+        if (shared >= 0 ? m_shared.empty[size_t(shared)] : length == 0)
             return;
         qint64 cost = 0;
         if (m_kind != Kind::Shared) {
-            cost = textCost(value.size());
+            cost = textCost(length);
             m_out.textBytes += cost;
         }
         if (m_rowSlots <= m_position) {
@@ -1037,16 +1062,81 @@ private:
         }
         if (!charge(cost))
             return;
-        if (m_row.size() == m_position) {
-            m_row.append(std::move(value)); // the usual case: cells in order, none skipped
+        if (m_row.size() == m_position) { // the usual case: cells in order, none skipped
+            if (ascii) {
+                m_waiting.push_back({m_position, m_rowText.size(), length});
+                m_rowText.append(*own);
+                m_row.append(QString());
+            } else if (shared >= 0) {
+                m_waitingShared.push_back({m_position, shared});
+                m_row.append(QString());
+            } else {
+                m_row.append(std::move(value));
+            }
             return;
         }
+        // A cell out of order may replace a value still waiting.
+        storeRowText();
+        if (ascii)
+            value = QString::fromLatin1(own->data(), length);
+        else if (shared >= 0)
+            value = m_shared.strings.at(shared);
         if (m_row.size() < m_position)
             m_row.resize(m_position + 1, m_empty);
         m_row[m_position] = std::move(value);
     }
 
-    QString sharedString()
+    static bool isPlainAscii(const std::string& bytes)
+    {
+        for (const char c : bytes) {
+            if (static_cast<unsigned char>(c) >= 0x80)
+                return false;
+        }
+        return bytes.find("_x") == std::string::npos;
+    }
+
+    // Stores the row's waiting texts in one allocation that their cells
+    // share (each text followed by its own terminating zero): one
+    // allocation per row instead of one per value. The row's shared strings
+    // are fetched together, so that their lookups in the (large, scattered)
+    // table overlap instead of waiting on memory one after the other.
+    void storeRowText()
+    {
+        if (!m_waitingShared.empty()) {
+            const QString* table = m_shared.strings.constData();
+            for (const PendingShared& p : m_waitingShared)
+                __builtin_prefetch(table + p.index);
+            for (const PendingShared& p : m_waitingShared) { // the text's header, whose count is raised
+                const quintptr text = reinterpret_cast<quintptr>(table[p.index].constData());
+                __builtin_prefetch(reinterpret_cast<const void*>(text - sizeof(QArrayData)), 1);
+            }
+            for (const PendingShared& p : m_waitingShared)
+                m_row[p.position] = table[p.index];
+            m_waitingShared.clear();
+        }
+        if (m_waiting.empty())
+            return;
+        const qsizetype total = qsizetype(m_rowText.size() + m_waiting.size());
+        auto [header, block] = QTypedArrayData<char16_t>::allocate(total);
+        if (!header)
+            qBadAlloc();
+        char16_t* to = block;
+        for (const PendingText& p : m_waiting) {
+            const char* from = m_rowText.data() + p.offset;
+            char16_t* text = to;
+            for (qsizetype k = 0; k < p.length; ++k)
+                *to++ = char16_t(from[k]);
+            *to++ = 0;
+            if (text != block)
+                header->ref();
+            m_row[p.position] = QString(QString::DataPointer(header, text, p.length));
+        }
+        m_waiting.clear();
+        m_rowText.clear();
+    }
+
+    // The index of a shared-string cell, -1 (counted) when it names none.
+    qsizetype sharedIndex()
     {
         size_t i = 0;
         size_t begin = m_v.find_first_not_of(" \t\r\n");
@@ -1057,11 +1147,11 @@ private:
             ok = c >= '0' && c <= '9';
             i = i * 10 + size_t(c - '0');
         }
-        if (ok && i < size_t(m_shared.size()))
-            return m_shared.at(qsizetype(i));
+        if (ok && i < size_t(m_shared.strings.size()))
+            return qsizetype(i);
         if (m_out.badSharedIndexes++ == 0)
             m_out.firstBadSharedIndex = QString::fromUtf8(m_v.data(), qsizetype(m_v.size()));
-        return m_empty;
+        return -1;
     }
 
     // Adds `bytes` to the read's budget, telling the other threads in steps
@@ -1089,12 +1179,13 @@ private:
             return;
         if (m_row.size() > m_out.width)
             m_out.width = int(m_row.size());
+        storeRowText();
         m_out.rows.append(std::move(m_row));
         if (m_headerOnly)
             stop();
     }
 
-    const QStringList& m_shared;
+    const SharedTable& m_shared;
     const bool m_headerOnly;
     const bool m_bodyMode;
     Budget& m_budget;
@@ -1117,6 +1208,21 @@ private:
     int m_nextPosition = 0;
     int m_rowSlots = 0; // slots of m_row charged to the budget
     QStringList m_row;
+    // The row's ASCII texts, waiting for its end (storeRowText).
+    struct PendingText
+    {
+        int position;
+        size_t offset;
+        qsizetype length;
+    };
+    std::vector<PendingText> m_waiting;
+    struct PendingShared
+    {
+        int position;
+        qsizetype index;
+    };
+    std::vector<PendingShared> m_waitingShared;
+    std::string m_rowText;
     std::string m_v;
     RichText m_inline;
 };
@@ -1152,6 +1258,8 @@ struct RowRanges
 };
 
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+int readThreads() { return std::clamp(QThread::idealThreadCount(), 1, 8); }
 
 // Plans the ranges; false when the sheet is small or anything about it
 // (another encoding, a document type, a sheetData without content, markup
@@ -1199,9 +1307,12 @@ bool planRowRanges(const QString& path, RowRanges& plan)
     if (!frameOk)
         return false;
 
-    // Cut points: the first row start tag after each equal share.
+    // Cut points: the first row start tag after each equal share; two
+    // shares per thread, so that a thread held up finds the others taking
+    // on its second share.
     const QByteArray rowTag = "<" + locator.prefix + "row";
-    const int parts = int(std::clamp<qint64>((end - begin) / std::max<qint64>(1, parallelReadMinimum / 2), 1, std::min(8, QThread::idealThreadCount())));
+    const int parts = int(std::clamp<qint64>((end - begin) / std::max<qint64>(1, parallelReadMinimum / 2), 1,
+                                             2 * readThreads()));
     qint64 from = begin;
     for (int k = 1; k < parts; ++k) {
         qint64 probe = std::max(from + 1, begin + (end - begin) * k / parts);
@@ -1227,11 +1338,11 @@ bool planRowRanges(const QString& path, RowRanges& plan)
     return plan.ranges.size() > 1;
 }
 
-// Reads the planned ranges on their own threads, all charged to one
+// Reads the planned ranges on several threads, all charged to one
 // budget, and joins their rows in order. False when a range did not parse
 // cleanly or went over the budget: the caller then reads the part in one
 // pass, whose result (rows, refusal or error) is the one that counts.
-bool readRowRanges(const QString& path, const QStringList& sharedStrings, const RowRanges& plan, qint64 budget,
+bool readRowRanges(const QString& path, const SharedTable& sharedStrings, const RowRanges& plan, qint64 budget,
                    SheetContent& out)
 {
     const qsizetype n = plan.ranges.size();
@@ -1258,10 +1369,16 @@ bool readRowRanges(const QString& path, const QStringList& sharedStrings, const 
         ok[size_t(k)] = parser.parse(path, from, to, before, after, message, /*watchMarkup*/ true) == ParseResult::Parsed &&
                         !parser.unusual() && !parser.tooLarge();
     };
+    std::atomic<qsizetype> next{0};
+    auto pull = [&] {
+        for (qsizetype k = next++; k < n; k = next++) {
+            work(k);
+        }
+    };
     std::vector<std::thread> threads;
-    for (qsizetype k = 1; k < n; ++k)
-        threads.emplace_back(work, k);
-    work(0);
+    for (int t = 1; t < std::min<qsizetype>(n, readThreads()); ++t)
+        threads.emplace_back(pull);
+    pull();
     for (auto& t : threads)
         t.join();
     if (std::find(ok.begin(), ok.end(), 0) != ok.end())
@@ -1353,13 +1470,14 @@ ParseResult readWorksheet(const QString& path, const QStringList& sharedStrings,
                           SheetContent& out, QString& message, qint64 budget)
 {
     ParseResult result = ParseResult::Parsed;
+    const SharedTable table(sharedStrings);
     RowRanges plan;
-    if (headerOnly || !planRowRanges(path, plan) || !readRowRanges(path, sharedStrings, plan, budget, out)) {
+    if (headerOnly || !planRowRanges(path, plan) || !readRowRanges(path, table, plan, budget, out)) {
         bool read = false;
         if (plainXmlReading) {
             out = SheetContent();
             Budget own(budget);
-            WorksheetParser parser(sharedStrings, headerOnly, out, own);
+            WorksheetParser parser(table, headerOnly, out, own);
             read = parser.parsePlain(path, 0, -1, {}, {}, result, message);
             out.tooLarge = parser.tooLarge();
             out.plain = read;
@@ -1367,7 +1485,7 @@ ParseResult readWorksheet(const QString& path, const QStringList& sharedStrings,
         if (!read) {
             out = SheetContent();
             Budget own(budget);
-            WorksheetParser parser(sharedStrings, headerOnly, out, own);
+            WorksheetParser parser(table, headerOnly, out, own);
             result = parser.run(path, message);
             out.tooLarge = parser.tooLarge();
         }

@@ -158,6 +158,60 @@ TEST_F(ZipArchive, CorruptOrOversizedArchivesLeaveNothing)
     EXPECT_EQ(treeOf(path(QStringLiteral("base/dest"))), QStringList({"keep.txt"}));
 }
 
+// Large archives unpack on several threads: whatever breaks, the outcome
+// (error, files left, files reported) is the one of the ordered road.
+TEST_F(ZipArchive, ThreadedUnpackingEndsAsTheOrderedOne)
+{
+    const QByteArray big = QByteArray("row-").repeated(20000);
+    const QByteArray payload = QByteArray("payload-").repeated(64);
+    struct Case
+    {
+        Entries entries;
+        bool flip;     // a byte of the payload flipped: its entry fails its CRC
+        bool xlIsFile; // the destination holds a file "xl": xl/c.txt cannot be written
+        QStringList reported;
+    };
+    const QList<Case> cases = {
+        {{{"a.bin", big}, {"xl/c.txt", "c"}, {"b.bin", big}}, false, false, {"a.bin", "b.bin", "xl/c.txt"}},
+        {{{"d.txt", "first"}, {"a.bin", big}, {"d.txt", "second"}}, false, false, {"a.bin", "d.txt", "d.txt"}},
+        {{{"a.bin", big}, {"bad.txt", payload}, {"xl/c.txt", "c"}}, true, false, {}},
+        {{{"a.bin", big}, {"bad.txt", payload}, {"xl/c.txt", "c"}}, true, true, {}},
+        {{{"a.bin", big}, {"xl/c.txt", "c"}, {"bad.txt", payload}}, true, true, {}},
+    };
+    const qint64 usual = CardZipArchive::Parallel_Unpack_Bytes;
+    const QString archive = path(QStringLiteral("case.zip"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.entries.constFirst().first.toStdString() + c.entries.constLast().first.toStdString());
+        pythonZip(archive, c.entries, /*stored*/ true);
+        if (c.flip) {
+            QByteArray bytes = readFile(archive);
+            const qsizetype at = bytes.indexOf(payload) + 100;
+            bytes[at] = char(bytes[at] ^ 0x20);
+            writeFile(archive, bytes);
+        }
+        QList<std::pair<int, QStringList>> outcomes;
+        for (const qint64 threshold : {qint64(1), std::numeric_limits<qint64>::max()}) {
+            CardZipArchive::Parallel_Unpack_Bytes = threshold;
+            QDir(path(QStringLiteral("base"))).removeRecursively();
+            if (c.xlIsFile)
+                writeFile(path(QStringLiteral("base/dest/xl")), "file");
+            QStringList reported;
+            CardZipArchive::Error error;
+            CardZipArchive::unzipFileAtPath_toDestination_overwrite_password_error(
+                archive, path(QStringLiteral("base/dest")), true, QString(), &error,
+                [&](const QString& file) { reported.append(file); });
+            reported.sort();
+            if (error.code == 0) {
+                EXPECT_EQ(reported, c.reported);
+            }
+            outcomes.append({error.code, treeOf(path(QStringLiteral("base")))});
+        }
+        EXPECT_EQ(outcomes[0], outcomes[1]);
+    }
+    EXPECT_EQ(readFile(path(QStringLiteral("base/dest/xl"))), "file");
+    CardZipArchive::Parallel_Unpack_Bytes = usual;
+}
+
 TEST_F(ZipArchive, PackingFailuresLeaveNoArchive)
 {
     writeFile(path(QStringLiteral("src/a.txt")), "a");

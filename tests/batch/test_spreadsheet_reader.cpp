@@ -267,6 +267,18 @@ TEST_F(SpreadsheetReader, SharedStringIndexesResolveOnlyInRange)
     // No shared-strings part at all: text-free cells read normally.
     open(workbookParts({{"S", sheetXml(row)}}));
     EXPECT_EQ(rows(), Rows({{"", "", "", "", "", "7"}}));
+
+    // Values wait for their row's end: an empty shared string widens
+    // nothing, and a later cell of the same column, shared or not, wins.
+    const QByteArray waiting = "<row><c r=\"A1\" t=\"s\"><v>1</v></c><c r=\"B1\" t=\"s\"><v>2</v></c></row>"
+                               "<row><c r=\"C2\"><v>5</v></c><c r=\"A2\" t=\"s\"><v>0</v></c></row>"
+                               "<row><c r=\"A3\"><v>1</v></c><c r=\"A3\" t=\"s\"><v>1</v></c></row>"
+                               "<row><c r=\"A4\" t=\"s\"><v>0</v></c><c r=\"A4\"><v>7</v></c></row>"
+                               "<row><c r=\"A5\" t=\"s\"><v>0</v></c><c r=\"A5\" t=\"s\"><v>2</v></c></row>";
+    open(workbookParts({{"S", sheetXml(waiting)}},
+                       sharedStringsXml("<si><t>zero</t></si><si><t>one</t></si><si><t></t></si>")));
+    EXPECT_EQ(header(), Rows({{"one"}}));
+    EXPECT_EQ(rows(), Rows({{"one", "", ""}, {"zero", "", "5"}, {"one", "", ""}, {"7", "", ""}, {"zero", "", ""}}));
 }
 
 // Sheet parts whose numbers differ from the tab order, a chartsheet between
