@@ -497,8 +497,9 @@ TEST_F(SeriesDialogs, PickerTellsAFileThatIsNoWorkbookFromAnEmptyOne)
         const QStringList alerts = tr().texts(QStringLiteral("alert"));
         ASSERT_EQ(alerts.size(), 1) << path.toStdString();
         EXPECT_TRUE(alerts[0].startsWith(said)) << alerts[0].toStdString();
-        if (said.startsWith(unreadable))
+        if (said.startsWith(unreadable)) {
             EXPECT_GT(alerts[0].size(), unreadable.size()) << "no reason given";
+        }
         EXPECT_TRUE(tr().reset());
     }
 }
