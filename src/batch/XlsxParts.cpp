@@ -866,16 +866,21 @@ int cellPosition(const char* ref)
     return column - 1;
 }
 
-// The shared-string table as worksheet reads look it up: whether an entry
-// is empty is known without touching the entry, whose text a cell takes
-// only once its row is read (see storeRowText).
+// The shared-string table as worksheet reads look it up. For a whole
+// sheet, whether an entry is empty is known without touching the entry,
+// whose text a cell takes only once its row is read (see storeRowText); a
+// header read, one row, looks at the entries themselves.
 struct SharedTable
 {
-    explicit SharedTable(const QStringList& table) : strings(table), empty(size_t(table.size()))
+    SharedTable(const QStringList& table, bool headerOnly) : strings(table)
     {
+        if (headerOnly)
+            return;
+        empty.resize(size_t(table.size()));
         for (qsizetype i = 0; i < table.size(); ++i)
             empty[size_t(i)] = table.at(i).isEmpty();
     }
+    bool isEmpty(qsizetype i) const { return empty.empty() ? strings.at(i).isEmpty() : bool(empty[size_t(i)]); }
     const QStringList& strings;
     std::vector<bool> empty;
 };
@@ -1049,7 +1054,7 @@ private:
             value = fromUtf8(*own);
         const qsizetype length = ascii ? qsizetype(own->size()) : value.size();
         // A cell without a value (a formatted blank) widens nothing.
-        if (shared >= 0 ? m_shared.empty[size_t(shared)] : length == 0)
+        if (shared >= 0 ? m_shared.isEmpty(shared) : length == 0)
             return;
         qint64 cost = 0;
         if (m_kind != Kind::Shared) {
@@ -1470,7 +1475,7 @@ ParseResult readWorksheet(const QString& path, const QStringList& sharedStrings,
                           SheetContent& out, QString& message, qint64 budget)
 {
     ParseResult result = ParseResult::Parsed;
-    const SharedTable table(sharedStrings);
+    const SharedTable table(sharedStrings, headerOnly);
     RowRanges plan;
     if (headerOnly || !planRowRanges(path, plan) || !readRowRanges(path, table, plan, budget, out)) {
         bool read = false;
