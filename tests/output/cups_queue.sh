@@ -69,7 +69,8 @@ cupsd -f -c "$tmp/etc/cupsd.conf" -s "$tmp/etc/cups-files.conf" &
 pid=$!
 export CUPS_SERVER="$socket"
 i=0
-until lpstat -r >/dev/null 2>&1; do
+# lpstat -r exits 0 either way: wait for its "is running" answer.
+until lpstat -r 2>/dev/null | grep -q "scheduler is running"; do
     i=$((i + 1))
     if [ "$i" -gt 100 ] || ! kill -0 "$pid" 2>/dev/null; then
         echo "cupsd did not start"; cat "$tmp/log/error_log" 2>/dev/null; exit 1
