@@ -667,12 +667,16 @@ void Print_Wnd::Execute_Printing(bool preview)
         // Sheets are drawn as the preview shows them, on its worker: the view
         // is only read there until the preview has closed.
         QPrinter printer(QPrinter::HighResolution);
-        printInfo.apply(printer);
+        static_cast<void>(printInfo.apply(printer)); // only its resolution is read
         platform::runPrintPreview(int(pages), printInfo.paperSize(), printer.logicalDpiX(),
                                   [&view](QPainter& painter, int sheet) { view.Draw_Sheet(painter, sheet); }, this);
     } else {
         QPrinter printer(QPrinter::HighResolution);
-        printInfo.apply(printer);
+        if (!printInfo.apply(printer)) {
+            Show_MessageBox(QStringLiteral("The printer \"%1\" does not take the paper %2 in %3 orientation.")
+                                .arg(printer_name, printInfo.paperName(), Orient_ComboBox->currentText()));
+            return;
+        }
         printer.setCopyCount(Copies_Stepper->intValue());
         printer.setDocName(QStringLiteral("Cards"));
         if (!Print_With_Progress(view, printer, pages, Total_Label))
