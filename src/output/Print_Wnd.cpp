@@ -25,6 +25,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -46,13 +47,15 @@ constexpr double kTypedSlackMM = 0.005;
 QString Two_Places(double value) { return QString::asprintf("%0.2f", value); }
 
 // Prints the run on a worker while the progress sheet counts the cards and
-// offers Stop, which ends the document after the cards drawn; the window
-// stays live. Returns when the run has ended, with Print's result.
+// offers Stop, which ends the document after the cards drawn. The sheet has
+// no parent window, so only application modality keeps the print window's
+// controls from starting another run meanwhile. Returns when the run has
+// ended, with Print's result.
 bool Print_With_Progress(Printing_View& view, QPrinter& printer, std::uint64_t pages, std::int64_t cards)
 {
     Send_Modeless& sheet = *Send_Modeless::defaultInstance();
     sheet.Prepare(int(cards), QStringLiteral("%1 / %2 Card").arg(0).arg(cards));
-    sheet.setWindowModality(Qt::WindowModal);
+    sheet.setWindowModality(Qt::ApplicationModal);
     sheet.open();
     QEventLoop loop;
     Print_Progress progress;
@@ -620,8 +623,20 @@ void Print_Wnd::pagesetup()
     Check_Max_Cell_Value();
 }
 
+void Print_Wnd::done(int result)
+{
+    // Cancel, Escape or the close button while a run prints: the run's Stop
+    // ends it, the window stays.
+    if (!running_)
+        QDialog::done(result);
+}
+
 void Print_Wnd::Execute_Printing(bool preview)
 {
+    if (running_)
+        return;
+    running_ = true;
+    const auto ended = qScopeGuard([this] { running_ = false; });
     const Print_Layout& L = layout;
     if (L.label_width + L.Left_Mar + L.Rite_Mar + L.horz_mar > L.paper_w ||
         L.label_hight + L.Top_Mar + L.Bot_Mar + L.vert_mar > L.paper_h) {

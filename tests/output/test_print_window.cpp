@@ -11,6 +11,7 @@
 #include "support/qt_print.h"
 #include "support/test_responder.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -20,8 +21,10 @@
 #include <QLineEdit>
 #include <QElapsedTimer>
 #include <QPainter>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -280,9 +283,12 @@ TEST(PrintPreview, OpensAtOnceAndDrawsTheSheetsInView)
     testResponder().reset();
 }
 
-// A long print shows its progress and Stop ends it within half a second,
-// the document closed whole after the sheets drawn; the window stays.
-TEST_F(PrintWindow, StopEndsALongPrintPromptly)
+// A long print shows its progress and takes nothing but Stop: Print,
+// Preview, Cancel and closing, clicked or called, neither start a second
+// run nor take the sheet or the window away. Stop ends the run within half
+// a second, the document closed whole after the sheets drawn; the window
+// stays.
+TEST_F(PrintWindow, ALongPrintTakesOnlyStopAndStopEndsItPromptly)
 {
     const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
     Open([&] {
@@ -291,9 +297,20 @@ TEST_F(PrintWindow, StopEndsALongPrintPromptly)
         QElapsedTimer clock;
         qint64 stopped = -1;
         QString progress;
+        bool reachable = false;
         testResponder().answerAlert(Answer::Yes);
         std::function<void()> stop_when_going = [&] {
             if (!sheet._curr_msg_cnt->text().startsWith(QStringLiteral("0 /")) || clock.elapsed() > 20000) {
+                for (const char* name : {"Print", "Preview", "Cancel"}) {
+                    auto* button = w.findChild<QPushButton*>(QString::fromLatin1(name));
+                    QTest::mouseClick(w.windowHandle(), Qt::LeftButton, {},
+                                      button->mapTo(&w, button->rect().center()));
+                    button->click();
+                }
+                w.close();
+                w.Execute_Printing(false);
+                reachable = w.isVisible() && sheet.isVisible() && sheet._stop_btn->isEnabled() &&
+                            QApplication::activeModalWidget() == &sheet;
                 progress = sheet._curr_msg_cnt->text();
                 sheet.Stop_Sending_Pressed();
                 stopped = clock.elapsed();
@@ -305,6 +322,7 @@ TEST_F(PrintWindow, StopEndsALongPrintPromptly)
         QTimer::singleShot(5, stop_when_going);
         w.Execute_Printing(false);
         EXPECT_GE(stopped, 0);
+        EXPECT_TRUE(reachable);
         EXPECT_LT(clock.elapsed() - stopped, 500);
         EXPECT_TRUE(progress.endsWith(QStringLiteral(" / 20000 "))) << progress.toStdString();
         EXPECT_FALSE(sheet.isVisible());
