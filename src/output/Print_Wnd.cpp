@@ -277,6 +277,9 @@ Print_Wnd::Print_Wnd()
     auto* previewButton = new QPushButton(QStringLiteral("Preview"));
     auto* printButton = new QPushButton(QStringLiteral("Print"));
     auto* cancelButton = new QPushButton(QStringLiteral("Cancel"));
+    // Return in a field ends its editing only: no button is pressed by it.
+    for (QPushButton* button : {setupButton, previewButton, printButton, cancelButton})
+        button->setAutoDefault(false);
     previewButton->setObjectName(QStringLiteral("Preview"));
     printButton->setObjectName(QStringLiteral("Print"));
     cancelButton->setObjectName(QStringLiteral("Cancel"));
@@ -443,13 +446,6 @@ void Print_Wnd::Check_Max_Cell_Value()
     request.rows = Row_Stepper->intValue();
     request.cols = Col_Stepper->intValue();
     sheet_layout::Check_Max_Cell_Value(request, layout);
-    // The fit only ever lowers rows and columns: say so, and show what fits.
-    if (layout.Print_Row != request.rows || layout.Print_Col != request.cols)
-        Show_MessageBox(QStringLiteral("%1 \u00d7 %2 does not fit: %3 \u00d7 %4 fits")
-                            .arg(request.rows)
-                            .arg(request.cols)
-                            .arg(layout.Print_Row)
-                            .arg(layout.Print_Col));
     if (layout.Print_Col != request.cols) {
         Col_Stepper->setValue(layout.Print_Col);
         Col_Text->setText(QString::number(layout.Print_Col));
@@ -461,6 +457,15 @@ void Print_Wnd::Check_Max_Cell_Value()
     if (!data.inUse())
         Set_Total(layout.Print_Row * layout.Print_Col);
     Refresh_Preview();
+    // The fit only ever lowers rows and columns: say so, and show what fits.
+    // Said last, with the fields already showing the fit: the box takes the
+    // focus, and the field that loses it reports its value once more.
+    if (layout.Print_Row != request.rows || layout.Print_Col != request.cols)
+        Show_MessageBox(QStringLiteral("%1 \u00d7 %2 does not fit: %3 \u00d7 %4 fits")
+                            .arg(request.rows)
+                            .arg(request.cols)
+                            .arg(layout.Print_Row)
+                            .arg(layout.Print_Col));
 }
 
 void Print_Wnd::Set_Total(int total)
@@ -473,6 +478,7 @@ void Print_Wnd::Set_Total(int total)
 void Print_Wnd::Length_Changed(QLineEdit* text, platform::Stepper* stepper, bool from_stepper, const QString& refusal,
                                bool refit)
 {
+    std::optional<double> refused;
     if (!from_stepper) {
         // Text that is no length keeps the last valid value; so does a length
         // below the stepper's least, said with `refusal` when given.
@@ -480,9 +486,12 @@ void Print_Wnd::Length_Changed(QLineEdit* text, platform::Stepper* stepper, bool
         if (value && *value + kTypedSlackMM >= stepper->minimum())
             stepper->setValue(std::max(*value, stepper->minimum()));
         else if (value && !refusal.isEmpty())
-            Show_MessageBox(refusal.arg(Two_Places(*value), Two_Places(stepper->minimum())));
+            refused = value;
     }
+    // The field shows the value kept before any box takes its focus.
     text->setText(Two_Places(stepper->value()));
+    if (refused)
+        Show_MessageBox(refusal.arg(Two_Places(*refused), Two_Places(stepper->minimum())));
     if (refit)
         Check_Max_Cell_Value();
 }

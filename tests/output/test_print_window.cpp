@@ -241,6 +241,54 @@ TEST_F(PrintWindow, SaysWhatFitsAndRefusesCellsSmallerThanTheCard)
     });
 }
 
+namespace {
+
+// Answers as the shared responder does, but an alert first takes the focus
+// away from the field being edited, as a real message box does.
+struct Focus_Taking_Responder : platform::modal::Responder {
+    Answer alert(platform::modal::AlertKind kind, const QString& text) override
+    {
+        if (QWidget* focus = QApplication::focusWidget())
+            focus->clearFocus();
+        return testResponder().alert(kind, text);
+    }
+    int run(QDialog& dialog) override { return testResponder().run(dialog); }
+    QStringList filePanel(const platform::modal::FilePanelRequest& r) override { return testResponder().filePanel(r); }
+    std::optional<QColor> colorPanel(const QColor& c, const QString& t) override { return testResponder().colorPanel(c, t); }
+    std::optional<QFont> fontPanel(const QFont& f, const QString& t) override { return testResponder().fontPanel(f, t); }
+};
+
+} // namespace
+
+// Typing a layout the sheet cannot hold, then Return: one message per
+// change, although the box takes the focus and the field reports the end of
+// its editing once more.
+TEST_F(PrintWindow, EachLayoutMessageIsShownOnce)
+{
+    host.card = QSizeF(150 * 72 / 25.4, 100 * 72 / 25.4);
+    Focus_Taking_Responder responder;
+    platform::modal::setResponder(&responder);
+    Open([&] {
+        w.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+        for (auto [field, value] : {std::pair{w.Row_Text, "4"}, std::pair{w.width_Text, "100"}}) {
+            field->setFocus();
+            ASSERT_EQ(QApplication::focusWidget(), field);
+            field->selectAll();
+            testResponder().answerAlert(Answer::Ok);
+            QTest::keyClicks(field, QString::fromLatin1(value));
+            QTest::keyClick(field, Qt::Key_Return);
+        }
+        EXPECT_EQ(testResponder().texts(QStringLiteral("alert")),
+                  (QStringList{QStringLiteral("\n4 \u00d7 1 does not fit: 2 \u00d7 1 fits"),
+                               QStringLiteral("\nA card width of 100.00 mm is smaller than the card (150.00 mm): "
+                                              "cards would overlap.")}));
+        EXPECT_EQ(w.Row_Text->text() + w.width_Text->text(), QStringLiteral("2150.00"));
+    });
+    platform::modal::setResponder(&testResponder());
+    EXPECT_TRUE(testResponder().reset());
+}
+
 // However slow each sheet is, the preview opens at once, draws the sheets in
 // view (not all fifty), reaches the last when scrolled to it, and closes
 // without drawing the rest.
