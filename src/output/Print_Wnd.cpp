@@ -693,7 +693,9 @@ void Print_Wnd::Execute_Printing(bool preview)
         QPrinter printer(QPrinter::HighResolution);
         static_cast<void>(printInfo.apply(printer)); // only its resolution is read
         platform::runPrintPreview(int(pages), printInfo.paperSize(), printer.logicalDpiX(),
-                                  [&view](QPainter& painter, int sheet) { view.Draw_Sheet(painter, sheet); }, this);
+                                  [&view](QPainter& painter, int sheet, const std::atomic<bool>& stop) {
+                                      view.Draw_Sheet(painter, sheet, &stop);
+                                  }, this);
     } else {
         QPrinter printer(QPrinter::HighResolution);
         if (!printInfo.apply(printer)) {

@@ -1,6 +1,7 @@
 // The print window driven through its controls on stand-in printers that
 // write PDF: opening values, refused field text, the card count, the
 // preview's sheet limit, and printing read back with pdfinfo.
+#include "app/AppHelpers.h"
 #include "output/Print_Wnd.h"
 #include "output/Send_Modeless.h"
 #include "platform/print_preview.h"
@@ -29,6 +30,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <mutex>
 #include <set>
@@ -296,7 +298,7 @@ TEST(PrintPreview, OpensAtOnceAndDrawsTheSheetsInView)
 {
     std::mutex mutex;
     std::vector<int> drawn;
-    const platform::Draw_Sheet draw = [&](QPainter& painter, int sheet) {
+    const platform::Draw_Sheet draw = [&](QPainter& painter, int sheet, const std::atomic<bool>&) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         painter.fillRect(QRectF(0, 0, 100, 100), Qt::black);
         const std::lock_guard<std::mutex> lock(mutex);
@@ -327,8 +329,43 @@ TEST(PrintPreview, OpensAtOnceAndDrawsTheSheetsInView)
     EXPECT_TRUE(shown(0));
     EXPECT_TRUE(shown(49));
     EXPECT_LT(std::set<int>(drawn.begin(), drawn.end()).size(), 10u);
+    // Each sheet shown is drawn once: the scale did not change.
+    EXPECT_EQ(std::set<int>(drawn.begin(), drawn.end()).size(), drawn.size()) << ::testing::PrintToString(drawn);
     EXPECT_LT(clock.elapsed() - closing, 1000);
     testResponder().reset();
+}
+
+// Closing while a sheet is drawn stops that sheet instead of waiting for it,
+// and what the drawing said, also while the preview closed, is shown after.
+TEST(PrintPreview, ClosingStopsTheSheetInHandAndShowsItsAlertsAfter)
+{
+    std::atomic<bool> drawing{false}, stopped{false};
+    const platform::Draw_Sheet draw = [&](QPainter&, int, const std::atomic<bool>& stop) {
+        Show_MessageBox(QStringLiteral("A picture could not be read."));
+        drawing = true;
+        QElapsedTimer waited;
+        waited.start();
+        while (!stop && waited.elapsed() < 20000)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        stopped = bool(stop);
+        Show_MessageBox(QStringLiteral("A barcode could not be drawn."));
+    };
+    QStringList during;
+    testResponder().onDialog([&](QDialog& dialog) {
+        while (!drawing)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        during = testResponder().texts(QStringLiteral("alert"));
+        dialog.done(0);
+    });
+    testResponder().answerAlert(Answer::Ok);
+    testResponder().answerAlert(Answer::Ok);
+    platform::runPrintPreview(3, QSizeF(595, 842), 72, draw, nullptr);
+    EXPECT_TRUE(stopped);
+    EXPECT_TRUE(during.isEmpty());
+    EXPECT_EQ(testResponder().texts(QStringLiteral("alert")),
+              (QStringList{QStringLiteral("\nA picture could not be read."),
+                           QStringLiteral("\nA barcode could not be drawn.")}));
+    EXPECT_TRUE(testResponder().reset());
 }
 
 // A long print shows its progress and takes nothing but Stop: Print,
