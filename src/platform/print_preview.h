@@ -41,7 +41,7 @@ public:
     // `paper` in points; the pictures claim `device_dpi` (the printer's
     // resolution) so that what resolves sizes by the device does as on paper.
     Pages_Preview(int pages, const QSizeF& paper, double device_dpi, Draw_Sheet draw, QWidget* parent = nullptr);
-    // Ends the worker (finish()).
+    // Ends the worker (finish()); alerts not taken by then stay in the log only.
     ~Pages_Preview() override;
 
     // Stops the sheet in hand, ends the worker and returns the alerts the
