@@ -159,6 +159,8 @@ public:
     static void Get_Email_Details();
     static int Get_OS_Version();
     void Open_Export_File_Box();
+    // Sizes the export-result box to its message, within the screen.
+    void Fit_Export_Box_To_Message();
     static QStringList Get_Files_Array_At_Path(const QString& path);
     QStringList Get_datasheet_File_Name_Array() const;
     bool Check_Batch_File_In_Use_Validation(const QString& name);

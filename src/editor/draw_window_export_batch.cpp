@@ -15,6 +15,7 @@
 
 #include <QMetaObject>
 #include <QMutex>
+#include <QRegularExpression>
 #include <QThreadPool>
 
 #include <algorithm>
@@ -169,6 +170,25 @@ void QBXWindowController::Export_Batch_File(const QString& folder)
         }));
 }
 
+namespace {
+
+// Workers meet rows out of order and each keeps its own problems: the list
+// goes by card number ("Card 7: ...", "Row 7: ..."), texts of no one card
+// first, each card's texts in the order met.
+QStringList By_Card_Number(QStringList problems)
+{
+    static const QRegularExpression lead(QStringLiteral("^(?:Card|Row) (\\d+):"));
+    auto number = [](const QString& text) {
+        const QRegularExpressionMatch match = lead.match(text);
+        return match.hasMatch() ? match.captured(1).toLongLong() : 0;
+    };
+    std::stable_sort(problems.begin(), problems.end(),
+                     [&](const QString& a, const QString& b) { return number(a) < number(b); });
+    return problems;
+}
+
+} // namespace
+
 void QBXWindowController::Finish_Export_Batch(const std::shared_ptr<Export_Batch_Run>& run)
 {
     stopTimerThread();
@@ -195,6 +215,6 @@ void QBXWindowController::Finish_Export_Batch(const std::shared_ptr<Export_Batch
         Export_File_Message = QStringLiteral("%1 of %2 cards were exported.\n%3")
                                   .arg(run->done - run->bad_rows.size())
                                   .arg(run->total)
-                                  .arg(problems.join(QLatin1Char('\n')));
+                                  .arg(By_Card_Number(problems).join(QLatin1Char('\n')));
     Open_Export_File_Box();
 }

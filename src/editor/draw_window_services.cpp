@@ -15,6 +15,7 @@
 #include "platform/files.h"
 #include "platform/main_thread.h"
 #include "platform/modal.h"
+#include "platform/window_fit.h"
 
 #include <QBuffer>
 #include <QCheckBox>
@@ -24,7 +25,11 @@
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QLabel>
+#include <QLayout>
 #include <QPainter>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
 #include <QWidget>
 
 #include <cmath>
@@ -166,6 +171,31 @@ int QBXWindowController::Get_OS_Version()
 
 // ---------------------------------------------------------------- export box
 
+void QBXWindowController::Fit_Export_Box_To_Message()
+{
+    // The message area takes the whole text, or what the screen leaves
+    // beside the box's other rows, with scroll bars for the rest; the box
+    // then takes its size from its contents, whatever the last message needed.
+    auto* scroll = Open_Export_Files->findChild<QScrollArea*>(QStringLiteral("message_scroll"));
+    if (!scroll)
+        return;
+    const QSize text = _open_log_message->sizeHint();
+    scroll->setFixedSize(text);
+    Open_Export_Files->layout()->activate();
+    QSize shown = text;
+    if (const QScreen* screen = Open_Export_Files->screen()) {
+        const int bar = scroll->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+        const QSize room = (platform::windowRoom(*screen) - (Open_Export_Files->sizeHint() - text))
+                               .expandedTo(QSize(4 * bar, 4 * bar));
+        if (text.height() > room.height())
+            shown = QSize(text.width() + bar, room.height());
+        if (shown.width() > room.width())
+            shown = QSize(room.width(), std::min(shown.height() + bar, room.height()));
+    }
+    scroll->setFixedSize(shown);
+    Open_Export_Files->adjustSize();
+}
+
 void QBXWindowController::Open_Export_File_Box()
 {
     try {
@@ -178,6 +208,7 @@ void QBXWindowController::Open_Export_File_Box()
         if (_open_log_message)
             _open_log_message->setText(Export_File_Message.get());
         if (Open_Export_Files) {
+            Fit_Export_Box_To_Message();
             platform::modal::run(*Open_Export_Files);
             Open_Export_Files->hide();
         }

@@ -449,11 +449,18 @@ void QBXWindowController::buildDialogs()
     {
         auto* layout = new QVBoxLayout(Open_Export_Files);
         _open_log_message = new QLabel;
+        // A long list of problems scrolls inside the box (Open_Export_File_Box
+        // sizes it to each message).
+        auto* messageScroll = new QScrollArea;
+        messageScroll->setObjectName(QStringLiteral("message_scroll"));
+        messageScroll->setFrameShape(QFrame::NoFrame);
+        messageScroll->setWidgetResizable(true);
+        messageScroll->setWidget(_open_log_message);
         _open_log_path = new QLabel;
         _open_log_chk = new QCheckBox(QStringLiteral("Open exported file."));
         _open_log_chk->setChecked(true);
         auto* ok = new QPushButton(QStringLiteral("OK"));
-        layout->addWidget(_open_log_message);
+        layout->addWidget(messageScroll);
         layout->addWidget(_open_log_path);
         layout->addWidget(_open_log_chk);
         layout->addWidget(ok);

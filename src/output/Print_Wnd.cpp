@@ -25,6 +25,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -46,13 +47,15 @@ constexpr double kTypedSlackMM = 0.005;
 QString Two_Places(double value) { return QString::asprintf("%0.2f", value); }
 
 // Prints the run on a worker while the progress sheet counts the cards and
-// offers Stop, which ends the document after the cards drawn; the window
-// stays live. Returns when the run has ended, with Print's result.
+// offers Stop, which ends the document after the cards drawn. The sheet has
+// no parent window, so only application modality keeps the print window's
+// controls from starting another run meanwhile. Returns when the run has
+// ended, with Print's result.
 bool Print_With_Progress(Printing_View& view, QPrinter& printer, std::uint64_t pages, std::int64_t cards)
 {
     Send_Modeless& sheet = *Send_Modeless::defaultInstance();
     sheet.Prepare(int(cards), QStringLiteral("%1 / %2 Card").arg(0).arg(cards));
-    sheet.setWindowModality(Qt::WindowModal);
+    sheet.setWindowModality(Qt::ApplicationModal);
     sheet.open();
     QEventLoop loop;
     Print_Progress progress;
@@ -274,6 +277,9 @@ Print_Wnd::Print_Wnd()
     auto* previewButton = new QPushButton(QStringLiteral("Preview"));
     auto* printButton = new QPushButton(QStringLiteral("Print"));
     auto* cancelButton = new QPushButton(QStringLiteral("Cancel"));
+    // Return in a field ends its editing only: no button is pressed by it.
+    for (QPushButton* button : {setupButton, previewButton, printButton, cancelButton})
+        button->setAutoDefault(false);
     previewButton->setObjectName(QStringLiteral("Preview"));
     printButton->setObjectName(QStringLiteral("Print"));
     cancelButton->setObjectName(QStringLiteral("Cancel"));
@@ -440,13 +446,6 @@ void Print_Wnd::Check_Max_Cell_Value()
     request.rows = Row_Stepper->intValue();
     request.cols = Col_Stepper->intValue();
     sheet_layout::Check_Max_Cell_Value(request, layout);
-    // The fit only ever lowers rows and columns: say so, and show what fits.
-    if (layout.Print_Row != request.rows || layout.Print_Col != request.cols)
-        Show_MessageBox(QStringLiteral("%1 \u00d7 %2 does not fit: %3 \u00d7 %4 fits")
-                            .arg(request.rows)
-                            .arg(request.cols)
-                            .arg(layout.Print_Row)
-                            .arg(layout.Print_Col));
     if (layout.Print_Col != request.cols) {
         Col_Stepper->setValue(layout.Print_Col);
         Col_Text->setText(QString::number(layout.Print_Col));
@@ -458,6 +457,15 @@ void Print_Wnd::Check_Max_Cell_Value()
     if (!data.inUse())
         Set_Total(layout.Print_Row * layout.Print_Col);
     Refresh_Preview();
+    // The fit only ever lowers rows and columns: say so, and show what fits.
+    // Said last, with the fields already showing the fit: the box takes the
+    // focus, and the field that loses it reports its value once more.
+    if (layout.Print_Row != request.rows || layout.Print_Col != request.cols)
+        Show_MessageBox(QStringLiteral("%1 \u00d7 %2 does not fit: %3 \u00d7 %4 fits")
+                            .arg(request.rows)
+                            .arg(request.cols)
+                            .arg(layout.Print_Row)
+                            .arg(layout.Print_Col));
 }
 
 void Print_Wnd::Set_Total(int total)
@@ -470,6 +478,7 @@ void Print_Wnd::Set_Total(int total)
 void Print_Wnd::Length_Changed(QLineEdit* text, platform::Stepper* stepper, bool from_stepper, const QString& refusal,
                                bool refit)
 {
+    std::optional<double> refused;
     if (!from_stepper) {
         // Text that is no length keeps the last valid value; so does a length
         // below the stepper's least, said with `refusal` when given.
@@ -477,9 +486,12 @@ void Print_Wnd::Length_Changed(QLineEdit* text, platform::Stepper* stepper, bool
         if (value && *value + kTypedSlackMM >= stepper->minimum())
             stepper->setValue(std::max(*value, stepper->minimum()));
         else if (value && !refusal.isEmpty())
-            Show_MessageBox(refusal.arg(Two_Places(*value), Two_Places(stepper->minimum())));
+            refused = value;
     }
+    // The field shows the value kept before any box takes its focus.
     text->setText(Two_Places(stepper->value()));
+    if (refused)
+        Show_MessageBox(refusal.arg(Two_Places(*refused), Two_Places(stepper->minimum())));
     if (refit)
         Check_Max_Cell_Value();
 }
@@ -620,8 +632,20 @@ void Print_Wnd::pagesetup()
     Check_Max_Cell_Value();
 }
 
+void Print_Wnd::done(int result)
+{
+    // Cancel, Escape or the close button while a run prints: the run's Stop
+    // ends it, the window stays.
+    if (!running_)
+        QDialog::done(result);
+}
+
 void Print_Wnd::Execute_Printing(bool preview)
 {
+    if (running_)
+        return;
+    running_ = true;
+    const auto ended = qScopeGuard([this] { running_ = false; });
     const Print_Layout& L = layout;
     if (L.label_width + L.Left_Mar + L.Rite_Mar + L.horz_mar > L.paper_w ||
         L.label_hight + L.Top_Mar + L.Bot_Mar + L.vert_mar > L.paper_h) {
@@ -667,12 +691,18 @@ void Print_Wnd::Execute_Printing(bool preview)
         // Sheets are drawn as the preview shows them, on its worker: the view
         // is only read there until the preview has closed.
         QPrinter printer(QPrinter::HighResolution);
-        printInfo.apply(printer);
+        static_cast<void>(printInfo.apply(printer)); // only its resolution is read
         platform::runPrintPreview(int(pages), printInfo.paperSize(), printer.logicalDpiX(),
-                                  [&view](QPainter& painter, int sheet) { view.Draw_Sheet(painter, sheet); }, this);
+                                  [&view](QPainter& painter, int sheet, const std::atomic<bool>& stop) {
+                                      view.Draw_Sheet(painter, sheet, &stop);
+                                  }, this);
     } else {
         QPrinter printer(QPrinter::HighResolution);
-        printInfo.apply(printer);
+        if (!printInfo.apply(printer)) {
+            Show_MessageBox(QStringLiteral("The printer \"%1\" does not take the paper %2 in %3 orientation.")
+                                .arg(printer_name, printInfo.paperName(), Orient_ComboBox->currentText()));
+            return;
+        }
         printer.setCopyCount(Copies_Stepper->intValue());
         printer.setDocName(QStringLiteral("Cards"));
         if (!Print_With_Progress(view, printer, pages, Total_Label))

@@ -46,6 +46,7 @@ public:
     void Set_values_From_Printer();
     void Refresh_Preview();
     void Check_Max_Cell_Value();
+    // Prints or previews; does nothing while a run of either is going.
     void Execute_Printing(bool preview);
     void pagesetup();
     void Horz_Margin_Changed(bool from_stepper);
@@ -99,6 +100,9 @@ public:
     QButtonGroup* matrix_card_side = nullptr; // 0 both, 1 front, 2 back
     QComboBox* print_alignment = nullptr;     // 0 back below, 1 back right
 
+    // Ends the modal run, except while printing or previewing.
+    void done(int result) override;
+
 private:
     Print_Wnd();
     void Length_Changed(QLineEdit* text, platform::Stepper* stepper, bool from_stepper, const QString& refusal,
@@ -108,4 +112,5 @@ private:
     void Fill_Printers();
 
     PrintHost* host_ = nullptr;
+    bool running_ = false; // Execute_Printing is under way
 };

@@ -60,7 +60,7 @@ void Printing_View::drawRect(QPainter& painter)
     const bool both = side == QLatin1String("BOTH"), back_only = side == QLatin1String("B");
     for (int r = 1; r <= L.Print_Row; ++r) {
         for (int c = 1; c <= L.Print_Col && barcode_counter < job_.Total_Label_Real; ++c) {
-            if (progress_ && progress_->stop)
+            if (stop_ && *stop_)
                 return;
             CardPicture front = job_.front_image, back = job_.back_image;
             bool drawable = true;
@@ -111,13 +111,15 @@ void Printing_View::drawRect(QPainter& painter)
     }
 }
 
-void Printing_View::Draw_Sheet(QPainter& painter, std::uint64_t sheet)
+void Printing_View::Draw_Sheet(QPainter& painter, std::uint64_t sheet, const std::atomic<bool>* stop)
 {
     // Every cell of a sheet counts, drawn or skipped, so the run's counters
     // at the start of a sheet follow from its number alone.
     barcode_counter = std::int64_t(sheet) * job_.layout.Print_Row * job_.layout.Print_Col;
     count = barcode_counter;
+    stop_ = stop;
     drawRect(painter);
+    stop_ = nullptr;
 }
 
 bool Printing_View::Print(QPagedPaintDevice& device, std::uint64_t pages, Print_Progress* progress)
@@ -130,6 +132,7 @@ bool Printing_View::Print(QPagedPaintDevice& device, std::uint64_t pages, Print_
     painter.scale(scale, device.logicalDpiY() / 72.0);
     Begin_Run();
     progress_ = progress;
+    stop_ = progress ? &progress->stop : nullptr;
     bool ok = true;
     for (std::uint64_t p = 0; p < pages && ok && !(progress && progress->stop); ++p) {
         ok = p == 0 || device.newPage();
@@ -139,5 +142,6 @@ bool Printing_View::Print(QPagedPaintDevice& device, std::uint64_t pages, Print_
             progress->changed();
     }
     progress_ = nullptr;
+    stop_ = nullptr;
     return painter.end() && ok;
 }

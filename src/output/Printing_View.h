@@ -51,8 +51,9 @@ public:
     // the paper's top left.
     void drawRect(QPainter& painter);
     // Sheet `sheet` (from 0) alone, as the run draws it: its cells continue
-    // from the cells of the sheets before it.
-    void Draw_Sheet(QPainter& painter, std::uint64_t sheet);
+    // from the cells of the sheets before it. A raised `stop` ends it at the
+    // next cell.
+    void Draw_Sheet(QPainter& painter, std::uint64_t sheet, const std::atomic<bool>* stop = nullptr);
     // The whole run on a paged device (a QPrinter or a PDF writer), page
     // after page; false when the painter cannot start on it. With `progress`
     // it reports there and a stop ends the document after the cards drawn.
@@ -71,4 +72,5 @@ private:
     Print_Job job_;
     QStringList problems_;
     Print_Progress* progress_ = nullptr; // during Print only
+    const std::atomic<bool>* stop_ = nullptr; // during Print or Draw_Sheet
 };

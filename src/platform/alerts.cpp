@@ -22,11 +22,25 @@ void watchForQuit(QCoreApplication* app)
     QObject::connect(app, &QCoreApplication::aboutToQuit, app, [] { g_quitting = true; }, Qt::DirectConnection);
 }
 
+thread_local Held_Alerts* t_held = nullptr;
+
 } // namespace
+
+Held_Alerts::Held_Alerts() : outer_(std::exchange(t_held, this)) {}
+
+Held_Alerts::~Held_Alerts()
+{
+    t_held = outer_;
+}
 
 modal::AlertAnswer showAlert(modal::AlertKind kind, const QString& text)
 {
     const modal::AlertAnswer fallback = kind == modal::AlertKind::Ok ? modal::AlertAnswer::Ok : modal::AlertAnswer::No;
+    if (t_held) {
+        logText(QStringLiteral("alert kept for later: ") + text);
+        t_held->keep(text);
+        return fallback;
+    }
     QCoreApplication* app = QCoreApplication::instance();
     if (!app || QCoreApplication::closingDown() || g_quitting) {
         logText(QStringLiteral("alert while no application runs: ") + text);

@@ -1,5 +1,6 @@
 #include "platform/print_preview.h"
 
+#include "platform/alerts.h"
 #include "platform/modal.h"
 #include "platform/thread_handoff.h"
 
@@ -42,6 +43,13 @@ Pages_Preview::Pages_Preview(int pages, const QSizeF& paper, double device_dpi, 
 
 Pages_Preview::~Pages_Preview()
 {
+    finish();
+}
+
+QStringList Pages_Preview::finish()
+{
+    if (!worker_.joinable())
+        return {};
     {
         std::lock_guard<std::mutex> lock(mutex_);
         quit_ = true;
@@ -49,6 +57,7 @@ Pages_Preview::~Pages_Preview()
     }
     wake_.notify_all();
     worker_.join();
+    return std::exchange(alerts_, {});
 }
 
 void Pages_Preview::zoomIn()
@@ -152,24 +161,29 @@ void Pages_Preview::Request_Visible()
     const int step = Page_Rect(1).top() - Page_Rect(0).top();
     const int first = std::clamp(top / std::max(1, step), 0, pages_ - 1);
     const int last = std::clamp(bottom / std::max(1, step), first, pages_ - 1);
-    std::vector<Request> wanted;
-    // The sheets in view, then the next one, so scrolling down finds it.
-    for (int i = first; i <= std::min(last + 1, pages_ - 1); ++i) {
-        const auto found = pictures_.find(i);
-        if (found == pictures_.end() || found->second.size() != size)
-            wanted.push_back({i, size});
-    }
     for (auto it = pictures_.begin(); it != pictures_.end();)
         it = it->first < first - kKeptAround || it->first > last + kKeptAround ? pictures_.erase(it) : std::next(it);
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        wanted_ = std::move(wanted);
+        // The sheets in view, then the next one, so scrolling down finds it;
+        // none that is drawn already or on its way.
+        wanted_.clear();
+        for (int i = first; i <= std::min(last + 1, pages_ - 1); ++i) {
+            const auto found = pictures_.find(i);
+            if ((found == pictures_.end() || found->second.size() != size) &&
+                !in_flight_.count({i, size.width(), size.height()}))
+                wanted_.push_back({i, size});
+        }
     }
     wake_.notify_all();
 }
 
 void Pages_Preview::Take_Sheet(int index, const QImage& picture)
 {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        in_flight_.erase({index, picture.width(), picture.height()});
+    }
     pictures_[index] = picture;
     drawn_.insert(index);
     viewport()->update();
@@ -178,19 +192,25 @@ void Pages_Preview::Take_Sheet(int index, const QImage& picture)
 
 void Pages_Preview::Work()
 {
+    // The main thread may wait for this one (finish): its alerts wait too.
+    Held_Alerts held;
     for (;;) {
         Request request;
         {
             std::unique_lock<std::mutex> lock(mutex_);
             wake_.wait(lock, [this] { return quit_ || !wanted_.empty(); });
             if (quit_)
-                return;
+                break;
             request = wanted_.front();
             wanted_.erase(wanted_.begin());
+            in_flight_.insert({request.index, request.size.width(), request.size.height()});
         }
         QImage picture(request.size, QImage::Format_RGB32);
-        if (picture.isNull())
+        if (picture.isNull()) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            in_flight_.erase({request.index, request.size.width(), request.size.height()});
             continue;
+        }
         const int dpm = int(std::lround(device_dpi_ / 0.0254));
         picture.setDotsPerMeterX(dpm);
         picture.setDotsPerMeterY(dpm);
@@ -200,12 +220,15 @@ void Pages_Preview::Work()
             painter.setRenderHint(QPainter::Antialiasing);
             painter.setRenderHint(QPainter::SmoothPixmapTransform);
             painter.scale(request.size.width() / paper_.width(), request.size.height() / paper_.height());
-            draw_(painter, request.index);
+            draw_(painter, request.index, quit_);
         }
+        if (quit_)
+            break;
         QMetaObject::invokeMethod(
             this, handedOff([this, index = request.index, picture] { Take_Sheet(index, picture); }),
             Qt::QueuedConnection);
     }
+    alerts_ = held.take();
 }
 
 int runPrintPreview(int pages, const QSizeF& paper, double device_dpi, const Draw_Sheet& draw, QWidget* parent)
@@ -229,7 +252,11 @@ int runPrintPreview(int pages, const QSizeF& paper, double device_dpi, const Dra
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, [&dialog] { dialog.done(0); });
     layout->addWidget(buttons);
     dialog.resize(700, 800);
-    return modal::run(dialog);
+    const int code = modal::run(dialog);
+    dialog.hide();
+    for (const QString& text : preview->finish())
+        modal::alert(modal::AlertKind::Ok, text);
+    return code;
 }
 
 } // namespace platform

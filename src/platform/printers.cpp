@@ -85,7 +85,7 @@ QRectF Print_Settings::imageableRect() const
     return QRectF(m.left(), m.bottom(), w, h);
 }
 
-void Print_Settings::apply(QPrinter& printer) const
+bool Print_Settings::apply(QPrinter& printer) const
 {
     if (!printer_.pdf_file.isEmpty()) {
         printer.setOutputFormat(QPrinter::PdfFormat);
@@ -94,8 +94,16 @@ void Print_Settings::apply(QPrinter& printer) const
         printer.setOutputFormat(QPrinter::NativeFormat);
         printer.setPrinterName(printer_.name);
     }
+    // A printer with hardware margins refuses a page layout with smaller
+    // ones, paper and orientation included: the paper goes first (the printer
+    // gives it its own least margins), then the orientation, then the whole
+    // sheet is made addressable so painting starts at the paper's corner.
+    // The cards' layout keeps them inside the margins the window shows.
+    printer.setPageSize(printer_.paper);
+    printer.setPageOrientation(orientation_);
     printer.setFullPage(true);
-    printer.setPageLayout(QPageLayout(printer_.paper, orientation_, QMarginsF(), QPageLayout::Point));
+    const QPageLayout taken = printer.pageLayout();
+    return taken.pageSize().isEquivalentTo(printer_.paper) && taken.orientation() == orientation_;
 }
 
 void Print_Settings::takeFrom(const QPrinter& printer)
@@ -109,7 +117,8 @@ void Print_Settings::takeFrom(const QPrinter& printer)
 bool runPageSetup(Print_Settings& settings, QWidget* parent)
 {
     QPrinter printer(QPrinter::HighResolution);
-    settings.apply(printer);
+    // A paper the printer refuses: the panel shows what it took instead.
+    static_cast<void>(settings.apply(printer));
     QPageSetupDialog dialog(&printer, parent);
     dialog.setWindowTitle(QStringLiteral("Page Setup"));
     if (modal::run(dialog) != 1)

@@ -49,8 +49,9 @@ public:
     void setOrientation(QPageLayout::Orientation orientation) { orientation_ = orientation; }
 
     // Readies a printer for these settings: printer or PDF file, paper,
-    // orientation, the whole sheet addressable (no margins of its own).
-    void apply(QPrinter& printer) const;
+    // orientation, the whole sheet addressable from the paper's top left
+    // corner. False when the printer does not take this paper or orientation.
+    [[nodiscard]] bool apply(QPrinter& printer) const;
     // Takes paper and orientation back from a printer (after page setup).
     void takeFrom(const QPrinter& printer);
 

@@ -3,6 +3,7 @@
 
 #include "app/AppHelpers.h"
 #include "output/Preferences.h"
+#include "platform/window_fit.h"
 #include "platform/workspace.h"
 #include "support/file_mode.h"
 #include "support/hostile_bytes.h"
@@ -13,6 +14,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -54,6 +56,24 @@ TEST(ExportBox, ShowsWhereTheExportWentAndOpensItOnOk)
     EXPECT_EQ(e->_open_log_chk->text(), QStringLiteral("Open exported file."));
     EXPECT_EQ(opened.size(), 1u);
     EXPECT_TRUE(e->_open_log_chk->isChecked());
+
+    // The box takes the size of each message: a long list, then one line.
+    QStringList lines{QStringLiteral("3 of 63 cards were exported.")};
+    for (int i = 1; i <= 60; ++i)
+        lines.append(QStringLiteral("Card %1: picture \"/a/rather/long/folder/picture_%1.png\" cannot be read.").arg(i));
+    QSize shown[2];
+    for (int i = 0; i < 2; ++i) {
+        Export_File_Message = i == 0 ? lines.join(QLatin1Char('\n')) : QStringLiteral("Card has been exported successfully.");
+        testResponder().onDialog([&](QDialog& box) {
+            shown[i] = box.size();
+            EXPECT_EQ(box.size(), box.sizeHint());
+            EXPECT_LE(box.height(), platform::windowRoom(*box.screen()).height());
+            pressOk(box);
+        });
+        e->Open_Export_File_Box();
+    }
+    EXPECT_LT(shown[1].height(), shown[0].height() / 4);
+    EXPECT_LT(shown[1].width(), shown[0].width());
     platform::workspace::setOpener({});
     Export_File_Path = QString();
     Export_File_Message = QString();

@@ -288,6 +288,31 @@ TEST(CardExport, SingleExportWritesTheSidesAtTheResolution)
     Card_Front_Or_Back = 0;
 }
 
+// Workers meet rows out of order: the end box lists the problems by card.
+TEST(CardExport, BatchEndBoxListsProblemsByCardNumber)
+{
+    Editor e;
+    ASSERT_TRUE(e.started);
+    QTemporaryDir dir;
+    Bound_Design(e, dir.path(), 200);
+    std::vector<int> missing;
+    for (int i = 1; i < 200; i += 3) {
+        QFile::remove(dir.filePath(QStringLiteral("c%1.png").arg(i)));
+        missing.push_back(i + 1);
+    }
+    testResponder().onDialog([](QDialog& box) { box.reject(); });
+    e.c->Export_Batch_File(dir.path());
+    e.wait();
+    QStringList lines = Export_File_Message.get().split(QLatin1Char('\n'));
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_EQ(lines.takeFirst(), QStringLiteral("200 of 200 cards were exported."));
+    std::vector<int> listed;
+    for (const QString& line : lines)
+        listed.push_back(line.section(QLatin1Char(':'), 0, 0).section(QLatin1Char(' '), 1).toInt());
+    EXPECT_EQ(listed, missing);
+    testResponder().reset();
+}
+
 TEST(CardExport, BatchRunsEveryRowOnWorkersAndStopsCleanly)
 {
     Editor e;

@@ -17,6 +17,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTransform>
 #include <gtest/gtest.h>
 
 namespace {
@@ -98,6 +99,70 @@ TEST(PrintCups, SheetsAndCopiesReachTheQueue)
     EXPECT_GT(first.blue(), 150);
     EXPECT_LT(first.red(), 100);
     EXPECT_GT(empty.red(), 200);
+}
+
+// A printer that cannot print the paper's edges: the job keeps the window's
+// paper and orientation, and the cards sit where the window placed them,
+// inside the margins it showed.
+TEST(PrintCups, PrinterMarginsKeepThePaperAndThePlaces)
+{
+    const QString out = qEnvironmentVariable("CW_CUPS_MARGINS_OUT");
+    if (out.isEmpty())
+        GTEST_SKIP() << "run by cups_queue.sh with a private CUPS server";
+
+    Print_Wnd& w = *Print_Wnd::defaultInstance();
+    Plain_Print_Host host;
+    host.card = QSizeF(120 * 72 / 25.4, 100 * 72 / 25.4);
+    QString pdf;
+    testResponder().onDialog([&](QDialog& dialog) {
+        const int index = w.Printer_ComboBox->findText(QStringLiteral("CardwrightMargins"));
+        ASSERT_GE(index, 0);
+        w.Printer_ComboBox->setCurrentIndex(index);
+        w.Printer_Selection_Changed(index);
+        EXPECT_EQ(w.Size_id->text(), QStringLiteral("215.90 x 279.40"));
+        EXPECT_EQ(w.l_mar_id->text() + w.t_mar_id->text(), QStringLiteral("6.3512.70"));
+        // A4 chosen, as the page layout panel would, against the queue's Letter.
+        platform::Printer_Desc a4 = w.printInfo.printer();
+        a4.paper = QPageSize(QPageSize::A4);
+        w.printInfo.setPrinter(a4);
+        w.Set_values_From_Printer();
+        w.Orient_ComboBox->setCurrentIndex(1);
+        w.Orientation_Selection_Changed(1);
+        w.Col_Text->setText(QStringLiteral("2"));
+        w.Col_Changed(false);
+        w.Total_Text->setText(QStringLiteral("2"));
+        w.Total_Val_Changed(false);
+        w.Execute_Printing(false);
+        pdf = Wait_For_Pdf(out);
+        dialog.done(0);
+    });
+    EXPECT_TRUE(w.Open_Print_Wnd(host));
+    ASSERT_FALSE(pdf.isEmpty()) << "no PDF from the queue in 60 s";
+    EXPECT_TRUE(testResponder().texts(QStringLiteral("alert")).isEmpty());
+
+    // A4, turned by the queue: the landscape sheet lies on the portrait
+    // paper, its top along the paper's left edge.
+    const QString info = QString::fromUtf8(testsupport::run(QStringLiteral("pdfinfo"), {pdf}).out);
+    EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Page size:\\s+595 x 842 pts")))) << info.toStdString();
+    EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Page rot:\\s+0\\n")))) << info.toStdString();
+    QTemporaryDir dir;
+    const QString stem = dir.filePath(QStringLiteral("p"));
+    testsupport::run(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("72"), QStringLiteral("-singlefile"),
+                                                  QStringLiteral("-png"), pdf, stem});
+    const QImage page = QImage(stem + QStringLiteral(".png")).transformed(QTransform().rotate(90));
+    ASSERT_EQ(page.size(), QSize(842, 595));
+
+    // Inside 12.7 mm left and right, 6.35 mm top: the cards fill 36..376 and
+    // 376..716 pt across, 18..301 pt down.
+    auto blue = [&](int x, int y) {
+        const QColor c = page.pixelColor(x, y);
+        return c.blue() > 150 && c.red() < 100;
+    };
+    for (const QPoint& card : {QPoint(40, 22), QPoint(370, 295), QPoint(382, 22), QPoint(710, 295)})
+        EXPECT_TRUE(blue(card.x(), card.y())) << card.x() << "," << card.y();
+    for (const QPoint& blank : {QPoint(30, 100), QPoint(200, 12), QPoint(722, 100), QPoint(200, 308)})
+        EXPECT_FALSE(blue(blank.x(), blank.y())) << blank.x() << "," << blank.y();
+    testResponder().reset();
 }
 
 TEST(PrintCups, NoServerMeansNoPrinter)

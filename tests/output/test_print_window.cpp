@@ -1,6 +1,7 @@
 // The print window driven through its controls on stand-in printers that
 // write PDF: opening values, refused field text, the card count, the
 // preview's sheet limit, and printing read back with pdfinfo.
+#include "app/AppHelpers.h"
 #include "output/Print_Wnd.h"
 #include "output/Send_Modeless.h"
 #include "platform/print_preview.h"
@@ -11,6 +12,7 @@
 #include "support/qt_print.h"
 #include "support/test_responder.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -20,12 +22,15 @@
 #include <QLineEdit>
 #include <QElapsedTimer>
 #include <QPainter>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <mutex>
 #include <set>
@@ -238,6 +243,54 @@ TEST_F(PrintWindow, SaysWhatFitsAndRefusesCellsSmallerThanTheCard)
     });
 }
 
+namespace {
+
+// Answers as the shared responder does, but an alert first takes the focus
+// away from the field being edited, as a real message box does.
+struct Focus_Taking_Responder : platform::modal::Responder {
+    Answer alert(platform::modal::AlertKind kind, const QString& text) override
+    {
+        if (QWidget* focus = QApplication::focusWidget())
+            focus->clearFocus();
+        return testResponder().alert(kind, text);
+    }
+    int run(QDialog& dialog) override { return testResponder().run(dialog); }
+    QStringList filePanel(const platform::modal::FilePanelRequest& r) override { return testResponder().filePanel(r); }
+    std::optional<QColor> colorPanel(const QColor& c, const QString& t) override { return testResponder().colorPanel(c, t); }
+    std::optional<QFont> fontPanel(const QFont& f, const QString& t) override { return testResponder().fontPanel(f, t); }
+};
+
+} // namespace
+
+// Typing a layout the sheet cannot hold, then Return: one message per
+// change, although the box takes the focus and the field reports the end of
+// its editing once more.
+TEST_F(PrintWindow, EachLayoutMessageIsShownOnce)
+{
+    host.card = QSizeF(150 * 72 / 25.4, 100 * 72 / 25.4);
+    Focus_Taking_Responder responder;
+    platform::modal::setResponder(&responder);
+    Open([&] {
+        w.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+        for (auto [field, value] : {std::pair{w.Row_Text, "4"}, std::pair{w.width_Text, "100"}}) {
+            field->setFocus();
+            ASSERT_EQ(QApplication::focusWidget(), field);
+            field->selectAll();
+            testResponder().answerAlert(Answer::Ok);
+            QTest::keyClicks(field, QString::fromLatin1(value));
+            QTest::keyClick(field, Qt::Key_Return);
+        }
+        EXPECT_EQ(testResponder().texts(QStringLiteral("alert")),
+                  (QStringList{QStringLiteral("\n4 \u00d7 1 does not fit: 2 \u00d7 1 fits"),
+                               QStringLiteral("\nA card width of 100.00 mm is smaller than the card (150.00 mm): "
+                                              "cards would overlap.")}));
+        EXPECT_EQ(w.Row_Text->text() + w.width_Text->text(), QStringLiteral("2150.00"));
+    });
+    platform::modal::setResponder(&testResponder());
+    EXPECT_TRUE(testResponder().reset());
+}
+
 // However slow each sheet is, the preview opens at once, draws the sheets in
 // view (not all fifty), reaches the last when scrolled to it, and closes
 // without drawing the rest.
@@ -245,7 +298,7 @@ TEST(PrintPreview, OpensAtOnceAndDrawsTheSheetsInView)
 {
     std::mutex mutex;
     std::vector<int> drawn;
-    const platform::Draw_Sheet draw = [&](QPainter& painter, int sheet) {
+    const platform::Draw_Sheet draw = [&](QPainter& painter, int sheet, const std::atomic<bool>&) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         painter.fillRect(QRectF(0, 0, 100, 100), Qt::black);
         const std::lock_guard<std::mutex> lock(mutex);
@@ -276,13 +329,51 @@ TEST(PrintPreview, OpensAtOnceAndDrawsTheSheetsInView)
     EXPECT_TRUE(shown(0));
     EXPECT_TRUE(shown(49));
     EXPECT_LT(std::set<int>(drawn.begin(), drawn.end()).size(), 10u);
+    // Each sheet shown is drawn once: the scale did not change.
+    EXPECT_EQ(std::set<int>(drawn.begin(), drawn.end()).size(), drawn.size()) << ::testing::PrintToString(drawn);
     EXPECT_LT(clock.elapsed() - closing, 1000);
     testResponder().reset();
 }
 
-// A long print shows its progress and Stop ends it within half a second,
-// the document closed whole after the sheets drawn; the window stays.
-TEST_F(PrintWindow, StopEndsALongPrintPromptly)
+// Closing while a sheet is drawn stops that sheet instead of waiting for it,
+// and what the drawing said, also while the preview closed, is shown after.
+TEST(PrintPreview, ClosingStopsTheSheetInHandAndShowsItsAlertsAfter)
+{
+    std::atomic<bool> drawing{false}, stopped{false};
+    const platform::Draw_Sheet draw = [&](QPainter&, int, const std::atomic<bool>& stop) {
+        Show_MessageBox(QStringLiteral("A picture could not be read."));
+        drawing = true;
+        QElapsedTimer waited;
+        waited.start();
+        while (!stop && waited.elapsed() < 20000)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        stopped = bool(stop);
+        Show_MessageBox(QStringLiteral("A barcode could not be drawn."));
+    };
+    QStringList during;
+    testResponder().onDialog([&](QDialog& dialog) {
+        while (!drawing)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        during = testResponder().texts(QStringLiteral("alert"));
+        dialog.done(0);
+    });
+    testResponder().answerAlert(Answer::Ok);
+    testResponder().answerAlert(Answer::Ok);
+    platform::runPrintPreview(3, QSizeF(595, 842), 72, draw, nullptr);
+    EXPECT_TRUE(stopped);
+    EXPECT_TRUE(during.isEmpty());
+    EXPECT_EQ(testResponder().texts(QStringLiteral("alert")),
+              (QStringList{QStringLiteral("\nA picture could not be read."),
+                           QStringLiteral("\nA barcode could not be drawn.")}));
+    EXPECT_TRUE(testResponder().reset());
+}
+
+// A long print shows its progress and takes nothing but Stop: Print,
+// Preview, Cancel and closing, clicked or called, neither start a second
+// run nor take the sheet or the window away. Stop ends the run within half
+// a second, the document closed whole after the sheets drawn; the window
+// stays.
+TEST_F(PrintWindow, ALongPrintTakesOnlyStopAndStopEndsItPromptly)
 {
     const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
     Open([&] {
@@ -291,9 +382,20 @@ TEST_F(PrintWindow, StopEndsALongPrintPromptly)
         QElapsedTimer clock;
         qint64 stopped = -1;
         QString progress;
+        bool reachable = false;
         testResponder().answerAlert(Answer::Yes);
         std::function<void()> stop_when_going = [&] {
             if (!sheet._curr_msg_cnt->text().startsWith(QStringLiteral("0 /")) || clock.elapsed() > 20000) {
+                for (const char* name : {"Print", "Preview", "Cancel"}) {
+                    auto* button = w.findChild<QPushButton*>(QString::fromLatin1(name));
+                    QTest::mouseClick(w.windowHandle(), Qt::LeftButton, {},
+                                      button->mapTo(&w, button->rect().center()));
+                    button->click();
+                }
+                w.close();
+                w.Execute_Printing(false);
+                reachable = w.isVisible() && sheet.isVisible() && sheet._stop_btn->isEnabled() &&
+                            QApplication::activeModalWidget() == &sheet;
                 progress = sheet._curr_msg_cnt->text();
                 sheet.Stop_Sending_Pressed();
                 stopped = clock.elapsed();
@@ -305,6 +407,7 @@ TEST_F(PrintWindow, StopEndsALongPrintPromptly)
         QTimer::singleShot(5, stop_when_going);
         w.Execute_Printing(false);
         EXPECT_GE(stopped, 0);
+        EXPECT_TRUE(reachable);
         EXPECT_LT(clock.elapsed() - stopped, 500);
         EXPECT_TRUE(progress.endsWith(QStringLiteral(" / 20000 "))) << progress.toStdString();
         EXPECT_FALSE(sheet.isVisible());
