@@ -1,7 +1,8 @@
 #pragma once
 // Text measurement in points. Fonts follow a device's logical resolution, so
-// every barcode text is measured at 72 dpi (one unit = one point) and drawn
-// on any device with the font resized so that it again spans points.
+// barcode texts are measured with the font resized so that one unit is one
+// point, and pictures draw them as outlines of that same font, which land
+// alike on every device.
 #include <QFont>
 #include <QPainterPath>
 #include <QSizeF>
