@@ -651,25 +651,22 @@ TEST_F(Designer, OkShowsTheWholeSymbolOnTheCanvasAndInTheExport)
             Type_Value(w, QString::fromStdString(k.value));
             w.ok_button->click();
         });
-        const auto* g = dynamic_cast<const QBXBarcode*>(barcode.get());
-        const QRectF whole = g->pictureRect();
+        const QRectF whole = static_cast<const QBXBarcode&>(*barcode).pictureRect();
         ASSERT_GT(whole.width(), 40);
         ASSERT_TRUE(canvas->bounds().contains(whole)) << whole.width() << " x " << whole.height();
         c->_graphicView->changeSelectionIndexes({});
-        const double zoom = 3;
-        canvas->setZoom(zoom);
+        // The picture's area of an image of the card at `scale` pixels a point.
+        const auto area = [&](const QImage& card, double scale) {
+            return card.copy(QTransform::fromScale(scale, scale).mapRect(whole).toAlignedRect());
+        };
+        canvas->setZoom(3);
         settle();
-        const QImage shown = canvas->grab().toImage().copy(
-            QRectF(whole.x() * zoom, whole.y() * zoom, whole.width() * zoom, whole.height() * zoom).toAlignedRect());
-        canvas->setZoom(1.0);
-        EXPECT_EQ(Decode(shown, k.format).text, k.value);
+        EXPECT_EQ(Decode(area(canvas->grab().toImage(), 3), k.format).text, k.value);
+        canvas->setZoom(1);
         const QString path = dir.filePath(QStringLiteral("%1.png").arg(QString::fromLatin1(k.title)));
         export_dpi = 600;
         ASSERT_TRUE(c->Export_Single_File(path, false));
-        const double s = 600.0 / 72.0;
-        const QImage exported = QImage(path).copy(
-            QRectF(whole.x() * s, whole.y() * s, whole.width() * s, whole.height() * s).toAlignedRect());
-        EXPECT_EQ(Decode(exported, k.format).text, k.value);
+        EXPECT_EQ(Decode(area(QImage(path), 600.0 / 72), k.format).text, k.value);
         c->_graphicView->Set_Selected_Graphic(barcode);
     }
     export_dpi = 72;

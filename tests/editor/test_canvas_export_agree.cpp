@@ -215,13 +215,13 @@ TEST(CanvasAndExport, RunRowsOfEveryLengthExportWholeOrAreListed)
     for (int card = 1; card <= 3; ++card) {
         const QImage file(dir.filePath(runs[0] + QStringLiteral("/Card_%1.PNG").arg(card)));
         ASSERT_FALSE(file.isNull()) << card;
-        // Each row's picture at its own size from its frame's corner.
-        const double k = 300.0 / 72.0;
+        // Each row's picture at its own size from its frame's corner, with
+        // a little of the card around it.
         for (size_t i = 0; i < design.size(); ++i) {
             const Bound& b = bound[i];
-            auto* g = static_cast<QBXBarcode*>(design[i].get());
-            const QSizeF size = Barcode_Row_Picture_For_Graphic(*g, b.rows[card - 1], {}, {}).picture.size();
-            const QRectF area(b.at * k - QPointF(12, 12), (size * k).grownBy(QMarginsF(0, 0, 24, 24)));
+            const QSizeF size = Barcode_Row_Picture_For_Graphic(*design[i], b.rows[card - 1], {}, {}).picture.size();
+            const QRectF area = QTransform::fromScale(300.0 / 72, 300.0 / 72)
+                                    .mapRect(QRectF(b.at, size).adjusted(-3, -3, 3, 3));
             EXPECT_EQ(Decode(file.copy(area.toAlignedRect()), b.format), b.rows[card - 1].toStdWString())
                 << b.title << " card " << card;
         }
