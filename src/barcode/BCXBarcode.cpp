@@ -80,7 +80,7 @@ void BCXBarcode::setCheckDigit(signed char c)
 void BCXBarcode::setCaptionFontSize(float size)
 {
     m_captionFontSize = size;
-    m_captionHeight = float(1.35 * barcode_text::capHeight(designer().value_font) / 72.0);
+    m_captionHeight = float(barcode_text::lineHeight(designer().value_font) / 72.0);
 }
 
 void BCXBarcode::setHeaderFontSize(float size)

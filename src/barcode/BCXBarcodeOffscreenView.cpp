@@ -29,23 +29,34 @@ Qt::Alignment alignmentOf(const QString& item)
     return Qt::AlignLeft; // natural alignment of left-to-right text
 }
 
-// Text whose box has its lower-left corner at (x, yUp) in bottom-up points.
+// A text's outline filled with its baseline at (x, baseline), smoothed.
+void fillText(QPainter& p, const QString& text, const QFont& font, const QColor& colour, qreal kerning, double x,
+              double baseline)
+{
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setPen(Qt::NoPen);
+    p.setBrush(colour);
+    p.translate(x, baseline);
+    p.drawPath(barcode_text::outline(text, font, kerning));
+    p.restore();
+}
+
+// Text whose line has its lower-left corner at (x, yUp) in bottom-up points.
 void drawTextAtPoint(QPainter& p, double H, const QString& text, const QFont& font, const QColor& colour,
                      qreal kerning, double x, double yUp)
 {
-    p.setFont(barcode_text::fontForDevice(font, p.device(), kerning));
-    p.setPen(colour);
-    p.drawText(QPointF(x, H - yUp - barcode_text::descent(font)), text);
+    fillText(p, text, font, colour, kerning, x, H - yUp - barcode_text::baselineAboveBottom(font));
 }
 
-// Text laid out from the top of the bottom-up rectangle (x, yUp, w, h).
+// Text whose line hangs from the top of the bottom-up rectangle (x, yUp, w,
+// h), aligned across the width.
 void drawTextInRect(QPainter& p, double H, const QString& text, const QFont& font, const QColor& colour,
                     qreal kerning, Qt::Alignment align, double x, double yUp, double w, double h)
 {
-    p.setFont(barcode_text::fontForDevice(font, p.device(), kerning));
-    p.setPen(colour);
-    const QRectF box(x, H - yUp - h, w, std::max(h, 1.0));
-    p.drawText(box, int(align | Qt::AlignTop | Qt::TextDontClip | Qt::TextSingleLine), text);
+    const double free = w - barcode_text::drawnWidth(text, font, kerning);
+    const double left = align & Qt::AlignHCenter ? x + free / 2 : align & Qt::AlignRight ? x + free : x;
+    fillText(p, text, font, colour, kerning, left, H - yUp - h + barcode_text::baselineBelowTop(font));
 }
 
 // Header and footer fill their bands, which the band heights size to the
@@ -297,7 +308,7 @@ void BCXBarcodeOffscreenView::drawLinear(QPainter& p, double k) const
                 const double len = double(middle.size());
                 const double kern = gen.kerning_value_Checkbox.intValue() == 1 ? (bcW - natural.width()) / len
                                                                              : barcode_text::kCaptionSpacing;
-                drawTextInRect(p, H, middle, font, colour, kern, Qt::AlignHCenter, 0, yCap, W, natural.height());
+                drawTextInRect(p, H, middle, font, colour, kern, Qt::AlignHCenter, 0, yCap, W, capH);
             } else {
                 const double cnt = double(parts.size());
                 const double iL = double(b.initiator().size());

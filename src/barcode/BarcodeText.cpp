@@ -1,6 +1,7 @@
 #include "barcode/BarcodeText.h"
 
 #include <QFontMetricsF>
+#include <QPainterPath>
 #include <QImage>
 #include <QPaintDevice>
 
@@ -36,6 +37,19 @@ QFont withKerning(QFont font, qreal kerning)
     font.setKerning(false);
     return font;
 }
+
+// The font as pictures draw it: resized for the 96-dpi device, so that its
+// units are points there.
+QFont drawnFont(const QFont& font, qreal kerning)
+{
+    const QPaintDevice* device = device96();
+    return QFont(fontForDevice(font, device, kerning), device);
+}
+
+QFontMetricsF drawnMetrics(const QFont& font, qreal kerning = 0)
+{
+    return QFontMetricsF(drawnFont(font, kerning), device96());
+}
 }
 
 qreal capHeight(const QFont& font)
@@ -46,16 +60,30 @@ qreal capHeight(const QFont& font)
 
 qreal lineHeight(const QFont& font)
 {
-    const QPaintDevice* device = device96();
-    const QFont drawn(fontForDevice(font, device, 0), device);
-    const QFontMetricsF fm(drawn, device);
-    return fm.ascent() + fm.descent();
+    const QFontMetricsF fm = drawnMetrics(font);
+    return fm.ascent() + fm.descent() + 2 * kLineClearance;
 }
 
-qreal descent(const QFont& font)
+qreal baselineBelowTop(const QFont& font)
 {
-    QFont f(font, device72());
-    return QFontMetricsF(f, device72()).descent();
+    return kLineClearance + drawnMetrics(font).ascent();
+}
+
+qreal baselineAboveBottom(const QFont& font)
+{
+    return kLineClearance + drawnMetrics(font).descent();
+}
+
+qreal drawnWidth(const QString& text, const QFont& font, qreal kerning)
+{
+    return drawnMetrics(font, kerning).horizontalAdvance(text);
+}
+
+QPainterPath outline(const QString& text, const QFont& font, qreal kerning)
+{
+    QPainterPath path;
+    path.addText(QPointF(0, 0), drawnFont(font, kerning), text);
+    return path;
 }
 
 QSizeF naturalSize(const QString& text, const QFont& font, qreal kerning)
@@ -63,12 +91,8 @@ QSizeF naturalSize(const QString& text, const QFont& font, qreal kerning)
     QFont f(withKerning(font, 0), device72());
     QFontMetricsF fm(f, device72());
     qreal width = fm.horizontalAdvance(text);
-    if (kerning != 0) {
-        // As drawn: the font resized for a 96-dpi device spans points there.
-        const QPaintDevice* device = device96();
-        const QFont drawn(fontForDevice(font, device, kerning), device);
-        width = QFontMetricsF(drawn, device).horizontalAdvance(text);
-    }
+    if (kerning != 0)
+        width = drawnWidth(text, font, kerning); // as drawn
     return QSizeF(width, fm.ascent() + fm.descent());
 }
 

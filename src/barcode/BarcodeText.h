@@ -1,8 +1,10 @@
 #pragma once
 // Text measurement in points. Fonts follow a device's logical resolution, so
-// every barcode text is measured at 72 dpi (one unit = one point) and drawn
-// on any device with the font resized so that it again spans points.
+// barcode texts are measured with the font resized so that one unit is one
+// point, and pictures draw them as outlines of that same font, which land
+// alike on every device.
 #include <QFont>
+#include <QPainterPath>
 #include <QSizeF>
 #include <QString>
 
@@ -17,11 +19,25 @@ qreal capHeight(const QFont& font);
 // Natural width and height (ascent + descent) of a one-line text in points,
 // with kerning extra points after each character (measured as drawn).
 QSizeF naturalSize(const QString& text, const QFont& font, qreal kerning = 0);
-// Height in points of a header or footer band: the font's ascent and
-// descent as the pictures draw it, so accents and descenders stay inside.
+// Clear space in points kept above and below a text line inside its band:
+// some fonts' descenders (and accents) reach their descent (ascent) exactly,
+// and no text may meet the picture's edge or the symbol.
+constexpr qreal kLineClearance = 0.5;
+// Height in points of a header, footer or value band: the font's ascent
+// and descent as the pictures draw it and the clearance above and below, so
+// accents and descenders stay inside.
 qreal lineHeight(const QFont& font);
-// Descent of the font in points.
-qreal descent(const QFont& font);
+// Distance in points from a band's top down to the baseline of its text,
+// and from the band's bottom up to it.
+qreal baselineBelowTop(const QFont& font);
+qreal baselineAboveBottom(const QFont& font);
+// Width in points of a one-line text as the pictures draw it, with kerning
+// extra points after each character.
+qreal drawnWidth(const QString& text, const QFont& font, qreal kerning);
+// The outline of a one-line text as the pictures draw it, its baseline on
+// y = 0 from x = 0. Outlines land where they are placed on any device,
+// unhinted and unrounded, so a text keeps its band at every resolution.
+QPainterPath outline(const QString& text, const QFont& font, qreal kerning);
 // The font resized for a device so that its units are points, with kerning.
 QFont fontForDevice(const QFont& font, const QPaintDevice* device, qreal kerning);
 }

@@ -197,8 +197,7 @@ void Barcode_Gen::Restore_Defaults()
 void Barcode_Gen::setCaptionFontSize(float size)
 {
     m_captionFontSize = size;
-    const double c = barcode_text::capHeight(value_font);
-    m_captionHeight = float(c / 72.0 + 0.35 * c / 72.0);
+    m_captionHeight = float(barcode_text::lineHeight(value_font) / 72.0);
 }
 
 void Barcode_Gen::setHeaderFontSize(float size)

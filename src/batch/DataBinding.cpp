@@ -13,6 +13,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <cmath>
 #include <exception>
 
 namespace {
@@ -98,6 +99,19 @@ void Fill_One(QBXGraphic& g, Kind kind, int row, const QString& value, const Fil
                 Note(s.problems,
                      QStringLiteral("Card %1: barcode value \"%2\" cannot be encoded.").arg(row + 1).arg(value));
             }
+        } else if (s.in_run && barcode && g.ctrl_is_visible && !s.card.isEmpty()) {
+            // The row's picture is drawn whole from the frame's corner; what
+            // the card's edge would cut is said, never left silent.
+            const QRectF drawn = barcode->pictureRect();
+            const double slack = 0.01;
+            if (drawn.left() < s.card.left() - slack || drawn.top() < s.card.top() - slack
+                || drawn.right() > s.card.right() + slack || drawn.bottom() > s.card.bottom() + slack)
+                Note(s.problems, QStringLiteral("Card %1: barcode value \"%2\" is %3 x %4 pt and runs past the "
+                                                "card's edge.")
+                                     .arg(row + 1)
+                                     .arg(value)
+                                     .arg(std::ceil(drawn.width()))
+                                     .arg(std::ceil(drawn.height())));
         }
         break;
     }
@@ -395,6 +409,7 @@ const GraphicList& Binding_Run_Snapshot::Fill_Side(int row, const QString& side)
     sources.in_run = true;
     sources.problems = problems_.get();
     sources.pictures = &pictures_;
+    sources.card = render_context.frame;
     Assign_Batch_Values_To_Control(list, row, sources);
     return list;
 }

@@ -154,6 +154,9 @@ struct Fill_Sources {
     Binding_Problems* problems = nullptr;
     // Picture cache of a run (path -> picture); none on the design canvas.
     QHash<QString, QImage>* pictures = nullptr;
+    // The card's frame in a run (empty: not checked): a row's barcode
+    // picture reaching past it is listed.
+    QRectF card;
 };
 
 // Writes row `row`'s values into the bound graphics of the list. Each graphic

@@ -1,5 +1,8 @@
 #pragma once
-// Shows the barcode picture prepared by the barcode designer, at its own size.
+// Shows the barcode picture prepared by the barcode designer, at its own size,
+// top left on the frame's top left. The picture is never cut at the frame:
+// the graphic's drawing bounds are the union of its frame and its picture,
+// on the canvas and on every output surface alike.
 #include "drawing/PictureStore.h"
 #include "drawing/QBXGraphic.h"
 #include "platform/PointPicture.h"
@@ -18,6 +21,17 @@ public:
     GraphicPtr newOfSameKind() const override;
     bool isDrawingFill() const override { return false; }
     bool isDrawingStroke() const override { return false; }
+
+    // Where the picture drawn lies: its own size in points (the run's row
+    // picture when there is one) from the frame's top left; empty without
+    // a picture.
+    QRectF pictureRect() const;
+    QRectF drawingBounds() const override;
+    // The visible picture is part of the graphic, inside its frame or not.
+    bool isContentsUnderPoint(const QPointF& point) const override;
+    // Natural size is the picture's own size.
+    bool canMakeNaturalSize() const override;
+    void makeNaturalSize() override;
 
     // Creation and drawing (QBXBarcode_draw.cpp).
     static std::shared_ptr<QBXBarcode> initWithPosition(const QPointF& centre);

@@ -4,8 +4,11 @@
 #include "drawing/KindDrawing.h"
 #include "drawing/PaintStyle.h"
 
+#include "platform/rects.h"
+
 #include <QDir>
 #include <QPainter>
+#include <cmath>
 
 using namespace drawing;
 
@@ -38,6 +41,49 @@ PicturePtr QBXBarcode::pictureForDrawing() const
     return loadPicture(samplePath());
 }
 
+QRectF QBXBarcode::pictureRect() const
+{
+    const QRectF b = bounds().normalized();
+    if (!std::isfinite(b.x()) || !std::isfinite(b.y()))
+        return {};
+    QSizeF size;
+    if (!row_picture.isNull())
+        size = row_picture.size();
+    else if (const PicturePtr pic = pictureForDrawing())
+        size = pic->pointSize;
+    if (!std::isfinite(size.width()) || !std::isfinite(size.height()) || size.isEmpty())
+        return {};
+    return QRectF(b.topLeft(), size);
+}
+
+QRectF QBXBarcode::drawingBounds() const
+{
+    const QRectF base = QBXGraphic::drawingBounds();
+    const QRectF picture = pictureRect();
+    // One point around the picture holds its smoothed edge pixels.
+    return picture.isEmpty() ? base : platform::rectUnion(base, picture.adjusted(-1, -1, 1, 1));
+}
+
+bool QBXBarcode::isContentsUnderPoint(const QPointF& point) const
+{
+    return QBXGraphic::isContentsUnderPoint(point) || platform::pointInRect(point, pictureRect());
+}
+
+bool QBXBarcode::canMakeNaturalSize() const
+{
+    const QRectF picture = pictureRect();
+    return !picture.isEmpty() && picture.size() != bounds().normalized().size();
+}
+
+void QBXBarcode::makeNaturalSize()
+{
+    if (ctrl_is_locked)
+        return;
+    const QRectF picture = pictureRect();
+    if (!picture.isEmpty())
+        setBounds(picture);
+}
+
 void QBXBarcode::drawContentsInView(QPainter* painter, const DrawingContext& context, bool)
 {
     if (!ctrl_is_visible || !painter)
@@ -53,8 +99,8 @@ void QBXBarcode::drawContentsInView(QPainter* painter, const DrawingContext& con
         painter->restore();
     } else if (const PicturePtr pic = pictureForDrawing()) {
         // At the picture's own size in points (its designer's dpi), top left
-        // on the bounds' top left; the bounds do not scale it, and every
-        // surface clips it to the drawing bounds.
+        // on the bounds' top left; the bounds do not scale it, and the
+        // drawing bounds every surface clips to hold it whole.
         painter->save();
         // Bars stay crisp when enlarged; reductions are smoothed.
         const bool reducing = deviceScale(*painter) * pic->pointSize.width() < pic->image.width() - 0.5;

@@ -81,7 +81,7 @@ TEST_F(Sizes, LinearAndTwoDimensionalSizeSteps)
         + 3 * m + 2 * m;
     EXPECT_NEAR(c->height(), expected, 1e-3);
     EXPECT_NEAR(c->barTop(0), 17.007883, 1e-3);
-    EXPECT_NEAR(c->captionHeight() * 72, 1.35 * barcode_text::capHeight(gen().value_font), 1e-4);
+    EXPECT_NEAR(c->captionHeight() * 72, barcode_text::lineHeight(gen().value_font), 1e-4);
     // As drawn: 2 points of letter spacing after each of the six characters.
     EXPECT_NEAR(c->headerWidth(), barcode_text::naturalSize(QStringLiteral("HEADER"), gen().header_font).width() + 12,
                 0.05);

@@ -278,3 +278,58 @@ TEST_F(View, EightThreadsGiveTheSamePicturesAsOne)
         for (size_t i = 0; i < results[t].size(); ++i)
             EXPECT_TRUE(results[t][i] == reference[(i % jobs.size() + t) % jobs.size()]) << t << " " << i;
 }
+
+// With every margin 0, header, footer and value texts stay in their bands
+// at any size: accents clear the top edge, descenders the bottom edge, and
+// no caption pixel shares a row with the symbol, on a 72 dpi canvas as in
+// 300 and 600 dpi files.
+TEST_F(View, CaptionsStayInTheirBandsWithNoMargins)
+{
+    auto ink = [](int channel) {
+        return [channel](QRgb p) {
+            const int c[3] = {qRed(p), qGreen(p), qBlue(p)};
+            return c[channel] - std::max(c[(channel + 1) % 3], c[(channel + 2) % 3]) > 24;
+        };
+    };
+    const auto symbol = [](QRgb p) {
+        return qGray(p) < 128 && std::max({qRed(p), qGreen(p), qBlue(p)}) - std::min({qRed(p), qGreen(p), qBlue(p)}) < 60;
+    };
+    for (const char* title : {"Code 128", "QR Code", "PDF417", "DataMatrix"}) {
+        for (int size : {8, 11, 12, 14, 17, 24, 31, 48, 72}) {
+            bt::resetDesigner(QString::fromLatin1(title));
+            Barcode_Gen& g = gen();
+            for (BarcodeTextEntry* m : {&g.hdr_mar_Text, &g.ftr_mar_Text, &g.val_mar_Text, &g.TB_mar_Text})
+                m->text = QStringLiteral("0");
+            g.bar_hdr_clr = QColor(Qt::blue);
+            g.bar_ftr_clr = QColor(Qt::green);
+            g.bar_val_clr = QColor(Qt::red);
+            for (QFont* f : {&g.header_font, &g.footer_font, &g.value_font})
+                f->setPointSize(size);
+            g.widthText.text = QStringLiteral("40");
+            g.hideHeaderCheckbox.state = g.hideFooterCheckbox.state = 0;
+            const PointPicture picture = g.Get_Image_From_Val(QStringLiteral("CW-7"), QString::fromUtf8("ÉÅÂ Çgjpqy"),
+                                                              QString::fromUtf8("Åjgpqy ÉÇ"));
+            ASSERT_FALSE(picture.isNull()) << title << " " << size << " " << g.last_failure.toStdString();
+            for (double dpi : {72.0, 300.0, 600.0}) {
+                SCOPED_TRACE(std::string(title) + " at " + std::to_string(size) + " pt, " + std::to_string(int(dpi))
+                             + " dpi");
+                const QImage img = picture.toImage(dpi);
+                const Box header = boxOf(img, ink(2)), footer = boxOf(img, ink(1)), bars = boxOf(img, symbol);
+                ASSERT_FALSE(header.empty() || footer.empty() || bars.empty());
+                // A 72 dpi pixel is wider than the clear space the texts keep.
+                if (dpi > 72) {
+                    EXPECT_GT(header.top, 0);
+                    EXPECT_LT(footer.bottom, img.height() - 1);
+                }
+                EXPECT_LT(header.bottom, bars.top);
+                EXPECT_GT(footer.top, bars.bottom);
+                if (std::string(title) == "Code 128") {
+                    const Box value = boxOf(img, ink(0));
+                    ASSERT_FALSE(value.empty());
+                    EXPECT_GT(value.top, bars.bottom);
+                    EXPECT_LT(value.bottom, footer.top);
+                }
+            }
+        }
+    }
+}

@@ -193,6 +193,17 @@ TEST(BarcodeGraphic, DrawsAtItsPointSizeAndDecodes)
     EXPECT_EQ(probe::inkBox(draw(*g)), QRect(10, 10, 72, 36));
     g->setBounds(QRectF(10, 10, 20, 20)); // smaller bounds do not clip
     EXPECT_EQ(probe::inkBox(draw(*g)), QRect(10, 10, 72, 36));
+    // The picture past the frame is drawn (every surface clips to the
+    // drawing bounds), can be clicked, and Natural Size fits the frame to it.
+    const QImage clipped =
+        probe::paintAt({250, 250}, 72, [&](QPainter& p) { g->drawClippedInView(p, DrawingContext{}, false); });
+    EXPECT_EQ(probe::inkBox(clipped), QRect(10, 10, 72, 36));
+    EXPECT_TRUE(g->isContentsUnderPoint(QPointF(80, 44)));
+    EXPECT_FALSE(g->isContentsUnderPoint(QPointF(83, 47)));
+    ASSERT_TRUE(g->canMakeNaturalSize());
+    g->makeNaturalSize();
+    EXPECT_EQ(g->bounds(), QRectF(10, 10, 72, 36));
+    EXPECT_FALSE(g->canMakeNaturalSize());
     // No picture and no sample file: nothing.
     auto empty = std::make_shared<QBXBarcode>();
     empty->setBounds(QRectF(10, 10, 50, 50));

@@ -9,6 +9,7 @@
 #include "barcode/Barcode_Gen.h"
 #include "barcode/Barcode_Gen_Window.h"
 #include "batch/Barcode_Binding.h"
+#include "drawing/QBXBarcode.h"
 #include "drawing/QBXGraphicView.h"
 #include "editor/Long_SMS_Dlg.h"
 #include "platform/color_well.h"
@@ -613,4 +614,60 @@ TEST_F(Designer, StretchValueIsTheGraphicsOwnAndRunsDrawItAsThePreview)
     Open([](W& w) { EXPECT_FALSE(w.kerning_value_Checkbox->isChecked()); });
     c->_graphicView->Set_Selected_Graphic(first);
     Open([](W& w) { EXPECT_TRUE(w.kerning_value_Checkbox->isChecked()); });
+}
+
+// Right after OK the frame is still the one the barcode had before: a QR
+// Code under a 24 pt header and a long Data Matrix are larger than it, and
+// both show whole on the canvas and in the 600 dpi export, where they read.
+TEST_F(Designer, OkShowsTheWholeSymbolOnTheCanvasAndInTheExport)
+{
+    struct Case {
+        const char* title;
+        std::string value;
+        const char* format;
+        const char* header;
+    };
+    std::string long_value;
+    for (int i = 0; long_value.size() < 1100; ++i)
+        long_value += "CW-" + std::to_string(1000 + i) + ";";
+    long_value.resize(1100);
+    const Case cases[] = {{"QR Code", "https://example.org/card/17", "QRCode", "Header 24"},
+                          {"DataMatrix", long_value, "DataMatrix", nullptr}};
+    QBXGraphicView* canvas = c->_graphicView;
+    QTemporaryDir dir;
+    export_card_side = QStringLiteral("F");
+    export_combined_image = false;
+    export_file_format = QStringLiteral("PNG");
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.title);
+        barcode->setBounds(QRectF(4, 4, 40, 20));
+        barcode->header_val = QString::fromLatin1(k.header ? k.header : "");
+        barcode->show_hide_hdr = k.header ? 0 : 1;
+        barcode->header_font_val.setPointSizeF(24);
+        barcode->dm_module_val = 1;
+        Open([&](W& w) {
+            Choose(w.barcodeTypePopup, QString::fromLatin1(k.title));
+            Choose(w.DPI_ComboBox, QStringLiteral("600"));
+            Type_Value(w, QString::fromStdString(k.value));
+            w.ok_button->click();
+        });
+        const QRectF whole = static_cast<const QBXBarcode&>(*barcode).pictureRect();
+        ASSERT_GT(whole.width(), 40);
+        ASSERT_TRUE(canvas->bounds().contains(whole)) << whole.width() << " x " << whole.height();
+        c->_graphicView->changeSelectionIndexes({});
+        // The picture's area of an image of the card at `scale` pixels a point.
+        const auto area = [&](const QImage& card, double scale) {
+            return card.copy(QTransform::fromScale(scale, scale).mapRect(whole).toAlignedRect());
+        };
+        canvas->setZoom(3);
+        settle();
+        EXPECT_EQ(Decode(area(canvas->grab().toImage(), 3), k.format).text, k.value);
+        canvas->setZoom(1);
+        const QString path = dir.filePath(QStringLiteral("%1.png").arg(QString::fromLatin1(k.title)));
+        export_dpi = 600;
+        ASSERT_TRUE(c->Export_Single_File(path, false));
+        EXPECT_EQ(Decode(area(QImage(path), 600.0 / 72), k.format).text, k.value);
+        c->_graphicView->Set_Selected_Graphic(barcode);
+    }
+    export_dpi = 72;
 }

@@ -1,7 +1,8 @@
 // What leaves is what the canvas shows: a card exported at 72 dpi equals the
 // canvas at 100 % zoom (a barcode wider than its frame, a turned picture
-// spilling out of its frame, half-transparent graphics), and a barcode that
-// shows whole on the canvas reads back from the 300 dpi export.
+// spilling out of its frame, half-transparent graphics), and barcodes, whole
+// on the canvas whatever their frame, read back from the 300 dpi export. Run
+// rows draw each row's barcode whole at its own size, or list the card.
 #include "support_editor.h"
 
 #include "app/Globals.h"
@@ -12,6 +13,11 @@
 #include "drawing/Shape_Control.h"
 #include "support/test_responder.h"
 
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <ZXing/ReadBarcode.h>
@@ -19,17 +25,23 @@
 
 namespace {
 
-std::shared_ptr<QBXBarcode> Code128(const QString& value, const QPointF& at, double frameWidth)
+// A barcode of the given symbology showing the value, its frame the
+// picture's size or frameWidth wide when that is given.
+std::shared_ptr<QBXBarcode> Framed(std::shared_ptr<QBXBarcode> b, const QString& title, const QString& value,
+                                   const QPointF& at, double frameWidth = 0)
 {
-    auto b = std::make_shared<QBXBarcode>();
-    b->barcode_font_index = int(Barcode_Symbology_Titles().indexOf(QStringLiteral("Code 128")));
+    b->barcode_font_index = int(Barcode_Symbology_Titles().indexOf(title));
+    b->linear_or_2d = title == QLatin1String("QR Code") || title == QLatin1String("DataMatrix") ? 1 : 0;
     b->Set_Barcode_image(Barcode_Picture_For_Graphic(*b, value, QString(), QString()));
-    b->barcode_image_var_assign();
-    const QImage& image = b->_contents;
-    const QSizeF points(image.width() * 72.0 / (image.dotsPerMeterX() * 0.0254),
-                        image.height() * 72.0 / (image.dotsPerMeterY() * 0.0254));
+    b->setBounds(QRectF(at, QSizeF(1, 1)));
+    const QSizeF points = b->pictureRect().size();
     b->setBounds(QRectF(at, QSizeF(frameWidth > 0 ? frameWidth : points.width(), points.height())));
     return b;
+}
+
+std::shared_ptr<QBXBarcode> Code128(const QString& value, const QPointF& at, double frameWidth)
+{
+    return Framed(std::make_shared<QBXBarcode>(), QStringLiteral("Code 128"), value, at, frameWidth);
 }
 
 // A picture over opaque paper of the colour given.
@@ -52,11 +64,11 @@ QRect InkBounds(const QImage& image, QRgb paper)
     return ink;
 }
 
-std::wstring Decode(const QImage& image)
+std::wstring Decode(const QImage& image, ZXing::BarcodeFormat format = ZXing::BarcodeFormat::Code128)
 {
-    const QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
+    const QImage grey = OnPaper(image, qRgb(255, 255, 255)).convertToFormat(QImage::Format_Grayscale8);
     ZXing::DecodeHints hints;
-    hints.setFormats(ZXing::BarcodeFormat::Code128);
+    hints.setFormats(format);
     hints.setTryHarder(true);
     const ZXing::ImageView view(grey.constBits(), grey.width(), grey.height(), ZXing::ImageFormat::Lum,
                                 int(grey.bytesPerLine()));
@@ -79,7 +91,8 @@ TEST(CanvasAndExport, TheExportedCardIsTheCanvasAndItsBarcodesRead)
     ASSERT_TRUE(photo.save(dir.filePath("photo.png")));
 
     // Index 0 on top: a half-transparent box over a turned, half-transparent
-    // picture, a Code 128 cut by its narrow frame and one shown whole.
+    // picture, a Code 128 wider than its narrow frame and one in a frame of
+    // its own size.
     auto box = std::make_shared<Shape_Control>();
     box->setBounds(QRectF(150, 10, 60, 40));
     box->_fillColor = QColor(200, 0, 0);
@@ -91,10 +104,10 @@ TEST(CanvasAndExport, TheExportedCardIsTheCanvasAndItsBarcodesRead)
     turned->rotate_image = 30;
     turned->img_trnsp_val = 50;
     turned->_isDrawingStroke = false;
-    auto cut = Code128(QStringLiteral("CW-00012345678901234"), QPointF(10, 10), 50);
-    auto whole = Code128(QStringLiteral("CW42"), QPointF(10, 80), 0);
-    ASSERT_GT(cut->_contents.width() * 72.0 / (cut->_contents.dotsPerMeterX() * 0.0254), 80);
-    GraphicList graphics{box, turned, cut, whole};
+    auto wide = Code128(QStringLiteral("CW-0001234567"), QPointF(10, 80), 50);
+    auto whole = Code128(QStringLiteral("CW42"), QPointF(10, 10), 0);
+    ASSERT_GT(wide->pictureRect().width(), 80);
+    GraphicList graphics{box, turned, wide, whole};
     editor.document->Enable_Disable_Undo_Registraion(false);
     canvas->insertGraphics(graphics, {0, 1, 2, 3});
     editor.document->Enable_Disable_Undo_Registraion(true);
@@ -116,9 +129,10 @@ TEST(CanvasAndExport, TheExportedCardIsTheCanvasAndItsBarcodesRead)
     const QSize common = shown.size().boundedTo(exported.size());
     EXPECT_EQ(InkBounds(shown.copy(QRect(QPoint(), common)), paper),
               InkBounds(exported.copy(QRect(QPoint(), common)), paper));
-    // The cut barcode ends at its frame: nothing right of it (inside the
-    // card border).
-    EXPECT_LE(InkBounds(exported.copy(QRect(2, 2, 110, 68)), paper).right() + 2, int(cut->drawingBounds().right()) + 1);
+    // The wide barcode is drawn whole, past its frame.
+    const QRect row = wide->pictureRect().toAlignedRect();
+    EXPECT_GT(InkBounds(exported.copy(QRect(2, row.top(), row.right(), row.height())), paper).right(),
+              int(wide->bounds().right()) + 20);
     int differing = 0;
     for (int y = 0; y < common.height(); ++y)
         for (int x = 0; x < common.width(); ++x) {
@@ -134,7 +148,88 @@ TEST(CanvasAndExport, TheExportedCardIsTheCanvasAndItsBarcodesRead)
     ASSERT_TRUE(c->Export_Single_File(fine, false));
     const QImage sharp = OnPaper(QImage(fine), qRgb(255, 255, 255));
     const double k = 300.0 / 72.0;
-    const QRectF w = whole->drawingBounds();
-    EXPECT_EQ(Decode(sharp.copy(QRectF(w.x() * k, w.y() * k, w.width() * k, w.height() * k).toRect())), L"CW42");
+    for (const auto& [barcode, value] : {std::pair{whole, L"CW42"}, std::pair{wide, L"CW-0001234567"}}) {
+        const QRectF w = barcode->drawingBounds();
+        EXPECT_EQ(Decode(sharp.copy(QRectF(w.x() * k, w.y() * k, w.width() * k, w.height() * k).toRect())), value);
+    }
+    export_dpi = 72;
+}
+
+// Rows shorter than the design's value, the design's, three times longer:
+// each card's barcodes are drawn at their own size from the design's frame
+// and read back from the 300 dpi files; a row too long for the card is
+// listed with its card number in the run's end message.
+TEST(CanvasAndExport, RunRowsOfEveryLengthExportWholeOrAreListed)
+{
+    StartedEditor editor;
+    ASSERT_TRUE(editor.started);
+    QBXWindowController* c = editor.controller.get();
+    struct Bound {
+        const char* title;
+        ZXing::BarcodeFormat format;
+        QPointF at;
+        QStringList rows; // the design's value is row 2
+    };
+    const QString longest = QStringLiteral("CW-ORDER-0000012345678-CW-ORDER-0000012345678");
+    const Bound bound[] = {
+        {"Code 128", ZXing::BarcodeFormat::Code128, {4, 4}, {"CW-7", "CW-ORD", "CW-ORDCW-ORDCW-ORD", longest}},
+        {"QR Code", ZXing::BarcodeFormat::QRCode, {4, 76},
+         {"7", "https://cw.example/7", QStringLiteral("https://cw.example/7").repeated(3), "8"}},
+        {"DataMatrix", ZXing::BarcodeFormat::DataMatrix, {120, 76}, {"7", "DM-0007", "DM-0007DM-0007DM-0007", "8"}},
+    };
+    GraphicList design;
+    for (const Bound& b : bound) {
+        const QString title = QString::fromLatin1(b.title);
+        auto g = std::make_shared<QBXBarcode>();
+        g->linear_width_val = 10; // mils: 3 pixels a module at 300 dpi
+        g->qr_size_val = 50;
+        g->show_hide_hdr = g->show_hide_ftr = 1;
+        Framed(g, title, b.rows[1], b.at);
+        g->Set_Data_source_type(1);
+        g->Set_Batch_List_Name(title);
+        QFile list(Data_Folder_Path + QLatin1Char('/') + title + QStringLiteral(".txt"));
+        ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+        list.write(b.rows.join(QLatin1Char('\n')).toUtf8() + "\n");
+        design.push_back(g);
+    }
+    editor.document->Enable_Disable_Undo_Registraion(false);
+    c->_graphicView->insertGraphics(design, {0, 1, 2});
+    editor.document->Enable_Disable_Undo_Registraion(true);
+    c->Check_Series_Or_Excel_Use_or_not();
+    ASSERT_EQ(Total_Batch_Excel_Card.load(), 4);
+
+    QTemporaryDir dir;
+    export_card_side = QStringLiteral("F");
+    export_combined_image = false;
+    export_file_format = QStringLiteral("PNG");
+    export_dpi = 300;
+    testResponder().onDialog([](QDialog& box) { box.reject(); });
+    c->Export_Batch_File(dir.path());
+    QElapsedTimer t;
+    t.start();
+    while (c->Export_Run_Active() && t.elapsed() < 60000)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    testResponder().reset();
+    const QStringList runs = QDir(dir.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    ASSERT_EQ(runs.size(), 1);
+    for (int card = 1; card <= 3; ++card) {
+        const QImage file(dir.filePath(runs[0] + QStringLiteral("/Card_%1.PNG").arg(card)));
+        ASSERT_FALSE(file.isNull()) << card;
+        // Each row's picture at its own size from its frame's corner, with
+        // a little of the card around it.
+        for (size_t i = 0; i < design.size(); ++i) {
+            const Bound& b = bound[i];
+            const QSizeF size = Barcode_Row_Picture_For_Graphic(*design[i], b.rows[card - 1], {}, {}).picture.size();
+            const QRectF area = QTransform::fromScale(300.0 / 72, 300.0 / 72)
+                                    .mapRect(QRectF(b.at, size).adjusted(-3, -3, 3, 3));
+            EXPECT_EQ(Decode(file.copy(area.toAlignedRect()), b.format), b.rows[card - 1].toStdWString())
+                << b.title << " card " << card;
+        }
+    }
+    const QString message = Export_File_Message.get();
+    EXPECT_TRUE(message.contains(QStringLiteral("Card 4: barcode value \"%1\"").arg(longest))) << message.toStdString();
+    EXPECT_EQ(message.count(QStringLiteral("runs past the card's edge")), 1) << message.toStdString();
+    for (const QString& f : QDir(Data_Folder_Path).entryList(QDir::Files))
+        QFile::remove(Data_Folder_Path + QLatin1Char('/') + f);
     export_dpi = 72;
 }
