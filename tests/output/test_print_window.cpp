@@ -352,7 +352,9 @@ TEST(PrintPreview, ClosingStopsTheSheetInHandAndShowsItsAlertsAfter)
     };
     QStringList during;
     testResponder().onDialog([&](QDialog& dialog) {
-        while (!drawing)
+        QElapsedTimer waited;
+        waited.start();
+        while (!drawing && waited.elapsed() < 20000)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         during = testResponder().texts(QStringLiteral("alert"));
         dialog.done(0);
