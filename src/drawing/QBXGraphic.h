@@ -70,11 +70,11 @@ inline const QString QBXGraphicDrawingBoundsKey = QStringLiteral("drawingBounds"
 inline const QString QBXGraphicDrawingContentsKey = QStringLiteral("drawingContents");
 inline const QString QBXGraphicKeysForValuesToObserveForUndoKey = QStringLiteral("keysForValuesToObserveForUndo");
 
-// The stored fields, in declaration order, with the defaults of a new graphic
-// (the three that depend on the application are set by the constructor).
 // The stretch value of a barcode archived without one (see stretch_val).
 inline constexpr int32_t kStretchOfDesigner = -1;
 
+// The stored fields, in declaration order, with the defaults of a new graphic
+// (the three that depend on the application are set by the constructor).
 struct GraphicFields {
     QRectF _bounds;
     bool _isDrawingFill = true;

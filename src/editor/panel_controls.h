@@ -12,6 +12,7 @@ class QComboBox;
 class QLineEdit;
 class QRadioButton;
 class QPushButton;
+class QUrl;
 class QObject;
 class QWidget;
 namespace platform {

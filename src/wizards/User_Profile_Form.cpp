@@ -236,16 +236,11 @@ void User_Profile_Form::Build()
     // The rows, the spreadsheet line and the photo stand at the top of the
     // left column; the side pictures fill the right one. Both columns stay
     // short enough for a 768-pixel screen.
-    auto* photo = new QVBoxLayout;
-    photo->addWidget(new QLabel(QStringLiteral("Photo")));
-    photo->addWidget(user_picture);
-    auto* photoLine = new QHBoxLayout;
-    photoLine->addLayout(photo);
-    photoLine->addStretch(1);
     auto* left = new QVBoxLayout;
     left->addLayout(grid);
     left->addLayout(excelLine);
-    left->addLayout(photoLine);
+    left->addWidget(new QLabel(QStringLiteral("Photo")));
+    left->addWidget(user_picture, 0, Qt::AlignLeft);
     left->addStretch(1);
     auto* upper = new QHBoxLayout;
     upper->addLayout(left, 1);
