@@ -1,5 +1,7 @@
 #include "barcode/BarcodeText.h"
 
+#include "platform/font_resolve.h"
+
 #include <QFontMetricsF>
 #include <QPainterPath>
 #include <QImage>
@@ -31,8 +33,11 @@ const QPaintDevice* device96()
     return &image;
 }
 
-QFont withKerning(QFont font, qreal kerning)
+// The face the captions are drawn with, as card texts are (the stored name
+// resolved through fontconfig), with the letter spacing given.
+QFont withKerning(const QFont& stored, qreal kerning)
 {
+    QFont font = platform::drawnFace(stored);
     font.setLetterSpacing(QFont::AbsoluteSpacing, kerning);
     font.setKerning(false);
     return font;
@@ -54,7 +59,7 @@ QFontMetricsF drawnMetrics(const QFont& font, qreal kerning = 0)
 
 qreal capHeight(const QFont& font)
 {
-    QFont f(font, device72());
+    QFont f(withKerning(font, 0), device72());
     return QFontMetricsF(f, device72()).capHeight();
 }
 

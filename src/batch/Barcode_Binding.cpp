@@ -128,7 +128,13 @@ void Load_Barcode_Settings(Barcode_Gen& gen, const QBXGraphic& g)
     gen.hideFooterCheckbox.state = g.show_hide_ftr;
     gen.captionCheckbox.state = g.show_hide_val;
     gen.showinTopCheckbox.state = g.show_val_on_top;
-    gen.kerning_value_Checkbox.state = g.stretch_val;
+    if (g.stretch_val == 0 || g.stretch_val == 1) {
+        gen.kerning_value_Checkbox.state = g.stretch_val;
+    } else if (Barcode_Gen* designer = Barcode_Gen::defaultInstance(); designer != &gen) {
+        // Saved before each barcode kept its own: the designer's, as then.
+        auto lock = designer->Lock_Generation();
+        gen.kerning_value_Checkbox.state = designer->kerning_value_Checkbox.state;
+    }
     gen.align_hdr_combo = Title_At(Alignment_Titles(), g.align_hdr_index, 1, "align_hdr_index");
     gen.align_ftr_combo = Title_At(Alignment_Titles(), g.align_ftr_index, 1, "align_ftr_index");
     gen.HeightText = Number_Entry(Checked(g.linear_height_val, R::bar_height.low, R::bar_height.high, 0.6,

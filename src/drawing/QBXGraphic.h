@@ -70,6 +70,9 @@ inline const QString QBXGraphicDrawingBoundsKey = QStringLiteral("drawingBounds"
 inline const QString QBXGraphicDrawingContentsKey = QStringLiteral("drawingContents");
 inline const QString QBXGraphicKeysForValuesToObserveForUndoKey = QStringLiteral("keysForValuesToObserveForUndo");
 
+// The stretch value of a barcode archived without one (see stretch_val).
+inline constexpr int32_t kStretchOfDesigner = -1;
+
 // The stored fields, in declaration order, with the defaults of a new graphic
 // (the three that depend on the application are set by the constructor).
 struct GraphicFields {
@@ -126,7 +129,10 @@ struct GraphicFields {
     int32_t show_hide_ftr = 0;
     int32_t show_hide_val = 0;
     int32_t show_val_on_top = 0;
-    int32_t stretch_val = 0; // 1: the value text is stretched to the bars' width
+    // 1: the value text is stretched to the bars' width. kStretchOfDesigner:
+    // a barcode saved before each kept its own takes the designer's, which
+    // every barcode shared then.
+    int32_t stretch_val = 0;
     int32_t align_hdr_index = 1;
     int32_t align_ftr_index = 1;
     float linear_height_val = 0.6f;

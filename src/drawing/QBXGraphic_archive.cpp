@@ -196,7 +196,8 @@ GraphicPtr unarchive(const QByteArray& data)
     readInt(*in, "show_hide_ftr", g.show_hide_ftr);
     readInt(*in, "show_hide_val", g.show_hide_val);
     readInt(*in, "show_val_on_top", g.show_val_on_top);
-    readInt(*in, "stretch_val", g.stretch_val);
+    g.stretch_val = kStretchOfDesigner;
+    readCode(*in, "stretch_val", g.stretch_val, kStretchOfDesigner, 1);
     readInt(*in, "align_hdr_index", g.align_hdr_index);
     readInt(*in, "align_ftr_index", g.align_ftr_index);
     readFloat(*in, "linear_height_val", g.linear_height_val);

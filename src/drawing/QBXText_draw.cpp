@@ -119,13 +119,7 @@ QFont QBXText::drawnFont() const
     double size = stored.pointSizeF();
     if (!(size > 0) || !std::isfinite(size))
         size = stored.pixelSize() > 0 ? stored.pixelSize() : 12.0;
-    QFont font = platform::resolveFont(stored.family(), size);
-    // Bold or italic asked on the record beyond what the name gives.
-    if ((stored.italic() && !font.italic()) || (stored.weight() > QFont::Normal && stored.weight() > font.weight())) {
-        font.setStyleName(QString());
-        font.setItalic(font.italic() || stored.italic());
-        font.setWeight(std::max(font.weight(), stored.weight()));
-    }
+    QFont font = platform::resolveFont(stored, size);
     if (text_kerning != 0.0f && std::isfinite(text_kerning))
         font.setLetterSpacing(QFont::AbsoluteSpacing, text_kerning);
     return font;

@@ -81,6 +81,6 @@ void Help_Support::refreshLinks()
         {"twitter_share", "twitter_share"}, {"linkedin_share", "linkedin_share"}, {"like", "like"}};
     for (const auto& [name, command] : commands) {
         if (auto* b = findChild<QPushButton*>(QString::fromLatin1(name)))
-            b->setEnabled(!links::commandLink(QString::fromLatin1(command), app).isEmpty());
+            panel::enableLink(b, links::commandLink(QString::fromLatin1(command), app));
     }
 }

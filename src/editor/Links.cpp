@@ -106,12 +106,19 @@ QUrl commandLink(const QString& command, const QString& appName, const QString& 
     return {};
 }
 
-bool open(const QUrl& url)
+bool usable(const QUrl& url)
 {
     const QString scheme = url.scheme().toLower();
-    if (url.isEmpty() || !url.isValid()
-        || (scheme != QLatin1String("http") && scheme != QLatin1String("https") && scheme != QLatin1String("mailto"))
-        || (scheme != QLatin1String("mailto") && url.host().isEmpty())) {
+    if (url.isEmpty() || !url.isValid())
+        return false;
+    if (scheme == QLatin1String("mailto"))
+        return true;
+    return (scheme == QLatin1String("http") || scheme == QLatin1String("https")) && !url.host().isEmpty();
+}
+
+bool open(const QUrl& url)
+{
+    if (!usable(url)) {
         logOnce(QStringLiteral("Link not opened: \"%1\"").arg(url.toString()));
         return false;
     }

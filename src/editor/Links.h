@@ -29,6 +29,10 @@ QUrl shareLink(const QString& pattern, const QString& page);
 // mails name the application. Empty when its value is empty.
 QUrl commandLink(const QString& command, const QString& appName, const QString& product = {});
 
+// True for a link the desktop is handed: a valid mailto link, or an http or
+// https one with a host. Buttons and menu items of other links are greyed.
+bool usable(const QUrl& url);
+
 // Opens an http, https or mailto link through the desktop. Empty, malformed
 // or other links open nothing and are logged once; a failed open is logged
 // only. True when the desktop took it.

@@ -123,12 +123,12 @@ int Promotion_Form::Open_Promotion_Window()
         Software_title->setText(text("Title"));
         short_descp->setText(text("Short"));
         long_descp->setText(text("Long"));
-        mail_btn->setEnabled(!productLink(QStringLiteral("mail")).isEmpty());
-        contact_btn->setEnabled(!productLink(QStringLiteral("contact")).isEmpty());
-        order_btn->setEnabled(!productLink(QStringLiteral("order")).isEmpty());
-        video_btn->setEnabled(!links::commandLink(QStringLiteral("video"), appName()).isEmpty());
-        support_id->setEnabled(!links::commandLink(QStringLiteral("support_mail"), appName()).isEmpty());
-        website_1->setEnabled(!links::commandLink(QStringLiteral("website_1"), appName()).isEmpty());
+        panel::enableLink(mail_btn, productLink(QStringLiteral("mail")));
+        panel::enableLink(contact_btn, productLink(QStringLiteral("contact")));
+        panel::enableLink(order_btn, productLink(QStringLiteral("order")));
+        panel::enableLink(video_btn, links::commandLink(QStringLiteral("video"), appName()));
+        panel::enableLink(support_id, links::commandLink(QStringLiteral("support_mail"), appName()));
+        panel::enableLink(website_1, links::commandLink(QStringLiteral("website_1"), appName()));
         const int code = platform::modal::run(*this);
         hide();
         return code;

@@ -134,6 +134,8 @@ public:
     void Set_Document_Size(const QSizeF& size);
     void SetDocumentCanvasSize(const QSizeF& size);
     void Create_List(const QString& name);
+    // Lists the presets of the category (0 PVC cards, else paper), none selected.
+    void Fill_Size_List(int category);
     QString Get_Item_Text(int row);
     void Mark_List_New_Selection(int row);
     int numberOfRowsInTableView(const QTableView* table) const;

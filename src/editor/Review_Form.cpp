@@ -61,8 +61,8 @@ Review_Form::Review_Form()
 
 void Review_Form::showEvent(QShowEvent* event)
 {
-    support_id->setEnabled(!links::commandLink(QStringLiteral("support_mail"), appName()).isEmpty());
-    website_1->setEnabled(!links::commandLink(QStringLiteral("website_1"), appName()).isEmpty());
+    panel::enableLink(support_id, links::commandLink(QStringLiteral("support_mail"), appName()));
+    panel::enableLink(website_1, links::commandLink(QStringLiteral("website_1"), appName()));
     QDialog::showEvent(event);
 }
 

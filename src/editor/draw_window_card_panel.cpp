@@ -213,6 +213,9 @@ void QBXWindowController::Load_Card_Panel()
         panel::setIndex(Preset_ComboBox, at);
     if (const int at = Category_ComboBox->findText(side.Card_Category); at >= 0)
         panel::setIndex(Category_ComboBox, at);
+    // The size list is the shown category's, with the side's size selected
+    // (none for a size typed in).
+    Fill_Size_List(Category_ComboBox->currentIndex());
     if (side.Card_Cat_index >= 0 && side.Card_Cat_index < ListData.size())
         Mark_List_New_Selection(side.Card_Cat_index);
 }

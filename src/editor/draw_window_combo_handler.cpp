@@ -54,12 +54,7 @@ void QBXWindowController::comboBoxSelectionDidChange(QComboBox* combo)
             panel::setIndex(Category_ComboBox, c);
             comboBoxSelectionDidChange(Category_ComboBox);
         } else if (combo == Category_ComboBox) {
-            const int c = Category_ComboBox->currentIndex();
-            ListData.clear();
-            attachPresetModel();
-            for (const QString& name : c == 0 ? pvc_card_arry : paper_card_arry)
-                Create_List(name);
-            attachPresetModel();
+            Fill_Size_List(Category_ComboBox->currentIndex());
             Mark_List_New_Selection(0);
         }
         // Any other combo box (the date and time formats) has no effect.

@@ -52,10 +52,10 @@ void QBXWindowController::buildHelpMenu()
     helpMenu->addSeparator();
     helpMenu->addAction(QStringLiteral("Website"), this, [this] { Open_Website_1(); });
     helpMenu->addAction(QStringLiteral("Mail Support"), this, [this] { Open_Support_Mail(); });
-    // Links without a value are greyed each time the menu opens.
+    // Links that cannot be opened are greyed each time the menu opens.
     connect(helpMenu, &QMenu::aboutToShow, this, [this] {
         const QList<QAction*> actions = helpMenu->actions();
-        actions.at(actions.size() - 2)->setEnabled(!links::commandLink(QStringLiteral("website_1"), App_Name).isEmpty());
-        actions.last()->setEnabled(!links::commandLink(QStringLiteral("support_mail"), App_Name).isEmpty());
+        actions.at(actions.size() - 2)->setEnabled(links::usable(links::commandLink(QStringLiteral("website_1"), App_Name)));
+        actions.last()->setEnabled(links::usable(links::commandLink(QStringLiteral("support_mail"), App_Name)));
     });
 }

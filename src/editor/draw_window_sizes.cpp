@@ -128,6 +128,15 @@ void QBXWindowController::Create_List(const QString& name)
     attachPresetModel();
 }
 
+void QBXWindowController::Fill_Size_List(int category)
+{
+    ListData.clear();
+    attachPresetModel();
+    for (const QString& name : category == 0 ? pvc_card_arry : paper_card_arry)
+        Create_List(name);
+    attachPresetModel();
+}
+
 QString QBXWindowController::Get_Item_Text(int row)
 {
     if (row < 0 || row >= ListData.size()) {

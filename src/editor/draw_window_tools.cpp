@@ -239,7 +239,7 @@ void QBXWindowController::buildEditingControls()
     add(QStringLiteral("User Profile"), &QBXWindowController::User_Profile_Button_Clicked);
     // Greyed without a sharing page, as the dialogs' links are.
     add(QStringLiteral("Share"), &QBXWindowController::Share_It_Button_Clicked)
-        ->setEnabled(!links::commandLink(QStringLiteral("share"), App_Name).isEmpty());
+        ->setEnabled(links::usable(links::commandLink(QStringLiteral("share"), App_Name)));
     add(QStringLiteral("Ruler"), &QBXWindowController::Show_Hide_Ruler_ChkBox);
     add(QStringLiteral("Snap"), &QBXWindowController::toggleGridConstraining);
     add(QStringLiteral("Grid"), &QBXWindowController::toggleGridShowing);

@@ -1,5 +1,6 @@
 #include "editor/panel_controls.h"
 
+#include "editor/Links.h"
 #include "platform/color_well.h"
 #include "platform/stepper.h"
 
@@ -87,11 +88,20 @@ QPushButton* linkButton(const QString& title, const QString& name)
     font.setUnderline(true);
     b->setFont(font);
     QPalette palette = b->palette();
-    palette.setColor(QPalette::ButtonText, QColor(0, 0, 255));
+    // The disabled text keeps the style's grey.
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+        palette.setColor(group, QPalette::ButtonText, QColor(0, 0, 255));
     palette.setColor(QPalette::Button, QColor(241, 244, 250));
     b->setPalette(palette);
     b->setCursor(Qt::OpenHandCursor);
     return b;
+}
+
+void enableLink(QPushButton* button, const QUrl& link)
+{
+    const bool on = links::usable(link);
+    button->setEnabled(on);
+    button->setCursor(on ? Qt::OpenHandCursor : Qt::ArrowCursor);
 }
 
 const QStringList& pictureTypes()

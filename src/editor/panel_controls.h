@@ -12,6 +12,7 @@ class QComboBox;
 class QLineEdit;
 class QRadioButton;
 class QPushButton;
+class QUrl;
 class QObject;
 class QWidget;
 namespace platform {
@@ -37,9 +38,12 @@ void pair(platform::Stepper* stepper, QLineEdit* field, QObject* context,
 
 // The small dialogs' look: an opaque window in the light panel colour
 // (241, 244, 250), and link buttons: flat, bold 11 pt, blue, underlined,
-// with an open hand.
+// with an open hand; a disabled one is drawn grey.
 void applyDialogLook(QWidget* window);
 QPushButton* linkButton(const QString& title, const QString& name);
+// Enables a link button, with its open hand, only when the link can be
+// opened (links::usable); otherwise it is greyed with the arrow cursor.
+void enableLink(QPushButton* button, const QUrl& link);
 
 // The picture file types every picture chooser offers, in both cases (the
 // file filters are case-sensitive).

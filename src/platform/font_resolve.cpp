@@ -1,11 +1,14 @@
 #include "platform/font_resolve.h"
 #include "platform/log.h"
 
+#include <QFontDatabase>
 #include <QHash>
 #include <QMutex>
 #include <QRegularExpression>
 #include <QStringList>
+#include <algorithm>
 #include <cmath>
+#include <limits>
 #include <fontconfig/fontconfig.h>
 
 namespace platform {
@@ -33,6 +36,20 @@ ResolvedFace faceFromPattern(FcPattern* p)
     f.italic = slant != FC_SLANT_ROMAN;
     f.weight = int(FcWeightToOpenType(weight));
     return f;
+}
+
+// The fontconfig family behind a generic name the font panel lists ("Sans
+// Serif", "Serif", "Monospace") or fontconfig's own; "" for other names.
+QString genericFamily(const QString& name)
+{
+    const QString n = name.trimmed().toLower();
+    if (n == QLatin1String("sans serif") || n == QLatin1String("sans-serif") || n == QLatin1String("sans"))
+        return QStringLiteral("sans-serif");
+    if (n == QLatin1String("serif"))
+        return QStringLiteral("serif");
+    if (n == QLatin1String("monospace") || n == QLatin1String("mono"))
+        return QStringLiteral("monospace");
+    return {};
 }
 
 bool isGeneric(const QString& family)
@@ -139,6 +156,11 @@ ResolvedFace resolveUncached(const QString& name)
     int weight = 400;
     styleWords(style, &italic, &weight);
     ResolvedFace face;
+    // A generic family is whatever face the machine configures for it.
+    if (QString generic = genericFamily(name); !generic.isEmpty() || !(generic = genericFamily(family)).isEmpty()) {
+        if (matchFamily(generic, italic, weight, false, &face))
+            return face;
+    }
     if (!family.isEmpty() && matchFamily(family, italic, weight, true, &face))
         return face;
     // 3. Liberation Serif in the asked style.
@@ -196,19 +218,83 @@ ResolvedFace resolveFace(const QString& storedName)
     return face;
 }
 
-QFont resolveFont(const QString& storedName, double pointSize)
+QFont drawnFace(QFont font)
 {
-    const ResolvedFace face = resolveFace(storedName);
-    QFont font(face.family);
-    if (!face.style.isEmpty())
-        font.setStyleName(face.style);
+    const bool italic = font.italic();
+    const int weight = font.weight();
+    const ResolvedFace face = resolveFace(font.family());
+    font.setFamilies({face.family});
+    font.setStyleName(face.style);
     font.setItalic(face.italic);
     font.setWeight(QFont::Weight(face.weight));
+    // Bold or italic asked on the font beyond what its name gives.
+    if ((italic && !face.italic) || (weight > QFont::Normal && weight > face.weight)) {
+        font.setStyleName(QString());
+        font.setItalic(face.italic || italic);
+        font.setWeight(QFont::Weight(std::max(face.weight, weight)));
+    }
+    return font;
+}
+
+QFont resolveFont(const QFont& stored, double pointSize)
+{
+    QFont font = drawnFace(stored);
     if (pointSize > 0 && std::isfinite(pointSize))
         font.setPointSizeF(pointSize);
     font.setHintingPreference(QFont::PreferNoHinting);
     font.setKerning(true);
     return font;
+}
+
+QFont resolveFont(const QString& storedName, double pointSize)
+{
+    return resolveFont(QFont(storedName), pointSize);
+}
+
+namespace {
+
+// The style of a listed family nearest the drawn face: its own style name,
+// else the same slant and the nearest weight (the shorter name on a tie).
+// `distance` is 0 for a style that shows the face as drawn.
+QString nearestStyle(const QString& family, const QFont& drawn, int* distance)
+{
+    QString best;
+    *distance = std::numeric_limits<int>::max();
+    for (const QString& style : QFontDatabase::styles(family)) {
+        const QFont f = QFontDatabase::font(family, style, 12);
+        const int d = style == drawn.styleName()
+                          ? 0
+                          : (f.italic() != drawn.italic() ? 1000 : 0) + std::abs(f.weight() - drawn.weight());
+        if (d < *distance || (d == *distance && style.size() < best.size())) {
+            *distance = d;
+            best = style;
+        }
+    }
+    return best;
+}
+
+} // namespace
+
+QFont panelFont(const QFont& current)
+{
+    const QFont drawn = drawnFace(current);
+    // The panel lists the generic families and every installed one; a
+    // family it does not list, or lists without the drawn slant and weight,
+    // shows as the face it is drawn with.
+    QString family = current.family();
+    int distance = 0;
+    QString style;
+    if (QFontDatabase::families().contains(family))
+        style = nearestStyle(family, drawn, &distance);
+    if (style.isEmpty() || distance != 0) {
+        family = drawn.family();
+        style = nearestStyle(family, drawn, &distance);
+    }
+    QFont shown = QFontDatabase::font(family, style, 12);
+    shown.setFamilies({family});
+    if (current.pointSizeF() > 0)
+        shown.setPointSizeF(current.pointSizeF());
+    return shown;
 }
 
 } // namespace platform

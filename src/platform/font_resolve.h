@@ -21,9 +21,22 @@ struct ResolvedFace {
 // style (logged once per name). Results are cached; safe from any thread.
 ResolvedFace resolveFace(const QString& storedName);
 
-// The resolved face as a QFont of the given size in points, unhinted so that
-// text lays out alike on screen, in pictures of any resolution and in PDF.
+// The font with its family replaced by the face it resolves to (family,
+// style, slant, weight); a slant or weight the font asks beyond that face's
+// is kept (synthesised). Size and the other attributes stay. Every road that
+// draws text (cards, pictures, PDF, barcode captions) draws this face.
+QFont drawnFace(QFont font);
+
+// The drawn face at the given size in points, unhinted so that text lays
+// out alike on screen, in pictures of any resolution and in PDF.
+QFont resolveFont(const QFont& stored, double pointSize);
 QFont resolveFont(const QString& storedName, double pointSize);
+
+// The font the font panel opens on for a current font: its family when the
+// panel lists it (the generic "Sans Serif", "Serif", "Monospace" included),
+// else the family it is drawn with; the listed style nearest the drawn
+// face's slant and weight; the same size.
+QFont panelFont(const QFont& current);
 
 // Splits a stored name into family and style words: strips "PS"/"MT", splits
 // camel case ("TimesNewRomanPS-ItalicMT" -> "Times New Roman", "Italic").

@@ -1,4 +1,6 @@
 #include "platform/modal.h"
+
+#include "platform/font_resolve.h"
 #include "platform/log.h"
 #include "platform/window_fit.h"
 
@@ -190,12 +192,14 @@ std::optional<QColor> chooseColor(const QColor& initial, const QString& title)
 
 std::optional<QFont> chooseFont(const QFont& initial, const QString& title)
 {
+    // The panel opens on the family, style and size the font is drawn with.
+    const QFont shown = panelFont(initial);
     if (g_responder)
-        return g_responder->fontPanel(initial, title);
+        return g_responder->fontPanel(shown, title);
     if (!haveWidgets())
         return std::nullopt;
     bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, initial, nullptr, title);
+    const QFont chosen = QFontDialog::getFont(&ok, shown, nullptr, title);
     if (!ok)
         return std::nullopt;
     return chosen;

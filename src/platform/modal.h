@@ -72,6 +72,7 @@ struct SaveChoice {
 std::optional<SaveChoice> saveFileOfType(const QString& title, const QString& folder, const QString& fileName,
                                          const QStringList& types);
 std::optional<QColor> chooseColor(const QColor& initial, const QString& title = {});
+// The font panel opens on panelFont(initial) (font_resolve.h).
 std::optional<QFont> chooseFont(const QFont& initial, const QString& title = {});
 
 } // namespace platform::modal

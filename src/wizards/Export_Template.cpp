@@ -50,9 +50,10 @@ Export_Template::~Export_Template()
 
 void Export_Template::OKPressed()
 {
-    const std::optional<QString> name = template_store::Clean_Name(template_name->text());
+    QString refusal;
+    const std::optional<QString> name = template_store::Clean_Name(template_name->text(), &refusal);
     if (!name) {
-        Show_MessageBox(QStringLiteral("Please enter template name."));
+        Show_MessageBox(refusal);
         return;
     }
     const QString old = Trim_Str(template_passed->text());

@@ -51,15 +51,25 @@ bool Is_User_Template(const QString& preview)
         && QFileInfo(info.absolutePath()).canonicalFilePath() == folder.canonicalFilePath();
 }
 
-std::optional<QString> Clean_Name(const QString& typed)
+std::optional<QString> Clean_Name(const QString& typed, QString* refusal)
 {
     const QString name = Remove_Reserve_Char_In_File_Name(Trim_Str(typed));
-    if (name.isEmpty() || name.startsWith(QLatin1Char('.')) || name.contains(QLatin1Char('/'))
-        || name.contains(QChar(0)))
-        return std::nullopt;
-    if ((name + QLatin1Char('.') + design_file_EXT).toUtf8().size() > kLongestFileName)
-        return std::nullopt;
-    return name;
+    const char* why = nullptr;
+    if (name.isEmpty())
+        why = "Please enter template name.";
+    else if (name.contains(QLatin1Char('/')))
+        why = "Template name cannot contain the character \"/\".";
+    else if (name.contains(QChar(0)))
+        why = "Template name cannot contain a null character.";
+    else if (name.startsWith(QLatin1Char('.')))
+        why = "Template name cannot start with \".\".";
+    else if ((name + QLatin1Char('.') + design_file_EXT).toUtf8().size() > kLongestFileName)
+        why = "Template name is too long for a file name.";
+    if (!why)
+        return name;
+    if (refusal)
+        *refusal = QString::fromLatin1(why);
+    return std::nullopt;
 }
 
 bool Name_Taken(const QString& folder, const QString& name)

@@ -21,8 +21,9 @@ bool Is_User_Template(const QString& preview);
 // A typed name cleaned at both ends (white space, control characters, then
 // the reserved characters / \ ? % * | " < >). None when the result is empty,
 // holds "/" or U+0000 inside, starts with "." or, with ".dcard", is longer
-// than a file name may be.
-std::optional<QString> Clean_Name(const QString& typed);
+// than a file name may be; `refusal` then receives the message that says
+// which ("Please enter template name." for an empty one).
+std::optional<QString> Clean_Name(const QString& typed, QString* refusal = nullptr);
 
 // A name is taken when its design or a "png" or "jpg" preview exists in the
 // folder (extensions compared lower-cased).

@@ -194,8 +194,6 @@ void User_Profile_Form::Build()
     Preivew_picture->setAlignment(Qt::AlignCenter);
     Preivew_picture->setFrameShape(QFrame::StyledPanel);
     auto* pictures = new QVBoxLayout;
-    pictures->addWidget(new QLabel(QStringLiteral("Photo")));
-    pictures->addWidget(user_picture);
     if (wizard_) {
         Template_picture = new QLabel;
         Template_picture->setObjectName(QStringLiteral("Template_picture"));
@@ -235,12 +233,20 @@ void User_Profile_Form::Build()
                            batch_series_btn, browse_pic_btn, clear_pic_btn})
         b->setAutoDefault(false);
 
+    // The rows, the spreadsheet line and the photo stand at the top of the
+    // left column; the side pictures fill the right one. Both columns stay
+    // short enough for a 768-pixel screen.
+    auto* left = new QVBoxLayout;
+    left->addLayout(grid);
+    left->addLayout(excelLine);
+    left->addWidget(new QLabel(QStringLiteral("Photo")));
+    left->addWidget(user_picture, 0, Qt::AlignLeft);
+    left->addStretch(1);
     auto* upper = new QHBoxLayout;
-    upper->addLayout(grid, 1);
+    upper->addLayout(left, 1);
     upper->addLayout(pictures);
     auto* main = new QVBoxLayout(window);
     main->addLayout(upper);
-    main->addLayout(excelLine);
     main->addLayout(buttons);
 
     // No exception leaves a button's handler: it is logged and the form

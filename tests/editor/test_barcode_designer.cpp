@@ -614,6 +614,17 @@ TEST_F(Designer, StretchValueIsTheGraphicsOwnAndRunsDrawItAsThePreview)
     Open([](W& w) { EXPECT_FALSE(w.kerning_value_Checkbox->isChecked()); });
     c->_graphicView->Set_Selected_Graphic(first);
     Open([](W& w) { EXPECT_TRUE(w.kerning_value_Checkbox->isChecked()); });
+
+    // A barcode saved before each kept its own takes the designer's stretch
+    // (now the first one's), in the designer and in runs alike.
+    barcode = Place();
+    barcode->stretch_val = kStretchOfDesigner;
+    Open([](W& w) { EXPECT_TRUE(w.kerning_value_Checkbox->isChecked()); });
+    const QImage old = runPicture();
+    barcode->stretch_val = 1;
+    EXPECT_EQ(old, runPicture());
+    barcode->stretch_val = 0;
+    EXPECT_NE(old, runPicture());
 }
 
 // Right after OK the frame is still the one the barcode had before: a QR

@@ -10,6 +10,7 @@
 #include "drawing/QBXBarcode.h"
 #include "drawing/QBXGraphicView.h"
 #include "drawing/QBXImage.h"
+#include "drawing/QBXText.h"
 #include "drawing/Shape_Control.h"
 #include "support/test_responder.h"
 
@@ -18,6 +19,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFontInfo>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <ZXing/ReadBarcode.h>
@@ -232,4 +234,46 @@ TEST(CanvasAndExport, RunRowsOfEveryLengthExportWholeOrAreListed)
     for (const QString& f : QDir(Data_Folder_Path).entryList(QDir::Files))
         QFile::remove(Data_Folder_Path + QLatin1Char('/') + f);
     export_dpi = 72;
+}
+
+TEST(CanvasAndExport, StoredFontNamesDrawTheFaceTheyResolveToOnCardsAndInBarcodes)
+{
+    StartedEditor editor;
+    ASSERT_TRUE(editor.started);
+    QBXGraphicView* canvas = editor->_graphicView;
+    canvas->setZoom(1.0);
+    auto text = std::make_shared<QBXText>();
+    text->Text_contents().text = QStringLiteral("Quick brown fox 0123");
+    text->setBounds(QRectF(10, 10, 220, 40));
+    editor.document->Enable_Disable_Undo_Registraion(false);
+    canvas->insertGraphics({text}, {0});
+    editor.document->Enable_Disable_Undo_Registraion(true);
+    canvas->changeSelectionIndexes({});
+    const auto card = [&](const QFont& font) {
+        text->text_ctrl_font = font;
+        canvas->update();
+        settle();
+        return canvas->grab().toImage();
+    };
+    const auto barcode = [](const QFont& font) {
+        QBXBarcode b;
+        b.value_font_val = b.header_font_val = b.footer_font_val = font;
+        return Barcode_Picture_For_Graphic(b, QStringLiteral("CW42"), QStringLiteral("HEAD"), QStringLiteral("FOOT"));
+    };
+    QFont italicSerif(QStringLiteral("Liberation Serif"), 14);
+    italicSerif.setItalic(true);
+    // A generic family as the font panel offers it, against the face Qt's
+    // own fontconfig matching gives for it; a stored PostScript name against
+    // its metric twin.
+    const QString sans = QFontInfo(QFont(QStringLiteral("Sans Serif"))).family();
+    const std::pair<QFont, QFont> pairs[] = {
+        {QFont(QStringLiteral("Sans Serif"), 14), QFont(sans, 14)},
+        {QFont(QStringLiteral("TimesNewRomanPS-ItalicMT"), 14), italicSerif},
+    };
+    for (const auto& [stored, face] : pairs) {
+        SCOPED_TRACE(stored.family().toStdString());
+        EXPECT_EQ(card(stored), card(face));
+        EXPECT_EQ(barcode(stored), barcode(face));
+    }
+    EXPECT_NE(card(QFont(QStringLiteral("Sans Serif"), 14)), card(italicSerif));
 }

@@ -12,6 +12,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QFile>
 #include <QItemSelectionModel>
@@ -194,4 +195,35 @@ TEST_F(CardPanel, BackgroundChoosersRefuseFilesThatAreNoPictures)
     testResponder().onDialog([](QDialog& d) { d.reject(); });
     c->Card_Image_Library_Btn(nullptr);
     EXPECT_EQ(c->Back_card_Prop.Card_bor_Stepper, 7);
+}
+
+TEST_F(CardPanel, SizeListFollowsTheOpenedDesignOnBothSides)
+{
+    // The panel lists paper cards when a PVC design is opened.
+    c->Category_ComboBox->setCurrentIndex(1);
+    emit c->Category_ComboBox->activated(1);
+    ASSERT_EQ(c->Get_Item_Text(0), QStringLiteral("Durable 1452 - Name Badge"));
+    for (Card_Property* r : {&c->Front_card_Prop, &c->Back_card_Prop}) {
+        r->Card_Category = QStringLiteral("PVC Card");
+        r->Card_Cat_index = 2;
+        r->Card_Sub_Category = QStringLiteral("CR90-Over Sized");
+    }
+    const QSizeF mm = c->Get_My_card_Size(QStringLiteral("PVC Card"), QStringLiteral("H"), 2);
+    c->Front_card_Prop.Card_Size = QSizeF(mm.width() * 2.834645669291, mm.height() * 2.834645669291);
+    QTemporaryDir dir;
+    Project_File_Name = dir.filePath(QStringLiteral("pvc.dcard"));
+    ASSERT_TRUE(c->Save_project_file(false, false));
+    ASSERT_EQ(c->Read_and_load_design_Log(Project_File_Name, QStringLiteral("L")), 1);
+    for (int side : {0, 1, 0}) {
+        SCOPED_TRACE(side);
+        showSide(side);
+        EXPECT_EQ(c->Category_ComboBox->currentText(), QStringLiteral("PVC Card"));
+        EXPECT_EQ(c->ListData.size(), 7);
+        EXPECT_EQ(c->Get_Item_Text(0), QStringLiteral("CR80-Credit Card Size"));
+        const QModelIndexList rows = c->ColList->selectionModel()->selectedRows();
+        ASSERT_EQ(rows.size(), 1);
+        EXPECT_EQ(rows.front().row(), 2);
+        EXPECT_EQ(record(side).Card_Sub_Category, QStringLiteral("CR90-Over Sized"));
+    }
+    Project_File_Name.clear();
 }

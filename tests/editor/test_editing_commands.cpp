@@ -314,13 +314,13 @@ TEST_F(Commands, TemplateExportReplacesThePairAndAFailedWriteKeepsIt)
     EXPECT_EQ(Project_File_Name, QStringLiteral("/somewhere/design.dcard"));
     EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 2) << "no temporaries left";
 
-    // An escaping name is refused.
+    // An escaping name is refused, naming the character.
     testResponder().reset();
     name(QStringLiteral("a/../../x"));
     testResponder().answerAlert(platform::modal::AlertAnswer::Ok);
     editor->Export_As_Template_Clicked(nullptr);
     EXPECT_EQ(testResponder().texts(QStringLiteral("alert")).back().trimmed(),
-              QStringLiteral("Please enter template name."));
+              QStringLiteral("Template name cannot contain the character \"/\"."));
 
     // A failed write (the folder's place taken by a file) keeps the old pair
     // and reports no success.

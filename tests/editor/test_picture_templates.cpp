@@ -317,8 +317,8 @@ TEST(TemplateBrowser, ListsAndUserCommandsKeepWholePairs)
         w->Rename_Template_Click();
         EXPECT_EQ(trimmed(testResponder().texts(QStringLiteral("alert")).mid(1)),
                   QStringList({"Template with this name already exists.", "Template with this name already exists.",
-                               "Please enter template name.", "Please enter template name.",
-                               "Please enter template name."}));
+                               "Template name cannot contain the character \"/\".",
+                               "Template name cannot start with \".\".", "Template name cannot start with \".\"."}));
         w->imageBrowser->setSelectionIndexes({indexOf(*w, QStringLiteral("Party.png"))});
         nameDialog({QStringLiteral(" /Wedding* ")});
         w->Rename_Template_Click();

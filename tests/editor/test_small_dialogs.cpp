@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QUrlQuery>
 #include <gtest/gtest.h>
@@ -211,4 +212,70 @@ TEST_F(BackgroundBrowser, APickSetsTheFrontBackgroundAndABadEntryIsRefused)
               QStringList{QStringLiteral("\nThis file cannot be used as a picture:\n") + folder + QStringLiteral("/b.jpg")});
     EXPECT_TRUE(c->Front_card_Prop == front);
     QDir(folder).removeRecursively();
+}
+
+namespace {
+
+// Pixels of the link blue in the button as drawn.
+int bluePixels(QPushButton* b)
+{
+    const QImage shot = b->grab().toImage();
+    int n = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x) {
+            const QColor c = shot.pixelColor(x, y);
+            n += c.blue() > 200 && c.red() < 80 && c.green() < 80;
+        }
+    return n;
+}
+
+// Buttons whose link opens are enabled and blue; the others are greyed.
+void expectLinkButtons(QDialog& d, const std::vector<std::pair<const char*, bool>>& expected)
+{
+    for (const auto& [name, usable] : expected) {
+        SCOPED_TRACE(name);
+        auto* b = d.findChild<QPushButton*>(QString::fromLatin1(name));
+        ASSERT_TRUE(b);
+        EXPECT_EQ(b->isEnabled(), usable);
+        if (usable)
+            EXPECT_GT(bluePixels(b), 0);
+        else
+            EXPECT_EQ(bluePixels(b), 0) << "a greyed link shows grey";
+    }
+}
+
+} // namespace
+
+TEST_F(SmallDialogs, LinkButtonsThatOpenNothingAreGreyed)
+{
+    // A mail address and a page that open; a page the desktop is never
+    // handed (not http); everything else empty.
+    writeLinks("<key>Support_Mail</key><string>help@example.org</string>"
+               "<key>Website_1</key><string>file:///etc/passwd</string>"
+               "<key>Website_3</key><string>https://example.org/resell</string>"
+               "<key>Promotion</key><dict><key>S</key><dict>"
+               "<key>Order</key><string>https://example.org/order/s</string></dict></dict>");
+    testResponder().onDialog([](QDialog& d) {
+        expectLinkButtons(d, {{"support_id", true}, {"website_1", false}, {"support_id_2", false},
+                              {"reseller_1", false}, {"reseller_2", true}, {"like", false}});
+        d.done(1);
+    });
+    c->Help_Button();
+    testResponder().onDialog([](QDialog& d) {
+        expectLinkButtons(d, {{"support_id", true}, {"website_1", false}});
+        d.done(1);
+    });
+    Review_Form::defaultInstance()->Open_Review_Form_Window();
+    testResponder().onDialog([](QDialog& d) {
+        expectLinkButtons(d, {{"mail_btn", false}, {"contact_btn", false}, {"order_btn", true},
+                              {"video_btn", false}, {"support_id", true}, {"website_1", false}});
+        d.done(1);
+    });
+    c->Open_Promotion(QStringLiteral("S"));
+    // The Help menu greys by the same rule.
+    QMenu* menu = c->helpMenu;
+    emit menu->aboutToShow();
+    EXPECT_FALSE(menu->actions().at(menu->actions().size() - 2)->isEnabled()) << "Website";
+    EXPECT_TRUE(menu->actions().last()->isEnabled()) << "Mail Support";
+    EXPECT_TRUE(opened.empty());
 }

@@ -31,7 +31,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <set>
@@ -578,4 +581,42 @@ TEST(ProfileScreen, FormsUnderXvfb)
         EXPECT_GT(colours.size(), 50u) << which;
         EXPECT_TRUE(colours.count(qRgb(241, 244, 250) & 0xffffff)) << which;
     }
+}
+
+// Runs inside xvfb on a 1366 x 768 screen: the form the template browser
+// opens shows every row, the spreadsheet row included, without scrolling.
+TEST(ProfileFitChild, WizardFormFromTheTemplateBrowser)
+{
+    if (qEnvironmentVariable("CW_PROFILE_FIT") != QLatin1String("inner"))
+        GTEST_SKIP() << "run by ProfileFit.WizardFormShowsTheSpreadsheetRowAt1366x768";
+    StartedEditor e;
+    ASSERT_TRUE(e.started);
+    User_profile* form = User_profile::defaultInstance();
+    testResponder().onDialog([&](QDialog& dialog) {
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+        settle();
+        const QRect area = dialog.screen()->availableGeometry();
+        EXPECT_TRUE(area.contains(dialog.frameGeometry()));
+        for (QWidget* w : std::initializer_list<QWidget*>{form->excel_path_field, form->excel_browse_btn,
+                                                          form->ok_btn, form->Preivew_picture}) {
+            SCOPED_TRACE(w->objectName().toStdString() + " " + w->metaObject()->className());
+            EXPECT_EQ(w->visibleRegion().boundingRect(), w->rect()) << "cut or scrolled away";
+        }
+        for (QScrollBar* bar : dialog.findChildren<QScrollBar*>())
+            EXPECT_FALSE(bar->isVisible()) << "the form scrolls";
+        if (const QString shot = qEnvironmentVariable("CW_PROFILE_FIT_SHOT"); !shot.isEmpty())
+            dialog.grab().save(shot);
+        form->cancel_btn->click();
+    });
+    e->Open_User_Profile_Window(0, QString());
+}
+
+TEST(ProfileFit, WizardFormShowsTheSpreadsheetRowAt1366x768)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("xvfb-run")).isEmpty())
+        GTEST_SKIP() << "xvfb-run is needed";
+    const XvfbRun run = runUnderXvfb(QStringLiteral("ProfileFitChild.*"), QStringLiteral("CW_PROFILE_FIT"),
+                                     QStringLiteral("1366x768x24"), 120000);
+    EXPECT_EQ(run.exitCode, 0) << run.log.toStdString();
+    EXPECT_TRUE(run.log.contains(QStringLiteral("[  PASSED  ] 1 test"))) << run.log.toStdString();
 }

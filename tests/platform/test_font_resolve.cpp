@@ -1,6 +1,9 @@
 // Font resolution through fontconfig.
 #include "platform/font_resolve.h"
+#include "platform/modal.h"
+#include "support/test_responder.h"
 
+#include <QFontDialog>
 #include <QFontInfo>
 #include <gtest/gtest.h>
 
@@ -49,4 +52,64 @@ TEST(FontResolve, NamesResolveToInstalledFaces)
     EXPECT_EQ(QFontInfo(font).family(), "Liberation Serif");
     EXPECT_TRUE(QFontInfo(font).italic());
     EXPECT_DOUBLE_EQ(font.pointSizeF(), 36.0);
+}
+
+namespace {
+
+// Records the font the panel is opened on.
+struct FontPanelProbe : platform::modal::Responder {
+    QFont shown;
+    platform::modal::AlertAnswer alert(platform::modal::AlertKind, const QString&) override { return {}; }
+    int run(QDialog&) override { return 0; }
+    QStringList filePanel(const platform::modal::FilePanelRequest&) override { return {}; }
+    std::optional<QColor> colorPanel(const QColor&, const QString&) override { return std::nullopt; }
+    std::optional<QFont> fontPanel(const QFont& initial, const QString&) override
+    {
+        shown = initial;
+        return std::nullopt;
+    }
+};
+
+} // namespace
+
+TEST(FontResolve, GenericFamiliesDrawTheirFaceAndThePanelOpensOnTheDrawnFont)
+{
+    // The generic families the panel lists match as Qt's own fontconfig
+    // matching does: a sans face for "Sans Serif", never the serif stand-in.
+    for (const char* generic : {"Sans Serif", "Serif", "Monospace"}) {
+        SCOPED_TRACE(generic);
+        const ResolvedFace face = resolveFace(QString::fromLatin1(generic));
+        EXPECT_FALSE(face.fallback);
+        EXPECT_EQ(face.family, QFontInfo(QFont(QString::fromLatin1(generic))).family());
+    }
+    EXPECT_NE(resolveFace("Sans Serif").family, resolveFace("Serif").family);
+    EXPECT_TRUE(resolveFace("Sans Serif Bold").weight >= 700);
+
+    struct Case {
+        QFont current;
+        QString family; // the panel's family
+        bool italic;
+    };
+    QFont bold(QStringLiteral("Serif"), 9);
+    bold.setBold(true);
+    const Case cases[] = {
+        {QFont(QStringLiteral("TimesNewRomanPS-ItalicMT"), 14), QStringLiteral("Liberation Serif"), true},
+        {QFont(QStringLiteral("Sans Serif"), 12), QStringLiteral("Sans Serif"), false},
+        {QFont(QStringLiteral("DejaVu Sans"), 10), QStringLiteral("DejaVu Sans"), false},
+        // The generic family lists no bold style: the panel shows the bold face drawn.
+        {bold, resolveFace("Serif").family, false},
+    };
+    FontPanelProbe probe;
+    platform::modal::setResponder(&probe);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.current.family().toStdString());
+        platform::modal::chooseFont(c.current);
+        QFontDialog panel(probe.shown);
+        const QFont preselected = panel.currentFont();
+        EXPECT_EQ(preselected.family(), c.family);
+        EXPECT_EQ(preselected.italic(), c.italic);
+        EXPECT_EQ(preselected.bold(), c.current.bold());
+        EXPECT_DOUBLE_EQ(preselected.pointSizeF(), c.current.pointSizeF());
+    }
+    platform::modal::setResponder(&testResponder());
 }

@@ -44,6 +44,14 @@ TEST(TemplateNames, CleanedAtTheEndsAndUnsafeNamesRefused)
     // 249 bytes plus ".dcard" is the longest file name.
     EXPECT_TRUE(ts::Clean_Name(QString(249, QLatin1Char('n'))).has_value());
     EXPECT_FALSE(ts::Clean_Name(QString(125, QChar(0x00e9))).has_value()) << "bytes, not characters, count";
+    // Each refusal says why.
+    QString why;
+    ts::Clean_Name(QStringLiteral(" */?* "), &why);
+    EXPECT_EQ(why, QStringLiteral("Please enter template name."));
+    ts::Clean_Name(QStringLiteral("Mum/Dad"), &why);
+    EXPECT_EQ(why, QStringLiteral("Template name cannot contain the character \"/\"."));
+    ts::Clean_Name(QString(250, QLatin1Char('n')), &why);
+    EXPECT_EQ(why, QStringLiteral("Template name is too long for a file name."));
 }
 
 TEST_F(Pairs, CopyNamesSkipEveryTakenPairMember)
