@@ -115,6 +115,17 @@ public:
         XML_SetUserData(parser, this);
         XML_SetElementHandler(parser, &PartParser::onStart, &PartParser::onEnd);
         XML_SetCharacterDataHandler(parser, &PartParser::onText);
+        // Workbook parts declare nothing of their own, and expat's time
+        // grows with the square of the attribute declarations: a document
+        // type with an internal subset is refused before it is read.
+        XML_SetStartDoctypeDeclHandler(
+            parser, [](void* self, const XML_Char*, const XML_Char*, const XML_Char*, int internalSubset) {
+                auto* p = static_cast<PartParser*>(self);
+                if (internalSubset) {
+                    p->m_declarations = true;
+                    XML_StopParser(static_cast<XML_Parser>(p->m_parser), XML_FALSE);
+                }
+            });
         if (watchMarkup) {
             XML_SetCommentHandler(parser, [](void* self, const XML_Char*) { static_cast<PartParser*>(self)->markUnusual(); });
             XML_SetStartCdataSectionHandler(parser, [](void* self) { static_cast<PartParser*>(self)->markUnusual(); });
@@ -139,7 +150,10 @@ public:
             }
             more = accepted(XML_ParseBuffer(parser, int(n), XML_FALSE));
         }
-        if (!more) {
+        if (!more && m_declarations) {
+            message = QStringLiteral("a document type that declares entities or other markup in %1").arg(path);
+            result = ParseResult::Malformed;
+        } else if (!more) {
             message = QStringLiteral("%1 at line %2 of %3")
                           .arg(QString::fromUtf8(XML_ErrorString(XML_GetErrorCode(parser))))
                           .arg(XML_GetCurrentLineNumber(parser))
@@ -228,6 +242,7 @@ private:
     bool m_stopped = false;
     bool m_unusual = false;
     bool m_overflowed = false;
+    bool m_declarations = false; // the document type has an internal subset
 };
 
 void appendUtf8(std::string& out, char32_t c)
