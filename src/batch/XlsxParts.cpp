@@ -1,5 +1,7 @@
 #include "batch/XlsxParts.h"
 
+#include "platform/threads.h"
+
 #include <QFile>
 #include <QStringDecoder>
 #include <QThread>
@@ -1396,8 +1398,8 @@ bool readRowRanges(const QString& path, const SharedTable& sharedStrings, const 
         }
     };
     std::vector<std::thread> threads;
-    for (int t = 1; t < std::min<qsizetype>(n, readThreads()); ++t)
-        threads.emplace_back(pull);
+    for (int t = 1; t < std::min<qsizetype>(n, readThreads()) && platform::startThread(threads, pull); ++t)
+        ;
     pull();
     for (auto& t : threads)
         t.join();
