@@ -1117,42 +1117,24 @@ private:
         return bytes.find("_x") == std::string::npos;
     }
 
-    // Stores the row's waiting texts in one allocation that their cells
-    // share (each text followed by its own terminating zero): one
-    // allocation per row instead of one per value. The row's shared strings
-    // are fetched together, so that their lookups in the (large, scattered)
-    // table overlap instead of waiting on memory one after the other.
+    // Stores the row's waiting texts. The row's shared strings are fetched
+    // together, so that their lookups in the (large, scattered) table and
+    // in the texts it points to overlap instead of waiting on memory one
+    // after the other.
     void storeRowText()
     {
         if (!m_waitingShared.empty()) {
             const QString* table = m_shared.strings.constData();
             for (const PendingShared& p : m_waitingShared)
                 __builtin_prefetch(table + p.index);
-            for (const PendingShared& p : m_waitingShared) { // the text's header, whose count is raised
-                const quintptr text = reinterpret_cast<quintptr>(table[p.index].constData());
-                __builtin_prefetch(reinterpret_cast<const void*>(text - sizeof(QArrayData)), 1);
-            }
+            for (const PendingShared& p : m_waitingShared)
+                __builtin_prefetch(table[p.index].constData());
             for (const PendingShared& p : m_waitingShared)
                 m_row[p.position] = table[p.index];
             m_waitingShared.clear();
         }
-        if (m_waiting.empty())
-            return;
-        const qsizetype total = qsizetype(m_rowText.size() + m_waiting.size());
-        auto [header, block] = QTypedArrayData<char16_t>::allocate(total);
-        if (!header)
-            qBadAlloc();
-        char16_t* to = block;
-        for (const PendingText& p : m_waiting) {
-            const char* from = m_rowText.data() + p.offset;
-            char16_t* text = to;
-            for (qsizetype k = 0; k < p.length; ++k)
-                *to++ = char16_t(from[k]);
-            *to++ = 0;
-            if (text != block)
-                header->ref();
-            m_row[p.position] = QString(QString::DataPointer(header, text, p.length));
-        }
+        for (const PendingText& p : m_waiting)
+            m_row[p.position] = QString::fromLatin1(m_rowText.data() + p.offset, p.length);
         m_waiting.clear();
         m_rowText.clear();
     }
