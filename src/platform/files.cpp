@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QSaveFile>
+#include <QScopeGuard>
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -115,10 +116,7 @@ bool writeNewFileNamed(const QByteArray& target, const std::function<bool(QIODev
     const Descriptor file {fd};
     if (file.fd < 0)
         return fail(error, systemReason(errno));
-    const struct Remove {
-        const QByteArray& path;
-        ~Remove() { ::unlink(path.constData()); }
-    } remove {temporary};
+    const auto remove = qScopeGuard([&temporary] { ::unlink(temporary.constData()); });
     if (!produceIntoDescriptor(file.fd, produce, error))
         return false;
     // A hard link never replaces; file systems without links (FAT) take a
