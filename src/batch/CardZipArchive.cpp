@@ -1,5 +1,7 @@
 #include "batch/CardZipArchive.h"
 
+#include "platform/threads.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -342,8 +344,14 @@ int extractAll(const QString& path, unzFile zip, const std::vector<PlannedEntry>
         changed.notify_one();
     };
     std::vector<std::thread> pool;
-    for (int t = 0; t < threads; ++t)
-        pool.emplace_back(work);
+    for (int t = 0; t < threads && platform::startThread(pool, work); ++t)
+        ;
+    if (pool.empty()) // the system refused every worker: this thread unpacks alone
+        return inOrder(0);
+    {
+        const std::lock_guard<std::mutex> locked(lock);
+        working -= threads - int(pool.size());
+    }
     for (std::unique_lock<std::mutex> locked(lock);;) {
         changed.wait(locked, [&] { return working == 0 || !done.empty(); });
         if (done.empty())

@@ -4,6 +4,7 @@
 #include "app/Globals.h"
 #include "batch/CardZipArchive.h"
 #include "batch/XlsxParts.h"
+#include "platform/threads.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -440,8 +441,8 @@ void forEachBlock(qsizetype count, const Work& work)
             work(k);
     };
     std::vector<std::thread> pool;
-    for (int t = 1; t < threads; ++t)
-        pool.emplace_back(run);
+    for (int t = 1; t < threads && platform::startThread(pool, run); ++t)
+        ;
     run();
     for (auto& t : pool)
         t.join();

@@ -1,5 +1,7 @@
 #include "batch/XlsxParts.h"
 
+#include "platform/threads.h"
+
 #include <QFile>
 #include <QStringDecoder>
 #include <QThread>
@@ -115,6 +117,17 @@ public:
         XML_SetUserData(parser, this);
         XML_SetElementHandler(parser, &PartParser::onStart, &PartParser::onEnd);
         XML_SetCharacterDataHandler(parser, &PartParser::onText);
+        // Workbook parts declare nothing of their own, and expat's time
+        // grows with the square of the attribute declarations: a document
+        // type with an internal subset is refused before it is read.
+        XML_SetStartDoctypeDeclHandler(
+            parser, [](void* self, const XML_Char*, const XML_Char*, const XML_Char*, int internalSubset) {
+                auto* p = static_cast<PartParser*>(self);
+                if (internalSubset) {
+                    p->m_declarations = true;
+                    XML_StopParser(static_cast<XML_Parser>(p->m_parser), XML_FALSE);
+                }
+            });
         if (watchMarkup) {
             XML_SetCommentHandler(parser, [](void* self, const XML_Char*) { static_cast<PartParser*>(self)->markUnusual(); });
             XML_SetStartCdataSectionHandler(parser, [](void* self) { static_cast<PartParser*>(self)->markUnusual(); });
@@ -139,7 +152,10 @@ public:
             }
             more = accepted(XML_ParseBuffer(parser, int(n), XML_FALSE));
         }
-        if (!more) {
+        if (!more && m_declarations) {
+            message = QStringLiteral("a document type that declares entities or other markup in %1").arg(path);
+            result = ParseResult::Malformed;
+        } else if (!more) {
             message = QStringLiteral("%1 at line %2 of %3")
                           .arg(QString::fromUtf8(XML_ErrorString(XML_GetErrorCode(parser))))
                           .arg(XML_GetCurrentLineNumber(parser))
@@ -228,6 +244,7 @@ private:
     bool m_stopped = false;
     bool m_unusual = false;
     bool m_overflowed = false;
+    bool m_declarations = false; // the document type has an internal subset
 };
 
 void appendUtf8(std::string& out, char32_t c)
@@ -1100,42 +1117,24 @@ private:
         return bytes.find("_x") == std::string::npos;
     }
 
-    // Stores the row's waiting texts in one allocation that their cells
-    // share (each text followed by its own terminating zero): one
-    // allocation per row instead of one per value. The row's shared strings
-    // are fetched together, so that their lookups in the (large, scattered)
-    // table overlap instead of waiting on memory one after the other.
+    // Stores the row's waiting texts. The row's shared strings are fetched
+    // together, so that their lookups in the (large, scattered) table and
+    // in the texts it points to overlap instead of waiting on memory one
+    // after the other.
     void storeRowText()
     {
         if (!m_waitingShared.empty()) {
             const QString* table = m_shared.strings.constData();
             for (const PendingShared& p : m_waitingShared)
                 __builtin_prefetch(table + p.index);
-            for (const PendingShared& p : m_waitingShared) { // the text's header, whose count is raised
-                const quintptr text = reinterpret_cast<quintptr>(table[p.index].constData());
-                __builtin_prefetch(reinterpret_cast<const void*>(text - sizeof(QArrayData)), 1);
-            }
+            for (const PendingShared& p : m_waitingShared)
+                __builtin_prefetch(table[p.index].constData());
             for (const PendingShared& p : m_waitingShared)
                 m_row[p.position] = table[p.index];
             m_waitingShared.clear();
         }
-        if (m_waiting.empty())
-            return;
-        const qsizetype total = qsizetype(m_rowText.size() + m_waiting.size());
-        auto [header, block] = QTypedArrayData<char16_t>::allocate(total);
-        if (!header)
-            qBadAlloc();
-        char16_t* to = block;
-        for (const PendingText& p : m_waiting) {
-            const char* from = m_rowText.data() + p.offset;
-            char16_t* text = to;
-            for (qsizetype k = 0; k < p.length; ++k)
-                *to++ = char16_t(from[k]);
-            *to++ = 0;
-            if (text != block)
-                header->ref();
-            m_row[p.position] = QString(QString::DataPointer(header, text, p.length));
-        }
+        for (const PendingText& p : m_waiting)
+            m_row[p.position] = QString::fromLatin1(m_rowText.data() + p.offset, p.length);
         m_waiting.clear();
         m_rowText.clear();
     }
@@ -1381,8 +1380,8 @@ bool readRowRanges(const QString& path, const SharedTable& sharedStrings, const 
         }
     };
     std::vector<std::thread> threads;
-    for (int t = 1; t < std::min<qsizetype>(n, readThreads()); ++t)
-        threads.emplace_back(pull);
+    for (int t = 1; t < std::min<qsizetype>(n, readThreads()) && platform::startThread(threads, pull); ++t)
+        ;
     pull();
     for (auto& t : threads)
         t.join();

@@ -205,7 +205,8 @@ void Email_Setting::Send_Test_Email()
     Hide_Destroy_Modeless();
     if (!result.sent)
         Show_NSLog_Message(QStringLiteral("The test mail was not sent: %1").arg(result.reason));
-    const QString text = result.sent ? mail::Sent_Text : kTestFailed;
+    // The server's or the system's reason follows the advice.
+    const QString text = result.sent ? mail::Sent_Text : kTestFailed + QStringLiteral("\n\n") + result.reason;
     _send_mail_result_status->setPlainText(text);
     Show_MessageBox(text);
 }

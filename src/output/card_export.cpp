@@ -224,24 +224,21 @@ bool Write_Picture_With(const QImage& picture, const QString& path, QString* err
     }
     const QString suffix = QFileInfo(path).suffix().toLower();
     const bool tiff = suffix == QLatin1String("tif") || suffix == QLatin1String("tiff");
-    // The encoder's own reason goes before the file's ("writing was
-    // cancelled").
-    QString encoding, writing;
-    const bool ok = write(
+    // The encoder's own reason stands unless the file itself failed (a full
+    // disk): the file service then gives the system's.
+    return write(
         path,
         [&](QIODevice& device) {
             if (!tiff)
-                return Write_Png(picture, device, &encoding);
+                return Write_Png(picture, device, error);
             QImageWriter writer(&device, "tiff");
             if (writer.write(picture))
                 return true;
-            encoding = writer.errorString();
+            if (error)
+                *error = writer.errorString();
             return false;
         },
-        &writing);
-    if (!ok && error)
-        *error = encoding.isEmpty() ? writing : encoding;
-    return ok;
+        error);
 }
 
 bool Write_Atomically(const QString& path, const std::function<bool(QIODevice&)>& produce, QString* error)

@@ -3,9 +3,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSaveFile>
+#include <QScopeGuard>
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -24,20 +28,106 @@ bool fail(QString* error, const QString& why)
 
 QString systemReason(int code) { return QString::fromLocal8Bit(std::strerror(code)); }
 
-// Produces into the device; on failure the device's or the system's reason,
-// else "writing was cancelled".
+// The file as the writers see it: everything passes to the file, and a
+// write that runs short (a full disk) is tried again for the rest, so that
+// it fails with the system's reason. Writers that ignore a short count
+// (Qt's TIFF writer does) still fail.
+class CheckedFile final : public QIODevice
+{
+public:
+    explicit CheckedFile(QFileDevice& file) : file_(file) { open(QIODevice::WriteOnly | QIODevice::Unbuffered); }
+    bool isSequential() const override { return false; }
+    qint64 size() const override { return file_.size(); }
+    bool seek(qint64 pos) override { return QIODevice::seek(pos) && file_.seek(pos); }
+    bool failed() const { return failed_; }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 length) override
+    {
+        for (qint64 done = 0; done < length;) {
+            const qint64 n = file_.write(data + done, length - done);
+            if (n <= 0) {
+                failed_ = true;
+                setErrorString(file_.errorString());
+                return -1;
+            }
+            done += n;
+        }
+        return length;
+    }
+
+private:
+    QFileDevice& file_;
+    bool failed_ = false;
+};
+
+// Produces into the file. On failure *error gets the system's reason when
+// the file itself failed, else the one produce put there, else "writing was
+// cancelled".
 bool produceInto(QFileDevice& file, const std::function<bool(QIODevice&)>& produce, QString* error)
 {
-    if (produce(file) && file.flush())
+    CheckedFile checked(file);
+    if (produce(checked) && !checked.failed() && file.flush())
         return true;
-    // A write that ran short (a full disk) reports no error until the next
-    // one: one more byte asks the system for its reason.
-    if (file.error() == QFileDevice::NoError) {
-        file.write("", 1);
-        file.flush();
+    // Qt knows no reason for a failed flush of its buffer ("Unknown
+    // error"): one more byte written straight to the file asks the system.
+    if (file.handle() >= 0 && ::write(file.handle(), "", 1) < 0)
+        return fail(error, systemReason(errno));
+    if (file.error() != QFileDevice::NoError)
+        return fail(error, file.errorString());
+    return error && !error->isEmpty() ? false : fail(error, QStringLiteral("writing was cancelled"));
+}
+
+// Closes a descriptor when it goes out of scope, however it is left.
+struct Descriptor {
+    int fd;
+    ~Descriptor()
+    {
+        if (fd >= 0)
+            ::close(fd);
     }
-    return fail(error, file.error() != QFileDevice::NoError ? file.errorString()
-                                                            : QStringLiteral("writing was cancelled"));
+};
+
+std::atomic<bool> g_namedTemporaries {false}; // test hook: act as on a file system without unnamed files
+
+bool produceIntoDescriptor(int fd, const std::function<bool(QIODevice&)>& produce, QString* error)
+{
+    QFile file;
+    if (!file.open(fd, QIODevice::WriteOnly, QFileDevice::DontCloseHandle))
+        return fail(error, file.errorString());
+    return produceInto(file, produce, error);
+}
+
+// The road of file systems without unnamed temporary files: a named one
+// beside the target, created exclusively with the mode cut by the umask,
+// then given the target's name without replacing anything. It is removed
+// on every road.
+bool writeNewFileNamed(const QByteArray& target, const std::function<bool(QIODevice&)>& produce, QString* error)
+{
+    QByteArray temporary;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        temporary = target + '.' + QByteArray::number(QRandomGenerator::global()->generate(), 36);
+        fd = ::open(temporary.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
+    const Descriptor file {fd};
+    if (file.fd < 0)
+        return fail(error, systemReason(errno));
+    const auto remove = qScopeGuard([&temporary] { ::unlink(temporary.constData()); });
+    if (!produceIntoDescriptor(file.fd, produce, error))
+        return false;
+    // A hard link never replaces; file systems without links (FAT) take a
+    // rename that may not replace either.
+    if (::link(temporary.constData(), target.constData()) == 0)
+        return true;
+    if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS)
+        return fail(error, systemReason(errno));
+    if (::renameat2(AT_FDCWD, temporary.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) != 0)
+        return fail(error, systemReason(errno));
+    return true;
 }
 
 } // namespace
@@ -45,6 +135,8 @@ bool produceInto(QFileDevice& file, const std::function<bool(QIODevice&)>& produ
 bool writeFileAtomically(const QString& path, const std::function<bool(QIODevice&)>& produce,
                          WriteMode mode, QString* error)
 {
+    if (error)
+        error->clear();
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return fail(error, file.errorString());
@@ -67,39 +159,33 @@ bool writeFileAtomically(const QString& path, const std::function<bool(QIODevice
 
 bool writeNewFile(const QString& path, const std::function<bool(QIODevice&)>& produce, QString* error)
 {
+    if (error)
+        error->clear();
     const QByteArray target = QFile::encodeName(path);
     const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
     // An unnamed file in the target's folder, given its name only once it is
     // whole: a failure or a crash leaves nothing behind. The mode is cut by
     // the umask as for any new file.
-    const int fd = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        // File systems without unnamed files: the atomic write, which syncs.
-        if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL) {
-            if (QFileInfo::exists(path))
-                return fail(error, systemReason(EEXIST));
-            return writeFileAtomically(path, produce, WriteMode::Default, error);
-        }
+    const Descriptor file {g_namedTemporaries ? -1 : ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666)};
+    if (file.fd < 0) {
+        if (g_namedTemporaries || errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)
+            return writeNewFileNamed(target, produce, error);
         return fail(error, systemReason(errno));
     }
-    QFile file;
-    bool ok = file.open(fd, QIODevice::WriteOnly, QFileDevice::DontCloseHandle);
-    if (!ok)
-        fail(error, file.errorString());
-    else
-        ok = produceInto(file, produce, error);
-    file.close();
-    if (ok) {
-        // Writing to disk starts now, so that the folder's sync at the end
-        // of a run has little left to wait for.
-        ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
-        const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
-        ok = ::linkat(AT_FDCWD, self.constData(), AT_FDCWD, target.constData(), AT_SYMLINK_FOLLOW) == 0;
-        if (!ok)
-            fail(error, systemReason(errno));
-    }
-    ::close(fd);
-    return ok;
+    if (!produceIntoDescriptor(file.fd, produce, error))
+        return false;
+    // Writing to disk starts now, so that the folder's sync at the end of a
+    // run has little left to wait for.
+    ::sync_file_range(file.fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(file.fd);
+    if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, target.constData(), AT_SYMLINK_FOLLOW) != 0)
+        return fail(error, systemReason(errno));
+    return true;
+}
+
+void useNamedTemporaryFiles(bool on)
+{
+    g_namedTemporaries = on;
 }
 
 bool syncFolder(const QString& folder, QString* error)

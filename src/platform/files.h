@@ -21,15 +21,23 @@ enum class WriteMode {
 bool writeFileAtomically(const QString& path, const QByteArray& bytes,
                          WriteMode mode = WriteMode::Default, QString* error = nullptr);
 // The same, with the content produced into the device; returning false from
-// produce cancels the write and leaves path untouched.
+// produce cancels the write and leaves path untouched. *error is emptied as
+// the write begins; on failure it holds the system's reason when the file
+// failed, else the reason produce put there itself (into the same string),
+// else "writing was cancelled".
 bool writeFileAtomically(const QString& path, const std::function<bool(QIODevice&)>& produce,
                          WriteMode mode = WriteMode::Default, QString* error = nullptr);
 
 // Writes a new file with the content produced into the device: it appears at
 // path whole or not at all, and never replaces an existing file. Unlike the
 // atomic write above it is not forced to disk one by one: a run writing many
-// files calls syncFolder once at its end.
+// files calls syncFolder once at its end. The reasons are given as by
+// writeFileAtomically.
 bool writeNewFile(const QString& path, const std::function<bool(QIODevice&)>& produce, QString* error = nullptr);
+
+// Test hook: writeNewFile takes the road of file systems without unnamed
+// temporary files (FAT, some network file systems) while on.
+void useNamedTemporaryFiles(bool on);
 
 // Forces everything written to the file system holding folder to disk.
 bool syncFolder(const QString& folder, QString* error = nullptr);

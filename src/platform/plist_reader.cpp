@@ -3,6 +3,7 @@
 
 #include <QDateTime>
 #include <QHash>
+#include <QStringDecoder>
 #include <QXmlStreamReader>
 #include <algorithm>
 #include <array>
@@ -714,6 +715,71 @@ private:
     size_t nextKey_ = 0;
 };
 
+// True when the document type, in the prolog before the root element,
+// has an internal subset ("<!DOCTYPE plist [ ... ]>"). Property lists never
+// declare anything of their own, and the general XML reader takes time
+// quadratic in the declarations before it reports the document type: such
+// a document is refused on this scan, which stops at the root element.
+template <class Char>
+bool hasInternalSubset(const Char* p, qsizetype n)
+{
+    qsizetype i = 0;
+    auto at = [&](std::string_view word) {
+        if (n - i < qsizetype(word.size()))
+            return false;
+        for (size_t k = 0; k < word.size(); ++k)
+            if (p[i + qsizetype(k)] != Char(word[k]))
+                return false;
+        return true;
+    };
+    auto skipPast = [&](std::string_view end) {
+        while (i < n && !at(end))
+            ++i;
+        i += qsizetype(end.size());
+    };
+    if (n > 0 && uint32_t(p[0]) == 0xFEFF)
+        ++i;
+    else if (at("\xEF\xBB\xBF"))
+        i += 3;
+    while (i < n) {
+        const auto c = uint32_t(p[i]);
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+            ++i;
+        } else if (at("<?")) {
+            skipPast("?>");
+        } else if (at("<!--")) {
+            skipPast("-->");
+        } else if (at("<!DOCTYPE")) {
+            for (i += 9; i < n; ++i) {
+                const auto d = uint32_t(p[i]);
+                if (d == '[')
+                    return true;
+                if (d == '>')
+                    return false;
+                if (d == '"' || d == '\'') {
+                    ++i;
+                    while (i < n && uint32_t(p[i]) != d)
+                        ++i;
+                }
+            }
+            return false;
+        } else {
+            return false;
+        }
+    }
+    return false;
+}
+
+bool hasInternalSubset(const QByteArray& bytes)
+{
+    const QStringConverter::Encoding encoding =
+        QStringConverter::encodingForData(bytes, u'<').value_or(QStringConverter::Utf8);
+    if (encoding == QStringConverter::Utf8 || encoding == QStringConverter::Latin1 || encoding == QStringConverter::System)
+        return hasInternalSubset(bytes.constData(), bytes.size());
+    const QString text = QStringDecoder(encoding)(bytes);
+    return hasInternalSubset(reinterpret_cast<const char16_t*>(text.utf16()), text.size());
+}
+
 } // namespace
 
 std::optional<Plist> readBinaryPlist(const QByteArray& bytes, QString* error)
@@ -738,6 +804,10 @@ std::optional<Plist> readXmlPlist(const QByteArray& bytes, QString* error)
     };
     if (std::optional<Plist> plain = PlainXmlReader(bytes).read())
         return plain;
+    // Entities declared by the document itself could also expand a few
+    // bytes into gigabytes.
+    if (hasInternalSubset(bytes))
+        return fail(QStringLiteral("a document type that declares entities or other markup"));
     // Every element takes at least four bytes ("<a/>").
     const qint64 elementBudget = std::min<qint64>(bytes.size() / 4 + 16, kMaxVisits);
     qint64 elements = 0;
@@ -763,11 +833,6 @@ std::optional<Plist> readXmlPlist(const QByteArray& bytes, QString* error)
                 return fail(QStringLiteral("more than one top value"));
             continue;
         }
-        // Entities declared by the document itself could expand a few bytes
-        // into gigabytes; property lists never declare any.
-        if (token == QXmlStreamReader::DTD
-            && (!xml.entityDeclarations().isEmpty() || xml.text().contains(QLatin1String("<!ENTITY"))))
-            return fail(QStringLiteral("a document type that declares entities"));
         if (token != QXmlStreamReader::StartElement)
             continue;
         if (++elements > elementBudget)

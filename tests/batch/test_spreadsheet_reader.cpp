@@ -3,6 +3,7 @@
 #include "batch/SpreadsheetWriter.h"
 #include "batch/XlsxParts.h"
 #include "batch/support_batch.h"
+#include "support/hostile_bytes.h"
 #include "support/log_capture.h"
 
 #include <QDir>
@@ -404,6 +405,29 @@ TEST_F(SpreadsheetReader, BrokenInputReadsAsEmpty)
     SpreadsheetWriter::ReadWorkbook(QUrl::fromLocalFile(good), true);
     EXPECT_TRUE(SpreadsheetWriter::Read_Sheet_Name().isEmpty());
     EXPECT_TRUE(rows().isEmpty());
+}
+
+// A document type declaring attributes, elements or notations (5 MB of
+// them) in any part is refused at once, not read in minutes.
+TEST_F(SpreadsheetReader, DeclaredMarkupIsRefusedQuickly)
+{
+    const QString file = path(QStringLiteral("part.xml"));
+    for (const char* kind : {"ATTLIST", "ELEMENT", "NOTATION"}) {
+        writeFile(file, hostile::declarationsXml(5 << 20, kind, sheetXml("<row><c><v>1</v></c></row>")));
+        xlsx::SheetContent sheet;
+        QStringList strings;
+        qint64 kept = 0;
+        QString sheetMessage, stringsMessage;
+        xlsx::ParseResult sheetRead, stringsRead;
+        const hostile::Cost cost = hostile::measure([&] {
+            sheetRead = xlsx::readWorksheet(file, {}, false, sheet, sheetMessage, xlsx::maxKeptBytes);
+            stringsRead = xlsx::readSharedStrings(file, strings, stringsMessage, kept);
+        });
+        EXPECT_LT(cost.seconds, hostile::kCpuSeconds) << kind;
+        EXPECT_EQ(sheetRead, xlsx::ParseResult::Malformed) << kind;
+        EXPECT_EQ(stringsRead, xlsx::ParseResult::Malformed) << kind;
+        EXPECT_TRUE(sheetMessage.contains(QStringLiteral("document type"))) << sheetMessage.toStdString();
+    }
 }
 
 TEST_F(SpreadsheetReader, RealProducersReadWhole)

@@ -1,10 +1,13 @@
 // Large worksheets are read in byte ranges on several threads; whatever the
 // part holds, the result must be the one a single pass gives.
+#include "batch/CardZipArchive.h"
+#include "batch/SpreadsheetWriter.h"
 #include "batch/XlsxParts.h"
 #include "batch/support_batch.h"
 #include "support/hostile_bytes.h"
 
 #include <QTemporaryDir>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 using namespace batchtest;
@@ -18,6 +21,8 @@ protected:
     {
         xlsx::parallelReadMinimum = 4 << 20;
         xlsx::plainXmlReading = true;
+        CardZipArchive::Parallel_Unpack_Bytes = 4 << 20;
+        SpreadsheetWriter::Release_Data();
     }
 
     // Reads `xml` once in a single pass and once in ranges; expects the same
@@ -80,6 +85,30 @@ TEST_F(WorksheetRanges, PlainAndPrefixedSheetsSplitAtRows)
 {
     EXPECT_GT(compare(worksheet(rowsOf(3000))), 1);
     EXPECT_GT(compare(worksheet(rowsOf(3000, "x:"), "<x:mergeCells count=\"0\"/>", "x:")), 1);
+}
+
+// A whole workbook on threads: its entries unpack on several while its
+// shared strings are read on the calling one, then the sheet is read in
+// ranges; the rows are those of the ordered, single-pass read.
+TEST_F(WorksheetRanges, WorkbookUnpackedOnThreadsWhileItsStringsAreRead)
+{
+    QByteArray items;
+    for (int i = 0; i < 20000; ++i)
+        items += "<si><t>shared " + QByteArray::number(i) + "</t></si>";
+    const QString file = dir.path() + QStringLiteral("/book.xlsx");
+    pythonZip(file, workbookParts({{"S", worksheet(rowsOf(6000))}, {"T", worksheet(rowsOf(3000))}},
+                                  sharedStringsXml(items)));
+    QList<SpreadsheetWriter::Rows> reads;
+    for (const bool threaded : {true, false}) {
+        CardZipArchive::Parallel_Unpack_Bytes = threaded ? 1 : std::numeric_limits<qint64>::max();
+        xlsx::parallelReadMinimum = threaded ? 2048 : qint64(1) << 40;
+        SpreadsheetWriter::ReadWorkbook(QUrl::fromLocalFile(file), true);
+        Excel_Sheet_Number = 1;
+        reads.append(SpreadsheetWriter::ReadWorkbook(QUrl(), false));
+    }
+    ASSERT_EQ(reads[0].size(), 6000);
+    EXPECT_EQ(reads[0].value(2).value(0), QStringLiteral("shared 3"));
+    EXPECT_TRUE(reads[0] == reads[1]);
 }
 
 TEST_F(WorksheetRanges, UnusualPartsFallBackToOnePass)

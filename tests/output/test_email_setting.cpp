@@ -189,7 +189,21 @@ TEST(EmailSetting, TheTestMailSavesNothingAndTheWaitSheetPaintsWhileItWaits)
         EXPECT_FALSE(f.d->plz_wait_Window->isVisible());
     });
     EXPECT_TRUE(sheet_seen);
-    EXPECT_TRUE(testResponder().texts("alert").value(0).endsWith(QStringLiteral("Could not send email.")));
+    // The advice, then why the mail did not go: the system's reason, or the
+    // server's.
+    EXPECT_TRUE(testResponder().texts("alert").value(0).endsWith(QStringLiteral("Could not send email.\n\ntimed out")))
+        << testResponder().texts("alert").value(0).toStdString();
+    testResponder().reset();
+    Smtp_Server refusing({"--refuse", "you@y.zz"});
+    ASSERT_TRUE(refusing.ok());
+    f.Open([&] {
+        f.Fill("me@b.cd", "pw", "127.0.0.1", refusing.Port(), "you@y.zz");
+        testResponder().answerAlert(AlertAnswer::Ok);
+        f.d->Send_Test_Email();
+    });
+    const QString refused = testResponder().texts("alert").value(0);
+    EXPECT_TRUE(refused.contains(QStringLiteral("Could not send email.\n\n"))) << refused.toStdString();
+    EXPECT_TRUE(refused.contains(QStringLiteral("550"))) << refused.toStdString();
     mail::scriptSetup() = mail::Script_Setup();
 }
 

@@ -1,6 +1,7 @@
 #include "platform/files.h"
 #include "platform/geometry_text.h"
 #include "platform/pasteboard.h"
+#include "support/file_limits.h"
 #include "support/file_mode.h"
 #include "support/qt_print.h"
 
@@ -8,18 +9,28 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <clocale>
-#include <csignal>
 #include <cstring>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
+#include <stdexcept>
 
 namespace {
-
 
 QByteArray contentOf(const QString& path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+// A writer of `size` bytes in pieces of 1,000.
+std::function<bool(QIODevice&)> writeInPieces(qsizetype size)
+{
+    return [size](QIODevice& out) {
+        const QByteArray piece(1000, 'p');
+        for (qsizetype done = 0; done < size; done += piece.size())
+            if (out.write(piece) != piece.size())
+                return false;
+        return true;
+    };
 }
 
 } // namespace
@@ -82,29 +93,28 @@ TEST(AtomicWrite, ReplacesWholeOrNotAtAll)
 
 TEST(AtomicWrite, AFailedWriteGivesTheSystemsReason)
 {
-    // Past the file-size limit a write fails as on a full disk, only with
-    // EFBIG for ENOSPC, and needs no privilege to provoke.
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("design"));
     ASSERT_TRUE(platform::writeFileAtomically(path, QByteArray("old")));
-    rlimit saved {};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const rlimit small {65536, saved.rlim_max};
-    const auto signal = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    QString bytesError, producedError;
-    const bool bytesWritten =
-        platform::writeFileAtomically(path, QByteArray(1 << 20, 'x'), platform::WriteMode::Default, &bytesError);
-    const bool produced = platform::writeFileAtomically(
-        path, [](QIODevice& out) { return out.write(QByteArray(1 << 20, 'y')) == 1 << 20; },
-        platform::WriteMode::Default, &producedError);
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, signal);
+    QString bytesError, producedError, piecesError;
+    bool bytesWritten, produced, pieces;
+    {
+        const FileSizeLimit limit(65536);
+        bytesWritten =
+            platform::writeFileAtomically(path, QByteArray(1 << 20, 'x'), platform::WriteMode::Default, &bytesError);
+        produced = platform::writeFileAtomically(
+            path, [](QIODevice& out) { return out.write(QByteArray(1 << 20, 'y')) == 1 << 20; },
+            platform::WriteMode::Default, &producedError);
+        // Small writes go through Qt's buffer, whose failed flush knows no reason.
+        pieces = platform::writeFileAtomically(path, writeInPieces(1 << 20), platform::WriteMode::Default, &piecesError);
+    }
     EXPECT_FALSE(bytesWritten);
     EXPECT_FALSE(produced);
+    EXPECT_FALSE(pieces);
     const QString reason = QString::fromLocal8Bit(std::strerror(EFBIG));
     EXPECT_EQ(bytesError, reason);
     EXPECT_EQ(producedError, reason);
+    EXPECT_EQ(piecesError, reason);
     EXPECT_EQ(contentOf(path), QByteArray("old"));
 }
 
@@ -122,41 +132,72 @@ TEST(AtomicWrite, OwnerOnlyFilesAreNeverWiderThan0600)
     EXPECT_EQ(contentOf(fresh), QByteArray("secret"));
 }
 
-// A run's new file: whole or absent, never over an existing one, with the
-// usual mode; a failure gives the system's reason.
+// A run's new file: whole or absent, never over an existing one (not even
+// one made while it is written), with the usual mode; a failure gives the
+// system's reason or the writer's own and leaves no file and no descriptor,
+// also when the writer throws. On file systems with unnamed temporary files
+// and on those without.
 TEST(NewFile, AppearsWholeOrNotAtAll)
 {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("Card_1.PNG"));
-    const auto write = [](const QByteArray& bytes) {
-        return [bytes](QIODevice& out) { return out.write(bytes) == bytes.size(); };
-    };
-    const mode_t umask = ::umask(022);
-    EXPECT_TRUE(platform::writeNewFile(path, write("card")));
-    ::umask(umask);
-    EXPECT_EQ(contentOf(path), QByteArray("card"));
-    EXPECT_EQ(fileMode(path), 0644);
-    QString error;
-    EXPECT_FALSE(platform::writeNewFile(path, write("other"), &error));
-    EXPECT_EQ(error, QString::fromLocal8Bit(std::strerror(EEXIST)));
-    EXPECT_EQ(contentOf(path), QByteArray("card"));
-    EXPECT_FALSE(platform::writeNewFile(dir.filePath(QStringLiteral("cancelled")),
-                                        [](QIODevice& out) { out.write("partial"); return false; }));
+    for (const bool named : {false, true}) {
+        SCOPED_TRACE(named ? "named temporary" : "unnamed temporary");
+        platform::useNamedTemporaryFiles(named);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Card_1.PNG"));
+        const auto write = [](const QByteArray& bytes) {
+            return [bytes](QIODevice& out) { return out.write(bytes) == bytes.size(); };
+        };
+        const qsizetype descriptors = openDescriptors();
+        const mode_t umask = ::umask(022);
+        EXPECT_TRUE(platform::writeNewFile(path, write("card")));
+        ::umask(umask);
+        EXPECT_EQ(contentOf(path), QByteArray("card"));
+        EXPECT_EQ(fileMode(path), 0644);
+        QString error;
+        EXPECT_FALSE(platform::writeNewFile(path, write("other"), &error));
+        EXPECT_EQ(error, QString::fromLocal8Bit(std::strerror(EEXIST)));
+        EXPECT_EQ(contentOf(path), QByteArray("card"));
+        const QString raced = dir.filePath(QStringLiteral("Card_2.PNG"));
+        EXPECT_FALSE(platform::writeNewFile(raced, [&](QIODevice& out) {
+            platform::writeFileAtomically(raced, QByteArray("theirs"));
+            return out.write("mine") == 4;
+        }, &error));
+        EXPECT_EQ(error, QString::fromLocal8Bit(std::strerror(EEXIST)));
+        EXPECT_EQ(contentOf(raced), QByteArray("theirs"));
 
-    rlimit saved {};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const rlimit small {65536, saved.rlim_max};
-    const auto signal = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool large = platform::writeNewFile(dir.filePath(QStringLiteral("large")), write(QByteArray(1 << 20, 'x')),
-                                              &error);
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, signal);
-    EXPECT_FALSE(large);
-    EXPECT_EQ(error, QString::fromLocal8Bit(std::strerror(EFBIG)));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("Card_1.PNG")});
-    EXPECT_TRUE(platform::syncFolder(dir.path(), &error));
-    EXPECT_FALSE(platform::syncFolder(dir.filePath(QStringLiteral("missing")), &error));
+        const QString cancelled = dir.filePath(QStringLiteral("cancelled"));
+        EXPECT_FALSE(platform::writeNewFile(cancelled, [](QIODevice& out) { out.write("partial"); return false; },
+                                            &error));
+        EXPECT_EQ(error, QStringLiteral("writing was cancelled"));
+        EXPECT_FALSE(platform::writeNewFile(cancelled, [&](QIODevice&) {
+            error = QStringLiteral("no pixels");
+            return false;
+        }, &error));
+        EXPECT_EQ(error, QStringLiteral("no pixels"));
+        EXPECT_THROW(platform::writeNewFile(cancelled, [](QIODevice& out) -> bool {
+            out.write("partial");
+            throw std::runtime_error("writer failed");
+        }), std::runtime_error);
+        bool large, pieces;
+        QString piecesError;
+        {
+            const FileSizeLimit limit(65536);
+            large = platform::writeNewFile(dir.filePath(QStringLiteral("large")), write(QByteArray(1 << 20, 'x')),
+                                           &error);
+            pieces = platform::writeNewFile(dir.filePath(QStringLiteral("pieces")), writeInPieces(1 << 20),
+                                            &piecesError);
+        }
+        EXPECT_FALSE(large);
+        EXPECT_FALSE(pieces);
+        EXPECT_EQ(error, QString::fromLocal8Bit(std::strerror(EFBIG)));
+        EXPECT_EQ(piecesError, QString::fromLocal8Bit(std::strerror(EFBIG)));
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                  QStringList({QStringLiteral("Card_1.PNG"), QStringLiteral("Card_2.PNG")}));
+        EXPECT_EQ(openDescriptors(), descriptors);
+        EXPECT_TRUE(platform::syncFolder(dir.path(), &error));
+        EXPECT_FALSE(platform::syncFolder(dir.filePath(QStringLiteral("missing")), &error));
+    }
+    platform::useNamedTemporaryFiles(false);
 }
 
 TEST(RegularFile, OnlyFilesAndLinksToThem)

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstring>
 #include <QImageReader>
+#include <QStringEncoder>
 #include <gtest/gtest.h>
 
 using platform::Plist;
@@ -73,6 +74,22 @@ TEST(HostilePlist, BombsAreRefusedOrBoundedQuickly)
     expectCheap(hostile::measure([&] { v = Plist::fromData(hostile::entityXml(100000, 4000), &error); }), "entities");
     EXPECT_FALSE(v);
     EXPECT_TRUE(error.contains(QStringLiteral("declares entities"))) << error.toStdString();
+
+    // 5 MB of declarations of each kind, in UTF-8 and UTF-16: refused at once.
+    for (const char* kind : {"ATTLIST", "ELEMENT", "NOTATION"}) {
+        const QByteArray xml =
+            hostile::declarationsXml(5 << 20, kind, "<plist version=\"1.0\"><string>x</string></plist>\n");
+        expectCheap(hostile::measure([&] { v = Plist::fromData(xml, &error); }), kind);
+        EXPECT_FALSE(v) << kind;
+        EXPECT_TRUE(error.contains(QStringLiteral("document type"))) << error.toStdString();
+        QStringEncoder utf16(QStringConverter::Utf16LE, QStringEncoder::Flag::WriteBom);
+        const QByteArray wide = utf16(QString::fromUtf8(xml.first(1 << 20)) + QStringLiteral("]><plist/>"));
+        expectCheap(hostile::measure([&] { v = Plist::fromData(wide, &error); }), kind);
+        EXPECT_FALSE(v) << kind;
+    }
+    // The standard document type, and a "[" inside its quoted names, read.
+    EXPECT_TRUE(Plist::fromData("<?xml version=\"1.0\"?><!-- [ --><!DOCTYPE plist SYSTEM \"a[b\">"
+                                "<plist version=\"1.0\"><true/></plist>"));
 
     // Thirty arrays each naming the next four times: 4^30 expansions.
     std::vector<QByteArray> objects;

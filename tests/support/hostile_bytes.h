@@ -79,6 +79,26 @@ inline QByteArray entityXml(int refs, int chars)
         + "\">]>\n<plist version=\"1.0\"><string>" + QByteArray("&e;").repeated(refs) + "</string></plist>\n";
 }
 
+// An XML document whose document type holds about `bytes` bytes of
+// declarations of one kind ("ATTLIST": attributes with default values on
+// the root element, "ELEMENT" or "NOTATION"), the rest of the document being
+// `body`: general XML readers take time quadratic in them.
+inline QByteArray declarationsXml(qsizetype bytes, const char* kind, const QByteArray& body)
+{
+    QByteArray out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!-- made -->\n<!DOCTYPE plist [\n";
+    const QByteArray what(kind);
+    for (int i = 0; out.size() < bytes; ++i) {
+        const QByteArray n = QByteArray::number(i);
+        if (what == "ATTLIST")
+            out += "<!ATTLIST plist a" + n + " CDATA \"v\">\n";
+        else if (what == "ELEMENT")
+            out += "<!ELEMENT e" + n + " (#PCDATA)>\n";
+        else
+            out += "<!NOTATION n" + n + " SYSTEM \"x" + n + "\">\n";
+    }
+    return out + "]>\n" + body;
+}
+
 // The same XML document with a comment after its declaration, which takes
 // it off the readers' direct scan to the general XML reader.
 inline QByteArray withComment(const QByteArray& xml)

@@ -1,0 +1,32 @@
+#include "platform/threads.h"
+
+#include <atomic>
+#include <system_error>
+
+namespace platform {
+namespace {
+std::atomic<int> g_allowed {-1}; // starts left before refusals; negative: no limit
+} // namespace
+
+bool startThread(std::vector<std::thread>& pool, std::function<void()> work)
+{
+    for (int left = g_allowed.load(); left >= 0;) {
+        if (left == 0)
+            return false;
+        if (g_allowed.compare_exchange_weak(left, left - 1))
+            break;
+    }
+    try {
+        pool.emplace_back(std::move(work));
+        return true;
+    } catch (const std::system_error&) {
+        return false;
+    }
+}
+
+void refuseThreadsAfter(int allowed)
+{
+    g_allowed.store(allowed < 0 ? -1 : allowed);
+}
+
+} // namespace platform
