@@ -412,25 +412,40 @@ bool isOfferedPictureFormat(const QByteArray& format)
 
 } // namespace
 
-QImage readPicture(QImageReader& reader, QString* error, int maxEdge, qint64 maxPixels)
+PictureHeader readPictureHeader(QImageReader& reader)
 {
-    reader.setAutoTransform(true);
+    PictureHeader header;
     // Only the kinds the program offers are decoded, judged by content: any
     // other reader (animations, icons, vector pictures) may decode without
     // a size known in advance.
-    const QByteArray format = reader.format().toLower();
-    if (!isOfferedPictureFormat(format))
-        return refuse(error, format.isEmpty() ? QStringLiteral("it is not a picture")
-                                              : QStringLiteral("it is a %1 picture; PNG, JPEG, GIF, BMP and TIFF "
-                                                               "pictures are read")
-                                                    .arg(QString::fromLatin1(format.toUpper())));
-    const QSize full = reader.size();
-    if (!full.isValid() || full.isEmpty())
-        return refuse(error, QStringLiteral("its header gives no size"));
+    header.format = reader.format().toLower();
+    if (!isOfferedPictureFormat(header.format)) {
+        header.error = header.format.isEmpty()
+            ? QStringLiteral("it is not a picture")
+            : QStringLiteral("it is a %1 picture; PNG, JPEG, GIF, BMP and TIFF pictures are read")
+                  .arg(QString::fromLatin1(header.format.toUpper()));
+        return header;
+    }
+    header.size = reader.size();
+    if (!header.size.isValid() || header.size.isEmpty()) {
+        header.error = QStringLiteral("its header gives no size");
+        return header;
+    }
+    if (qint64(header.size.width()) * header.size.height() > kMaxPicturePixels)
+        header.error = QStringLiteral("it declares %1 x %2 pixels, more than can be read")
+                           .arg(header.size.width()).arg(header.size.height());
+    return header;
+}
+
+QImage readPicture(QImageReader& reader, QString* error, int maxEdge, qint64 maxPixels)
+{
+    reader.setAutoTransform(true);
+    const PictureHeader header = readPictureHeader(reader);
+    if (!header.ok())
+        return refuse(error, header.error);
+    const QByteArray& format = header.format;
+    const QSize full = header.size;
     const qint64 pixels = qint64(full.width()) * full.height();
-    if (pixels > kMaxPicturePixels)
-        return refuse(error, QStringLiteral("it declares %1 x %2 pixels, more than can be read")
-                                 .arg(full.width()).arg(full.height()));
     maxPixels = std::clamp<qint64>(maxPixels, 1, kMaxDecodePixels);
     QSize target;
     if (pixels > maxPixels)

@@ -29,6 +29,17 @@ inline constexpr int kPictureAllocationLimitMB = 256;
 // Sets Qt's reader allocation limit (process-wide). Call once at start-up.
 void setPictureAllocationLimit();
 
+// What a picture's header says, judged by content, with the checks every
+// read applies: the kind must be one the program offers and the size must be
+// declared and within kMaxPicturePixels. error is empty when it may be read.
+struct PictureHeader {
+    QByteArray format; // lower case ("png", "jpeg", ...)
+    QSize size;        // full size in pixels as the header declares it
+    QString error;     // why it would be refused ("" when it would be read)
+    bool ok() const { return error.isEmpty(); }
+};
+PictureHeader readPictureHeader(QImageReader& reader);
+
 // Reads through the policy: the kind, judged by content, must be one the
 // program offers (PNG, JPEG, GIF, BMP, TIFF), with its size in the header. When maxEdge > 0 the picture is also
 // read scaled to fit maxEdge x maxEdge (thumbnails); maxPixels lowers the
