@@ -47,13 +47,6 @@ Kind Kind_Of(const QBXGraphic& g)
     return Kind::None;
 }
 
-QImage Read_Picture(const QString& path)
-{
-    // Regular files only, with the picture store's decode limit.
-    const drawing::PicturePtr picture = drawing::loadPicture(drawing::standardizedPath(path));
-    return picture ? picture->image : QImage();
-}
-
 void Fill_One(QBXGraphic& g, Kind kind, int row, const QString& value, const Fill_Sources& s)
 {
     switch (kind) {
@@ -62,18 +55,41 @@ void Fill_One(QBXGraphic& g, Kind kind, int row, const QString& value, const Fil
         break;
     case Kind::Picture: {
         auto& picture = static_cast<QBXImage&>(g);
-        if (s.pictures) {
-            // Same outcome as setFilePath, with each file decoded once per run.
-            picture.Set_Control_File_path(value);
-            auto it = s.pictures->constFind(value);
-            if (it == s.pictures->constEnd())
-                it = s.pictures->insert(value, value.isEmpty() ? QImage() : Read_Picture(value));
-            picture._contents = *it;
-        } else {
+        if (!s.pictures) {
             picture.setFilePath(value);
+            if (picture._contents.isNull() && s.problems)
+                Note(s.problems, QStringLiteral("Card %1: picture \"%2\" cannot be read.").arg(row + 1).arg(value));
+            break;
         }
-        if (picture._contents.isNull() && s.problems)
-            Note(s.problems, QStringLiteral("Card %1: picture \"%2\" cannot be read.").arg(row + 1).arg(value));
+        // Same outcome as setFilePath, each file's header read once per run.
+        picture.Set_Control_File_path(value);
+        QString why;
+        auto it = s.pictures->constFind(value);
+        if (it == s.pictures->constEnd())
+            it = s.pictures->insert(value, value.isEmpty() ? platform::StoredPicture()
+                                                           : platform::StoredPicture::fromFile(
+                                                                 drawing::standardizedPath(value), &why));
+        picture._contents = *it;
+        if (value.isEmpty()) {
+            Note(s.problems, QStringLiteral("Card %1: picture \"\" cannot be read.").arg(row + 1));
+            break;
+        }
+        // Decoded now for what the frame needs (the drawing finds it kept),
+        // so a damaged file is listed with its reason.
+        const drawing::PicturePtr pic = picture._contents.isNull()
+            ? nullptr
+            : drawing::pictureFor(picture._contents, drawing::pixelsNeeded(g.bounds().normalized().size()), &why);
+        if (!pic) {
+            if (why.isEmpty())
+                why = drawing::pictureProblem(drawing::standardizedPath(value));
+            Note(s.problems, QStringLiteral("Card %1: picture \"%2\" cannot be read: %3.").arg(row + 1).arg(value, why));
+        } else if (const QSize need = platform::sizeCovering(pic->fullSize, drawing::pixelsNeeded(g.bounds().normalized().size()));
+                   pic->image.width() < need.width() && pic->image.height() < need.height()) {
+            Note(s.problems, QStringLiteral("Card %1: picture \"%2\" is read at %3 x %4 pixels, fewer than its frame "
+                                            "needs at %5 dpi.")
+                                 .arg(row + 1).arg(value).arg(pic->image.width()).arg(pic->image.height())
+                                 .arg(drawing::kMaxOutputDpi));
+        }
         break;
     }
     case Kind::Barcode: {

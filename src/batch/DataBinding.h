@@ -152,8 +152,10 @@ struct Fill_Sources {
     // listed; on the design canvas it shows its sample.
     bool in_run = false;
     Binding_Problems* problems = nullptr;
-    // Picture cache of a run (path -> picture); none on the design canvas.
-    QHash<QString, QImage>* pictures = nullptr;
+    // The pictures a run has met (path -> picture, null when unreadable);
+    // they hold headers only, the pixels are decoded when drawn. None on the
+    // design canvas.
+    QHash<QString, platform::StoredPicture>* pictures = nullptr;
     // The card's frame in a run (empty: not checked): a row's barcode
     // picture reaching past it is listed.
     QRectF card;
@@ -216,5 +218,5 @@ private:
     std::shared_ptr<CardUnderlay> back_underlay_;
     Barcode_Picture_Fn barcode_;
     std::shared_ptr<Binding_Problems> problems_;
-    QHash<QString, QImage> pictures_;
+    QHash<QString, platform::StoredPicture> pictures_;
 };

@@ -27,8 +27,8 @@ namespace {
 
 void drawBackgroundPicture(QPainter& p, const Card_Property& card, const QPainterPath& shape, const QRectF& cardRect)
 {
-    const QImage& picture = card.Card_BG_Image;
-    if (picture.isNull() || picture.width() < 1 || picture.height() < 1)
+    const platform::StoredPicture& stored = card.Card_BG_Image;
+    if (stored.isNull())
         return;
     const float alpha = card.Card_alpha_Stepper;
     if (!std::isfinite(alpha)) {
@@ -37,8 +37,15 @@ void drawBackgroundPicture(QPainter& p, const Card_Property& card, const QPainte
     }
     // The panel stores a fraction; a record never edited holds 100.0 (opaque).
     const double opacity = std::clamp(double(alpha), 0.0, 1.0);
-    if (card.Card_BG_Image_Layout == QLatin1String("Tile")) {
-        QImage tile = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const bool tiled = card.Card_BG_Image_Layout == QLatin1String("Tile");
+    // Decoded for the highest output resolution: each tile at its own size
+    // in points, a stretched picture over the whole card.
+    const PicturePtr pic = pictureFor(stored, pixelsNeeded(tiled ? stored.pointSize() : cardRect.size()));
+    if (!pic)
+        return;
+    const QImage& picture = pic->image;
+    if (tiled) {
+        QImage tile = picture;
         if (opacity < 1.0) {
             QImage faded(tile.size(), QImage::Format_ARGB32_Premultiplied);
             faded.fill(Qt::transparent);
@@ -49,7 +56,7 @@ void drawBackgroundPicture(QPainter& p, const Card_Property& card, const QPainte
             tile = faded;
         }
         QBrush brush(tile);
-        const QSizeF pt = pointSizeOf(picture);
+        const QSizeF pt = pic->pointSize;
         brush.setTransform(QTransform::fromScale(pt.width() / picture.width(), pt.height() / picture.height()));
         p.fillPath(shape, brush);
         return;
@@ -68,11 +75,16 @@ void setBackgroundPicture(Card_Property& side, const QString& path)
 {
     if (path.isEmpty())
         return;
-    const PicturePtr pic = loadPicture(standardizedPath(path));
+    // The file's bytes go with the design, so it keeps the picture even
+    // when the file is moved; only the header is read now.
+    const QString file = standardizedPath(path);
+    QString why;
+    side.Card_BG_Image = platform::StoredPicture::copyOfFile(file, &why);
+    if (side.Card_BG_Image.isNull())
+        logOnce(QStringLiteral("picture:") + file, QStringLiteral("The picture %1 cannot be read: %2").arg(file, why));
     side.Card_fill_chk = true;
     side.Card_fill_style = QStringLiteral("I");
     side.Card_BG_Image_Path = path;
-    side.Card_BG_Image = pic ? pic->image : QImage();
 }
 
 void Card_Base_Drawing(QPainter& p, const CardBackgroundContext& c, const QRectF& dirty)

@@ -2,6 +2,8 @@
 // The page set-up of one card side: border, fill, background picture, shape,
 // name, size and location, card-size preset and category, and the colour and
 // font for content placed on the side. A plain value holder.
+#include "platform/stored_picture.h"
+
 #include <QColor>
 #include <QFont>
 #include <QImage>
@@ -46,7 +48,7 @@ public:
     QString Card_Create_Mode = QStringLiteral("W");
     QString Card_BG_Image_Path = QStringLiteral("");
     QString Card_BG_Image_Layout = QStringLiteral("Stretch");
-    QImage Card_BG_Image;
+    platform::StoredPicture Card_BG_Image; // the picture stored with the design
     QPointF Card_Location;
     QSizeF Card_Size;
     QColor Card_Content_clr;

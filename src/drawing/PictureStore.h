@@ -1,8 +1,12 @@
 #pragma once
-// Pictures read from files, shared read-only between threads. A picture is
-// decoded once per file version and never changed afterwards: whoever needs
-// another picture swaps the pointer, so drawing threads keep what they hold.
+// Pictures decoded for drawing, shared read-only between threads. Graphics
+// hold their pictures as stored pictures (bytes, a file or an image made in
+// memory); the drawing asks here for the pixels at the size its frame needs
+// at the highest resolution the program outputs. Decoded pictures are kept
+// between draws within kKeptPictureBytes, the least recently drawn going
+// first, and decoded again when a frame grows or after they went.
 #include "platform/picture_decode.h"
+#include "platform/stored_picture.h"
 
 #include <QImage>
 #include <QSizeF>
@@ -13,37 +17,43 @@ namespace drawing {
 
 struct Picture {
     QImage image;       // decoded pixels, ARGB32 premultiplied, never modified
-    QSizeF pointSize;   // pixels x 72 / the picture's dpi
+    QSizeF pointSize;   // size in points of the whole picture
     QSizeF cappedSize;  // pointSize with each side capped (724 x 468 points)
+    QSize fullSize;     // the picture's own size in pixels
     QString path;       // the file it came from ("" when made in memory)
 };
 using PicturePtr = std::shared_ptr<const Picture>;
+
+// The highest resolution the program draws output at, in dots per inch.
+inline constexpr double kMaxOutputDpi = 600.0;
+// Most bytes of decoded pictures kept between draws.
+inline constexpr qint64 kKeptPictureBytes = 192LL * 1024 * 1024;
+
+// Pixels a length in points needs at kMaxOutputDpi, in each direction.
+QSize pixelsNeeded(QSizeF points);
+
+// The stored picture decoded with at least need's pixels in each direction
+// where it has them (an empty need: its full size), up to the decode cap.
+// Null when its data cannot be decoded (the reason logged once and set in
+// *why). A picture read with fewer pixels than need asks is logged with its
+// name.
+PicturePtr pictureFor(const platform::StoredPicture& stored, QSize need = {}, QString* why = nullptr);
+
+// The picture of a file, as pictureFor; null for a missing, corrupt or empty
+// file (the reason logged once per path). Every spelling of one file version
+// shares one stored picture.
+PicturePtr loadPicture(const QString& path, QSize need = {}, QString* why = nullptr);
+
+// Why the file cannot be used as a picture, "" when its header can be read.
+QString pictureProblem(const QString& path);
 
 // Size in points of a picture: pixels x 72 / its dpi (72 when it has none).
 QSizeF pointSizeOf(const QImage& image);
 // Each side capped by itself: width at most 724, height at most 468 points.
 QSizeF cappedPointSize(QSizeF size);
 
-// Reads a picture by content (not by suffix). Null for a missing, corrupt or
-// empty file; the reason is logged once per path. Pictures over the decode
-// limit are read scaled down with their aspect kept (logged). Shared by the
-// file's identity (device, inode, size and modification time), so every
-// spelling of one path reads it once. The pictures alive at a time hold at
-// most the picture budget: past it a picture is read smaller, or refused
-// when little is left (logged).
-PicturePtr loadPicture(const QString& path);
-
-// Most pixels the pictures read from files may hold together (512 MB).
-inline constexpr qint64 kMaxDesignPixels = 8 * platform::kMaxDecodePixels;
-// Test hook: sets the picture budget (0: the default) and returns the old one.
-qint64 setPictureBudget(qint64 pixels);
-
 // Wraps an image made in memory (barcode pictures carry their own dpi).
 PicturePtr pictureFromImage(const QImage& image);
-
-// The same for an in-memory image, cached by the image's identity so that
-// repeated draws of one graphic convert it once.
-PicturePtr pictureOf(const QImage& image);
 
 // A path in standard form: leading "~" expanded, "." and ".." resolved.
 QString standardizedPath(const QString& path);
@@ -51,7 +61,7 @@ QString standardizedPath(const QString& path);
 // Logs the text once per key for the life of the process (thread-safe).
 void logOnce(const QString& key, const QString& text);
 
-// Largest picture decoded at full size, in pixels (the shared decode policy).
+// Largest picture decoded, in pixels (the shared decode policy).
 using platform::kMaxDecodePixels;
 
 } // namespace drawing

@@ -11,7 +11,7 @@ class QBXBarcode : public QBXGraphic {
 public:
     QBXBarcode() = default;
 
-    QImage _contents; // the picture shown: the prepared picture or the sample
+    platform::StoredPicture _contents; // the picture shown: the prepared picture or the sample
     // An output run's picture for the current row, drawn in place of the
     // stored one at the surface's own resolution; null outside runs. Never
     // stored in a design file.
@@ -37,7 +37,10 @@ public:
     static std::shared_ptr<QBXBarcode> initWithPosition(const QPointF& centre);
     // _contents becomes the prepared picture, or the sample when none.
     void barcode_image_var_assign();
-    // The picture drawn, worked out without writing into the graphic.
+    // The picture drawn, worked out without writing into the graphic and
+    // without decoding it.
+    platform::StoredPicture storedPicture() const;
+    // Its pixels for its own size at the highest output resolution.
     drawing::PicturePtr pictureForDrawing() const;
     void drawContentsInView(QPainter* painter, const DrawingContext& context, bool isBeingCreateOrEdited) override;
 

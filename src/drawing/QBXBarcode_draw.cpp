@@ -23,22 +23,27 @@ std::shared_ptr<QBXBarcode> QBXBarcode::initWithPosition(const QPointF& centre)
 {
     auto g = std::make_shared<QBXBarcode>();
     g->barcode_image_var_assign();
-    const QSizeF s = pointSizeOf(g->_contents);
+    const QSizeF s = g->_contents.pointSize();
     g->setBounds(QRectF(centre.x() - s.width() / 2, centre.y() - s.height() / 2, s.width(), s.height()));
     return g;
 }
 
 void QBXBarcode::barcode_image_var_assign()
 {
-    const PicturePtr pic = pictureForDrawing();
-    _contents = pic ? pic->image : QImage();
+    _contents = storedPicture();
+}
+
+platform::StoredPicture QBXBarcode::storedPicture() const
+{
+    if (!_barcode_image.isNull())
+        return _barcode_image;
+    return platform::StoredPicture::fromFile(samplePath());
 }
 
 PicturePtr QBXBarcode::pictureForDrawing() const
 {
-    if (!_barcode_image.isNull())
-        return pictureOf(_barcode_image);
-    return loadPicture(samplePath());
+    const platform::StoredPicture picture = storedPicture();
+    return pictureFor(picture, pixelsNeeded(picture.pointSize()));
 }
 
 QRectF QBXBarcode::pictureRect() const
@@ -49,8 +54,8 @@ QRectF QBXBarcode::pictureRect() const
     QSizeF size;
     if (!row_picture.isNull())
         size = row_picture.size();
-    else if (const PicturePtr pic = pictureForDrawing())
-        size = pic->pointSize;
+    else
+        size = storedPicture().pointSize();
     if (!std::isfinite(size.width()) || !std::isfinite(size.height()) || size.isEmpty())
         return {};
     return QRectF(b.topLeft(), size);

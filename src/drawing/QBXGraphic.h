@@ -15,6 +15,7 @@
 #include "drawing/DrawingContext.h"
 #include "drawing/TextStorage.h"
 #include "platform/observation.h"
+#include "platform/stored_picture.h"
 
 #include <QColor>
 #include <QFont>
@@ -118,7 +119,7 @@ struct GraphicFields {
     QColor txt_clr;
     std::optional<TextStorage> _Text_contents;
     QString _shape_type = QStringLiteral("R");
-    QImage _barcode_image;
+    platform::StoredPicture _barcode_image;
     int32_t linear_or_2d = 0;
     int32_t barcode_font_index = 0;
     QString linear_font_val = QStringLiteral("0123");
@@ -210,7 +211,7 @@ public:
     // ---- plain accessors (no notice) ----
     void Set_Ctrl_Is_Visible(bool flag) { ctrl_is_visible = flag; }
     bool Is_Control_Locked() const { return ctrl_is_locked; }
-    void Set_Barcode_image(const QImage& image) { _barcode_image = image; }
+    void Set_Barcode_image(const platform::StoredPicture& image) { _barcode_image = image; }
     QString Get_shape_type() const { return _shape_type; }
     void Set_Shape_Type(const QString& type) { _shape_type = type; }
     void Set_Excel_binding(bool flag) { excel_binding = flag; }

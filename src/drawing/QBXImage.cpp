@@ -28,8 +28,13 @@ void QBXImage::setFilePath(const QString& path)
     Set_Control_File_path(path);
     // Through the picture store: only regular files are opened (a FIFO or a
     // device never blocks the thread) and large pictures decode scaled.
-    const drawing::PicturePtr picture = drawing::loadPicture(drawing::standardizedPath(path));
-    _contents = picture ? picture->image : QImage();
+    // Only the header is read now; the pixels when drawn.
+    const QString file = drawing::standardizedPath(path);
+    QString why;
+    _contents = platform::StoredPicture::fromFile(file, &why);
+    if (_contents.isNull() && !file.isEmpty())
+        drawing::logOnce(QStringLiteral("picture:") + file,
+                         QStringLiteral("The picture %1 cannot be read: %2").arg(file, why));
 }
 
 void QBXImage::copyKindStateTo(QBXGraphic& copy) const

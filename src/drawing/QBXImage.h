@@ -7,7 +7,9 @@ class QBXImage : public QBXGraphic {
 public:
     QBXImage() = default;
 
-    QImage _contents; // the picture drawn; none when the file could not be read
+    // The picture drawn: the file's, or bytes or an image handed over;
+    // none when the file could not be read.
+    platform::StoredPicture _contents;
 
     QString className() const override;
     GraphicPtr newOfSameKind() const override;
@@ -27,9 +29,11 @@ public:
     static std::shared_ptr<QBXImage> initWithPosition(const QPointF& centre, const QImage& contents,
                                                       const QString& path);
     void drawContentsInView(QPainter* painter, const DrawingContext& context, bool isBeingCreateOrEdited) override;
-    // The picture drawn: the file's (shared, read once per file version), else
-    // the picture held in memory; none when neither exists.
-    drawing::PicturePtr pictureForDrawing() const;
+    // The picture drawn: the file's (one per file version), else the picture
+    // held; null when neither exists. Nothing is decoded.
+    platform::StoredPicture storedPicture() const;
+    // Its pixels with at least need's pixels each way (empty: full size).
+    drawing::PicturePtr pictureForDrawing(QSize need = {}) const;
     // Unless locked: the picture's capped size at the same origin, no flips.
     void makeNaturalSize() override;
     // Property dictionary (QBXKinds_properties.cpp).

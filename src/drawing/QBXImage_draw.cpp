@@ -22,9 +22,8 @@ std::shared_ptr<QBXImage> QBXImage::initWithPath(const QPointF& centre, const QS
 {
     auto g = std::make_shared<QBXImage>();
     g->setFilePath(path);
-    const PicturePtr pic = g->pictureForDrawing();
     // Creation uses the picture's full size; only the natural-size command caps it.
-    g->setBounds(centredOn(centre, pic ? pic->pointSize : pointSizeOf(g->_contents)));
+    g->setBounds(centredOn(centre, g->storedPicture().pointSize()));
     return g;
 }
 
@@ -33,17 +32,23 @@ std::shared_ptr<QBXImage> QBXImage::initWithPosition(const QPointF& centre, cons
     auto g = std::make_shared<QBXImage>();
     g->_contents = contents;
     g->Set_Control_File_path(path);
-    g->setBounds(centredOn(centre, pointSizeOf(contents)));
+    g->setBounds(centredOn(centre, g->_contents.pointSize()));
     return g;
 }
 
-PicturePtr QBXImage::pictureForDrawing() const
+platform::StoredPicture QBXImage::storedPicture() const
 {
     if (!_file_path.isEmpty()) {
-        if (PicturePtr pic = loadPicture(standardizedPath(_file_path)))
-            return pic;
+        if (const platform::StoredPicture file = platform::StoredPicture::fromFile(standardizedPath(_file_path));
+            !file.isNull())
+            return file;
     }
-    return pictureOf(_contents);
+    return _contents;
+}
+
+PicturePtr QBXImage::pictureForDrawing(QSize need) const
+{
+    return pictureFor(storedPicture(), need);
 }
 
 void QBXImage::drawContentsInView(QPainter* painter, const DrawingContext& context, bool)
@@ -59,7 +64,8 @@ void QBXImage::drawContentsInView(QPainter* painter, const DrawingContext& conte
         return;
     }
     strokeFrame(*painter, *this, b);
-    const PicturePtr pic = pictureForDrawing();
+    // Decoded for what the frame needs at the highest output resolution.
+    const PicturePtr pic = pictureForDrawing(pixelsNeeded(b.size()));
     if (pic && b.width() > 0 && b.height() > 0) {
         // Effects run on a copy reduced to the drawn size in device pixels;
         // vector output (PDF, print) keeps at least 300 dpi.
@@ -91,10 +97,10 @@ void QBXImage::makeNaturalSize()
 {
     if (ctrl_is_locked)
         return;
-    const PicturePtr pic = pictureForDrawing();
-    if (!pic)
+    const platform::StoredPicture picture = storedPicture();
+    if (picture.isNull())
         return;
-    setBounds(QRectF(bounds().topLeft(), pic->cappedSize));
+    setBounds(QRectF(bounds().topLeft(), cappedPointSize(picture.pointSize())));
     setFlippedHorizontally(false);
     setFlippedVertically(false);
 }

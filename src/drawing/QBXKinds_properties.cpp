@@ -53,14 +53,10 @@ void QBXLine::initWithProperties(const QVariantMap& p)
 QVariantMap QBXImage::properties()
 {
     QVariantMap p = QBXGraphic::properties();
-    const drawing::PicturePtr pic = pictureForDrawing();
-    if (pic) {
-        QByteArray png;
-        QBuffer buffer(&png);
-        buffer.open(QIODevice::WriteOnly);
-        pic->image.save(&buffer, "PNG");
-        p.insert(kContents, png);
-    }
+    // The picture's own bytes (its file's, or those it came with), never
+    // the pixels encoded anew.
+    if (const QByteArray bytes = storedPicture().storedBytes(); !bytes.isEmpty())
+        p.insert(kContents, bytes);
     p.insert(kFlipH, _isFlippedHorizontally);
     p.insert(kFlipV, _isFlippedVertically);
     return p;
@@ -71,9 +67,9 @@ void QBXImage::initWithProperties(const QVariantMap& p)
     QBXGraphic::initWithProperties(p);
     const QVariant c = p.value(kContents);
     if (c.typeId() == QMetaType::QByteArray) {
-        const QImage image = platform::pictureFromBytes(c.toByteArray());
-        if (!image.isNull())
-            _contents = image;
+        // Only the header is read: the pixels are decoded when drawn.
+        if (const auto picture = platform::StoredPicture::fromBytes(c.toByteArray()); !picture.isNull())
+            _contents = picture;
     }
     if (isNumber(p.value(kFlipH)))
         _isFlippedHorizontally = p.value(kFlipH).toBool();

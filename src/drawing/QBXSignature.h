@@ -7,7 +7,7 @@ class QBXSignature : public QBXGraphic {
 public:
     QBXSignature() = default;
 
-    QImage _contents_img; // the picture being shown
+    platform::StoredPicture _contents_img; // the picture being shown
     QString file_path;    // the path it was read from; null when none
 
     QString className() const override;
@@ -24,7 +24,7 @@ public:
     // The picture shown: the one held while the record's path is unchanged,
     // else the record's file (read once per file version, never written into
     // the graphic while drawing).
-    drawing::PicturePtr pictureForDrawing() const;
+    drawing::PicturePtr pictureForDrawing(QSize need = {}) const;
     void drawContentsInView(QPainter* painter, const DrawingContext& context, bool isBeingCreateOrEdited) override;
 
 protected:

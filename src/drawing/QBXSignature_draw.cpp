@@ -17,7 +17,7 @@ std::shared_ptr<QBXSignature> QBXSignature::initWithPosition(const QPointF& cent
     g->Set_Sign_Or_FP(sign_or_FP);
     g->file_path = g->samplePath();
     g->Set_Control_File_path(g->file_path);
-    const QSizeF s = pointSizeOf(contents);
+    const QSizeF s = g->_contents_img.pointSize();
     g->setBounds(QRectF(centre.x() - s.width() / 2, centre.y() - s.height() / 2, s.width(), s.height()));
     return g;
 }
@@ -34,17 +34,16 @@ void QBXSignature::setFilePath(const QString& path)
     const QString p = path == QLatin1String("Default") ? samplePath() : path;
     file_path = p;
     Set_Control_File_path(p);
-    const PicturePtr pic = loadPicture(standardizedPath(p));
-    _contents_img = pic ? pic->image : QImage();
+    _contents_img = platform::StoredPicture::fromFile(standardizedPath(p));
 }
 
-PicturePtr QBXSignature::pictureForDrawing() const
+PicturePtr QBXSignature::pictureForDrawing(QSize need) const
 {
     if (!file_path.isNull() && file_path == _file_path)
-        return pictureOf(_contents_img);
+        return pictureFor(_contents_img, need);
     // The record's path changed (panel, design file, data row): show that file.
     const QString p = _file_path == QLatin1String("Default") ? samplePath() : _file_path;
-    return loadPicture(standardizedPath(p));
+    return loadPicture(standardizedPath(p), need);
 }
 
 void QBXSignature::drawContentsInView(QPainter* painter, const DrawingContext& context, bool)
@@ -55,7 +54,7 @@ void QBXSignature::drawContentsInView(QPainter* painter, const DrawingContext& c
     if (!usableBounds(bounds(), &b, QStringLiteral("Signature")))
         return;
     strokeFrame(*painter, *this, b);
-    const PicturePtr pic = pictureForDrawing();
+    const PicturePtr pic = pictureForDrawing(pixelsNeeded(b.size()));
     if (pic && b.width() > 0 && b.height() > 0) {
         // Stretched to fill the bounds in each direction on its own.
         painter->save();

@@ -1,7 +1,7 @@
 #include "platform/keyed_archive.h"
 #include "platform/binary_plist.h"
 #include "platform/geometry_text.h"
-#include "platform/picture_decode.h"
+#include "platform/stored_picture.h"
 #include "platform/plist.h"
 
 #include <QBuffer>
@@ -20,66 +20,6 @@ using Type = bplist::View::Type;
 
 const char kNullMarker[] = "$null";
 const char kClassKey[] = "$class";
-
-// The PNG bytes of pictures written or read lately, by the picture's cache
-// key (which changes whenever the picture does): a picture saved again is
-// written with the bytes it had, not encoded anew, and a picture read from an
-// archive is written back with the bytes it came with. The least recently
-// used go first past a few megabytes.
-class StoredPictures {
-public:
-    QByteArray find(qint64 key)
-    {
-        QMutexLocker lock(&mutex_);
-        const auto found = index_.constFind(key);
-        if (found == index_.constEnd())
-            return {};
-        order_.splice(order_.begin(), order_, *found);
-        return order_.front().second;
-    }
-
-    void remember(qint64 key, const QByteArray& png)
-    {
-        QMutexLocker lock(&mutex_);
-        if (index_.contains(key) || png.size() > kHeldBytes / 4)
-            return;
-        order_.emplace_front(key, png);
-        index_.insert(key, order_.begin());
-        held_ += png.size();
-        while (held_ > kHeldBytes) {
-            held_ -= order_.back().second.size();
-            index_.remove(order_.back().first);
-            order_.pop_back();
-        }
-    }
-
-private:
-    static constexpr qint64 kHeldBytes = 64LL * 1024 * 1024;
-    using Entry = std::pair<qint64, QByteArray>;
-    QMutex mutex_;
-    std::list<Entry> order_; // most recently used first
-    QHash<qint64, std::list<Entry>::iterator> index_;
-    qint64 held_ = 0;
-};
-
-StoredPictures& storedPictures()
-{
-    static StoredPictures pictures;
-    return pictures;
-}
-
-QByteArray pngBytes(const QImage& image)
-{
-    QByteArray bytes = storedPictures().find(image.cacheKey());
-    if (!bytes.isEmpty())
-        return bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    if (!image.save(&buffer, "PNG"))
-        return {};
-    storedPictures().remember(image.cacheKey(), bytes);
-    return bytes;
-}
 
 QColor rgbColor(const QColor& value)
 {
@@ -234,9 +174,11 @@ void KeyedArchiver::encodeFont(const char* key, const std::optional<QFont>& valu
     endObject();
 }
 
-void KeyedArchiver::encodeImage(const char* key, const QImage& value)
+void KeyedArchiver::encodeImage(const char* key, const StoredPicture& value)
 {
-    const QByteArray png = value.isNull() ? QByteArray() : pngBytes(value);
+    // The bytes the picture came with, never a picture encoded anew from
+    // the pixels drawn.
+    const QByteArray png = value.storedBytes();
     if (png.isEmpty()) {
         encodeNull(key);
         return;
@@ -563,27 +505,26 @@ std::optional<QFont> KeyedUnarchiver::asFont() const
     return font;
 }
 
-std::optional<QImage> KeyedUnarchiver::decodeImage(const char* key) const
+std::optional<StoredPicture> KeyedUnarchiver::decodeImage(const char* key) const
 {
     const auto object = decodeObject(key);
     return object ? object->asImage() : std::nullopt;
 }
 
-std::optional<QImage> KeyedUnarchiver::asImage() const
+std::optional<StoredPicture> KeyedUnarchiver::asImage() const
 {
     if (!doc_->view.equals(doc_->className(object_), "NSImage", 7))
         return std::nullopt;
     const Node png = doc_->view.node(entry("NSPNG"));
     if (png.type != Type::Data)
         return std::nullopt;
-    // Through the shared decode policy: a huge declared size is refused or
-    // read scaled, and copies of one graphic share one decoded picture.
-    const QByteArray bytes = doc_->view.data(png);
-    const QImage image = pictureFromBytes(bytes, "PNG");
-    if (image.isNull())
+    // Only the header is read here: the pixels are decoded when drawn, at
+    // the size the drawing needs, and saving writes these very bytes back.
+    // The kind is judged by content, whatever the key's name says.
+    const StoredPicture picture = StoredPicture::fromBytes(doc_->view.data(png));
+    if (picture.isNull())
         return std::nullopt;
-    storedPictures().remember(image.cacheKey(), bytes);
-    return image;
+    return picture;
 }
 
 std::optional<QByteArray> KeyedUnarchiver::decodeData(const char* key) const

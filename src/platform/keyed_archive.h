@@ -41,6 +41,7 @@
 #include <QColor>
 #include <QFont>
 #include <QImage>
+#include "platform/stored_picture.h"
 #include <QRectF>
 #include <QString>
 #include <QStringList>
@@ -70,7 +71,7 @@ public:
     void encodeString(const char* key, const QString& value); // null QString: no object
     void encodeColor(const char* key, const QColor& value);   // invalid: no object
     void encodeFont(const char* key, const std::optional<QFont>& value);
-    void encodeImage(const char* key, const QImage& value);   // null: no object
+    void encodeImage(const char* key, const StoredPicture& value); // null: no object
     void encodeData(const char* key, const QByteArray& value);
     void encodeNull(const char* key);
 
@@ -114,7 +115,7 @@ public:
     std::optional<QString> decodeString(const char* key) const;
     std::optional<QColor> decodeColor(const char* key) const;
     std::optional<QFont> decodeFont(const char* key) const;
-    std::optional<QImage> decodeImage(const char* key) const;
+    std::optional<StoredPicture> decodeImage(const char* key) const; // header read, pixels on demand
     std::optional<QByteArray> decodeData(const char* key) const;
     // A nested object (any class); nullopt for the null reference too.
     std::optional<KeyedUnarchiver> decodeObject(const char* key) const;
@@ -130,7 +131,7 @@ private:
     // This object read as a colour, font or picture.
     std::optional<QColor> asColor() const;
     std::optional<QFont> asFont() const;
-    std::optional<QImage> asImage() const;
+    std::optional<StoredPicture> asImage() const;
 
     std::shared_ptr<Document> doc_;
     uint64_t object_ = 0;                                // this object's dictionary

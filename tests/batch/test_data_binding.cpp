@@ -113,9 +113,9 @@ TEST(DataBinding, EachCardTakesItsRowAndShortSourcesGoEmpty)
         EXPECT_EQ(Shown_Text(card[5]), QString()); // a column beyond the table
         auto* pic = static_cast<QBXImage*>(card[1].get());
         if (i == 0 || i == 3)
-            EXPECT_EQ(pic->_contents.pixelColor(0, 0), QColor(Qt::red)) << i;
+            EXPECT_EQ(pic->_contents.image().pixelColor(0, 0), QColor(Qt::red)) << i;
         else if (i == 1)
-            EXPECT_EQ(pic->_contents.pixelColor(0, 0), QColor(Qt::blue));
+            EXPECT_EQ(pic->_contents.image().pixelColor(0, 0), QColor(Qt::blue));
         else
             EXPECT_TRUE(pic->_contents.isNull()) << i; // the blank row and past the end
         auto* code = static_cast<QBXBarcode*>(card[2].get());

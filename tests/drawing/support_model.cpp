@@ -165,8 +165,8 @@ std::vector<std::string> fieldDifferences(const QBXGraphic& a, const QBXGraphic&
     }
     CMP(_shape_type) CMP(_barcode_image.isNull())
     if (!a._barcode_image.isNull() && !b._barcode_image.isNull()) {
-        if (a._barcode_image.convertToFormat(QImage::Format_ARGB32)
-            != b._barcode_image.convertToFormat(QImage::Format_ARGB32))
+        if (a._barcode_image.image().convertToFormat(QImage::Format_ARGB32)
+            != b._barcode_image.image().convertToFormat(QImage::Format_ARGB32))
             d.push_back("_barcode_image pixels");
     }
     CMP(linear_or_2d) CMP(barcode_font_index) CMP(linear_font_val) CMP(two_d_font_val) CMP(header_val)

@@ -433,8 +433,9 @@ TEST(CardProperty, CodingRoundTripsAndMissingKeysReadDefaults)
     p.Card_Create_Mode = QStringLiteral("X");
     p.Card_BG_Image_Path = QStringLiteral("/tmp/bg.png");
     p.Card_BG_Image_Layout = QStringLiteral("Tile");
-    p.Card_BG_Image = QImage(3, 2, QImage::Format_ARGB32);
-    p.Card_BG_Image.fill(Qt::blue);
+    QImage blue(3, 2, QImage::Format_ARGB32);
+    blue.fill(Qt::blue);
+    p.Card_BG_Image = blue;
     p.Card_Location = QPointF(1.5, -2.25);
     p.Card_Size = QSizeF(243.5, 154.125);
     p.Card_Content_clr = QColor::fromRgbF(0.2f, 0.4f, 0.6f, 1.0f);
@@ -443,7 +444,7 @@ TEST(CardProperty, CodingRoundTripsAndMissingKeysReadDefaults)
     const QByteArray data = p.encodeWithCoder();
     Card_Property back = Card_Property::initWithCoder(data, &ok);
     EXPECT_TRUE(ok);
-    back.Card_BG_Image = back.Card_BG_Image.convertToFormat(QImage::Format_ARGB32);
+    back.Card_BG_Image = back.Card_BG_Image.image().convertToFormat(QImage::Format_ARGB32);
     EXPECT_TRUE(back == p);
 
     const QByteArray noKeys = editArchive(data, [](Plist& root, Plist&) {

@@ -199,11 +199,11 @@ TEST_F(Designer, EverySymbologyPreviewsAndHandsOverADecodablePicture)
         EXPECT_EQ(g->linear_or_2d, Barcode_Gen::Is_2D_Title(title) ? 1 : 0);
         EXPECT_EQ(Barcode_Gen::Is_2D_Title(title) ? g->two_d_font_val : g->linear_font_val, value);
         ASSERT_FALSE(g->_barcode_image.isNull());
-        EXPECT_EQ(g->_barcode_image.dotsPerMeterX(), 11811); // 300 dpi
+        EXPECT_EQ(g->_barcode_image.image().dotsPerMeterX(), 11811); // 300 dpi
         if (k.format)
-            EXPECT_EQ(Decode(g->_barcode_image, k.format).text, k.value);
+            EXPECT_EQ(Decode(g->_barcode_image.image(), k.format).text, k.value);
         else
-            EXPECT_EQ(g->_barcode_image, Barcode_Picture_For_Graphic(*g, value, g->header_val, g->footer_val));
+            EXPECT_EQ(g->_barcode_image.image(), Barcode_Picture_For_Graphic(*g, value, g->header_val, g->footer_val));
     }
 }
 
@@ -596,7 +596,7 @@ TEST_F(Designer, StretchValueIsTheGraphicsOwnAndRunsDrawItAsThePreview)
         w.ok_button->click();
     });
     EXPECT_EQ(barcode->stretch_val, 1);
-    const QImage preview = barcode->_barcode_image;
+    const QImage preview = barcode->_barcode_image.image();
     const auto runPicture = [this] {
         return Barcode_Picture_For_Graphic(*barcode, QStringLiteral("AB"), barcode->header_val, barcode->footer_val);
     };

@@ -175,7 +175,8 @@ TEST_F(CardPanel, BackgroundChoosersRefuseFilesThatAreNoPictures)
     testResponder().answerAlert(platform::modal::AlertAnswer::Ok);
     c->Card_Image_Browse_Btn(nullptr);
     EXPECT_EQ(testResponder().texts(QStringLiteral("alert")),
-              QStringList{QStringLiteral("\nThis file cannot be used as a picture:\n") + bad});
+              QStringList{QStringLiteral("\nThis file cannot be used as a picture:\n") + bad
+                          + QStringLiteral("\n\nIts header gives no size.")});
     EXPECT_TRUE(c->Back_card_Prop == before);
 
     // A good file becomes the back side's background.

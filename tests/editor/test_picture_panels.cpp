@@ -9,6 +9,7 @@
 #include "platform/color_well.h"
 #include "platform/double_slider.h"
 #include "platform/stepper.h"
+#include "support/hostile_bytes.h"
 #include "support/test_responder.h"
 
 #include <QCheckBox>
@@ -158,14 +159,23 @@ TEST_F(ImagePanel, FilesThatGiveNoPictureAreRefused)
 {
     const GraphicPtr a = place(QStringLiteral("QBXImage"), QStringLiteral("/pictures/a.png"));
     select({a});
-    const QString message = QStringLiteral("\nThis file cannot be used as a picture:\n%1");
-    for (const QString& bad : {writeFile(QStringLiteral("empty.jpg"), QByteArray()),
-                               writeFile(QStringLiteral("text.png"), "not a picture at all"),
-                               writeFile(QStringLiteral("cut.jpg"), QByteArray("\xFF\xD8\xFF\xE0", 4))}) {
+    // Each refusal says why, on screen.
+    const QString message = QStringLiteral("\nThis file cannot be used as a picture:\n%1\n\n%2");
+    const std::pair<QString, QString> refused[] = {
+        {writeFile(QStringLiteral("empty.jpg"), QByteArray()), QStringLiteral("It is not a picture.")},
+        {writeFile(QStringLiteral("text.png"), "not a picture at all"), QStringLiteral("It is not a picture.")},
+        {writeFile(QStringLiteral("cut.jpg"), QByteArray("\xFF\xD8\xFF\xE0", 4)),
+         QStringLiteral("Its header gives no size.")},
+        {writeFile(QStringLiteral("frames.png"), hostile::mngPicture(640, 480)),
+         QStringLiteral("It is a MNG picture; PNG, JPEG, GIF, BMP")},
+        {writeFile(QStringLiteral("huge.png"), hostile::blackPng(20000, 20000)),
+         QStringLiteral("It declares 20000 x 20000 pixels, more than can be read.")}};
+    for (const auto& [bad, why] : refused) {
         testResponder().answerFilePanel({bad});
         testResponder().answerAlert(platform::modal::AlertAnswer::Ok);
         c->Manual_Image_Browse_Btn(nullptr);
-        EXPECT_EQ(testResponder().texts(QStringLiteral("alert")).last(), message.arg(bad));
+        EXPECT_TRUE(testResponder().texts(QStringLiteral("alert")).last().startsWith(message.arg(bad, why)))
+            << testResponder().texts(QStringLiteral("alert")).last().toStdString();
         EXPECT_EQ(a->_file_path, QStringLiteral("/pictures/a.png"));
         EXPECT_EQ(c->Manual_image_path->text(), QStringLiteral("/pictures/a.png"));
     }

@@ -209,7 +209,8 @@ TEST_F(BackgroundBrowser, APickSetsTheFrontBackgroundAndABadEntryIsRefused)
     c->imageBrowser->setSelectionIndexes({1});
     settle();
     EXPECT_EQ(testResponder().texts(QStringLiteral("alert")),
-              QStringList{QStringLiteral("\nThis file cannot be used as a picture:\n") + folder + QStringLiteral("/b.jpg")});
+              QStringList{QStringLiteral("\nThis file cannot be used as a picture:\n") + folder
+                          + QStringLiteral("/b.jpg\n\nIt is not a picture.")});
     EXPECT_TRUE(c->Front_card_Prop == front);
     QDir(folder).removeRecursively();
 }

@@ -413,7 +413,7 @@ TEST(CardExport, BatchRunsEveryRowOnWorkersAndStopsCleanly)
     EXPECT_EQ(Card_Front_Or_Back, 1);
     testResponder().reset();
     // Row 0 is back on the design after the runs.
-    EXPECT_EQ(front->_contents.pixelColor(0, 0), Row_Colour(0));
+    EXPECT_EQ(front->_contents.image().pixelColor(0, 0), Row_Colour(0));
 
     // Quitting mid-run stops the workers after the rows in flight and waits
     // for them: nothing more is written once the process-end hooks ran.

@@ -86,7 +86,7 @@ TEST(KeyedArchive, EveryEntryTypeRoundTrips)
 
     const auto picture = in->decodeImage("_barcode_image");
     ASSERT_TRUE(picture.has_value());
-    EXPECT_EQ(picture->convertToFormat(QImage::Format_ARGB32), smallPicture());
+    EXPECT_EQ(picture->image().convertToFormat(QImage::Format_ARGB32), smallPicture());
 
     // Stored order is the order of encoding.
     EXPECT_EQ(in->keys().first(), QStringLiteral("_bounds"));

@@ -1,0 +1,79 @@
+#pragma once
+// A picture a design holds, kept as it came: the encoded bytes read from a
+// design file or the clipboard, the file it names, or an image made in
+// memory. Only its header is read when it arrives; its pixels are decoded
+// when it is drawn, at the size the drawing asks for, so a design of many
+// large pictures holds their compressed bytes rather than their pixels, and
+// saving writes back the very bytes it came with (never a reduced copy).
+//
+//   platform::StoredPicture p = platform::StoredPicture::fromBytes(png, &why);
+//   QImage drawn = p.image(QSize(800, 600)); // at least 800 x 600 where it has them
+//   out.encodeImage("_barcode_image", p);    // the bytes it came with
+//
+// Copies share one read-only state, so any thread may draw a copy.
+#include <QByteArray>
+#include <QImage>
+#include <QSize>
+#include <QSizeF>
+#include <QString>
+#include <memory>
+
+namespace platform {
+
+class StoredPicture {
+public:
+    StoredPicture() = default;
+    // An image made in memory (barcode pictures): held as it is. Implicit, so
+    // an image may be assigned wherever a stored picture is kept.
+    StoredPicture(const QImage& image);
+
+    // Encoded bytes, their kind judged by content. Null (the reason in
+    // *error) when the header is not that of a picture that can be read.
+    static StoredPicture fromBytes(const QByteArray& bytes, QString* error = nullptr);
+    // A file's picture, read from the file whenever it is decoded. Pictures
+    // of one file version share one state. Null (reason set) when the file is
+    // missing, not a regular file, or its header cannot be read.
+    static StoredPicture fromFile(const QString& path, QString* error = nullptr);
+    // A file's picture held by its bytes, read now: it stays when the file
+    // goes (pictures stored with a design).
+    static StoredPicture copyOfFile(const QString& path, QString* error = nullptr);
+
+    bool isNull() const { return !d; }
+    QSize size() const;
+    int width() const { return size().width(); }
+    int height() const { return size().height(); }
+    // Size in points: pixels x 72 / the picture's resolution (72 when none).
+    QSizeF pointSize() const;
+    // The file it is read from ("" for bytes and images in memory).
+    QString path() const;
+    // An identity shared by copies and by every picture of one file version.
+    quintptr key() const { return quintptr(d.get()); }
+
+    // The bytes to store: those it came with (a file's own bytes), or the
+    // PNG of an image made in memory. Empty when the file can no longer be
+    // read.
+    QByteArray storedBytes() const;
+
+    // The pixels, decoded with at least need's pixels in each direction
+    // where the picture has them (aspect kept, never above its own size or
+    // the decode cap); an empty need asks for the full size. Null with the
+    // reason in *error when the data is damaged or the file has gone.
+    QImage image(QSize need = {}, QString* error = nullptr) const;
+
+    // The same picture: one state, equal bytes or equal images.
+    bool operator==(const StoredPicture& other) const;
+    bool operator!=(const StoredPicture& other) const { return !(*this == other); }
+
+    struct State;
+
+private:
+    explicit StoredPicture(std::shared_ptr<const State> state) : d(std::move(state)) {}
+    std::shared_ptr<const State> d;
+};
+
+// The decoded size for a need: the smallest scale of size, aspect kept,
+// that covers need in both directions, never larger than size. An empty
+// need gives size.
+QSize sizeCovering(QSize size, QSize need);
+
+} // namespace platform
