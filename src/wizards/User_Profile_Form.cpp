@@ -27,6 +27,7 @@
 #include <QStyleOptionFrame>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
 #include <exception>
 
 namespace {
@@ -38,12 +39,12 @@ bool Binding_Table_Has_Rows()
     return !Binding_Table_Model::defaultInstance()->ListData().empty();
 }
 
-// The picture at a path, turned as its metadata says; null when the file
-// does not decode (missing, empty, not a picture the program offers, over
-// the limits).
-QImage Load_Photo(const QString& path)
+// The picture at a path, turned as its metadata says and decoded to fit
+// edge x edge pixels; null with the reason in *why when the file does not
+// decode (missing, empty, not a picture the program offers, over the limits).
+QImage Load_Photo(const QString& path, int edge, QString* why = nullptr)
 {
-    return platform::readPicture(path);
+    return platform::readPicture(path, why, std::max(edge, 1));
 }
 
 // The width a line edit needs to show the text whole in its own font and
@@ -481,9 +482,12 @@ bool User_Profile_Form::Check_Validation()
 bool User_Profile_Form::Photo_Path_Acceptable()
 {
     const QString path = Trim_Str(image_path_val->text());
-    if (rows[Photo_Row].ds_combo->currentIndex() != 0 || path.isEmpty() || !Load_Photo(path).isNull())
+    QString why;
+    if (rows[Photo_Row].ds_combo->currentIndex() != 0 || path.isEmpty() || !Load_Photo(path, 16, &why).isNull())
         return true;
-    Show_MessageBox(kFileMessage);
+    if (!why.isEmpty())
+        why[0] = why[0].toUpper();
+    Show_MessageBox(QStringLiteral("%1\n\n%2.").arg(kFileMessage, why));
     image_path_val->setFocus();
     return false;
 }
@@ -594,7 +598,11 @@ void User_Profile_Form::Set_User_Image(const QString& path)
 {
     const QString p = Trim_Str(path);
     image_path_val->setText(p);
-    const QImage photo = p.isEmpty() ? QImage() : Load_Photo(p);
+    // Decoded for the view only: a large photo never costs its full size.
+    const qreal ratio = user_picture->devicePixelRatioF();
+    const QImage photo = p.isEmpty() ? QImage()
+                                     : Load_Photo(p, int(std::ceil(std::max(user_picture->width(), user_picture->height())
+                                                                   * ratio)));
     // A file that does not load clears the view: it never shows another photo.
     if (photo.isNull())
         user_picture->clear();

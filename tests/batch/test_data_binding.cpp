@@ -5,6 +5,11 @@
 #include "batch/SeriesStore.h"
 #include "support_binding.h"
 
+#include "drawing/PictureStore.h"
+#include "support/hostile_bytes.h"
+
+#include <QFile>
+
 #include <QPainter>
 #include <QtConcurrent/QtConcurrent>
 #include <gtest/gtest.h>
@@ -304,4 +309,42 @@ TEST(DataBinding, MultiLineValueDrawsOnTwoLines)
     ASSERT_EQ(oneLine.size(), 1u);
     EXPECT_EQ(twoLines[0], oneLine[0]);
     EXPECT_NEAR(twoHeight, 2 * static_cast<QBXText*>(one.get())->naturalSize().height(), 0.01);
+}
+
+TEST(DataBinding, EveryRowOfARunHasItsOwnLargePictureWithinTheMemoryBound)
+{
+    // Fourteen guests, each with a 4096 x 4096 photo, in a 200 x 150 pt frame.
+    Fixture f;
+    QString list;
+    for (int i = 0; i < 14; ++i) {
+        const QString path = f.folder.path() + QStringLiteral("/guest%1.png").arg(i);
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(hostile::blackPng(4096, 4096));
+        list += path + QStringLiteral("\n");
+    }
+    f.folder.write(QStringLiteral("P.txt"), list.toUtf8());
+    auto picture = Series_Picture(QStringLiteral("P"));
+    picture->setBounds(QRectF(10, 10, 200, 150));
+    f.design.front = {picture};
+    f.check();
+    ASSERT_EQ(f.binding.counts.Total_Batch_Excel_Card, 14);
+    Binding_Run_Snapshot run(f.binding, f.design, f.table.ListData());
+    const QSize need = drawing::pixelsNeeded(QSizeF(200, 150));
+    std::vector<drawing::PicturePtr> drawn;
+    const hostile::Cost cost = hostile::measure([&] {
+        for (int i = 0; i < 14; ++i) {
+            const GraphicList& card = run.Fill_Side(i, QStringLiteral("F"));
+            drawn.push_back(static_cast<QBXImage&>(*card[0]).pictureForDrawing(need));
+        }
+    });
+    EXPECT_TRUE(run.Problems().isEmpty()) << run.Problems().join(QLatin1Char('\n')).toStdString();
+    for (int i = 0; i < 14; ++i) {
+        ASSERT_TRUE(drawn[size_t(i)]) << i;
+        // At the frame's full quality for the highest output resolution.
+        EXPECT_GE(drawn[size_t(i)]->image.width(), need.width()) << i;
+        EXPECT_GE(drawn[size_t(i)]->image.height(), need.height()) << i;
+        EXPECT_LT(drawn[size_t(i)]->image.width(), 4096) << i;
+    }
+    EXPECT_LT(cost.peakMiB, 300);
 }

@@ -194,6 +194,37 @@ TEST(HostileInput, PastesAreBoundedAndSharedArchivesReadOnce)
         EXPECT_NE(g->className(), QLatin1String("QBXGraphic"));
 }
 
+TEST(HostileInput, PastedLargePicturesAreHeldByTheirBytesAndCopiedWhole)
+{
+    QuietDefaults quiet;
+    // Forty barcode graphics, each holding a 4096 x 4096 picture of its own.
+    GraphicList copied;
+    std::vector<QByteArray> stored;
+    for (int i = 0; i < 40; ++i) {
+        stored.push_back(hostile::numberedPng(4096, 4096, 1200, i));
+        auto g = QBXGraphic::graphicOfClass(QStringLiteral("QBXBarcode"));
+        g->_barcode_image = platform::StoredPicture::fromBytes(stored.back());
+        g->_bounds = QRectF(i, i, 246, 246);
+        copied.push_back(g);
+    }
+    const QByteArray payload = QBXGraphic::pasteboardDataWithGraphics(copied);
+    std::optional<GraphicList> pasted;
+    QBXError error;
+    expectCheap(hostile::measure([&] { pasted = QBXGraphic::graphicsWithPasteboardData(payload, &error); }),
+                "forty large pictures pasted");
+    ASSERT_TRUE(pasted);
+    ASSERT_EQ(pasted->size(), 40u);
+    const hostile::Cost drawn = hostile::measure([&] {
+        for (const GraphicPtr& g : *pasted)
+            ASSERT_TRUE(drawing::pictureFor(g->_barcode_image, QSize(2048, 2048)));
+    });
+    EXPECT_LT(drawn.peakMiB, 300);
+    // Copied again, every picture goes with the bytes it came with.
+    const QByteArray again = QBXGraphic::pasteboardDataWithGraphics(*pasted);
+    for (size_t i = 0; i < stored.size(); ++i)
+        EXPECT_TRUE(again.contains(stored[i])) << i;
+}
+
 TEST(HostileInput, PicturesAreSharedByFileAndBoundedTogether)
 {
     QuietDefaults quiet;

@@ -550,3 +550,51 @@ TEST_F(DesignLog, FuzzedLogsLoadWholeOrNotAtAll)
 }
 
 } // namespace
+
+TEST_F(DesignLog, SixtyLargePicturesOpenDrawAndSaveWholeWithinTheMemoryBound)
+{
+    // Sixty barcode graphics, each holding a 4096 x 4096 picture of its own
+    // (1200 dpi: 246 pt wide).
+    GraphicList list;
+    std::vector<int> at;
+    std::vector<QByteArray> stored;
+    for (int i = 0; i < 60; ++i) {
+        stored.push_back(hostile::numberedPng(4096, 4096, 1200, i));
+        auto g = std::make_shared<QBXBarcode>();
+        g->_barcode_image = platform::StoredPicture::fromBytes(stored.back());
+        ASSERT_FALSE(g->_barcode_image.isNull());
+        g->setBounds(QRectF(i % 10, i / 10, 246, 246));
+        list.push_back(g);
+        at.push_back(i);
+    }
+    e->_graphicView->insertGraphics(list, at);
+    const QString log = path(QStringLiteral("sixty.dcard"));
+    ASSERT_TRUE(saveTo(e, log));
+    e->New_Project_Setting_Reset();
+
+    const hostile::Cost open = hostile::measure([&] { ASSERT_EQ(e->Read_and_load_design_Log(log, QStringLiteral("L")), 1); });
+    EXPECT_LT(open.seconds, hostile::kCpuSeconds);
+    EXPECT_LT(open.peakMiB, 100);
+    const GraphicList opened = e->Get_Front_Controls_Array();
+    ASSERT_EQ(opened.size(), 60u);
+    // Every picture drawn at what the output needs, one after the other as
+    // a card is drawn, within the bound.
+    const hostile::Cost draw = hostile::measure([&] {
+        for (const GraphicPtr& g : opened) {
+            const drawing::PicturePtr pic = std::static_pointer_cast<QBXBarcode>(g)->pictureForDrawing();
+            ASSERT_TRUE(pic);
+            EXPECT_EQ(pic->image.size(), QSize(2048, 2048));
+        }
+    });
+    EXPECT_LT(draw.peakMiB, 300);
+    // Saved again and reopened: each picture keeps the bytes it came with.
+    const QString again = path(QStringLiteral("again.dcard"));
+    ASSERT_TRUE(saveTo(e, again));
+    EXPECT_EQ(readAll(again), readAll(log));
+    e->New_Project_Setting_Reset();
+    ASSERT_EQ(e->Read_and_load_design_Log(again, QStringLiteral("L")), 1);
+    const GraphicList reopened = e->Get_Front_Controls_Array();
+    ASSERT_EQ(reopened.size(), 60u);
+    for (int i = 0; i < 60; ++i)
+        EXPECT_EQ(reopened[size_t(i)]->_barcode_image.storedBytes(), stored[size_t(i)]) << i;
+}

@@ -315,7 +315,7 @@ TEST(ProfileForm, ValidationReadBackAndUnchangedReopening)
     alerts = testResponder().texts(QStringLiteral("alert"));
     EXPECT_EQ(alerts, QStringList({QStringLiteral("\nPlease select the source for 'Company Name'"),
                                    QStringLiteral("\nPlease select the source for 'Photo'"),
-                                   QStringLiteral("\nPlease select valid file path.")}));
+                                   QStringLiteral("\nPlease select valid file path.\n\nIt is not a picture.")}));
     User_Profile_Class& r = *e->Front_user_profile;
     EXPECT_EQ(r.Name, QStringLiteral(" Ada  "));
     EXPECT_EQ(r.Company_name, QStringLiteral("b1"));

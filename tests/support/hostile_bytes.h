@@ -181,6 +181,21 @@ inline QByteArray blackPng(uint32_t width, uint32_t height)
     return png;
 }
 
+// blackPng at `dpi` with a text chunk holding `n`, so each n has bytes of
+// its own.
+inline QByteArray numberedPng(uint32_t width, uint32_t height, int dpi, int n)
+{
+    QByteArray png = blackPng(width, height);
+    QByteArray physical, extra;
+    const auto perMetre = uint64_t(dpi / 0.0254 + 0.5);
+    putBigEndian(physical, perMetre, 4);
+    putBigEndian(physical, perMetre, 4);
+    physical.append(char(1)); // per metre
+    chunk(extra, "pHYs", physical);
+    chunk(extra, "tEXt", QByteArray("n\0", 2) + QByteArray::number(n));
+    return png.insert(33, extra); // after the signature and IHDR
+}
+
 // A baseline JPEG of width x height mid-grey pixels with 1 (grey) or 3
 // (YCbCr) components: each Huffman table holds one 1-bit code (value 0), so
 // every 8 x 8 block is two zero bits and a 100-megapixel picture takes about
