@@ -63,7 +63,10 @@ struct Key {
 QMutex gMutex;
 std::list<std::pair<Key, QImage>> gLru; // most recent first
 qint64 gBytes = 0;
-constexpr qint64 kLimitBytes = 512LL * 1024 * 1024;
+// Pictures at their drawn size with their effects, kept for repaints; with
+// the decoded pictures kept (kKeptPictureBytes) the pictures held between
+// draws stay within 256 MB.
+constexpr qint64 kLimitBytes = 96LL * 1024 * 1024;
 
 } // namespace
 

@@ -26,6 +26,9 @@ QMutex gKeptMutex;
 std::list<Kept> gKept;
 QHash<quintptr, std::list<Kept>::iterator> gKeptIndex;
 qint64 gKeptBytes = 0;
+// Pictures whose data could not be decoded, with the reason: repaints do not
+// read them again (a file changed since is another stored picture).
+QHash<quintptr, std::pair<platform::StoredPicture, QString>> gFailed;
 
 bool covers(QSize held, QSize wanted)
 {
@@ -89,11 +92,19 @@ PicturePtr pictureFor(const platform::StoredPicture& stored, QSize need, QString
             gKept.splice(gKept.begin(), gKept, *found);
             return gKept.front().picture;
         }
+        if (const auto failed = gFailed.constFind(stored.key()); failed != gFailed.constEnd()) {
+            *why = failed->second;
+            return nullptr;
+        }
     }
     PicturePtr pic = decode(stored, target, why);
-    if (!pic)
-        return nullptr;
     QMutexLocker lock(&gKeptMutex);
+    if (!pic) {
+        if (gFailed.size() >= 256)
+            gFailed.clear();
+        gFailed.insert(stored.key(), {stored, *why});
+        return nullptr;
+    }
     if (const auto found = gKeptIndex.find(stored.key()); found != gKeptIndex.end()) {
         // Another draw may have decoded it meanwhile: keep the larger.
         if (covers((*found)->covers, target)) {
@@ -153,7 +164,7 @@ void logOnce(const QString& key, const QString& text)
 
 QSizeF pointSizeOf(const QImage& image)
 {
-    return platform::StoredPicture(image).pointSize();
+    return image.isNull() ? QSizeF() : platform::pointSizeFor(image.size(), image.dotsPerMeterX(), image.dotsPerMeterY());
 }
 
 QSizeF cappedPointSize(QSizeF size)

@@ -26,8 +26,11 @@ using PicturePtr = std::shared_ptr<const Picture>;
 
 // The highest resolution the program draws output at, in dots per inch.
 inline constexpr double kMaxOutputDpi = 600.0;
-// Most bytes of decoded pictures kept between draws.
-inline constexpr qint64 kKeptPictureBytes = 192LL * 1024 * 1024;
+// Most bytes of decoded pictures kept between draws. A picture is decoded
+// with at most the pixels its frame needs at kMaxOutputDpi (and never more
+// than platform::kMaxDecodePixels), so any one draw holds its pictures
+// within that, and what stays between draws within this bound.
+inline constexpr qint64 kKeptPictureBytes = 160LL * 1024 * 1024;
 
 // Pixels a length in points needs at kMaxOutputDpi, in each direction.
 QSize pixelsNeeded(QSizeF points);

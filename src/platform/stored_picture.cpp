@@ -303,18 +303,20 @@ QSize StoredPicture::size() const
     return d ? d->size : QSize();
 }
 
-QSizeF StoredPicture::pointSize() const
+QSizeF pointSizeFor(QSize size, int dpmX, int dpmY)
 {
-    if (!d)
-        return {};
-    // Dots per metre are whole numbers: snap 2835 back to 72 dpi, 11811 to 300.
     auto dpi = [](int dpm) {
         if (dpm <= 0)
             return 72.0;
         const double v = dpm * 0.0254;
         return std::abs(v - std::round(v)) < 0.05 ? std::round(v) : v;
     };
-    return QSizeF(d->size.width() * 72.0 / dpi(d->dpmX), d->size.height() * 72.0 / dpi(d->dpmY));
+    return QSizeF(size.width() * 72.0 / dpi(dpmX), size.height() * 72.0 / dpi(dpmY));
+}
+
+QSizeF StoredPicture::pointSize() const
+{
+    return d ? pointSizeFor(d->size, d->dpmX, d->dpmY) : QSizeF();
 }
 
 QString StoredPicture::path() const

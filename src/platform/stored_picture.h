@@ -71,6 +71,11 @@ private:
     std::shared_ptr<const State> d;
 };
 
+// Size in points of size pixels at the resolution in dots per metre (72 dpi
+// when not positive); resolutions within 0.05 dpi of a whole number are
+// taken as that number (2835 as 72 dpi, 11811 as 300).
+QSizeF pointSizeFor(QSize size, int dpmX, int dpmY);
+
 // The decoded size for a need: the smallest scale of size, aspect kept,
 // that covers need in both directions, never larger than size. An empty
 // need gives size.
