@@ -75,16 +75,17 @@ void Fill_One(QBXGraphic& g, Kind kind, int row, const QString& value, const Fil
             break;
         }
         // Decoded now for what the frame needs (the drawing finds it kept),
-        // so a damaged file is listed with its reason.
-        const drawing::PicturePtr pic = picture._contents.isNull()
-            ? nullptr
-            : drawing::pictureFor(picture._contents, drawing::pixelsNeeded(g.bounds().normalized().size()), &why);
+        // so a damaged file is listed with its reason, and a picture read
+        // with fewer pixels than its frame needs is named.
+        const QSize need = drawing::pixelsNeeded(g.bounds().normalized().size());
+        const drawing::PicturePtr pic =
+            picture._contents.isNull() ? nullptr : drawing::pictureFor(picture._contents, need, &why);
         if (!pic) {
             if (why.isEmpty())
                 why = drawing::pictureProblem(drawing::standardizedPath(value));
             Note(s.problems, QStringLiteral("Card %1: picture \"%2\" cannot be read: %3.").arg(row + 1).arg(value, why));
-        } else if (const QSize need = platform::sizeCovering(pic->fullSize, drawing::pixelsNeeded(g.bounds().normalized().size()));
-                   pic->image.width() < need.width() && pic->image.height() < need.height()) {
+        } else if (const QSize wanted = platform::sizeCovering(pic->fullSize, need);
+                   pic->image.width() < wanted.width() && pic->image.height() < wanted.height()) {
             Note(s.problems, QStringLiteral("Card %1: picture \"%2\" is read at %3 x %4 pixels, fewer than its frame "
                                             "needs at %5 dpi.")
                                  .arg(row + 1).arg(value).arg(pic->image.width()).arg(pic->image.height())
