@@ -262,14 +262,31 @@ int QBXWindowController::Open_Image_Library_Window(const QString& mode)
 
 namespace {
 
+// A picture larger than the program decodes, in a frame that needs more of
+// its pixels for the highest output resolution, is named when it is placed:
+// it is drawn with fewer pixels than the output could take.
+void Say_If_Reduced(const QBXImage& g)
+{
+    const platform::StoredPicture picture = g.storedPicture();
+    const QSize wanted = platform::sizeCovering(picture.size(), drawing::pixelsNeeded(g.bounds().normalized().size()));
+    if (qint64(wanted.width()) * wanted.height() <= platform::kMaxDecodePixels)
+        return;
+    Show_MessageBox(QStringLiteral("The picture %1 (%2 x %3 pixels) is drawn with at most %4 million pixels, fewer "
+                                   "than its frame needs at %5 dpi.")
+                        .arg(picture.path()).arg(picture.width()).arg(picture.height())
+                        .arg(platform::kMaxDecodePixels / 1000000).arg(drawing::kMaxOutputDpi));
+}
+
 void Set_Current_Picture(QBXWindowController& c, const QString& path)
 {
     QBXGraphicView* canvas = c.currentSideCanvas();
     const GraphicPtr g = canvas ? canvas->Selected_Graphic() : nullptr;
     if (!g || g->ctrl_is_locked || g->className() != QLatin1String("QBXImage"))
         return;
-    static_cast<QBXImage&>(*g).setFilePath(path);
+    auto& picture = static_cast<QBXImage&>(*g);
+    picture.setFilePath(path);
     c.Update_Image_Graphics();
+    Say_If_Reduced(picture);
 }
 
 } // namespace

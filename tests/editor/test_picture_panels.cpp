@@ -193,6 +193,23 @@ TEST_F(ImagePanel, FilesThatGiveNoPictureAreRefused)
     testResponder().answerFilePanel({good});
     c->Manual_Image_Browse_Btn(nullptr);
     EXPECT_EQ(a->_file_path, good);
+
+    // A 48-megapixel photo is taken silently in a frame that needs fewer of
+    // its pixels, and named in one that needs more than are decoded.
+    const QString photo = writeFile(QStringLiteral("photo.png"), hostile::blackPng(8000, 6000));
+    testResponder().reset();
+    for (const double width : {100.0, 700.0}) {
+        a->setBounds(QRectF(0, 0, width, width * 0.75));
+        testResponder().answerFilePanel({photo});
+        if (width > 100)
+            testResponder().answerAlert(platform::modal::AlertAnswer::Ok);
+        c->Manual_Image_Browse_Btn(nullptr);
+        EXPECT_EQ(a->_file_path, photo);
+    }
+    EXPECT_EQ(testResponder().texts(QStringLiteral("alert")),
+              QStringList{QStringLiteral("\nThe picture %1 (8000 x 6000 pixels) is drawn with at most 16 million "
+                                         "pixels, fewer than its frame needs at 600 dpi.")
+                              .arg(photo)});
 }
 
 TEST_F(SignBarcodePanel, SignatureKeepsItsOwnFileAndTakesCapitalPng)
