@@ -5,6 +5,7 @@
 #include "output/MailHost.h"
 #include "output/Preferences.h"
 #include "output/mail_run.h"
+#include "platform/threads.h"
 #include "platform/modal.h"
 
 #include <QCoreApplication>
@@ -195,13 +196,18 @@ void Email_Setting::Send_Test_Email()
     // the please-wait sheet painted.
     mail::Send_Result result;
     QEventLoop loop;
-    std::thread sender_thread([&] {
+    const auto job = [&] {
         result = mail::sendEmail_pyth(to, app + QStringLiteral(" Test Mail"), {}, sender, password, server, port,
                                       QStringLiteral("This is test mail sent by %1.").arg(app), ssl);
         QMetaObject::invokeMethod(&loop, "quit", Qt::QueuedConnection);
-    });
+    };
+    // A system that refuses the thread gets the mail sent on this one.
+    std::thread sender_thread;
+    if (!platform::startThread(sender_thread, job))
+        job();
     loop.exec(QEventLoop::ExcludeUserInputEvents);
-    sender_thread.join();
+    if (sender_thread.joinable())
+        sender_thread.join();
     Hide_Destroy_Modeless();
     if (!result.sent)
         Show_NSLog_Message(QStringLiteral("The test mail was not sent: %1").arg(result.reason));

@@ -5,6 +5,7 @@
 #include "output/Printing_View.h"
 #include "output/Sample_Preview.h"
 #include "output/Send_Modeless.h"
+#include "platform/threads.h"
 #include "platform/print_preview.h"
 #include "platform/modal.h"
 #include "platform/resource_folders.h"
@@ -67,12 +68,17 @@ bool Print_With_Progress(Printing_View& view, QPrinter& printer, std::uint64_t p
     const QMetaObject::Connection stop =
         QObject::connect(&sheet, &Send_Modeless::stopConfirmed, &loop, [&progress] { progress.stop = true; });
     bool printed = false;
-    std::thread worker([&] {
+    const auto job = [&] {
         printed = view.Print(printer, pages, &progress);
         QMetaObject::invokeMethod(&loop, platform::handedOff([&loop] { loop.quit(); }), Qt::QueuedConnection);
-    });
+    };
+    // A system that refuses the thread gets the print on this one.
+    std::thread worker;
+    if (!platform::startThread(worker, job))
+        job();
     loop.exec();
-    worker.join();
+    if (worker.joinable())
+        worker.join();
     QObject::disconnect(stop);
     sheet.hide();
     return printed;

@@ -5,6 +5,7 @@
 #include "output/Email_Setting.h"
 #include "output/MailHost.h"
 #include "output/Send_Modeless.h"
+#include "platform/threads.h"
 #include "platform/files.h"
 #include "platform/main_thread.h"
 #include "platform/modal.h"
@@ -398,13 +399,17 @@ bool Send_Mail::Send_Button()
     msend_modTimer->start();
     Pause_Timer->start();
 
-    m_worker = std::thread([this, progress = m_progress, request = std::move(*request)] {
+    std::function<void()> job = [this, progress = m_progress, request = std::move(*request)] {
         const mail::Mail_Report report = mail::Run_Mail(request, *progress);
         platform::runOnMainQueued([this, progress, report] {
             if (progress == m_progress)
                 Finish_Run(report);
         });
-    });
+    };
+    // A system that refuses the thread gets the run on this one; it ends
+    // as a threaded run does, from the event loop.
+    if (!platform::startThread(m_worker, job))
+        job();
     return true;
 }
 

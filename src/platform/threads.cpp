@@ -8,7 +8,7 @@ namespace {
 std::atomic<int> g_allowed {-1}; // starts left before refusals; negative: no limit
 } // namespace
 
-bool startThread(std::vector<std::thread>& pool, std::function<void()> work)
+bool startThread(std::thread& thread, std::function<void()> work)
 {
     for (int left = g_allowed.load(); left >= 0;) {
         if (left == 0)
@@ -17,11 +17,20 @@ bool startThread(std::vector<std::thread>& pool, std::function<void()> work)
             break;
     }
     try {
-        pool.emplace_back(std::move(work));
+        thread = std::thread(std::move(work));
         return true;
     } catch (const std::system_error&) {
         return false;
     }
+}
+
+bool startThread(std::vector<std::thread>& pool, std::function<void()> work)
+{
+    std::thread thread;
+    if (!startThread(thread, std::move(work)))
+        return false;
+    pool.push_back(std::move(thread));
+    return true;
 }
 
 void refuseThreadsAfter(int allowed)

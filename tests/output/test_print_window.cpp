@@ -4,6 +4,7 @@
 #include "app/AppHelpers.h"
 #include "output/Print_Wnd.h"
 #include "output/Send_Modeless.h"
+#include "platform/threads.h"
 #include "platform/print_preview.h"
 #include "platform/printers.h"
 #include "platform/stepper.h"
@@ -182,6 +183,12 @@ TEST_F(PrintWindow, PrintsSheetsOnThePrinterAndKeepsTheWindowWhenItCannot)
         const QString info = Info(pdf);
         EXPECT_TRUE(info.contains(QStringLiteral("Pages:           2"))) << info.toStdString();
         EXPECT_TRUE(info.contains(QStringLiteral("(A4)"))) << info.toStdString();
+        // A system that refuses the printing thread gets the print all the same.
+        QFile::remove(pdf);
+        platform::refuseThreadsAfter(0);
+        w.Execute_Printing(false);
+        platform::refuseThreadsAfter(-1);
+        EXPECT_TRUE(Info(pdf).contains(QStringLiteral("Pages:           2")));
 
         // Landscape refits; a card wider than the paper asks first.
         w.Orient_ComboBox->setCurrentIndex(1);
