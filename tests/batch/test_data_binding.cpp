@@ -311,7 +311,7 @@ TEST(DataBinding, MultiLineValueDrawsOnTwoLines)
     EXPECT_NEAR(twoHeight, 2 * static_cast<QBXText*>(one.get())->naturalSize().height(), 0.01);
 }
 
-TEST(DataBinding, EveryRowOfARunHasItsOwnLargePictureWithinTheMemoryBound)
+TEST(DataBinding, EveryRowOfARunHasItsOwnLargePictureWithinTheMemoryBudget)
 {
     // Fourteen guests, each with a 4096 x 4096 photo, in a 200 x 150 pt frame.
     Fixture f;

@@ -551,7 +551,7 @@ TEST_F(DesignLog, FuzzedLogsLoadWholeOrNotAtAll)
 
 } // namespace
 
-TEST_F(DesignLog, SixtyLargePicturesOpenDrawAndSaveWholeWithinTheMemoryBound)
+TEST_F(DesignLog, SixtyLargePicturesOpenDrawAndSaveWholeWithinTheMemoryBudget)
 {
     // Sixty barcode graphics, each holding a 4096 x 4096 picture of its own
     // (1200 dpi: 246 pt wide).
