@@ -1,14 +1,17 @@
 #include "platform/picture_decode.h"
+#include "platform/picture_decode_rows.h"
 
 #include <QBuffer>
 #include <QImageReader>
 #include <QMutex>
+#include <QTransform>
 #include <algorithm>
 #include <cmath>
 #include <csetjmp>
 #include <cstdio> // before jpeglib.h, which uses FILE
 #include <cstring>
 #include <jpeglib.h>
+#include <jerror.h> // after jpeglib.h
 #include <list>
 #include <memory>
 #include <png.h>
@@ -16,7 +19,33 @@
 #include <vector>
 
 namespace platform {
+
+namespace decode {
+
+QImage oriented(QImage image, int orientation)
+{
+    if (orientation <= 1 || orientation > 8 || image.isNull())
+        return image;
+    if (orientation <= 4)
+        return image.mirrored(orientation != 4, orientation != 2);
+    // 5: transposed, 6: turned a quarter clockwise, 7: transversed,
+    // 8: turned a quarter anticlockwise.
+    const int dpmX = image.dotsPerMeterX(), dpmY = image.dotsPerMeterY();
+    if (orientation == 7)
+        image = image.mirrored(true, false);
+    image = image.transformed(QTransform().rotate(orientation == 8 ? 270 : 90));
+    if (orientation == 5)
+        image = image.mirrored(true, false);
+    image.setDotsPerMeterX(dpmY);
+    image.setDotsPerMeterY(dpmX);
+    return image;
+}
+
+} // namespace decode
+
 namespace {
+
+using decode::RowScaler;
 
 QImage refuse(QString* error, const QString& why)
 {
@@ -37,13 +66,15 @@ std::list<Decoded> gDecoded;
 constexpr size_t kDecodedEntries = 32;
 constexpr qint64 kDecodedBytes = 256LL * 1024 * 1024;
 
-// Qt's PNG and JPEG readers decode at full size before they scale. The
-// readers below take a picture row by row and average the rows into the
-// target size as they come (a box filter over premultiplied pixels): memory
-// for the target picture and one row, one pass over the data.
-class RowScaler {
+// Interlaced PNGs send their pixels in seven passes, each a small picture of
+// every 8th, 4th or 2nd pixel in each direction. Each pass is scaled like
+// rows of a plain picture, and its averages are merged into the target
+// picture's running averages when a target row of the pass is complete: the
+// memory of the target picture and one target row of sums, as for a plain
+// picture (the running averages are kept in 8 bits, so a pixel may differ by
+// one level from a single average).
+class PassScaler {
 public:
-    // 8-bit rows of 1 (grey), 2 (grey, alpha), 3 (RGB) or 4 (RGBA) channels.
     bool start(quint32 width, quint32 height, int channels, QSize target)
     {
         if (width < 1 || height < 1 || channels < 1 || channels > 4)
@@ -56,144 +87,134 @@ public:
         image_ = QImage(tw, th, QImage::Format_ARGB32_Premultiplied);
         if (image_.isNull())
             return false;
-        // The picture is written once, row after row: large pages make the
-        // first touch of its memory cost a few faults instead of thousands.
-        const auto page = quintptr(4096);
-        const auto begin = (quintptr(image_.bits()) + page - 1) & ~(page - 1);
-        const auto end = (quintptr(image_.bits()) + quintptr(image_.sizeInBytes())) & ~(page - 1);
-        if (end > begin)
-            ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+        image_.fill(0);
         row_.resize(size_t(width) * size_t(channels));
         sums_.assign(size_t(tw) * 4, 0);
-        column_.resize(width);
-        std::vector<quint32> perColumn(size_t(tw), 0);
-        for (quint32 x = 0; x < width; ++x) {
-            column_[x] = int(quint64(x) * quint64(tw) / width);
-            ++perColumn[size_t(column_[x])];
+        for (int p = 0; p < 7; ++p) {
+            columns_[p].assign(size_t(tw), 0);
+            rows_[p].assign(size_t(th), 0);
+            for (quint32 x = passStart(p, false); x < width; x += passStep(p, false))
+                ++columns_[p][columnOf(x)];
+            for (quint32 y = passStart(p, true); y < height; y += passStep(p, true))
+                ++rows_[p][rowOf(y)];
         }
-        inverse_.resize(size_t(tw));
-        for (int x = 0; x < tw; ++x)
-            inverse_[size_t(x)] = 1.0f / float(perColumn[size_t(x)]);
         return true;
     }
 
-    // The buffer the next row is decoded into.
+    // Pixels of the pass across and down (0 when the pass is empty).
+    quint32 passWidth(int p) const { return width_ > passStart(p, false) ? (width_ - passStart(p, false) + passStep(p, false) - 1) / passStep(p, false) : 0; }
+    quint32 passHeight(int p) const { return height_ > passStart(p, true) ? (height_ - passStart(p, true) + passStep(p, true) - 1) / passStep(p, true) : 0; }
+
+    void beginPass(int p)
+    {
+        pass_ = p;
+        y_ = 0;
+        current_ = -1;
+        passColumn_.resize(passWidth(p));
+        for (size_t i = 0; i < passColumn_.size(); ++i)
+            passColumn_[i] = columnOf(passStart(p, false) + quint32(i) * passStep(p, false));
+    }
+
     uchar* row() { return row_.data(); }
 
-    // Adds the row just decoded to the sums of its target row.
     void addRow()
     {
-        const int ty = int(quint64(y_) * quint64(image_.height()) / height_);
+        const int ty = rowOf(passStart(pass_, true) + y_ * passStep(pass_, true));
         if (ty != current_) {
-            emitRow();
+            merge();
             current_ = ty;
         }
         ++y_;
-        ++rows_;
-        accumulate();
-    }
-
-    // The scaled picture, its resolution scaled with it from the full
-    // picture's (dots per metre; <= 0: the default of a new image), so the
-    // size in points stays that of the full picture. The full size is that
-    // of the rows unless the decoder already reduced them.
-    QImage finish(int fullDpmX, int fullDpmY, QSize full = {})
-    {
-        emitRow();
-        if (!full.isValid())
-            full = QSize(int(width_), int(height_));
-        if (fullDpmX <= 0)
-            fullDpmX = image_.dotsPerMeterX();
-        if (fullDpmY <= 0)
-            fullDpmY = image_.dotsPerMeterY();
-        image_.setDotsPerMeterX(std::max(1, int(std::lround(double(fullDpmX) * image_.width() / full.width()))));
-        image_.setDotsPerMeterY(std::max(1, int(std::lround(double(fullDpmY) * image_.height() / full.height()))));
-        return std::move(image_);
-    }
-
-private:
-    // Writes the averages of the current target row. Grey pictures sum one
-    // channel, opaque ones no alpha.
-    void emitRow()
-    {
-        if (rows_ == 0)
-            return;
-        // Local pointers: the output row may not alias the sums, so the
-        // loop keeps them in registers.
-        quint32* const out = reinterpret_cast<quint32*>(image_.scanLine(current_));
-        quint32* const sums = sums_.data();
-        const float* const inverse = inverse_.data();
-        const int width = image_.width();
-        const float perRow = 1.0f / float(rows_);
-        const bool grey = channels_ <= 2, opaque = channels_ == 1 || channels_ == 3;
-        for (int x = 0; x < width; ++x) {
-            const float scale = inverse[x] * perRow;
-            const quint32* sum = sums + size_t(x) * 4;
-            auto average = [scale, sum](int c) { return std::min(quint32(float(sum[c]) * scale + 0.5f), 255u); };
-            const quint32 b = average(0);
-            const quint32 g = grey ? b : average(1);
-            const quint32 r = grey ? b : average(2);
-            const quint32 alpha = opaque ? 255 : average(3);
-            out[x] = alpha << 24 | r << 16 | g << 8 | b;
-        }
-        std::fill(sums, sums + sums_.size(), 0u);
-        rows_ = 0;
-    }
-
-    void accumulate()
-    {
         const uchar* p = row_.data();
-        const int* column = column_.data();
         quint32* sums = sums_.data();
-        const size_t width = column_.size();
         auto premultiplied = [](quint32 c, quint32 a) { return a == 255 ? c : (c * a + 127) / 255; };
-        switch (channels_) {
-        case 1:
-            for (size_t x = 0; x < width; ++x, ++p)
-                sums[size_t(column[x]) * 4] += p[0];
-            break;
-        case 2:
-            for (size_t x = 0; x < width; ++x, p += 2) {
-                quint32* sum = sums + size_t(column[x]) * 4;
-                sum[0] += premultiplied(p[0], p[1]);
-                sum[3] += p[1];
-            }
-            break;
-        case 3:
-            for (size_t x = 0; x < width; ++x, p += 3) {
-                quint32* sum = sums + size_t(column[x]) * 4;
-                sum[0] += p[2];
-                sum[1] += p[1];
-                sum[2] += p[0];
-            }
-            break;
-        default:
-            for (size_t x = 0; x < width; ++x, p += 4) {
-                quint32* sum = sums + size_t(column[x]) * 4;
+        for (size_t x = 0; x < passColumn_.size(); ++x, p += channels_) {
+            quint32* sum = sums + size_t(passColumn_[x]) * 4;
+            switch (channels_) {
+            case 1: sum[0] += p[0]; break;
+            case 2: sum[0] += premultiplied(p[0], p[1]); sum[3] += p[1]; break;
+            case 3: sum[0] += p[2]; sum[1] += p[1]; sum[2] += p[0]; break;
+            default:
                 sum[0] += premultiplied(p[2], p[3]);
                 sum[1] += premultiplied(p[1], p[3]);
                 sum[2] += premultiplied(p[0], p[3]);
                 sum[3] += p[3];
             }
-            break;
         }
     }
 
-    quint32 width_ = 0, height_ = 0, y_ = 0, rows_ = 0;
-    int channels_ = 0, current_ = 0;
+    void endPass() { merge(); }
+
+    QImage finish(int fullDpmX, int fullDpmY)
+    {
+        if (fullDpmX <= 0)
+            fullDpmX = image_.dotsPerMeterX();
+        if (fullDpmY <= 0)
+            fullDpmY = image_.dotsPerMeterY();
+        image_.setDotsPerMeterX(std::max(1, int(std::lround(double(fullDpmX) * image_.width() / width_))));
+        image_.setDotsPerMeterY(std::max(1, int(std::lround(double(fullDpmY) * image_.height() / height_))));
+        return std::move(image_);
+    }
+
+private:
+    static quint32 passStart(int p, bool down)
+    {
+        static const quint32 across[7] = {0, 4, 0, 2, 0, 1, 0}, downward[7] = {0, 0, 4, 0, 2, 0, 1};
+        return down ? downward[p] : across[p];
+    }
+    static quint32 passStep(int p, bool down)
+    {
+        static const quint32 across[7] = {8, 8, 4, 4, 2, 2, 1}, downward[7] = {8, 8, 8, 4, 4, 2, 2};
+        return down ? downward[p] : across[p];
+    }
+    int columnOf(quint32 x) const { return int(quint64(x) * quint64(image_.width()) / width_); }
+    int rowOf(quint32 y) const { return int(quint64(y) * quint64(image_.height()) / height_); }
+
+    // Merges the sums of the current target row of this pass into the
+    // running averages of the pixels before it.
+    void merge()
+    {
+        if (current_ < 0)
+            return;
+        const int ty = current_;
+        quint32* const out = reinterpret_cast<quint32*>(image_.scanLine(ty));
+        const bool grey = channels_ <= 2, opaque = channels_ == 1 || channels_ == 3;
+        for (int x = 0; x < image_.width(); ++x) {
+            const double now = double(columns_[pass_][size_t(x)]) * rows_[pass_][size_t(ty)];
+            if (now == 0)
+                continue;
+            double before = 0;
+            for (int q = 0; q < pass_; ++q)
+                before += double(columns_[q][size_t(x)]) * rows_[q][size_t(ty)];
+            const quint32* sum = sums_.data() + size_t(x) * 4;
+            const quint32 old = out[x];
+            auto average = [&](int c, int shift) {
+                const double value = (double((old >> shift) & 0xff) * before + sum[c]) / (before + now);
+                return std::min(quint32(value + 0.5), 255u);
+            };
+            const quint32 b = average(0, 0);
+            const quint32 g = grey ? b : average(1, 8);
+            const quint32 r = grey ? b : average(2, 16);
+            const quint32 a = opaque ? 255 : average(3, 24);
+            out[x] = a << 24 | r << 16 | g << 8 | b;
+        }
+        std::fill(sums_.begin(), sums_.end(), 0u);
+    }
+
+    quint32 width_ = 0, height_ = 0, y_ = 0;
+    int channels_ = 0, pass_ = 0, current_ = -1;
     std::vector<uchar> row_;
-    std::vector<quint32> sums_;  // per target column: premultiplied B, G, R and A
-    std::vector<int> column_;    // target column of each source column
-    std::vector<float> inverse_; // 1 / source columns per target column
+    std::vector<quint32> sums_;
+    std::vector<int> passColumn_;
+    std::vector<quint32> columns_[7], rows_[7]; // per pass: source pixels per target column, row
     QImage image_;
 };
 
-// Interlaced PNGs are left to Qt (their rows come in several passes).
 struct PngState {
     QIODevice* device = nullptr;
     QString message;
-    bool interlaced = false;
     RowScaler scaler;
+    PassScaler passes;
     QImage image;
 };
 
@@ -212,7 +233,6 @@ void pngError(png_structp png, png_const_charp message)
 
 void pngWarning(png_structp, png_const_charp) {}
 
-// Null with state->interlaced set when Qt should read it instead.
 void readPngScaled(PngState* state, QSize target)
 {
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, state, pngError, pngWarning);
@@ -232,27 +252,41 @@ void readPngScaled(PngState* state, QSize target)
     png_uint_32 width = 0, height = 0;
     int depth = 0, colour = 0, interlace = 0;
     png_get_IHDR(png, info, &width, &height, &depth, &colour, &interlace, nullptr, nullptr);
-    if (interlace != PNG_INTERLACE_NONE) {
-        state->interlaced = true;
-        png_destroy_read_struct(&png, &info, nullptr);
-        return;
-    }
     png_set_expand(png); // palette to RGB, grey below 8 bits to 8, transparency to alpha
     png_set_strip_16(png);
     png_read_update_info(png, info);
     const int channels = png_get_channels(png, info);
+    const bool interlaced = interlace != PNG_INTERLACE_NONE;
     if (png_get_rowbytes(png, info) != size_t(width) * size_t(channels)
-        || !state->scaler.start(width, height, channels, target))
+        || !(interlaced ? state->passes.start(width, height, channels, target)
+                        : state->scaler.start(width, height, channels, target)))
         png_error(png, "the picture cannot be held");
-    for (png_uint_32 y = 0; y < height; ++y) {
-        png_read_row(png, state->scaler.row(), nullptr);
-        state->scaler.addRow();
+    if (interlaced) {
+        // Without libpng's interlace handling each row read is one row of
+        // the current pass; libpng skips empty passes.
+        for (int pass = 0; pass < 7; ++pass) {
+            const png_uint_32 rows = state->passes.passHeight(pass);
+            if (rows == 0 || state->passes.passWidth(pass) == 0)
+                continue;
+            state->passes.beginPass(pass);
+            for (png_uint_32 y = 0; y < rows; ++y) {
+                png_read_row(png, state->passes.row(), nullptr);
+                state->passes.addRow();
+            }
+            state->passes.endPass();
+        }
+    } else {
+        for (png_uint_32 y = 0; y < height; ++y) {
+            png_read_row(png, state->scaler.row(), nullptr);
+            state->scaler.addRow();
+        }
     }
     int unit = 0;
     png_uint_32 fx = 0, fy = 0;
     const bool metres = png_get_pHYs(png, info, &fx, &fy, &unit) && unit == PNG_RESOLUTION_METER;
-    state->image = state->scaler.finish(metres ? int(std::min<png_uint_32>(fx, INT_MAX)) : 0,
-                                        metres ? int(std::min<png_uint_32>(fy, INT_MAX)) : 0);
+    const int dpmX = metres ? int(std::min<png_uint_32>(fx, INT_MAX)) : 0;
+    const int dpmY = metres ? int(std::min<png_uint_32>(fy, INT_MAX)) : 0;
+    state->image = interlaced ? state->passes.finish(dpmX, dpmY) : state->scaler.finish(dpmX, dpmY);
     png_destroy_read_struct(&png, &info, nullptr);
 }
 
@@ -300,12 +334,23 @@ void jpegErrorExit(j_common_ptr info)
 
 void jpegMessage(j_common_ptr, int) {}
 
-// libjpeg scales while it decodes (by k/8 in its inverse DCT): the smallest
-// such scale not below the target, then the row scaler. Pictures turned by
-// their EXIF orientation and CMYK pictures are left to Qt (*handled false).
-QImage readJpegScaled(const QByteArray& bytes, QSize target, bool* handled, QString* message)
+// Errors of libjpeg that come from its memory limit, not from the picture.
+bool isMemoryError(int code)
 {
-    *handled = true;
+    return code == JERR_NO_BACKING_STORE || code == JERR_OUT_OF_MEMORY || code == JERR_TFILE_CREATE
+        || code == JERR_TFILE_READ || code == JERR_TFILE_SEEK || code == JERR_TFILE_WRITE;
+}
+
+// libjpeg scales while it decodes (by k/8 in its inverse DCT): the smallest
+// such scale not below the target, then the row scaler. CMYK pictures are
+// turned to RGB here (Adobe's files store the inks inverted); a picture
+// with an EXIF orientation is scaled as stored and the small picture turned.
+// *memory is set when libjpeg refused the picture for its own memory limit
+// (a progressive picture holds all its coefficients): Qt's reader may then
+// read it.
+QImage readJpegScaled(const QByteArray& bytes, QSize header, QSize target, bool* memory, QString* message)
+{
+    *memory = false;
     jpeg_decompress_struct info {};
     JpegError error;
     info.err = jpeg_std_error(&error.manager);
@@ -313,42 +358,61 @@ QImage readJpegScaled(const QByteArray& bytes, QSize target, bool* handled, QStr
     error.manager.emit_message = jpegMessage;
     RowScaler scaler;
     std::vector<JSAMPROW> rows(1);
+    std::vector<uchar> inks;
     if (setjmp(error.jump)) {
+        *memory = isMemoryError(error.manager.msg_code);
         jpeg_destroy_decompress(&info);
-        *message = QString::fromLatin1(error.message);
+        *message = QStringLiteral("its JPEG data is damaged (%1)").arg(QString::fromLatin1(error.message));
         return {};
     }
     jpeg_create_decompress(&info);
-    // A progressive picture holds all its coefficients while it decodes:
-    // libjpeg refuses one past the limit Qt's readers have.
     info.mem->max_memory_to_use = long(kPictureAllocationLimitMB) * 1024 * 1024;
     jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.constData()), static_cast<unsigned long>(bytes.size()));
     jpeg_save_markers(&info, JPEG_APP0 + 1, 0xffff);
     jpeg_read_header(&info, TRUE);
-    if (exifOrientation(info) != 1 || info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK) {
-        jpeg_destroy_decompress(&info);
-        *handled = false;
-        return {};
-    }
-    info.out_color_space = info.num_components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+    const int orientation = exifOrientation(info);
     const quint32 width = info.image_width, height = info.image_height;
+    // The target's sides follow the stored picture's (the header may give
+    // the turned size).
+    if ((qint64(target.width()) - target.height()) * (qint64(width) - qint64(height)) < 0)
+        target.transpose();
+    const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
+    if (cmyk)
+        info.out_color_space = JCS_CMYK;
+    else
+        info.out_color_space = info.num_components == 1 ? JCS_GRAYSCALE : JCS_RGB;
     const auto eighths = [](int wanted, quint32 full) {
         return int(std::clamp<quint64>((quint64(wanted) * 8 + full - 1) / full, 1, 8));
     };
     info.scale_num = unsigned(std::max(eighths(target.width(), width), eighths(target.height(), height)));
     info.scale_denom = 8;
     jpeg_start_decompress(&info);
-    if (!scaler.start(info.output_width, info.output_height, info.output_components, target)) {
+    if (!scaler.start(info.output_width, info.output_height, cmyk ? 3 : info.output_components, target)) {
         jpeg_destroy_decompress(&info);
-        *message = QStringLiteral("the picture cannot be held");
+        *message = QStringLiteral("it is %1 x %2 pixels, more than can be held").arg(width).arg(height);
         return {};
     }
+    if (cmyk)
+        inks.resize(size_t(info.output_width) * 4);
+    const bool inverted = info.saw_Adobe_marker;
     while (info.output_scanline < info.output_height) {
-        rows[0] = scaler.row();
+        rows[0] = cmyk ? inks.data() : scaler.row();
         if (jpeg_read_scanlines(&info, rows.data(), 1) != 1) {
             jpeg_destroy_decompress(&info);
-            *message = QStringLiteral("the picture data ends early");
+            *message = QStringLiteral("its JPEG data ends early");
             return {};
+        }
+        if (cmyk) {
+            // Each colour is what its ink and the black leave of white.
+            const uchar* in = inks.data();
+            uchar* out = scaler.row();
+            for (quint32 x = 0; x < info.output_width; ++x, in += 4, out += 3) {
+                const quint32 c = inverted ? in[0] : 255u - in[0], m = inverted ? in[1] : 255u - in[1];
+                const quint32 y = inverted ? in[2] : 255u - in[2], k = inverted ? in[3] : 255u - in[3];
+                out[0] = uchar((c * k + 127) / 255);
+                out[1] = uchar((m * k + 127) / 255);
+                out[2] = uchar((y * k + 127) / 255);
+            }
         }
         scaler.addRow();
     }
@@ -358,7 +422,7 @@ QImage readJpegScaled(const QByteArray& bytes, QSize target, bool* handled, QStr
     const double perMetre = info.density_unit == 1 ? 1 / 0.0254 : info.density_unit == 2 ? 100.0 : 0.0;
     const int dpmX = int(std::lround(info.X_density * perMetre)), dpmY = int(std::lround(info.Y_density * perMetre));
     jpeg_destroy_decompress(&info);
-    return scaler.finish(dpmX, dpmY, QSize(int(width), int(height)));
+    return decode::oriented(scaler.finish(dpmX, dpmY, QSize(int(width), int(height))), orientation);
 }
 
 } // namespace
@@ -406,8 +470,15 @@ QImage readAndFit(QImageReader& reader, QSize target, int maxEdge, qint64 maxPix
 
 bool isOfferedPictureFormat(const QByteArray& format)
 {
-    static const QByteArrayList offered = {"png", "jpeg", "jpg", "gif", "bmp", "tiff", "tif"};
+    static const QByteArrayList offered = {"png", "jpeg", "jpg", "gif", "bmp", "tiff", "tif", "webp"};
     return offered.contains(format);
+}
+
+// Kinds only Qt's readers decode, at full size before any scaling: read up
+// to kMaxDecodePixels.
+bool isReadFullOnly(const QByteArray& format)
+{
+    return format == "gif" || format == "bmp" || format == "webp";
 }
 
 } // namespace
@@ -422,18 +493,30 @@ PictureHeader readPictureHeader(QImageReader& reader)
     if (!isOfferedPictureFormat(header.format)) {
         header.error = header.format.isEmpty()
             ? QStringLiteral("it is not a picture")
-            : QStringLiteral("it is a %1 picture; PNG, JPEG, GIF, BMP and TIFF pictures are read")
+            : QStringLiteral("it is a %1 picture; PNG, JPEG, GIF, BMP, TIFF and WebP pictures are read")
                   .arg(QString::fromLatin1(header.format.toUpper()));
         return header;
     }
     header.size = reader.size();
+    // A BMP stored top row first declares a negative height, and Qt's
+    // reader passes it on.
+    if (header.format == "bmp" && header.size.height() < 0 && header.size.height() > INT_MIN)
+        header.size.setHeight(-header.size.height());
     if (!header.size.isValid() || header.size.isEmpty()) {
         header.error = QStringLiteral("its header gives no size");
         return header;
     }
-    if (qint64(header.size.width()) * header.size.height() > kMaxPicturePixels)
-        header.error = QStringLiteral("it declares %1 x %2 pixels, more than can be read")
-                           .arg(header.size.width()).arg(header.size.height());
+    const QString kind = header.format == "jpg" ? QStringLiteral("JPEG")
+        : header.format == "tif"               ? QStringLiteral("TIFF")
+        : header.format == "webp"              ? QStringLiteral("WebP")
+                                               : QString::fromLatin1(header.format.toUpper());
+    const qint64 pixels = qint64(header.size.width()) * header.size.height();
+    if (pixels > kMaxPicturePixels)
+        header.error = QStringLiteral("it is a %1 picture of %2 x %3 pixels, more than can be read")
+                           .arg(kind).arg(header.size.width()).arg(header.size.height());
+    else if (isReadFullOnly(header.format) && pixels > kMaxDecodePixels)
+        header.error = QStringLiteral("it is a %1 picture of %2 x %3 pixels; %1 pictures are read up to %4 x %4 pixels")
+                           .arg(kind).arg(header.size.width()).arg(header.size.height()).arg(4096);
     return header;
 }
 
@@ -460,29 +543,29 @@ QImage readPicture(QImageReader& reader, QString* error, int maxEdge, qint64 max
         auto state = std::make_unique<PngState>();
         state->device = device;
         readPngScaled(state.get(), target);
-        if (!state->interlaced) {
-            if (state->image.isNull())
-                return refuse(error, state->message);
-            return state->image;
-        }
-        // The first reader is past the header: a fresh one reads it again.
-        if (!device->seek(0))
-            return refuse(error, device->errorString());
-        QImageReader again(device, "png");
-        return readAndFit(again, target, maxEdge, maxPixels, error);
+        if (state->image.isNull())
+            return refuse(error, QStringLiteral("its PNG data is damaged (%1)").arg(state->message));
+        return state->image;
     }
     if (target.isValid() && (format == "jpeg" || format == "jpg") && device && device->seek(0)) {
         const QByteArray bytes = device->readAll();
-        bool handled = false;
+        bool memory = false;
         QString message;
-        QImage image = readJpegScaled(bytes, target, &handled, &message);
-        if (handled)
+        QImage image = readJpegScaled(bytes, full, target, &memory, &message);
+        if (!memory)
             return image.isNull() ? refuse(error, message) : image;
+        // libjpeg's memory limit refused it: Qt's reader (libjpeg with no
+        // limit) reads it, scaled in its inverse DCT too.
         if (!device->seek(0))
             return refuse(error, device->errorString());
         QImageReader again(device, "jpeg");
         again.setAutoTransform(true);
         return readAndFit(again, target, maxEdge, maxPixels, error);
+    }
+    if (target.isValid() && (format == "tiff" || format == "tif") && device && device->seek(0)) {
+        QString message;
+        QImage image = decode::readTiffScaled(device, target, &message);
+        return image.isNull() ? refuse(error, QStringLiteral("its TIFF data cannot be read (%1)").arg(message)) : image;
     }
     return readAndFit(reader, target, maxEdge, maxPixels, error);
 }

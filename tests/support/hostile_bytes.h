@@ -167,16 +167,20 @@ inline void chunk(QByteArray& out, const char* type, const QByteArray& data)
     putBigEndian(out, crc32(body), 4);
 }
 
-// An 8-bit grey PNG of width x height black pixels.
-inline QByteArray blackPng(uint32_t width, uint32_t height)
+// A PNG of width x height black pixels: 8-bit grey unless depth (8 or 16)
+// and colour type (0 grey, 2 RGB) say otherwise; not interlaced.
+inline QByteArray blackPng(uint32_t width, uint32_t height, int depth = 8, int colour = 0)
 {
     QByteArray png("\x89PNG\r\n\x1a\n", 8);
     QByteArray header;
     putBigEndian(header, width, 4);
     putBigEndian(header, height, 4);
-    header.append("\x08\x00\x00\x00\x00", 5); // 8 bits, grey, deflate, no filter, no interlace
+    header.append(char(depth));
+    header.append(char(colour));
+    header.append("\x00\x00\x00", 3); // deflate, no filter, no interlace
     chunk(png, "IHDR", header);
-    chunk(png, "IDAT", zeroStream(uint64_t(height) * (uint64_t(width) + 1)));
+    const uint64_t bytesPerPixel = uint64_t(depth / 8) * (colour == 2 ? 3 : 1);
+    chunk(png, "IDAT", zeroStream(uint64_t(height) * (uint64_t(width) * bytesPerPixel + 1)));
     chunk(png, "IEND", {});
     return png;
 }
@@ -232,6 +236,113 @@ inline QByteArray greyJpeg(uint16_t width, uint16_t height, int components)
         jpeg.append(char(0xFF >> (bits % 8))); // padded with one bits
     jpeg.append("\xFF\xD9", 2);
     return jpeg;
+}
+
+// A progressive JPEG of width x height mid-grey pixels (1 x 1 sampling)
+// with its first scan only, the DC of every block: libjpeg and Qt read it,
+// holding the coefficients of the whole picture, while the file takes
+// one bit per block.
+inline QByteArray progressiveJpeg(uint16_t width, uint16_t height, int components)
+{
+    auto segment = [](QByteArray& out, uint8_t marker, const QByteArray& data) {
+        out.append(char(0xFF));
+        out.append(char(marker));
+        putBigEndian(out, uint64_t(data.size() + 2), 2);
+        out += data;
+    };
+    QByteArray jpeg("\xFF\xD8", 2);
+    segment(jpeg, 0xDB, QByteArray(1, '\0') + QByteArray(64, '\1'));
+    QByteArray frame(1, char(8));
+    putBigEndian(frame, height, 2);
+    putBigEndian(frame, width, 2);
+    frame.append(char(components));
+    for (int c = 1; c <= components; ++c)
+        frame += QByteArray(1, char(c)) + QByteArray("\x11\0", 2);
+    segment(jpeg, 0xC2, frame);
+    segment(jpeg, 0xC4, QByteArray(1, '\0') + QByteArray(1, '\1') + QByteArray(15, '\0') + QByteArray(1, '\0'));
+    QByteArray scan(1, char(components));
+    for (int c = 1; c <= components; ++c)
+        scan += QByteArray(1, char(c)) + QByteArray(1, '\0');
+    scan += QByteArray("\x00\x00\x00", 3); // DC only, no successive approximation
+    segment(jpeg, 0xDA, scan);
+    const uint64_t bits = uint64_t((width + 7) / 8) * uint64_t((height + 7) / 8) * uint64_t(components);
+    jpeg += QByteArray(qsizetype(bits / 8), '\0');
+    if (bits % 8)
+        jpeg.append(char(0xFF >> (bits % 8)));
+    jpeg.append("\xFF\xD9", 2);
+    return jpeg;
+}
+
+// A little-endian, deflate-compressed TIFF of width x height zero samples
+// (samples 1: grey, white is zero; 3: RGB, black) in strips of rowsPerStrip
+// rows, or in tiles of tile x tile pixels when tile > 0, with the given
+// orientation tag. Every strip or tile points at the same compressed data,
+// so a huge canvas takes a few kilobytes.
+inline QByteArray zeroTiff(uint32_t width, uint32_t height, int samples, uint32_t rowsPerStrip, uint32_t tile = 0,
+                           int orientation = 1)
+{
+    auto put = [](QByteArray& out, uint64_t value, int width) {
+        for (int i = 0; i < width; ++i)
+            out.append(char((value >> (8 * i)) & 0xff));
+    };
+    const uint64_t blockBytes = tile ? uint64_t(tile) * tile * uint64_t(samples)
+                                     : uint64_t(width) * rowsPerStrip * uint64_t(samples);
+    const uint64_t blocks = tile ? uint64_t((width + tile - 1) / tile) * ((height + tile - 1) / tile)
+                                 : (height + rowsPerStrip - 1) / rowsPerStrip;
+    const QByteArray data = zeroStream(blockBytes);
+    struct Entry { uint16_t tag, type; uint32_t count; uint64_t value; QByteArray external; };
+    std::vector<Entry> entries;
+    QByteArray bits, offsets, counts;
+    for (int i = 0; i < samples; ++i)
+        put(bits, 8, 2);
+    for (uint64_t i = 0; i < blocks; ++i) {
+        put(offsets, 8, 4); // the data follows the header
+        put(counts, uint64_t(data.size()), 4);
+    }
+    entries.push_back({256, 4, 1, width, {}});
+    entries.push_back({257, 4, 1, height, {}});
+    entries.push_back({258, 3, uint32_t(samples), 8, samples > 2 ? bits : QByteArray()});
+    entries.push_back({259, 3, 1, 8, {}});                            // deflate
+    entries.push_back({262, 3, 1, uint64_t(samples == 3 ? 2 : 0), {}}); // RGB or white is zero
+    if (!tile)
+        entries.push_back({273, 4, uint32_t(blocks), 8, blocks > 1 ? offsets : QByteArray()});
+    entries.push_back({274, 3, 1, uint64_t(orientation), {}});
+    entries.push_back({277, 3, 1, uint64_t(samples), {}});
+    if (!tile) {
+        entries.push_back({278, 4, 1, rowsPerStrip, {}});
+        entries.push_back({279, 4, uint32_t(blocks), uint64_t(data.size()), blocks > 1 ? counts : QByteArray()});
+    }
+    entries.push_back({284, 3, 1, 1, {}});
+    if (tile) {
+        entries.push_back({322, 4, 1, tile, {}});
+        entries.push_back({323, 4, 1, tile, {}});
+        entries.push_back({324, 4, uint32_t(blocks), 8, blocks > 1 ? offsets : QByteArray()});
+        entries.push_back({325, 4, uint32_t(blocks), uint64_t(data.size()), blocks > 1 ? counts : QByteArray()});
+    }
+    QByteArray out("II*\0", 4);
+    const uint64_t ifd = 8 + uint64_t(data.size()) + (data.size() % 2);
+    put(out, ifd, 4);
+    out += data;
+    if (data.size() % 2)
+        out.append('\0');
+    uint64_t external = ifd + 2 + entries.size() * 12 + 4;
+    QByteArray tail;
+    put(out, entries.size(), 2);
+    for (const Entry& e : entries) {
+        put(out, e.tag, 2);
+        put(out, e.type, 2);
+        put(out, e.count, 4);
+        if (e.external.isEmpty()) {
+            put(out, e.value, e.type == 3 && e.count == 1 ? 2 : 4);
+            if (e.type == 3 && e.count == 1)
+                put(out, 0, 2);
+        } else {
+            put(out, external + uint64_t(tail.size()), 4);
+            tail += e.external;
+        }
+    }
+    put(out, 0, 4);
+    return out + tail;
 }
 
 // An MNG whose header declares a frame of width x height holding one 1 x 1

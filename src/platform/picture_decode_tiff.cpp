@@ -1,0 +1,355 @@
+// TIFF pictures read through libtiff straight into the row scaler: the
+// common kinds (grey, RGB, palette and CMYK samples in one plane, in strips)
+// row by row with the codec's own sequential reading, so a huge canvas in one
+// compressed strip costs one row; every other kind (tiles, separate planes,
+// YCbCr, odd sample sizes) through libtiff's RGBA reader in bands of whole
+// strips or tiles.
+#include "platform/picture_decode_rows.h"
+
+#include <QIODevice>
+#include <tiffio.h>
+
+namespace platform::decode {
+namespace {
+
+// Rows of a band read by libtiff's RGBA reader at most take this much.
+constexpr qint64 kBandBytes = 64LL * 1024 * 1024;
+// A strip or tile taller than a band is decoded once per band it spans:
+// up to this many times.
+constexpr quint32 kMaxBandsPerStrip = 8;
+// Largest block of memory libtiff may take for one strip or tile.
+constexpr qint64 kMaxTiffAllocation = 256LL * 1024 * 1024;
+
+struct TiffSource {
+    QIODevice* device = nullptr;
+    QString message;
+};
+
+tmsize_t tiffRead(thandle_t handle, void* data, tmsize_t size)
+{
+    return tmsize_t(static_cast<TiffSource*>(handle)->device->read(static_cast<char*>(data), qint64(size)));
+}
+
+tmsize_t tiffWrite(thandle_t, void*, tmsize_t)
+{
+    return 0;
+}
+
+toff_t tiffSeek(thandle_t handle, toff_t offset, int whence)
+{
+    QIODevice* device = static_cast<TiffSource*>(handle)->device;
+    qint64 at = qint64(offset);
+    if (whence == SEEK_CUR)
+        at += device->pos();
+    else if (whence == SEEK_END)
+        at += device->size();
+    if (at < 0 || !device->seek(at))
+        return toff_t(-1);
+    return toff_t(at);
+}
+
+int tiffClose(thandle_t)
+{
+    return 0;
+}
+
+toff_t tiffSize(thandle_t handle)
+{
+    return toff_t(static_cast<TiffSource*>(handle)->device->size());
+}
+
+int tiffMap(thandle_t, void**, toff_t*)
+{
+    return 0;
+}
+
+void tiffUnmap(thandle_t, void*, toff_t) {}
+
+int tiffError(TIFF*, void* user, const char* module, const char* format, va_list args)
+{
+    auto* source = static_cast<TiffSource*>(user);
+    if (source->message.isEmpty()) {
+        char text[512];
+        std::vsnprintf(text, sizeof text, format, args);
+        source->message = QString::fromLocal8Bit(text);
+        if (module && *module)
+            source->message = QString::fromLocal8Bit(module) + QStringLiteral(": ") + source->message;
+    }
+    return 1;
+}
+
+int tiffWarning(TIFF*, void*, const char*, const char*, va_list)
+{
+    return 1;
+}
+
+// The picture's resolution in dots per metre (0 when it gives none).
+void resolution(TIFF* tiff, int* dpmX, int* dpmY)
+{
+    float x = 0, y = 0;
+    uint16_t unit = RESUNIT_INCH;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_RESOLUTIONUNIT, &unit);
+    const double perMetre = unit == RESUNIT_INCH ? 1 / 0.0254 : unit == RESUNIT_CENTIMETER ? 100.0 : 0.0;
+    *dpmX = TIFFGetField(tiff, TIFFTAG_XRESOLUTION, &x) && x > 0 && x < 1e6f ? int(std::lround(x * perMetre)) : 0;
+    *dpmY = TIFFGetField(tiff, TIFFTAG_YRESOLUTION, &y) && y > 0 && y < 1e6f ? int(std::lround(y * perMetre)) : 0;
+}
+
+// Samples of one plane, row by row, turned into 8-bit rows of the scaler.
+struct RowLayout {
+    uint16_t photometric = 0, bits = 0, samples = 0;
+    int colours = 0;    // colour samples per pixel (1 grey, 3 RGB, 4 CMYK, 1 palette index)
+    bool alpha = false; // the sample after the colours is alpha
+    bool associated = false;
+    std::vector<uchar> palette; // RGB of each index
+};
+
+// Whether the row reader takes the picture; fills the layout.
+bool rowLayout(TIFF* tiff, RowLayout* layout)
+{
+    uint16_t planar = PLANARCONFIG_CONTIG, format = SAMPLEFORMAT_UINT, extraCount = 0;
+    uint16_t* extra = nullptr;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_PLANARCONFIG, &planar);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLEFORMAT, &format);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_BITSPERSAMPLE, &layout->bits);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &layout->samples);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_EXTRASAMPLES, &extraCount, &extra);
+    if (!TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &layout->photometric))
+        return false;
+    if (TIFFIsTiled(tiff) || planar != PLANARCONFIG_CONTIG || format != SAMPLEFORMAT_UINT)
+        return false;
+    const uint16_t bits = layout->bits;
+    switch (layout->photometric) {
+    case PHOTOMETRIC_MINISBLACK:
+    case PHOTOMETRIC_MINISWHITE:
+        layout->colours = 1;
+        if (bits != 1 && bits != 2 && bits != 4 && bits != 8 && bits != 16)
+            return false;
+        break;
+    case PHOTOMETRIC_RGB:
+        layout->colours = 3;
+        break;
+    case PHOTOMETRIC_SEPARATED: {
+        uint16_t inks = INKSET_CMYK;
+        TIFFGetFieldDefaulted(tiff, TIFFTAG_INKSET, &inks);
+        if (inks != INKSET_CMYK)
+            return false;
+        layout->colours = 4;
+        break;
+    }
+    case PHOTOMETRIC_PALETTE: {
+        layout->colours = 1;
+        if (bits != 1 && bits != 2 && bits != 4 && bits != 8)
+            return false;
+        uint16_t *r = nullptr, *g = nullptr, *b = nullptr;
+        if (!TIFFGetField(tiff, TIFFTAG_COLORMAP, &r, &g, &b))
+            return false;
+        const size_t n = size_t(1) << bits;
+        // Some writers store 8-bit entries in the 16-bit table.
+        bool eight = true;
+        for (size_t i = 0; i < n; ++i)
+            eight = eight && r[i] < 256 && g[i] < 256 && b[i] < 256;
+        const int shift = eight ? 0 : 8;
+        layout->palette.resize(n * 3);
+        for (size_t i = 0; i < n; ++i) {
+            layout->palette[i * 3] = uchar(r[i] >> shift);
+            layout->palette[i * 3 + 1] = uchar(g[i] >> shift);
+            layout->palette[i * 3 + 2] = uchar(b[i] >> shift);
+        }
+        break;
+    }
+    default:
+        return false;
+    }
+    if (layout->colours > 1 && bits != 8 && bits != 16)
+        return false;
+    if (layout->samples < layout->colours || layout->samples > layout->colours + 8)
+        return false;
+    // A fourth sample of RGB with no extra-samples tag is associated alpha,
+    // as libtiff's own reader takes it.
+    if (layout->samples > layout->colours) {
+        const uint16_t kind = extraCount > 0 && extra ? extra[0]
+            : (layout->photometric == PHOTOMETRIC_RGB && layout->samples == 4) ? EXTRASAMPLE_ASSOCALPHA
+                                                                              : EXTRASAMPLE_UNSPECIFIED;
+        layout->alpha = kind == EXTRASAMPLE_ASSOCALPHA || kind == EXTRASAMPLE_UNASSALPHA;
+        layout->associated = kind == EXTRASAMPLE_ASSOCALPHA;
+    }
+    // Palette pictures with alpha are rare: the RGBA reader takes them.
+    return !(layout->photometric == PHOTOMETRIC_PALETTE && layout->samples > 1);
+}
+
+int scalerChannels(const RowLayout& l)
+{
+    const int colour = l.colours == 1 && l.photometric != PHOTOMETRIC_PALETTE ? 1 : 3;
+    return colour + (l.alpha ? 1 : 0);
+}
+
+// One decoded row of samples into the scaler's row.
+void convertRow(const RowLayout& l, const uchar* in, quint32 width, uchar* out)
+{
+    const int samples = l.samples;
+    if (l.colours == 1) {
+        // Grey or palette samples of 1 to 16 bits.
+        const bool white = l.photometric == PHOTOMETRIC_MINISWHITE;
+        const int bits = l.bits;
+        const quint32 max = (1u << std::min(bits, 8)) - 1;
+        for (quint32 x = 0; x < width; ++x) {
+            quint32 v;
+            if (bits == 16) {
+                v = reinterpret_cast<const uint16_t*>(in)[size_t(x) * size_t(samples)] >> 8;
+            } else if (bits == 8) {
+                v = in[size_t(x) * size_t(samples)];
+            } else {
+                const size_t bit = size_t(x) * size_t(samples) * size_t(bits);
+                v = (in[bit / 8] >> (8 - bits - int(bit % 8))) & max;
+            }
+            if (l.photometric == PHOTOMETRIC_PALETTE) {
+                std::memcpy(out, l.palette.data() + size_t(v) * 3, 3);
+                out += 3;
+                continue;
+            }
+            v = v * 255 / max;
+            *out++ = uchar(white ? 255 - v : v);
+            if (l.alpha) {
+                const quint32 a = bits == 16 ? reinterpret_cast<const uint16_t*>(in)[size_t(x) * size_t(samples) + 1] >> 8
+                    : bits == 8              ? in[size_t(x) * size_t(samples) + 1]
+                                             : 255;
+                // Associated grey is stored multiplied: the scaler takes
+                // straight grey.
+                if (l.associated && a > 0 && a < 255)
+                    out[-1] = uchar(std::min<quint32>(255, (quint32(out[-1]) * 255 + a / 2) / a));
+                *out++ = uchar(a);
+            }
+        }
+        return;
+    }
+    auto sample = [&](quint32 x, int s) -> quint32 {
+        const size_t at = size_t(x) * size_t(samples) + size_t(s);
+        return l.bits == 16 ? quint32(reinterpret_cast<const uint16_t*>(in)[at] >> 8) : quint32(in[at]);
+    };
+    for (quint32 x = 0; x < width; ++x) {
+        if (l.colours == 4) {
+            const quint32 k = 255 - sample(x, 3);
+            *out++ = uchar((255 - sample(x, 0)) * k / 255);
+            *out++ = uchar((255 - sample(x, 1)) * k / 255);
+            *out++ = uchar((255 - sample(x, 2)) * k / 255);
+        } else {
+            *out++ = uchar(sample(x, 0));
+            *out++ = uchar(sample(x, 1));
+            *out++ = uchar(sample(x, 2));
+        }
+        if (l.alpha)
+            *out++ = uchar(sample(x, l.colours));
+    }
+}
+
+} // namespace
+
+QImage readTiffScaled(QIODevice* device, QSize target, QString* message)
+{
+    TiffSource source;
+    source.device = device;
+    TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
+    TIFFOpenOptionsSetErrorHandlerExtR(options, tiffError, &source);
+    TIFFOpenOptionsSetWarningHandlerExtR(options, tiffWarning, &source);
+    TIFFOpenOptionsSetMaxSingleMemAlloc(options, tmsize_t(kMaxTiffAllocation));
+    TIFF* tiff = TIFFClientOpenExt("picture", "rm", &source, tiffRead, tiffWrite, tiffSeek, tiffClose, tiffSize,
+                                   tiffMap, tiffUnmap, options);
+    TIFFOpenOptionsFree(options);
+    auto fail = [&](const QString& fallback) {
+        *message = source.message.isEmpty() ? fallback : source.message;
+        if (tiff)
+            TIFFClose(tiff);
+        return QImage();
+    };
+    if (!tiff)
+        return fail(QStringLiteral("it is not a TIFF picture libtiff can open"));
+    uint32_t width = 0, height = 0;
+    TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width);
+    TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &height);
+    if (width < 1 || height < 1 || width > uint32_t(INT_MAX) || height > uint32_t(INT_MAX))
+        return fail(QStringLiteral("its header gives no size"));
+    if (!target.isValid())
+        target = QSize(int(width), int(height));
+    uint16_t orientation = ORIENTATION_TOPLEFT;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_ORIENTATION, &orientation);
+    // The rows are scaled as stored, and the small picture turned after:
+    // the target's sides follow the stored picture's.
+    if ((qint64(target.width()) - target.height()) * (qint64(width) - height) < 0)
+        target.transpose();
+    int dpmX = 0, dpmY = 0;
+    resolution(tiff, &dpmX, &dpmY);
+
+    RowScaler scaler;
+    RowLayout layout;
+    if (rowLayout(tiff, &layout)) {
+        const tmsize_t lineBytes = TIFFScanlineSize(tiff);
+        if (lineBytes <= 0 || !scaler.start(width, height, scalerChannels(layout), target, layout.associated))
+            return fail(QStringLiteral("it is %1 x %2 pixels, more than can be held").arg(width).arg(height));
+        std::vector<uchar> line(size_t(lineBytes) + 8);
+        for (uint32_t y = 0; y < height; ++y) {
+            if (TIFFReadScanline(tiff, line.data(), y, 0) < 0)
+                return fail(QStringLiteral("its data is damaged at row %1").arg(y));
+            convertRow(layout, line.data(), width, scaler.row());
+            scaler.addRow();
+        }
+    } else {
+        char why[1024] = {};
+        if (!TIFFRGBAImageOK(tiff, why))
+            return fail(QStringLiteral("its kind of TIFF is not read (%1)").arg(QString::fromLocal8Bit(why)));
+        uint32_t blockRows = height;
+        if (TIFFIsTiled(tiff))
+            TIFFGetField(tiff, TIFFTAG_TILELENGTH, &blockRows);
+        else
+            TIFFGetFieldDefaulted(tiff, TIFFTAG_ROWSPERSTRIP, &blockRows);
+        blockRows = std::clamp<uint32_t>(blockRows, 1, height);
+        // Bands of whole strips or tiles, so each is decoded once; taller
+        // ones are read in several bands.
+        const quint32 bandLimit = quint32(std::max<qint64>(1, kBandBytes / (qint64(width) * 4)));
+        quint32 bandRows = blockRows;
+        if (bandRows > bandLimit) {
+            const quint32 parts = (blockRows + bandLimit - 1) / bandLimit;
+            if (parts > kMaxBandsPerStrip)
+                return fail(QStringLiteral("its %1 of %2 x %3 pixels are too large to read")
+                                .arg(TIFFIsTiled(tiff) ? QStringLiteral("tiles") : QStringLiteral("strips"))
+                                .arg(width).arg(blockRows));
+            bandRows = (blockRows + parts - 1) / parts;
+        }
+        TIFFRGBAImage image {};
+        if (!TIFFRGBAImageBegin(&image, tiff, 0, why))
+            return fail(QStringLiteral("its kind of TIFF is not read (%1)").arg(QString::fromLocal8Bit(why)));
+        // Rows as stored: the orientation is applied to the small picture.
+        image.req_orientation = image.orientation;
+        if (!scaler.start(width, height, 4, target, true)) {
+            TIFFRGBAImageEnd(&image);
+            return fail(QStringLiteral("it is %1 x %2 pixels, more than can be held").arg(width).arg(height));
+        }
+        std::vector<uint32_t> band(size_t(width) * bandRows);
+        for (uint32_t y = 0; y < height; y += bandRows) {
+            const uint32_t rows = std::min(bandRows, height - y);
+            image.row_offset = int(y);
+            image.col_offset = 0;
+            if (!TIFFRGBAImageGet(&image, band.data(), width, rows)) {
+                TIFFRGBAImageEnd(&image);
+                return fail(QStringLiteral("its data is damaged at row %1").arg(y));
+            }
+            for (uint32_t r = 0; r < rows; ++r) {
+                // Packed A, B, G, R: bytes R, G, B, A in memory.
+                const uint32_t* in = band.data() + size_t(r) * width;
+                uchar* out = scaler.row();
+                for (uint32_t x = 0; x < width; ++x, out += 4) {
+                    const uint32_t p = in[x];
+                    out[0] = uchar(TIFFGetR(p));
+                    out[1] = uchar(TIFFGetG(p));
+                    out[2] = uchar(TIFFGetB(p));
+                    out[3] = uchar(TIFFGetA(p));
+                }
+                scaler.addRow();
+            }
+        }
+        TIFFRGBAImageEnd(&image);
+    }
+    TIFFClose(tiff);
+    return oriented(scaler.finish(dpmX, dpmY), orientation);
+}
+
+} // namespace platform::decode
