@@ -123,8 +123,9 @@ void bmpExtras(const QByteArray& head, HeaderExtras* out)
     out->dpmY = int(std::min<quint32>(littleEndian(p + 42, 4), INT_MAX));
 }
 
-// TIFF resolution tags (282, 283, rationals; unit 296: 2 inch, 3 cm) of the
-// first directory, which may lie anywhere in the file.
+// TIFF resolution tags (282, 283, rationals; unit 296: 2 inch, 3 cm) and
+// orientation (274; 5 to 8 turn it a quarter) of the first directory, which
+// may lie anywhere in the file.
 void tiffExtras(QIODevice& device, HeaderExtras* out)
 {
     if (!device.seek(0))
@@ -159,6 +160,8 @@ void tiffExtras(QIODevice& device, HeaderExtras* out)
             y = rational(number(entries, at + 8, 4));
         else if (tag == 296)
             unit = int(number(entries, at + 8, 2));
+        else if (tag == 274)
+            out->quarterTurn = number(entries, at + 8, 2) >= 5 && number(entries, at + 8, 2) <= 8;
     }
     const double perMetre = unit == 3 ? 100.0 : unit == 2 ? 1 / 0.0254 : 0.0;
     out->dpmX = int(std::lround(std::min(x * perMetre, double(INT_MAX))));

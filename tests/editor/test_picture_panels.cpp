@@ -169,7 +169,7 @@ TEST_F(ImagePanel, FilesThatGiveNoPictureAreRefused)
         {writeFile(QStringLiteral("frames.png"), hostile::mngPicture(640, 480)),
          QStringLiteral("It is a MNG picture; PNG, JPEG, GIF, BMP")},
         {writeFile(QStringLiteral("huge.png"), hostile::blackPng(20000, 20000)),
-         QStringLiteral("It declares 20000 x 20000 pixels, more than can be read.")}};
+         QStringLiteral("It is a PNG picture of 20000 x 20000 pixels, more than can be read.")}};
     for (const auto& [bad, why] : refused) {
         testResponder().answerFilePanel({bad});
         testResponder().answerAlert(platform::modal::AlertAnswer::Ok);
