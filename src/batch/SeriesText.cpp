@@ -3,6 +3,7 @@
 #include "app/AppHelpers.h"
 #include "batch/SeriesStore.h"
 #include "platform/files.h"
+#include "platform/picture_decode.h"
 #include "platform/rtf_text.h"
 #include "platform/text_decode.h"
 
@@ -360,11 +361,8 @@ std::optional<QStringList> Picture_Folder_Values(const QString& folder)
     const QFileInfo info(folder);
     if (!info.isDir() || !info.isReadable() || !info.isExecutable())
         return std::nullopt;
-    static const QStringList kPictures = {QStringLiteral("jpg"), QStringLiteral("jpeg"), QStringLiteral("jpe"),
-                                          QStringLiteral("jfif"), QStringLiteral("gif"), QStringLiteral("bmp"),
-                                          QStringLiteral("png"), QStringLiteral("tif"), QStringLiteral("tiff")};
     QStringList paths;
-    for (const QString& name : platform::listFolder(folder, platform::ListKind::Files, kPictures))
+    for (const QString& name : platform::listFolder(folder, platform::ListKind::Files, platform::pictureFileSuffixes()))
         paths.append(folder + QLatin1Char('/') + name);
     return paths;
 }

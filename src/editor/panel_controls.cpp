@@ -2,6 +2,7 @@
 
 #include "editor/Links.h"
 #include "platform/color_well.h"
+#include "platform/picture_decode.h"
 #include "platform/stepper.h"
 
 #include <QComboBox>
@@ -106,15 +107,7 @@ void enableLink(QPushButton* button, const QUrl& link)
 
 const QStringList& pictureTypes()
 {
-    static const QStringList types = [] {
-        QStringList t;
-        for (const char* e : {"jpg", "jpeg", "jpe", "jfif", "gif", "bmp", "png", "tif", "tiff"}) {
-            t << QString::fromLatin1(e);
-            t << QString::fromLatin1(e).toUpper();
-        }
-        return t;
-    }();
-    return types;
+    return platform::pictureFileSuffixes();
 }
 
 QStringList borderStyleItems()

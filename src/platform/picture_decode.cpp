@@ -577,6 +577,17 @@ QImage readPicture(const QString& path, QString* error, int maxEdge, qint64 maxP
     return readPicture(reader, error, maxEdge, maxPixels);
 }
 
+const QStringList& pictureFileSuffixes()
+{
+    static const QStringList suffixes = [] {
+        QStringList all;
+        for (const char* e : {"jpg", "jpeg", "jpe", "jfif", "gif", "bmp", "png", "tif", "tiff", "webp"})
+            all << QString::fromLatin1(e) << QString::fromLatin1(e).toUpper();
+        return all;
+    }();
+    return suffixes;
+}
+
 QImage pictureFromBytes(const QByteArray& bytes, const char* format, QString* error)
 {
     if (bytes.isEmpty())

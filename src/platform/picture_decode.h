@@ -12,6 +12,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <QString>
+#include <QStringList>
 
 class QImageReader;
 
@@ -52,6 +53,10 @@ QImage readPicture(QImageReader& reader, QString* error = nullptr, int maxEdge =
                    qint64 maxPixels = kMaxDecodePixels);
 QImage readPicture(const QString& path, QString* error = nullptr, int maxEdge = 0,
                    qint64 maxPixels = kMaxDecodePixels);
+
+// File name suffixes of the kinds read, each in lower and upper case, as
+// the open panels and picture folders list them.
+const QStringList& pictureFileSuffixes();
 
 // Decodes picture bytes (format by content when null). Identical bytes share
 // one decoded picture while it is recently used.

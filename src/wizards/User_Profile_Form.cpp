@@ -677,11 +677,8 @@ void User_Profile_Form::Batch_Series_Btn_Clicked()
 
 void User_Profile_Form::Browse_image_Btn_Clicked()
 {
-    QStringList types;
-    for (const char* t : {"jpg", "jpeg", "jpe", "jfif", "gif", "bmp", "png", "tif", "tiff"})
-        types << QString::fromLatin1(t) << QString::fromLatin1(t).toUpper();
     const std::optional<QString> path =
-        platform::modal::openFile(QStringLiteral("Select the photo"), QString(), types);
+        platform::modal::openFile(QStringLiteral("Select the photo"), QString(), platform::pictureFileSuffixes());
     if (path)
         Set_User_Image(*path);
 }
