@@ -223,6 +223,7 @@ bool readHeader(QIODevice& device, StoredPicture::State& state, QString* error)
 
 QMutex gFilesMutex;
 std::map<FileIdentity, std::weak_ptr<const StoredPicture::State>> gFiles;
+size_t gFilesPruneAt = 64; // entries past which states no longer held are dropped
 
 } // namespace
 
@@ -259,8 +260,11 @@ StoredPicture StoredPicture::fromFile(const QString& path, QString* error)
 {
     const std::optional<FileIdentity> identity = identityOf(path);
     if (!identity) {
-        if (error)
-            *error = QStringLiteral("there is no such file");
+        if (error) {
+            struct stat st {};
+            *error = ::stat(QFile::encodeName(path).constData(), &st) == 0 ? QStringLiteral("it is not a regular file")
+                                                                            : QStringLiteral("there is no such file");
+        }
         return {};
     }
     {
@@ -282,8 +286,11 @@ StoredPicture StoredPicture::fromFile(const QString& path, QString* error)
         return {};
     state->path = path;
     QMutexLocker lock(&gFilesMutex);
-    for (auto it = gFiles.begin(); it != gFiles.end();)
-        it = it->second.expired() ? gFiles.erase(it) : std::next(it);
+    if (gFiles.size() >= gFilesPruneAt) {
+        for (auto it = gFiles.begin(); it != gFiles.end();)
+            it = it->second.expired() ? gFiles.erase(it) : std::next(it);
+        gFilesPruneAt = std::max<size_t>(64, gFiles.size() * 2);
+    }
     gFiles[*identity] = state;
     return StoredPicture(std::move(state));
 }
