@@ -8,7 +8,6 @@
 #include "drawing/QBXImage.h"
 #include "drawing/QBXText.h"
 
-#include <QImageReader>
 #include <QMutexLocker>
 #include <QSet>
 

@@ -4,9 +4,8 @@
 #include "drawing/QBXLine.h"
 #include "drawing/QBXText.h"
 #include "platform/geometry_text.h"
-#include "platform/picture_decode.h"
+#include "platform/stored_picture.h"
 
-#include <QBuffer>
 #include <QDataStream>
 #include <QIODevice>
 

@@ -4,12 +4,8 @@
 #include "platform/stored_picture.h"
 #include "platform/plist.h"
 
-#include <QBuffer>
-#include <QHash>
-#include <QMutex>
 #include <cstring>
 #include <limits>
-#include <list>
 
 namespace platform {
 namespace {
