@@ -94,7 +94,7 @@ std::vector<QByteArray> offeredPictures()
         QImageWriter(&buffer, format).write(image);
         pictures.push_back(bytes);
     }
-    pictures.push_back(hostile::greyJpeg(40, 24, 3));
+    pictures.push_back(hostile::zeroJpeg(40, 24, 3, false));
     // GIF89a, 1 x 1, two colours.
     pictures.push_back(QByteArray::fromHex("47494638396101000100800000ffffff0000002c00000000010001000002024401003b"));
     return pictures;
@@ -266,7 +266,7 @@ TEST(HostileInput, OnlyOfferedPictureKindsDecodeAndLargeOnesInOnePass)
 
     // 100-megapixel PNG and JPEG pictures, each named by eight graphics.
     const drawing::PicturePtr small = drawing::loadPicture(writeFile(dir, QStringLiteral("small.jpg"),
-                                                                     hostile::greyJpeg(100, 100, 3)));
+                                                                     hostile::zeroJpeg(100, 100, 3, false)));
     ASSERT_TRUE(small);
     struct Big {
         const char* name;
@@ -274,7 +274,7 @@ TEST(HostileInput, OnlyOfferedPictureKindsDecodeAndLargeOnesInOnePass)
         QRgb colour;
     };
     for (const Big& big : {Big{"big.png", hostile::blackPng(10000, 10000), 0xff000000u},
-                           Big{"big.jpg", hostile::greyJpeg(10000, 10000, 3), 0xff808080u}}) {
+                           Big{"big.jpg", hostile::zeroJpeg(10000, 10000, 3, false), 0xff808080u}}) {
         const char* name = big.name;
         const QString path = writeFile(dir, QString::fromLatin1(name), big.bytes);
         std::vector<std::shared_ptr<QBXImage>> graphics;
@@ -304,7 +304,7 @@ TEST(HostileInput, FuzzedPicturesNeverCrash)
     QRandomGenerator rng(fuzzSeed());
     std::vector<QByteArray> seeds = offeredPictures();
     seeds.push_back(hostile::blackPng(300, 200));
-    seeds.push_back(hostile::greyJpeg(300, 200, 1));
+    seeds.push_back(hostile::zeroJpeg(300, 200, 1, false));
     seeds.push_back(hostile::mngPicture(64, 64));
     const int cases = qEnvironmentVariableIsSet("CARDWRIGHT_FUZZ_CASES")
         ? qEnvironmentVariableIntValue("CARDWRIGHT_FUZZ_CASES") : 3000;

@@ -200,11 +200,13 @@ inline QByteArray numberedPng(uint32_t width, uint32_t height, int dpi, int n)
     return png.insert(33, extra); // after the signature and IHDR
 }
 
-// A baseline JPEG of width x height mid-grey pixels with 1 (grey) or 3
-// (YCbCr) components: each Huffman table holds one 1-bit code (value 0), so
-// every 8 x 8 block is two zero bits and a 100-megapixel picture takes about
-// a megabyte.
-inline QByteArray greyJpeg(uint16_t width, uint16_t height, int components)
+// A JPEG of width x height mid-grey pixels with 1 (grey) or 3 (YCbCr)
+// components and 1 x 1 sampling, every block zero: each Huffman table holds
+// one 1-bit code (value 0). Baseline, each 8 x 8 block is two zero bits, so
+// a 100-megapixel picture takes about a megabyte. Progressive, only the
+// first scan (the DC of every block) is written, one bit per block: libjpeg
+// and Qt read it, holding the coefficients of the whole picture.
+inline QByteArray zeroJpeg(uint16_t width, uint16_t height, int components, bool progressive)
 {
     auto segment = [](QByteArray& out, uint8_t marker, const QByteArray& data) {
         out.append(char(0xFF));
@@ -220,55 +222,23 @@ inline QByteArray greyJpeg(uint16_t width, uint16_t height, int components)
     frame.append(char(components));
     for (int c = 1; c <= components; ++c)
         frame += QByteArray(1, char(c)) + QByteArray("\x11\0", 2); // 1 x 1 sampling, table 0
-    segment(jpeg, 0xC0, frame);
-    QByteArray tables;
-    for (char tableClass : {'\x00', '\x10'}) // DC 0, AC 0: one code "0" for the value 0
-        tables += QByteArray(1, tableClass) + QByteArray(1, '\1') + QByteArray(15, '\0') + QByteArray(1, '\0');
+    segment(jpeg, progressive ? 0xC2 : 0xC0, frame);
+    QByteArray tables; // DC 0 (and AC 0 for baseline): one code "0" for the value 0
+    for (char tableClass : {'\x00', '\x10'})
+        if (tableClass == 0 || !progressive)
+            tables += QByteArray(1, tableClass) + QByteArray(1, '\1') + QByteArray(15, '\0') + QByteArray(1, '\0');
     segment(jpeg, 0xC4, tables);
     QByteArray scan(1, char(components));
     for (int c = 1; c <= components; ++c)
         scan += QByteArray(1, char(c)) + QByteArray(1, '\0');
-    scan += QByteArray("\x00\x3F\x00", 3);
+    // Baseline: the whole spectrum; progressive: DC only, no successive approximation.
+    scan += progressive ? QByteArray("\x00\x00\x00", 3) : QByteArray("\x00\x3F\x00", 3);
     segment(jpeg, 0xDA, scan);
-    const uint64_t bits = uint64_t((width + 7) / 8) * uint64_t((height + 7) / 8) * uint64_t(components) * 2;
+    const uint64_t bits =
+        uint64_t((width + 7) / 8) * uint64_t((height + 7) / 8) * uint64_t(components) * (progressive ? 1 : 2);
     jpeg += QByteArray(qsizetype(bits / 8), '\0');
     if (bits % 8)
         jpeg.append(char(0xFF >> (bits % 8))); // padded with one bits
-    jpeg.append("\xFF\xD9", 2);
-    return jpeg;
-}
-
-// A progressive JPEG of width x height mid-grey pixels (1 x 1 sampling)
-// with its first scan only, the DC of every block: libjpeg and Qt read it,
-// holding the coefficients of the whole picture, while the file takes
-// one bit per block.
-inline QByteArray progressiveJpeg(uint16_t width, uint16_t height, int components)
-{
-    auto segment = [](QByteArray& out, uint8_t marker, const QByteArray& data) {
-        out.append(char(0xFF));
-        out.append(char(marker));
-        putBigEndian(out, uint64_t(data.size() + 2), 2);
-        out += data;
-    };
-    QByteArray jpeg("\xFF\xD8", 2);
-    segment(jpeg, 0xDB, QByteArray(1, '\0') + QByteArray(64, '\1'));
-    QByteArray frame(1, char(8));
-    putBigEndian(frame, height, 2);
-    putBigEndian(frame, width, 2);
-    frame.append(char(components));
-    for (int c = 1; c <= components; ++c)
-        frame += QByteArray(1, char(c)) + QByteArray("\x11\0", 2);
-    segment(jpeg, 0xC2, frame);
-    segment(jpeg, 0xC4, QByteArray(1, '\0') + QByteArray(1, '\1') + QByteArray(15, '\0') + QByteArray(1, '\0'));
-    QByteArray scan(1, char(components));
-    for (int c = 1; c <= components; ++c)
-        scan += QByteArray(1, char(c)) + QByteArray(1, '\0');
-    scan += QByteArray("\x00\x00\x00", 3); // DC only, no successive approximation
-    segment(jpeg, 0xDA, scan);
-    const uint64_t bits = uint64_t((width + 7) / 8) * uint64_t((height + 7) / 8) * uint64_t(components);
-    jpeg += QByteArray(qsizetype(bits / 8), '\0');
-    if (bits % 8)
-        jpeg.append(char(0xFF >> (bits % 8)));
     jpeg.append("\xFF\xD9", 2);
     return jpeg;
 }
