@@ -62,26 +62,26 @@ void Fill_One(QBXGraphic& g, Kind kind, int row, const QString& value, const Fil
         }
         // Same outcome as setFilePath, each file's header read once per run.
         picture.Set_Control_File_path(value);
-        QString why;
-        auto it = s.pictures->constFind(value);
-        if (it == s.pictures->constEnd())
-            it = s.pictures->insert(value, value.isEmpty() ? platform::StoredPicture()
-                                                           : platform::StoredPicture::fromFile(
-                                                                 drawing::standardizedPath(value), &why));
-        picture._contents = *it;
         if (value.isEmpty()) {
+            picture._contents = {};
             Note(s.problems, QStringLiteral("Card %1: picture \"\" cannot be read.").arg(row + 1));
             break;
         }
+        auto it = s.pictures->constFind(value);
+        if (it == s.pictures->constEnd()) {
+            Run_Picture met;
+            met.picture = platform::StoredPicture::fromFile(drawing::standardizedPath(value), &met.problem);
+            it = s.pictures->insert(value, met);
+        }
+        picture._contents = it->picture;
         // Decoded now for what the frame needs (the drawing finds it kept),
         // so a damaged file is listed with its reason, and a picture read
         // with fewer pixels than its frame needs is named.
+        QString why = it->problem;
         const QSize need = drawing::pixelsNeeded(g.bounds().normalized().size());
         const drawing::PicturePtr pic =
             picture._contents.isNull() ? nullptr : drawing::pictureFor(picture._contents, need, &why);
         if (!pic) {
-            if (why.isEmpty())
-                why = drawing::pictureProblem(drawing::standardizedPath(value));
             Note(s.problems, QStringLiteral("Card %1: picture \"%2\" cannot be read: %3.").arg(row + 1).arg(value, why));
         } else if (const QSize wanted = platform::sizeCovering(pic->fullSize, need);
                    pic->image.width() < wanted.width() && pic->image.height() < wanted.height()) {

@@ -141,6 +141,13 @@ public:
     std::shared_ptr<Binding_Problems> problems = std::make_shared<Binding_Problems>();
 };
 
+// A picture a run has met: its header only (the pixels are decoded when
+// drawn), or null with the reason it cannot be read.
+struct Run_Picture {
+    platform::StoredPicture picture;
+    QString problem;
+};
+
 // What filling a list with one data row reads.
 struct Fill_Sources {
     const Series_Table* series = nullptr;
@@ -152,10 +159,8 @@ struct Fill_Sources {
     // listed; on the design canvas it shows its sample.
     bool in_run = false;
     Binding_Problems* problems = nullptr;
-    // The pictures a run has met (path -> picture, null when unreadable);
-    // they hold headers only, the pixels are decoded when drawn. None on the
-    // design canvas.
-    QHash<QString, platform::StoredPicture>* pictures = nullptr;
+    // The pictures a run has met by path; none on the design canvas.
+    QHash<QString, Run_Picture>* pictures = nullptr;
     // The card's frame in a run (empty: not checked): a row's barcode
     // picture reaching past it is listed.
     QRectF card;
@@ -218,5 +223,5 @@ private:
     std::shared_ptr<CardUnderlay> back_underlay_;
     Barcode_Picture_Fn barcode_;
     std::shared_ptr<Binding_Problems> problems_;
-    QHash<QString, platform::StoredPicture> pictures_;
+    QHash<QString, Run_Picture> pictures_;
 };

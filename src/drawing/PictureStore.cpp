@@ -59,10 +59,8 @@ PicturePtr decode(const platform::StoredPicture& stored, QSize target, QString* 
     pic->cappedSize = cappedPointSize(pic->pointSize);
     pic->fullSize = stored.size();
     pic->path = stored.path();
-    const int dx = image.dotsPerMeterX(), dy = image.dotsPerMeterY();
+    // The conversion keeps the resolution.
     pic->image = std::move(image).convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    pic->image.setDotsPerMeterX(dx);
-    pic->image.setDotsPerMeterY(dy);
     return pic;
 }
 
@@ -143,14 +141,6 @@ PicturePtr loadPicture(const QString& path, QSize need, QString* why)
     return pictureFor(stored, need, why);
 }
 
-QString pictureProblem(const QString& path)
-{
-    if (path.isEmpty())
-        return QStringLiteral("no file is named");
-    QString why;
-    return platform::StoredPicture::fromFile(path, &why).isNull() ? why : QString();
-}
-
 void logOnce(const QString& key, const QString& text)
 {
     {
@@ -181,8 +171,6 @@ PicturePtr pictureFromImage(const QImage& image)
     pic->cappedSize = cappedPointSize(pic->pointSize);
     pic->fullSize = image.size();
     pic->image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    pic->image.setDotsPerMeterX(image.dotsPerMeterX());
-    pic->image.setDotsPerMeterY(image.dotsPerMeterY());
     return pic;
 }
 

@@ -47,9 +47,6 @@ PicturePtr pictureFor(const platform::StoredPicture& stored, QSize need = {}, QS
 // shares one stored picture.
 PicturePtr loadPicture(const QString& path, QSize need = {}, QString* why = nullptr);
 
-// Why the file cannot be used as a picture, "" when its header can be read.
-QString pictureProblem(const QString& path);
-
 // Size in points of a picture: pixels x 72 / its dpi (72 when it has none).
 QSizeF pointSizeOf(const QImage& image);
 // Each side capped by itself: width at most 724, height at most 468 points.

@@ -11,6 +11,7 @@
 #include "editor/panel_controls.h"
 #include "platform/color_well.h"
 #include "platform/modal.h"
+#include "platform/picture_decode.h"
 #include "platform/stepper.h"
 
 #include <QAbstractButton>
@@ -454,7 +455,8 @@ void setSideBackground(QBXWindowController& c, const QString& path)
 void QBXWindowController::Card_Image_Browse_Btn(QObject*)
 {
     const std::optional<QString> chosen =
-        platform::modal::openFile(QStringLiteral("Choose a background picture"), QString(), panel::pictureTypes());
+        platform::modal::openFile(QStringLiteral("Choose a background picture"), QString(),
+                                  platform::pictureFileSuffixes());
     if (!chosen || chosen->isEmpty() || !Check_Picture_File(*chosen))
         return;
     setSideBackground(*this, *chosen);

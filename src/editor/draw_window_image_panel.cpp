@@ -11,6 +11,7 @@
 #include "platform/color_well.h"
 #include "platform/double_slider.h"
 #include "platform/modal.h"
+#include "platform/picture_decode.h"
 #include "platform/stepper.h"
 #include "wizards/Image_Library.h"
 
@@ -236,7 +237,7 @@ void QBXWindowController::Update_Image_Graphics()
 bool QBXWindowController::Browse_User_Image_Manually()
 {
     const std::optional<QString> chosen =
-        platform::modal::openFile(QStringLiteral("Choose a picture"), QString(), panel::pictureTypes());
+        platform::modal::openFile(QStringLiteral("Choose a picture"), QString(), platform::pictureFileSuffixes());
     if (!chosen || chosen->isEmpty()) {
         Library_Selected_Image = QStringLiteral("");
         return false;

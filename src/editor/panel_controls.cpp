@@ -2,7 +2,6 @@
 
 #include "editor/Links.h"
 #include "platform/color_well.h"
-#include "platform/picture_decode.h"
 #include "platform/stepper.h"
 
 #include <QComboBox>
@@ -103,11 +102,6 @@ void enableLink(QPushButton* button, const QUrl& link)
     const bool on = links::usable(link);
     button->setEnabled(on);
     button->setCursor(on ? Qt::OpenHandCursor : Qt::ArrowCursor);
-}
-
-const QStringList& pictureTypes()
-{
-    return platform::pictureFileSuffixes();
 }
 
 QStringList borderStyleItems()

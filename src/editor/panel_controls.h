@@ -45,10 +45,6 @@ QPushButton* linkButton(const QString& title, const QString& name);
 // opened (links::usable); otherwise it is greyed with the arrow cursor.
 void enableLink(QPushButton* button, const QUrl& link);
 
-// The picture file types every picture chooser offers, in both cases (the
-// file filters are case-sensitive).
-const QStringList& pictureTypes();
-
 // The border-style combo items, in code order.
 QStringList borderStyleItems();
 

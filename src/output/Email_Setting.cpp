@@ -196,15 +196,13 @@ void Email_Setting::Send_Test_Email()
     // the please-wait sheet painted.
     mail::Send_Result result;
     QEventLoop loop;
-    const auto job = [&] {
+    // A system that refuses the thread gets the mail sent on this one.
+    std::thread sender_thread;
+    platform::startThreadOrRun(sender_thread, [&] {
         result = mail::sendEmail_pyth(to, app + QStringLiteral(" Test Mail"), {}, sender, password, server, port,
                                       QStringLiteral("This is test mail sent by %1.").arg(app), ssl);
         QMetaObject::invokeMethod(&loop, "quit", Qt::QueuedConnection);
-    };
-    // A system that refuses the thread gets the mail sent on this one.
-    std::thread sender_thread;
-    if (!platform::startThread(sender_thread, job))
-        job();
+    });
     loop.exec(QEventLoop::ExcludeUserInputEvents);
     if (sender_thread.joinable())
         sender_thread.join();

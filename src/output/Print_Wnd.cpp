@@ -68,14 +68,12 @@ bool Print_With_Progress(Printing_View& view, QPrinter& printer, std::uint64_t p
     const QMetaObject::Connection stop =
         QObject::connect(&sheet, &Send_Modeless::stopConfirmed, &loop, [&progress] { progress.stop = true; });
     bool printed = false;
-    const auto job = [&] {
-        printed = view.Print(printer, pages, &progress);
-        QMetaObject::invokeMethod(&loop, platform::handedOff([&loop] { loop.quit(); }), Qt::QueuedConnection);
-    };
     // A system that refuses the thread gets the print on this one.
     std::thread worker;
-    if (!platform::startThread(worker, job))
-        job();
+    platform::startThreadOrRun(worker, [&] {
+        printed = view.Print(printer, pages, &progress);
+        QMetaObject::invokeMethod(&loop, platform::handedOff([&loop] { loop.quit(); }), Qt::QueuedConnection);
+    });
     loop.exec();
     if (worker.joinable())
         worker.join();

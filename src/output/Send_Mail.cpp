@@ -399,17 +399,15 @@ bool Send_Mail::Send_Button()
     msend_modTimer->start();
     Pause_Timer->start();
 
-    std::function<void()> job = [this, progress = m_progress, request = std::move(*request)] {
+    // A system that refuses the thread gets the run on this one; it ends
+    // as a threaded run does, from the event loop.
+    platform::startThreadOrRun(m_worker, [this, progress = m_progress, request = std::move(*request)] {
         const mail::Mail_Report report = mail::Run_Mail(request, *progress);
         platform::runOnMainQueued([this, progress, report] {
             if (progress == m_progress)
                 Finish_Run(report);
         });
-    };
-    // A system that refuses the thread gets the run on this one; it ends
-    // as a threaded run does, from the event loop.
-    if (!platform::startThread(m_worker, job))
-        job();
+    });
     return true;
 }
 

@@ -36,12 +36,14 @@
 // "NSAlpha" (exact); a font is an "NSFont" object with its requested family
 // verbatim ("NSName"), point size ("NSSize", or "NSPixelSize"), "NSWeight",
 // "NSItalic", "NSUnderline", "NSStrikeOut"; a picture is an "NSImage"
-// object holding PNG data ("NSPNG"); data is a plain data item.
+// object holding the picture's stored bytes ("NSPNG": PNG for pictures made
+// in memory, else the bytes it came with, their kind judged by content);
+// data is a plain data item.
+#include "platform/stored_picture.h"
+
 #include <QByteArray>
 #include <QColor>
 #include <QFont>
-#include <QImage>
-#include "platform/stored_picture.h"
 #include <QRectF>
 #include <QString>
 #include <QStringList>

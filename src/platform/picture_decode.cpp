@@ -348,7 +348,7 @@ bool isMemoryError(int code)
 // *memory is set when libjpeg refused the picture for its own memory limit
 // (a progressive picture holds all its coefficients): Qt's reader may then
 // read it.
-QImage readJpegScaled(const QByteArray& bytes, QSize header, QSize target, bool* memory, QString* message)
+QImage readJpegScaled(const QByteArray& bytes, QSize target, bool* memory, QString* message)
 {
     *memory = false;
     jpeg_decompress_struct info {};
@@ -551,7 +551,7 @@ QImage readPicture(QImageReader& reader, QString* error, int maxEdge, qint64 max
         const QByteArray bytes = device->readAll();
         bool memory = false;
         QString message;
-        QImage image = readJpegScaled(bytes, full, target, &memory, &message);
+        QImage image = readJpegScaled(bytes, target, &memory, &message);
         if (!memory)
             return image.isNull() ? refuse(error, message) : image;
         // libjpeg's memory limit refused it: Qt's reader (libjpeg with no

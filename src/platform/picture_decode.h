@@ -42,11 +42,10 @@ struct PictureHeader {
 PictureHeader readPictureHeader(QImageReader& reader);
 
 // Reads through the policy: the kind, judged by content, must be one the
-// program offers (PNG, JPEG, GIF, BMP, TIFF, WebP), with its size in the header;
-// GIF, BMP and WebP, which only decode at full size, up to kMaxDecodePixels.
-// When maxEdge > 0 the picture is also
-// read scaled to fit maxEdge x maxEdge (thumbnails); maxPixels lowers the
-// working cap further. Null with the reason in *error on failure or
+// program offers (PNG, JPEG, GIF, BMP, TIFF, WebP), with its size in the
+// header; GIF, BMP and WebP, which only decode at full size, up to
+// kMaxDecodePixels. When maxEdge > 0 the picture is also read scaled to fit
+// maxEdge x maxEdge (thumbnails); maxPixels lowers the working cap further. Null with the reason in *error on failure or
 // refusal. A scaled read keeps the picture's size in points: its resolution
 // is scaled with it.
 QImage readPicture(QImageReader& reader, QString* error = nullptr, int maxEdge = 0,

@@ -24,11 +24,22 @@ struct FileIdentity {
     auto operator<=>(const FileIdentity&) const = default;
 };
 
-std::optional<FileIdentity> identityOf(const QString& path)
+// The identity of a regular file; nullopt, the reason in *error, for a
+// missing path or one that is not a regular file (a FIFO or a device would
+// block the reader).
+std::optional<FileIdentity> identityOf(const QString& path, QString* error)
 {
     struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) {
+        if (error)
+            *error = QStringLiteral("there is no such file");
         return std::nullopt;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        if (error)
+            *error = QStringLiteral("it is not a regular file");
+        return std::nullopt;
+    }
     return FileIdentity{quint64(st.st_dev), quint64(st.st_ino), qint64(st.st_size),
                         qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
 }
@@ -258,15 +269,9 @@ StoredPicture StoredPicture::fromBytes(const QByteArray& bytes, QString* error)
 
 StoredPicture StoredPicture::fromFile(const QString& path, QString* error)
 {
-    const std::optional<FileIdentity> identity = identityOf(path);
-    if (!identity) {
-        if (error) {
-            struct stat st {};
-            *error = ::stat(QFile::encodeName(path).constData(), &st) == 0 ? QStringLiteral("it is not a regular file")
-                                                                            : QStringLiteral("there is no such file");
-        }
+    const std::optional<FileIdentity> identity = identityOf(path, error);
+    if (!identity)
         return {};
-    }
     {
         QMutexLocker lock(&gFilesMutex);
         const auto it = gFiles.find(*identity);
@@ -297,7 +302,7 @@ StoredPicture StoredPicture::fromFile(const QString& path, QString* error)
 
 StoredPicture StoredPicture::copyOfFile(const QString& path, QString* error)
 {
-    if (fromFile(path, error).isNull())
+    if (!identityOf(path, error))
         return {};
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {

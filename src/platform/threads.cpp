@@ -1,14 +1,14 @@
 #include "platform/threads.h"
 
 #include <atomic>
+#include <memory>
 #include <system_error>
 
 namespace platform {
 namespace {
 std::atomic<int> g_allowed {-1}; // starts left before refusals; negative: no limit
-} // namespace
 
-bool startThread(std::thread& thread, std::function<void()> work)
+bool tryStart(std::thread& thread, std::function<void()> work)
 {
     for (int left = g_allowed.load(); left >= 0;) {
         if (left == 0)
@@ -24,13 +24,23 @@ bool startThread(std::thread& thread, std::function<void()> work)
     }
 }
 
+} // namespace
+
 bool startThread(std::vector<std::thread>& pool, std::function<void()> work)
 {
     std::thread thread;
-    if (!startThread(thread, std::move(work)))
+    if (!tryStart(thread, std::move(work)))
         return false;
     pool.push_back(std::move(thread));
     return true;
+}
+
+void startThreadOrRun(std::thread& thread, std::function<void()> work)
+{
+    // Held apart from the thread's copy, which a refused start destroys.
+    const auto shared = std::make_shared<std::function<void()>>(std::move(work));
+    if (!tryStart(thread, [shared] { (*shared)(); }))
+        (*shared)();
 }
 
 void refuseThreadsAfter(int allowed)

@@ -12,9 +12,10 @@ namespace platform {
 // started, when the system refuses.
 bool startThread(std::vector<std::thread>& pool, std::function<void()> work);
 
-// Starts one thread into `thread`; false, with nothing started, when the
-// system refuses (the caller then does the work itself).
-bool startThread(std::thread& thread, std::function<void()> work);
+// Runs work on a new thread put into `thread`, or, when the system refuses
+// one, on the calling thread before returning (`thread` then stays
+// unjoinable).
+void startThreadOrRun(std::thread& thread, std::function<void()> work);
 
 // Test hook: after `allowed` more starts every start is refused, as by a
 // system at its limit; a negative count turns the hook off.
