@@ -11,6 +11,9 @@
 //       clip art in six category folders of <folder>/LibraryImage, and the
 //       hatch pattern tiles of <folder>/Fill_Style_Image (PNG, one per
 //       pattern, named after it).
+//   cw_make_resources --icons <folder>
+//       the program's icon as <folder>/<n>x<n>/apps/cardwright.png for the
+//       icon theme sizes 16 to 256 (the folder is a theme's, e.g. hicolor).
 //   cw_make_resources --backgrounds <folder> <count> <width> <height>
 //       <count> backgrounds of the given size, half PNG, half JPG (used to
 //       fill a resource folder for measurements).
@@ -390,6 +393,60 @@ bool save(const QImage& image, const QString& path, const char* format)
     return true;
 }
 
+// The program's icon: a card seen at a slant over a second one, its face a
+// warm gradient with a heart and two lines of text.
+QImage drawIcon(int size)
+{
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    // Drawn on a 256-unit square.
+    const QRectF card(-92, -62, 184, 124);
+    auto placeCard = [&p, size](double x, double y, double degrees) {
+        p.resetTransform();
+        p.scale(size / 256.0, size / 256.0);
+        p.translate(x, y);
+        p.rotate(degrees);
+    };
+    // The back card.
+    placeCard(136, 112, 12);
+    p.setPen(QPen(QColor(40, 70, 120), 4));
+    p.setBrush(QColor(120, 170, 230));
+    p.drawRoundedRect(card, 16, 16);
+    // The front card.
+    placeCard(120, 148, -8);
+    QLinearGradient face(card.topLeft(), card.bottomRight());
+    face.setColorAt(0, QColor(255, 138, 101));
+    face.setColorAt(1, QColor(255, 202, 40));
+    p.setPen(QPen(QColor(150, 60, 30), 4));
+    p.setBrush(face);
+    p.drawRoundedRect(card, 16, 16);
+    QPainterPath heart;
+    heart.moveTo(-40, -4);
+    heart.cubicTo(-78, -30, -60, -58, -40, -40);
+    heart.cubicTo(-20, -58, -2, -30, -40, -4);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::white);
+    p.drawPath(heart);
+    p.setBrush(QColor(255, 255, 255, 220));
+    p.drawRoundedRect(QRectF(0, -42, 70, 12), 6, 6);
+    p.drawRoundedRect(QRectF(-70, 16, 140, 12), 6, 6);
+    p.drawRoundedRect(QRectF(-70, 36, 100, 12), 6, 6);
+    p.end();
+    return image;
+}
+
+bool writeIcons(const QString& folder)
+{
+    for (const int size : {16, 32, 48, 64, 128, 256}) {
+        const QString apps = QStringLiteral("%1/%2x%2/apps").arg(folder).arg(size);
+        if (!QDir().mkpath(apps) || !save(drawIcon(size), apps + QStringLiteral("/cardwright.png"), "png"))
+            return false;
+    }
+    return true;
+}
+
 bool writeBackgrounds(const QString& folder, int count, int width, int height)
 {
     if (!QDir().mkpath(folder)) {
@@ -562,6 +619,8 @@ int main(int argc, char** argv)
                 return 1;
         return writeBackgrounds(share.filePath(QStringLiteral("Background")), 24, 800, 600) ? 0 : 1;
     }
+    if (argc == 3 && std::strcmp(argv[1], "--icons") == 0)
+        return writeIcons(QString::fromLocal8Bit(argv[2])) ? 0 : 1;
     if (argc == 6 && std::strcmp(argv[1], "--backgrounds") == 0) {
         const int count = std::atoi(argv[3]);
         const int width = std::atoi(argv[4]);
@@ -570,6 +629,7 @@ int main(int argc, char** argv)
             return 2;
         return writeBackgrounds(QString::fromLocal8Bit(argv[2]), count, width, height) ? 0 : 1;
     }
-    std::fprintf(stderr, "usage: cw_make_resources --share <folder> | --backgrounds <folder> <count> <w> <h>\n");
+    std::fprintf(stderr, "usage: cw_make_resources --share <folder> | --icons <folder>"
+                         " | --backgrounds <folder> <count> <w> <h>\n");
     return 2;
 }

@@ -96,6 +96,9 @@ bool build(QBXWindowController& c, const Design& d, const QDir& out)
         side->Card_Category = QString::fromLatin1(d.category);
         side->Card_Preset = d.preset[0] == 'V' ? QStringLiteral("Vertical") : QStringLiteral("Horizontal");
         side->Card_Name = QString::fromLatin1(d.name);
+        side->Card_Cat_index = d.row;
+        side->Card_Sub_Category =
+            (side->Card_Category == QLatin1String("PVC Card") ? c.pvc_card_arry : c.paper_card_arry).value(d.row);
         side->Card_fill_chk = true;
     }
     c.Front_card_Prop.Card_fill_style = QStringLiteral("G");

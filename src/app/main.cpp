@@ -1,23 +1,36 @@
 #include "app/EditorStart.h"
 #include "platform/picture_decode.h"
 #include "platform/image_browser.h"
+#include "platform/log.h"
 #include "platform/process_end.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QTimer>
+#include <QWidget>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Cardwright"));
     QApplication::setApplicationDisplayName(QStringLiteral("Cardwright"));
+    // Windows name the program's desktop entry and carry its icon (both
+    // installed under share/), so a desktop matches them to its menu item.
+    QGuiApplication::setDesktopFileName(QStringLiteral("cardwright"));
+    QApplication::setWindowIcon(QIcon::fromTheme(
+        QStringLiteral("cardwright"),
+        QIcon(QCoreApplication::applicationDirPath()
+              + QStringLiteral("/../share/icons/hicolor/256x256/apps/cardwright.png"))));
     platform::setPictureAllocationLimit();
     // For start-up checks: with CARDWRIGHT_EXIT_AT_START set, the program
     // ends with status 0 as soon as its first event loop runs (the start
-    // wizard's), after the resource folder and the main window were made.
+    // wizard's), after the resource folder and the main window were made,
+    // and logs the title of the window it reached.
     // Thumbnail workers are stopped first, as the wizard's Exit does.
     if (!qEnvironmentVariableIsEmpty("CARDWRIGHT_EXIT_AT_START")) {
         QTimer::singleShot(0, [] {
+            if (const QWidget* window = QApplication::activeModalWidget())
+                platform::logText(QStringLiteral("start-up reached: ") + window->windowTitle());
             platform::ThumbnailLoader::shutdown();
             platform::endProcess(0);
         });

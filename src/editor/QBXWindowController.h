@@ -130,7 +130,15 @@ public:
     // Shows a size (millimetres) in the card panel, with the preset of the
     // shown category and orientation that has that size selected, or none.
     void Set_Card_Size_In_Control(const QSizeF& size);
-    void Select_Matching_Preset(const QSizeF& size);
+    // Selects the preset of the shown category and orientation whose size is
+    // `size` (millimetres, to a hundredth): `preferred` when it is one of
+    // them (presets may share a size), else the first; none when no preset
+    // has that size.
+    void Select_Matching_Preset(const QSizeF& size, int preferred = -1);
+    // The card's size in millimetres: the front canvas's.
+    QSizeF Card_Size_MM() const;
+    // The selected row of the size list, -1 for none.
+    int Selected_Size_Row() const;
     void Set_Document_Size(const QSizeF& size);
     void SetDocumentCanvasSize(const QSizeF& size);
     void Create_List(const QString& name);
@@ -205,9 +213,10 @@ public:
     // An open panel for design logs, then the reader: 1 when loaded, 0 when
     // cancelled or not loaded.
     int Open_Log_File();
-    // True when the design was written. *write_failed (when given) tells a
-    // failed write from a cancelled save panel.
-    bool Save_project_file(bool save_as, bool show_msg, bool* write_failed = nullptr);
+    // True when the design was written. A failed write is told by "fail"
+    // and the reason: shown when show_msg, and put in *failure (when given;
+    // left empty for a cancelled save panel).
+    bool Save_project_file(bool save_as, bool show_msg, QString* failure = nullptr);
     void Set_Log_Name_In_Title();
     // The design as a log stores it: both records, the binding, the front
     // and back graphics (never the temporary side).

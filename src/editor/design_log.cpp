@@ -194,10 +194,10 @@ int QBXWindowController::Open_Log_File()
     }
 }
 
-bool QBXWindowController::Save_project_file(bool save_as, bool show_msg, bool* write_failed)
+bool QBXWindowController::Save_project_file(bool save_as, bool show_msg, QString* failure)
 {
-    if (write_failed)
-        *write_failed = false;
+    if (failure)
+        failure->clear();
     const QString remembered = Project_File_Name;
     int gathered = 0; // log items written when an exception leaves
     try {
@@ -232,25 +232,27 @@ bool QBXWindowController::Save_project_file(bool save_as, bool show_msg, bool* w
             }
             written = design_log::writeFile(path, Design_Log_Stage(), &reason, &gathered);
         }
+        // "fail" comes first, the system's reason (a full disk, a folder in
+        // the way) after it.
+        const QString failed = reason.isEmpty() ? QStringLiteral("fail") : QStringLiteral("fail: ") + reason;
         if (written) {
             Project_File_Name = path;
         } else {
             Project_File_Name = remembered;
-            if (write_failed)
-                *write_failed = true;
+            if (failure)
+                *failure = failed;
             Show_NSLog_Message(QStringLiteral("Design log not written to %1: %2").arg(path, reason));
         }
         if (show_msg) {
-            Show_MessageBox(written ? QStringLiteral("Greeting Card Design Log has been saved successfully.")
-                                    : QStringLiteral("fail"));
+            Show_MessageBox(written ? QStringLiteral("Greeting Card Design Log has been saved successfully.") : failed);
             Set_Log_Name_In_Title();
         }
         return written;
     } catch (const std::exception& e) {
         Project_File_Name = remembered;
-        if (write_failed)
-            *write_failed = true;
         const QString why = QString::fromUtf8(e.what());
+        if (failure)
+            *failure = QStringLiteral("fail: ") + why;
         Show_NSLog_Message(why);
         Show_MessageBox(QStringLiteral("%1 -- %2").arg(gathered).arg(why));
         return false;

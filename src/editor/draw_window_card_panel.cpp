@@ -20,7 +20,6 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -214,11 +213,11 @@ void QBXWindowController::Load_Card_Panel()
         panel::setIndex(Preset_ComboBox, at);
     if (const int at = Category_ComboBox->findText(side.Card_Category); at >= 0)
         panel::setIndex(Category_ComboBox, at);
-    // The size list is the shown category's, with the side's size selected
-    // (none for a size typed in).
+    // The size list is the shown category's, with the preset of the card's
+    // size selected: the stored row names it only while the size agrees (a
+    // design may carry a row its size does not have); none for a size typed in.
     Fill_Size_List(Category_ComboBox->currentIndex());
-    if (side.Card_Cat_index >= 0 && side.Card_Cat_index < ListData.size())
-        Mark_List_New_Selection(side.Card_Cat_index);
+    Select_Matching_Preset(Card_Size_MM(), side.Card_Cat_index);
 }
 
 void QBXWindowController::card_prop_set(const QString& style)
@@ -317,8 +316,7 @@ void QBXWindowController::Update_Card_Graphics()
     if (Category_ComboBox && Category_ComboBox->currentIndex() >= 0)
         side.Card_Category = Category_ComboBox->currentText();
     if (ColList && ColList->selectionModel()) {
-        const QModelIndexList rows = ColList->selectionModel()->selectedRows();
-        const int row = rows.isEmpty() ? -1 : rows.first().row();
+        const int row = Selected_Size_Row();
         side.Card_Sub_Category = row >= 0 ? Get_Item_Text(row) : QString();
         side.Card_Cat_index = row;
     }
@@ -357,6 +355,7 @@ void QBXWindowController::Apply_Size_Clicked(QObject*)
     SetDocumentCanvasSize(size);
     if (_graphicView)
         _graphicView->Refresh_ScrollView();
+    Select_Matching_Preset(Card_Size_MM(), Selected_Size_Row());
     Update_All_Card_Content();
 }
 

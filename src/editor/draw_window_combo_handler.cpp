@@ -54,8 +54,9 @@ void QBXWindowController::comboBoxSelectionDidChange(QComboBox* combo)
             panel::setIndex(Category_ComboBox, c);
             comboBoxSelectionDidChange(Category_ComboBox);
         } else if (combo == Category_ComboBox) {
+            // The new category's preset of the card's size, if it has one.
             Fill_Size_List(Category_ComboBox->currentIndex());
-            Mark_List_New_Selection(0);
+            Select_Matching_Preset(Card_Size_MM());
         }
         // Any other combo box (the date and time formats) has no effect.
     } catch (const std::exception& e) {

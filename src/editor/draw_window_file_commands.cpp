@@ -289,10 +289,10 @@ void QBXWindowController::Exit_App()
 
     if (Show_YES_NO_MessageBox(QStringLiteral("Do you want to save changes before closing?"))) {
         // Silent save; the design is never lost to an unwritten save.
-        bool failed = false;
-        if (!Save_project_file(false, false, &failed)) {
-            if (failed)
-                Show_MessageBox(QStringLiteral("fail"));
+        QString failure;
+        if (!Save_project_file(false, false, &failure)) {
+            if (!failure.isEmpty())
+                Show_MessageBox(failure);
             return;
         }
     }

@@ -77,7 +77,7 @@ void QBXWindowController::Set_Card_Size_In_Control(const QSizeF& size)
     Select_Matching_Preset(size);
 }
 
-void QBXWindowController::Select_Matching_Preset(const QSizeF& size)
+void QBXWindowController::Select_Matching_Preset(const QSizeF& size, int preferred)
 {
     if (!ColList || !ColList->selectionModel() || !Category_ComboBox || !Preset_ComboBox)
         return;
@@ -86,14 +86,35 @@ void QBXWindowController::Select_Matching_Preset(const QSizeF& size)
         Preset_ComboBox->currentText() == QLatin1String("Horizontal") ? QStringLiteral("H") : QStringLiteral("V");
     // Millimetres pass through points and single precision on their way
     // here: a hundredth of a millimetre is the same size.
-    for (int row = 0; row < ListData.size(); ++row) {
+    auto matches = [&](int row) {
         const QSizeF listed = Get_My_card_Size(category, preset, row);
-        if (std::abs(listed.width() - size.width()) < 0.01 && std::abs(listed.height() - size.height()) < 0.01) {
+        return std::abs(listed.width() - size.width()) < 0.01 && std::abs(listed.height() - size.height()) < 0.01;
+    };
+    if (preferred >= 0 && preferred < ListData.size() && matches(preferred)) {
+        Mark_List_New_Selection(preferred);
+        return;
+    }
+    for (int row = 0; row < ListData.size(); ++row) {
+        if (matches(row)) {
             Mark_List_New_Selection(row);
             return;
         }
     }
     ColList->selectionModel()->clearSelection();
+}
+
+int QBXWindowController::Selected_Size_Row() const
+{
+    if (!ColList || !ColList->selectionModel())
+        return -1;
+    const QModelIndexList rows = ColList->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+QSizeF QBXWindowController::Card_Size_MM() const
+{
+    const QSizeF points = _graphicView ? _graphicView->bounds().size() : Front_card_Prop.Card_Size;
+    return {Points_to_MM_Convert(float(points.width())), Points_to_MM_Convert(float(points.height()))};
 }
 
 void QBXWindowController::Set_Document_Size(const QSizeF& size)

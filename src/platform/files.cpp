@@ -28,54 +28,102 @@ bool fail(QString* error, const QString& why)
 
 QString systemReason(int code) { return QString::fromLocal8Bit(std::strerror(code)); }
 
-// The file as the writers see it: everything passes to the file, and a
-// write that runs short (a full disk) is tried again for the rest, so that
-// it fails with the system's reason. Writers that ignore a short count
-// (Qt's TIFF writer does) still fail.
-class CheckedFile final : public QIODevice
+// The file as the writers see it: writes are gathered in a buffer of its own
+// and go to the descriptor straight, so the first one that fails (a full
+// disk) keeps the system's reason. Qt's file buffer would lose it when a
+// write runs short, and writers that ignore a short count (Qt's TIFF writer
+// does) or seek on after it could leave no reason at all.
+class DescriptorWriter final : public QIODevice
 {
 public:
-    explicit CheckedFile(QFileDevice& file) : file_(file) { open(QIODevice::WriteOnly | QIODevice::Unbuffered); }
+    explicit DescriptorWriter(int fd) : fd_(fd)
+    {
+        buffer_.reserve(kGather);
+        open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    }
     bool isSequential() const override { return false; }
-    qint64 size() const override { return file_.size(); }
-    bool seek(qint64 pos) override { return QIODevice::seek(pos) && file_.seek(pos); }
+    qint64 size() const override
+    {
+        struct stat st {};
+        const qint64 stored = ::fstat(fd_, &st) == 0 ? qint64(st.st_size) : 0;
+        return std::max(stored, written_ + qint64(buffer_.size()));
+    }
+    bool seek(qint64 pos) override
+    {
+        if (!drain())
+            return false;
+        if (::lseek(fd_, off_t(pos), SEEK_SET) < 0)
+            return failWith(errno);
+        written_ = pos;
+        return QIODevice::seek(pos);
+    }
+    // Writes out what is gathered; false once any write failed.
+    bool finish() { return drain(); }
     bool failed() const { return failed_; }
 
 protected:
     qint64 readData(char*, qint64) override { return -1; }
     qint64 writeData(const char* data, qint64 length) override
     {
-        for (qint64 done = 0; done < length;) {
-            const qint64 n = file_.write(data + done, length - done);
-            if (n <= 0) {
-                failed_ = true;
-                setErrorString(file_.errorString());
-                return -1;
-            }
-            done += n;
-        }
+        if (failed_)
+            return -1;
+        if (buffer_.size() + length > kGather && !drain())
+            return -1;
+        if (length >= kGather)
+            return writeOut(data, length) ? length : -1;
+        buffer_.append(data, length);
         return length;
     }
 
 private:
-    QFileDevice& file_;
+    static constexpr qint64 kGather = 64 * 1024;
+
+    bool drain()
+    {
+        if (failed_)
+            return false;
+        const bool ok = writeOut(buffer_.constData(), buffer_.size());
+        buffer_.resize(0); // keeps the reserved room
+        return ok;
+    }
+    bool writeOut(const char* data, qint64 length)
+    {
+        for (qint64 done = 0; done < length;) {
+            const ssize_t n = ::write(fd_, data + done, size_t(length - done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                return failWith(n < 0 ? errno : ENOSPC);
+            done += n;
+            written_ += n;
+        }
+        return true;
+    }
+    bool failWith(int code)
+    {
+        failed_ = true;
+        setErrorString(systemReason(code));
+        return false;
+    }
+
+    int fd_;
+    QByteArray buffer_;
+    qint64 written_ = 0; // the descriptor's offset
     bool failed_ = false;
 };
 
-// Produces into the file. On failure *error gets the system's reason when
-// the file itself failed, else the one produce put there, else "writing was
+// Produces into the descriptor. On failure *error gets the system's reason
+// when a write failed, else the one produce put there, else "writing was
 // cancelled".
-bool produceInto(QFileDevice& file, const std::function<bool(QIODevice&)>& produce, QString* error)
+bool produceIntoDescriptor(int fd, const std::function<bool(QIODevice&)>& produce, QString* error)
 {
-    CheckedFile checked(file);
-    if (produce(checked) && !checked.failed() && file.flush())
+    if (fd < 0)
+        return fail(error, QStringLiteral("the file is not open"));
+    DescriptorWriter out(fd);
+    if (produce(out) && out.finish())
         return true;
-    // Qt knows no reason for a failed flush of its buffer ("Unknown
-    // error"): one more byte written straight to the file asks the system.
-    if (file.handle() >= 0 && ::write(file.handle(), "", 1) < 0)
-        return fail(error, systemReason(errno));
-    if (file.error() != QFileDevice::NoError)
-        return fail(error, file.errorString());
+    if (out.failed())
+        return fail(error, out.errorString());
     return error && !error->isEmpty() ? false : fail(error, QStringLiteral("writing was cancelled"));
 }
 
@@ -90,14 +138,6 @@ struct Descriptor {
 };
 
 std::atomic<bool> g_namedTemporaries {false}; // test hook: act as on a file system without unnamed files
-
-bool produceIntoDescriptor(int fd, const std::function<bool(QIODevice&)>& produce, QString* error)
-{
-    QFile file;
-    if (!file.open(fd, QIODevice::WriteOnly, QFileDevice::DontCloseHandle))
-        return fail(error, file.errorString());
-    return produceInto(file, produce, error);
-}
 
 // The road of file systems without unnamed temporary files: a named one
 // beside the target, created exclusively with the mode cut by the umask,
@@ -148,7 +188,7 @@ bool writeFileAtomically(const QString& path, const std::function<bool(QIODevice
         return fail(error, why);
     }
     // The reason is taken before cancelling replaces it by its own.
-    if (!produceInto(file, produce, error)) {
+    if (!produceIntoDescriptor(file.handle(), produce, error)) {
         file.cancelWriting();
         return false;
     }

@@ -228,3 +228,62 @@ TEST_F(CardPanel, SizeListFollowsTheOpenedDesignOnBothSides)
     }
     Project_File_Name.clear();
 }
+
+// The size list marks a preset only while the card has its size (to a
+// hundredth of a millimetre): a design whose stored row names another size
+// (CR80 stored, CR100's 98.552 x 66.548 mm card) marks the preset of its
+// size; a typed size marks none, and so does a category without it.
+TEST_F(CardPanel, SizeListMarksOnlyThePresetOfTheCardsSize)
+{
+    auto marked = [&] {
+        const QModelIndexList rows = c->ColList->selectionModel()->selectedRows();
+        return rows.isEmpty() ? -1 : rows.front().row();
+    };
+    auto open = [&](double width_mm, double height_mm) {
+        for (Card_Property* r : {&c->Front_card_Prop, &c->Back_card_Prop}) {
+            r->Card_Category = QStringLiteral("PVC Card");
+            r->Card_Cat_index = 0;
+            r->Card_Sub_Category = QStringLiteral("CR80-Credit Card Size");
+        }
+        c->Front_card_Prop.Card_Size = QSizeF(QBXWindowController::MM_to_Points_Convert(float(width_mm)),
+                                              QBXWindowController::MM_to_Points_Convert(float(height_mm)));
+        QTemporaryDir dir;
+        Project_File_Name = dir.filePath(QStringLiteral("card.dcard"));
+        EXPECT_TRUE(c->Save_project_file(false, false));
+        EXPECT_EQ(c->Read_and_load_design_Log(Project_File_Name, QStringLiteral("L")), 1);
+        Project_File_Name.clear();
+    };
+    open(98.552, 66.548);
+    for (int side : {0, 1, 0}) {
+        showSide(side);
+        EXPECT_EQ(marked(), 3) << side; // CR100
+    }
+    open(98.6, 66.548); // 0.05 mm off: no preset
+    for (int side : {0, 1}) {
+        showSide(side);
+        EXPECT_EQ(marked(), -1) << side;
+    }
+    showSide(0);
+
+    // Sizes typed in: a preset's marks it, any other none.
+    auto type = [&](double width_mm) {
+        c->width_Stepper->setValue(width_mm);
+        c->Card_Width_Changed(c->width_Stepper);
+    };
+    type(85.598);
+    c->height_Stepper->setValue(54.102);
+    c->Card_Height_Changed(c->height_Stepper);
+    EXPECT_EQ(marked(), 0);
+    EXPECT_EQ(c->Front_card_Prop.Card_Cat_index, 0);
+    type(90);
+    EXPECT_EQ(marked(), -1);
+    EXPECT_EQ(c->Front_card_Prop.Card_Cat_index, -1);
+    type(85.598);
+    // The paper badges have no CR80: none; back to the PVC cards: CR80.
+    c->Category_ComboBox->setCurrentIndex(1);
+    c->comboBoxSelectionDidChange(c->Category_ComboBox);
+    EXPECT_EQ(marked(), -1);
+    c->Category_ComboBox->setCurrentIndex(0);
+    c->comboBoxSelectionDidChange(c->Category_ComboBox);
+    EXPECT_EQ(marked(), 0);
+}

@@ -15,6 +15,7 @@
 #include "editor/design_log_file.h"
 #include "platform/keyed_archive.h"
 #include "platform/plist.h"
+#include "support/file_limits.h"
 #include "support/hostile_bytes.h"
 #include "support/process_runner.h"
 #include "support/test_responder.h"
@@ -30,6 +31,8 @@
 #include <QMainWindow>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <cerrno>
+#include <cstring>
 #include <iostream>
 #include <random>
 #include <sys/stat.h>
@@ -380,15 +383,30 @@ TEST_F(DesignLog, AFailedSaveKeepsTheOldFileAndTheName)
         if (QFileInfo::exists(target))
             testResponder().answerAlert(Answer::Yes); // replace it
         testResponder().answerAlert(Answer::Ok);
-        bool failed = false;
-        EXPECT_FALSE(e->Save_project_file(true, true, &failed));
-        EXPECT_TRUE(failed);
-        EXPECT_EQ(testResponder().texts(QStringLiteral("alert")), QStringList{QStringLiteral("\nfail")});
+        QString failure;
+        EXPECT_FALSE(e->Save_project_file(true, true, &failure));
+        // "fail", then why.
+        EXPECT_TRUE(failure.startsWith(QStringLiteral("fail: "))) << failure.toStdString();
+        EXPECT_GT(failure.size(), 6);
+        EXPECT_EQ(testResponder().texts(QStringLiteral("alert")), QStringList{QLatin1Char('\n') + failure});
         EXPECT_EQ(Project_File_Name, log);
         EXPECT_EQ(readAll(log), old);
         EXPECT_EQ(entries(), before); // no temporary left
         testResponder().reset();
     }
+    // Save on a full disk: the system's reason after "fail".
+    Project_File_Name = log;
+    testResponder().answerAlert(Answer::Ok);
+    QString failure;
+    {
+        const FileSizeLimit full(512);
+        EXPECT_FALSE(e->Save_project_file(false, true, &failure));
+    }
+    EXPECT_EQ(failure, QStringLiteral("fail: ") + QString::fromLocal8Bit(std::strerror(EFBIG)));
+    EXPECT_EQ(testResponder().texts(QStringLiteral("alert")), QStringList{QLatin1Char('\n') + failure});
+    EXPECT_EQ(readAll(log), old);
+    EXPECT_EQ(entries(), before);
+    testResponder().reset();
 }
 
 TEST_F(DesignLog, ShapeAndSidesComeFromTheLog)

@@ -533,11 +533,19 @@ TEST_F(ComboHandler, SpreadsheetColumnsStayBound)
 
 TEST_F(ComboHandler, CardSidesAndSizeList)
 {
-    // After start-up: two sides, the back button on, PVC sizes, row 0.
+    auto marked = [&] {
+        const QModelIndexList rows = c->ColList->selectionModel()->selectedRows();
+        return rows.isEmpty() ? -1 : rows.front().row();
+    };
+    // After start-up: two sides, the back button on, PVC sizes, none marked
+    // (the start-up card, 243 x 154 points, is no preset).
     EXPECT_EQ(CARD_SIDE_STR, "2");
     EXPECT_TRUE(c->Back_Side_btn->isEnabled());
     ASSERT_EQ(c->ListData.size(), c->pvc_card_arry.size());
-    EXPECT_EQ(c->ColList->selectionModel()->selectedRows().value(0).row(), 0);
+    EXPECT_EQ(marked(), -1);
+    c->Set_Card_Size_In_Control(c->Get_My_card_Size(QStringLiteral("PVC Card"), QStringLiteral("H"), 0));
+    c->Apply_Size_Clicked(nullptr);
+    EXPECT_EQ(marked(), 0);
 
     choose(c->Sides_ComboBox, c->Sides_ComboBox->itemText(1));
     EXPECT_EQ(CARD_SIDE_STR, "1");
@@ -545,17 +553,21 @@ TEST_F(ComboHandler, CardSidesAndSizeList)
     choose(c->Sides_ComboBox, c->Sides_ComboBox->itemText(0));
     EXPECT_EQ(CARD_SIDE_STR, "2");
 
+    // Another category marks its preset of the card's size: the badges have
+    // none of CR80's.
     choose(c->Category_ComboBox, c->Category_ComboBox->itemText(1));
     EXPECT_EQ(c->ListData.size(), c->paper_card_arry.size());
+    EXPECT_EQ(marked(), -1);
     c->Mark_List_New_Selection(3);
     choose(c->Preset_ComboBox, c->Preset_ComboBox->itemText(1)); // reselects the category
-    EXPECT_EQ(c->ColList->selectionModel()->selectedRows().value(0).row(), 0);
+    EXPECT_EQ(marked(), -1);
     c->Category_ComboBox->setCurrentIndex(-1);
     c->Mark_List_New_Selection(3);
     choose(c->Preset_ComboBox, c->Preset_ComboBox->itemText(0)); // no category: nothing
-    EXPECT_EQ(c->ColList->selectionModel()->selectedRows().value(0).row(), 3);
+    EXPECT_EQ(marked(), 3);
     choose(c->Category_ComboBox, c->Category_ComboBox->itemText(0));
     EXPECT_EQ(c->ListData.size(), c->pvc_card_arry.size());
+    EXPECT_EQ(marked(), 0);
 }
 
 TEST_F(ComboHandler, TemporarySideEditsItsOwnSelection)

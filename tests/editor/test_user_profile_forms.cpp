@@ -592,7 +592,9 @@ TEST(ProfileFitChild, WizardFormFromTheTemplateBrowser)
     StartedEditor e;
     ASSERT_TRUE(e.started);
     User_profile* form = User_profile::defaultInstance();
+    bool opened = false;
     testResponder().onDialog([&](QDialog& dialog) {
+        opened = true;
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&dialog));
         settle();
         const QRect area = dialog.screen()->availableGeometry();
@@ -609,6 +611,7 @@ TEST(ProfileFitChild, WizardFormFromTheTemplateBrowser)
         form->cancel_btn->click();
     });
     e->Open_User_Profile_Window(0, QString());
+    EXPECT_TRUE(opened) << "the profile form did not open";
 }
 
 TEST(ProfileFit, WizardFormShowsTheSpreadsheetRowAt1366x768)

@@ -180,31 +180,36 @@ TEST(CardExport, NamesFoldersAndFormats)
 
 // A picture that cannot be written (the disk full): the system's reason, and
 // no file, partial or temporary, for the single export and the run's files,
-// PNG and TIFF, with unnamed temporary files or without.
+// PNG and TIFF, with unnamed temporary files or without. The larger picture's
+// TIFF strips outgrow a file buffer, and its writer seeks back after the
+// failed write.
 TEST(CardExport, AFailedWriteGivesTheSystemsReasonAndLeavesNoFile)
 {
-    QImage noise(600, 600, QImage::Format_RGB32);
-    for (int y = 0; y < noise.height(); ++y)
-        for (int x = 0; x < noise.width(); ++x)
-            noise.setPixel(x, y, qRgb((x * 7919 + y * 104729) % 251, (x * y) % 241, (x ^ y) & 0xff));
     const QString reason = QString::fromLocal8Bit(std::strerror(EFBIG));
-    for (const bool named : {false, true}) {
-        platform::useNamedTemporaryFiles(named);
-        QTemporaryDir dir;
-        for (const char* name : {"a.PNG", "b.TIFF"}) {
-            QString single, run;
-            bool singleWritten, runWritten;
-            {
-                const FileSizeLimit limit(65536);
-                singleWritten = Write_Picture(noise, dir.filePath(QString::fromLatin1(name)), &single);
-                runWritten = Write_Run_Picture(noise, dir.filePath(QStringLiteral("Card_1.") + name), &run);
+    for (const int side : {600, 1200}) {
+        QImage noise(side, side, QImage::Format_RGB32);
+        for (int y = 0; y < noise.height(); ++y)
+            for (int x = 0; x < noise.width(); ++x)
+                noise.setPixel(x, y, qRgb((x * 7919 + y * 104729) % 251, (x * y) % 241, (x ^ y) & 0xff));
+        for (const bool named : {false, true}) {
+            platform::useNamedTemporaryFiles(named);
+            QTemporaryDir dir;
+            for (const char* name : {"a.PNG", "b.TIFF"}) {
+                SCOPED_TRACE(::testing::Message() << name << ' ' << side << (named ? " named" : ""));
+                QString single, run;
+                bool singleWritten, runWritten;
+                {
+                    const FileSizeLimit limit(65536);
+                    singleWritten = Write_Picture(noise, dir.filePath(QString::fromLatin1(name)), &single);
+                    runWritten = Write_Run_Picture(noise, dir.filePath(QStringLiteral("Card_1.") + name), &run);
+                }
+                EXPECT_FALSE(singleWritten);
+                EXPECT_FALSE(runWritten);
+                EXPECT_EQ(single, reason);
+                EXPECT_EQ(run, reason);
             }
-            EXPECT_FALSE(singleWritten) << name;
-            EXPECT_FALSE(runWritten) << name;
-            EXPECT_EQ(single, reason) << name;
-            EXPECT_EQ(run, reason) << name << named;
+            EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
         }
-        EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
     }
     platform::useNamedTemporaryFiles(false);
 }

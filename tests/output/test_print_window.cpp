@@ -8,6 +8,7 @@
 #include "platform/print_preview.h"
 #include "platform/printers.h"
 #include "platform/stepper.h"
+#include "support/hang_guard.h"
 #include "support/process_runner.h"
 #include "support_print_host.h"
 #include "support/qt_print.h"
@@ -352,7 +353,7 @@ TEST(PrintPreview, ClosingStopsTheSheetInHandAndShowsItsAlertsAfter)
         drawing = true;
         QElapsedTimer waited;
         waited.start();
-        while (!stop && waited.elapsed() < 20000)
+        while (!stop && waited.elapsed() < 10000)
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         stopped = bool(stop);
         Show_MessageBox(QStringLiteral("A barcode could not be drawn."));
@@ -361,14 +362,19 @@ TEST(PrintPreview, ClosingStopsTheSheetInHandAndShowsItsAlertsAfter)
     testResponder().onDialog([&](QDialog& dialog) {
         QElapsedTimer waited;
         waited.start();
-        while (!drawing && waited.elapsed() < 20000)
+        while (!drawing && waited.elapsed() < 10000)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         during = testResponder().texts(QStringLiteral("alert"));
         dialog.done(0);
     });
     testResponder().answerAlert(Answer::Ok);
     testResponder().answerAlert(Answer::Ok);
-    platform::runPrintPreview(3, QSizeF(595, 842), 72, draw, nullptr);
+    {
+        // Closing waits for the drawing thread, which waits for alerts: a
+        // deadlock there fails here within seconds.
+        const HangGuard guard(std::chrono::seconds(15), "the preview closed during drawing");
+        platform::runPrintPreview(3, QSizeF(595, 842), 72, draw, nullptr);
+    }
     EXPECT_TRUE(stopped);
     EXPECT_TRUE(during.isEmpty());
     EXPECT_EQ(testResponder().texts(QStringLiteral("alert")),

@@ -105,7 +105,8 @@ TEST(AtomicWrite, AFailedWriteGivesTheSystemsReason)
         produced = platform::writeFileAtomically(
             path, [](QIODevice& out) { return out.write(QByteArray(1 << 20, 'y')) == 1 << 20; },
             platform::WriteMode::Default, &producedError);
-        // Small writes go through Qt's buffer, whose failed flush knows no reason.
+        // Small writes are gathered before they reach the file; the failed one
+        // still gives its reason.
         pieces = platform::writeFileAtomically(path, writeInPieces(1 << 20), platform::WriteMode::Default, &piecesError);
     }
     EXPECT_FALSE(bytesWritten);
