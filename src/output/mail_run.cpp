@@ -222,8 +222,10 @@ QString Mail_Report::Text() const
         for (int i = 0; i < shown; ++i)
             text += QLatin1Char('\n') + problems[i];
         if (problems.size() > shown)
-            text += QStringLiteral("\n... and %1 more.").arg(problems.size() - shown);
+            text += QStringLiteral("\n\u2026 and %1 more.").arg(problems.size() - shown);
     }
+    if (!card_problems.isEmpty())
+        text += QStringLiteral("\n\n") + Problems_Text(card_problems, rows);
     for (const QString& note : notes)
         text += QStringLiteral("\n") + note;
     return text;
@@ -335,7 +337,9 @@ Mail_Report Mail_Run::Go()
             auto make = [&](const QString& side, const QString& path) {
                 const QImage picture = r.render_row ? r.render_row(i, side) : QImage();
                 if (picture.isNull()) {
-                    report.problems << QStringLiteral("%1: the card could not be drawn.").arg(card);
+                    Merge_Problems(report.card_problems,
+                                   {Card_Problem{Problem_Kind::Card_Not_Drawn, i + 1, QString(),
+                                                 QStringLiteral("the card could not be drawn.")}});
                     return false;
                 }
                 attachments << path;
@@ -372,10 +376,11 @@ Mail_Report Mail_Run::Go()
         }
     }
     report.stopped = p.stop && report.sent < report.planned;
-    if (r.render_problems)
-        for (const QString& problem : r.render_problems())
-            if (!report.problems.contains(problem))
-                report.problems << problem;
+    if (data) {
+        report.rows = R;
+        if (r.render_problems)
+            Merge_Problems(report.card_problems, r.render_problems());
+    }
     for (const QString& problem : report.problems)
         Show_NSLog_Message(problem);
     return report;
