@@ -43,6 +43,8 @@ QString Line_Of(const Card_Problem& p, int first, int last)
                              : QStringLiteral("Cards %1\u2013%2: ").arg(first).arg(last);
     if (!p.value.isEmpty())
         line += QLatin1Char('"') + Quote_Short(p.value, Is_Picture(p.kind)) + QStringLiteral("\" ");
+    if (p.cause.size() > kCauseLength)
+        return line + p.cause.left(kCauseLength) + QStringLiteral("\u2026");
     return line + p.cause;
 }
 
@@ -153,20 +155,41 @@ QString Problems_Text(QList<Card_Problem> problems, int total_cards, const QStri
                 }
         lines.push_back(Line{p.kind, Line_Of(p, p.card, last)});
     }
-    int shown = 0, left = 0;
-    for (size_t i = 0; i < lines.size(); ++i) {
-        if (shown >= max_lines) {
-            ++left;
-            continue;
+    // Every kind shows its heading and first line (and room is kept for its
+    // count of lines not shown); the lines left to show go to the kinds in
+    // their order.
+    auto cost = [](const Line& line) {
+        return std::max<int>(1, int((line.text.size() + kAlertLineLength - 1) / kAlertLineLength));
+    };
+    std::vector<bool> shown(lines.size(), false);
+    int taken = 0;
+    for (size_t i = 0; i < lines.size(); ++i)
+        if (i == 0 || lines[i - 1].kind != lines[i].kind) {
+            shown[i] = true;
+            taken += cost(lines[i]) + 2;
         }
-        if (i == 0 || lines[i - 1].kind != lines[i].kind)
-            out << (lines[i].kind == Problem_Kind::Card_Not_Drawn && !not_drawn_heading.isEmpty()
-                        ? not_drawn_heading
-                        : Heading_Of(lines[i].kind));
-        out << lines[i].text;
-        ++shown;
+    for (size_t i = 0; i < lines.size(); ++i)
+        if (!shown[i] && taken + cost(lines[i]) <= max_lines) {
+            shown[i] = true;
+            taken += cost(lines[i]);
+        } else if (!shown[i]) {
+            taken = max_lines; // keep the kind's lines in card order
+        }
+    for (size_t i = 0; i < lines.size();) {
+        size_t end = i;
+        int hidden = 0;
+        out << (lines[i].kind == Problem_Kind::Card_Not_Drawn && !not_drawn_heading.isEmpty()
+                    ? not_drawn_heading
+                    : Heading_Of(lines[i].kind));
+        for (; end < lines.size() && lines[end].kind == lines[i].kind; ++end) {
+            if (shown[end])
+                out << lines[end].text;
+            else
+                ++hidden;
+        }
+        if (hidden > 0)
+            out << QStringLiteral("\u2026 and %1 more.").arg(hidden);
+        i = end;
     }
-    if (left > 0)
-        out << QStringLiteral("\u2026 and %1 more.").arg(left);
     return out.join(QLatin1Char('\n'));
 }

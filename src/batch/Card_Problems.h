@@ -73,11 +73,18 @@ void Merge_Problems(QList<Card_Problem>& into, const QList<Card_Problem>& more);
 // How many different cards carry a problem.
 int Cards_With_Problems(const QList<Card_Problem>& problems);
 
+// Lines of about this many characters fit the width an alert takes; a
+// longer line is counted as the lines it wraps to.
+constexpr int kAlertLineLength = 70;
+// At most this many characters of a cause are shown ("…" after).
+constexpr int kCauseLength = 120;
+
 // The list an end box shows: "16 of 20 cards carry a problem." (when any
 // card does), then each kind present under its heading, its problems by
-// card number, neighbouring cards with the same problem on one line. At
-// most max_lines problem lines are shown, the rest counted in a last line.
-// not_drawn_heading replaces the heading of cards that could not be drawn
-// (the print window says what their cells show).
+// card number, neighbouring cards with the same problem on one line. Each
+// kind shows its first line; the list takes about max_lines lines of
+// kAlertLineLength characters besides (so that it fits the screen in an
+// alert), and each kind counts its lines not shown. not_drawn_heading replaces the heading of cards that could not be
+// drawn (the print window says what their cells show).
 QString Problems_Text(QList<Card_Problem> problems, int total_cards, const QString& not_drawn_heading = {},
-                      int max_lines = 20);
+                      int max_lines = 24);

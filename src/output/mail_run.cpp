@@ -218,14 +218,16 @@ QString Mail_Report::Text() const
             text += QStringLiteral("\n\n%1 of %2 e-mails were not sent.").arg(planned - sent).arg(planned);
         if (stopped)
             text += QStringLiteral("\nStopped after %1 of %2 e-mails.").arg(sent).arg(planned);
-        const int shown = std::min<int>(20, problems.size());
+        // Short enough, with the cards' list below, for the end box to fit
+        // the screen.
+        const int shown = std::min<int>(8, problems.size());
         for (int i = 0; i < shown; ++i)
             text += QLatin1Char('\n') + problems[i];
         if (problems.size() > shown)
             text += QStringLiteral("\n\u2026 and %1 more.").arg(problems.size() - shown);
     }
     if (!card_problems.isEmpty())
-        text += QStringLiteral("\n\n") + Problems_Text(card_problems, rows);
+        text += QStringLiteral("\n\n") + Problems_Text(card_problems, rows, {}, 12);
     for (const QString& note : notes)
         text += QStringLiteral("\n") + note;
     return text;

@@ -165,16 +165,20 @@ TEST(DataBinding, RunProblemsAreListedByKindWithRangesAndShortValues)
                                    "Cards 6\u201320: no value: the series \"A\" has 5 rows.")
                         .arg(QString(40, QLatin1Char('x'))));
 
-    // Kinds in their order under their own headings; problems of no one card
-    // are not counted; lines past the cap are counted at the end.
+    // Kinds in their order under their own headings, each with its first
+    // line; problems of no one card are not counted; lines past the room
+    // left are counted under their kind.
     QList<Card_Problem> mixed{{Problem_Kind::Data, 0, {}, QStringLiteral("Series \"Gone\" is missing.")},
                               {Problem_Kind::Barcode_Past_Edge, 3, QStringLiteral("CW-1"), QStringLiteral("runs past.")},
+                              {Problem_Kind::Barcode_Past_Edge, 5, QStringLiteral("CW-2"), QStringLiteral("runs past.")},
+                              {Problem_Kind::Barcode_Past_Edge, 7, QStringLiteral("CW-3"), QStringLiteral("runs past.")},
                               {Problem_Kind::Barcode_Changed, 1, QStringLiteral("123"), QStringLiteral("is cut.")},
                               {Problem_Kind::Card_Not_Drawn, 2, {}, QStringLiteral("could not be drawn.")}};
-    EXPECT_EQ(Problems_Text(mixed, 4, QStringLiteral("Not drawn (\"Invalid Data\"):"), 3),
-              QStringLiteral("3 of 4 cards carry a problem.\nNot drawn (\"Invalid Data\"):\nCard 2: could not be "
+    EXPECT_EQ(Problems_Text(mixed, 8, QStringLiteral("Not drawn (\"Invalid Data\"):"), 3),
+              QStringLiteral("5 of 8 cards carry a problem.\nNot drawn (\"Invalid Data\"):\nCard 2: could not be "
                              "drawn.\nBarcodes changed from their value:\nCard 1: \"123\" is cut.\nBarcodes past the "
-                             "card's edge:\nCard 3: \"CW-1\" runs past.\n\u2026 and 1 more."));
+                             "card's edge:\nCard 3: \"CW-1\" runs past.\n\u2026 and 2 more.\nData problems:\n"
+                             "Series \"Gone\" is missing."));
 }
 
 TEST(DataBinding, UnencodableBarcodePrintsNothingInARunButKeepsTheSampleOnTheCanvas)
