@@ -64,6 +64,9 @@ public:
     // Why the content cannot be encoded, for the dialog and the data
     // binding; empty when it can.
     virtual QString contentProblem() const;
+    // What the symbol holds other than the value given, said after the
+    // quoted value ("is cut to ..."); empty when it holds the value whole.
+    virtual QString contentChange() const { return {}; }
 
     virtual std::string_view initiator() const { return {}; }
     virtual std::string_view terminator() const { return {}; }

@@ -296,9 +296,12 @@ void JapanPostBarcode::setContent(const QString& text)
         encoded.append(symbols, count);
         readable += QChar(c);
     }
-    if (cut)
-        Show_NSLog_Message(QStringLiteral("Japan Post value cut to \"%1\": the symbol holds 20 character symbols.")
-                               .arg(readable));
+    m_change.clear();
+    if (cut) {
+        m_change = QStringLiteral("is cut to \"%1\": Japan Post holds 20 symbol characters, and a letter takes two.")
+                       .arg(readable);
+        Show_NSLog_Message(QStringLiteral("Japan Post value cut to \"%1\".").arg(readable));
+    }
     encoded.append(kSymbols - encoded.size(), '=');
     m_japanpostContents = QString::fromLatin1(encoded.data(), qsizetype(encoded.size()));
     BCXBarcode::setContent(readable);

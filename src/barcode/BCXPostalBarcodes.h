@@ -74,6 +74,8 @@ public:
     void setContent(const QString& content) override;
     void generateChecksum() override;
     QString contentProblem() const override;
+    // A value longer than the symbol's 20 character symbols is cut.
+    QString contentChange() const override { return m_change; }
     std::string barcode() const override;
     bool printsCaption() const override { return true; }
     bool printsHeader() const override { return true; }
@@ -92,6 +94,7 @@ public:
 
 private:
     QString m_japanpostContents;
+    QString m_change;
     float m_pointSize = 10;
 };
 

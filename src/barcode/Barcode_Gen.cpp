@@ -182,6 +182,7 @@ void Barcode_Gen::Restore_Defaults()
     testBarcode_EXP.reset();
     image_2d = {};
     last_failure.clear();
+    last_change.clear();
     m_content = m_header = m_footer = QString();
     m_height = m_width = 0;
     m_printsCaption = m_printsHeader = m_printsFooter = false;
@@ -383,6 +384,7 @@ std::shared_ptr<BCXBarcode> Barcode_Gen::Generate_Barcode_Variable(bool preview,
 {
     auto lock = Lock_Generation();
     last_failure.clear();
+    last_change.clear();
     if (!run_record && Not_Draw_Only_Prop_Change)
         return testBarcode; // settings are being loaded: the last preview stands
     if (value.isEmpty()) {
@@ -408,6 +410,7 @@ std::shared_ptr<BCXBarcode> Barcode_Gen::Generate_Barcode_Variable(bool preview,
             last_failure = problem;
             return {};
         }
+        last_change = b->contentChange();
         b->setHeader(headerText);
         b->setFooter(footerText);
         b->setPrintsCaption(caption);

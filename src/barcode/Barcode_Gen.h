@@ -145,6 +145,9 @@ public:
     PointPicture image_2d;
     // Why the last generation made no picture ("" after a picture).
     QString last_failure;
+    // What the last generation's symbol holds other than the value given
+    // (a value cut to the symbol's capacity); "" when it holds it whole.
+    QString last_change;
 
     // ---- 2-D size model ------------------------------------------------------
     void setContent(const QString& s) { m_content = s; }

@@ -244,6 +244,10 @@ Barcode_Row_Picture Barcode_Row_Picture_For_Graphic(const QBXGraphic& settings, 
     Barcode_Row_Picture row;
     row.picture = gen.Get_Image_From_Val(value, header, footer, for_run);
     row.dpi = gen.run_dpi;
+    if (row.picture.isNull())
+        row.failure = gen.last_failure;
+    else
+        row.change = gen.last_change;
     return row;
 }
 

@@ -40,6 +40,13 @@ void Store_Barcode_Settings(QBXGraphic& graphic, const Barcode_Gen& gen);
 struct Barcode_Row_Picture {
     PointPicture picture;
     int dpi = 600;
+    // Why no picture was made, a sentence in the user's words (the
+    // symbology and its limit, the character it cannot hold); empty when a
+    // picture was made.
+    QString failure;
+    // What the picture holds other than the value, said after the quoted
+    // value ("is cut to ..."); empty when it holds the value whole.
+    QString change;
     // The raster at the designer's resolution; null for a null picture.
     QImage raster() const { return picture.isNull() ? QImage() : picture.toImage(dpi); }
 };

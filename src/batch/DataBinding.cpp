@@ -32,6 +32,14 @@ void Note(Binding_Problems* problems, const QString& text)
         problems->Add(text);
 }
 
+void Note(Binding_Problems* problems, Problem_Kind kind, int row, const QString& value, const QString& cause)
+{
+    const Card_Problem problem{kind, row + 1, value, cause};
+    Show_NSLog_Message(Problem_Line(problem));
+    if (problems)
+        problems->Add(problem);
+}
+
 enum class Kind { None, Text, Picture, Barcode };
 
 Kind Kind_Of(const QBXGraphic& g)
@@ -46,7 +54,10 @@ Kind Kind_Of(const QBXGraphic& g)
     return Kind::None;
 }
 
-void Fill_One(QBXGraphic& g, Kind kind, int row, const QString& value, const Fill_Sources& s)
+// `empty` says why the value is empty (said when an empty value leaves a
+// picture or barcode off).
+void Fill_One(QBXGraphic& g, Kind kind, int row, const QString& value, const QString& empty,
+              const Fill_Sources& s)
 {
     switch (kind) {
     case Kind::Text:
@@ -57,14 +68,15 @@ void Fill_One(QBXGraphic& g, Kind kind, int row, const QString& value, const Fil
         if (!s.pictures) {
             picture.setFilePath(value);
             if (picture._contents.isNull() && s.problems)
-                Note(s.problems, QStringLiteral("Card %1: picture \"%2\" cannot be read.").arg(row + 1).arg(value));
+                Note(s.problems, Problem_Kind::Picture_Left_Off, row, value,
+                     value.isEmpty() ? empty : QStringLiteral("cannot be read."));
             break;
         }
         // Same outcome as setFilePath, each file's header read once per run.
         picture.Set_Control_File_path(value);
         if (value.isEmpty()) {
             picture._contents = {};
-            Note(s.problems, QStringLiteral("Card %1: picture \"\" cannot be read.").arg(row + 1));
+            Note(s.problems, Problem_Kind::Picture_Left_Off, row, value, empty);
             break;
         }
         auto it = s.pictures->constFind(value);
@@ -82,13 +94,13 @@ void Fill_One(QBXGraphic& g, Kind kind, int row, const QString& value, const Fil
         const drawing::PicturePtr pic =
             picture._contents.isNull() ? nullptr : drawing::pictureFor(picture._contents, need, &why);
         if (!pic) {
-            Note(s.problems, QStringLiteral("Card %1: picture \"%2\" cannot be read: %3.").arg(row + 1).arg(value, why));
+            Note(s.problems, Problem_Kind::Picture_Left_Off, row, value,
+                 QStringLiteral("cannot be read: %1.").arg(why));
         } else if (const QSize wanted = platform::sizeCovering(pic->fullSize, need);
                    pic->image.width() < wanted.width() && pic->image.height() < wanted.height()) {
-            Note(s.problems, QStringLiteral("Card %1: picture \"%2\" is read at %3 x %4 pixels, fewer than its frame "
-                                            "needs at %5 dpi.")
-                                 .arg(row + 1).arg(value).arg(pic->image.width()).arg(pic->image.height())
-                                 .arg(drawing::kMaxOutputDpi));
+            Note(s.problems, Problem_Kind::Picture_Coarse, row, value,
+                 QStringLiteral("is read at %1 x %2 pixels, fewer than its frame needs at %3 dpi.")
+                     .arg(pic->image.width()).arg(pic->image.height()).arg(drawing::kMaxOutputDpi));
         }
         break;
     }
@@ -112,22 +124,28 @@ void Fill_One(QBXGraphic& g, Kind kind, int row, const QString& value, const Fil
             if (s.in_run) {
                 // Never print a sample barcode in place of the row's value.
                 g.Set_Ctrl_Is_Visible(false);
-                Note(s.problems,
-                     QStringLiteral("Card %1: barcode value \"%2\" cannot be encoded.").arg(row + 1).arg(value));
+                QString cause = empty;
+                if (!value.isEmpty())
+                    cause = made.failure.isEmpty() ? QStringLiteral("cannot be encoded.")
+                                                   : QStringLiteral("cannot be encoded: ") + made.failure;
+                Note(s.problems, Problem_Kind::Barcode_Left_Off, row, value, cause);
             }
-        } else if (s.in_run && barcode && g.ctrl_is_visible && !s.card.isEmpty()) {
+        } else if (s.in_run && barcode && g.ctrl_is_visible) {
+            if (!made.change.isEmpty())
+                Note(s.problems, Problem_Kind::Barcode_Changed, row, value, made.change);
             // The row's picture is drawn whole from the frame's corner; what
             // the card's edge would cut is said, never left silent.
             const QRectF drawn = barcode->pictureRect();
             const double slack = 0.01;
-            if (drawn.left() < s.card.left() - slack || drawn.top() < s.card.top() - slack
-                || drawn.right() > s.card.right() + slack || drawn.bottom() > s.card.bottom() + slack)
-                Note(s.problems, QStringLiteral("Card %1: barcode value \"%2\" is %3 x %4 pt and runs past the "
-                                                "card's edge.")
-                                     .arg(row + 1)
-                                     .arg(value)
-                                     .arg(std::ceil(drawn.width()))
-                                     .arg(std::ceil(drawn.height())));
+            if (!s.card.isEmpty()
+                && (drawn.left() < s.card.left() - slack || drawn.top() < s.card.top() - slack
+                    || drawn.right() > s.card.right() + slack || drawn.bottom() > s.card.bottom() + slack)) {
+                const double mm = 25.4 / 72;
+                Note(s.problems, Problem_Kind::Barcode_Past_Edge, row, value,
+                     QStringLiteral("is %1 x %2 mm and runs past the card's edge (the card is %3 x %4 mm).")
+                         .arg(std::ceil(drawn.width() * mm)).arg(std::ceil(drawn.height() * mm))
+                         .arg(std::round(s.card.width() * mm)).arg(std::round(s.card.height() * mm)));
+            }
         }
         break;
     }
@@ -158,30 +176,6 @@ int Series_Table::Slot_Of(const QString& name, int index) const
     if (!clean.isEmpty())
         return slot_of_name.value(clean, -1);
     return index >= 0 && index < size() ? index : -1;
-}
-
-void Binding_Problems::Add(const QString& text)
-{
-    QMutexLocker lock(&mutex_);
-    list_ << text;
-}
-
-QStringList Binding_Problems::List() const
-{
-    QMutexLocker lock(&mutex_);
-    return list_;
-}
-
-void Binding_Problems::Clear()
-{
-    QMutexLocker lock(&mutex_);
-    list_.clear();
-}
-
-int Binding_Problems::Count() const
-{
-    QMutexLocker lock(&mutex_);
-    return int(list_.size());
 }
 
 Barcode_Picture_Fn Default_Barcode_Picture_Function()
@@ -224,7 +218,7 @@ Series_Table Create_Dataset_binding_table(const Binding_Design& design, const QS
                 const QString shown = name.isEmpty() ? QString::number(g->batch_list_index) : name;
                 if (!unlisted.contains(shown)) {
                     unlisted.insert(shown);
-                    Note(problems, QStringLiteral("Series \"%1\" is no longer in the series list.").arg(shown));
+                    Note(problems, QStringLiteral("Series \"%1\" is no longer in the series list.").arg(Quote_Short(shown)));
                 }
                 continue;
             }
@@ -236,7 +230,7 @@ Series_Table Create_Dataset_binding_table(const Binding_Design& design, const QS
                 target.values = std::move(*rows);
                 target.loaded = true;
             } else {
-                Note(problems, QStringLiteral("Series \"%1\" is missing or is not UTF-8 text.").arg(target.name));
+                Note(problems, QStringLiteral("Series \"%1\" is missing or is not UTF-8 text.").arg(Quote_Short(target.name)));
             }
         }
     };
@@ -330,20 +324,32 @@ void Assign_Batch_Values_To_Control(const GraphicList& graphics, int row, const 
         if (kind == Kind::None)
             continue;
         QString value;
+        QString empty; // why the value is empty
         if (g->data_source_type == 1 && sources.use_series && sources.series) {
-            value = Trim_Str(Get_sel_row_col_value_of_dataset(*sources.series, row,
-                                                              sources.series->Slot_For_Graphic(*g)));
+            const int slot = sources.series->Slot_For_Graphic(*g);
+            value = Trim_Str(Get_sel_row_col_value_of_dataset(*sources.series, row, slot));
+            if (value.isEmpty()) {
+                const Series_Slot* entry = slot >= 0 ? &sources.series->entries[size_t(slot)] : nullptr;
+                const QString name = Quote_Short(entry ? entry->name : Trim_Str(g->batch_list_name));
+                if (!entry || !entry->loaded)
+                    empty = QStringLiteral("no value: the series \"%1\" cannot be read.").arg(name);
+                else if (row >= entry->values.size())
+                    empty = QStringLiteral("no value: the series \"%1\" has %2 rows.").arg(name).arg(entry->values.size());
+            }
         } else if (g->data_source_type == 2 && sources.use_excel && sources.rows) {
             value = Trim_Str(Get_sel_row_col_value_of_Excel(*sources.rows, row, g->excel_col_indx));
+            if (value.isEmpty() && row >= sources.rows->size())
+                empty = QStringLiteral("no value: the spreadsheet has %1 rows.").arg(sources.rows->size());
         } else {
             continue;
         }
+        if (empty.isEmpty())
+            empty = QStringLiteral("no value: its row is empty.");
         try {
-            Fill_One(*g, kind, row, value, sources);
+            Fill_One(*g, kind, row, value, empty, sources);
         } catch (const std::exception& e) {
-            Note(sources.problems, QStringLiteral("Card %1: a bound graphic could not be filled: %2")
-                                       .arg(row + 1)
-                                       .arg(QString::fromUtf8(e.what())));
+            Note(sources.problems, Problem_Kind::Data, row, QString(),
+                 QStringLiteral("a bound graphic could not be filled: %1").arg(QString::fromUtf8(e.what())));
         }
     }
 }
@@ -400,7 +406,7 @@ Binding_Run_Snapshot::Binding_Run_Snapshot(const Data_Binding& state, const Bind
     // Deep copies: nothing here shares mutable data with the design.
     card_side_str_.detach();
     rows_.detach();
-    for (const QString& p : state.problems->List())
+    for (const Card_Problem& p : state.problems->List())
         problems_->Add(p);
     front_ = Clone_List(design.front, front_visible_);
     back_ = Clone_List(design.back, back_visible_);

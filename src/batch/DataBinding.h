@@ -8,6 +8,7 @@
 // controller wraps it for the editor; output runs work on a Binding_Run_Snapshot
 // taken on the main thread before any worker starts.
 #include "batch/Barcode_Binding.h"
+#include "batch/Card_Problems.h"
 #include "drawing/Card_Property.h"
 #include "drawing/QBXGraphic.h"
 #include "drawing/QBXRenderingView.h"
@@ -54,20 +55,6 @@ struct Series_Table {
     int Slot_For_Graphic(const QBXGraphic& graphic) const;
     // The same for a series name and stored slot number.
     int Slot_Of(const QString& name, int index) const;
-};
-
-// Problems of a binding or an output run, listed for the user at the end.
-// Any thread may add; the list is read when the run is over.
-class Binding_Problems {
-public:
-    void Add(const QString& text);
-    QStringList List() const;
-    void Clear();
-    int Count() const;
-
-private:
-    mutable QMutex mutex_;
-    QStringList list_;
 };
 
 // ---- barcode pictures -----------------------------------------------------------
@@ -203,7 +190,7 @@ public:
     CardRenderContext render_context;
 
     // Problems of the use check and of every fill so far.
-    QStringList Problems() const { return problems_->List(); }
+    QList<Card_Problem> Problems() const { return problems_->List(); }
 
     // Cancels a run from any thread; runs poll it between cards.
     std::atomic<bool> cancelled{false};

@@ -15,7 +15,6 @@
 
 #include <QMetaObject>
 #include <QMutex>
-#include <QRegularExpression>
 #include <QThreadPool>
 
 #include <algorithm>
@@ -34,7 +33,7 @@ struct Export_Batch_Run {
     std::atomic<int> workers_left{0};
     QMutex mutex; // guards the three below
     QString fail_path, fail_reason;
-    QStringList bad_rows;
+    QList<Card_Problem> bad_rows;
 
     // Called on the worker that finishes the run's first card.
     std::function<void()> first_done;
@@ -96,7 +95,8 @@ void Export_Batch_Run::Work(Binding_Run_Snapshot& snapshot)
         const bool rendered = (both || front_only ? !front.isNull() : true) && (front_only || !back.isNull());
         if (!rendered) {
             QMutexLocker lock(&mutex);
-            bad_rows.append(QStringLiteral("Row %1: the card could not be drawn.").arg(row + 1));
+            bad_rows.append(Card_Problem{Problem_Kind::Card_Not_Drawn, row + 1, QString(),
+                                         QStringLiteral("the card could not be drawn.")});
         } else if (both && request.combined) {
             if (!Write(card_export::Combine_Front_Back(front, back), base))
                 break;
@@ -170,25 +170,6 @@ void QBXWindowController::Export_Batch_File(const QString& folder)
         }));
 }
 
-namespace {
-
-// Workers meet rows out of order and each keeps its own problems: the list
-// goes by card number ("Card 7: ...", "Row 7: ..."), texts of no one card
-// first, each card's texts in the order met.
-QStringList By_Card_Number(QStringList problems)
-{
-    static const QRegularExpression lead(QStringLiteral("^(?:Card|Row) (\\d+):"));
-    auto number = [](const QString& text) {
-        const QRegularExpressionMatch match = lead.match(text);
-        return match.hasMatch() ? match.captured(1).toLongLong() : 0;
-    };
-    std::stable_sort(problems.begin(), problems.end(),
-                     [&](const QString& a, const QString& b) { return number(a) < number(b); });
-    return problems;
-}
-
-} // namespace
-
 void QBXWindowController::Finish_Export_Batch(const std::shared_ptr<Export_Batch_Run>& run)
 {
     stopTimerThread();
@@ -203,11 +184,11 @@ void QBXWindowController::Finish_Export_Batch(const std::shared_ptr<Export_Batch
         Show_MessageBox(run->fail_reason);
         return;
     }
-    QStringList problems = run->bad_rows;
+    // Workers meet rows out of order and each keeps its own problems: the
+    // list orders them by card.
+    QList<Card_Problem> problems = run->bad_rows;
     for (const auto& snapshot : run->snapshots)
-        for (const QString& problem : snapshot->Problems())
-            if (!problems.contains(problem))
-                problems.append(problem);
+        Merge_Problems(problems, snapshot->Problems());
     Export_File_Path = run->folder;
     if (problems.isEmpty())
         Export_File_Message = QStringLiteral("Card has been exported successfully.");
@@ -215,6 +196,6 @@ void QBXWindowController::Finish_Export_Batch(const std::shared_ptr<Export_Batch
         Export_File_Message = QStringLiteral("%1 of %2 cards were exported.\n%3")
                                   .arg(run->done - run->bad_rows.size())
                                   .arg(run->total)
-                                  .arg(By_Card_Number(problems).join(QLatin1Char('\n')));
+                                  .arg(Problems_Text(problems, run->total));
     Open_Export_File_Box();
 }

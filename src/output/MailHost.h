@@ -3,6 +3,8 @@
 // controller, without the output code depending on the editor. The
 // controller installs itself; with no host the windows still open but
 // nothing is rendered.
+#include "batch/Card_Problems.h"
+
 #include <QImage>
 #include <QString>
 
@@ -21,7 +23,7 @@ struct Mail_Settings {
 struct Mail_Rows {
     int count = 0;
     std::function<QImage(int row, const QString& side)> render;
-    std::function<QStringList()> problems;
+    std::function<QList<Card_Problem>()> problems;
 };
 
 class MailHost {

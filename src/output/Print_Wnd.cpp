@@ -683,6 +683,7 @@ void Print_Wnd::Execute_Printing(bool preview)
         return;
     }
     job.Total_Label_Real = Total_Label;
+    const int cards = job.data_in_use ? std::min(Total_Label, job.data_rows) : Total_Label;
 
     Printing_View view(std::move(job));
     bool capped = false;
@@ -715,11 +716,10 @@ void Print_Wnd::Execute_Printing(bool preview)
     if (data.inUse() && host_)
         host_->Select_first_row_value_for_design(true);
 
-    QStringList problems = view.Problems();
+    QList<Card_Problem> problems = view.Problems();
     if (snapshot)
-        for (const QString& problem : snapshot->Problems())
-            if (!problems.contains(problem))
-                problems.append(problem);
+        Merge_Problems(problems, snapshot->Problems());
     if (!problems.isEmpty())
-        Show_MessageBox(QStringLiteral("Some cards show \"Invalid Data\":\n") + problems.join(QLatin1Char('\n')));
+        Show_MessageBox(Problems_Text(problems, cards,
+                                      QStringLiteral("Cards that could not be drawn (their cells show \"Invalid Data\"):")));
 }

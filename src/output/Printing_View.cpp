@@ -81,7 +81,8 @@ void Printing_View::drawRect(QPainter& painter)
                 drawable = (back_only || !front.isNull()) && (!(both || back_only) || !back.isNull());
                 if (!drawable) {
                     // Said once, also when the preview draws the sheet again.
-                    const QString problem = QStringLiteral("Row %1: the card could not be drawn.").arg(row + 1);
+                    const Card_Problem problem{Problem_Kind::Card_Not_Drawn, row + 1, QString(),
+                                               QStringLiteral("the card could not be drawn.")};
                     if (!problems_.contains(problem))
                         problems_.append(problem);
                 }

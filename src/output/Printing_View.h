@@ -3,6 +3,7 @@
 // page, each cell showing the card of its data row (or the same card when no
 // data is printed), placed as the sheet layout says. Headless: it draws on
 // any painter (a QPrinter, a PDF writer, the print preview).
+#include "batch/Card_Problems.h"
 #include "drawing/QBXRenderingView.h"
 #include "output/sheet_layout.h"
 
@@ -60,8 +61,8 @@ public:
     bool Print(QPagedPaintDevice& device, std::uint64_t pages, Print_Progress* progress = nullptr);
 
     int Get_Curr_Label_Index(int row, int col) const;
-    // Rows that could not be drawn so far ("Invalid Data" took their cell).
-    QStringList Problems() const { return problems_; }
+    // Cards that could not be drawn so far ("Invalid Data" took their cell).
+    QList<Card_Problem> Problems() const { return problems_; }
 
     std::int64_t barcode_counter = 0;
     std::int64_t count = 0;
@@ -70,7 +71,7 @@ private:
     void Draw_Label_String(QPainter& painter, const QRectF& rect, const QString& text, int row, int col);
 
     Print_Job job_;
-    QStringList problems_;
+    QList<Card_Problem> problems_;
     Print_Progress* progress_ = nullptr; // during Print only
     const std::atomic<bool>* stop_ = nullptr; // during Print or Draw_Sheet
 };

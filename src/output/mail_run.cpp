@@ -218,12 +218,16 @@ QString Mail_Report::Text() const
             text += QStringLiteral("\n\n%1 of %2 e-mails were not sent.").arg(planned - sent).arg(planned);
         if (stopped)
             text += QStringLiteral("\nStopped after %1 of %2 e-mails.").arg(sent).arg(planned);
-        const int shown = std::min<int>(20, problems.size());
+        // Short enough, with the cards' list below, for the end box to fit
+        // the screen.
+        const int shown = std::min<int>(8, problems.size());
         for (int i = 0; i < shown; ++i)
             text += QLatin1Char('\n') + problems[i];
         if (problems.size() > shown)
-            text += QStringLiteral("\n... and %1 more.").arg(problems.size() - shown);
+            text += QStringLiteral("\n\u2026 and %1 more.").arg(problems.size() - shown);
     }
+    if (!card_problems.isEmpty())
+        text += QStringLiteral("\n\n") + Problems_Text(card_problems, rows, {}, 12);
     for (const QString& note : notes)
         text += QStringLiteral("\n") + note;
     return text;
@@ -335,7 +339,9 @@ Mail_Report Mail_Run::Go()
             auto make = [&](const QString& side, const QString& path) {
                 const QImage picture = r.render_row ? r.render_row(i, side) : QImage();
                 if (picture.isNull()) {
-                    report.problems << QStringLiteral("%1: the card could not be drawn.").arg(card);
+                    Merge_Problems(report.card_problems,
+                                   {Card_Problem{Problem_Kind::Card_Not_Drawn, i + 1, QString(),
+                                                 QStringLiteral("the card could not be drawn.")}});
                     return false;
                 }
                 attachments << path;
@@ -372,10 +378,11 @@ Mail_Report Mail_Run::Go()
         }
     }
     report.stopped = p.stop && report.sent < report.planned;
-    if (r.render_problems)
-        for (const QString& problem : r.render_problems())
-            if (!report.problems.contains(problem))
-                report.problems << problem;
+    if (data) {
+        report.rows = R;
+        if (r.render_problems)
+            Merge_Problems(report.card_problems, r.render_problems());
+    }
     for (const QString& problem : report.problems)
         Show_NSLog_Message(problem);
     return report;

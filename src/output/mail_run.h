@@ -3,6 +3,8 @@
 // mail script, and the whole run from a plain request to a report. The
 // mail window and the settings dialog build on it; so do the tests and the
 // benchmark.
+#include "batch/Card_Problems.h"
+
 #include <QImage>
 #include <QString>
 #include <QStringList>
@@ -68,7 +70,7 @@ struct Mail_Request {
     int rows = 0;
     std::function<QImage(int row, const QString& side)> render_row;
     // Problems the renderer met, asked once at the end.
-    std::function<QStringList()> render_problems;
+    std::function<QList<Card_Problem>()> render_problems;
 };
 
 // What the run shares with the window while it works.
@@ -94,6 +96,10 @@ struct Mail_Report {
     int sent = 0;
     bool stopped = false;
     QStringList problems; // "<recipient or card>: <reason>", every one
+    // Data mode: the cards that could not be drawn or carry a problem of
+    // their values, of `rows` cards.
+    QList<Card_Problem> card_problems;
+    int rows = 0;
     QStringList notes;    // things left off that did not stop a mail
 
     bool Succeeded() const { return planned > 0 && sent == planned; }

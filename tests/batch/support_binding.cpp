@@ -62,3 +62,11 @@ QString Shown_Text(const GraphicPtr& graphic)
 {
     return graphic->Text_contents().text;
 }
+
+QStringList Problem_Lines(const QList<Card_Problem>& problems)
+{
+    QStringList lines;
+    for (const Card_Problem& p : problems)
+        lines << Problem_Line(p);
+    return lines;
+}

@@ -1,6 +1,7 @@
 #pragma once
 // Helpers of the batch tests: a private data folder, raw series files and
 // small designs built in code.
+#include "batch/Card_Problems.h"
 #include "drawing/QBXBarcode.h"
 #include "drawing/QBXImage.h"
 #include "drawing/QBXText.h"
@@ -25,6 +26,8 @@ std::shared_ptr<QBXText> Column_Text(int column);
 QString Tiny_Png(const QString& folder, const QString& name, Qt::GlobalColor colour);
 // The text a text graphic now shows.
 QString Shown_Text(const GraphicPtr& graphic);
+// Each problem as its own line.
+QStringList Problem_Lines(const QList<Card_Problem>& problems);
 
 #include <ostream>
 // Readable QString values in test failures.

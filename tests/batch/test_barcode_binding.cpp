@@ -99,28 +99,49 @@ TEST(BarcodeBinding, EachCardsBarcodeHoldsItsRowsValue)
             EXPECT_FALSE(card[1]->ctrl_is_visible) << i; // past the series' end: nothing printed
         }
     }
-    EXPECT_EQ(run.Problems(), (QStringList{QStringLiteral("Card 4: barcode value \"\" cannot be encoded."),
-                                           QStringLiteral("Card 5: barcode value \"\" cannot be encoded.")}));
+    EXPECT_EQ(Problem_Lines(run.Problems()),
+              (QStringList{QStringLiteral("Card 4: no value: the series \"A\" has 3 rows."),
+                           QStringLiteral("Card 5: no value: the series \"A\" has 3 rows.")}));
 }
 
-TEST(BarcodeBinding, ValueTheSymbologyCannotHoldIsReported)
+// A value the symbology cannot hold is left off and named with the cause in
+// the symbology's terms; a Japan Post row longer than the symbol holds is
+// printed cut and named with what it was cut to. Rows that fit are not named.
+TEST(BarcodeBinding, RowsLeftOffOrCutAreNamedWithTheirCause)
 {
-    TempSeriesFolder folder;
-    folder.write(QStringLiteral("E.txt"), "4006381333931\nABC\n");
-    auto ean = Series_Barcode(QStringLiteral("E"));
-    ean->barcode_font_index = Title_Index(QStringLiteral("EAN-13"));
-    Binding_Design design;
-    design.front = {ean};
-    Data_Binding binding;
-    binding.Check_Series_Or_Excel_Use_or_not(design, series::Get_datasheet_File_Name_Array(folder.path()), {},
-                                             folder.path());
-    Binding_Run_Snapshot run(binding, design, {});
-    EXPECT_EQ(Decode(Row_Raster(run.Fill_Side(0, QStringLiteral("F"))[0]), folder.path(), QStringLiteral("ean")),
-              QStringLiteral("4006381333931"));
-    const GraphicList& bad = run.Fill_Side(1, QStringLiteral("F"));
-    EXPECT_TRUE(Row_Raster(bad[0]).isNull());
-    EXPECT_FALSE(bad[0]->ctrl_is_visible);
-    EXPECT_EQ(run.Problems(), QStringList{QStringLiteral("Card 2: barcode value \"ABC\" cannot be encoded.")});
+    struct Case {
+        const char* title;
+        QByteArray rows;
+        bool second_printed;
+        QString named;
+    } cases[] = {
+        {"EAN-13", "4006381333931\nABC\n", false,
+         QStringLiteral("Card 2: \"ABC\" cannot be encoded: EAN-13 needs 12 digits, or 13 with a correct check "
+                        "digit.")},
+        {"Japan Post Barcode", "1234567-89-10-1112\n1234567ABCDEFGHIJKLMNOPQRSTUVW\n", true,
+         QStringLiteral("Card 2: \"1234567ABCDEFGHIJKLMNOPQRSTUVW\" is cut to \"1234567ABCDEF\": Japan Post holds 20 "
+                        "symbol characters, and a letter takes two.")},
+    };
+    for (const Case& c : cases) {
+        TempSeriesFolder folder;
+        folder.write(QStringLiteral("S.txt"), c.rows);
+        auto barcode = Series_Barcode(QStringLiteral("S"));
+        barcode->barcode_font_index = Title_Index(QString::fromLatin1(c.title));
+        Binding_Design design;
+        design.front = {barcode};
+        Data_Binding binding;
+        binding.Check_Series_Or_Excel_Use_or_not(design, series::Get_datasheet_File_Name_Array(folder.path()), {},
+                                                 folder.path());
+        Binding_Run_Snapshot run(binding, design, {});
+        EXPECT_FALSE(Row_Raster(run.Fill_Side(0, QStringLiteral("F"))[0]).isNull()) << c.title;
+        if (QLatin1String(c.title) == QLatin1String("EAN-13"))
+            EXPECT_EQ(Decode(Row_Raster(run.Fill_Side(0, QStringLiteral("F"))[0]), folder.path(), QStringLiteral("ean")),
+                      QStringLiteral("4006381333931"));
+        const GraphicList& second = run.Fill_Side(1, QStringLiteral("F"));
+        EXPECT_EQ(!Row_Raster(second[0]).isNull(), c.second_printed) << c.title;
+        EXPECT_EQ(second[0]->ctrl_is_visible, c.second_printed) << c.title;
+        EXPECT_EQ(Problem_Lines(run.Problems()), QStringList{c.named}) << c.title;
+    }
 }
 
 namespace {

@@ -129,15 +129,56 @@ TEST(DataBinding, EachCardTakesItsRowAndShortSourcesGoEmpty)
         EXPECT_TRUE(code->_barcode_image.isNull()); // the design's stored picture is left alone
         EXPECT_EQ(code->ctrl_is_visible, inSeries) << i;
     }
-    EXPECT_EQ(run.Problems(),
-              (QStringList{QStringLiteral("Card 3: picture \"\" cannot be read."),
-                           QStringLiteral("Card 4: barcode value \"\" cannot be encoded."),
-                           QStringLiteral("Card 5: picture \"\" cannot be read."),
-                           QStringLiteral("Card 5: barcode value \"\" cannot be encoded.")}));
+    // Each empty value says why it is empty.
+    EXPECT_EQ(Problem_Lines(run.Problems()),
+              (QStringList{QStringLiteral("Card 3: no value: its row is empty."),
+                           QStringLiteral("Card 4: no value: the series \"A\" has 3 rows."),
+                           QStringLiteral("Card 5: no value: the series \"P\" has 4 rows."),
+                           QStringLiteral("Card 5: no value: the series \"A\" has 3 rows.")}));
     // The design itself was not touched.
     EXPECT_EQ(Shown_Text(text), QStringLiteral("Text here"));
     EXPECT_TRUE(picture->_contents.isNull());
     EXPECT_TRUE(barcode->_barcode_image.isNull());
+}
+
+// The end box's list: grouped under a heading by kind, a value quoted
+// short, cards past a short series named once as a range, the count of
+// cards with a problem on top, and no line wider than a screen takes.
+TEST(DataBinding, RunProblemsAreListedByKindWithRangesAndShortValues)
+{
+    Fixture f;
+    for (int i = 6; i <= 20; ++i)
+        f.table.Create_List_By_Array({QStringLiteral("b%1").arg(i), QStringLiteral("d%1").arg(i)}, 2);
+    f.folder.write(QStringLiteral("A.txt"), "1\n2\n3\n4\n5\n");
+    f.folder.write(QStringLiteral("L.txt"), "7\n" + QByteArray(4096, 'x') + "\n");
+    f.design.front = {Series_Barcode(QStringLiteral("A")), Series_Barcode(QStringLiteral("L")), Column_Text(1)};
+    f.check();
+    ASSERT_EQ(f.binding.counts.Total_Batch_Excel_Card, 20);
+    Binding_Run_Snapshot run(f.binding, f.design, f.table.ListData(), {}, {}, Stub_Barcode);
+    for (int i = 0; i < 20; ++i)
+        run.Fill_Side(i, QStringLiteral("F"));
+    const QString text = Problems_Text(run.Problems(), 20);
+    EXPECT_EQ(text, QStringLiteral("19 of 20 cards carry a problem.\n"
+                                   "Barcodes left off:\n"
+                                   "Card 2: \"%1\u2026\" cannot be encoded.\n"
+                                   "Cards 3\u201320: no value: the series \"L\" has 2 rows.\n"
+                                   "Cards 6\u201320: no value: the series \"A\" has 5 rows.")
+                        .arg(QString(40, QLatin1Char('x'))));
+
+    // Kinds in their order under their own headings, each with its first
+    // line; problems of no one card are not counted; lines past the room
+    // left are counted under their kind.
+    QList<Card_Problem> mixed{{Problem_Kind::Data, 0, {}, QStringLiteral("Series \"Gone\" is missing.")},
+                              {Problem_Kind::Barcode_Past_Edge, 3, QStringLiteral("CW-1"), QStringLiteral("runs past.")},
+                              {Problem_Kind::Barcode_Past_Edge, 5, QStringLiteral("CW-2"), QStringLiteral("runs past.")},
+                              {Problem_Kind::Barcode_Past_Edge, 7, QStringLiteral("CW-3"), QStringLiteral("runs past.")},
+                              {Problem_Kind::Barcode_Changed, 1, QStringLiteral("123"), QStringLiteral("is cut.")},
+                              {Problem_Kind::Card_Not_Drawn, 2, {}, QStringLiteral("could not be drawn.")}};
+    EXPECT_EQ(Problems_Text(mixed, 8, QStringLiteral("Not drawn (\"Invalid Data\"):"), 3),
+              QStringLiteral("5 of 8 cards carry a problem.\nNot drawn (\"Invalid Data\"):\nCard 2: could not be "
+                             "drawn.\nBarcodes changed from their value:\nCard 1: \"123\" is cut.\nBarcodes past the "
+                             "card's edge:\nCard 3: \"CW-1\" runs past.\n\u2026 and 2 more.\nData problems:\n"
+                             "Series \"Gone\" is missing."));
 }
 
 TEST(DataBinding, UnencodableBarcodePrintsNothingInARunButKeepsTheSampleOnTheCanvas)
@@ -150,7 +191,7 @@ TEST(DataBinding, UnencodableBarcodePrintsNothingInARunButKeepsTheSampleOnTheCan
     Binding_Run_Snapshot run(f.binding, f.design, f.table.ListData(), {}, {}, Stub_Barcode);
     EXPECT_TRUE(run.Fill_Side(1, QStringLiteral("F"))[0]->ctrl_is_visible == false);
     EXPECT_TRUE(run.Fill_Side(0, QStringLiteral("F"))[0]->ctrl_is_visible); // visible again for a good row
-    EXPECT_EQ(run.Problems(), QStringList{QStringLiteral("Card 2: barcode value \"ABC\" cannot be encoded.")});
+    EXPECT_EQ(Problem_Lines(run.Problems()), QStringList{QStringLiteral("Card 2: \"ABC\" cannot be encoded.")});
 
     // On the design canvas the graphic stays visible with no picture (its sample).
     Fill_Sources canvas;
@@ -188,13 +229,13 @@ TEST(DataBinding, GraphicsFindTheirSeriesByNameNotBySlotNumber)
     EXPECT_EQ(Shown_Text(card1[2]), QStringLiteral("c1"));
     EXPECT_EQ(Shown_Text(card1[3]), QStringLiteral("c1"));
     EXPECT_EQ(Shown_Text(card1[4]), QString());
-    EXPECT_EQ(run.Problems(), QStringList{QStringLiteral("Series \"9\" is no longer in the series list.")});
+    EXPECT_EQ(Problem_Lines(run.Problems()), QStringList{QStringLiteral("Series \"9\" is no longer in the series list.")});
 
     // A bound series removed from the list: "" on every card, listed.
     QFile::remove(f.folder.path() + QStringLiteral("/B.txt"));
     f.check();
     EXPECT_EQ(f.binding.counts.Data_table_rows, 2);
-    EXPECT_TRUE(f.binding.problems->List().contains(QStringLiteral("Series \"B\" is no longer in the series list.")));
+    EXPECT_TRUE(Problem_Lines(f.binding.problems->List()).contains(QStringLiteral("Series \"B\" is no longer in the series list.")));
 
     // Look-ups check every index against what is really there.
     const Series_Table& t = f.binding.data_table_content;
@@ -339,7 +380,7 @@ TEST(DataBinding, EveryRowOfARunHasItsOwnLargePictureWithinTheMemoryBudget)
             drawn.push_back(static_cast<QBXImage&>(*card[0]).pictureForDrawing(need));
         }
     });
-    EXPECT_TRUE(run.Problems().isEmpty()) << run.Problems().join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(run.Problems().isEmpty()) << Problem_Lines(run.Problems()).join(QLatin1Char('\n')).toStdString();
     for (int i = 0; i < 14; ++i) {
         ASSERT_TRUE(drawn[size_t(i)]) << i;
         // At the frame's full quality for the highest output resolution.

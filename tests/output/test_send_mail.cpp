@@ -217,7 +217,8 @@ TEST(MailRun, TheReportCountsEveryMailThatDidNotGo)
     EXPECT_EQ(stopped.sent, 1);
     EXPECT_TRUE(stopped.Text().contains(QStringLiteral("3 of 4 e-mails were not sent.")));
     EXPECT_TRUE(stopped.Text().contains(QStringLiteral("Stopped after 1 of 4 e-mails.")));
-    EXPECT_TRUE(stopped.Text().contains(QStringLiteral("Card_2: the card could not be drawn.")));
+    EXPECT_TRUE(stopped.Text().contains(QStringLiteral("1 of 4 cards carries a problem.\nCards that could not be "
+                                                       "drawn:\nCard 2: the card could not be drawn.")));
 }
 
 TEST(MailRun, OneScriptCarriesTheRunOverDroppedConnectionsAndStopEndsItWithinASecond)
