@@ -62,8 +62,9 @@ QFontMetricsF drawnMetrics(const QFont& font, qreal kerning = 0)
 // A recorded picture replays a text line from its top, found through the
 // font's ascent rounded to whole units, so text drawn in points would land
 // up to half a point off its band. Drawn this many times larger under the
-// inverse scale, it lands within a hundredth of a point; the enlarged size
-// stays far below the sizes fonts still render at (about 16,000 units).
+// inverse scale, it lands within 0.5 / scale points (a hundredth of a point
+// up to 64 pt); the enlarged size stays at most 4,096 units, far below the
+// sizes fonts still render at (about 16,000 units).
 double textScale(const QFont& font)
 {
     constexpr double kMaxScale = 64, kMaxScaledSize = 4096;
