@@ -29,16 +29,15 @@ Qt::Alignment alignmentOf(const QString& item)
     return Qt::AlignLeft; // natural alignment of left-to-right text
 }
 
-// A text's outline filled with its baseline at (x, baseline), smoothed.
-void fillText(QPainter& p, const QString& text, const QFont& font, const QColor& colour, qreal kerning, double x,
-              double baseline)
+// A text in its colour with its baseline at (x, baseline), smoothed.
+void drawTextLine(QPainter& p, const QString& text, const QFont& font, const QColor& colour, qreal kerning, double x,
+                  double baseline)
 {
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
-    p.setPen(Qt::NoPen);
-    p.setBrush(colour);
-    p.translate(x, baseline);
-    p.drawPath(barcode_text::outline(text, font, kerning));
+    p.setRenderHint(QPainter::TextAntialiasing, true);
+    p.setPen(colour);
+    barcode_text::drawLine(p, text, font, kerning, QPointF(x, baseline));
     p.restore();
 }
 
@@ -46,7 +45,7 @@ void fillText(QPainter& p, const QString& text, const QFont& font, const QColor&
 void drawTextAtPoint(QPainter& p, double H, const QString& text, const QFont& font, const QColor& colour,
                      qreal kerning, double x, double yUp)
 {
-    fillText(p, text, font, colour, kerning, x, H - yUp - barcode_text::baselineAboveBottom(font));
+    drawTextLine(p, text, font, colour, kerning, x, H - yUp - barcode_text::baselineAboveBottom(font));
 }
 
 // Text whose line hangs from the top of the bottom-up rectangle (x, yUp, w,
@@ -56,7 +55,7 @@ void drawTextInRect(QPainter& p, double H, const QString& text, const QFont& fon
 {
     const double free = w - barcode_text::drawnWidth(text, font, kerning);
     const double left = align & Qt::AlignHCenter ? x + free / 2 : align & Qt::AlignRight ? x + free : x;
-    fillText(p, text, font, colour, kerning, left, H - yUp - h + barcode_text::baselineBelowTop(font));
+    drawTextLine(p, text, font, colour, kerning, left, H - yUp - h + barcode_text::baselineBelowTop(font));
 }
 
 // Header and footer fill their bands, which the band heights size to the
@@ -297,9 +296,14 @@ void BCXBarcodeOffscreenView::drawLinear(QPainter& p, double k) const
         const QFont& font = gen.value_font;
         const QColor& colour = gen.bar_val_clr;
         const double fb = b.firstBar(), lb = b.lastBar();
+        // The digits left and right of the bars stand 3 pt higher, beside
+        // the bars, when the value is under them; over the bars they keep
+        // the value's line, as raising them would take them out of the band
+        // (past the picture's top or into the header).
+        const double sideRaise = top ? 0 : 3;
         const QString left = b.leftCaption();
         if (!left.isEmpty())
-            drawTextAtPoint(p, H, left, font, colour, 0, fb * 0.25 + mLR, yCap + 3);
+            drawTextAtPoint(p, H, left, font, colour, 0, fb * 0.25 + mLR, yCap + sideRaise);
         const QString middle = b.caption();
         if (!middle.isEmpty()) {
             const QStringList parts = middle.split(QLatin1Char('\t'));
@@ -329,7 +333,7 @@ void BCXBarcodeOffscreenView::drawLinear(QPainter& p, double k) const
             // Beside the last bar, moved left only as far as it takes to
             // keep the text inside the picture.
             const double x = std::min(lb + bcW * 0.07 + mLR, W - barcode_text::naturalSize(right, font).width());
-            drawTextAtPoint(p, H, right, font, colour, 0, x, yCap + 3);
+            drawTextAtPoint(p, H, right, font, colour, 0, x, yCap + sideRaise);
         }
     }
 

@@ -3,9 +3,12 @@
 #include "platform/font_resolve.h"
 
 #include <QFontMetricsF>
-#include <QPainterPath>
 #include <QImage>
 #include <QPaintDevice>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
 
 namespace barcode_text {
 namespace {
@@ -55,6 +58,19 @@ QFontMetricsF drawnMetrics(const QFont& font, qreal kerning = 0)
 {
     return QFontMetricsF(drawnFont(font, kerning), device96());
 }
+
+// A recorded picture replays a text line from its top, found through the
+// font's ascent rounded to whole units, so text drawn in points would land
+// up to half a point off its band. Drawn this many times larger under the
+// inverse scale, it lands within 0.5 / scale points (a hundredth of a point
+// up to 64 pt); the enlarged size stays at most 4,096 units, far below the
+// sizes fonts still render at (about 16,000 units).
+double textScale(const QFont& font)
+{
+    constexpr double kMaxScale = 64, kMaxScaledSize = 4096;
+    const double size = font.pointSizeF() > 0 ? font.pointSizeF() : font.pixelSize();
+    return size > 0 ? std::clamp(std::floor(kMaxScaledSize / size), 1.0, kMaxScale) : 1.0;
+}
 }
 
 qreal capHeight(const QFont& font)
@@ -84,11 +100,20 @@ qreal drawnWidth(const QString& text, const QFont& font, qreal kerning)
     return drawnMetrics(font, kerning).horizontalAdvance(text);
 }
 
-QPainterPath outline(const QString& text, const QFont& font, qreal kerning)
+void drawLine(QPainter& painter, const QString& text, const QFont& font, qreal kerning, QPointF origin)
 {
-    QPainterPath path;
-    path.addText(QPointF(0, 0), drawnFont(font, kerning), text);
-    return path;
+    const double s = textScale(font);
+    QFont f = fontForDevice(font, painter.device(), kerning * s);
+    if (f.pointSizeF() > 0)
+        f.setPointSizeF(f.pointSizeF() * s);
+    else
+        f.setPixelSize(int(f.pixelSize() * s));
+    painter.save();
+    painter.translate(origin);
+    painter.scale(1 / s, 1 / s);
+    painter.setFont(f);
+    painter.drawText(QPointF(0, 0), text);
+    painter.restore();
 }
 
 QSizeF naturalSize(const QString& text, const QFont& font, qreal kerning)

@@ -1,14 +1,15 @@
 #pragma once
 // Text measurement in points. Fonts follow a device's logical resolution, so
 // barcode texts are measured with the font resized so that one unit is one
-// point, and pictures draw them as outlines of that same font, which land
-// alike on every device.
+// point, and pictures draw them in that same font, placed alike on every
+// device.
 #include <QFont>
-#include <QPainterPath>
+#include <QPointF>
 #include <QSizeF>
 #include <QString>
 
 class QPaintDevice;
+class QPainter;
 
 namespace barcode_text {
 // Extra points after each character of the header, the footer and the
@@ -34,10 +35,10 @@ qreal baselineAboveBottom(const QFont& font);
 // Width in points of a one-line text as the pictures draw it, with kerning
 // extra points after each character.
 qreal drawnWidth(const QString& text, const QFont& font, qreal kerning);
-// The outline of a one-line text as the pictures draw it, its baseline on
-// y = 0 from x = 0. Outlines land where they are placed on any device,
-// unhinted and unrounded, so a text keeps its band at every resolution.
-QPainterPath outline(const QString& text, const QFont& font, qreal kerning);
+// Draws a one-line text as text, as the pictures draw it, its baseline
+// starting at `origin` (painter units are points). Text keeps every glyph
+// whole, stays text in PDFs and prints as compactly as any card text.
+void drawLine(QPainter& painter, const QString& text, const QFont& font, qreal kerning, QPointF origin);
 // The font resized for a device so that its units are points, with kerning.
 QFont fontForDevice(const QFont& font, const QPaintDevice* device, qreal kerning);
 }

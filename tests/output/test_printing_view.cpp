@@ -194,7 +194,7 @@ TEST(SamplePreview, CaptionsFollowTheCellsAndOutlinesAreOptional)
 // Printed barcodes stay sharp and small: a run's bound Code 128 goes into the
 // PDF as bars and text, the designer's stored barcode picture losslessly;
 // every barcode reads back from a 300 dpi render.
-TEST(PrintingView, BarcodesArePrintedLosslesslyAndPicturesOnce)
+TEST(PrintingView, BarcodesPrintLosslesslyWithTheirValuesAsTextAndPicturesOnce)
 {
     QTemporaryDir dir;
     Binding_Table_Model table;
@@ -239,6 +239,13 @@ TEST(PrintingView, BarcodesArePrintedLosslesslyAndPicturesOnce)
     Printing_View view(job);
     // At a printer's resolution: pictures play the same size on any device.
     const QString pdf = Write_Pdf(dir.path(), view, 1, QPageLayout::Portrait, 1200);
+    // The bound barcodes' header, value and footer texts print as text,
+    // which a PDF reader finds (the stored picture is an image).
+    QString printed = QString::fromUtf8(testsupport::run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}).out);
+    printed.remove(QRegularExpression(QStringLiteral("\\s")));
+    for (const QString& text : {bound->header_val, QStringLiteral("1111"), QStringLiteral("2222"),
+                                QStringLiteral("3333"), bound->footer_val})
+        EXPECT_TRUE(printed.contains(text)) << text.toStdString() << " in " << printed.toStdString();
 
     // pdfimages -list: page num type width height color comp bpc enc ...
     const QStringList lines = QString::fromUtf8(testsupport::run(QStringLiteral("pdfimages"),
