@@ -179,7 +179,8 @@ void QBXWindowController::Fit_Export_Box_To_Message()
     auto* scroll = Open_Export_Files->findChild<QScrollArea*>(QStringLiteral("message_scroll"));
     if (!scroll)
         return;
-    const QSize text = _open_log_message->sizeHint();
+    _open_log_message->setWordWrap(false);
+    QSize text = _open_log_message->sizeHint();
     scroll->setFixedSize(text);
     Open_Export_Files->layout()->activate();
     QSize shown = text;
@@ -187,11 +188,17 @@ void QBXWindowController::Fit_Export_Box_To_Message()
         const int bar = scroll->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
         const QSize room = (platform::windowRoom(*screen) - (Open_Export_Files->sizeHint() - text))
                                .expandedTo(QSize(4 * bar, 4 * bar));
+        // Lines wider than the screen allows wrap, so the box never scrolls
+        // sideways; only a list taller than the room scrolls, up and down.
+        if (text.width() + bar > room.width()) {
+            _open_log_message->setWordWrap(true);
+            text = QSize(room.width() - bar, _open_log_message->heightForWidth(room.width() - bar));
+        }
+        shown = text;
         if (text.height() > room.height())
             shown = QSize(text.width() + bar, room.height());
-        if (shown.width() > room.width())
-            shown = QSize(room.width(), std::min(shown.height() + bar, room.height()));
     }
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setFixedSize(shown);
     Open_Export_Files->adjustSize();
 }
