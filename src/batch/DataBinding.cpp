@@ -93,13 +93,19 @@ void Fill_One(QBXGraphic& g, Kind kind, int row, const QString& value, const Fil
         break;
     }
     case Kind::Barcode: {
+        auto* barcode = dynamic_cast<QBXBarcode*>(&g);
         Barcode_Row_Picture made;
         if (!value.isEmpty()) {
             const Barcode_Picture_Fn& fn = s.barcode ? s.barcode : Default_Barcode_Picture_Function();
+            Barcode_Run_Target target;
+            target.in_run = s.in_run;
+            target.dpi = s.dpi;
+            if (!s.card.isEmpty())
+                target.room = QSizeF(s.card.right() - g.bounds().normalized().left(),
+                                     s.card.bottom() - g.bounds().normalized().top());
             if (fn)
-                made = fn(g, value, g.header_val, g.footer_val, s.in_run);
+                made = fn(g, value, g.header_val, g.footer_val, target);
         }
-        auto* barcode = dynamic_cast<QBXBarcode*>(&g);
         if (s.in_run && barcode) {
             // Runs draw the row's picture itself at the card's resolution
             // (bars and captions as vectors in a PDF); the design keeps its
@@ -112,22 +118,17 @@ void Fill_One(QBXGraphic& g, Kind kind, int row, const QString& value, const Fil
             if (s.in_run) {
                 // Never print a sample barcode in place of the row's value.
                 g.Set_Ctrl_Is_Visible(false);
-                Note(s.problems,
-                     QStringLiteral("Card %1: barcode value \"%2\" cannot be encoded.").arg(row + 1).arg(value));
+                QString text = QStringLiteral("Card %1: barcode value \"%2\" cannot be encoded.").arg(row + 1).arg(value);
+                if (!made.problem.isEmpty())
+                    text += QLatin1Char(' ') + made.problem;
+                Note(s.problems, text);
             }
-        } else if (s.in_run && barcode && g.ctrl_is_visible && !s.card.isEmpty()) {
+        } else if (s.in_run && barcode && !s.card.isEmpty()) {
             // The row's picture is drawn whole from the frame's corner; what
             // the card's edge would cut is said, never left silent.
-            const QRectF drawn = barcode->pictureRect();
-            const double slack = 0.01;
-            if (drawn.left() < s.card.left() - slack || drawn.top() < s.card.top() - slack
-                || drawn.right() > s.card.right() + slack || drawn.bottom() > s.card.bottom() + slack)
-                Note(s.problems, QStringLiteral("Card %1: barcode value \"%2\" is %3 x %4 pt and runs past the "
-                                                "card's edge.")
-                                     .arg(row + 1)
-                                     .arg(value)
-                                     .arg(std::ceil(drawn.width()))
-                                     .arg(std::ceil(drawn.height())));
+            const QString past = barcode->pastCardEdge(s.card);
+            if (!past.isEmpty())
+                Note(s.problems, QStringLiteral("Card %1: barcode value \"%2\" %3.").arg(row + 1).arg(value, past));
         }
         break;
     }
@@ -426,6 +427,7 @@ const GraphicList& Binding_Run_Snapshot::Fill_Side(int row, const QString& side)
     sources.problems = problems_.get();
     sources.pictures = &pictures_;
     sources.card = render_context.frame;
+    sources.dpi = output_dpi;
     Assign_Batch_Values_To_Control(list, row, sources);
     return list;
 }
