@@ -145,7 +145,11 @@ void Barcode_Gen::Draw_QR_Barcode(const QString& value)
         }
     }
     image_2d = QRSymbolEncoder::renderDataMatrix(matrix.get(), S);
-    if (image_2d.isNull())
+    if (image_2d.isNull() && n > S)
+        last_failure = QStringLiteral("No QR Code picture can be made at this size: the symbol of this value is %1 "
+                                      "modules wide and the size %2 holds at most %2. A size of %3 or more holds it.")
+                           .arg(n).arg(S).arg(n + 8);
+    else if (image_2d.isNull())
         last_failure = QStringLiteral("No QR Code picture can be made at this size.");
 }
 

@@ -396,6 +396,17 @@ TEST(BarcodeBinding, LongTwoDRowsReadFromTheCardAtTheOutputsResolution)
                   Barcode_Row_Picture_For_Graphic(*g, value, {}, {}).picture.size());
     }
 
+    // The designer's own picture of the long QR value says what size holds
+    // it; values past PDF417's and Data Matrix's capacity say that.
+    EXPECT_TRUE(Barcode_Row_Picture_For_Graphic(*qr, QString::fromLatin1(qrValue), {}, {})
+                    .problem.contains(QRegularExpression(QStringLiteral("A size of \\d+ or more holds it\\.$"))));
+    EXPECT_EQ(Barcode_Row_Picture_For_Graphic(*pdf, QString::fromLatin1(Long_Value(2000, 4)), {}, {}, {true, 300, {}})
+                  .problem,
+              QStringLiteral("Too many characters for PDF417: 2,000; at most 1,850 fit."));
+    auto dm = Two_D_Barcode("DataMatrix", QStringLiteral("P"), {0, 0});
+    EXPECT_EQ(Barcode_Row_Picture_For_Graphic(*dm, QString(3200, QLatin1Char('7')), {}, {}, {true, 300, {}}).problem,
+              QStringLiteral("Too many digits for Data Matrix: 3,200; at most 3,116 fit."));
+
     // Printed at 1,200 dpi the long PDF417 row keeps the design's frame.
     run.output_dpi = 1200;
     const QSizeF fine = dynamic_cast<const QBXBarcode&>(*run.Fill_Side(0, QStringLiteral("F"))[1]).row_picture.size();
