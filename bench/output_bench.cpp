@@ -113,7 +113,8 @@ std::shared_ptr<QBXBarcode> Bound_Barcode(const QString& symbology, int column)
 // picture's own size for a sample value.
 std::shared_ptr<QBXBarcode> Placed(std::shared_ptr<QBXBarcode> b, QPointF at, const QString& sample)
 {
-    const QSizeF size = Barcode_Row_Picture_For_Graphic(*b, sample, b->header_val, b->footer_val, true).picture.size();
+    const QSizeF size = Barcode_Row_Picture_For_Graphic(*b, sample, b->header_val, b->footer_val,
+                                                       Barcode_Run_Target{true, 0, {}}).picture.size();
     b->setBounds(QRectF(at, size));
     return b;
 }

@@ -291,19 +291,25 @@ float Barcode_Gen::Set_Linear_Barcode_Width(BCXBarcode& b)
 
 void Barcode_Gen::Set_2d_Barcode_Height(const PointPicture& symbol)
 {
-    Read_Margins(true);
-    const float hh = hideHeaderCheckbox.intValue() == 1 ? 0 : float(m_headerHeight * 72.0);
-    const float fh = hideFooterCheckbox.intValue() == 1 ? 0 : float(m_footerHeight * 72.0);
-    m_height = float(symbol.size().height() + hh + header_margin + fh + footer_margin + 2 * TB_margin);
+    m_height = float(Two_D_Frame_For(symbol.size()).height());
 }
 
 void Barcode_Gen::Set_2d_Barcode_Width(const PointPicture& symbol)
 {
+    m_width = float(Two_D_Frame_For(symbol.size()).width());
+}
+
+QSizeF Barcode_Gen::Two_D_Frame_For(QSizeF symbol)
+{
+    Read_Margins(true);
+    const float hh = hideHeaderCheckbox.intValue() == 1 ? 0 : float(m_headerHeight * 72.0);
+    const float fh = hideFooterCheckbox.intValue() == 1 ? 0 : float(m_footerHeight * 72.0);
+    const float height = float(symbol.height() + hh + header_margin + fh + footer_margin + 2 * TB_margin);
     const float hw = hideHeaderCheckbox.intValue() == 1 ? 0 : m_headerWidth;
     const float fw = hideFooterCheckbox.intValue() == 1 ? 0 : m_footerWidth;
-    Read_Margins(false);
     const float m = LR_margin;
-    m_width = largest(hw, fw, float(symbol.size().width())) + 2 * m + (m > 0 ? 15 : 0);
+    const float width = largest(hw, fw, float(symbol.width())) + 2 * m + (m > 0 ? 15 : 0);
+    return QSizeF(width, height);
 }
 
 PointPicture Barcode_Gen::Increase_DPI(PointPicture source, double dpi) const

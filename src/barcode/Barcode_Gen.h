@@ -96,6 +96,16 @@ public:
     int module_size = 1;
     // A run record's own picture resolution (dots per inch).
     int run_dpi = 600;
+    // The resolution of the device a run's picture goes to (export, print
+    // or mail), and the room its picture has on the card in points (empty:
+    // not known). With a device resolution a 2-D symbol whose modules would
+    // come out smaller than Min_Run_Module_Points() is made with modules of
+    // that size instead; 0 keeps the design's symbol size.
+    double run_device_dpi = 0;
+    QSizeF run_room;
+    // The smallest module of a run's 2-D symbol on its device, in points;
+    // 0 outside runs.
+    double Min_Run_Module_Points() const;
 
     // ---- symbology and values --------------------------------------------
     int liner_or_2D_font = 0;          // 0 linear, 1 two-dimensional
@@ -199,6 +209,8 @@ public:
     // The 2-D picture's total height and width from its symbol picture.
     void Set_2d_Barcode_Height(const PointPicture& symbol);
     void Set_2d_Barcode_Width(const PointPicture& symbol);
+    // The total size those two give a symbol of this size, nothing stored.
+    QSizeF Two_D_Frame_For(QSizeF symbol);
     // The resolution raise: a raster of the picture at dpi (clamped to
     // 72..2400) with the picture's point size kept; null (and "Invalid
     // image" logged) for a null picture or a raster over the byte budget.
@@ -261,6 +273,15 @@ public:
     // PDF417 of the value through the PDF417 view, framed by Pdf_widthText_2D
     // x pdf_HeightText_2D points; image_2d only when the encoding succeeded.
     void Draw_PDF_417_Barcode(const QString& value);
+    // A run's PDF417 symbol: the design's frame where its modules and rows
+    // are readable on the run's device, else modules of the least size, in
+    // the column count that fits the room nearest the design's shape.
+    void Grow_PDF417_For_Run(const QString& value);
+    QSizeF PDF417_Run_Size(const QImage& rows) const;
+    // Why a value does not fit, with the symbology's capacity.
+    static QString QR_Capacity_Text(const QString& value, int level, int version);
+    static QString PDF417_Capacity_Text(const QString& value);
+    static QString DataMatrix_Capacity_Text(const QString& value);
     // Data Matrix of the value through libiec16022 with the size and
     // encodation of dm_format_ComboBox / dm_encoding_ComboBox.
     void Draw_DataMatrix_Barcode(const QString& value);

@@ -13,9 +13,88 @@
 #include "barcode/QRSymbolEncoder.h"
 
 #include <QFile>
+#include <QLocale>
 #include <QPainter>
 #include <QSaveFile>
+#include <algorithm>
+#include <cmath>
 #include <exception>
+
+namespace {
+
+// The smallest module a run draws on its device, in device pixels. Sharp
+// symbols read from 2 pixels a module; the third keeps a margin for the
+// rounding of module edges at any position and for ink spread in print.
+constexpr double kMinRunModulePixels = 3;
+
+QString Count(qint64 n)
+{
+    return QLocale(QLocale::English, QLocale::UnitedStates).toString(n);
+}
+
+// What a value is made of, as the capacities of 2-D symbols count it.
+enum class Content { Digits, Text, Other };
+
+Content Content_Of(const QString& value, const QString& textSet)
+{
+    bool digits = true, text = true;
+    for (const QChar c : value) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            digits = false;
+        if (textSet.isEmpty() ? (c.unicode() < 32 || c.unicode() > 126) : !textSet.contains(c))
+            text = false;
+    }
+    return digits ? Content::Digits : text ? Content::Text : Content::Other;
+}
+
+// "Too many characters for <name>: 4,000; at most 2,953 fit<where>."
+QString Too_Many(const QString& name, const QString& value, Content content, qint64 capacity, const QString& where)
+{
+    const QString kind = content == Content::Digits ? QStringLiteral("digits") : QStringLiteral("characters");
+    QString text = QStringLiteral("Too many %1 for %2: %3; at most %4 fit%5.")
+                       .arg(kind, name, Count(value.size()), Count(capacity), where);
+    if (std::any_of(value.begin(), value.end(), [](QChar c) { return c.unicode() > 126; }))
+        text += QStringLiteral(" Letters with accents and other signs take more room than plain letters.");
+    return text;
+}
+
+} // namespace
+
+double Barcode_Gen::Min_Run_Module_Points() const
+{
+    return run_record && run_device_dpi > 0 ? kMinRunModulePixels * 72.0 / run_device_dpi : 0;
+}
+
+QString Barcode_Gen::QR_Capacity_Text(const QString& value, int level, int version)
+{
+    const int v = version >= 1 && version <= 40 ? version : 40;
+    const int l = std::clamp(level, 0, 3);
+    const size_t at = size_t(v - 1) * 4 + size_t(l);
+    const Content content = Content_Of(value, QStringLiteral("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ $%*+-./:"));
+    qint64 capacity = QRSymbolEncoder::QR_8_BIT_size_array()[at];
+    if (content == Content::Digits)
+        capacity = QRSymbolEncoder::QR_Numric_size_array()[at];
+    else if (content == Content::Text)
+        capacity = QRSymbolEncoder::QR_AlphaNumric_size_array()[at];
+    QString where = QStringLiteral(" at error correction %1").arg(QLatin1Char("LMQH"[l]));
+    if (version >= 1 && version <= 40)
+        where = QStringLiteral(" in the chosen version %1%2").arg(version).arg(where);
+    return Too_Many(QStringLiteral("QR Code"), value, content, capacity, where);
+}
+
+QString Barcode_Gen::PDF417_Capacity_Text(const QString& value)
+{
+    const Content content = Content_Of(value, {});
+    const qint64 capacity = content == Content::Digits ? 2710 : content == Content::Text ? 1850 : 1108;
+    return Too_Many(QStringLiteral("PDF417"), value, content, capacity, {});
+}
+
+QString Barcode_Gen::DataMatrix_Capacity_Text(const QString& value)
+{
+    const Content content = Content_Of(value, {});
+    const qint64 capacity = content == Content::Digits ? 3116 : content == Content::Text ? 2335 : 1556;
+    return Too_Many(QStringLiteral("Data Matrix"), value, content, capacity, {});
+}
 
 bool Barcode_Gen::Draw_2D_Symbol(const QString& title, const QString& value)
 {
@@ -43,11 +122,34 @@ void Barcode_Gen::Draw_QR_Barcode(const QString& value)
     const auto matrix = QRSymbolEncoder::encodeWithECLevel(level, version, value);
     if (!matrix) {
         image_2d = {};
-        last_failure = QStringLiteral("The value does not fit the chosen QR Code version.");
+        last_failure = QR_Capacity_Text(value, level, version);
         return;
     }
-    image_2d = QRSymbolEncoder::renderDataMatrix(matrix.get(), HeightText_2D.intValue());
-    if (image_2d.isNull())
+    const int S = HeightText_2D.intValue();
+    const double least = Min_Run_Module_Points();
+    const int64_t n = matrix->dimension();
+    if (least > 0 && n > 0) {
+        // The design paints whole pixels per module on max(S, n + 8) pixels
+        // shown at S points (see paintDataMatrix); a side below n holds none.
+        const int64_t side = std::max<int64_t>(S, n + 8);
+        const double designed = S >= n ? double(side / (n + 8)) * S / double(side) : 0;
+        if (designed < least * (1 - 1e-9)) {
+            // One pixel per module, four of quiet zone around, each module
+            // the least size: whole device pixels at the run's resolution.
+            const QImage painted = QRSymbolEncoder::paintDataMatrix(matrix.get(), int(n + 8));
+            const double points = double(n + 8) * least;
+            image_2d = painted.isNull() ? PointPicture() : PointPicture::fromImage(painted, QSizeF(points, points));
+            if (image_2d.isNull())
+                last_failure = QStringLiteral("No QR Code picture can be made of this value.");
+            return;
+        }
+    }
+    image_2d = QRSymbolEncoder::renderDataMatrix(matrix.get(), S);
+    if (image_2d.isNull() && n > S)
+        last_failure = QStringLiteral("No QR Code picture can be made at this size: the symbol of this value is %1 "
+                                      "modules wide and the size %2 holds at most %2. A size of %3 or more holds it.")
+                           .arg(n).arg(S).arg(n + 8);
+    else if (image_2d.isNull())
         last_failure = QStringLiteral("No QR Code picture can be made at this size.");
 }
 
@@ -68,14 +170,75 @@ void Barcode_Gen::Draw_PDF_417_Barcode(const QString& value)
             QStringLiteral("PDF417 error level \"%1\" is not 0 to 8; level 2 is used.").arg(pdf_ec_lvl_Text.text));
         pdf_barcode->errorLevel = 2;
     }
+    pdf_barcode->fixedColumns = 0;
     const int state = pdf_barcode->drawWithText(value);
     image_2d = {};
     // Only a picture of this value: after a failure the view still holds the
     // previous value's picture.
     if (state == 0)
         image_2d = pdf_barcode->getImage();
-    if (image_2d.isNull())
-        last_failure = QStringLiteral("No PDF417 symbol can be made of this value.");
+    if (image_2d.isNull()) {
+        last_failure = pdf_barcode->tooLong() ? PDF417_Capacity_Text(value)
+                                              : QStringLiteral("No PDF417 symbol can be made of this value.");
+        return;
+    }
+    if (Min_Run_Module_Points() > 0)
+        Grow_PDF417_For_Run(value);
+}
+
+namespace {
+// A grown PDF417 symbol's rows are at least this many modules high, the
+// height its standard recommends.
+constexpr double kPdf417RowModules = 3;
+}
+
+QSizeF Barcode_Gen::PDF417_Run_Size(const QImage& rows) const
+{
+    const double least = Min_Run_Module_Points();
+    const QSizeF frame = pdf_barcode->frameSize();
+    const double module = frame.width() / rows.width(), row = frame.height() / rows.height();
+    if (module >= least * (1 - 1e-9) && row >= least * (1 - 1e-9))
+        return frame;
+    // Narrow modules become the least size (whole device pixels); rows
+    // keep their design height unless it is below three modules.
+    const double grown = std::max(module, least);
+    return QSizeF(grown * rows.width(), std::max(row, kPdf417RowModules * grown) * rows.height());
+}
+
+void Barcode_Gen::Grow_PDF417_For_Run(const QString& value)
+{
+    QImage rows = pdf_barcode->moduleRows();
+    if (rows.isNull())
+        return;
+    QSizeF size = PDF417_Run_Size(rows);
+    if (size == pdf_barcode->frameSize())
+        return; // the design's frame is readable: drawn as designed
+    auto fits = [this](QSizeF symbol) {
+        const QSizeF frame = Two_D_Frame_For(symbol);
+        return run_room.isEmpty()
+            || (frame.width() <= run_room.width() + 0.01 && frame.height() <= run_room.height() + 0.01);
+    };
+    if (!fits(size)) {
+        // Another number of data columns may fit the card: of those that
+        // do, the one whose shape is nearest the design's.
+        const double aspect = std::log(size.width() / size.height());
+        double best = HUGE_VAL;
+        for (int columns = 1; columns <= 30; ++columns) {
+            pdf_barcode->fixedColumns = columns;
+            if (pdf_barcode->drawWithText(value) != 0)
+                continue;
+            const QImage candidate = pdf_barcode->moduleRows();
+            const QSizeF candidateSize = PDF417_Run_Size(candidate);
+            const double distance = std::abs(std::log(candidateSize.width() / candidateSize.height()) - aspect);
+            if (fits(candidateSize) && distance < best) {
+                best = distance;
+                rows = candidate;
+                size = candidateSize;
+            }
+        }
+        pdf_barcode->fixedColumns = 0;
+    }
+    image_2d = PointPicture::fromImage(rows, size);
 }
 
 void Barcode_Gen::Draw_DataMatrix_Barcode(const QString& value)
@@ -88,12 +251,30 @@ void Barcode_Gen::Draw_DataMatrix_Barcode(const QString& value)
     ecc200::Symbol symbol;
     if (!ecc200::encode(data, W, H, dm_encoding_ComboBox, &symbol)) {
         Set_Blank_Image();
-        last_failure = QStringLiteral("No barcode produced");
+        ecc200::Symbol any;
+        if (W > 0 && ecc200::encode(data, 0, 0, dm_encoding_ComboBox, &any))
+            last_failure = QStringLiteral("Too many characters for the chosen Data Matrix size %1 x %2; it needs %3 x %4.")
+                               .arg(H).arg(W).arg(any.H).arg(any.W);
+        else
+            last_failure = DataMatrix_Capacity_Text(value);
         return;
     }
     makeEPS_Data_Matrix(data, symbol.W, symbol.H, symbol.grid.data());
-    if (image_2d.isNull())
+    if (image_2d.isNull()) {
         last_failure = QStringLiteral("No Data Matrix picture can be made at this size.");
+        return;
+    }
+    // The raster's one-unit border is drawn inside the symbol's size, so a
+    // module is W / (W + 2) of the module size.
+    const double least = Min_Run_Module_Points();
+    const double designed = double(module_size) * symbol.W / (symbol.W + 2);
+    if (least > 0 && designed < least * (1 - 1e-9)) {
+        const QImage units = ecc200::raster(symbol.W, symbol.H, symbol.grid.data());
+        image_2d = units.isNull() ? PointPicture()
+                                  : PointPicture::fromImage(units, QSizeF((symbol.W + 2) * least, (symbol.H + 2) * least));
+        if (image_2d.isNull())
+            last_failure = QStringLiteral("No Data Matrix picture can be made of this value.");
+    }
 }
 
 QByteArray Barcode_Gen::makeEPS_Data_Matrix(const QByteArray& text, int W, int H, const uint8_t* grid)

@@ -35,6 +35,7 @@ void PDF417_View::draw()
 
 int PDF417_View::drawWithText(const QString& text)
 {
+    m_tooLong = false;
     if (text.isEmpty()) {
         imageState = 1;
         return imageState;
@@ -58,9 +59,14 @@ int PDF417_View::drawWithText(const QString& text)
     p.options = PDF417_USE_ERROR_LEVEL | PDF417_INVERT_BITMAP;
     p.errorLevel = errorLevel;
     p.aspectRatio = 1.0f;
+    if (fixedColumns > 0) {
+        p.options |= PDF417_FIXED_COLUMNS;
+        p.codeColumns = fixedColumns;
+    }
     paintCode(&p);
     p.text = "";
     if (p.error != 0) {
+        m_tooLong = p.error == PDF417_ERROR_TEXT_TOO_BIG;
         Show_NSLog_Message(
             QStringLiteral("Error encountered while drawing barcode, error %1.").arg(QString::number(p.error)));
         pdf417_codec_free(&p);
@@ -94,6 +100,7 @@ int PDF417_View::drawWithText(const QString& text)
         return imageState;
     }
     pdf417_Picture = raised;
+    pdf417_Rows = rows;
     imageState = 0;
     return imageState;
 }

@@ -6,6 +6,7 @@
 #include "barcode/pdf417_codec.h"
 #include "platform/PointPicture.h"
 
+#include <QImage>
 #include <QSizeF>
 #include <QString>
 
@@ -29,6 +30,10 @@ public:
     int drawWithText(const QString& text);
     // A copy of the last good picture (null when there is none).
     PointPicture getImage() const { return pdf417_Picture; }
+    // The last good encoding, one pixel per module and per row.
+    const QImage& moduleRows() const { return pdf417_Rows; }
+    // The last encoding failed because the text is more than a symbol holds.
+    bool tooLong() const { return m_tooLong; }
     void setErrorLevel(int level);
     int getErrorLevel() const { return errorLevel; }
     // The action: encodes *inString when it is set, else logs the problem.
@@ -37,7 +42,11 @@ public:
     void paint(QPainter& painter, const QRectF& bounds) const;
 
     PointPicture pdf417_Picture;
+    QImage pdf417_Rows;
     pdf417_codec_param p;
+    // Data columns the next encodings use; 0 lets the encoder choose them
+    // from the aspect ratio.
+    int fixedColumns = 0;
     bool dragSessionInProgress = false;
     int errorLevel = 2;
     bool isDragTarget = false;
@@ -47,4 +56,5 @@ public:
 
 private:
     QSizeF m_frame;
+    bool m_tooLong = false;
 };

@@ -232,7 +232,8 @@ void Store_Barcode_Settings(QBXGraphic& g, const Barcode_Gen& gen)
 }
 
 Barcode_Row_Picture Barcode_Row_Picture_For_Graphic(const QBXGraphic& settings, const QString& value,
-                                                    const QString& header, const QString& footer, bool for_run)
+                                                    const QString& header, const QString& footer,
+                                                    const Barcode_Run_Target& target)
 {
     // The shared designer exists before any run record, so a run record is
     // never taken for it.
@@ -240,9 +241,13 @@ Barcode_Row_Picture Barcode_Row_Picture_For_Graphic(const QBXGraphic& settings, 
     Barcode_Gen gen;
     gen.run_record = true;
     Load_Barcode_Settings(gen, settings);
+    if (target.in_run) {
+        gen.run_device_dpi = target.dpi;
+        gen.run_room = target.room;
+    }
     Thread_Designer_Scope scope(gen);
     Barcode_Row_Picture row;
-    row.picture = gen.Get_Image_From_Val(value, header, footer, for_run);
+    row.picture = gen.Get_Image_From_Val(value, header, footer, target.in_run);
     row.dpi = gen.run_dpi;
     if (row.picture.isNull())
         row.failure = gen.last_failure;

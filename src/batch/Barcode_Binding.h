@@ -35,8 +35,8 @@ void Load_Barcode_Settings(Barcode_Gen& gen, const QBXGraphic& graphic);
 void Store_Barcode_Settings(QBXGraphic& graphic, const Barcode_Gen& gen);
 
 // A barcode made for a row: the picture in points as the generator drew it
-// (bars and captions, drawn anew at any resolution) and the resolution the
-// designer keeps its raster at.
+// (bars and captions, drawn anew at any resolution), the resolution the
+// designer keeps its raster at, and why there is no picture.
 struct Barcode_Row_Picture {
     PointPicture picture;
     int dpi = 600;
@@ -51,13 +51,23 @@ struct Barcode_Row_Picture {
     QImage raster() const { return picture.isNull() ? QImage() : picture.toImage(dpi); }
 };
 
+// What a row's picture is made for. Outside a run: the designer's own
+// picture (the symbol's raster). In a run: the picture drawn at the output's
+// resolution, a 2-D symbol's modules as rectangles, of at least the readable
+// size on a device of `dpi` (0: the design's size); `room` is the space from
+// the graphic's corner to the card's far edges (empty: not known), which a
+// grown PDF417 symbol is laid out to fit.
+struct Barcode_Run_Target {
+    bool in_run = false;
+    double dpi = 0;
+    QSizeF room;
+};
+
 // The barcode of value with the graphic's settings and the given header and
-// footer; a null picture when the value cannot be encoded. for_run: the
-// picture a run draws at its output resolution, a 2-D symbol's modules as
-// rectangles; otherwise the designer's own picture (the symbol's raster).
+// footer; a null picture, with its cause, when the value cannot be encoded.
 Barcode_Row_Picture Barcode_Row_Picture_For_Graphic(const QBXGraphic& settings, const QString& value,
                                                     const QString& header, const QString& footer,
-                                                    bool for_run = false);
+                                                    const Barcode_Run_Target& target = {});
 
 // The same barcode as a raster tagged with the designer's resolution; a
 // null image when the value cannot be encoded.

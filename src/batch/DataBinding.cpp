@@ -105,13 +105,19 @@ void Fill_One(QBXGraphic& g, Kind kind, int row, const QString& value, const QSt
         break;
     }
     case Kind::Barcode: {
+        auto* barcode = dynamic_cast<QBXBarcode*>(&g);
         Barcode_Row_Picture made;
         if (!value.isEmpty()) {
             const Barcode_Picture_Fn& fn = s.barcode ? s.barcode : Default_Barcode_Picture_Function();
+            Barcode_Run_Target target;
+            target.in_run = s.in_run;
+            target.dpi = s.dpi;
+            if (!s.card.isEmpty())
+                target.room = QSizeF(s.card.right() - g.bounds().normalized().left(),
+                                     s.card.bottom() - g.bounds().normalized().top());
             if (fn)
-                made = fn(g, value, g.header_val, g.footer_val, s.in_run);
+                made = fn(g, value, g.header_val, g.footer_val, target);
         }
-        auto* barcode = dynamic_cast<QBXBarcode*>(&g);
         if (s.in_run && barcode) {
             // Runs draw the row's picture itself at the card's resolution
             // (bars and captions as vectors in a PDF); the design keeps its
@@ -135,16 +141,12 @@ void Fill_One(QBXGraphic& g, Kind kind, int row, const QString& value, const QSt
                 Note(s.problems, Problem_Kind::Barcode_Changed, row, value, made.change);
             // The row's picture is drawn whole from the frame's corner; what
             // the card's edge would cut is said, never left silent.
-            const QRectF drawn = barcode->pictureRect();
-            const double slack = 0.01;
-            if (!s.card.isEmpty()
-                && (drawn.left() < s.card.left() - slack || drawn.top() < s.card.top() - slack
-                    || drawn.right() > s.card.right() + slack || drawn.bottom() > s.card.bottom() + slack)) {
+            const QString past = barcode->pastCardEdge(s.card);
+            if (!past.isEmpty()) {
                 const double mm = 25.4 / 72;
                 Note(s.problems, Problem_Kind::Barcode_Past_Edge, row, value,
-                     QStringLiteral("is %1 x %2 mm and runs past the card's edge (the card is %3 x %4 mm).")
-                         .arg(std::ceil(drawn.width() * mm)).arg(std::ceil(drawn.height() * mm))
-                         .arg(std::round(s.card.width() * mm)).arg(std::round(s.card.height() * mm)));
+                     past + QStringLiteral(" (the card is %1 x %2 mm).")
+                                .arg(std::round(s.card.width() * mm)).arg(std::round(s.card.height() * mm)));
             }
         }
         break;
@@ -432,6 +434,7 @@ const GraphicList& Binding_Run_Snapshot::Fill_Side(int row, const QString& side)
     sources.problems = problems_.get();
     sources.pictures = &pictures_;
     sources.card = render_context.frame;
+    sources.dpi = output_dpi;
     Assign_Batch_Values_To_Control(list, row, sources);
     return list;
 }

@@ -60,12 +60,13 @@ struct Series_Table {
 // ---- barcode pictures -----------------------------------------------------------
 
 // The picture of a barcode graphic's settings with another value, header and
-// footer; a null image when the value cannot be encoded. for_run asks for the
-// picture a run draws (see Barcode_Row_Picture_For_Graphic). Must be safe off
-// the main thread (one generation at a time) and touch no widget.
+// footer; a null image when the value cannot be encoded. The target says
+// whether it is a run's picture and for what device (see
+// Barcode_Row_Picture_For_Graphic). Must be safe off the main thread (one
+// generation at a time) and touch no widget.
 using Barcode_Picture_Fn = std::function<Barcode_Row_Picture(const QBXGraphic& settings, const QString& value,
                                                              const QString& header, const QString& footer,
-                                                             bool for_run)>;
+                                                             const Barcode_Run_Target& target)>;
 // The function binding uses unless one is injected: Barcode_Row_Picture_For_Graphic.
 Barcode_Picture_Fn Default_Barcode_Picture_Function();
 void Set_Default_Barcode_Picture_Function(Barcode_Picture_Fn fn);
@@ -151,6 +152,9 @@ struct Fill_Sources {
     // The card's frame in a run (empty: not checked): a row's barcode
     // picture reaching past it is listed.
     QRectF card;
+    // The resolution the run's pictures go out at: a row's 2-D symbol is
+    // made readable there.
+    double dpi = 0;
 };
 
 // Writes row `row`'s values into the bound graphics of the list. Each graphic
@@ -188,6 +192,10 @@ public:
     // before the first render and left as it is (each side's unchanging
     // bottom is drawn with it once per resolution).
     CardRenderContext render_context;
+    // The resolution of the device the run's cards go to (export, printer
+    // or mail), set before the first fill: each row's 2-D symbol is made
+    // readable at it.
+    double output_dpi = 300;
 
     // Problems of the use check and of every fill so far.
     QList<Card_Problem> Problems() const { return problems_->List(); }

@@ -26,6 +26,10 @@ public:
     // picture when there is one) from the frame's top left; empty without
     // a picture.
     QRectF pictureRect() const;
+    // Where the picture runs past the card's frame: "is 63 x 112 mm and
+    // runs past the card's edge at the bottom"; "" when it lies inside (or
+    // the graphic is hidden or has no picture).
+    QString pastCardEdge(const QRectF& card) const;
     QRectF drawingBounds() const override;
     // The visible picture is part of the graphic, inside its frame or not.
     bool isContentsUnderPoint(const QPointF& point) const override;

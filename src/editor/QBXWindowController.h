@@ -569,14 +569,22 @@ public:
     // Asks before each file of that export that exists already; false when
     // the user keeps one.
     bool Confirm_Single_Export_Replace(const QString& path);
+    // One sentence for each printed barcode of the list whose picture runs
+    // past the card's frame ("The Data Matrix barcode is 47 x 107 mm and runs
+    // past the card's edge at the bottom: the card cuts it there."), in list
+    // order.
+    static QStringList Barcodes_Past_Card_Edge(const GraphicList& graphics, const QRectF& card);
     // Starts the batch export into a new folder inside `folder` and returns;
     // the run ends on the main thread (Export_Run_Active turns false).
     void Export_Batch_File(const QString& folder);
     bool Export_Run_Active() const;
     // Writes a picture in the format its extension names; with show, the
     // export-done box. False (the path and the reason shown) on failure.
-    bool Export_File_Function(const QString& path, const QImage& original, bool show_msg);
-    bool Export_Combined_Image(const QImage& front, const QImage& back, const QString& path, bool show_msg);
+    // With show_msg the end box shows the message ("" the plain one).
+    bool Export_File_Function(const QString& path, const QImage& original, bool show_msg,
+                              const QString& message = {});
+    bool Export_Combined_Image(const QImage& front, const QImage& back, const QString& path, bool show_msg,
+                               const QString& message = {});
     static QString Create_Front_Card_Path(const QString& path) { return path; }
     static QString Create_Back_Card_Path(const QString& path);
     // Puts data row 0 back on both sides of the design (main thread), clears

@@ -12,6 +12,8 @@
 #include "drawing/QBXGraphicView.h"
 #include "editor/Long_SMS_Dlg.h"
 
+#include <algorithm>
+
 void QBXWindowController::Open_Barcode_Window()
 {
     QBXGraphicView* canvas = currentSideCanvas();
@@ -80,4 +82,14 @@ void QBXWindowController::Open_Barcode_Window()
     lock.unlock();
     Update_Barcode_Graphics(graphic, picture);
     Refresh_Canvas();
+    // The canvas shows a picture that runs past the card whole; every
+    // output cuts it at the card's edge, so that is said now.
+    if (QBXGraphicView* view = currentSideCanvas()) {
+        GraphicList placed = panelSelection();
+        if (std::find(placed.begin(), placed.end(), graphic) == placed.end())
+            placed.push_back(graphic);
+        const QStringList cut = Barcodes_Past_Card_Edge(placed, view->bounds());
+        if (!cut.isEmpty())
+            Show_MessageBox(cut.join(QLatin1Char('\n')));
+    }
 }

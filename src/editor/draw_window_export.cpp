@@ -4,6 +4,8 @@
 #include "editor/QBXWindowController.h"
 
 #include "app/AppHelpers.h"
+#include "batch/Barcode_Binding.h"
+#include "drawing/QBXBarcode.h"
 #include "drawing/QBXRenderingView.h"
 #include "output/Send_Modeless.h"
 #include "output/card_export.h"
@@ -78,7 +80,8 @@ QString QBXWindowController::Create_Back_Card_Path(const QString& path)
     return card_export::Create_Back_Card_Path(path);
 }
 
-bool QBXWindowController::Export_File_Function(const QString& path, const QImage& original, bool show_msg)
+bool QBXWindowController::Export_File_Function(const QString& path, const QImage& original, bool show_msg,
+                                               const QString& message)
 {
     QString reason;
     if (!card_export::Write_Picture(original, path, &reason)) {
@@ -88,21 +91,39 @@ bool QBXWindowController::Export_File_Function(const QString& path, const QImage
     }
     if (show_msg) {
         Export_File_Path = path;
-        Export_File_Message = kExportedText;
+        Export_File_Message = message.isEmpty() ? kExportedText : message;
         platform::runOnMainWaiting([this] { Open_Export_File_Box(); });
     }
     return true;
 }
 
 bool QBXWindowController::Export_Combined_Image(const QImage& front, const QImage& back, const QString& path,
-                                               bool show_msg)
+                                               bool show_msg, const QString& message)
 {
     const QImage combined = card_export::Combine_Front_Back(front, back);
     if (combined.isNull()) {
         Show_NSLog_Message(QStringLiteral("Invalid image"));
         return false;
     }
-    return Export_File_Function(path, combined, show_msg);
+    return Export_File_Function(path, combined, show_msg, message);
+}
+
+QStringList QBXWindowController::Barcodes_Past_Card_Edge(const GraphicList& graphics, const QRectF& card)
+{
+    QStringList sentences;
+    for (const GraphicPtr& g : graphics) {
+        const auto* barcode = dynamic_cast<const QBXBarcode*>(g.get());
+        if (!barcode || barcode->print_object != 0)
+            continue;
+        const QString past = barcode->pastCardEdge(card);
+        if (past.isEmpty())
+            continue;
+        QString name = Barcode_Symbology_Titles().value(barcode->barcode_font_index);
+        if (!name.contains(QLatin1String("Barcode")))
+            name += QStringLiteral(" barcode");
+        sentences << QStringLiteral("The %1 %2: the card cuts it there.").arg(name, past);
+    }
+    return sentences;
 }
 
 bool QBXWindowController::Export_Single_File(const QString& path, bool show_msg)
@@ -110,6 +131,14 @@ bool QBXWindowController::Export_Single_File(const QString& path, bool show_msg)
     try {
         // Each side renders with its own settings: the editor's side stays.
         const card_export::Export_Request request = Current_Export_Request();
+        // A barcode the card's edge cuts is said in the end box.
+        QStringList cut;
+        if (request.side != QLatin1String("F"))
+            cut << Barcodes_Past_Card_Edge(Get_Back_Controls_Array(), Card_Render_Context(1).frame);
+        if (request.side != QLatin1String("B"))
+            cut << Barcodes_Past_Card_Edge(Get_Front_Controls_Array(), Card_Render_Context(0).frame);
+        const QString message =
+            cut.isEmpty() ? kExportedText : kExportedText + QStringLiteral("\n\n") + cut.join(QLatin1Char('\n'));
         auto render = [&](int side) {
             const CardPicture picture = QBXRenderingView::image_From_Card_Graphics(
                 side == 0 ? Get_Front_Controls_Array() : Get_Back_Controls_Array(), false, Card_Render_Context(side));
@@ -121,12 +150,12 @@ bool QBXWindowController::Export_Single_File(const QString& path, bool show_msg)
                 return false;
             const QImage front = render(0);
             if (request.combined)
-                return Export_Combined_Image(front, back, path, show_msg);
-            return Export_File_Function(Create_Front_Card_Path(path), front, show_msg);
+                return Export_Combined_Image(front, back, path, show_msg, message);
+            return Export_File_Function(Create_Front_Card_Path(path), front, show_msg, message);
         }
         if (request.side == QLatin1String("F"))
-            return Export_File_Function(Create_Front_Card_Path(path), render(0), show_msg);
-        return Export_File_Function(Create_Back_Card_Path(path), render(1), show_msg);
+            return Export_File_Function(Create_Front_Card_Path(path), render(0), show_msg, message);
+        return Export_File_Function(Create_Back_Card_Path(path), render(1), show_msg, message);
     } catch (const std::exception& e) {
         Show_NSLog_Message(QString::fromUtf8(e.what()));
         return false;

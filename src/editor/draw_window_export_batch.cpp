@@ -145,6 +145,8 @@ void QBXWindowController::Export_Batch_File(const QString& folder)
     const int workers = std::clamp(std::min(m_exportPool->maxThreadCount(), run->total), 1, 64);
     while (int(run->snapshots.size()) < workers)
         run->snapshots.push_back(Take_Binding_Run_Snapshot());
+    for (const std::shared_ptr<Binding_Run_Snapshot>& snapshot : run->snapshots)
+        snapshot->output_dpi = run->request.dpi;
     m_exportRun = run;
 
     list_count = run->total;

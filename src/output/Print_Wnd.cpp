@@ -697,6 +697,8 @@ void Print_Wnd::Execute_Printing(bool preview)
         // is only read there until the preview has closed.
         QPrinter printer(QPrinter::HighResolution);
         static_cast<void>(printInfo.apply(printer)); // only its resolution is read
+        if (snapshot)
+            snapshot->output_dpi = printer.logicalDpiX();
         platform::runPrintPreview(int(pages), printInfo.paperSize(), printer.logicalDpiX(),
                                   [&view](QPainter& painter, int sheet, const std::atomic<bool>& stop) {
                                       view.Draw_Sheet(painter, sheet, &stop);
@@ -709,6 +711,9 @@ void Print_Wnd::Execute_Printing(bool preview)
             return;
         }
         printer.setCopyCount(Copies_Stepper->intValue());
+        // Each row's 2-D symbol is made readable at the printer's resolution.
+        if (snapshot)
+            snapshot->output_dpi = printer.logicalDpiX();
         printer.setDocName(QStringLiteral("Cards"));
         if (!Print_With_Progress(view, printer, pages, Total_Label))
             Show_MessageBox(QStringLiteral("The printer \"%1\" could not print the cards.").arg(printer_name));

@@ -16,6 +16,7 @@
 #include <QBuffer>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include "support/process_runner.h"
 #include <gtest/gtest.h>
@@ -246,7 +247,8 @@ TEST(BarcodeBinding, RunPicturesDrawTwoDSymbolsAsShapes)
     QTemporaryDir folder;
     for (const Sample& s : samples) {
         const PointPicture run =
-            Barcode_Row_Picture_For_Graphic(*s.graphic, s.value, QStringLiteral("Head"), QStringLiteral("Foot"), true)
+            Barcode_Row_Picture_For_Graphic(*s.graphic, s.value, QStringLiteral("Head"), QStringLiteral("Foot"),
+                                            Barcode_Run_Target{true, 300, {}})
                 .picture;
         ASSERT_TRUE(run.hasVector()) << s.value.toStdString();
         EXPECT_FALSE(QByteArray::fromRawData(run.vector().data(), run.vector().size()).contains("\x89PNG"))
@@ -347,4 +349,104 @@ TEST(BarcodeBinding, RowPicturesEqualTheWholeSideDrawnAfresh)
                 EXPECT_EQ(Decode(fast.copy(40, 200, 840, 260), folder.path(), QStringLiteral("row%1").arg(row)),
                           QStringLiteral("CW-%1").arg((row + 1) * 37));
         }
+}
+
+namespace {
+
+// A printable value of `length` characters, no two neighbours alike.
+QByteArray Long_Value(int length, int seed)
+{
+    QByteArray value;
+    for (int i = 0; i < length; ++i)
+        value.append(char(33 + (i * 37 + seed * 11 + i / 7) % 94));
+    return value;
+}
+
+std::shared_ptr<QBXBarcode> Two_D_Barcode(const char* title, const QString& series, QPointF at)
+{
+    auto g = Series_Barcode(series);
+    g->linear_or_2d = 1;
+    g->barcode_font_index = Title_Index(QString::fromLatin1(title));
+    g->setBounds(QRectF(at, QSizeF(60, 60)));
+    return g;
+}
+
+} // namespace
+
+// Rows far longer than the design's symbol holds readably: a 600-character
+// QR Code and a 953-character PDF417 row of default-size designs grow to
+// readable modules and read back from a 300 dpi export of a 150 x 100 mm
+// card; a short row keeps the design's size; a row past QR Code's capacity
+// and a grown symbol past the card's edge are named with their figures.
+TEST(BarcodeBinding, LongTwoDRowsReadFromTheCardAtTheOutputsResolution)
+{
+    TempSeriesFolder folder;
+    const QByteArray qrValue = Long_Value(600, 1), pdfValue = Long_Value(953, 2);
+    folder.write(QStringLiteral("Q.txt"), qrValue + "\nShort-QR\n" + Long_Value(4000, 3) + "\n");
+    folder.write(QStringLiteral("P.txt"), pdfValue + "\nShort-PDF\n" + pdfValue + "\n");
+    auto qr = Two_D_Barcode("QR Code", QStringLiteral("Q"), {20, 20});
+    auto pdf = Two_D_Barcode("PDF417", QStringLiteral("P"), {150, 20});
+    Binding_Design design;
+    design.front = {qr, pdf};
+    Data_Binding binding;
+    binding.Check_Series_Or_Excel_Use_or_not(design, series::Get_datasheet_File_Name_Array(folder.path()), {},
+                                             folder.path());
+    Binding_Run_Snapshot run(binding, design, {});
+    const QRectF card(0, 0, 150 * 72 / 25.4, 100 * 72 / 25.4);
+    run.render_context.frame = card;
+    run.output_dpi = 300;
+
+    const QImage side = run.Render_Side(0, QStringLiteral("F"), false).toImage(300);
+    const GraphicList& filled = run.Fill_Side(0, QStringLiteral("F"));
+    for (int i = 0; i < 2; ++i) {
+        const QRectF drawn = dynamic_cast<const QBXBarcode&>(*filled[size_t(i)]).pictureRect();
+        ASSERT_TRUE(card.contains(drawn)) << i;
+        const QRect pixels(QPointF(drawn.topLeft() * 300 / 72).toPoint(), QPointF(drawn.bottomRight() * 300 / 72).toPoint());
+        EXPECT_EQ(Decode(side.copy(pixels), folder.path(), QStringLiteral("long%1").arg(i)),
+                  QString::fromLatin1(i == 0 ? qrValue : pdfValue))
+            << i;
+    }
+
+    // A short row is drawn at the design's size, as the designer draws it.
+    run.Fill_Side(1, QStringLiteral("F"));
+    for (const auto& g : {qr, pdf}) {
+        const QString value = g == qr ? QStringLiteral("Short-QR") : QStringLiteral("Short-PDF");
+        EXPECT_EQ(dynamic_cast<const QBXBarcode&>(*run.Fill_Side(1, QStringLiteral("F"))[g == qr ? 0 : 1])
+                      .row_picture.size(),
+                  Barcode_Row_Picture_For_Graphic(*g, value, {}, {}).picture.size());
+    }
+
+    // The designer's own picture of the long QR value says what size holds
+    // it; values past PDF417's and Data Matrix's capacity say that.
+    EXPECT_TRUE(Barcode_Row_Picture_For_Graphic(*qr, QString::fromLatin1(qrValue), {}, {})
+                    .failure.contains(QRegularExpression(QStringLiteral("A size of \\d+ or more holds it\\.$"))));
+    EXPECT_EQ(Barcode_Row_Picture_For_Graphic(*pdf, QString::fromLatin1(Long_Value(2000, 4)), {}, {}, {true, 300, {}})
+                  .failure,
+              QStringLiteral("Too many characters for PDF417: 2,000; at most 1,850 fit."));
+    auto dm = Two_D_Barcode("DataMatrix", QStringLiteral("P"), {0, 0});
+    EXPECT_EQ(Barcode_Row_Picture_For_Graphic(*dm, QString(3200, QLatin1Char('7')), {}, {}, {true, 300, {}}).failure,
+              QStringLiteral("Too many digits for Data Matrix: 3,200; at most 3,116 fit."));
+
+    // Printed at 1,200 dpi the long PDF417 row keeps the design's frame.
+    run.output_dpi = 1200;
+    const QSizeF fine = dynamic_cast<const QBXBarcode&>(*run.Fill_Side(0, QStringLiteral("F"))[1]).row_picture.size();
+    EXPECT_EQ(fine, Barcode_Row_Picture_For_Graphic(*pdf, QString::fromLatin1(pdfValue), {}, {}).picture.size());
+
+    // Past QR Code's capacity; a PDF417 symbol placed too low for its
+    // grown size.
+    run.output_dpi = 300;
+    pdf->setBounds(QRectF(150, 200, 60, 60));
+    Binding_Run_Snapshot low(binding, design, {});
+    low.render_context.frame = card;
+    low.output_dpi = 300;
+    low.Fill_Side(2, QStringLiteral("F"));
+    const QStringList problems = Problem_Lines(low.Problems());
+    ASSERT_EQ(problems.size(), 2) << problems.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(problems[0].startsWith(QStringLiteral("Card 3: \"")));
+    EXPECT_TRUE(problems[0].endsWith(QStringLiteral("\u2026\" cannot be encoded: Too many characters for QR Code: "
+                                                    "4,000; at most 2,953 fit at error correction L.")))
+        << problems[0].toStdString();
+    EXPECT_TRUE(problems[1].contains(QRegularExpression(QStringLiteral(
+        "^Card 3: \".*\" is \\d+ x \\d+ mm and runs past the card's edge at the bottom \\(the card is 150 x 100 mm\\)\\.$"))))
+        << problems[1].toStdString();
 }

@@ -21,7 +21,8 @@ namespace {
 
 // Barcode stand-in: a 1x1 picture whose colour encodes nothing; values
 // containing letters are refused as an EAN-13 encoder would.
-Barcode_Row_Picture Stub_Barcode(const QBXGraphic&, const QString& value, const QString&, const QString&, bool)
+Barcode_Row_Picture Stub_Barcode(const QBXGraphic&, const QString& value, const QString&, const QString&,
+                                 const Barcode_Run_Target&)
 {
     for (QChar c : value)
         if (!c.isDigit())

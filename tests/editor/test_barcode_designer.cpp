@@ -189,12 +189,19 @@ TEST_F(Designer, EverySymbologyPreviewsAndHandsOverADecodablePicture)
         g->dpi_val_index = Resolution_Index("300");
         const QString title = QString::fromLatin1(k.title);
         const QString value = QString::fromLatin1(k.value);
+        // The three widest pictures run past the small card's right edge,
+        // which OK says.
+        const bool wide = title == QLatin1String("Extended Code 39") || title == QLatin1String("Planet")
+            || title == QLatin1String("Japan Post Barcode");
+        if (wide)
+            testResponder().answerAlert(platform::modal::AlertAnswer::Ok);
         Open([&](W& w) {
             Choose(w.barcodeTypePopup, title);
             Type_Value(w, value);
             EXPECT_FALSE(w.Preview_Is_Blank()) << w.barcode_error_label->text().toStdString();
             w.ok_button->click();
         });
+        EXPECT_TRUE(testResponder().reset()) << "OK named no barcode past the card's edge";
         EXPECT_EQ(g->barcode_font_index, Barcode_Symbology_Titles().indexOf(title));
         EXPECT_EQ(g->linear_or_2d, Barcode_Gen::Is_2D_Title(title) ? 1 : 0);
         EXPECT_EQ(Barcode_Gen::Is_2D_Title(title) ? g->two_d_font_val : g->linear_font_val, value);
@@ -678,6 +685,51 @@ TEST_F(Designer, OkShowsTheWholeSymbolOnTheCanvasAndInTheExport)
         export_dpi = 600;
         ASSERT_TRUE(c->Export_Single_File(path, false));
         EXPECT_EQ(Decode(area(QImage(path), 600.0 / 72), k.format).text, k.value);
+        c->_graphicView->Set_Selected_Graphic(barcode);
+    }
+    export_dpi = 72;
+}
+
+// A long Data Matrix at module size 2 is taller than the card: the
+// designer's OK and a single export of the card say so with its size, and
+// a barcode inside the card gives no such word.
+TEST_F(Designer, OkAndTheSingleExportNameABarcodePastTheCardsEdge)
+{
+    std::string long_value;
+    for (int i = 0; long_value.size() < 1100; ++i)
+        long_value += "CW-" + std::to_string(1000 + i) + ";";
+    long_value.resize(1100);
+    QTemporaryDir dir;
+    export_card_side = QStringLiteral("F");
+    export_combined_image = false;
+    export_file_format = QStringLiteral("PNG");
+    const QRectF card = c->_graphicView->bounds();
+    for (const bool past : {true, false}) {
+        SCOPED_TRACE(past);
+        barcode->setBounds(QRectF(4, past ? card.height() - 100 : 4, 40, 20));
+        barcode->dm_module_val = 2;
+        if (past)
+            testResponder().answerAlert(platform::modal::AlertAnswer::Ok);
+        Open([&](W& w) {
+            Choose(w.barcodeTypePopup, QStringLiteral("DataMatrix"));
+            Type_Value(w, past ? QString::fromStdString(long_value) : QStringLiteral("CW-17"));
+            w.ok_button->click();
+        });
+        const QRectF whole = static_cast<const QBXBarcode&>(*barcode).pictureRect();
+        const QString said = QStringLiteral("The DataMatrix barcode is %1 x %2 mm and runs past the card's edge at the "
+                                            "bottom")
+                                 .arg(std::ceil(whole.width() * 25.4 / 72 - 1e-6))
+                                 .arg(std::ceil(whole.height() * 25.4 / 72 - 1e-6));
+        const QStringList alerts = testResponder().texts(QStringLiteral("alert"));
+        EXPECT_EQ(alerts.size(), past ? 1 : 0) << alerts.join(QLatin1Char('|')).toStdString();
+        if (past && !alerts.isEmpty())
+            EXPECT_TRUE(alerts.first().contains(said)) << alerts.first().toStdString();
+        export_dpi = 300;
+        testResponder().onDialog([](QDialog& box) { box.reject(); });
+        ASSERT_TRUE(c->Export_Single_File(dir.filePath(QStringLiteral("card.png")), true));
+        EXPECT_EQ(Export_File_Message.get().contains(said), past) << Export_File_Message.get().toStdString();
+        EXPECT_EQ(Export_File_Message.get().startsWith(QStringLiteral("Card has been exported")), true);
+        testResponder().reset();
         c->_graphicView->Set_Selected_Graphic(barcode);
     }
     export_dpi = 72;
