@@ -112,7 +112,10 @@ QImage ThumbnailLoader::readThumbnail(const QString& path, int edge)
     const QFileInfo info(path);
     if (!info.isFile())
         return {};
-    return readPicture(path, nullptr, std::max(edge, 0));
+    // A damaged file (its data ending early) gets the placeholder.
+    QString why;
+    QImage image = readPicture(path, &why, std::max(edge, 0));
+    return why.isEmpty() ? image : QImage();
 }
 
 QImage ThumbnailLoader::thumbnail(const QString& path, int edge, bool* failed)

@@ -6,23 +6,24 @@
 // strips or tiles.
 #include "platform/picture_decode_rows.h"
 
-#include <QIODevice>
+#include <QBuffer>
+#include <QFile>
 #include <tiffio.h>
 
 namespace platform::decode {
 namespace {
 
-// Rows of a band read by libtiff's RGBA reader at most take this much.
-constexpr qint64 kBandBytes = 64LL * 1024 * 1024;
+// Rows of a band read by libtiff's RGBA reader at most take this much: with
+// the largest picture decoded (64 MB) within 100 MB.
+constexpr qint64 kBandBytes = 32LL * 1024 * 1024;
 // A strip or tile taller than a band is decoded once per band it spans:
 // up to this many times.
 constexpr quint32 kMaxBandsPerStrip = 8;
-// Largest block of memory libtiff may take for one strip or tile.
-constexpr qint64 kMaxTiffAllocation = 256LL * 1024 * 1024;
 
 struct TiffSource {
     QIODevice* device = nullptr;
     QString message;
+    uchar* mapped = nullptr; // the file mapped for libtiff, when it is one
 };
 
 tmsize_t tiffRead(thandle_t handle, void* data, tmsize_t size)
@@ -58,12 +59,35 @@ toff_t tiffSize(thandle_t handle)
     return toff_t(static_cast<TiffSource*>(handle)->device->size());
 }
 
-int tiffMap(thandle_t, void**, toff_t*)
+// The data seen in memory: libtiff 4.5 reads some uncompressed tiles only
+// from mapped data ("Invalid tile byte count" otherwise). Bytes in memory
+// are handed over as they are, a file is mapped read-only.
+int tiffMap(thandle_t handle, void** base, toff_t* size)
 {
-    return 0;
+    auto* source = static_cast<TiffSource*>(handle);
+    if (auto* buffer = qobject_cast<QBuffer*>(source->device)) {
+        *base = const_cast<char*>(buffer->data().constData());
+        *size = toff_t(buffer->data().size());
+        return 1;
+    }
+    auto* file = qobject_cast<QFile*>(source->device);
+    if (!file || file->size() <= 0)
+        return 0;
+    source->mapped = file->map(0, file->size());
+    if (!source->mapped)
+        return 0;
+    *base = source->mapped;
+    *size = toff_t(file->size());
+    return 1;
 }
 
-void tiffUnmap(thandle_t, void*, toff_t) {}
+void tiffUnmap(thandle_t handle, void*, toff_t)
+{
+    auto* source = static_cast<TiffSource*>(handle);
+    if (source->mapped)
+        static_cast<QFile*>(source->device)->unmap(source->mapped);
+    source->mapped = nullptr;
+}
 
 int tiffError(TIFF*, void* user, const char* module, const char* format, va_list args)
 {
@@ -83,15 +107,44 @@ int tiffWarning(TIFF*, void*, const char*, const char*, va_list)
     return 1;
 }
 
-// The picture's resolution in dots per metre (0 when it gives none).
-void resolution(TIFF* tiff, int* dpmX, int* dpmY)
+// Opens the TIFF on device (at its start) with libtiff's allocations
+// bounded, its data mapped when asked; null with the reason in
+// source->message.
+TIFF* openTiff(TiffSource* source, bool mapped = false)
 {
+    TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
+    TIFFOpenOptionsSetErrorHandlerExtR(options, tiffError, source);
+    TIFFOpenOptionsSetWarningHandlerExtR(options, tiffWarning, source);
+    TIFFOpenOptionsSetMaxSingleMemAlloc(options, tmsize_t(kBufferBytes));
+    TIFF* tiff = TIFFClientOpenExt("picture", mapped ? "r" : "rm", source, tiffRead, tiffWrite, tiffSeek, tiffClose, tiffSize,
+                                   tiffMap, tiffUnmap, options);
+    TIFFOpenOptionsFree(options);
+    if (!tiff && source->message.isEmpty())
+        source->message = QStringLiteral("it is not a TIFF picture libtiff can open");
+    return tiff;
+}
+
+// What the first directory says: size as stored, orientation, resolution
+// (0 when none or not sane).
+CodecHeader header(TIFF* tiff)
+{
+    CodecHeader header;
+    uint32_t width = 0, height = 0;
+    TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width);
+    TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &height);
+    header.stored = QSize(int(std::min<uint32_t>(width, INT_MAX)), int(std::min<uint32_t>(height, INT_MAX)));
+    uint16_t orientation = ORIENTATION_TOPLEFT;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_ORIENTATION, &orientation);
+    header.orientation = orientation;
     float x = 0, y = 0;
     uint16_t unit = RESUNIT_INCH;
     TIFFGetFieldDefaulted(tiff, TIFFTAG_RESOLUTIONUNIT, &unit);
     const double perMetre = unit == RESUNIT_INCH ? 1 / 0.0254 : unit == RESUNIT_CENTIMETER ? 100.0 : 0.0;
-    *dpmX = TIFFGetField(tiff, TIFFTAG_XRESOLUTION, &x) && x > 0 && x < 1e6f ? int(std::lround(x * perMetre)) : 0;
-    *dpmY = TIFFGetField(tiff, TIFFTAG_YRESOLUTION, &y) && y > 0 && y < 1e6f ? int(std::lround(y * perMetre)) : 0;
+    if (TIFFGetField(tiff, TIFFTAG_XRESOLUTION, &x))
+        header.dpmX = saneDotsPerMeter(double(x) * perMetre);
+    if (TIFFGetField(tiff, TIFFTAG_YRESOLUTION, &y))
+        header.dpmY = saneDotsPerMeter(double(y) * perMetre);
+    return header;
 }
 
 // Samples of one plane, row by row, turned into 8-bit rows of the scaler.
@@ -244,17 +297,26 @@ void convertRow(const RowLayout& l, const uchar* in, quint32 width, uchar* out)
 
 } // namespace
 
+CodecHeader readTiffHeader(QIODevice* device)
+{
+    TiffSource source;
+    source.device = device;
+    TIFF* tiff = openTiff(&source);
+    if (!tiff) {
+        CodecHeader failed;
+        failed.error = QStringLiteral("its TIFF header cannot be read (%1)").arg(source.message);
+        return failed;
+    }
+    CodecHeader read = header(tiff);
+    TIFFClose(tiff);
+    return read;
+}
+
 QImage readTiffScaled(QIODevice* device, QSize target, QString* message)
 {
     TiffSource source;
     source.device = device;
-    TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
-    TIFFOpenOptionsSetErrorHandlerExtR(options, tiffError, &source);
-    TIFFOpenOptionsSetWarningHandlerExtR(options, tiffWarning, &source);
-    TIFFOpenOptionsSetMaxSingleMemAlloc(options, tmsize_t(kMaxTiffAllocation));
-    TIFF* tiff = TIFFClientOpenExt("picture", "rm", &source, tiffRead, tiffWrite, tiffSeek, tiffClose, tiffSize,
-                                   tiffMap, tiffUnmap, options);
-    TIFFOpenOptionsFree(options);
+    TIFF* tiff = openTiff(&source);
     auto fail = [&](const QString& fallback) {
         *message = source.message.isEmpty() ? fallback : source.message;
         if (tiff)
@@ -262,33 +324,50 @@ QImage readTiffScaled(QIODevice* device, QSize target, QString* message)
         return QImage();
     };
     if (!tiff)
-        return fail(QStringLiteral("it is not a TIFF picture libtiff can open"));
-    uint32_t width = 0, height = 0;
-    TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width);
-    TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &height);
-    if (width < 1 || height < 1 || width > uint32_t(INT_MAX) || height > uint32_t(INT_MAX))
+        return fail(QString());
+    // Uncompressed tiles are read from the data mapped (only they: a file
+    // cut short while mapped would end the program).
+    uint16_t compression = COMPRESSION_NONE;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_COMPRESSION, &compression);
+    if (TIFFIsTiled(tiff) && compression == COMPRESSION_NONE) {
+        TIFFClose(tiff);
+        tiff = device->seek(0) ? openTiff(&source, true) : nullptr;
+        if (!tiff)
+            return fail(QStringLiteral("it cannot be read from its start"));
+    }
+    const CodecHeader head = header(tiff);
+    const uint32_t width = uint32_t(head.stored.width()), height = uint32_t(head.stored.height());
+    if (width < 1 || height < 1)
         return fail(QStringLiteral("its header gives no size"));
     if (!target.isValid())
-        target = QSize(int(width), int(height));
-    uint16_t orientation = ORIENTATION_TOPLEFT;
-    TIFFGetFieldDefaulted(tiff, TIFFTAG_ORIENTATION, &orientation);
-    // The rows are scaled as stored, and the small picture turned after:
-    // the target's sides follow the stored picture's.
-    if ((qint64(target.width()) - target.height()) * (qint64(width) - height) < 0)
+        target = head.stored;
+    // The rows are scaled as stored and turned by the scaler.
+    else if (turnsQuarter(head.orientation))
         target.transpose();
-    int dpmX = 0, dpmY = 0;
-    resolution(tiff, &dpmX, &dpmY);
+    const int orientation = head.orientation, dpmX = head.dpmX, dpmY = head.dpmY;
+    // Rows read before the data ends are shown, with the notice.
+    auto partial = [&](uint32_t y, RowScaler& scaler) {
+        if (y == 0)
+            return fail(QStringLiteral("its data is damaged at row 0"));
+        TIFFClose(tiff);
+        *message = damagedNotice();
+        return scaler.finish(dpmX, dpmY);
+    };
 
     RowScaler scaler;
+    scaler.orient(orientation);
     RowLayout layout;
     if (rowLayout(tiff, &layout)) {
         const tmsize_t lineBytes = TIFFScanlineSize(tiff);
-        if (lineBytes <= 0 || !scaler.start(width, height, scalerChannels(layout), target, layout.associated))
-            return fail(QStringLiteral("it is %1 x %2 pixels, more than can be held").arg(width).arg(height));
+        QString why;
+        if (lineBytes <= 0 || lineBytes > kRowBytes)
+            return fail(QStringLiteral("its rows of %1 pixels take more than %2 MB").arg(width).arg(kRowBytes >> 20));
+        if (!scaler.start(width, height, scalerChannels(layout), target, layout.associated, &why))
+            return fail(why);
         std::vector<uchar> line(size_t(lineBytes) + 8);
         for (uint32_t y = 0; y < height; ++y) {
             if (TIFFReadScanline(tiff, line.data(), y, 0) < 0)
-                return fail(QStringLiteral("its data is damaged at row %1").arg(y));
+                return partial(y, scaler);
             convertRow(layout, line.data(), width, scaler.row());
             scaler.addRow();
         }
@@ -317,11 +396,14 @@ QImage readTiffScaled(QIODevice* device, QSize target, QString* message)
         TIFFRGBAImage image {};
         if (!TIFFRGBAImageBegin(&image, tiff, 0, why))
             return fail(QStringLiteral("its kind of TIFF is not read (%1)").arg(QString::fromLocal8Bit(why)));
-        // Rows as stored: the orientation is applied to the small picture.
+        // Rows as stored: the scaler turns them.
         image.req_orientation = image.orientation;
-        if (!scaler.start(width, height, 4, target, true)) {
+        QString refused;
+        if (qint64(width) * bandRows * 4 > kBandBytes || !scaler.start(width, height, 4, target, true, &refused)) {
             TIFFRGBAImageEnd(&image);
-            return fail(QStringLiteral("it is %1 x %2 pixels, more than can be held").arg(width).arg(height));
+            return fail(refused.isEmpty() ? QStringLiteral("its rows of %1 pixels take more than %2 MB")
+                                                .arg(width).arg(kBandBytes >> 20)
+                                          : refused);
         }
         std::vector<uint32_t> band(size_t(width) * bandRows);
         for (uint32_t y = 0; y < height; y += bandRows) {
@@ -330,7 +412,7 @@ QImage readTiffScaled(QIODevice* device, QSize target, QString* message)
             image.col_offset = 0;
             if (!TIFFRGBAImageGet(&image, band.data(), width, rows)) {
                 TIFFRGBAImageEnd(&image);
-                return fail(QStringLiteral("its data is damaged at row %1").arg(y));
+                return partial(y, scaler);
             }
             for (uint32_t r = 0; r < rows; ++r) {
                 // Packed A, B, G, R: bytes R, G, B, A in memory.
@@ -349,7 +431,7 @@ QImage readTiffScaled(QIODevice* device, QSize target, QString* message)
         TIFFRGBAImageEnd(&image);
     }
     TIFFClose(tiff);
-    return oriented(scaler.finish(dpmX, dpmY), orientation);
+    return scaler.finish(dpmX, dpmY);
 }
 
 } // namespace platform::decode

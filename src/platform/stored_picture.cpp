@@ -7,7 +7,6 @@
 #include <QImageReader>
 #include <QMutex>
 #include <cmath>
-#include <cstring>
 #include <map>
 #include <optional>
 #include <sys/stat.h>
@@ -44,141 +43,6 @@ std::optional<FileIdentity> identityOf(const QString& path, QString* error)
                         qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
 }
 
-quint32 bigEndian(const uchar* p, int width)
-{
-    quint32 v = 0;
-    for (int i = 0; i < width; ++i)
-        v = v << 8 | p[i];
-    return v;
-}
-
-quint32 littleEndian(const uchar* p, int width)
-{
-    quint32 v = 0;
-    for (int i = width - 1; i >= 0; --i)
-        v = v << 8 | p[i];
-    return v;
-}
-
-// What the header says beyond the size: the resolution in dots per metre
-// (0 when it gives none) and, for JPEG, whether its EXIF orientation turns
-// it a quarter (the drawn picture then has width and height swapped).
-struct HeaderExtras {
-    int dpmX = 0, dpmY = 0;
-    bool quarterTurn = false;
-};
-
-void pngExtras(const QByteArray& head, HeaderExtras* out)
-{
-    const auto* p = reinterpret_cast<const uchar*>(head.constData());
-    for (qsizetype at = 8; at + 12 <= head.size();) {
-        const quint32 length = bigEndian(p + at, 4);
-        const char* type = head.constData() + at + 4;
-        if (std::memcmp(type, "IDAT", 4) == 0)
-            return;
-        if (std::memcmp(type, "pHYs", 4) == 0 && length == 9 && at + 8 + 9 <= head.size()) {
-            if (p[at + 16] == 1) { // per metre
-                out->dpmX = int(std::min<quint32>(bigEndian(p + at + 8, 4), INT_MAX));
-                out->dpmY = int(std::min<quint32>(bigEndian(p + at + 12, 4), INT_MAX));
-            }
-            return;
-        }
-        at += 12 + qsizetype(length);
-    }
-}
-
-void jpegExtras(const QByteArray& head, HeaderExtras* out)
-{
-    const auto* p = reinterpret_cast<const uchar*>(head.constData());
-    for (qsizetype at = 2; at + 4 <= head.size();) {
-        if (p[at] != 0xFF)
-            return;
-        const uchar marker = p[at + 1];
-        if (marker == 0xDA || marker == 0xD9)
-            return;
-        const qsizetype length = qsizetype(bigEndian(p + at + 2, 2));
-        const uchar* data = p + at + 4;
-        const qsizetype size = std::min<qsizetype>(length - 2, head.size() - at - 4);
-        if (marker == 0xE0 && size >= 12 && std::memcmp(data, "JFIF\0", 5) == 0) {
-            const int unit = data[7];
-            const double perMetre = unit == 1 ? 1 / 0.0254 : unit == 2 ? 100.0 : 0.0;
-            out->dpmX = int(std::lround(bigEndian(data + 8, 2) * perMetre));
-            out->dpmY = int(std::lround(bigEndian(data + 10, 2) * perMetre));
-        } else if (marker == 0xE1 && size >= 14 && std::memcmp(data, "Exif\0\0", 6) == 0) {
-            const uchar* tiff = data + 6;
-            const qsizetype tiffSize = size - 6;
-            const bool little = tiff[0] == 'I';
-            auto number = [&](qsizetype from, int width) {
-                return little ? littleEndian(tiff + from, width) : bigEndian(tiff + from, width);
-            };
-            const qsizetype ifd = qsizetype(number(4, 4));
-            if (ifd + 2 <= tiffSize) {
-                const qsizetype entries = qsizetype(number(ifd, 2));
-                for (qsizetype i = 0; i < entries && ifd + 2 + 12 * (i + 1) <= tiffSize; ++i)
-                    if (number(ifd + 2 + 12 * i, 2) == 0x0112) {
-                        out->quarterTurn = number(ifd + 2 + 12 * i + 8, 2) >= 5 && number(ifd + 2 + 12 * i + 8, 2) <= 8;
-                        break;
-                    }
-            }
-        }
-        at += 2 + length;
-    }
-}
-
-void bmpExtras(const QByteArray& head, HeaderExtras* out)
-{
-    if (head.size() < 46 || littleEndian(reinterpret_cast<const uchar*>(head.constData()) + 14, 4) < 40)
-        return;
-    const auto* p = reinterpret_cast<const uchar*>(head.constData());
-    out->dpmX = int(std::min<quint32>(littleEndian(p + 38, 4), INT_MAX));
-    out->dpmY = int(std::min<quint32>(littleEndian(p + 42, 4), INT_MAX));
-}
-
-// TIFF resolution tags (282, 283, rationals; unit 296: 2 inch, 3 cm) and
-// orientation (274; 5 to 8 turn it a quarter) of the first directory, which
-// may lie anywhere in the file.
-void tiffExtras(QIODevice& device, HeaderExtras* out)
-{
-    if (!device.seek(0))
-        return;
-    const QByteArray head = device.read(8);
-    if (head.size() < 8)
-        return;
-    const bool little = head[0] == 'I';
-    auto number = [little](const QByteArray& b, qsizetype at, int width) {
-        const auto* p = reinterpret_cast<const uchar*>(b.constData()) + at;
-        return little ? littleEndian(p, width) : bigEndian(p, width);
-    };
-    if (!device.seek(number(head, 4, 4)))
-        return;
-    const QByteArray count = device.read(2);
-    if (count.size() < 2)
-        return;
-    const QByteArray entries = device.read(qint64(number(count, 0, 2)) * 12);
-    double x = 0, y = 0;
-    int unit = 2;
-    auto rational = [&](quint32 offset) {
-        if (!device.seek(offset))
-            return 0.0;
-        const QByteArray r = device.read(8);
-        return r.size() == 8 && number(r, 4, 4) ? double(number(r, 0, 4)) / number(r, 4, 4) : 0.0;
-    };
-    for (qsizetype at = 0; at + 12 <= entries.size(); at += 12) {
-        const quint32 tag = number(entries, at, 2);
-        if (tag == 282)
-            x = rational(number(entries, at + 8, 4));
-        else if (tag == 283)
-            y = rational(number(entries, at + 8, 4));
-        else if (tag == 296)
-            unit = int(number(entries, at + 8, 2));
-        else if (tag == 274)
-            out->quarterTurn = number(entries, at + 8, 2) >= 5 && number(entries, at + 8, 2) <= 8;
-    }
-    const double perMetre = unit == 3 ? 100.0 : unit == 2 ? 1 / 0.0254 : 0.0;
-    out->dpmX = int(std::lround(std::min(x * perMetre, double(INT_MAX))));
-    out->dpmY = int(std::lround(std::min(y * perMetre, double(INT_MAX))));
-}
-
 // The resolution a decoded picture has when its file gives none.
 int defaultDotsPerMeter()
 {
@@ -212,23 +76,9 @@ bool readHeader(QIODevice& device, StoredPicture::State& state, QString* error)
             *error = header.error;
         return false;
     }
-    HeaderExtras extras;
-    if (header.format == "tiff" || header.format == "tif") {
-        tiffExtras(device, &extras);
-    } else if (device.seek(0)) {
-        const QByteArray head = device.read(256 * 1024);
-        if (header.format == "png")
-            pngExtras(head, &extras);
-        else if (header.format == "jpeg" || header.format == "jpg")
-            jpegExtras(head, &extras);
-        else if (header.format == "bmp")
-            bmpExtras(head, &extras);
-    }
-    state.size = extras.quarterTurn ? header.size.transposed() : header.size;
-    state.dpmX = extras.dpmX > 0 ? extras.dpmX : defaultDotsPerMeter();
-    state.dpmY = extras.dpmY > 0 ? extras.dpmY : defaultDotsPerMeter();
-    if (extras.quarterTurn)
-        std::swap(state.dpmX, state.dpmY);
+    state.size = header.size;
+    state.dpmX = header.dpmX > 0 ? header.dpmX : defaultDotsPerMeter();
+    state.dpmY = header.dpmY > 0 ? header.dpmY : defaultDotsPerMeter();
     return true;
 }
 
@@ -302,15 +152,37 @@ StoredPicture StoredPicture::fromFile(const QString& path, QString* error)
 
 StoredPicture StoredPicture::copyOfFile(const QString& path, QString* error)
 {
-    if (!identityOf(path, error))
+    const std::optional<FileIdentity> identity = identityOf(path, error);
+    if (!identity)
         return {};
+    if (identity->size > kMaxPictureFileBytes) {
+        if (error)
+            *error = QStringLiteral("it is a file of %1 MB; picture files are kept up to %2 MB")
+                         .arg((identity->size + (1 << 20) - 1) >> 20).arg(kMaxPictureFileBytes >> 20);
+        return {};
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         if (error)
             *error = file.errorString();
         return {};
     }
-    return fromBytes(file.readAll(), error);
+    // The header first: a file that is no picture is not read whole.
+    auto state = std::make_shared<State>();
+    if (!readHeader(file, *state, error))
+        return {};
+    if (!file.seek(0)) {
+        if (error)
+            *error = file.errorString();
+        return {};
+    }
+    state->bytes = file.read(kMaxPictureFileBytes);
+    if (state->bytes.isEmpty()) {
+        if (error)
+            *error = file.errorString();
+        return {};
+    }
+    return StoredPicture(std::move(state));
 }
 
 QSize StoredPicture::size() const
@@ -320,10 +192,12 @@ QSize StoredPicture::size() const
 
 QSizeF pointSizeFor(QSize size, int dpmX, int dpmY)
 {
+    if (size.isEmpty())
+        return {};
     auto dpi = [](int dpm) {
-        if (dpm <= 0)
-            return 72.0;
         const double v = dpm * 0.0254;
+        if (!(v >= 1 && v <= 100000))
+            return 72.0;
         return std::abs(v - std::round(v)) < 0.05 ? std::round(v) : v;
     };
     return QSizeF(size.width() * 72.0 / dpi(dpmX), size.height() * 72.0 / dpi(dpmY));

@@ -35,8 +35,10 @@ public:
     // missing, not a regular file, or its header cannot be read.
     static StoredPicture fromFile(const QString& path, QString* error = nullptr);
     // A file's picture held by its bytes, read now: it stays when the file
-    // goes (pictures stored with a design).
+    // goes (pictures stored with a design). Its header is read first; files
+    // past kMaxPictureFileBytes are refused unread.
     static StoredPicture copyOfFile(const QString& path, QString* error = nullptr);
+    static constexpr qint64 kMaxPictureFileBytes = 256LL * 1024 * 1024;
 
     bool isNull() const { return !d; }
     QSize size() const;
@@ -57,7 +59,9 @@ public:
     // The pixels, decoded with at least need's pixels in each direction
     // where the picture has them (aspect kept, never above its own size or
     // the decode cap); an empty need asks for the full size. Null with the
-    // reason in *error when the data is damaged or the file has gone.
+    // reason in *error when the data is damaged or the file has gone; a
+    // picture whose data ends early comes as far as it was read, with that
+    // said in *error.
     QImage image(QSize need = {}, QString* error = nullptr) const;
 
     // The same picture: one state, equal bytes or equal images.
@@ -72,8 +76,9 @@ private:
 };
 
 // Size in points of size pixels at the resolution in dots per metre (72 dpi
-// when not positive); resolutions within 0.05 dpi of a whole number are
-// taken as that number (2835 as 72 dpi, 11811 as 300).
+// when outside 1 to 100,000 dpi, so the size is always finite and not zero
+// for a picture with pixels); resolutions within 0.05 dpi of a whole number
+// are taken as that number (2835 as 72 dpi, 11811 as 300).
 QSizeF pointSizeFor(QSize size, int dpmX, int dpmY);
 
 // The decoded size for a need: the smallest scale of size, aspect kept,

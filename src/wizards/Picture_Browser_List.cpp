@@ -62,7 +62,9 @@ bool Picture_Browser_List::Is_Readable_Picture(const QString& path)
 {
     if (path.isEmpty() || !QFileInfo(path).isFile())
         return false;
-    return !platform::readPicture(path, nullptr, 256).isNull();
+    // A damaged file (its data ending early) is not offered.
+    QString why;
+    return !platform::readPicture(path, &why, 256).isNull() && why.isEmpty();
 }
 
 void Picture_Browser_List::Move_Items(std::vector<MyImageObject>& list, const std::vector<int>& indexes,
