@@ -20,7 +20,7 @@ namespace xlsx {
 
 qint64 parallelReadMinimum = 4 << 20;
 bool plainXmlReading = true;
-qint64 maxKeptBytes = qint64(160) << 20;
+qint64 maxKeptBytes = qint64(144) << 20;
 
 namespace {
 

@@ -162,7 +162,7 @@ TEST_F(WorksheetRanges, ReadsNearTheBudgetHoldNoMoreThanItCounts)
 {
     // Rows of one CJK text, and rows whose one value lies at column 86:
     // read on several threads with the rows just under the budget, what the
-    // process holds stays within the budget and a quarter (160 MiB + 40 MB
+    // process holds stays within the budget and a quarter (144 MiB + 36 MB
     // at the full budget).
     const qint64 budget = qint64(32) << 20;
     const QByteArray sparse = "<row><c r=\"CH1\"><v>7</v></c></row>";
