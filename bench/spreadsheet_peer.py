@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """The openpyxl side of the workbook benchmark, and its fixture.
 
-  spreadsheet_peer.py fixture <workbook.xlsx>   header + 100,000 rows x 10 columns
+  spreadsheet_peer.py fixture <workbook.xlsx> [rows] [mixed|numbers]
+                                                header + 100,000 (or rows) rows x 10 columns
   spreadsheet_peer.py read <workbook.xlsx>      read-only load, every row kept
   spreadsheet_peer.py write <target.xlsx> <columns>
                                                 write-only workbook of 100,000 rows of
@@ -27,19 +28,21 @@ def letters(n):
     return s
 
 
-def fixture(path):
-    """Five shared-string columns (about 105,000 unique texts) and five number columns."""
+def fixture(path, rows=str(ROWS), kind="mixed"):
+    """Five shared-string columns (about 105,000 unique texts) and five number
+    columns, or ("numbers") ten number columns, under a header row."""
+    rows = int(rows)
     strings = ["Col%d" % (k + 1) for k in range(10)]
     strings += ["%s %d &amp; co" % (("Name", "Street", "City", "Code", "Note")[i % 5], i) for i in range(UNIQUE)]
     sheet = ['<?xml version="1.0" encoding="UTF-8" standalone="yes"?>\n<worksheet xmlns="%s">'
-             '<dimension ref="A1:J%d"/><sheetData>' % (MAIN, ROWS + 1)]
+             '<dimension ref="A1:J%d"/><sheetData>' % (MAIN, rows + 1)]
     sheet.append('<row r="1">' + "".join('<c r="%s1" t="s"><v>%d</v></c>' % (letters(k + 1), k) for k in range(10)) + "</row>")
     cols = [letters(k + 1) for k in range(10)]
-    for r in range(2, ROWS + 2):
+    for r in range(2, rows + 2):
         cells = []
-        for k in range(5):
+        for k in range(5 if kind == "mixed" else 0):
             cells.append('<c r="%s%d" t="s"><v>%d</v></c>' % (cols[k], r, 10 + ((r * 5 + k) * 7919) % UNIQUE))
-        for k in range(5, 10):
+        for k in range(5 if kind == "mixed" else 0, 10):
             value = "%d" % (r * k) if k % 2 else "%d.%02d" % (r * 13 % 100000, (r + k) % 100)
             cells.append('<c r="%s%d"><v>%s</v></c>' % (cols[k], r, value))
         sheet.append('<row r="%d">%s</row>' % (r, "".join(cells)))

@@ -193,9 +193,11 @@ void Excel_Column_Dialog::Sheet_Changed(int index)
         return;
     Excel_Sheet_Number = index + 1;
     const SpreadsheetWriter::Rows header = SpreadsheetWriter::ReadData_only_column();
+    // A sheet whose part is refused lists no column and says why at OK.
+    unreadable_reason = SpreadsheetWriter::Open_Error();
+    ListData_xl->setEntries({});
     if (header.isEmpty())
         return;
-    ListData_xl->setEntries({});
     for (const QString& cell : header.first())
         Create_List(cell, false);
 }
@@ -239,9 +241,8 @@ void Excel_Column_Dialog::OKPressed()
 {
     if (ListData_xl->entries().isEmpty()) {
         // A file that is no workbook says so; an empty workbook has no column.
-        Show_MessageBox(unreadable_reason.isEmpty()
-                            ? QStringLiteral("There is no column.")
-                            : QStringLiteral("The file cannot be read as a workbook: %1").arg(unreadable_reason));
+        if (!Show_Unreadable())
+            Show_MessageBox(QStringLiteral("There is no column."));
         return;
     }
     if (!Check_For_One_Extension_Selection()) {
@@ -257,12 +258,28 @@ void Excel_Column_Dialog::OKPressed()
     excel_content.clear();
 }
 
+bool Excel_Column_Dialog::Show_Unreadable()
+{
+    if (unreadable_reason.isEmpty())
+        return false;
+    Show_MessageBox(QStringLiteral("The file cannot be read as a workbook: %1").arg(unreadable_reason));
+    return true;
+}
+
+// The rows of the chosen sheet into excel_content; a sheet refused when its
+// rows are read leaves them empty and keeps the reason.
+void Excel_Column_Dialog::Read_Rows()
+{
+    excel_content = SpreadsheetWriter::ReadWorkbook(QUrl(), false);
+    unreadable_reason = SpreadsheetWriter::Open_Error();
+}
+
 void Excel_Column_Dialog::CancelPressed()
 {
     window->done(0);
 }
 
-SpreadsheetWriter::Rows Excel_Column_Dialog::Data_Rows() const
+SpreadsheetWriter::SheetRows Excel_Column_Dialog::Data_Rows() const
 {
     return contains_header->isChecked() ? excel_content.mid(1) : excel_content;
 }
@@ -293,17 +310,17 @@ void Import_Excel::Insert_file_Func(const QString&)
 {
     {
         batch::Wait_Sheet wait(window);
-        excel_content = SpreadsheetWriter::ReadWorkbook(QUrl(), false);
+        Read_Rows();
         if (BatchWizard_Window) {
             QStringList values;
-            for (const QStringList& row : Data_Rows())
+            for (const auto row : Data_Rows())
                 for (int c = 0; c < row.size(); ++c)
                     if (Get_Selection_State(c))
                         values.append(row.at(c));
             BatchWizard_Window->Create_Value_List(values);
         }
     }
-    if (excel_content.isEmpty())
+    if (excel_content.isEmpty() && !Show_Unreadable())
         Show_MessageBox(kCorrupt);
     window->done(1);
 }
@@ -312,10 +329,10 @@ void Import_Excel::Create_Excel_List_Func(const QString&)
 {
     {
         batch::Wait_Sheet wait(window);
-        excel_content = SpreadsheetWriter::ReadWorkbook(QUrl(), false);
+        Read_Rows();
         if (!excel_content.isEmpty()) {
             Binding_Table_Model* table = Binding_Table_Model::defaultInstance();
-            const QStringList& header = excel_content.first();
+            const auto header = excel_content.first();
             int k = table->columnCount() - 1;
             if (!header.isEmpty()) {
                 QStringList titles;
@@ -326,7 +343,7 @@ void Import_Excel::Create_Excel_List_Func(const QString&)
                 k = int(titles.size());
             }
             table->Clear_Rows();
-            for (const QStringList& row : Data_Rows()) {
+            for (const auto row : Data_Rows()) {
                 if (row.isEmpty())
                     continue;
                 QStringList cells;
@@ -337,7 +354,7 @@ void Import_Excel::Create_Excel_List_Func(const QString&)
             }
         }
     }
-    if (excel_content.isEmpty())
+    if (excel_content.isEmpty() && !Show_Unreadable())
         Show_MessageBox(kCorrupt);
     window->done(1);
 }
@@ -432,12 +449,12 @@ void Import_Excel_DataSheet::Create_file_For_Col_Func(const QString&)
     QStringList failed;
     {
         batch::Wait_Sheet wait(window);
-        excel_content = SpreadsheetWriter::ReadWorkbook(QUrl(), false);
+        Read_Rows();
         if (!excel_content.isEmpty()) {
             const int n = int(excel_content.first().size());
             const bool showApply = n != 1;
             series::Replace_Walk walk; // an apply-to-all answer holds for this walk only
-            const SpreadsheetWriter::Rows rows = Data_Rows();
+            const SpreadsheetWriter::SheetRows rows = Data_Rows();
             for (int c = 0; c < n; ++c) {
                 if (!Get_Selection_State(c))
                     continue;
@@ -470,7 +487,7 @@ void Import_Excel_DataSheet::Create_file_For_Col_Func(const QString&)
                 }
                 QStringList values;
                 values.reserve(rows.size());
-                for (const QStringList& row : rows)
+                for (const auto row : rows)
                     values.append(row.value(c));
                 if (!series::Save_Series(name, values, series::Values::Trimmed_Keep_Empty, series::Write::Replace,
                                          false))
@@ -482,7 +499,7 @@ void Import_Excel_DataSheet::Create_file_For_Col_Func(const QString&)
     }
     if (!failed.isEmpty())
         Show_MessageBox(QStringLiteral("Error in file accessing.\n") + failed.join(QLatin1Char('\n')));
-    if (excel_content.isEmpty())
+    if (excel_content.isEmpty() && !Show_Unreadable())
         Show_MessageBox(QStringLiteral("There is no data in selected sheet.\nPlease select another Sheet/Excel "
                                        "File.\nEither file is corrupted or selected file contains invalid "
                                        "characters."));
@@ -509,10 +526,10 @@ void Import_Excel_DataSheet::Insert_file_Func(const QString&)
     {
         batch::Wait_Sheet wait(window);
         // The rows are read first: a sheet without rows leaves the series as it was.
-        excel_content = SpreadsheetWriter::ReadWorkbook(QUrl(), false);
+        Read_Rows();
         if (!excel_content.isEmpty()) {
             QStringList values;
-            for (const QStringList& row : Data_Rows())
+            for (const auto row : Data_Rows())
                 for (int c = 0; c < row.size(); ++c)
                     if (Get_Selection_State(c))
                         values.append(row.at(c));
@@ -524,7 +541,7 @@ void Import_Excel_DataSheet::Insert_file_Func(const QString&)
         return; // "Error in file accessing." was shown; the dialog stays open
     if (file_name_Insert == 1 && BatchWizard_Window)
         BatchWizard_Window->Fill_List();
-    if (excel_content.isEmpty())
+    if (excel_content.isEmpty() && !Show_Unreadable())
         Show_MessageBox(kCorrupt);
     window->done(1);
 }

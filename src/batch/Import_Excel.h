@@ -72,7 +72,7 @@ public:
     QComboBox* Sheet_ComboBox = nullptr;
     QTableView* ColList = nullptr;
     Column_List_Model* ListData_xl = nullptr;
-    SpreadsheetWriter::Rows excel_content;
+    SpreadsheetWriter::SheetRows excel_content;
     // Why the file loaded is no workbook; empty when it read as one.
     QString unreadable_reason;
 
@@ -85,8 +85,12 @@ protected:
     // OK after the common checks.
     virtual void Run_OK(const QString& path) = 0;
     // The data rows of the last read sheet (without the header when ticked).
-    SpreadsheetWriter::Rows Data_Rows() const;
+    SpreadsheetWriter::SheetRows Data_Rows() const;
     void Create_List(const QString& header, bool state);
+    void Read_Rows();
+    // Shows why the workbook or sheet cannot be read; false when nothing
+    // says it cannot.
+    bool Show_Unreadable();
 };
 
 class Import_Excel : public Excel_Column_Dialog {

@@ -106,6 +106,7 @@ void SpreadsheetWriter::Release_Data()
     s.workFolder.reset();
     s.tmpDir.clear();
     s.data.clear();
+    s.header.clear();
     s.sharedStrings.clear();
     s.sheetNames.clear();
     s.sheetParts.clear();
@@ -140,10 +141,12 @@ struct SpreadsheetWriter::SharedStringsRead
     }
 };
 
-SpreadsheetWriter::Rows SpreadsheetWriter::ReadWorkbook(const QUrl& url, bool only_col)
+SpreadsheetWriter::SheetRows SpreadsheetWriter::ReadWorkbook(const QUrl& url, bool only_col)
 {
-    if (!only_col)
-        return readChosenSheet(false);
+    if (!only_col) {
+        readChosenSheet(false);
+        return spreadsheet->data;
+    }
 
     Release_Data();
     Excel_Sheet_Columns = 1;
@@ -280,15 +283,31 @@ QString SpreadsheetWriter::sheetPartPath(int number) const
     return tmpDir + QLatin1Char('/') + sheetParts.at(number - 1);
 }
 
+void SpreadsheetWriter::refuse(const QString& message, bool everySheet)
+{
+    logError(message);
+    // The reason names the part inside the workbook, not the work folder.
+    QString reason = message;
+    if (!tmpDir.isEmpty())
+        reason.replace(tmpDir + QLatin1Char('/'), QString());
+    openError = reason;
+    data.clear();
+    if (everySheet) {
+        sheetNames.clear();
+        sheetParts.clear();
+    }
+}
+
 void SpreadsheetWriter::ReadSharedStrings(SharedStringsRead read)
 {
     sharedStrings = std::move(read.strings);
     sharedStringsCost = read.cost;
     switch (read.result) {
     case xlsx::ParseResult::Malformed:
-        logError(read.message);
+        // Text cells would read empty: the workbook is refused.
         sharedStrings.clear();
         sharedStringsCost = 0;
+        refuse(read.message, true);
         break;
     case xlsx::ParseResult::TooLarge:
         // Cells would read without their texts: every sheet is refused.
@@ -303,18 +322,20 @@ void SpreadsheetWriter::ReadSharedStrings(SharedStringsRead read)
 bool SpreadsheetWriter::ReadData(const QString& path, const QString& sheetName, bool headerOnly)
 {
     data.clear();
+    header.clear();
     xlsx::SheetContent content;
     QString message;
     const xlsx::ParseResult result = xlsx::readWorksheet(path, sharedStrings, headerOnly, content, message,
                                                          xlsx::maxKeptBytes - sharedStringsCost);
     if (result == xlsx::ParseResult::TooLarge) {
-        logError(QStringLiteral("sheet \"%1\": %2 holds more cells than can be read").arg(sheetName, path));
+        refuse(QStringLiteral("sheet \"%1\": %2 holds more cells than can be read").arg(sheetName, path), false);
         return false;
     }
     if (result != xlsx::ParseResult::Parsed) {
-        logError(result == xlsx::ParseResult::Missing ? QStringLiteral("no worksheet part %1").arg(path) : message);
+        refuse(result == xlsx::ParseResult::Missing ? QStringLiteral("no worksheet part %1").arg(path) : message, false);
         return false;
     }
+    openError.clear(); // an earlier sheet's refusal no longer holds
     if (content.badReferences > 0)
         logError(QStringLiteral("%1 cell(s) with a malformed or too wide reference skipped, first \"%2\", in %3")
                      .arg(content.badReferences)
@@ -326,41 +347,41 @@ bool SpreadsheetWriter::ReadData(const QString& path, const QString& sheetName, 
 
     if (headerOnly) {
         const int width = std::max(content.declaredColumns, content.width);
-        if (width > 0 || !content.rows.isEmpty())
+        const bool none = content.rowCount() == 0;
+        if (width > 0 || !none)
             Excel_Sheet_Columns = width;
-        if (content.rows.isEmpty())
+        if (none)
             return true;
-        QStringList header = content.rows.constFirst();
-        header.resize(width);
+        QStringList first = content.takeRows(sharedStrings).first().toList();
+        first.resize(width);
         for (int k = 0; k < width; ++k) {
-            if (Trim_Str(header.at(k)).isEmpty())
-                header[k] = QStringLiteral("Untitled Column %1").arg(k + 1);
+            if (Trim_Str(first.at(k)).isEmpty())
+                first[k] = QStringLiteral("Untitled Column %1").arg(k + 1);
         }
-        data.append(header);
+        header.append(first);
         return true;
     }
-    const QString empty = QStringLiteral("");
-    for (QStringList& row : content.rows) {
-        if (row.size() < content.width)
-            row.resize(content.width, empty);
-    }
-    data = std::move(content.rows);
+    data = content.takeRows(sharedStrings);
     Excel_Sheet_Columns = content.width;
     return true;
 }
 
-SpreadsheetWriter::Rows SpreadsheetWriter::ReadData_only_column() { return readChosenSheet(true); }
+SpreadsheetWriter::Rows SpreadsheetWriter::ReadData_only_column()
+{
+    readChosenSheet(true);
+    return spreadsheet->header;
+}
 
-SpreadsheetWriter::Rows SpreadsheetWriter::readChosenSheet(bool headerOnly)
+void SpreadsheetWriter::readChosenSheet(bool headerOnly)
 {
     SpreadsheetWriter& s = instance();
     s.data.clear();
+    s.header.clear();
     const QString part = s.sheetPartPath(Excel_Sheet_Number);
     if (part.isEmpty())
         logError(QStringLiteral("the workbook has no worksheet %1").arg(Excel_Sheet_Number));
     else
         s.ReadData(part, s.sheetNames.at(Excel_Sheet_Number - 1), headerOnly);
-    return s.data;
 }
 
 QStringList SpreadsheetWriter::Read_Sheet_Name() { return spreadsheet ? spreadsheet->sheetNames : QStringList(); }

@@ -8,6 +8,8 @@
 //
 // No operation reports an error to its caller: failures are logged through
 // Show_NSLog_Message and give empty results (or false from WriteWorkbook).
+#include "batch/SheetRows.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -26,13 +28,15 @@ class SpreadsheetWriter
 {
 public:
     using Rows = QList<QStringList>;
+    using SheetRows = xlsx::SheetRows;
 
     // only_col true: opens the workbook at the URL's path (unpacks it and
     // reads its shared strings, its sheet list) and returns the instance's
     // data (empty). only_col false: every row of sheet Excel_Sheet_Number,
-    // header row included, each as wide as the rightmost value of the sheet;
-    // the URL is not used.
-    static Rows ReadWorkbook(const QUrl& url, bool only_col);
+    // header row included, each as wide as the rightmost value of the sheet,
+    // kept compactly (a cell becomes a text when asked for); the URL is not
+    // used.
+    static SheetRows ReadWorkbook(const QUrl& url, bool only_col);
     // The first row of sheet Excel_Sheet_Number (zero or one row); cells
     // without a value hold "Untitled Column %d". Sets Excel_Sheet_Columns to
     // the larger of the sheet's declared width and the row's last value.
@@ -43,8 +47,10 @@ public:
     // Forgets the open workbook and removes its work folder.
     static void Release_Data();
     // Why the file last opened by ReadWorkbook(url, true) is no readable
-    // workbook (not a zip archive, no workbook or worksheet part); empty
-    // when it opened as a workbook, even an empty one.
+    // workbook (not a zip archive, no workbook or worksheet part, a
+    // shared-strings part refused: it then lists no sheet), or why the
+    // sheet read last was refused (it gave no rows); empty when the
+    // workbook and that sheet read, even empty ones.
     static QString Open_Error();
 
     // Writes `data` (at least one row) as a one-sheet workbook at the URL's
@@ -62,21 +68,25 @@ public:
     SpreadsheetWriter();
     ~SpreadsheetWriter();
 
-    Rows data;                 // rows of the last read
+    SheetRows data;            // rows of the last full read
+    Rows header;               // row of the last header read
     QStringList sharedStrings; // shared-string table of the open workbook
     QString tmpDir;            // work folder of the open workbook, "" when none
     QString openError;         // see Open_Error
 
 private:
     static SpreadsheetWriter& instance();
-    // The header row or all rows of sheet Excel_Sheet_Number into data.
-    static Rows readChosenSheet(bool headerOnly);
+    // The header row or all rows of sheet Excel_Sheet_Number into header or data.
+    static void readChosenSheet(bool headerOnly);
     bool listSheets(QString& sharedPart);
     QString sheetPartPath(int number) const;
     struct SharedStringsRead;
     // Takes the shared strings (or the failure) of a read of their part.
     void ReadSharedStrings(SharedStringsRead read);
     bool ReadData(const QString& path, const QString& sheetName, bool headerOnly);
+    // Logs why a part is refused and keeps the reason for Open_Error;
+    // everySheet: no sheet is listed or read any more.
+    void refuse(const QString& message, bool everySheet);
 
     std::unique_ptr<QTemporaryDir> workFolder;
     QStringList sheetNames;  // tab order

@@ -1,6 +1,7 @@
 #include "batch/XlsxParts.h"
 
 #include "platform/threads.h"
+#include "platform/xml_encoding.h"
 
 #include <QFile>
 #include <QStringDecoder>
@@ -19,7 +20,7 @@ namespace xlsx {
 
 qint64 parallelReadMinimum = 4 << 20;
 bool plainXmlReading = true;
-qint64 maxKeptBytes = qint64(256) << 20;
+qint64 maxKeptBytes = qint64(144) << 20;
 
 namespace {
 
@@ -111,6 +112,15 @@ public:
         if (!file.open(QIODevice::ReadOnly) || !file.seek(begin)) {
             message = QStringLiteral("%1: %2").arg(path, file.errorString());
             return ParseResult::Malformed;
+        }
+        // Workbook parts are UTF-8 or UTF-16 with a byte-order mark; expat
+        // would read any other encoding a part declares.
+        if (begin == 0 && before.isEmpty()) {
+            QString why;
+            if (!platform::xmlEncoding(file.peek(platform::kXmlEncodingHead), /*utf16*/ true, &why)) {
+                message = QStringLiteral("%1 in %2").arg(why, path);
+                return ParseResult::Malformed;
+            }
         }
         XML_Parser parser = XML_ParserCreate(before.isEmpty() ? nullptr : "UTF-8");
         m_parser = parser;
@@ -710,14 +720,19 @@ bool PartParser::parsePlain(const QString& path, qint64 begin, qint64 end, const
     return true;
 }
 
-// What kept data costs, in bytes: a row is one entry of the row list,
-// counted twice for the list's growth reserve; a cell slot is one QString;
-// a text of its own adds its characters and their allocation. Values taken
-// from the shared-string table share its text and cost only their slot.
-constexpr qint64 kRowCost = 2 * qint64(sizeof(QStringList));
-constexpr qint64 kSlotCost = qint64(sizeof(QString));
-constexpr qint64 kSharedEntryCost = 2 * kSlotCost;
-qint64 textCost(qsizetype length) { return length == 0 ? 0 : 32 + 2 * qint64(length); }
+// What kept data costs, in bytes. An entry of the shared-string table is a
+// QString in a list with its characters and their allocation. A cell slot
+// is one KeptCell, a text of its own its bytes in the block's buffer; both
+// lie in arrays that grow by doubling, so they count twice. Values taken
+// from the shared-string table cost only their slot. A row keeps only the
+// end of its cells (4 bytes, twice), but every caller gives each row an
+// entry of its own (a list, a line): a row counts 32 bytes, so that a
+// sheet of millions of empty rows is refused before its callers take it.
+constexpr qint64 kSharedEntryCost = 2 * qint64(sizeof(QString));
+qint64 sharedTextCost(qsizetype length) { return length == 0 ? 0 : 32 + 2 * qint64(length); }
+constexpr qint64 kRowCost = 32;
+constexpr qint64 kSlotCost = 2 * qint64(sizeof(KeptCell));
+qint64 textCost(qint64 bytes) { return 2 * bytes; }
 
 // The budget of one read, shared by the threads that read its ranges.
 struct Budget
@@ -727,10 +742,10 @@ struct Budget
     std::atomic<qint64> used{0};
 };
 
-// What the rows of `content` keep once every row is padded to its width.
+// What the rows of `content` would keep if every row were padded to its width.
 qint64 keptCost(const SheetContent& content)
 {
-    const qint64 rows = content.rows.size();
+    const qint64 rows = content.rowCount();
     return rows * kRowCost + rows * content.width * kSlotCost + content.textBytes;
 }
 
@@ -839,7 +854,7 @@ protected:
         if (depth == 2 && m_inItem) {
             m_inItem = false;
             QString entry = fromUtf8(m_item.value);
-            kept += kSharedEntryCost + textCost(entry.size());
+            kept += kSharedEntryCost + sharedTextCost(entry.size());
             if (kept > m_budget) {
                 m_tooLarge = true;
                 stop();
@@ -884,9 +899,9 @@ int cellPosition(const char* ref)
 }
 
 // The shared-string table as worksheet reads look it up. For a whole
-// sheet, whether an entry is empty is known without touching the entry,
-// whose text a cell takes only once its row is read (see storeRowText); a
-// header read, one row, looks at the entries themselves.
+// sheet, whether an entry is empty is known without touching the entry
+// (cells keep only its index); a header read, one row, looks at the
+// entries themselves.
 struct SharedTable
 {
     SharedTable(const QStringList& table, bool headerOnly) : strings(table)
@@ -915,6 +930,8 @@ public:
         : m_shared(shared), m_headerOnly(headerOnly), m_bodyMode(bodyMode), m_budget(budget), m_out(out)
     {
         collectLimit = size_t(std::max<qint64>(0, budget.limit / 2));
+        m_out.blocks.emplace_back();
+        m_block = &m_out.blocks.back();
     }
 
     bool tooLarge() const { return m_out.tooLarge || overflowed(); }
@@ -947,16 +964,12 @@ protected:
         case 3:
             if (m_inSheetData && is(local, "row")) {
                 m_inRow = true;
-                m_row = QStringList();
-                m_waiting.clear();
-                m_waitingShared.clear();
-                m_rowText.clear();
-                // Room for as many cells as the widest row so far, charged
-                // now: every row is padded to the sheet's width in the end.
+                m_rowStart = m_block->cells.size();
+                // As many cells as the widest row so far, charged now: every
+                // row reads as wide as the sheet.
                 m_rowSlots = m_out.width;
                 if (!charge(m_rowSlots * kSlotCost))
                     return;
-                m_row.reserve(m_rowSlots);
                 m_nextPosition = 0;
             }
             return;
@@ -1047,13 +1060,18 @@ private:
     {
         m_inCell = false;
         m_nextPosition = m_position + 1;
-        QString value;
         const std::string* own = nullptr; // the value's bytes when it is a text of its own
-        qsizetype shared = -1;            // the value's shared-string index
+        KeptCell cell;
         switch (m_kind) {
         case Kind::Shared:
-            if (m_hasV)
-                shared = sharedIndex();
+            if (m_hasV) {
+                const qsizetype shared = sharedIndex();
+                // A cell without a value (a formatted blank) widens nothing.
+                if (shared < 0 || m_shared.isEmpty(shared))
+                    return;
+                cell.at = quint32(shared);
+                cell.what = KeptCell::Shared;
+            }
             break;
         case Kind::Inline:
             if (m_hasIs)
@@ -1064,48 +1082,59 @@ private:
                 own = &m_v;
             break;
         }
-        // Plain ASCII (numbers, dates, codes) waits for the row's end in the
-        // row's text; anything else is decoded now.
-        const bool ascii = own && isPlainAscii(*own);
-        if (own && !ascii)
-            value = fromUtf8(*own);
-        const qsizetype length = ascii ? qsizetype(own->size()) : value.size();
-        // A cell without a value (a formatted blank) widens nothing.
-        if (shared >= 0 ? m_shared.isEmpty(shared) : length == 0)
+        QString value;
+        qint64 bytes = 0;
+        if (own) {
+            // Plain ASCII (numbers, dates, codes) is kept as it is; other
+            // text decoded, in one byte per character when Latin-1 holds it.
+            const bool ascii = isPlainAscii(*own);
+            if (!ascii)
+                value = fromUtf8(*own);
+            const qsizetype length = ascii ? qsizetype(own->size()) : value.size();
+            if (length == 0)
+                return;
+            const bool latin1 = ascii || isLatin1(value);
+            bytes = latin1 ? length : 2 * qint64(length);
+            const size_t offset = latin1 ? m_block->latin1.size() : m_block->utf16.size();
+            if (quint64(length) > KeptCell::kMaxLength || offset + size_t(length) > UINT32_MAX) {
+                m_out.tooLarge = true;
+                stop();
+                return;
+            }
+            cell.at = quint32(offset);
+            cell.what = (latin1 ? KeptCell::Latin1 : KeptCell::Utf16) | quint32(length);
+        } else if (cell.kind() == KeptCell::Empty) {
             return;
-        qint64 cost = 0;
-        if (m_kind != Kind::Shared) {
-            cost = textCost(length);
-            m_out.textBytes += cost;
         }
+        qint64 cost = textCost(bytes);
+        m_out.textBytes += cost;
         if (m_rowSlots <= m_position) {
             cost += (m_position + 1 - m_rowSlots) * kSlotCost;
             m_rowSlots = m_position + 1;
         }
         if (!charge(cost))
             return;
-        if (m_row.size() == m_position) { // the usual case: cells in order, none skipped
-            if (ascii) {
-                m_waiting.push_back({m_position, m_rowText.size(), length});
-                m_rowText.append(*own);
-                m_row.append(QString());
-            } else if (shared >= 0) {
-                m_waitingShared.push_back({m_position, shared});
-                m_row.append(QString());
-            } else {
-                m_row.append(std::move(value));
-            }
-            return;
+        if (cell.kind() == KeptCell::Latin1 && value.isNull())
+            m_block->latin1.append(*own);
+        else if (cell.kind() == KeptCell::Latin1)
+            m_block->latin1.append(value.toLatin1().constData(), size_t(value.size()));
+        else if (cell.kind() == KeptCell::Utf16)
+            m_block->utf16.append(reinterpret_cast<const char16_t*>(value.utf16()), size_t(value.size()));
+        // Cells usually come in order, none skipped; a later cell of the
+        // same column replaces an earlier one.
+        const size_t at = m_rowStart + size_t(m_position);
+        if (m_block->cells.size() <= at)
+            m_block->cells.resize(at + 1);
+        m_block->cells[at] = cell;
+    }
+
+    static bool isLatin1(const QString& text)
+    {
+        for (const QChar c : text) {
+            if (c.unicode() > 0xFF)
+                return false;
         }
-        // A cell out of order may replace a value still waiting.
-        storeRowText();
-        if (ascii)
-            value = QString::fromLatin1(own->data(), length);
-        else if (shared >= 0)
-            value = m_shared.strings.at(shared);
-        if (m_row.size() < m_position)
-            m_row.resize(m_position + 1, m_empty);
-        m_row[m_position] = std::move(value);
+        return true;
     }
 
     static bool isPlainAscii(const std::string& bytes)
@@ -1115,28 +1144,6 @@ private:
                 return false;
         }
         return bytes.find("_x") == std::string::npos;
-    }
-
-    // Stores the row's waiting texts. The row's shared strings are fetched
-    // together, so that their lookups in the (large, scattered) table and
-    // in the texts it points to overlap instead of waiting on memory one
-    // after the other.
-    void storeRowText()
-    {
-        if (!m_waitingShared.empty()) {
-            const QString* table = m_shared.strings.constData();
-            for (const PendingShared& p : m_waitingShared)
-                __builtin_prefetch(table + p.index);
-            for (const PendingShared& p : m_waitingShared)
-                __builtin_prefetch(table[p.index].constData());
-            for (const PendingShared& p : m_waitingShared)
-                m_row[p.position] = table[p.index];
-            m_waitingShared.clear();
-        }
-        for (const PendingText& p : m_waiting)
-            m_row[p.position] = QString::fromLatin1(m_rowText.data() + p.offset, p.length);
-        m_waiting.clear();
-        m_rowText.clear();
     }
 
     // The index of a shared-string cell, -1 (counted) when it names none.
@@ -1181,10 +1188,15 @@ private:
         m_inRow = false;
         if (!charge(kRowCost))
             return;
-        if (m_row.size() > m_out.width)
-            m_out.width = int(m_row.size());
-        storeRowText();
-        m_out.rows.append(std::move(m_row));
+        const size_t end = m_block->cells.size();
+        if (qint64(end - m_rowStart) > m_out.width)
+            m_out.width = int(end - m_rowStart);
+        if (end > UINT32_MAX) {
+            m_out.tooLarge = true;
+            stop();
+            return;
+        }
+        m_block->rowEnds.push_back(quint32(end));
         if (m_headerOnly)
             stop();
     }
@@ -1196,7 +1208,7 @@ private:
     qint64 m_pending = 0;
     qint64 m_told = 0; // charged to the budget so far
     SheetContent& m_out;
-    const QString m_empty = QStringLiteral("");
+    RowBlock* m_block; // where the rows go
 
     bool m_worksheet = false;
     bool m_dimensionSeen = false;
@@ -1210,23 +1222,8 @@ private:
     Kind m_kind = Kind::Plain;
     int m_position = 0;
     int m_nextPosition = 0;
-    int m_rowSlots = 0; // slots of m_row charged to the budget
-    QStringList m_row;
-    // The row's ASCII texts, waiting for its end (storeRowText).
-    struct PendingText
-    {
-        int position;
-        size_t offset;
-        qsizetype length;
-    };
-    std::vector<PendingText> m_waiting;
-    struct PendingShared
-    {
-        int position;
-        qsizetype index;
-    };
-    std::vector<PendingShared> m_waitingShared;
-    std::string m_rowText;
+    int m_rowSlots = 0;   // slots of the row charged to the budget
+    size_t m_rowStart = 0; // the row's first cell in the block
     std::string m_v;
     RichText m_inline;
 };
@@ -1387,15 +1384,11 @@ bool readRowRanges(const QString& path, const SharedTable& sharedStrings, const 
         t.join();
     if (std::find(ok.begin(), ok.end(), 0) != ok.end())
         return false;
-    qsizetype total = 0;
-    for (const auto& p : parts)
-        total += p.rows.size();
-    out.rows.reserve(total);
     out.ranges = int(n);
     out.plain = std::all_of(parts.begin(), parts.end(), [](const SheetContent& p) { return p.plain; });
     for (auto& p : parts) {
-        out.rows.append(std::move(p.rows));
-        p.rows = QList<QStringList>(); // its list goes now, not after the join
+        for (RowBlock& block : p.blocks)
+            out.blocks.push_back(std::move(block));
         out.textBytes += p.textBytes;
         out.width = std::max(out.width, p.width);
         if (out.badReferences == 0)
@@ -1432,6 +1425,21 @@ void appendCodeEscape(std::string& out, char16_t u)
 }
 
 } // namespace
+
+qsizetype SheetContent::rowCount() const
+{
+    qsizetype rows = 0;
+    for (const RowBlock& block : blocks)
+        rows += qsizetype(block.rowEnds.size());
+    return rows;
+}
+
+SheetRows SheetContent::takeRows(const QStringList& sharedStrings)
+{
+    SheetRows rows(sharedStrings, std::move(blocks), width);
+    blocks.clear();
+    return rows;
+}
 
 ParseResult readRelationships(const QString& path, QList<Relationship>& out, QString& message)
 {

@@ -4,11 +4,14 @@
 // sheet list, the shared strings and one worksheet, and the text helpers of
 // the writer. Element and attribute names match by local name, whatever the
 // prefix, so transitional, strict and prefixed parts read alike.
+#include "batch/SheetRows.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
 
 #include <string>
+#include <vector>
 
 namespace xlsx {
 
@@ -45,7 +48,11 @@ ParseResult readSharedStrings(const QString& path, QStringList& out, QString& me
 // What a worksheet read gives back.
 struct SheetContent
 {
-    QList<QStringList> rows;  // one list per `row`, as wide as its last value
+    std::vector<RowBlock> blocks; // the rows of each `row`, as wide as its last value
+    qsizetype rowCount() const;
+    // The rows, each as wide as the widest, shared-string cells taken from
+    // `sharedStrings` (the table the read was given); the blocks move into them.
+    SheetRows takeRows(const QStringList& sharedStrings);
     int declaredColumns = 0;  // column of the `dimension` range's last cell, 0 when none
     int width = 0;            // rightmost value's position + 1 over the rows read
     int badReferences = 0;    // cells skipped for a malformed or too wide reference
@@ -60,7 +67,7 @@ struct SheetContent
 
 // The most a workbook read may keep in memory, in bytes: its shared
 // strings and the rows of one sheet (rows, cell slots up to the sheet's
-// width, texts). Past it the part is refused; bounded so that no file,
+// width, texts, as SheetRows keeps them). Past it the part is refused; bounded so that no file,
 // however small its zip, can drive the memory further.
 extern qint64 maxKeptBytes;
 

@@ -1,5 +1,6 @@
 #include "platform/plist_reader.h"
 #include "platform/binary_plist.h"
+#include "platform/xml_encoding.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -719,16 +720,16 @@ private:
 // has an internal subset ("<!DOCTYPE plist [ ... ]>"). Property lists never
 // declare anything of their own, and the general XML reader takes time
 // quadratic in the declarations before it reports the document type: such
-// a document is refused on this scan, which stops at the root element.
-template <class Char>
-bool hasInternalSubset(const Char* p, qsizetype n)
+// a document is refused on this scan of its UTF-8, which stops at the root
+// element.
+bool hasInternalSubset(const char* p, qsizetype n)
 {
     qsizetype i = 0;
     auto at = [&](std::string_view word) {
         if (n - i < qsizetype(word.size()))
             return false;
         for (size_t k = 0; k < word.size(); ++k)
-            if (p[i + qsizetype(k)] != Char(word[k]))
+            if (p[i + qsizetype(k)] != word[k])
                 return false;
         return true;
     };
@@ -737,12 +738,10 @@ bool hasInternalSubset(const Char* p, qsizetype n)
             ++i;
         i += qsizetype(end.size());
     };
-    if (n > 0 && uint32_t(p[0]) == 0xFEFF)
-        ++i;
-    else if (at("\xEF\xBB\xBF"))
+    if (at("\xEF\xBB\xBF"))
         i += 3;
     while (i < n) {
-        const auto c = uint32_t(p[i]);
+        const char c = p[i];
         if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
             ++i;
         } else if (at("<?")) {
@@ -751,14 +750,14 @@ bool hasInternalSubset(const Char* p, qsizetype n)
             skipPast("-->");
         } else if (at("<!DOCTYPE")) {
             for (i += 9; i < n; ++i) {
-                const auto d = uint32_t(p[i]);
+                const char d = p[i];
                 if (d == '[')
                     return true;
                 if (d == '>')
                     return false;
                 if (d == '"' || d == '\'') {
                     ++i;
-                    while (i < n && uint32_t(p[i]) != d)
+                    while (i < n && p[i] != d)
                         ++i;
                 }
             }
@@ -768,16 +767,6 @@ bool hasInternalSubset(const Char* p, qsizetype n)
         }
     }
     return false;
-}
-
-bool hasInternalSubset(const QByteArray& bytes)
-{
-    const QStringConverter::Encoding encoding =
-        QStringConverter::encodingForData(bytes, u'<').value_or(QStringConverter::Utf8);
-    if (encoding == QStringConverter::Utf8 || encoding == QStringConverter::Latin1 || encoding == QStringConverter::System)
-        return hasInternalSubset(bytes.constData(), bytes.size());
-    const QString text = QStringDecoder(encoding)(bytes);
-    return hasInternalSubset(reinterpret_cast<const char16_t*>(text.utf16()), text.size());
 }
 
 } // namespace
@@ -795,18 +784,31 @@ std::optional<Plist> readBinaryPlist(const QByteArray& bytes, QString* error)
     return value;
 }
 
-std::optional<Plist> readXmlPlist(const QByteArray& bytes, QString* error)
+std::optional<Plist> readXmlPlist(const QByteArray& input, QString* error)
 {
     auto fail = [error](const QString& why) -> std::optional<Plist> {
         if (error)
             *error = QStringLiteral("not a property list: ") + why;
         return std::nullopt;
     };
+    // Property lists are UTF-8, or UTF-16 with a byte-order mark; a
+    // document in any other encoding is refused before it is read, so that
+    // neither the scans below nor the XML reader see it in another.
+    QString why;
+    const std::optional<XmlEncoding> encoding = xmlEncoding(input, /*utf16*/ true, &why);
+    if (!encoding)
+        return fail(why);
+    const bool utf16 = *encoding != XmlEncoding::Utf8;
+    QByteArray bytes = input;
+    if (utf16) {
+        QStringDecoder decode(*encoding == XmlEncoding::Utf16LE ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
+        bytes = QString(decode(QByteArrayView(input).sliced(2))).toUtf8();
+    }
     if (std::optional<Plist> plain = PlainXmlReader(bytes).read())
         return plain;
     // Entities declared by the document itself could also expand a few
     // bytes into gigabytes.
-    if (hasInternalSubset(bytes))
+    if (hasInternalSubset(bytes.constData(), bytes.size()))
         return fail(QStringLiteral("a document type that declares entities or other markup"));
     // Every element takes at least four bytes ("<a/>").
     const qint64 elementBudget = std::min<qint64>(bytes.size() / 4 + 16, kMaxVisits);
@@ -814,7 +816,14 @@ std::optional<Plist> readXmlPlist(const QByteArray& bytes, QString* error)
     XmlTree tree;
     bool inPlist = false;
     bool escaped = false;
-    QXmlStreamReader xml(escapeControls(bytes, &escaped));
+    // UTF-16 text, now in UTF-8, is handed over as text: the reader then
+    // keeps to it, whatever encoding the declaration names.
+    const QByteArray escapedBytes = escapeControls(bytes, &escaped);
+    QXmlStreamReader xml;
+    if (utf16)
+        xml.addData(QString::fromUtf8(escapedBytes));
+    else
+        xml.addData(escapedBytes);
     auto textOf = [&] { return escaped ? unescapeControls(xml.readElementText()) : xml.readElementText(); };
 
     while (!xml.atEnd()) {

@@ -26,7 +26,7 @@ TEST(BindingEndToEnd, WorkbookColumnsReachTheirCards)
 
     Excel_Sheet_Number = 1;
     SpreadsheetWriter::ReadWorkbook(QUrl::fromLocalFile(book), true);
-    const SpreadsheetWriter::Rows rows = SpreadsheetWriter::ReadWorkbook(QUrl(), false);
+    const SpreadsheetWriter::Rows rows = SpreadsheetWriter::ReadWorkbook(QUrl(), false).toLists();
     SpreadsheetWriter::Release_Data();
     ASSERT_EQ(rows.size(), 4);
 

@@ -13,6 +13,7 @@
 #include "batch/SpreadsheetWriter.h"
 #include "batch/View_Data_Series.h"
 #include "platform/stepper.h"
+#include "support/hostile_bytes.h"
 #include "support/test_responder.h"
 #include "support_batch.h"
 
@@ -484,10 +485,22 @@ TEST_F(SeriesDialogs, PickerTellsAFileThatIsNoWorkbookFromAnEmptyOne)
     const QString empty = dir.filePath(QStringLiteral("empty.xlsx"));
     ASSERT_EQ(python(QStringLiteral("import openpyxl, sys\nopenpyxl.Workbook().save(sys.argv[1])"), {empty}).exitCode, 0);
 
+    // A part refused for what it holds: the reason names the part.
+    const QByteArray sheet = sheetXml("<row><c t=\"s\"><v>0</v></c></row>");
+    const QString declared = dir.filePath(QStringLiteral("declared.xlsx"));
+    pythonZip(declared, workbookParts({{"S", sheet}}, "<?xml version=\"1.0\"?><!DOCTYPE sst [<!ATTLIST sst a CDATA \"v\">]><sst/>"));
+    const QString ebcdic = dir.filePath(QStringLiteral("ebcdic.xlsx"));
+    pythonZip(ebcdic, workbookParts({{"S", hostile::ebcdicXml(sheet)}}, sharedStringsXml("<si><t>x</t></si>")));
+
     const QString unreadable = QStringLiteral("\nThe file cannot be read as a workbook: ");
     Import_Excel* picker = Import_Excel::defaultInstance();
-    for (const auto& [path, said] : {std::pair{text, unreadable + QStringLiteral("failed to open zip file")},
-                                     std::pair{damaged, unreadable}, std::pair{empty, QStringLiteral("\nThere is no column.")}}) {
+    for (const auto& [path, said] :
+         {std::pair{text, unreadable + QStringLiteral("failed to open zip file")}, std::pair{damaged, unreadable},
+          std::pair{empty, QStringLiteral("\nThere is no column.")},
+          std::pair{declared, unreadable + QStringLiteral("a document type that declares entities or other markup in "
+                                                          "xl/sharedStrings.xml")},
+          std::pair{ebcdic, unreadable + QStringLiteral("text declared in the encoding \"IBM037\", not UTF-8 in "
+                                                        "xl/worksheets/sheet1.xml")}}) {
         tr().answerAlert(AlertAnswer::Ok);
         tr().onDialog([&](QDialog& d) {
             press(d, "ok");

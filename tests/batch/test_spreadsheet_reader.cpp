@@ -41,7 +41,7 @@ protected:
     static Rows rows(int sheet = 1)
     {
         Excel_Sheet_Number = sheet;
-        return SpreadsheetWriter::ReadWorkbook(QUrl(), false);
+        return SpreadsheetWriter::ReadWorkbook(QUrl(), false).toLists();
     }
 
     QTemporaryDir dir;
@@ -408,12 +408,17 @@ TEST_F(SpreadsheetReader, BrokenInputReadsAsEmpty)
 }
 
 // A document type declaring attributes, elements or notations (5 MB of
-// them) in any part is refused at once, not read in minutes.
+// them) in any part is refused at once, not read in minutes, and so is a
+// part declared in EBCDIC, which hides its document type from a scan of
+// its bytes.
 TEST_F(SpreadsheetReader, DeclaredMarkupIsRefusedQuickly)
 {
     const QString file = path(QStringLiteral("part.xml"));
-    for (const char* kind : {"ATTLIST", "ELEMENT", "NOTATION"}) {
-        writeFile(file, hostile::declarationsXml(5 << 20, kind, sheetXml("<row><c><v>1</v></c></row>")));
+    for (const char* kind : {"ATTLIST", "ELEMENT", "NOTATION", "IBM037"}) {
+        const bool ebcdic = QByteArray(kind) == "IBM037";
+        const QByteArray xml = hostile::declarationsXml(ebcdic ? 80000 * 34 : 5 << 20, ebcdic ? "ATTLIST" : kind,
+                                                        sheetXml("<row><c><v>1</v></c></row>"));
+        writeFile(file, ebcdic ? hostile::ebcdicXml(xml) : xml);
         xlsx::SheetContent sheet;
         QStringList strings;
         qint64 kept = 0;
@@ -426,8 +431,35 @@ TEST_F(SpreadsheetReader, DeclaredMarkupIsRefusedQuickly)
         EXPECT_LT(cost.seconds, hostile::kCpuSeconds) << kind;
         EXPECT_EQ(sheetRead, xlsx::ParseResult::Malformed) << kind;
         EXPECT_EQ(stringsRead, xlsx::ParseResult::Malformed) << kind;
-        EXPECT_TRUE(sheetMessage.contains(QStringLiteral("document type"))) << sheetMessage.toStdString();
+        EXPECT_TRUE(sheetMessage.contains(ebcdic ? QStringLiteral("\"IBM037\"") : QStringLiteral("document type")))
+            << sheetMessage.toStdString();
     }
+}
+
+// A part refused for its content refuses the workbook (shared strings) or
+// the sheet (its worksheet) with the part's name and the reason, and
+// nothing of it is read; another sheet of the workbook still reads.
+TEST_F(SpreadsheetReader, ARefusedPartSaysWhichAndWhy)
+{
+    const QByteArray good = sheetXml("<row><c t=\"s\"><v>0</v></c></row>");
+    const QByteArray declared = hostile::declarationsXml(1 << 16, "ATTLIST", "<sst/>");
+    open(workbookParts({{"S", good}}, declared));
+    EXPECT_TRUE(SpreadsheetWriter::Open_Error().startsWith(QStringLiteral("a document type")));
+    EXPECT_TRUE(SpreadsheetWriter::Open_Error().endsWith(QStringLiteral(" in xl/sharedStrings.xml")))
+        << SpreadsheetWriter::Open_Error().toStdString();
+    EXPECT_TRUE(SpreadsheetWriter::Read_Sheet_Name().isEmpty());
+    EXPECT_TRUE(header().isEmpty());
+    EXPECT_TRUE(rows().isEmpty());
+
+    open(workbookParts({{"S", hostile::ebcdicXml(good)}, {"T", good}}, sharedStringsXml("<si><t>text</t></si>")));
+    EXPECT_TRUE(SpreadsheetWriter::Open_Error().isEmpty());
+    EXPECT_TRUE(header(1).isEmpty());
+    EXPECT_TRUE(SpreadsheetWriter::Open_Error().contains(QStringLiteral("\"IBM037\"")));
+    EXPECT_TRUE(SpreadsheetWriter::Open_Error().endsWith(QStringLiteral(" in xl/worksheets/sheet1.xml")))
+        << SpreadsheetWriter::Open_Error().toStdString();
+    EXPECT_TRUE(rows(1).isEmpty());
+    EXPECT_EQ(rows(2), Rows({{"text"}}));
+    EXPECT_TRUE(SpreadsheetWriter::Open_Error().isEmpty());
 }
 
 TEST_F(SpreadsheetReader, RealProducersReadWhole)

@@ -127,6 +127,11 @@ TEST(HostileInput, ClipboardBombsAreRefusedAndOneFileIsDecodedOnce)
     EXPECT_EQ(error.code, 2);
     EXPECT_LT(cost.seconds, hostile::kCpuSeconds);
     EXPECT_LT(cost.peakMiB, 100);
+    // Clipboard data declared in EBCDIC, with 80,000 attribute declarations.
+    const hostile::Cost ebcdic = hostile::measure(
+        [&] { graphics = QBXGraphic::graphicsWithPasteboardData(hostile::ebcdicDeclarationsPlist(), &error); });
+    EXPECT_FALSE(graphics);
+    EXPECT_LT(ebcdic.seconds, hostile::kCpuSeconds);
 
     // Eight picture graphics naming one 8000 x 8000 file.
     QTemporaryDir dir;

@@ -501,7 +501,7 @@ TEST_F(ComboHandler, SpreadsheetColumnsStayBound)
     ASSERT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
     Excel_Sheet_Number = 1;
     SpreadsheetWriter::ReadWorkbook(QUrl::fromLocalFile(book), true);
-    const SpreadsheetWriter::Rows rows = SpreadsheetWriter::ReadWorkbook(QUrl(), false);
+    const SpreadsheetWriter::Rows rows = SpreadsheetWriter::ReadWorkbook(QUrl(), false).toLists();
     SpreadsheetWriter::Release_Data();
     ASSERT_EQ(rows.size(), 2);
     Binding_Table_Model* table = Binding_Table_Model::defaultInstance();

@@ -9,6 +9,7 @@
 #include "editor/Promotion_Form.h"
 #include "editor/Review_Form.h"
 #include "platform/workspace.h"
+#include "support/hostile_bytes.h"
 #include "support/test_responder.h"
 
 #include <QCheckBox>
@@ -157,6 +158,16 @@ TEST_F(SmallDialogs, LinksAreEncodedCheckedAndEmptyOnesOpenNothing)
     // nothing.
     writeLinks("<key>Website_1</key><string>file:///etc/passwd</string><key>Website_2");
     c->Open_Website_1();
+    // Links declared in another encoding (EBCDIC, with 80,000 attribute
+    // declarations) give no link at once.
+    {
+        QFile f(Resource_Path + QStringLiteral("/Links.plist"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(hostile::ebcdicXml(hostile::declarationsXml(
+            80000 * 34, "ATTLIST", "<plist version=\"1.0\"><dict><key>Website_1</key><string>https://example.org/e</string></dict></plist>")));
+    }
+    const hostile::Cost cost = hostile::measure([&] { c->Open_Website_1(); });
+    EXPECT_LT(cost.seconds, hostile::kCpuSeconds);
     writeLinks("<key>Website_1</key><string>file:///etc/passwd</string>"
                "<key>Website_2</key><string>javascript:alert(1)</string>"
                "<key>Website_3</key><string>https://example.org/ok</string>");

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <QImageReader>
 #include <QStringEncoder>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using platform::Plist;
@@ -117,6 +118,64 @@ TEST(HostilePlist, BombsAreRefusedOrBoundedQuickly)
     ASSERT_TRUE(v);
     EXPECT_EQ(v->size(), 200000);
     EXPECT_EQ(v->at(199999).toData().size(), 1000);
+}
+
+// Property lists are read in UTF-8, or UTF-16 with a byte-order mark; any
+// other encoding, declared or found, is refused at once with its name.
+TEST(HostilePlist, OnlyUtf8AndMarkedUtf16AreRead)
+{
+    QString error;
+    std::optional<Plist> v;
+    const QByteArray ebcdic = hostile::ebcdicDeclarationsPlist();
+    expectCheap(hostile::measure([&] { v = Plist::fromData(ebcdic, &error); }), "IBM037");
+    EXPECT_FALSE(v);
+    EXPECT_TRUE(error.contains(QStringLiteral("\"IBM037\""))) << error.toStdString();
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("ebcdic.plist"));
+    QFile out(file);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(ebcdic);
+    out.close();
+    expectCheap(hostile::measure([&] { v = platform::readPlistFile(file, &error); }), "IBM037 file");
+    EXPECT_FALSE(v);
+
+    Plist value = Plist::dict();
+    value.insert(QStringLiteral("Gr\u00FC\u00DFe"), Plist::string(QStringLiteral("\u6F22 & \U0001F389")));
+    const QByteArray xml = value.toXml();
+    const QString text = QString::fromUtf8(xml);
+    auto encoded = [&](QStringConverter::Encoding encoding, const char* declared, bool bom) {
+        QStringEncoder encode(encoding, bom ? QStringEncoder::Flag::WriteBom : QStringEncoder::Flag::Default);
+        return QByteArray(encode(QString(text).replace(QStringLiteral("UTF-8"), QLatin1String(declared))));
+    };
+    const QByteArray read[] = {
+        "\xEF\xBB\xBF" + xml,
+        encoded(QStringConverter::Utf16LE, "UTF-16", true),
+        encoded(QStringConverter::Utf16BE, "utf-16", true),
+        encoded(QStringConverter::Utf16LE, "UTF-16LE", true),
+        hostile::withComment(xml),
+    };
+    for (const QByteArray& bytes : read) {
+        v = Plist::fromData(bytes, &error);
+        EXPECT_TRUE(v && *v == value) << bytes.left(40).toHex().constData() << " " << error.toStdString();
+    }
+    const std::pair<QByteArray, const char*> refused[] = {
+        {encoded(QStringConverter::Utf32LE, "UTF-32", true), "UTF-32"},
+        {encoded(QStringConverter::Utf32BE, "UTF-32", false), "UTF-32"},
+        {encoded(QStringConverter::Utf16LE, "UTF-16", false), "UTF-16"},
+        {encoded(QStringConverter::Utf16BE, "UTF-8", true), "\"UTF-8\""},
+        {encoded(QStringConverter::Utf8, "UTF-16", false), "\"UTF-16\""},
+        {encoded(QStringConverter::Utf8, "ISO-8859-1", false), "\"ISO-8859-1\""},
+        {encoded(QStringConverter::Utf8, "US-ASCII", false), "\"US-ASCII\""},
+        {"<?xml version='1.0' encoding = 'IBM037' ?>" + xml.mid(xml.indexOf("?>") + 2), "\"IBM037\""},
+        // The whole document in EBCDIC, with its declaration and without.
+        {hostile::ebcdicXml("<??>" + xml).mid(4), "EBCDIC"},
+        {hostile::ebcdicXml("<??>" + xml.mid(xml.indexOf("?>") + 2)).mid(4), "EBCDIC"},
+    };
+    for (const auto& [bytes, name] : refused) {
+        v = Plist::fromData(bytes, &error);
+        EXPECT_FALSE(v) << name;
+        EXPECT_TRUE(error.contains(QLatin1String(name))) << name << ": " << error.toStdString();
+    }
 }
 
 TEST(HostilePlist, DatesOutOfRangeAreHeldAndWrittenSafely)
