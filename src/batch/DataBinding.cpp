@@ -74,11 +74,12 @@ void Fill_One(QBXGraphic& g, Kind kind, int row, const QString& value, const Fil
             it = s.pictures->insert(value, met);
         }
         picture._contents = it->picture;
-        // Decoded now for what the frame needs (the drawing finds it kept),
-        // so a damaged file is listed with its reason, and a picture read
-        // with fewer pixels than its frame needs is named.
+        // Decoded now for what the frame needs at the run's resolution (the
+        // drawing finds it kept), so a damaged file is listed with its
+        // reason, and a picture read with fewer pixels than its frame needs
+        // is named.
         QString why = it->problem;
-        const QSize need = drawing::pixelsNeeded(g.bounds().normalized().size());
+        const QSize need = drawing::pixelsNeeded(g.bounds().normalized().size(), s.picture_dpi / 72.0);
         const drawing::PicturePtr pic =
             picture._contents.isNull() ? nullptr : drawing::pictureFor(picture._contents, need, &why);
         if (!pic) {
@@ -88,7 +89,7 @@ void Fill_One(QBXGraphic& g, Kind kind, int row, const QString& value, const Fil
             Note(s.problems, QStringLiteral("Card %1: picture \"%2\" is read at %3 x %4 pixels, fewer than its frame "
                                             "needs at %5 dpi.")
                                  .arg(row + 1).arg(value).arg(pic->image.width()).arg(pic->image.height())
-                                 .arg(drawing::kMaxOutputDpi));
+                                 .arg(std::min(s.picture_dpi, drawing::kMaxOutputDpi)));
         }
         break;
     }
@@ -426,6 +427,7 @@ const GraphicList& Binding_Run_Snapshot::Fill_Side(int row, const QString& side)
     sources.problems = problems_.get();
     sources.pictures = &pictures_;
     sources.card = render_context.frame;
+    sources.picture_dpi = picture_dpi;
     Assign_Batch_Values_To_Control(list, row, sources);
     return list;
 }

@@ -164,6 +164,9 @@ struct Fill_Sources {
     // The card's frame in a run (empty: not checked): a row's barcode
     // picture reaching past it is listed.
     QRectF card;
+    // The resolution a run draws its cards at: a row's picture is decoded
+    // for it when it is bound, so the drawing finds it kept.
+    double picture_dpi = 600.0;
 };
 
 // Writes row `row`'s values into the bound graphics of the list. Each graphic
@@ -201,6 +204,9 @@ public:
     // before the first render and left as it is (each side's unchanging
     // bottom is drawn with it once per resolution).
     CardRenderContext render_context;
+    // The resolution the run draws its cards at (pictures are decoded for
+    // it); set before the first fill.
+    double picture_dpi = 600.0;
 
     // Problems of the use check and of every fill so far.
     QStringList Problems() const { return problems_->List(); }

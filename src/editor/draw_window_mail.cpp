@@ -45,6 +45,7 @@ public:
         c->Get_total_Card_count();
         Card_Value_In_Process = true;
         std::shared_ptr<Binding_Run_Snapshot> snapshot = c->Take_Binding_Run_Snapshot();
+        snapshot->picture_dpi = kMailDpi;
         Mail_Rows rows;
         rows.count = std::max(0, snapshot->Total_Batch_Excel_Card());
         rows.render = [snapshot](int row, const QString& side) {

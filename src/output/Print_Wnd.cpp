@@ -683,6 +683,11 @@ void Print_Wnd::Execute_Printing(bool preview)
         return;
     }
     job.Total_Label_Real = Total_Label;
+    QString refused;
+    if (!platform::keepImagePoolReady(&refused)) {
+        Show_MessageBox(refused);
+        return;
+    }
 
     Printing_View view(std::move(job));
     bool capped = false;
