@@ -16,6 +16,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLinearGradient>
+#include <QMainWindow>
 #include <QPainter>
 #include <QRadialGradient>
 

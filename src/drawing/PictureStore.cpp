@@ -1,10 +1,12 @@
 #include "drawing/PictureStore.h"
 
 #include "app/AppHelpers.h"
+#include "platform/threads.h"
 
 #include <QDir>
 #include <QMutex>
 #include <QSet>
+#include <QThread>
 #include <QWaitCondition>
 #include <algorithm>
 #include <atomic>
@@ -12,6 +14,7 @@
 #include <list>
 #include <map>
 #include <set>
+#include <thread>
 
 namespace drawing {
 namespace {
@@ -210,6 +213,37 @@ PicturePtr pictureFor(const platform::StoredPicture& stored, QSize need, QString
     }
     keep(stored, id, target, pic);
     return pic;
+}
+
+void decodeTogether(const std::vector<std::pair<platform::StoredPicture, QSize>>& wanted)
+{
+    std::vector<std::pair<platform::StoredPicture, QSize>> missing;
+    {
+        QMutexLocker lock(&gKeptMutex);
+        for (const auto& [stored, need] : wanted) {
+            if (stored.isNull())
+                continue;
+            const Identity id = stored.identity();
+            const auto found = gKeptIndex.find(id);
+            if ((found == gKeptIndex.end() || !covers(found->second->covers, platform::sizeCovering(stored.size(), need)))
+                && !gFailed.count(id))
+                missing.emplace_back(stored, need);
+        }
+    }
+    if (missing.size() < 2)
+        return;
+    std::atomic<size_t> next{0};
+    auto work = [&missing, &next] {
+        for (size_t i; (i = next++) < missing.size();)
+            pictureFor(missing[i].first, missing[i].second);
+    };
+    std::vector<std::thread> helpers;
+    const int threads = std::min(int(missing.size()) - 1, std::max(1, QThread::idealThreadCount() - 1));
+    for (int t = 0; t < threads && platform::startThread(helpers, work); ++t) {
+    }
+    work();
+    for (std::thread& helper : helpers)
+        helper.join();
 }
 
 PicturePtr loadPicture(const QString& path, QSize need, QString* why)

@@ -13,6 +13,8 @@
 #include <QSizeF>
 #include <QString>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace drawing {
 
@@ -47,6 +49,12 @@ QSize pixelsNeeded(QSizeF points, double pixelsPerPoint = kMaxOutputDpi / 72.0);
 // Draws that miss one picture at once decode it once: the others wait for
 // that decode.
 PicturePtr pictureFor(const platform::StoredPicture& stored, QSize need = {}, QString* why = nullptr);
+
+// Decodes the pictures not kept yet at their needs on several threads at
+// once (on this one alone when the system refuses them), so a surface that
+// shows many of them for the first time waits for the longest, not for the
+// sum. Pictures already kept cost a look-up and start no thread.
+void decodeTogether(const std::vector<std::pair<platform::StoredPicture, QSize>>& wanted);
 
 // The picture of a file, as pictureFor; null for a missing, corrupt or empty
 // file (the reason logged once per path). Every spelling of one file version
