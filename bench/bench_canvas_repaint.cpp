@@ -49,15 +49,6 @@ GraphicList twoHundredGraphics(const QSizeF& card)
     return list;
 }
 
-double timeRepaint(QBXGraphicView* canvas)
-{
-    const QRect visible = canvas->visibleRegion().boundingRect();
-    QElapsedTimer clock;
-    clock.start();
-    canvas->repaint(visible);
-    return double(clock.nsecsElapsed()) / 1e6;
-}
-
 void report(const char* what, const std::vector<double>& ms)
 {
     const Stats s = statsOf(ms);
@@ -95,10 +86,10 @@ int main(int argc, char** argv)
             controller.setZoomFactor(zoom);
             for (int i = 0; i < 10; ++i)
                 QApplication::processEvents();
-            timeRepaint(canvas); // warm caches
+            repaintMs(canvas); // warm caches
             std::vector<double> ms;
             for (int run = 0; run < 200; ++run)
-                ms.push_back(timeRepaint(canvas));
+                ms.push_back(repaintMs(canvas));
             report(zoom == 1.0 ? "full visible repaint 100%" : "full visible repaint 400%", ms);
         }
         controller.setZoomFactor(1.0);

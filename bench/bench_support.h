@@ -2,10 +2,13 @@
 // Shared by the editor benchmarks: a modal responder that answers every run
 // and alert positively, so start-up never waits on a user, and statistics.
 #include "drawing/QBXDocument.h"
+#include "drawing/QBXGraphicView.h"
 #include "editor/QBXWindowController.h"
 #include "platform/modal.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <vector>
@@ -45,6 +48,28 @@ inline Stats statsOf(std::vector<double> v)
     s.min = v.front();
     s.max = v.back();
     return s;
+}
+
+// A memory figure of this process from /proc/self/status in KiB ("VmRSS:"
+// resident now, "VmHWM:" its peak).
+inline long residentKiB(const char* field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    status.open(QIODevice::ReadOnly);
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(field))
+            return line.mid(int(qstrlen(field))).trimmed().split(' ').value(0).toLong();
+    return 0;
+}
+
+// Wall time of a full repaint of the canvas's visible part, in milliseconds.
+inline double repaintMs(QBXGraphicView* canvas)
+{
+    const QRect visible = canvas->visibleRegion().boundingRect();
+    QElapsedTimer clock;
+    clock.start();
+    canvas->repaint(visible);
+    return double(clock.nsecsElapsed()) / 1e6;
 }
 
 // Offscreen (unless a platform is named) with a private resource folder;

@@ -3,6 +3,7 @@
 #include "platform/image_browser.h"
 #include "platform/log.h"
 #include "platform/process_end.h"
+#include "platform/threads.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -22,6 +23,9 @@ int main(int argc, char** argv)
         QIcon(QCoreApplication::applicationDirPath()
               + QStringLiteral("/../share/icons/hicolor/256x256/apps/cardwright.png"))));
     platform::setPictureAllocationLimit();
+    // Qt's pool holds its threads from now on: drawing never waits for one
+    // that a system at its limit refuses later.
+    platform::keepImagePoolReady();
     // For start-up checks: with CARDWRIGHT_EXIT_AT_START set, the program
     // ends with status 0 as soon as its first event loop runs (the start
     // wizard's), after the resource folder and the main window were made,

@@ -86,11 +86,12 @@ void Fill_One(QBXGraphic& g, Kind kind, int row, const QString& value, const QSt
             it = s.pictures->insert(value, met);
         }
         picture._contents = it->picture;
-        // Decoded now for what the frame needs (the drawing finds it kept),
-        // so a damaged file is listed with its reason, and a picture read
-        // with fewer pixels than its frame needs is named.
+        // Decoded now for what the frame needs at the run's resolution (the
+        // drawing finds it kept), so a damaged file is listed with its
+        // reason, and a picture read with fewer pixels than its frame needs
+        // is named.
         QString why = it->problem;
-        const QSize need = drawing::pixelsNeeded(g.bounds().normalized().size());
+        const QSize need = drawing::pixelsNeeded(g.bounds().normalized().size(), s.dpi / 72.0);
         const drawing::PicturePtr pic =
             picture._contents.isNull() ? nullptr : drawing::pictureFor(picture._contents, need, &why);
         if (!pic) {
@@ -100,8 +101,12 @@ void Fill_One(QBXGraphic& g, Kind kind, int row, const QString& value, const QSt
                    pic->image.width() < wanted.width() && pic->image.height() < wanted.height()) {
             Note(s.problems, Problem_Kind::Picture_Coarse, row, value,
                  QStringLiteral("is read at %1 x %2 pixels, fewer than its frame needs at %3 dpi.")
-                     .arg(pic->image.width()).arg(pic->image.height()).arg(drawing::kMaxOutputDpi));
+                     .arg(pic->image.width())
+                     .arg(pic->image.height())
+                     .arg(s.dpi > 0 ? std::min(s.dpi, drawing::kMaxOutputDpi) : drawing::kMaxOutputDpi));
         }
+        if (pic && !pic->notice.isEmpty())
+            Note(s.problems, Problem_Kind::Data, row, value, QStringLiteral("is shown in part: %1.").arg(pic->notice));
         break;
     }
     case Kind::Barcode: {

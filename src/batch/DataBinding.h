@@ -152,8 +152,9 @@ struct Fill_Sources {
     // The card's frame in a run (empty: not checked): a row's barcode
     // picture reaching past it is listed.
     QRectF card;
-    // The resolution the run's pictures go out at: a row's 2-D symbol is
-    // made readable there.
+    // The resolution a run's cards go out at (0: not a run): a row's 2-D
+    // symbol is made readable there, and a row's picture is decoded for it
+    // when it is bound, so the drawing finds it kept.
     double dpi = 0;
 };
 
@@ -194,7 +195,7 @@ public:
     CardRenderContext render_context;
     // The resolution of the device the run's cards go to (export, printer
     // or mail), set before the first fill: each row's 2-D symbol is made
-    // readable at it.
+    // readable at it and its pictures are decoded for it.
     double output_dpi = 300;
 
     // Problems of the use check and of every fill so far.

@@ -38,9 +38,9 @@ void drawBackgroundPicture(QPainter& p, const Card_Property& card, const QPainte
     // The panel stores a fraction; a record never edited holds 100.0 (opaque).
     const double opacity = std::clamp(double(alpha), 0.0, 1.0);
     const bool tiled = card.Card_BG_Image_Layout == QLatin1String("Tile");
-    // Decoded for the highest output resolution: each tile at its own size
-    // in points, a stretched picture over the whole card.
-    const PicturePtr pic = pictureFor(stored, pixelsNeeded(tiled ? stored.pointSize() : cardRect.size()));
+    // Decoded for this surface: each tile at its own size in points, a
+    // stretched picture over the whole card.
+    const PicturePtr pic = pictureFor(stored, pixelsNeeded(tiled ? stored.pointSize() : cardRect.size(), pictureScale(p)));
     if (!pic)
         return;
     const QImage& picture = pic->image;

@@ -5,6 +5,7 @@
 #include <QBrush>
 #include <QDir>
 #include <QLinearGradient>
+#include <QPaintEngine>
 #include <QPainter>
 #include <cmath>
 
@@ -28,6 +29,15 @@ double deviceScale(const QPainter& painter)
     const QTransform t = painter.deviceTransform();
     const double s = std::sqrt(std::abs(t.determinant()));
     return s > 0 && std::isfinite(s) ? s : 1.0;
+}
+
+double pictureScale(const QPainter& painter)
+{
+    double s = deviceScale(painter);
+    const QPaintEngine* engine = painter.paintEngine();
+    if (engine && engine->type() != QPaintEngine::Raster)
+        s = std::max(s, 300.0 / 72.0);
+    return std::min(s, kMaxOutputDpi / 72.0);
 }
 
 QPen strokePen(const QPainter& painter, const QColor& colour, double width, const QString& code,

@@ -46,5 +46,10 @@ void fillHatch(QPainter& painter, const QPainterPath& path, const QColor& backgr
 
 // The scale from card points to device pixels of the painter (1 at 72 dpi).
 double deviceScale(const QPainter& painter);
+// Pixels per point a picture drawn on the painter needs: the device's own on
+// pixel surfaces (the canvas at its zoom and pixel ratio, a picture exported
+// at its dpi), at least 300 dpi on vector output (PDF, print), never more
+// than kMaxOutputDpi.
+double pictureScale(const QPainter& painter);
 
 } // namespace drawing

@@ -1,13 +1,20 @@
 #include "drawing/PictureStore.h"
 
 #include "app/AppHelpers.h"
+#include "platform/threads.h"
 
 #include <QDir>
-#include <QHash>
 #include <QMutex>
 #include <QSet>
+#include <QThread>
+#include <QWaitCondition>
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <list>
+#include <map>
+#include <set>
+#include <thread>
 
 namespace drawing {
 namespace {
@@ -15,20 +22,69 @@ namespace {
 QMutex gLogMutex;
 QSet<QString> gLogged;
 
-// Decoded pictures by their stored picture, most recently drawn first. Each
-// entry keeps its stored picture, so the key stays that picture's.
+// A stored picture's weak identity: equal for copies of one picture, never
+// taken over by a later picture while held, and never keeping its bytes.
+using Identity = std::weak_ptr<const void>;
+struct IdentityLess {
+    bool operator()(const Identity& a, const Identity& b) const { return a.owner_before(b); }
+};
+template <class T>
+using ByIdentity = std::map<Identity, T, IdentityLess>;
+
+template <class Map>
+void dropGone(Map& map)
+{
+    for (auto it = map.begin(); it != map.end();)
+        it = it->first.expired() ? map.erase(it) : std::next(it);
+}
+
+// A file's picture holds no bytes, only its name and header: it is kept
+// with what was decoded from it, so a file drawn by name (a hatch tile, a
+// signature's file) is found again. A picture that holds its bytes is not.
+platform::StoredPicture pinned(const platform::StoredPicture& stored)
+{
+    return stored.path().isEmpty() ? platform::StoredPicture() : stored;
+}
+
+// Decoded pictures, most recently drawn first.
 struct Kept {
-    platform::StoredPicture stored;
+    Identity id;
     QSize covers; // the need it was decoded for
     PicturePtr picture;
+    platform::StoredPicture pin;
 };
 QMutex gKeptMutex;
+QWaitCondition gDecodeEnded;
 std::list<Kept> gKept;
-QHash<quintptr, std::list<Kept>::iterator> gKeptIndex;
+ByIdentity<std::list<Kept>::iterator> gKeptIndex;
 qint64 gKeptBytes = 0;
 // Pictures whose data could not be decoded, with the reason: repaints do not
 // read them again (a file changed since is another stored picture).
-QHash<quintptr, std::pair<platform::StoredPicture, QString>> gFailed;
+struct Failed {
+    QString reason;
+    platform::StoredPicture pin;
+};
+ByIdentity<Failed> gFailed;
+// Pictures being decoded now: other draws of them wait for the result.
+std::set<Identity, IdentityLess> gDecoding;
+std::atomic<qint64> gDecodes{0};
+// Reasons logged per picture.
+ByIdentity<QSet<QString>> gLoggedFor;
+
+// Logs the text once per picture and key (thread-safe).
+void logOnceFor(const platform::StoredPicture& stored, const QString& key, const QString& text)
+{
+    {
+        QMutexLocker lock(&gLogMutex);
+        if (gLoggedFor.size() >= 256)
+            dropGone(gLoggedFor);
+        QSet<QString>& logged = gLoggedFor[stored.identity()];
+        if (logged.contains(key))
+            return;
+        logged.insert(key);
+    }
+    Show_NSLog_Message(text);
+}
 
 bool covers(QSize held, QSize wanted)
 {
@@ -42,34 +98,73 @@ QString nameOf(const platform::StoredPicture& stored)
 
 PicturePtr decode(const platform::StoredPicture& stored, QSize target, QString* why)
 {
+    ++gDecodes;
     QImage image = stored.image(target, why);
     if (image.isNull()) {
-        logOnce(QStringLiteral("picture:%1").arg(stored.key()),
-                QStringLiteral("The picture %1 cannot be read: %2").arg(nameOf(stored), *why));
+        logOnceFor(stored, QStringLiteral("unreadable"),
+                   QStringLiteral("The picture %1 cannot be read: %2").arg(nameOf(stored), *why));
         return nullptr;
     }
     if (image.width() < target.width() && image.height() < target.height())
-        logOnce(QStringLiteral("reduced:%1:%2x%3").arg(stored.key()).arg(target.width()).arg(target.height()),
-                QStringLiteral("The picture %1 (%2 x %3 pixels) is read at %4 x %5 pixels, fewer than the %6 x %7 "
-                               "its frame needs at %8 dpi.")
-                    .arg(nameOf(stored)).arg(stored.width()).arg(stored.height()).arg(image.width())
-                    .arg(image.height()).arg(target.width()).arg(target.height()).arg(kMaxOutputDpi));
+        logOnceFor(stored, QStringLiteral("reduced:%1x%2").arg(target.width()).arg(target.height()),
+                   QStringLiteral("The picture %1 (%2 x %3 pixels) is read at %4 x %5 pixels, fewer than the %6 x %7 "
+                                  "its frame needs.")
+                       .arg(nameOf(stored)).arg(stored.width()).arg(stored.height()).arg(image.width())
+                       .arg(image.height()).arg(target.width()).arg(target.height()));
     auto pic = std::make_shared<Picture>();
     pic->pointSize = stored.pointSize();
-    pic->cappedSize = cappedPointSize(pic->pointSize);
     pic->fullSize = stored.size();
     pic->path = stored.path();
+    // Data that ends early still gives the part read, with the reason.
+    if (!why->isEmpty()) {
+        pic->notice = *why;
+        logOnceFor(stored, QStringLiteral("partial"), QStringLiteral("The picture %1: %2").arg(nameOf(stored), *why));
+    }
     // The conversion keeps the resolution.
     pic->image = std::move(image).convertToFormat(QImage::Format_ARGB32_Premultiplied);
     return pic;
 }
 
+// Bytes the kept pictures may take now: what the stored pictures alive leave
+// of the whole, within the least and the most kept.
+qint64 keptAllowance()
+{
+    return std::clamp(kPictureMemoryBytes - platform::StoredPicture::heldBytes(), kMinKeptPictureBytes,
+                      kKeptPictureBytes);
+}
+
+void forget(std::list<Kept>::iterator it)
+{
+    gKeptBytes -= it->picture->image.sizeInBytes();
+    gKeptIndex.erase(it->id);
+    gKept.erase(it);
+}
+
+// Keeps a decoded picture (gKeptMutex held): first the pictures whose
+// stored picture has gone, then the least recently drawn give way.
+void keep(const platform::StoredPicture& stored, const Identity& id, QSize target, const PicturePtr& pic)
+{
+    if (const auto found = gKeptIndex.find(id); found != gKeptIndex.end())
+        forget(found->second);
+    for (auto it = gKept.begin(); it != gKept.end();)
+        it = it->id.expired() ? (forget(it++), it) : std::next(it);
+    gKept.push_front(Kept{id, target, pic, pinned(stored)});
+    gKeptIndex.emplace(id, gKept.begin());
+    gKeptBytes += pic->image.sizeInBytes();
+    const qint64 allowance = keptAllowance();
+    while (gKeptBytes > allowance && gKept.size() > 1)
+        forget(std::prev(gKept.end()));
+}
+
 } // namespace
 
-QSize pixelsNeeded(QSizeF points)
+QSize pixelsNeeded(QSizeF points, double pixelsPerPoint)
 {
-    auto pixels = [](double pt) {
-        const double px = std::ceil(pt * kMaxOutputDpi / 72.0 - 1e-6);
+    const double scale = std::isfinite(pixelsPerPoint) && pixelsPerPoint > 0
+        ? std::min(pixelsPerPoint, kMaxOutputDpi / 72.0)
+        : kMaxOutputDpi / 72.0;
+    auto pixels = [scale](double pt) {
+        const double px = std::ceil(pt * scale - 1e-6);
         return std::isfinite(px) ? int(std::clamp(px, 1.0, 1e9)) : 1;
     };
     return QSize(pixels(points.width()), pixels(points.height()));
@@ -83,45 +178,77 @@ PicturePtr pictureFor(const platform::StoredPicture& stored, QSize need, QString
     if (stored.isNull())
         return nullptr;
     const QSize target = platform::sizeCovering(stored.size(), need);
-    {
-        QMutexLocker lock(&gKeptMutex);
-        const auto found = gKeptIndex.constFind(stored.key());
-        if (found != gKeptIndex.constEnd() && covers((*found)->covers, target)) {
-            gKept.splice(gKept.begin(), gKept, *found);
+    const Identity id = stored.identity();
+    QMutexLocker lock(&gKeptMutex);
+    for (;;) {
+        if (const auto found = gKeptIndex.find(id); found != gKeptIndex.end() && covers(found->second->covers, target)) {
+            gKept.splice(gKept.begin(), gKept, found->second);
             return gKept.front().picture;
         }
-        if (const auto failed = gFailed.constFind(stored.key()); failed != gFailed.constEnd()) {
-            *why = failed->second;
+        if (const auto failed = gFailed.find(id); failed != gFailed.end()) {
+            *why = failed->second.reason;
             return nullptr;
         }
+        if (!gDecoding.count(id))
+            break;
+        // Another draw decodes it: its result serves when it covers this need.
+        gDecodeEnded.wait(&gKeptMutex);
     }
-    PicturePtr pic = decode(stored, target, why);
-    QMutexLocker lock(&gKeptMutex);
+    gDecoding.insert(id);
+    lock.unlock();
+    PicturePtr pic;
+    try {
+        pic = decode(stored, target, why);
+    } catch (...) {
+        lock.relock();
+        gDecoding.erase(id);
+        gDecodeEnded.wakeAll();
+        throw;
+    }
+    lock.relock();
+    gDecoding.erase(id);
+    gDecodeEnded.wakeAll();
     if (!pic) {
         if (gFailed.size() >= 256)
+            dropGone(gFailed);
+        if (gFailed.size() >= 256)
             gFailed.clear();
-        gFailed.insert(stored.key(), {stored, *why});
+        gFailed[id] = Failed{*why, pinned(stored)};
         return nullptr;
     }
-    if (const auto found = gKeptIndex.find(stored.key()); found != gKeptIndex.end()) {
-        // Another draw may have decoded it meanwhile: keep the larger.
-        if (covers((*found)->covers, target)) {
-            gKept.splice(gKept.begin(), gKept, *found);
-            return gKept.front().picture;
-        }
-        gKeptBytes -= (*found)->picture->image.sizeInBytes();
-        gKept.erase(*found);
-        gKeptIndex.erase(found);
-    }
-    gKept.push_front(Kept{stored, target, pic});
-    gKeptIndex.insert(stored.key(), gKept.begin());
-    gKeptBytes += pic->image.sizeInBytes();
-    while (gKeptBytes > kKeptPictureBytes && gKept.size() > 1) {
-        gKeptBytes -= gKept.back().picture->image.sizeInBytes();
-        gKeptIndex.remove(gKept.back().stored.key());
-        gKept.pop_back();
-    }
+    keep(stored, id, target, pic);
     return pic;
+}
+
+void decodeTogether(const std::vector<std::pair<platform::StoredPicture, QSize>>& wanted)
+{
+    std::vector<std::pair<platform::StoredPicture, QSize>> missing;
+    {
+        QMutexLocker lock(&gKeptMutex);
+        for (const auto& [stored, need] : wanted) {
+            if (stored.isNull())
+                continue;
+            const Identity id = stored.identity();
+            const auto found = gKeptIndex.find(id);
+            if ((found == gKeptIndex.end() || !covers(found->second->covers, platform::sizeCovering(stored.size(), need)))
+                && !gFailed.count(id))
+                missing.emplace_back(stored, need);
+        }
+    }
+    if (missing.size() < 2)
+        return;
+    std::atomic<size_t> next{0};
+    auto work = [&missing, &next] {
+        for (size_t i; (i = next++) < missing.size();)
+            pictureFor(missing[i].first, missing[i].second);
+    };
+    std::vector<std::thread> helpers;
+    const int threads = std::min(int(missing.size()) - 1, std::max(1, QThread::idealThreadCount() - 1));
+    for (int t = 0; t < threads && platform::startThread(helpers, work); ++t) {
+    }
+    work();
+    for (std::thread& helper : helpers)
+        helper.join();
 }
 
 PicturePtr loadPicture(const QString& path, QSize need, QString* why)
@@ -162,16 +289,15 @@ QSizeF cappedPointSize(QSizeF size)
     return QSizeF(std::min(size.width(), 724.0), std::min(size.height(), 468.0));
 }
 
-PicturePtr pictureFromImage(const QImage& image)
+qint64 picturesDecoded()
 {
-    if (image.isNull() || image.width() < 1 || image.height() < 1)
-        return nullptr;
-    auto pic = std::make_shared<Picture>();
-    pic->pointSize = pointSizeOf(image);
-    pic->cappedSize = cappedPointSize(pic->pointSize);
-    pic->fullSize = image.size();
-    pic->image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    return pic;
+    return gDecodes.load();
+}
+
+qint64 keptPictureBytes()
+{
+    QMutexLocker lock(&gKeptMutex);
+    return gKeptBytes;
 }
 
 QString standardizedPath(const QString& path)

@@ -44,8 +44,9 @@ public:
     // The picture drawn, worked out without writing into the graphic and
     // without decoding it.
     platform::StoredPicture storedPicture() const;
-    // Its pixels for its own size at the highest output resolution.
-    drawing::PicturePtr pictureForDrawing() const;
+    // Its pixels for its own size at pixelsPerPoint (by default the highest
+    // output resolution).
+    drawing::PicturePtr pictureForDrawing(double pixelsPerPoint = drawing::kMaxOutputDpi / 72.0) const;
     void drawContentsInView(QPainter* painter, const DrawingContext& context, bool isBeingCreateOrEdited) override;
 
 protected:

@@ -40,10 +40,10 @@ platform::StoredPicture QBXBarcode::storedPicture() const
     return platform::StoredPicture::fromFile(samplePath());
 }
 
-PicturePtr QBXBarcode::pictureForDrawing() const
+PicturePtr QBXBarcode::pictureForDrawing(double pixelsPerPoint) const
 {
     const platform::StoredPicture picture = storedPicture();
-    return pictureFor(picture, pixelsNeeded(picture.pointSize()));
+    return pictureFor(picture, pixelsNeeded(picture.pointSize(), pixelsPerPoint));
 }
 
 QRectF QBXBarcode::pictureRect() const
@@ -102,7 +102,7 @@ void QBXBarcode::drawContentsInView(QPainter* painter, const DrawingContext& con
         painter->setRenderHint(QPainter::LosslessImageRendering, true);
         row_picture.draw(*painter, QRectF(b.topLeft(), row_picture.size()));
         painter->restore();
-    } else if (const PicturePtr pic = pictureForDrawing()) {
+    } else if (const PicturePtr pic = pictureForDrawing(pictureScale(*painter))) {
         // At the picture's own size in points (its designer's dpi), top left
         // on the bounds' top left; the bounds do not scale it, and the
         // drawing bounds every surface clips to hold it whole.

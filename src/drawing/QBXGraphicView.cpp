@@ -3,7 +3,10 @@
 #include "app/AppHelpers.h"
 #include "drawing/CanvasHost.h"
 #include "drawing/QBXDocument.h"
+#include "drawing/PaintStyle.h"
+#include "drawing/PictureStore.h"
 #include "drawing/QBXGrid.h"
+#include "drawing/QBXImage.h"
 #include "drawing/QBXZoomingScrollView.h"
 #include "drawing/RefreshSeam.h"
 #include "platform/ruler.h"
@@ -430,6 +433,17 @@ void QBXGraphicView::drawRect(QPainter& painter, const QRectF& dirty)
     context.isCanvas = true;
     context.deviceScale = m_zoom * devicePixelRatioF();
     context.refreshCanvas = [] { drawing::requestRefresh(); };
+    // The pictures this paint shows that are not decoded for the zoom yet
+    // are decoded together first.
+    std::vector<std::pair<platform::StoredPicture, QSize>> pictures;
+    const double scale = drawing::pictureScale(painter);
+    for (const GraphicPtr& g : list) {
+        if (g && g->ctrl_is_visible && g->className() == QLatin1String("QBXImage") && !g->_file_path.isEmpty()
+            && needsToDraw(g->drawingBounds(), dirty))
+            pictures.emplace_back(static_cast<const QBXImage&>(*g).storedPicture(),
+                                  drawing::pixelsNeeded(g->bounds().normalized().size(), scale));
+    }
+    drawing::decodeTogether(pictures);
     for (int i = int(list.size()) - 1; i >= 0; --i) {
         const GraphicPtr& g = list[size_t(i)];
         if (!g)

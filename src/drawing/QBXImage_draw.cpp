@@ -5,7 +5,6 @@
 #include "drawing/KindDrawing.h"
 #include "drawing/PaintStyle.h"
 
-#include <QPaintEngine>
 #include <QPainter>
 #include <cmath>
 
@@ -64,16 +63,11 @@ void QBXImage::drawContentsInView(QPainter* painter, const DrawingContext& conte
         return;
     }
     strokeFrame(*painter, *this, b);
-    // Decoded for what the frame needs at the highest output resolution.
-    const PicturePtr pic = pictureForDrawing(pixelsNeeded(b.size()));
+    // Decoded for what the frame needs on this surface; effects run on a
+    // copy reduced to that size.
+    const QSize target = pixelsNeeded(b.size(), pictureScale(*painter));
+    const PicturePtr pic = pictureForDrawing(target);
     if (pic && b.width() > 0 && b.height() > 0) {
-        // Effects run on a copy reduced to the drawn size in device pixels;
-        // vector output (PDF, print) keeps at least 300 dpi.
-        double s = deviceScale(*painter);
-        const QPaintEngine* engine = painter->paintEngine();
-        if (engine && engine->type() != QPaintEngine::Raster)
-            s = std::max(s, 300.0 / 72.0);
-        const QSize target(std::max(1, int(std::ceil(b.width() * s))), std::max(1, int(std::ceil(b.height() * s))));
         const QImage processed = ImageProcesser::processForDrawing(pic, effects, target);
         if (!processed.isNull()) {
             // Whole degrees after the turn is taken modulo 360.

@@ -54,7 +54,7 @@ void QBXSignature::drawContentsInView(QPainter* painter, const DrawingContext& c
     if (!usableBounds(bounds(), &b, QStringLiteral("Signature")))
         return;
     strokeFrame(*painter, *this, b);
-    const PicturePtr pic = pictureForDrawing(pixelsNeeded(b.size()));
+    const PicturePtr pic = pictureForDrawing(pixelsNeeded(b.size(), pictureScale(*painter)));
     if (pic && b.width() > 0 && b.height() > 0) {
         // Stretched to fill the bounds in each direction on its own.
         painter->save();

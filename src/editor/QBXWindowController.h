@@ -65,7 +65,6 @@ class QRadioButton;
 class QGroupBox;
 class QGridLayout;
 class QAbstractTableModel;
-class QThreadPool;
 class QTimer;
 struct Export_Batch_Run;
 namespace design_log {
@@ -970,12 +969,13 @@ private:
     bool m_exitAsking = false; // Exit_App is waiting on the user
     bool m_exiting = false;    // the program is ending: closes go through
     Open_Export_Log* m_exportLog = nullptr;
-    // Export runs: the pool the workers run on (waited for on destruction),
-    // the running batch and the progress timer.
-    QThreadPool* m_exportPool = nullptr;
+    // Export runs: the running batch (its workers waited for on
+    // destruction and at the program's end) and the progress timer.
     QTimer* msend_modTimer = nullptr;
     std::shared_ptr<Export_Batch_Run> m_exportRun;
     void Finish_Export_Batch(const std::shared_ptr<Export_Batch_Run>& run);
+    // Stops a running batch after the rows in flight and waits for its workers.
+    void Wait_For_Export_Workers();
     // Whether the clipboard holds our graphics: 1 yes, 0 no, -1 not asked
     // since it last changed.
     int m_pasteState = -1;

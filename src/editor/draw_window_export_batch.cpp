@@ -1,24 +1,27 @@
 // The batch export: one picture file (or pair) per data row, written into a
-// new folder by workers of the controller's pool. Each worker renders from a
-// snapshot of its own, taken on the main thread before it starts, so the
-// live design and the editor's side are never touched; rows are claimed in
-// order from one counter, so a stopped run leaves Card_1 .. Card_k. A
-// main-thread timer shows the progress, and the first card done shows it at
-// once rather than at the timer's first tick; the last worker to end queues
-// the end, which runs on the main thread.
+// new folder by worker threads (on the calling thread when the system
+// refuses them). Each worker renders from a snapshot of its own, taken on
+// the main thread before it starts, so the live design and the editor's
+// side are never touched; rows are claimed in order from one counter, so a
+// stopped run leaves Card_1 .. Card_k. A main-thread timer shows the
+// progress, and the first card done shows it at once rather than at the
+// timer's first tick; the last worker to end queues the end, which runs on
+// the main thread and joins the workers.
 #include "editor/QBXWindowController.h"
 
 #include "app/AppHelpers.h"
 #include "output/Send_Modeless.h"
 #include "output/card_export.h"
 #include "platform/thread_handoff.h"
+#include "platform/threads.h"
 
 #include <QMetaObject>
 #include <QMutex>
-#include <QThreadPool>
+#include <QThread>
 
 #include <algorithm>
 #include <functional>
+#include <thread>
 #include <vector>
 
 struct Export_Batch_Run {
@@ -31,6 +34,7 @@ struct Export_Batch_Run {
     std::atomic<int> files{0};
     std::atomic<bool> failed{false};
     std::atomic<int> workers_left{0};
+    std::vector<std::thread> threads; // started and joined on the main thread
     QMutex mutex; // guards the three below
     QString fail_path, fail_reason;
     QList<Card_Problem> bad_rows;
@@ -122,6 +126,11 @@ void QBXWindowController::Export_Batch_File(const QString& folder)
 {
     if (m_exportRun)
         return;
+    QString refused;
+    if (!platform::keepImagePoolReady(&refused)) {
+        Show_MessageBox(refused);
+        return;
+    }
     Card_Value_In_Process = true;
     Stop_SMS_Sending_Now = 0;
     const QString run_folder = card_export::Create_Run_Folder(folder);
@@ -137,12 +146,11 @@ void QBXWindowController::Export_Batch_File(const QString& folder)
     run->request.extension = export_file_format;
     run->request.dpi = export_dpi;
     run->folder = run_folder;
-    if (!m_exportPool)
-        m_exportPool = new QThreadPool(this);
-    // One snapshot per worker: a snapshot fills one row at a time.
+    // One snapshot per worker: a snapshot fills one row at a time; its
+    // pictures are decoded for the export's resolution.
     run->snapshots.push_back(Take_Binding_Run_Snapshot());
     run->total = std::max(0, run->snapshots.front()->Total_Batch_Excel_Card());
-    const int workers = std::clamp(std::min(m_exportPool->maxThreadCount(), run->total), 1, 64);
+    const int workers = std::clamp(std::min(QThread::idealThreadCount(), run->total), 1, 64);
     while (int(run->snapshots.size()) < workers)
         run->snapshots.push_back(Take_Binding_Run_Snapshot());
     for (const std::shared_ptr<Binding_Run_Snapshot>& snapshot : run->snapshots)
@@ -160,20 +168,48 @@ void QBXWindowController::Export_Batch_File(const QString& folder)
         QMetaObject::invokeMethod(
             this, platform::handedOff([this] { update_sending_progress_bar(); }), Qt::QueuedConnection);
     };
-    run->workers_left = int(run->snapshots.size());
-    for (const std::shared_ptr<Binding_Run_Snapshot>& snapshot : run->snapshots)
-        m_exportPool->start(platform::handedOff([this, run, snapshot] {
-            run->Work(*snapshot);
-            if (--run->workers_left == 0) {
-                run->Sync();
-                QMetaObject::invokeMethod(
-                    this, platform::handedOff([this, run] { Finish_Export_Batch(run); }), Qt::QueuedConnection);
-            }
-        }));
+    // The last to leave ends the run; this start holds one share until
+    // every worker it could start has.
+    const int snapshots = int(run->snapshots.size());
+    run->workers_left = snapshots + 1;
+    auto leave = [this, run] {
+        if (--run->workers_left == 0) {
+            run->Sync();
+            QMetaObject::invokeMethod(
+                this, platform::handedOff([this, run] { Finish_Export_Batch(run); }), Qt::QueuedConnection);
+        }
+    };
+    int started = 0;
+    for (const std::shared_ptr<Binding_Run_Snapshot>& snapshot : run->snapshots) {
+        if (!platform::startThread(run->threads, platform::handedOff([run, snapshot, leave] {
+                                       run->Work(*snapshot);
+                                       leave();
+                                   })))
+            break;
+        ++started;
+    }
+    // A system that refuses every worker gets the run on this thread.
+    if (started == 0)
+        run->Work(*run->snapshots.front());
+    run->workers_left -= snapshots - started;
+    leave();
+}
+
+void QBXWindowController::Wait_For_Export_Workers()
+{
+    if (!m_exportRun)
+        return;
+    Stop_SMS_Sending_Now = 1;
+    for (std::thread& thread : m_exportRun->threads)
+        if (thread.joinable())
+            thread.join();
 }
 
 void QBXWindowController::Finish_Export_Batch(const std::shared_ptr<Export_Batch_Run>& run)
 {
+    for (std::thread& thread : run->threads)
+        if (thread.joinable())
+            thread.join();
     stopTimerThread();
     update_sending_progress_bar();
     Hide_One_By_One_Modeless();

@@ -45,7 +45,6 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
-#include <QThreadPool>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -143,11 +142,7 @@ QBXWindowController::QBXWindowController()
 
 QBXWindowController::~QBXWindowController()
 {
-    // Running export workers stop after the rows in flight; wait for them.
-    if (m_exportPool) {
-        Stop_SMS_Sending_Now = 1;
-        m_exportPool->waitForDone();
-    }
+    Wait_For_Export_Workers();
     setDocument(nullptr);
     drawing::setRefreshHandler(nullptr);
     if (drawing::canvasHost() == this)
@@ -508,15 +503,11 @@ bool QBXWindowController::awakeFromNib()
     // 2. The progress sheet, the data table, the mail settings copy.
     send_modls_wnd = Send_Modeless::defaultInstance();
     connect(send_modls_wnd, &Send_Modeless::stopConfirmed, this, [] { Stop_SMS_Sending_Now = 1; });
-    // Export workers run on the controller's pool; when the program ends
-    // they stop after the rows in flight and are waited for.
-    if (!m_exportPool)
-        m_exportPool = new QThreadPool(this);
-    platform::addShutdownHook([pool = QPointer<QThreadPool>(m_exportPool)] {
-        if (pool) {
-            Stop_SMS_Sending_Now = 1;
-            pool->waitForDone();
-        }
+    // When the program ends, export workers stop after the rows in flight
+    // and are waited for.
+    platform::addShutdownHook([controller = QPointer<QBXWindowController>(this)] {
+        if (controller)
+            controller->Wait_For_Export_Workers();
     });
     setData_table_content(Series_Table());
     Get_Email_Details();

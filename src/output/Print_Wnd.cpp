@@ -684,6 +684,11 @@ void Print_Wnd::Execute_Printing(bool preview)
     }
     job.Total_Label_Real = Total_Label;
     const int cards = job.data_in_use ? std::min(Total_Label, job.data_rows) : Total_Label;
+    QString refused;
+    if (!platform::keepImagePoolReady(&refused)) {
+        Show_MessageBox(refused);
+        return;
+    }
 
     Printing_View view(std::move(job));
     bool capped = false;

@@ -381,6 +381,11 @@ bool Send_Mail::Send_Button()
 {
     if (Run_Active())
         return false;
+    QString refused;
+    if (!platform::keepImagePoolReady(&refused)) {
+        Show_MessageBox(refused);
+        return false;
+    }
     std::optional<mail::Mail_Request> request = Take_Request();
     if (!request)
         return false;

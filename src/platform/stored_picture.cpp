@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QImageReader>
 #include <QMutex>
+#include <atomic>
 #include <cmath>
 #include <map>
 #include <optional>
@@ -60,6 +61,13 @@ struct StoredPicture::State {
     int dpmX = 0, dpmY = 0;
     mutable QMutex pngMutex;
     mutable QByteArray png; // the PNG of the image made in memory, once made
+    qint64 counted = 0;     // bytes added to the total held, given back at the end
+
+    State() = default;
+    State(const State&) = delete;
+    State& operator=(const State&) = delete;
+    ~State();
+    void count();
 };
 
 namespace {
@@ -82,11 +90,30 @@ bool readHeader(QIODevice& device, StoredPicture::State& state, QString* error)
     return true;
 }
 
+std::atomic<qint64> gHeldBytes{0};
+
 QMutex gFilesMutex;
 std::map<FileIdentity, std::weak_ptr<const StoredPicture::State>> gFiles;
 size_t gFilesPruneAt = 64; // entries past which states no longer held are dropped
 
 } // namespace
+
+void StoredPicture::State::count()
+{
+    const qint64 now = bytes.size() + (memory.isNull() ? 0 : memory.sizeInBytes());
+    gHeldBytes += now - counted;
+    counted = now;
+}
+
+StoredPicture::State::~State()
+{
+    gHeldBytes -= counted;
+}
+
+qint64 StoredPicture::heldBytes()
+{
+    return gHeldBytes.load();
+}
 
 StoredPicture::StoredPicture(const QImage& image)
 {
@@ -97,6 +124,7 @@ StoredPicture::StoredPicture(const QImage& image)
     state->size = image.size();
     state->dpmX = image.dotsPerMeterX();
     state->dpmY = image.dotsPerMeterY();
+    state->count();
     d = std::move(state);
 }
 
@@ -114,6 +142,7 @@ StoredPicture StoredPicture::fromBytes(const QByteArray& bytes, QString* error)
     if (!readHeader(buffer, *state, error))
         return {};
     state->bytes = bytes;
+    state->count();
     return StoredPicture(std::move(state));
 }
 

@@ -50,6 +50,13 @@ public:
     QString path() const;
     // An identity shared by copies and by every picture of one file version.
     quintptr key() const { return quintptr(d.get()); }
+    // The same identity held weakly: it never keeps the picture's bytes, and
+    // no later picture takes it over while it is held (an address can be
+    // reused once its picture is gone, a weak identity cannot).
+    std::weak_ptr<const void> identity() const { return d; }
+    // Bytes held by every stored picture alive: encoded bytes and images
+    // made in memory (a file's picture holds none until it is decoded).
+    static qint64 heldBytes();
 
     // The bytes to store: those it came with (a file's own bytes), or the
     // PNG of an image made in memory. Empty when the file can no longer be

@@ -1,5 +1,10 @@
 #include "platform/threads.h"
 
+#include <QMutex>
+#include <QSemaphore>
+#include <QThread>
+#include <QThreadPool>
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <system_error>
@@ -41,6 +46,51 @@ void startThreadOrRun(std::thread& thread, std::function<void()> work)
     const auto shared = std::make_shared<std::function<void()>>(std::move(work));
     if (!tryStart(thread, [shared] { (*shared)(); }))
         (*shared)();
+}
+
+bool keepImagePoolReady(QString* why)
+{
+    static QMutex mutex;
+    static int held = 0; // threads the pool holds for good
+    QMutexLocker lock(&mutex);
+    const int wanted = std::max(2, QThread::idealThreadCount());
+    if (held >= wanted)
+        return true;
+    QThreadPool* pool = QThreadPool::globalInstance();
+    pool->setExpiryTimeout(-1);
+    if (pool->maxThreadCount() < wanted)
+        pool->setMaxThreadCount(wanted);
+    // Each task waits until all are started, so each takes a thread of its
+    // own. A thread is handed to the pool only after one of ours started:
+    // the pool cannot tell when the system refuses its thread.
+    const auto started = std::make_shared<QSemaphore>();
+    const auto go = std::make_shared<QSemaphore>();
+    int added = 0;
+    while (held + added < wanted) {
+        std::thread probe;
+        if (!tryStart(probe, [] {}))
+            break;
+        probe.join();
+        pool->start([started, go] {
+            started->release();
+            go->acquire();
+        });
+        if (!started->tryAcquire(1, 10000)) {
+            go->release(); // the late task goes straight through
+            break;
+        }
+        ++added;
+    }
+    go->release(added);
+    held += added;
+    // Never more threads than it holds: a task past them waits in the queue
+    // for one of them rather than for a thread that may be refused.
+    if (held < wanted && held > 0)
+        pool->setMaxThreadCount(held);
+    if (held == 0 && why)
+        *why = QStringLiteral("The cards cannot be drawn: the system refuses to start the threads picture drawing "
+                              "needs. Close other programs and try again.");
+    return held > 0;
 }
 
 void refuseThreadsAfter(int allowed)

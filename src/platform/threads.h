@@ -2,6 +2,7 @@
 // Helper threads the system may refuse to start (at its limit of threads or
 // memory): the work then goes on with the threads that did start, or on the
 // calling thread alone, never ending the program.
+#include <QString>
 #include <functional>
 #include <thread>
 #include <vector>
@@ -16,6 +17,15 @@ bool startThread(std::vector<std::thread>& pool, std::function<void()> work);
 // one, on the calling thread before returning (`thread` then stays
 // unjoinable).
 void startThreadOrRun(std::thread& thread, std::function<void()> work);
+
+// Keeps Qt's shared thread pool holding threads that never expire, started
+// now while the system allows them. Qt's image scaling, conversion and
+// drawing hand parts of large pictures to that pool and wait for them: a
+// pool that had to start a thread the system refuses would leave them
+// waiting for ever, one that holds its threads never starts another. False
+// when the pool holds none (the system refused every one), with the message
+// a run that then ends says in *why: pictures must not be drawn off the pool.
+bool keepImagePoolReady(QString* why = nullptr);
 
 // Test hook: after `allowed` more starts every start is refused, as by a
 // system at its limit; a negative count turns the hook off.

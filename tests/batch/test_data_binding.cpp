@@ -356,14 +356,16 @@ TEST(DataBinding, MultiLineValueDrawsOnTwoLines)
 
 TEST(DataBinding, EveryRowOfARunHasItsOwnLargePictureWithinTheMemoryBudget)
 {
-    // Fourteen guests, each with a 4096 x 4096 photo, in a 200 x 150 pt frame.
+    // Fourteen guests, each with a 4096 x 4096 photo of a colour of its own,
+    // in a 200 x 150 pt frame.
     Fixture f;
     QString list;
+    auto colour = [](int row) { return qRgb(17 * row, 255 - 17 * row, (97 * row) % 256); };
     for (int i = 0; i < 14; ++i) {
         const QString path = f.folder.path() + QStringLiteral("/guest%1.png").arg(i);
         QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(hostile::blackPng(4096, 4096));
+        file.write(hostile::colourPng(4096, 4096, colour(i)));
         list += path + QStringLiteral("\n");
     }
     f.folder.write(QStringLiteral("P.txt"), list.toUtf8());
@@ -375,10 +377,18 @@ TEST(DataBinding, EveryRowOfARunHasItsOwnLargePictureWithinTheMemoryBudget)
     Binding_Run_Snapshot run(f.binding, f.design, f.table.ListData());
     const QSize need = drawing::pixelsNeeded(QSizeF(200, 150));
     std::vector<drawing::PicturePtr> drawn;
+    std::vector<QRgb> shown;
     const hostile::Cost cost = hostile::measure([&] {
         for (int i = 0; i < 14; ++i) {
             const GraphicList& card = run.Fill_Side(i, QStringLiteral("F"));
             drawn.push_back(static_cast<QBXImage&>(*card[0]).pictureForDrawing(need));
+            // The card as drawn shows this row's picture.
+            QImage surface(220, 170, QImage::Format_ARGB32_Premultiplied);
+            surface.fill(Qt::white);
+            QPainter painter(&surface);
+            card[0]->drawContentsInView(&painter, DrawingContext{}, false);
+            painter.end();
+            shown.push_back(surface.pixel(110, 85));
         }
     });
     EXPECT_TRUE(run.Problems().isEmpty()) << Problem_Lines(run.Problems()).join(QLatin1Char('\n')).toStdString();
@@ -388,6 +398,8 @@ TEST(DataBinding, EveryRowOfARunHasItsOwnLargePictureWithinTheMemoryBudget)
         EXPECT_GE(drawn[size_t(i)]->image.width(), need.width()) << i;
         EXPECT_GE(drawn[size_t(i)]->image.height(), need.height()) << i;
         EXPECT_LT(drawn[size_t(i)]->image.width(), 4096) << i;
+        EXPECT_EQ(drawn[size_t(i)]->image.pixel(5, 5), colour(i)) << i;
+        EXPECT_EQ(shown[size_t(i)], colour(i)) << i;
     }
     EXPECT_LT(cost.peakMiB, 300);
     std::cout << "fourteen rows: " << cost.seconds << " s CPU, " << cost.peakMiB << " MiB" << std::endl;

@@ -53,7 +53,7 @@ TEST(ImageProcesser, SizeCapResolutionAndTint)
 
 TEST(ImageProcesser, DrawingCopyIsReducedNeutralAndCached)
 {
-    auto pic = drawing::pictureFromImage(probe::quadrants(400, 200));
+    auto pic = drawing::pictureFor(platform::StoredPicture(probe::quadrants(400, 200)));
     ASSERT_TRUE(pic);
     // Neutral effects at or above the picture's size: the picture itself.
     EXPECT_EQ(ImageProcesser::processForDrawing(pic, {}, QSize(800, 400)).constBits(), pic->image.constBits());
@@ -92,12 +92,12 @@ TEST(ImageProcesser, PictureFilesByContentAndBadFiles)
     ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
     empty.close();
     EXPECT_FALSE(drawing::loadPicture(dir + "/empty.png"));
-    // The cap is computed at load beside the full pixels.
+    // The natural-size cap of a picture wider than a card.
     ASSERT_TRUE(probe::writePng(probe::quadrants(1000, 300), dir + "/wide.png"));
     auto wide = drawing::loadPicture(dir + "/wide.png");
     ASSERT_TRUE(wide);
     EXPECT_EQ(wide->image.size(), QSize(1000, 300));
-    EXPECT_EQ(wide->cappedSize, QSizeF(724, 300));
+    EXPECT_EQ(drawing::cappedPointSize(wide->pointSize), QSizeF(724, 300));
 }
 
 TEST(ImageProcesser, HugePicturesAreReadScaledDown)
@@ -112,7 +112,7 @@ TEST(ImageProcesser, HugePicturesAreReadScaledDown)
     big = QImage();
     auto pic = drawing::loadPicture(path);
     ASSERT_TRUE(pic);
-    EXPECT_LE(qint64(pic->image.width()) * pic->image.height(), drawing::kMaxDecodePixels);
+    EXPECT_LE(qint64(pic->image.width()) * pic->image.height(), platform::kMaxDecodePixels);
     EXPECT_NEAR(double(pic->image.width()) / pic->image.height(), 8000.0 / 7000.0, 0.01);
     EXPECT_NEAR(pic->pointSize.width(), 8000, 20); // still the full picture's size in points
 }

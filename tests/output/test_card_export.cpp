@@ -29,11 +29,30 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <atomic>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <dlfcn.h>
+#include <pthread.h>
 #include <tuple>
 
 using namespace card_export;
+
+namespace {
+
+// While set, every thread the process starts is refused (ours and those of
+// Qt's pools), as by a system at its limit of threads.
+std::atomic<bool> gRefuseThreads{false};
+
+} // namespace
+
+extern "C" int pthread_create(pthread_t* thread, const pthread_attr_t* attr, void* (*start)(void*), void* arg) noexcept
+{
+    using Create = int (*)(pthread_t*, const pthread_attr_t*, void* (*)(void*), void*);
+    static const auto real = reinterpret_cast<Create>(dlsym(RTLD_NEXT, "pthread_create"));
+    return gRefuseThreads.load() ? EAGAIN : real(thread, attr, start, arg);
+}
 
 namespace {
 
@@ -87,13 +106,13 @@ std::shared_ptr<QBXImage> Picture(const QColor& colour)
 }
 
 // A design whose front and back each show series "P": row i is a picture of
-// Row_Colour(i).
-std::shared_ptr<QBXImage> Bound_Design(Editor& e, const QString& folder, int rows)
+// Row_Colour(i), side x side pixels.
+std::shared_ptr<QBXImage> Bound_Design(Editor& e, const QString& folder, int rows, int side = 4)
 {
     QByteArray list;
     for (int i = 0; i < rows; ++i) {
         const QString path = folder + QStringLiteral("/c%1.png").arg(i);
-        QImage image(4, 4, QImage::Format_RGB32);
+        QImage image(side, side, QImage::Format_RGB32);
         image.fill(Row_Colour(i));
         image.save(path);
         list += path.toUtf8() + "\n";
@@ -355,6 +374,28 @@ TEST(CardExport, BatchEndBoxListsProblemsByCardNumber)
     ASSERT_GE(listed.size(), 8u);
     missing.resize(listed.size());
     EXPECT_EQ(listed, missing);
+    testResponder().reset();
+}
+
+// Drawing hands parts of large pictures to Qt's pool: with every new thread
+// refused the run goes on this thread and ends with its message.
+TEST(CardExport, BatchEndsWhenTheSystemRefusesThreads)
+{
+    Editor e;
+    ASSERT_TRUE(e.started);
+    QTemporaryDir dir;
+    Bound_Design(e, dir.path(), 6, 2000);
+    export_dpi = 300;
+    testResponder().onDialog([](QDialog& box) { box.reject(); });
+    gRefuseThreads = true;
+    e.c->Export_Batch_File(dir.path());
+    e.wait();
+    gRefuseThreads = false;
+    EXPECT_FALSE(e.c->Export_Run_Active());
+    EXPECT_EQ(Export_File_Message.get(), QStringLiteral("Card has been exported successfully."));
+    const QString run = dir.filePath(QStringLiteral("VELT Festrune"));
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(Centre(run + QStringLiteral("/Card_%1.PNG").arg(i + 1)), Row_Colour(i)) << i;
     testResponder().reset();
 }
 

@@ -2,10 +2,12 @@
 // Hostile inputs built in memory, and the time and peak memory one call
 // costs: binary property lists from raw objects, and PNG pictures of any
 // declared size whose pixels are all zero (their data is a deflate stream
-// of long repeats, so a 30000 x 30000 picture takes a few megabytes).
+// of long repeats, so a 30000 x 30000 picture takes a few megabytes), in
+// black or in one colour of a palette.
 #include <QByteArray>
 #include <QString>
 #include <QFile>
+#include <QRgb>
 #include <cstdint>
 #include <ctime>
 #include <vector>
@@ -210,6 +212,24 @@ inline QByteArray blackPng(uint32_t width, uint32_t height, int depth = 8, int c
     chunk(png, "IHDR", header);
     const uint64_t bytesPerPixel = uint64_t(depth / 8) * (colour == 2 ? 3 : 1);
     chunk(png, "IDAT", zeroStream(uint64_t(height) * (uint64_t(width) * bytesPerPixel + 1)));
+    chunk(png, "IEND", {});
+    return png;
+}
+
+// A PNG of width x height pixels all of one colour: a one-entry palette and
+// zero indices, so it is as small as blackPng whatever its colour.
+inline QByteArray colourPng(uint32_t width, uint32_t height, QRgb colour)
+{
+    QByteArray png("\x89PNG\r\n\x1a\n", 8);
+    QByteArray header;
+    putBigEndian(header, width, 4);
+    putBigEndian(header, height, 4);
+    header.append("\x08\x03\x00\x00\x00", 5); // 8-bit palette, deflate, no filter, no interlace
+    chunk(png, "IHDR", header);
+    QByteArray palette;
+    palette.append(char(qRed(colour))).append(char(qGreen(colour))).append(char(qBlue(colour)));
+    chunk(png, "PLTE", palette);
+    chunk(png, "IDAT", zeroStream(uint64_t(height) * (uint64_t(width) + 1)));
     chunk(png, "IEND", {});
     return png;
 }

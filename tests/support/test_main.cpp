@@ -8,6 +8,7 @@
 
 #include "platform/picture_decode.h"
 #include "platform/process_end.h"
+#include "platform/threads.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -74,6 +75,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Cardwright"));
     platform::modal::setResponder(&testResponder());
     platform::setPictureAllocationLimit();
+    platform::keepImagePoolReady();
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::UnitTest::GetInstance()->listeners().Append(new ResponderListener);
     std::atexit(guardEarlyExit);

@@ -1,0 +1,93 @@
+// Decoded pictures kept between draws: found again by their stored picture,
+// never keeping its bytes once the design lets it go, decoded once when
+// several draws miss it at once, and their reasons logged per picture.
+#include "drawing/PictureStore.h"
+#include "support/hostile_bytes.h"
+#include "support/log_capture.h"
+
+#include <QSemaphore>
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+namespace {
+
+platform::StoredPicture colourPicture(int width, int height, QRgb colour)
+{
+    return platform::StoredPicture::fromBytes(hostile::colourPng(uint32_t(width), uint32_t(height), colour));
+}
+
+} // namespace
+
+TEST(PictureStore, EightDrawsMissingOnePictureDecodeItOnce)
+{
+    const platform::StoredPicture stored = colourPicture(4096, 4096, qRgb(200, 30, 90));
+    ASSERT_FALSE(stored.isNull());
+    const qint64 before = drawing::picturesDecoded();
+    QSemaphore ready;
+    QSemaphore go;
+    std::vector<drawing::PicturePtr> drawn(8);
+    std::vector<std::thread> threads;
+    for (size_t t = 0; t < drawn.size(); ++t)
+        threads.emplace_back([&, t] {
+            ready.release();
+            go.acquire();
+            drawn[t] = drawing::pictureFor(stored, QSize(1500, 1500));
+        });
+    ready.acquire(int(drawn.size()));
+    go.release(int(drawn.size()));
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(drawing::picturesDecoded() - before, 1);
+    for (const drawing::PicturePtr& pic : drawn) {
+        ASSERT_TRUE(pic);
+        EXPECT_EQ(pic, drawn[0]);
+    }
+    EXPECT_EQ(drawn[0]->image.pixel(0, 0), qRgb(200, 30, 90));
+    // A larger need decodes again; a smaller one finds the kept picture.
+    EXPECT_NE(drawing::pictureFor(stored, QSize(2000, 2000)), drawn[0]);
+    EXPECT_TRUE(drawing::pictureFor(stored, QSize(100, 100)));
+    EXPECT_EQ(drawing::picturesDecoded() - before, 2);
+}
+
+TEST(PictureStore, PicturesLetGoAreNotHeldAndEachHasItsOwnPixelsAndReasons)
+{
+    // Pictures made and dropped one after another may take the memory of the
+    // one before: each still shows its own colour, and the bytes of those
+    // let go are no longer held.
+    const qint64 held = platform::StoredPicture::heldBytes();
+    for (int i = 0; i < 40; ++i) {
+        const QRgb colour = qRgb(6 * i, 255 - 6 * i, 100);
+        const QByteArray bytes = hostile::colourPng(600, 400, colour) + QByteArray(1 << 20, char(i));
+        const platform::StoredPicture stored = platform::StoredPicture::fromBytes(bytes);
+        const drawing::PicturePtr pic = drawing::pictureFor(stored, QSize(60, 40));
+        ASSERT_TRUE(pic) << i;
+        EXPECT_EQ(pic->image.pixel(3, 3), colour) << i;
+        EXPECT_GE(platform::StoredPicture::heldBytes(), held + (1 << 20));
+    }
+    EXPECT_EQ(platform::StoredPicture::heldBytes(), held);
+
+    // Each damaged picture says why, though the one before it is gone.
+    LogCapture log;
+    for (int i = 0; i < 5; ++i) {
+        QByteArray damaged = hostile::colourPng(64, 64, qRgb(i, 2, 3));
+        damaged.replace(56, 4, "\xff\xff\xff\xff"); // no zlib stream where the image data starts
+        const platform::StoredPicture stored = platform::StoredPicture::fromBytes(damaged);
+        if (stored.isNull())
+            continue;
+        QString why;
+        EXPECT_FALSE(drawing::pictureFor(stored, {}, &why));
+        EXPECT_FALSE(why.isEmpty());
+        EXPECT_FALSE(drawing::pictureFor(stored)); // said once per picture
+        EXPECT_EQ(LogCapture::lines().filter(QStringLiteral("cannot be read")).size(), i + 1) << i;
+    }
+}
+
+TEST(PictureStore, PixelsNeededFollowTheSurfaceUpToTheHighestOutput)
+{
+    EXPECT_EQ(drawing::pixelsNeeded(QSizeF(72, 36), 1.0), QSize(72, 36));
+    EXPECT_EQ(drawing::pixelsNeeded(QSizeF(72, 36), 300.0 / 72), QSize(300, 150));
+    EXPECT_EQ(drawing::pixelsNeeded(QSizeF(72, 36), 1200.0 / 72), QSize(600, 300));
+    EXPECT_EQ(drawing::pixelsNeeded(QSizeF(72, 36)), QSize(600, 300));
+}
