@@ -7,12 +7,13 @@
 #include <QMutex>
 #include <QSet>
 #include <QThread>
-#include <QWaitCondition>
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <condition_variable>
 #include <list>
 #include <map>
+#include <mutex>
 #include <set>
 #include <thread>
 
@@ -53,8 +54,9 @@ struct Kept {
     PicturePtr picture;
     platform::StoredPicture pin;
 };
-QMutex gKeptMutex;
-QWaitCondition gDecodeEnded;
+// Standard primitives, whose waits the race check can follow.
+std::mutex gKeptMutex;
+std::condition_variable gDecodeEnded;
 std::list<Kept> gKept;
 ByIdentity<std::list<Kept>::iterator> gKeptIndex;
 qint64 gKeptBytes = 0;
@@ -179,7 +181,7 @@ PicturePtr pictureFor(const platform::StoredPicture& stored, QSize need, QString
         return nullptr;
     const QSize target = platform::sizeCovering(stored.size(), need);
     const Identity id = stored.identity();
-    QMutexLocker lock(&gKeptMutex);
+    std::unique_lock lock(gKeptMutex);
     for (;;) {
         if (const auto found = gKeptIndex.find(id); found != gKeptIndex.end() && covers(found->second->covers, target)) {
             gKept.splice(gKept.begin(), gKept, found->second);
@@ -192,7 +194,7 @@ PicturePtr pictureFor(const platform::StoredPicture& stored, QSize need, QString
         if (!gDecoding.count(id))
             break;
         // Another draw decodes it: its result serves when it covers this need.
-        gDecodeEnded.wait(&gKeptMutex);
+        gDecodeEnded.wait(lock);
     }
     gDecoding.insert(id);
     lock.unlock();
@@ -200,14 +202,14 @@ PicturePtr pictureFor(const platform::StoredPicture& stored, QSize need, QString
     try {
         pic = decode(stored, target, why);
     } catch (...) {
-        lock.relock();
+        lock.lock();
         gDecoding.erase(id);
-        gDecodeEnded.wakeAll();
+        gDecodeEnded.notify_all();
         throw;
     }
-    lock.relock();
+    lock.lock();
     gDecoding.erase(id);
-    gDecodeEnded.wakeAll();
+    gDecodeEnded.notify_all();
     if (!pic) {
         if (gFailed.size() >= 256)
             dropGone(gFailed);
@@ -224,7 +226,7 @@ void decodeTogether(const std::vector<std::pair<platform::StoredPicture, QSize>>
 {
     std::vector<std::pair<platform::StoredPicture, QSize>> missing;
     {
-        QMutexLocker lock(&gKeptMutex);
+        std::unique_lock lock(gKeptMutex);
         for (const auto& [stored, need] : wanted) {
             if (stored.isNull())
                 continue;
@@ -296,7 +298,7 @@ qint64 picturesDecoded()
 
 qint64 keptPictureBytes()
 {
-    QMutexLocker lock(&gKeptMutex);
+    std::unique_lock lock(gKeptMutex);
     return gKeptBytes;
 }
 

@@ -1,12 +1,13 @@
 #include "platform/threads.h"
 
-#include <QMutex>
-#include <QSemaphore>
 #include <QThread>
 #include <QThreadPool>
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <system_error>
 
 namespace platform {
@@ -27,6 +28,24 @@ bool tryStart(std::thread& thread, std::function<void()> work)
     } catch (const std::system_error&) {
         return false;
     }
+}
+
+// The tasks that take drawing's pool threads for good: each says it began
+// and waits until it may end. They carry no data of their own and meet
+// through standard primitives, which the race check follows (it cannot see
+// how Qt's pool hands a task to its thread).
+std::mutex g_holdMutex;
+std::condition_variable g_holdChanged;
+int g_holdBegun = 0; // tasks that began, ever
+int g_holdGo = 0;    // tasks that may end now
+
+void holdPoolThread()
+{
+    std::unique_lock lock(g_holdMutex);
+    ++g_holdBegun;
+    g_holdChanged.notify_all();
+    g_holdChanged.wait(lock, [] { return g_holdGo > 0; });
+    --g_holdGo;
 }
 
 } // namespace
@@ -50,9 +69,9 @@ void startThreadOrRun(std::thread& thread, std::function<void()> work)
 
 bool keepImagePoolReady(QString* why)
 {
-    static QMutex mutex;
+    static std::mutex mutex;
     static int held = 0; // threads the pool holds for good
-    QMutexLocker lock(&mutex);
+    std::lock_guard lock(mutex);
     const int wanted = std::max(2, QThread::idealThreadCount());
     if (held >= wanted)
         return true;
@@ -63,25 +82,30 @@ bool keepImagePoolReady(QString* why)
     // Each task waits until all are started, so each takes a thread of its
     // own. A thread is handed to the pool only after one of ours started:
     // the pool cannot tell when the system refuses its thread.
-    const auto started = std::make_shared<QSemaphore>();
-    const auto go = std::make_shared<QSemaphore>();
     int added = 0;
+    int begun = 0;
+    {
+        std::lock_guard hold(g_holdMutex);
+        begun = g_holdBegun;
+    }
     while (held + added < wanted) {
         std::thread probe;
         if (!tryStart(probe, [] {}))
             break;
         probe.join();
-        pool->start([started, go] {
-            started->release();
-            go->acquire();
-        });
-        if (!started->tryAcquire(1, 10000)) {
-            go->release(); // the late task goes straight through
+        pool->start(holdPoolThread);
+        std::unique_lock hold(g_holdMutex);
+        if (!g_holdChanged.wait_for(hold, std::chrono::seconds(10), [&] { return g_holdBegun > begun + added; })) {
+            ++g_holdGo; // the late task goes straight through
             break;
         }
         ++added;
     }
-    go->release(added);
+    {
+        std::lock_guard hold(g_holdMutex);
+        g_holdGo += added;
+    }
+    g_holdChanged.notify_all();
     held += added;
     // Never more threads than it holds: a task past them waits in the queue
     // for one of them rather than for a thread that may be refused.

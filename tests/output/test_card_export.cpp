@@ -9,6 +9,7 @@
 #include "output/card_export.h"
 #include "platform/process_end.h"
 #include "platform/files.h"
+#include "platform/threads.h"
 #include "support/file_limits.h"
 #include "support/file_mode.h"
 #include "support/test_responder.h"
@@ -381,6 +382,8 @@ TEST(CardExport, BatchEndBoxListsProblemsByCardNumber)
 // refused the run goes on this thread and ends with its message.
 TEST(CardExport, BatchEndsWhenTheSystemRefusesThreads)
 {
+    // The program fills drawing's pool first thing at start-up.
+    ASSERT_TRUE(platform::keepImagePoolReady());
     Editor e;
     ASSERT_TRUE(e.started);
     QTemporaryDir dir;

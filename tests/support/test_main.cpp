@@ -75,7 +75,6 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Cardwright"));
     platform::modal::setResponder(&testResponder());
     platform::setPictureAllocationLimit();
-    platform::keepImagePoolReady();
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::UnitTest::GetInstance()->listeners().Append(new ResponderListener);
     std::atexit(guardEarlyExit);
