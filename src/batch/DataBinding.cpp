@@ -91,7 +91,8 @@ void Fill_One(QBXGraphic& g, Kind kind, int row, const QString& value, const QSt
         // reason, and a picture read with fewer pixels than its frame needs
         // is named.
         QString why = it->problem;
-        const QSize need = drawing::pixelsNeeded(g.bounds().normalized().size(), s.dpi / 72.0);
+        const double dpi = s.dpi > 0 ? std::min(s.dpi, drawing::kMaxOutputDpi) : drawing::kMaxOutputDpi;
+        const QSize need = drawing::pixelsNeeded(g.bounds().normalized().size(), dpi / 72.0);
         const drawing::PicturePtr pic =
             picture._contents.isNull() ? nullptr : drawing::pictureFor(picture._contents, need, &why);
         if (!pic) {
@@ -103,7 +104,7 @@ void Fill_One(QBXGraphic& g, Kind kind, int row, const QString& value, const QSt
                  QStringLiteral("is read at %1 x %2 pixels, fewer than its frame needs at %3 dpi.")
                      .arg(pic->image.width())
                      .arg(pic->image.height())
-                     .arg(s.dpi > 0 ? std::min(s.dpi, drawing::kMaxOutputDpi) : drawing::kMaxOutputDpi));
+                     .arg(dpi));
         }
         if (pic && !pic->notice.isEmpty())
             Note(s.problems, Problem_Kind::Data, row, value, QStringLiteral("is shown in part: %1.").arg(pic->notice));
