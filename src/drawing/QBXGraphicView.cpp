@@ -435,15 +435,20 @@ void QBXGraphicView::drawRect(QPainter& painter, const QRectF& dirty)
     context.refreshCanvas = [] { drawing::requestRefresh(); };
     // The pictures this paint shows that are not decoded for the zoom yet
     // are decoded together first.
-    std::vector<std::pair<platform::StoredPicture, QSize>> pictures;
-    const double scale = drawing::pictureScale(painter);
+    std::vector<const QBXImage*> shown;
     for (const GraphicPtr& g : list) {
-        if (g && g->ctrl_is_visible && g->className() == QLatin1String("QBXImage") && !g->_file_path.isEmpty()
-            && needsToDraw(g->drawingBounds(), dirty))
-            pictures.emplace_back(static_cast<const QBXImage&>(*g).storedPicture(),
-                                  drawing::pixelsNeeded(g->bounds().normalized().size(), scale));
+        const auto* image = dynamic_cast<const QBXImage*>(g.get());
+        if (image && image->ctrl_is_visible && !image->_file_path.isEmpty() && needsToDraw(image->drawingBounds(), dirty))
+            shown.push_back(image);
     }
-    drawing::decodeTogether(pictures);
+    // One picture is decoded by its own draw; nothing to do together.
+    if (shown.size() > 1) {
+        const double scale = drawing::pictureScale(painter);
+        std::vector<std::pair<platform::StoredPicture, QSize>> pictures;
+        for (const QBXImage* image : shown)
+            pictures.emplace_back(image->storedPicture(), drawing::pixelsNeeded(image->bounds().normalized().size(), scale));
+        drawing::decodeTogether(pictures);
+    }
     for (int i = int(list.size()) - 1; i >= 0; --i) {
         const GraphicPtr& g = list[size_t(i)];
         if (!g)
