@@ -117,7 +117,10 @@ void Merge_Problems(QList<Card_Problem>& into, const QList<Card_Problem>& more)
 {
     if (more.isEmpty())
         return;
-    QSet<Card_Problem> held(into.cbegin(), into.cend());
+    QSet<Card_Problem> held;
+    held.reserve(into.size() + more.size());
+    for (const Card_Problem& p : std::as_const(into))
+        held.insert(p);
     for (const Card_Problem& p : more)
         if (const qsizetype before = held.size(); held.insert(p), held.size() != before)
             into << p;
@@ -178,24 +181,31 @@ QString Problems_Text(QList<Card_Problem> problems, int total_cards, const QStri
     std::vector<Line> lines;
     lines.reserve(starts.size());
     for (size_t i = 0; i < starts.size(); ++i)
-        lines.push_back(Line{starts[i]->kind, Line_Of(*starts[i], starts[i]->card, last_of[i])});
+        lines.push_back(Line{starts[i]->kind, {}});
+    // A line's text is made when it is measured: once the room is taken the
+    // lines left are only counted.
+    auto text = [&](size_t i) -> const QString& {
+        if (lines[i].text.isNull())
+            lines[i].text = Line_Of(*starts[i], starts[i]->card, last_of[i]);
+        return lines[i].text;
+    };
     // Every kind shows its heading and first line (and room is kept for its
     // count of lines not shown); the lines left to show go to the kinds in
     // their order.
-    auto cost = [](const Line& line) {
-        return std::max<int>(1, int((line.text.size() + kAlertLineLength - 1) / kAlertLineLength));
+    auto cost = [&](size_t i) {
+        return std::max<int>(1, int((text(i).size() + kAlertLineLength - 1) / kAlertLineLength));
     };
     std::vector<bool> shown(lines.size(), false);
     int taken = 0;
     for (size_t i = 0; i < lines.size(); ++i)
         if (i == 0 || lines[i - 1].kind != lines[i].kind) {
             shown[i] = true;
-            taken += cost(lines[i]) + 2;
+            taken += cost(i) + 2;
         }
     for (size_t i = 0; i < lines.size(); ++i)
-        if (!shown[i] && taken + cost(lines[i]) <= max_lines) {
+        if (!shown[i] && taken < max_lines && taken + cost(i) <= max_lines) {
             shown[i] = true;
-            taken += cost(lines[i]);
+            taken += cost(i);
         } else if (!shown[i]) {
             taken = max_lines; // keep the kind's lines in card order
         }
@@ -207,7 +217,7 @@ QString Problems_Text(QList<Card_Problem> problems, int total_cards, const QStri
                     : Heading_Of(lines[i].kind));
         for (; end < lines.size() && lines[end].kind == lines[i].kind; ++end) {
             if (shown[end])
-                out << lines[end].text;
+                out << text(end);
             else
                 ++hidden;
         }
