@@ -1,9 +1,10 @@
 #include "batch/Card_Problems.h"
 
+#include <QHash>
 #include <QMutexLocker>
-#include <QSet>
 
 #include <algorithm>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -76,10 +77,15 @@ QString Problem_Line(const Card_Problem& problem)
     return Line_Of(problem, problem.card, problem.card);
 }
 
+size_t qHash(const Card_Problem& problem, size_t seed)
+{
+    return qHashMulti(seed, int(problem.kind), problem.card, problem.value, problem.cause);
+}
+
 void Binding_Problems::Add(const Card_Problem& problem)
 {
     QMutexLocker lock(&mutex_);
-    if (!list_.contains(problem))
+    if (const qsizetype before = held_.size(); held_.insert(problem), held_.size() != before)
         list_ << problem;
 }
 
@@ -98,6 +104,7 @@ void Binding_Problems::Clear()
 {
     QMutexLocker lock(&mutex_);
     list_.clear();
+    held_.clear();
 }
 
 int Binding_Problems::Count() const
@@ -108,8 +115,14 @@ int Binding_Problems::Count() const
 
 void Merge_Problems(QList<Card_Problem>& into, const QList<Card_Problem>& more)
 {
+    if (more.isEmpty())
+        return;
+    QSet<Card_Problem> held;
+    held.reserve(into.size() + more.size());
+    for (const Card_Problem& p : std::as_const(into))
+        held.insert(p);
     for (const Card_Problem& p : more)
-        if (!into.contains(p))
+        if (const qsizetype before = held.size(); held.insert(p), held.size() != before)
             into << p;
 }
 
@@ -139,39 +152,60 @@ QString Problems_Text(QList<Card_Problem> problems, int total_cards, const QStri
     std::stable_sort(problems.begin(), problems.end(), [](const Card_Problem& a, const Card_Problem& b) {
         return a.kind != b.kind ? a.kind < b.kind : a.card < b.card;
     });
-    std::vector<Line> lines;
-    std::vector<bool> used(size_t(problems.size()), false);
-    for (qsizetype i = 0; i < problems.size(); ++i) {
-        if (used[size_t(i)])
-            continue;
-        const Card_Problem& p = problems[i];
-        int last = p.card;
-        if (p.card > 0)
-            for (qsizetype j = i + 1; j < problems.size() && problems[j].kind == p.kind && problems[j].card <= last + 1;
-                 ++j)
-                if (!used[size_t(j)] && problems[j].value == p.value && problems[j].cause == p.cause) {
-                    used[size_t(j)] = true;
-                    last = std::max(last, problems[j].card);
-                }
-        lines.push_back(Line{p.kind, Line_Of(p, p.card, last)});
+    // A line takes the problems of its value and cause on the cards after
+    // its last one without a gap; the newest line of each value and cause
+    // is found by hash, so each problem costs the same.
+    struct Open_Key {
+        Problem_Kind kind;
+        QString value, cause;
+        bool operator==(const Open_Key& o) const { return kind == o.kind && value == o.value && cause == o.cause; }
+    };
+    struct Key_Hash {
+        size_t operator()(const Open_Key& k) const { return qHashMulti(0, int(k.kind), k.value, k.cause); }
+    };
+    std::unordered_map<Open_Key, size_t, Key_Hash> open; // the newest line of each
+    std::vector<const Card_Problem*> starts;             // each line's first problem
+    std::vector<int> last_of;                            // and its last card
+    for (const Card_Problem& p : problems) {
+        if (p.card > 0) {
+            auto [it, fresh] = open.try_emplace(Open_Key{p.kind, p.value, p.cause}, starts.size());
+            if (!fresh && p.card <= last_of[it->second] + 1) {
+                last_of[it->second] = std::max(last_of[it->second], p.card);
+                continue;
+            }
+            it->second = starts.size();
+        }
+        starts.push_back(&p);
+        last_of.push_back(p.card);
     }
+    std::vector<Line> lines;
+    lines.reserve(starts.size());
+    for (size_t i = 0; i < starts.size(); ++i)
+        lines.push_back(Line{starts[i]->kind, {}});
+    // A line's text is made when it is measured: once the room is taken the
+    // lines left are only counted.
+    auto text = [&](size_t i) -> const QString& {
+        if (lines[i].text.isNull())
+            lines[i].text = Line_Of(*starts[i], starts[i]->card, last_of[i]);
+        return lines[i].text;
+    };
     // Every kind shows its heading and first line (and room is kept for its
     // count of lines not shown); the lines left to show go to the kinds in
     // their order.
-    auto cost = [](const Line& line) {
-        return std::max<int>(1, int((line.text.size() + kAlertLineLength - 1) / kAlertLineLength));
+    auto cost = [&](size_t i) {
+        return std::max<int>(1, int((text(i).size() + kAlertLineLength - 1) / kAlertLineLength));
     };
     std::vector<bool> shown(lines.size(), false);
     int taken = 0;
     for (size_t i = 0; i < lines.size(); ++i)
         if (i == 0 || lines[i - 1].kind != lines[i].kind) {
             shown[i] = true;
-            taken += cost(lines[i]) + 2;
+            taken += cost(i) + 2;
         }
     for (size_t i = 0; i < lines.size(); ++i)
-        if (!shown[i] && taken + cost(lines[i]) <= max_lines) {
+        if (!shown[i] && taken < max_lines && taken + cost(i) <= max_lines) {
             shown[i] = true;
-            taken += cost(lines[i]);
+            taken += cost(i);
         } else if (!shown[i]) {
             taken = max_lines; // keep the kind's lines in card order
         }
@@ -183,7 +217,7 @@ QString Problems_Text(QList<Card_Problem> problems, int total_cards, const QStri
                     : Heading_Of(lines[i].kind));
         for (; end < lines.size() && lines[end].kind == lines[i].kind; ++end) {
             if (shown[end])
-                out << lines[end].text;
+                out << text(end);
             else
                 ++hidden;
         }

@@ -6,6 +6,7 @@
 // ("Cards 6–20: ..."), so the list reads at a glance and fits the screen.
 #include <QList>
 #include <QMutex>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -39,6 +40,8 @@ struct Card_Problem {
     }
 };
 
+size_t qHash(const Card_Problem& problem, size_t seed = 0);
+
 // At most this many characters of a value are quoted ("…" after).
 constexpr int kQuotedValueLength = 40;
 
@@ -52,7 +55,8 @@ QString Quote_Short(const QString& value, bool from_end = false);
 QString Problem_Line(const Card_Problem& problem);
 
 // Problems of a binding or an output run. Any thread may add; the list is
-// read when the run is over. The same problem is kept once.
+// read when the run is over. The same problem is kept once, found by its
+// hash: adding costs the same however long the list is.
 class Binding_Problems {
 public:
     void Add(const Card_Problem& problem);
@@ -64,10 +68,12 @@ public:
 
 private:
     mutable QMutex mutex_;
-    QList<Card_Problem> list_;
+    QList<Card_Problem> list_; // in the order first met
+    QSet<Card_Problem> held_;
 };
 
-// Appends the problems of `more` that `into` does not hold yet.
+// Appends the problems of `more` that `into` does not hold yet (nor `more`
+// before them).
 void Merge_Problems(QList<Card_Problem>& into, const QList<Card_Problem>& more);
 
 // How many different cards carry a problem.

@@ -31,6 +31,7 @@
 #include <QVBoxLayout>
 
 #include <cmath>
+#include <functional>
 #include <thread>
 #include <tuple>
 
@@ -47,12 +48,13 @@ constexpr double kTypedSlackMM = 0.005;
 
 QString Two_Places(double value) { return QString::asprintf("%0.2f", value); }
 
-// Prints the run on a worker while the progress sheet counts the cards and
-// offers Stop, which ends the document after the cards drawn. The sheet has
-// no parent window, so only application modality keeps the print window's
-// controls from starting another run meanwhile. Returns when the run has
-// ended, with Print's result.
-bool Print_With_Progress(Printing_View& view, QPrinter& printer, std::uint64_t pages, std::int64_t cards)
+// Runs `work` (a print, or the filling of the cards a preview did not show)
+// on a worker while the progress sheet counts the cards and offers Stop,
+// which ends the work after the cards done. The sheet has no parent window,
+// so only application modality keeps the print window's controls from
+// starting another run meanwhile. Returns when the work has ended, with its
+// result.
+bool Run_With_Progress(const std::function<bool(Print_Progress&)>& work, std::int64_t cards)
 {
     Send_Modeless& sheet = *Send_Modeless::defaultInstance();
     sheet.Prepare(int(cards), QStringLiteral("%1 / %2 Card").arg(0).arg(cards));
@@ -71,7 +73,7 @@ bool Print_With_Progress(Printing_View& view, QPrinter& printer, std::uint64_t p
     // A system that refuses the thread gets the print on this one.
     std::thread worker;
     platform::startThreadOrRun(worker, [&] {
-        printed = view.Print(printer, pages, &progress);
+        printed = work(progress);
         QMetaObject::invokeMethod(&loop, platform::handedOff([&loop] { loop.quit(); }), Qt::QueuedConnection);
     });
     loop.exec();
@@ -670,8 +672,10 @@ void Print_Wnd::Execute_Printing(bool preview)
     if (job.data_in_use && host_) {
         snapshot = host_->Take_Binding_Run_Snapshot();
         job.data_rows = snapshot ? snapshot->Total_Batch_Excel_Card() : 0;
-        if (snapshot)
+        if (snapshot) {
             job.render_row = [snapshot](int row, const QString& side) { return snapshot->Render_Side(row, side, true); };
+            job.row_problems = [snapshot] { return snapshot->Problems(); };
+        }
     }
     QString typed = Total_Text->text().trimmed();
     typed.replace(QLatin1Char(','), QLatin1Char('.'));
@@ -683,7 +687,6 @@ void Print_Wnd::Execute_Printing(bool preview)
         return;
     }
     job.Total_Label_Real = Total_Label;
-    const int cards = job.data_in_use ? std::min(Total_Label, job.data_rows) : Total_Label;
     QString refused;
     if (!platform::keepImagePoolReady(&refused)) {
         Show_MessageBox(refused);
@@ -708,6 +711,13 @@ void Print_Wnd::Execute_Printing(bool preview)
                                   [&view](QPainter& painter, int sheet, const std::atomic<bool>& stop) {
                                       view.Draw_Sheet(painter, sheet, &stop);
                                   }, this);
+        // The box counts every card of the run, as Print's does: the cards
+        // of the sheets not looked at are filled too.
+        if (view.Rest() > 0)
+            Run_With_Progress([&view](Print_Progress& progress) {
+                view.Fill_Rest(&progress);
+                return true;
+            }, view.Rest());
     } else {
         QPrinter printer(QPrinter::HighResolution);
         if (!printInfo.apply(printer)) {
@@ -720,16 +730,15 @@ void Print_Wnd::Execute_Printing(bool preview)
         if (snapshot)
             snapshot->output_dpi = printer.logicalDpiX();
         printer.setDocName(QStringLiteral("Cards"));
-        if (!Print_With_Progress(view, printer, pages, Total_Label))
+        if (!Run_With_Progress([&](Print_Progress& progress) { return view.Print(printer, pages, &progress); },
+                               Total_Label))
             Show_MessageBox(QStringLiteral("The printer \"%1\" could not print the cards.").arg(printer_name));
     }
     if (data.inUse() && host_)
         host_->Select_first_row_value_for_design(true);
 
-    QList<Card_Problem> problems = view.Problems();
-    if (snapshot)
-        Merge_Problems(problems, snapshot->Problems());
+    const QString problems =
+        view.Problems_Text(QStringLiteral("Cards that could not be drawn (their cells show \"Invalid Data\"):"));
     if (!problems.isEmpty())
-        Show_MessageBox(Problems_Text(problems, cards,
-                                      QStringLiteral("Cards that could not be drawn (their cells show \"Invalid Data\"):")));
+        Show_MessageBox(problems);
 }

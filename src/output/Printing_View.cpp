@@ -16,6 +16,12 @@ Printing_View::Printing_View(Print_Job job) : job_(std::move(job))
 {
     job_.layout.Print_Row = std::max(1, job_.layout.Print_Row);
     job_.layout.Print_Col = std::max(1, job_.layout.Print_Col);
+    if (job_.data_in_use) {
+        run_ = std::make_unique<output::Card_Run>(
+            job_.layout.Print_Card_Side,
+            int(std::min<std::int64_t>(std::max<std::int64_t>(0, job_.Total_Label_Real), job_.data_rows)));
+        run_->Add_Problem_Source(job_.row_problems);
+    }
 }
 
 std::uint64_t Printing_View::numberOfPages(bool preview, bool* capped) const
@@ -31,7 +37,25 @@ void Printing_View::Begin_Run()
 {
     barcode_counter = 0;
     count = 0;
-    problems_.clear();
+}
+
+void Printing_View::Fill_Rest(Print_Progress* progress)
+{
+    if (!run_ || !job_.render_row)
+        return;
+    std::int64_t filled = 0;
+    run_->Draw_Rest(job_.render_row, progress ? &progress->stop : nullptr, [&](int) {
+        if (!progress)
+            return;
+        progress->cards = ++filled;
+        if (filled == 1 && progress->changed)
+            progress->changed();
+    });
+}
+
+QString Printing_View::Problems_Text(const QString& not_drawn_heading) const
+{
+    return run_ ? run_->Problems_Text(not_drawn_heading) : QString();
 }
 
 int Printing_View::Get_Curr_Label_Index(int row, int col) const
@@ -72,20 +96,16 @@ void Printing_View::drawRect(QPainter& painter)
                     continue;
                 }
                 const int row = int(count);
-                if (job_.render_row) {
-                    if (both || back_only)
-                        back = job_.render_row(row, QStringLiteral("B"));
-                    if (!back_only)
-                        front = job_.render_row(row, QStringLiteral("F"));
-                }
-                drawable = (back_only || !front.isNull()) && (!(both || back_only) || !back.isNull());
-                if (!drawable) {
-                    // Said once, also when the preview draws the sheet again.
-                    const Card_Problem problem{Problem_Kind::Card_Not_Drawn, row + 1, QString(),
-                                               QStringLiteral("the card could not be drawn.")};
-                    if (!problems_.contains(problem))
-                        problems_.append(problem);
-                }
+                // Without a renderer every row shows the window's card.
+                const auto card = run_->Draw(row, [this](int r, const QString& s) {
+                    return job_.render_row ? job_.render_row(r, s)
+                                           : s == QLatin1String("B") ? job_.back_image : job_.front_image;
+                });
+                if (both || back_only)
+                    back = card.back;
+                if (!back_only)
+                    front = card.front;
+                drawable = card.drawn;
             } else {
                 drawable = !(back_only ? back : front).isNull();
             }

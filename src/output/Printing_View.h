@@ -5,6 +5,7 @@
 // any painter (a QPrinter, a PDF writer, the print preview).
 #include "batch/Card_Problems.h"
 #include "drawing/QBXRenderingView.h"
+#include "output/card_run.h"
 #include "output/sheet_layout.h"
 
 #include <QStringList>
@@ -12,6 +13,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 class QPainter;
 class QPagedPaintDevice;
@@ -26,6 +28,8 @@ struct Print_Job {
     // Renders data row `row` for side "F" or "B"; a null picture when the
     // row cannot be drawn. Called on the painting thread only.
     std::function<CardPicture(int row, const QString& side)> render_row;
+    // The problems of the rows' values (the run snapshot's); may be empty.
+    std::function<QList<Card_Problem>()> row_problems;
 };
 
 // What a print run on a worker shares with the thread that waits for it.
@@ -61,8 +65,18 @@ public:
     bool Print(QPagedPaintDevice& device, std::uint64_t pages, Print_Progress* progress = nullptr);
 
     int Get_Curr_Label_Index(int row, int col) const;
-    // Cards that could not be drawn so far ("Invalid Data" took their cell).
-    QList<Card_Problem> Problems() const { return problems_; }
+    // The data rows of the cards not drawn so far, filled and dropped, so
+    // that the problems of every card of the run are named (a preview draws
+    // only the sheets looked at); with `progress` it reports there and a
+    // stop ends it. Data rows not printed: nothing to do.
+    void Fill_Rest(Print_Progress* progress = nullptr);
+    // Cards of the run that no sheet drew yet.
+    int Rest() const { return run_ ? run_->Rest() : 0; }
+    // Cards that could not be drawn so far ("Invalid Data" took their cell),
+    // then the problems of the rows' values.
+    QList<Card_Problem> Problems() const { return run_ ? run_->Problems() : QList<Card_Problem>(); }
+    // The end box's list over every card of the run.
+    QString Problems_Text(const QString& not_drawn_heading) const;
 
     std::int64_t barcode_counter = 0;
     std::int64_t count = 0;
@@ -71,7 +85,7 @@ private:
     void Draw_Label_String(QPainter& painter, const QRectF& rect, const QString& text, int row, int col);
 
     Print_Job job_;
-    QList<Card_Problem> problems_;
+    std::unique_ptr<output::Card_Run> run_; // with data rows only
     Print_Progress* progress_ = nullptr; // during Print only
     const std::atomic<bool>* stop_ = nullptr; // during Print or Draw_Sheet
 };

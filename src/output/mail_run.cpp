@@ -2,6 +2,7 @@
 
 #include "app/AppHelpers.h"
 #include "output/card_export.h"
+#include "output/card_run.h"
 #include "platform/files.h"
 #include "platform/process_runner.h"
 #include "platform/resource_folders.h"
@@ -312,9 +313,12 @@ Mail_Report Mail_Run::Go()
         return report;
     }
     const QString back_path = card_export::Create_Back_Card_Path(*front_path);
-    const bool both = r.side == QLatin1String("BOTH");
-    const bool with_front = both || r.side == QLatin1String("F");
-    const bool with_back = both || !with_front;
+    const output::Run_Sides sides = output::Run_Sides::Of(r.side);
+    const bool with_front = sides.front, with_back = sides.back;
+    // Data mode: the rows, drawn, named and counted as every run's are.
+    output::Card_Run cards(r.side, data ? R : 0);
+    cards.Add_Problem_Source(r.render_problems);
+    const auto no_row = [](int, const QString&) { return QImage(); };
 
     int since_pause = 0;
     for (int i = 0; i < count && !p.stop; ++i) {
@@ -336,22 +340,22 @@ Mail_Report Mail_Run::Go()
                 break;
             }
             const QString card = QStringLiteral("Card_%1").arg(i + 1);
-            auto make = [&](const QString& side, const QString& path) {
-                const QImage picture = r.render_row ? r.render_row(i, side) : QImage();
-                if (picture.isNull()) {
-                    Merge_Problems(report.card_problems,
-                                   {Card_Problem{Problem_Kind::Card_Not_Drawn, i + 1, QString(),
-                                                 QStringLiteral("the card could not be drawn.")}});
-                    return false;
-                }
-                attachments << path;
-                return Write(picture, path, card);
-            };
+            const output::Run_Card<QImage> row =
+                r.render_row ? cards.Draw(i, r.render_row) : cards.Draw(i, no_row);
             // A row that cannot be drawn is skipped and does not count
             // towards the pause.
-            if (!(!with_back || make(QStringLiteral("B"), back_path))
-                || !(!with_front || make(QStringLiteral("F"), *front_path)))
+            if (!row.drawn)
                 continue;
+            if (with_back) {
+                attachments << back_path;
+                if (!Write(row.back, back_path, card))
+                    continue;
+            }
+            if (with_front) {
+                attachments << *front_path;
+                if (!Write(row.front, *front_path, card))
+                    continue;
+            }
             const QString what = card + QStringLiteral(" to ");
             if (r.all_to_every) {
                 for (int k = 0; k < A && !p.stop; ++k)
@@ -380,8 +384,7 @@ Mail_Report Mail_Run::Go()
     report.stopped = p.stop && report.sent < report.planned;
     if (data) {
         report.rows = R;
-        if (r.render_problems)
-            Merge_Problems(report.card_problems, r.render_problems());
+        report.card_problems = cards.Problems();
     }
     for (const QString& problem : report.problems)
         Show_NSLog_Message(problem);

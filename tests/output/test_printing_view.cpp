@@ -325,6 +325,29 @@ TEST(PrintingView, ASheetDrawnAloneIsThatSheetOfTheRun)
     EXPECT_EQ(alone.Problems().size(), 1);
 }
 
+// A preview looked at on its first sheet only still counts every card of
+// the run in its box, as Print does.
+TEST(PrintingView, APreviewsBoxCountsTheCardsOfSheetsNotLookedAt)
+{
+    Print_Job job;
+    job.layout = A4_3x3();
+    job.Total_Label_Real = 20;
+    job.data_in_use = true;
+    job.data_rows = 20;
+    job.render_row = [](int row, const QString&) { return row >= 5 ? CardPicture() : Solid(Row_Colour(row)); };
+    Printing_View view(job);
+    QImage sheet(596, 842, QImage::Format_RGB32);
+    QPainter p(&sheet);
+    view.Draw_Sheet(p, 0);
+    EXPECT_EQ(view.Rest(), 11);
+    Print_Progress progress;
+    view.Fill_Rest(&progress);
+    EXPECT_EQ(view.Rest(), 0);
+    EXPECT_EQ(progress.cards, 11);
+    EXPECT_TRUE(view.Problems_Text(QStringLiteral("Not drawn:"))
+                    .startsWith(QStringLiteral("15 of 20 cards carry a problem.\nNot drawn:\nCards 6\u201320: ")));
+}
+
 // A printer resolves font sizes at 1200 dpi: a cell's caption is still
 // 11 points high on paper, not sixteen times that.
 TEST(PrintingView, CaptionsAreElevenPointsAtThePrintersResolution)
