@@ -257,7 +257,7 @@ qint64 jpegExtent(QIODevice& device)
             return base + at + 2;
         if (!have(4))
             return -1;
-        const qint64 length = qint64(uchar(buffer[at + 2])) << 8 | uchar(buffer[at + 3]);
+        const qint64 length = bigEndian(buffer, at + 2, 2);
         const qint64 end = base + at + 2 + length;
         inScan = marker == 0xDA;
         // Skip the segment, reading only what a scan needs next.

@@ -121,12 +121,6 @@ void readPng(PngState* state, QSize target, QSize expected = {})
     png_destroy_read_struct(&png, &info, nullptr);
 }
 
-quint32 bigEndian(const QByteArray& bytes, int at)
-{
-    return quint32(uchar(bytes[at])) << 24 | quint32(uchar(bytes[at + 1])) << 16 | quint32(uchar(bytes[at + 2])) << 8
-        | uchar(bytes[at + 3]);
-}
-
 class PngReader final : public Reader {
 public:
     CodecHeader header(QIODevice& device) const override
@@ -158,7 +152,7 @@ public:
             const QByteArray head = device.read(8);
             if (head.size() < 8)
                 break;
-            at += 12 + qint64(bigEndian(head, 0));
+            at += 12 + qint64(bigEndian(head, 0, 4));
             if (head.mid(4, 4) == "IEND")
                 return std::min(at, size);
         }

@@ -13,14 +13,6 @@
 namespace platform::picture {
 namespace {
 
-quint32 littleEndian(const QByteArray& bytes, int at, int width)
-{
-    quint32 v = 0;
-    for (int i = width - 1; i >= 0; --i)
-        v = v << 8 | uchar(bytes[at + i]);
-    return v;
-}
-
 // A BMP's resolution (signed in its header, as Qt's reader passes it on),
 // the bytes its rows take and whether its uncompressed rows end before the
 // last: the rows not in the file are then made transparent (bottom-up files

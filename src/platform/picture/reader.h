@@ -62,6 +62,24 @@ QString damagedNotice();
 // lies outside 1 to 100,000 dpi.
 int saneDotsPerMeter(double dpm);
 
+// An unsigned number of width bytes at `at`, least or most significant
+// byte first.
+inline quint32 littleEndian(const QByteArray& bytes, qsizetype at, int width)
+{
+    quint32 v = 0;
+    for (int i = width - 1; i >= 0; --i)
+        v = v << 8 | uchar(bytes[at + i]);
+    return v;
+}
+
+inline quint32 bigEndian(const QByteArray& bytes, qsizetype at, int width)
+{
+    quint32 v = 0;
+    for (int i = 0; i < width; ++i)
+        v = v << 8 | uchar(bytes[at + i]);
+    return v;
+}
+
 // Whether an orientation (EXIF or TIFF, 1 to 8) turns the picture a quarter.
 inline bool turnsQuarter(int orientation)
 {

@@ -354,9 +354,11 @@ public:
         source.device = &device;
         TIFF* tiff = openTiff(&source);
         if (!tiff)
-            return failed(source.message);
-        const Decoded result = read(tiff, source, expected, target);
+            return failed(QStringLiteral("its TIFF data cannot be read (%1)").arg(source.message));
+        Decoded result = read(tiff, source, expected, target);
         TIFFClose(tiff);
+        if (result.image.isNull())
+            result.error = QStringLiteral("its TIFF data cannot be read (%1)").arg(result.error);
         return result;
     }
 

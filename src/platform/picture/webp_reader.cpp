@@ -14,14 +14,6 @@
 namespace platform::picture {
 namespace {
 
-quint32 littleEndian(const QByteArray& bytes, int at, int width)
-{
-    quint32 v = 0;
-    for (int i = width - 1; i >= 0; --i)
-        v = v << 8 | uchar(bytes[at + i]);
-    return v;
-}
-
 // Where the first frame lies: its chunks (an alpha chunk and the image
 // chunk, or the inside of the first animation frame) and its place on the
 // canvas.
