@@ -1,5 +1,5 @@
 #include "app/EditorStart.h"
-#include "platform/picture_decode.h"
+#include "platform/picture/picture_decode.h"
 #include "platform/image_browser.h"
 #include "platform/log.h"
 #include "platform/process_end.h"

@@ -3,7 +3,7 @@
 #include "app/AppHelpers.h"
 #include "batch/SeriesStore.h"
 #include "platform/files.h"
-#include "platform/picture_decode.h"
+#include "platform/picture/picture_decode.h"
 #include "platform/rtf_text.h"
 #include "platform/text_decode.h"
 

@@ -6,7 +6,7 @@
 // Decoded pictures are kept between draws within the memory bound below, the
 // least recently drawn going first, and decoded again when a frame or the
 // zoom grows, or after they went.
-#include "platform/picture_decode.h"
+#include "platform/picture/picture_decode.h"
 #include "platform/stored_picture.h"
 
 #include <QImage>

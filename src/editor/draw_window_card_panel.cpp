@@ -11,7 +11,7 @@
 #include "editor/panel_controls.h"
 #include "platform/color_well.h"
 #include "platform/modal.h"
-#include "platform/picture_decode.h"
+#include "platform/picture/picture_decode.h"
 #include "platform/stepper.h"
 
 #include <QAbstractButton>

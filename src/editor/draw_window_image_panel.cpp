@@ -11,7 +11,7 @@
 #include "platform/color_well.h"
 #include "platform/double_slider.h"
 #include "platform/modal.h"
-#include "platform/picture_decode.h"
+#include "platform/picture/picture_decode.h"
 #include "platform/stepper.h"
 #include "wizards/Image_Library.h"
 

@@ -1,5 +1,5 @@
 #include "platform/image_browser.h"
-#include "platform/picture_decode.h"
+#include "platform/picture/picture_decode.h"
 #include "platform/thread_handoff.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "platform/stored_picture.h"
 
-#include "platform/picture_decode.h"
+#include "platform/picture/picture_decode.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -73,8 +73,8 @@ struct StoredPicture::State {
 namespace {
 
 // Reads the header of a picture on device; false with the reason set when
-// it would not be read.
-bool readHeader(QIODevice& device, StoredPicture::State& state, QString* error)
+// it would not be read. *format gets its kind.
+bool readHeader(QIODevice& device, StoredPicture::State& state, QString* error, QByteArray* format = nullptr)
 {
     QImageReader reader(&device);
     reader.setDecideFormatFromContent(true);
@@ -87,6 +87,8 @@ bool readHeader(QIODevice& device, StoredPicture::State& state, QString* error)
     state.size = header.size;
     state.dpmX = header.dpmX > 0 ? header.dpmX : defaultDotsPerMeter();
     state.dpmY = header.dpmY > 0 ? header.dpmY : defaultDotsPerMeter();
+    if (format)
+        *format = header.format;
     return true;
 }
 
@@ -196,21 +198,20 @@ StoredPicture StoredPicture::copyOfFile(const QString& path, QString* error)
             *error = file.errorString();
         return {};
     }
-    // The header first: a file that is no picture is not read whole.
+    // The header first: a file that is no picture is not read at all, and
+    // of one that is only the bytes that hold its picture are kept.
     auto state = std::make_shared<State>();
-    if (!readHeader(file, *state, error))
+    QByteArray format;
+    if (!readHeader(file, *state, error, &format))
         return {};
-    if (!file.seek(0)) {
-        if (error)
-            *error = file.errorString();
-        return {};
-    }
-    state->bytes = file.read(kMaxPictureFileBytes);
+    const qint64 extent = pictureExtent(file, format);
+    state->bytes = file.read(std::min(extent, kMaxPictureFileBytes));
     if (state->bytes.isEmpty()) {
         if (error)
             *error = file.errorString();
         return {};
     }
+    state->count();
     return StoredPicture(std::move(state));
 }
 

@@ -36,7 +36,8 @@ public:
     static StoredPicture fromFile(const QString& path, QString* error = nullptr);
     // A file's picture held by its bytes, read now: it stays when the file
     // goes (pictures stored with a design). Its header is read first; files
-    // past kMaxPictureFileBytes are refused unread.
+    // past kMaxPictureFileBytes are refused unread, and of the others only
+    // the bytes that hold the picture are kept (and counted in heldBytes).
     static StoredPicture copyOfFile(const QString& path, QString* error = nullptr);
     static constexpr qint64 kMaxPictureFileBytes = 256LL * 1024 * 1024;
 

@@ -6,7 +6,7 @@
 #include "platform/date_pattern.h"
 #include "platform/image_browser.h"
 #include "platform/modal.h"
-#include "platform/picture_decode.h"
+#include "platform/picture/picture_decode.h"
 #include "platform/process_end.h"
 #include "platform/stepper.h"
 #include "wizards/EditorHost.h"

@@ -1,6 +1,6 @@
 #include "wizards/Picture_Browser_List.h"
 
-#include "platform/picture_decode.h"
+#include "platform/picture/picture_decode.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -8,7 +8,7 @@
 #include "batch/SpreadsheetWriter.h"
 #include "batch/View_Data_Series.h"
 #include "platform/modal.h"
-#include "platform/picture_decode.h"
+#include "platform/picture/picture_decode.h"
 #include "wizards/ProfileHost.h"
 #include "wizards/User_Profile_Class.h"
 

@@ -7,7 +7,7 @@
 #include "drawing/QBXGraphic.h"
 #include "drawing/QBXImage.h"
 #include "drawing/QBXText.h"
-#include "platform/picture_decode.h"
+#include "platform/picture/picture_decode.h"
 #include "platform/plist.h"
 #include "support/hostile_bytes.h"
 #include "support_model.h"

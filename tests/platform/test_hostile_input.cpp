@@ -1,7 +1,7 @@
 // Hostile property lists and pictures: each is refused or read to a bounded
 // result quickly and within 100 MB.
 #include "platform/keyed_archive.h"
-#include "platform/picture_decode.h"
+#include "platform/picture/picture_decode.h"
 #include "platform/plist.h"
 #include "support/hostile_bytes.h"
 

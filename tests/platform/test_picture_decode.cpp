@@ -1,10 +1,12 @@
 // Pictures of every kind read within the target size, CPU and memory
 // bounds, and valid pictures of the rarer kinds read right.
-#include "platform/picture_decode.h"
+#include "platform/picture/picture_decode.h"
 #include "platform/stored_picture.h"
+#include "support/hang_guard.h"
 #include "support/hostile_bytes.h"
 
 #include <QBuffer>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImageReader>
 #include <QImageWriter>
@@ -13,6 +15,7 @@
 #include <gtest/gtest.h>
 #include <jpeglib.h>
 #include <png.h>
+#include <thread>
 #include <tiffio.h>
 
 namespace {
@@ -30,9 +33,9 @@ QImage read(const QByteArray& bytes, QString* why, qint64 maxPixels = kTarget)
 
 // A JPEG written by libjpeg from rows of `components` 8-bit samples
 // (1 grey, 3 RGB, 4 CMYK stored inverted as Adobe's files do), optionally
-// progressive and with an EXIF orientation.
+// progressive and with an EXIF orientation; RGB's luma sampled lumaH x lumaV.
 QByteArray writeJpeg(int width, int height, int components, bool progressive, int orientation,
-                     const std::function<void(int y, uchar* row)>& fill)
+                     const std::function<void(int y, uchar* row)>& fill, int lumaH = 2, int lumaV = 2)
 {
     jpeg_compress_struct info {};
     jpeg_error_mgr error {};
@@ -47,6 +50,10 @@ QByteArray writeJpeg(int width, int height, int components, bool progressive, in
     info.in_color_space = components == 1 ? JCS_GRAYSCALE : components == 3 ? JCS_RGB : JCS_CMYK;
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, 90, TRUE);
+    if (components == 3) {
+        info.comp_info[0].h_samp_factor = lumaH;
+        info.comp_info[0].v_samp_factor = lumaV;
+    }
     if (progressive)
         jpeg_simple_progression(&info);
     jpeg_start_compress(&info, TRUE);
@@ -376,8 +383,7 @@ TEST(PictureDecode, RareValidPicturesAreRead)
     EXPECT_EQ(w.size(), source.size());
 
     // A progressive JPEG holds the coefficients of the whole picture while
-    // it decodes: 4000 x 4000 with three full components stays within
-    // libjpeg's bound and is read scaled.
+    // it decodes: 4000 x 4000 with three full components is read scaled.
     const QImage big = read(hostile::zeroJpeg(4000, 4000, 3, true), &why);
     ASSERT_FALSE(big.isNull()) << why.toStdString();
     EXPECT_LE(qint64(big.width()) * big.height(), kTarget);
@@ -396,7 +402,7 @@ TEST(PictureDecode, RareValidPicturesAreRead)
 
 // Hostile pictures, each drawn at no more than the decode edge or refused
 // with its reason, within the CPU and memory budget: wide and tall pictures
-// of every kind, a progressive JPEG whose coefficients pass libjpeg's bound,
+// of every kind, a progressive JPEG whose coefficients pass the decode budget,
 // an animated WebP of a large canvas, and files that end early.
 TEST(PictureDecode, HostilePicturesAreBoundedOrRefusedWithinTheBudget)
 {
@@ -433,7 +439,7 @@ TEST(PictureDecode, HostilePicturesAreBoundedOrRefusedWithinTheBudget)
                                 "Exif\0\0MM\0\x2A\0\0\0\x08\0\x01\x01\x12\0\x03\0\0\0\x01\0\x06\0\0\0\0\0\0", 36));
     cases.push_back({"EXIF-turned JPEG of 11000 x 6000", turned, QSize(2234, 4096), ""});
     cases.push_back({"patched progressive JPEG", patched, {}, "progressive JPEG of 30000 x 30000"});
-    cases.push_back({"progressive JPEG of 8000 x 8000", hostile::zeroJpeg(8000, 8000, 3, true), {}, "96 MB"});
+    cases.push_back({"progressive JPEG of 8000 x 8000", hostile::zeroJpeg(8000, 8000, 3, true), {}, "MB pictures may take"});
     cases.push_back({"animated WebP of 4096 x 4096", animatedWebp(4096), QSize(4096, 4096), ""});
     cases.push_back({"half a JPEG", jpeg.left(jpeg.size() / 2), QSize(2000, 2000), "part of the picture is shown"});
     cases.push_back({"half a BMP", bmp.left(bmp.size() / 2), QSize(3000, 2000), "part of the picture is shown"});
@@ -554,4 +560,298 @@ TEST(PictureDecode, FileCopiesReadTheirHeaderFirstWithinTheBudget)
     EXPECT_TRUE(platform::StoredPicture::copyOfFile(huge, &why).isNull());
     EXPECT_TRUE(why.contains(QStringLiteral("300 MB"))) << why.toStdString();
     EXPECT_FALSE(platform::StoredPicture::copyOfFile(sparse("small.png", 0, hostile::blackPng(10, 10))).isNull());
+}
+
+namespace {
+
+// A GIF of width x height grey pixels (value = (x + y) % 256) under a grey
+// palette, its LZW codes all 9 bits wide: a clear code every 200 pixels.
+QByteArray greyGif(int width, int height)
+{
+    QByteArray gif("GIF89a", 6);
+    auto put16 = [&gif](int v) { gif.append(char(v & 0xff)).append(char(v >> 8)); };
+    put16(width);
+    put16(height);
+    gif.append(char(0xF7)).append('\0').append('\0'); // a palette of 256
+    for (int i = 0; i < 256; ++i)
+        gif.append(char(i)).append(char(i)).append(char(i));
+    gif.append(char(0x2C));
+    put16(0);
+    put16(0);
+    put16(width);
+    put16(height);
+    gif.append('\0').append(char(8)); // no palette of its own; 8-bit codes
+    QByteArray codes;
+    quint32 bits = 0;
+    int count = 0;
+    auto code = [&](quint32 c) {
+        bits |= c << count;
+        for (count += 9; count >= 8; count -= 8, bits >>= 8)
+            codes.append(char(bits & 0xff));
+    };
+    for (int i = 0; i < width * height; ++i) {
+        if (i % 200 == 0)
+            code(256);
+        code(quint32((i % width + i / width) % 256));
+    }
+    code(257);
+    if (count > 0)
+        codes.append(char(bits & 0xff));
+    for (qsizetype at = 0; at < codes.size(); at += 255)
+        gif.append(char(std::min<qsizetype>(255, codes.size() - at))).append(codes.mid(at, 255));
+    return gif.append('\0').append(char(0x3B));
+}
+
+} // namespace
+
+// Photos as cameras, phones and editors write them are read with their
+// colours and turns: baseline and progressive at 4:2:0, 4:2:2 and 4:4:4,
+// as stored and EXIF-turned; and at their full sizes, up to 50 megapixels
+// progressive at full colour detail, each within the CPU bound and the
+// decode budget.
+TEST(PictureDecode, RealPhotoLayoutsAreRead)
+{
+    // Quadrants of red and green over blue and white.
+    const QRgb colours[2][2] = {{qRgb(255, 0, 0), qRgb(0, 255, 0)}, {qRgb(0, 0, 255), qRgb(255, 255, 255)}};
+    auto quadrants = [&](int y, uchar* row) {
+        for (int x = 0; x < 480; ++x) {
+            const QRgb c = colours[y >= 320][x >= 240];
+            row[x * 3] = uchar(qRed(c));
+            row[x * 3 + 1] = uchar(qGreen(c));
+            row[x * 3 + 2] = uchar(qBlue(c));
+        }
+    };
+    for (bool progressive : {false, true})
+        for (QSize luma : {QSize(2, 2), QSize(2, 1), QSize(1, 1)})
+            for (int orientation : {1, 6}) {
+                const QByteArray jpeg = writeJpeg(480, 640, 3, progressive, orientation, quadrants, luma.width(), luma.height());
+                QString why;
+                const QImage image = read(jpeg, &why, 240 * 320);
+                const std::string what = (progressive ? "progressive " : "baseline ") + std::to_string(luma.width())
+                    + "x" + std::to_string(luma.height()) + " turned " + std::to_string(orientation);
+                ASSERT_FALSE(image.isNull()) << what << ": " << why.toStdString();
+                const bool turned = orientation == 6;
+                ASSERT_EQ(image.size(), turned ? QSize(320, 240) : QSize(240, 320)) << what;
+                for (int row = 0; row < 2; ++row)
+                    for (int column = 0; column < 2; ++column) {
+                        // Turned a quarter clockwise: the stored left column is on top.
+                        const QRgb want = turned ? colours[1 - column][row] : colours[row][column];
+                        const QRgb got = image.pixel(image.width() / 4 + column * image.width() / 2,
+                                                     image.height() / 4 + row * image.height() / 2);
+                        EXPECT_LT(std::abs(qRed(got) - qRed(want)) + std::abs(qGreen(got) - qGreen(want))
+                                      + std::abs(qBlue(got) - qBlue(want)),
+                                  60)
+                            << what << " at " << row << ", " << column;
+                    }
+            }
+    struct Photo {
+        const char* what;
+        uint16_t width, height;
+        bool progressive;
+        int lumaH, lumaV;
+    };
+    for (const Photo& p : {Photo{"24 MP progressive 4:4:4", 6000, 4000, true, 1, 1},
+                           Photo{"48 MP progressive 4:2:0", 8484, 5656, true, 2, 2},
+                           Photo{"50 MP progressive 4:4:4", 8660, 5773, true, 1, 1},
+                           Photo{"50 MP baseline 4:2:2", 8660, 5773, false, 2, 1}}) {
+        const QByteArray jpeg = hostile::zeroJpeg(p.width, p.height, 3, p.progressive, p.lumaH, p.lumaV);
+        QImage image;
+        QString why;
+        const hostile::Cost cost = hostile::measure([&] { image = read(jpeg, &why, platform::kMaxDecodePixels); });
+        std::fprintf(stderr, "%s: %.2f s CPU, %lld MiB peak\n", p.what, cost.seconds, static_cast<long long>(cost.peakMiB));
+        ASSERT_FALSE(image.isNull()) << p.what << ": " << why.toStdString();
+        EXPECT_EQ(image.width(), platform::kMaxDecodeEdge) << p.what;
+        EXPECT_LT(cost.seconds, hostile::kCpuSeconds) << p.what;
+        EXPECT_LT(cost.peakMiB, platform::kDecodeBudgetBytes >> 20) << p.what;
+    }
+}
+
+// Eight threads on eight different 24 MP progressive photos at once stay
+// within the decode budget (each holds 144 MB of coefficients while it
+// decodes: the others wait their turn) and all are read; a file whose bytes
+// cannot hold the picture it declares is refused before anything is held.
+TEST(PictureDecode, DecodesAtOnceShareOneBudget)
+{
+    std::vector<QByteArray> photos;
+    for (int i = 0; i < 8; ++i)
+        photos.push_back(hostile::zeroJpeg(uint16_t(6000 + 8 * i), 4000, 3, true));
+    std::vector<QImage> images(photos.size());
+    std::vector<QString> reasons(photos.size());
+    const hostile::Cost cost = hostile::measure([&] {
+        const HangGuard guard(std::chrono::seconds(60), "eight decodes sharing the budget");
+        std::vector<std::thread> threads;
+        for (size_t i = 0; i < photos.size(); ++i)
+            threads.emplace_back([&, i] { images[i] = read(photos[i], &reasons[i], 800 * 600); });
+        for (std::thread& t : threads)
+            t.join();
+    });
+    std::fprintf(stderr, "eight 24 MP photos at once: %lld MiB peak\n", static_cast<long long>(cost.peakMiB));
+    for (size_t i = 0; i < images.size(); ++i)
+        EXPECT_FALSE(images[i].isNull()) << i << ": " << reasons[i].toStdString();
+    EXPECT_LE(platform::decodeBytesPeak(), platform::kDecodeBudgetBytes);
+    EXPECT_EQ(platform::decodeBytesInUse(), 0);
+    EXPECT_LT(cost.peakMiB, (platform::kDecodeBudgetBytes >> 20) + 64);
+
+    // 676 bytes claiming 65,500 x 1,953 pixels.
+    QByteArray claim = hostile::zeroJpeg(64, 64, 3, false);
+    const qsizetype frame = claim.indexOf("\xFF\xC0", 2);
+    claim[frame + 5] = char(1953 >> 8);
+    claim[frame + 6] = char(1953 & 0xff);
+    claim[frame + 7] = char(65500 >> 8);
+    claim[frame + 8] = char(65500 & 0xff);
+    claim.append(QByteArray(676 - claim.size(), '\0'));
+    QString why;
+    QImage image;
+    const hostile::Cost refused = hostile::measure([&] { image = read(claim, &why, platform::kMaxDecodePixels); });
+    EXPECT_TRUE(image.isNull());
+    EXPECT_TRUE(why.contains(QStringLiteral("65500 x 1953 pixels in a file of 676 bytes"))) << why.toStdString();
+    EXPECT_LT(refused.peakMiB, 2);
+}
+
+// What a picture file holds besides its picture costs nothing to read: a
+// PNG's text chunks are not inflated, a JPEG's APP1 blocks not kept, bytes
+// after a WebP or PNG not read; a copy of such a file keeps only the bytes
+// of its picture, and the total held counts them.
+TEST(PictureDecode, CostsFollowThePictureNotTheFile)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    // 7.5 MB of compressed text, each chunk inflating to 16 MB.
+    QByteArray png = hostile::blackPng(16, 16), texts, text;
+    hostile::chunk(text, "zTXt", QByteArray("k\0\0", 3) + hostile::zeroStream(16 << 20));
+    while (texts.size() < 7500000)
+        texts += text;
+    png.insert(33, texts);
+    QImage image;
+    QString why;
+    hostile::Cost cost = hostile::measure([&] { image = platform::StoredPicture::fromBytes(png, &why).image({}, &why); });
+    EXPECT_FALSE(image.isNull()) << why.toStdString();
+    EXPECT_LT(cost.seconds, 0.2) << "text chunks";
+
+    // A 64 x 64 JPEG after 150 MB of APP1 blocks.
+    const QString appn = dir.filePath(QStringLiteral("appn.jpg"));
+    {
+        const QByteArray jpeg = writeJpeg(64, 64, 3, false, 1, [](int, uchar* row) { std::memset(row, 90, 64 * 3); });
+        QByteArray block = QByteArray("\xFF\xE1\xFF\xFF", 4) + "http://ns.adobe.com/xap/1.0/";
+        block.resize(2 + 0xFFFF, 'x');
+        QFile file(appn);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(jpeg.left(2));
+        for (int i = 0; i < 2300; ++i)
+            file.write(block);
+        file.write(jpeg.mid(2));
+    }
+    cost = hostile::measure([&] { image = platform::readPicture(appn, &why); });
+    EXPECT_EQ(image.size(), QSize(64, 64)) << why.toStdString();
+    EXPECT_LT(cost.peakMiB, 100) << "APP1 blocks";
+
+    QByteArray webp;
+    {
+        QImage small(16, 16, QImage::Format_RGB32);
+        small.fill(qRgb(200, 40, 40));
+        QBuffer buffer(&webp);
+        buffer.open(QIODevice::WriteOnly);
+        ASSERT_TRUE(QImageWriter(&buffer, "webp").write(small));
+    }
+    for (const auto& [name, bytes] : {std::pair{"padded.webp", webp}, std::pair{"padded.png", hostile::blackPng(16, 16)}}) {
+        QFile file(dir.filePath(QString::fromLatin1(name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        ASSERT_TRUE(file.resize(250LL << 20));
+        file.close();
+        cost = hostile::measure([&] { image = platform::readPicture(file.fileName(), &why); });
+        EXPECT_EQ(image.size(), QSize(16, 16)) << name << ": " << why.toStdString();
+        EXPECT_LT(cost.peakMiB, 100) << name;
+        const qint64 held = platform::StoredPicture::heldBytes();
+        platform::StoredPicture copy;
+        cost = hostile::measure([&] { copy = platform::StoredPicture::copyOfFile(file.fileName(), &why); });
+        EXPECT_EQ(copy.storedBytes(), bytes) << name << ": " << why.toStdString();
+        EXPECT_EQ(platform::StoredPicture::heldBytes() - held, bytes.size()) << name;
+        EXPECT_LT(cost.peakMiB, 100) << name;
+    }
+}
+
+// A tiled TIFF cut and written again by another program while it is read
+// ends no read with a crash: each gives the picture, part of it, or a reason.
+TEST(PictureDecode, TiledTiffRewrittenWhileReadDoesNotCrash)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QByteArray tiff = libtiffPicture(dir, 1024, 1024, qRgba(10, 20, 30, 255), true, 1, 72, false);
+    const QString path = dir.filePath(QStringLiteral("drawn.tif"));
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(tiff);
+    }
+    std::atomic<bool> stop{false};
+    std::thread writer([&] {
+        while (!stop) {
+            QFile file(path);
+            if (!file.open(QIODevice::ReadWrite))
+                continue;
+            file.resize(tiff.size() / 8);
+            file.seek(0);
+            file.write(tiff);
+        }
+    });
+    const HangGuard guard(std::chrono::seconds(30), "reads of a TIFF being rewritten");
+    int reads = 0;
+    for (QElapsedTimer clock = [] { QElapsedTimer t; t.start(); return t; }(); clock.elapsed() < 1500; ++reads) {
+        QString why;
+        const QImage image = platform::readPicture(path, &why, 0, 256 * 256);
+        EXPECT_TRUE(!image.isNull() || !why.isEmpty());
+    }
+    stop = true;
+    writer.join();
+    EXPECT_GT(reads, 0);
+}
+
+// A picture cut or damaged in its data is shown as far as it could be read,
+// with the notice, whatever its kind: a cut GIF and WebP, a TIFF whose lower
+// tiles cannot be decoded; a BMP's absurd resolution is not kept.
+TEST(PictureDecode, DamagedPicturesAreShownInPartWithTheNotice)
+{
+    QImage noise(256, 256, QImage::Format_RGB32);
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x)
+            noise.setPixel(x, y, qRgb((x * 7 + y * 13) % 256, (x * y) % 256, (x ^ y) % 256));
+    QByteArray webp;
+    QBuffer buffer(&webp);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(QImageWriter(&buffer, "webp").write(noise));
+    // The lower tiles of a tiled TIFF point at its header: their data
+    // cannot be inflated.
+    QByteArray tiff = hostile::zeroTiff(512, 512, 3, 0, 64);
+    auto number = [&tiff](qsizetype at, int width) {
+        quint32 v = 0;
+        for (int i = width - 1; i >= 0; --i)
+            v = v << 8 | uchar(tiff[at + i]);
+        return v;
+    };
+    const quint32 ifd = number(4, 4);
+    for (quint32 e = 0; e < number(ifd, 2); ++e)
+        if (number(ifd + 2 + 12 * e, 2) == 324)
+            for (quint32 tile = 32; tile < 64; ++tile)
+                std::memset(tiff.data() + number(ifd + 2 + 12 * e + 8, 4) + 4 * tile, 0, 4);
+    const QByteArray gif = greyGif(300, 200);
+    struct Case {
+        const char* what;
+        QByteArray bytes;
+        bool damaged, cleared; // cleared: the part not read is transparent
+    };
+    for (const Case& c : {Case{"whole GIF", gif, false, false}, Case{"cut GIF", gif.left(gif.size() / 2), true, false},
+                          Case{"whole WebP", webp, false, false},
+                          Case{"cut WebP", webp.left(webp.size() * 6 / 10), true, true},
+                          Case{"TIFF with damaged tiles", tiff, true, true}}) {
+        QString why;
+        const QImage image = read(c.bytes, &why);
+        ASSERT_FALSE(image.isNull()) << c.what << ": " << why.toStdString();
+        EXPECT_EQ(why.contains(QStringLiteral("part of the picture is shown")), c.damaged) << c.what << ": " << why.toStdString();
+        if (c.cleared)
+            EXPECT_EQ(qAlpha(image.pixel(image.width() / 2, image.height() - 1)), 0) << c.what;
+    }
+    QString why;
+    const QImage bmp = read(greyBmp(30, 20, 1, 20), &why);
+    EXPECT_EQ(bmp.dotsPerMeterX(), QImage(1, 1, QImage::Format_RGB32).dotsPerMeterX());
 }

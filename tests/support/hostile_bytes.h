@@ -250,12 +250,14 @@ inline QByteArray numberedPng(uint32_t width, uint32_t height, int dpi, int n)
 }
 
 // A JPEG of width x height mid-grey pixels with 1 (grey) or 3 (YCbCr)
-// components and 1 x 1 sampling, every block zero: each Huffman table holds
-// one 1-bit code (value 0). Baseline, each 8 x 8 block is two zero bits, so
-// a 100-megapixel picture takes about a megabyte. Progressive, only the
-// first scan (the DC of every block) is written, one bit per block: libjpeg
-// and Qt read it, holding the coefficients of the whole picture.
-inline QByteArray zeroJpeg(uint16_t width, uint16_t height, int components, bool progressive)
+// components, the first sampled lumaH x lumaV (1 x 1: 4:4:4, 2 x 1: 4:2:2,
+// 2 x 2: 4:2:0) and the others 1 x 1, every block zero: each Huffman table
+// holds one 1-bit code (value 0). Baseline, each 8 x 8 block is two zero
+// bits, so a 100-megapixel picture takes about a megabyte. Progressive, only
+// the first scan (the DC of every block) is written, one bit per block:
+// libjpeg and Qt read it, holding the coefficients of the whole picture.
+inline QByteArray zeroJpeg(uint16_t width, uint16_t height, int components, bool progressive, int lumaH = 1,
+                           int lumaV = 1)
 {
     auto segment = [](QByteArray& out, uint8_t marker, const QByteArray& data) {
         out.append(char(0xFF));
@@ -270,7 +272,7 @@ inline QByteArray zeroJpeg(uint16_t width, uint16_t height, int components, bool
     putBigEndian(frame, width, 2);
     frame.append(char(components));
     for (int c = 1; c <= components; ++c)
-        frame += QByteArray(1, char(c)) + QByteArray("\x11\0", 2); // 1 x 1 sampling, table 0
+        frame += QByteArray(1, char(c)) + QByteArray(1, char(c == 1 ? lumaH << 4 | lumaV : 0x11)) + QByteArray(1, '\0');
     segment(jpeg, progressive ? 0xC2 : 0xC0, frame);
     QByteArray tables; // DC 0 (and AC 0 for baseline): one code "0" for the value 0
     for (char tableClass : {'\x00', '\x10'})
@@ -283,8 +285,11 @@ inline QByteArray zeroJpeg(uint16_t width, uint16_t height, int components, bool
     // Baseline: the whole spectrum; progressive: DC only, no successive approximation.
     scan += progressive ? QByteArray("\x00\x00\x00", 3) : QByteArray("\x00\x3F\x00", 3);
     segment(jpeg, 0xDA, scan);
-    const uint64_t bits =
-        uint64_t((width + 7) / 8) * uint64_t((height + 7) / 8) * uint64_t(components) * (progressive ? 1 : 2);
+    // One scan of all components: MCUs of lumaH x lumaV luma blocks and one
+    // block of each other component (one block each for grey).
+    const int h = components == 1 ? 1 : lumaH, v = components == 1 ? 1 : lumaV;
+    const uint64_t bits = uint64_t((width + 8 * h - 1) / (8 * h)) * uint64_t((height + 8 * v - 1) / (8 * v))
+        * uint64_t(h * v + components - 1) * (progressive ? 1 : 2);
     jpeg += QByteArray(qsizetype(bits / 8), '\0');
     if (bits % 8)
         jpeg.append(char(0xFF >> (bits % 8))); // padded with one bits

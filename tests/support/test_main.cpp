@@ -6,7 +6,7 @@
 #include "support/process_end_guard.h"
 #include "support/test_responder.h"
 
-#include "platform/picture_decode.h"
+#include "platform/picture/picture_decode.h"
 #include "platform/process_end.h"
 #include "platform/threads.h"
 

@@ -3,15 +3,20 @@
 // row by row with the codec's own sequential reading, so a huge canvas in one
 // compressed strip costs one row; every other kind (tiles, separate planes,
 // YCbCr, odd sample sizes) through libtiff's RGBA reader in bands of whole
-// strips or tiles.
-#include "platform/picture_decode_rows.h"
+// strips or tiles. A file is read, never mapped: another program may cut it
+// while it is read.
+#include "platform/picture/reader.h"
+#include "platform/picture/row_scaler.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <tiffio.h>
 
-namespace platform::decode {
+namespace platform::picture {
 namespace {
+
+// Most bytes of libtiff's own buffers beside the picture (a strip or a
+// tile as stored or decoded).
+constexpr qint64 kBufferBytes = 64LL * 1024 * 1024;
 
 // Rows of a band read by libtiff's RGBA reader at most take this much: with
 // the largest picture decoded (64 MB) within 100 MB.
@@ -23,7 +28,7 @@ constexpr quint32 kMaxBandsPerStrip = 8;
 struct TiffSource {
     QIODevice* device = nullptr;
     QString message;
-    uchar* mapped = nullptr; // the file mapped for libtiff, when it is one
+    bool failed = false; // libtiff reported an error
 };
 
 tmsize_t tiffRead(thandle_t handle, void* data, tmsize_t size)
@@ -59,39 +64,24 @@ toff_t tiffSize(thandle_t handle)
     return toff_t(static_cast<TiffSource*>(handle)->device->size());
 }
 
-// The data seen in memory: libtiff 4.5 reads some uncompressed tiles only
-// from mapped data ("Invalid tile byte count" otherwise). Bytes in memory
-// are handed over as they are, a file is mapped read-only.
+// Bytes in memory are handed over as they are (libtiff 4.5 reads some
+// uncompressed tiles only from data it sees in memory); a file is not mapped.
 int tiffMap(thandle_t handle, void** base, toff_t* size)
 {
-    auto* source = static_cast<TiffSource*>(handle);
-    if (auto* buffer = qobject_cast<QBuffer*>(source->device)) {
-        *base = const_cast<char*>(buffer->data().constData());
-        *size = toff_t(buffer->data().size());
-        return 1;
-    }
-    auto* file = qobject_cast<QFile*>(source->device);
-    if (!file || file->size() <= 0)
+    auto* buffer = qobject_cast<QBuffer*>(static_cast<TiffSource*>(handle)->device);
+    if (!buffer)
         return 0;
-    source->mapped = file->map(0, file->size());
-    if (!source->mapped)
-        return 0;
-    *base = source->mapped;
-    *size = toff_t(file->size());
+    *base = const_cast<char*>(buffer->data().constData());
+    *size = toff_t(buffer->data().size());
     return 1;
 }
 
-void tiffUnmap(thandle_t handle, void*, toff_t)
-{
-    auto* source = static_cast<TiffSource*>(handle);
-    if (source->mapped)
-        static_cast<QFile*>(source->device)->unmap(source->mapped);
-    source->mapped = nullptr;
-}
+void tiffUnmap(thandle_t, void*, toff_t) {}
 
 int tiffError(TIFF*, void* user, const char* module, const char* format, va_list args)
 {
     auto* source = static_cast<TiffSource*>(user);
+    source->failed = true;
     if (source->message.isEmpty()) {
         char text[512];
         std::vsnprintf(text, sizeof text, format, args);
@@ -108,15 +98,14 @@ int tiffWarning(TIFF*, void*, const char*, const char*, va_list)
 }
 
 // Opens the TIFF on device (at its start) with libtiff's allocations
-// bounded, its data mapped when asked; null with the reason in
-// source->message.
-TIFF* openTiff(TiffSource* source, bool mapped = false)
+// bounded; null with the reason in source->message.
+TIFF* openTiff(TiffSource* source)
 {
     TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
     TIFFOpenOptionsSetErrorHandlerExtR(options, tiffError, source);
     TIFFOpenOptionsSetWarningHandlerExtR(options, tiffWarning, source);
     TIFFOpenOptionsSetMaxSingleMemAlloc(options, tmsize_t(kBufferBytes));
-    TIFF* tiff = TIFFClientOpenExt("picture", mapped ? "r" : "rm", source, tiffRead, tiffWrite, tiffSeek, tiffClose, tiffSize,
+    TIFF* tiff = TIFFClientOpenExt("picture", "r", source, tiffRead, tiffWrite, tiffSeek, tiffClose, tiffSize,
                                    tiffMap, tiffUnmap, options);
     TIFFOpenOptionsFree(options);
     if (!tiff && source->message.isEmpty())
@@ -295,86 +284,137 @@ void convertRow(const RowLayout& l, const uchar* in, quint32 width, uchar* out)
     }
 }
 
-} // namespace
-
-CodecHeader readTiffHeader(QIODevice* device)
+// The memory libtiff and the reader take beside the picture: a strip or
+// tile as stored and decoded, and a band of rows.
+qint64 workBytes(TIFF* tiff, uint32_t width)
 {
-    TiffSource source;
-    source.device = device;
-    TIFF* tiff = openTiff(&source);
-    if (!tiff) {
-        CodecHeader failed;
-        failed.error = QStringLiteral("its TIFF header cannot be read (%1)").arg(source.message);
-        return failed;
-    }
-    CodecHeader read = header(tiff);
-    TIFFClose(tiff);
-    return read;
+    const qint64 block = std::min<qint64>(TIFFIsTiled(tiff) ? TIFFTileSize64(tiff) : TIFFStripSize64(tiff), kBufferBytes);
+    return 2 * block + std::min<qint64>(kBandBytes, block * 4) + qint64(width) * 8;
 }
 
-QImage readTiffScaled(QIODevice* device, QSize target, QString* message)
+// Bytes from the start that the first directory names: its entries, the
+// values they point at and the strips or tiles.
+qint64 tiffExtent(TIFF* tiff, QIODevice& device)
 {
-    TiffSource source;
-    source.device = device;
-    TIFF* tiff = openTiff(&source);
-    auto fail = [&](const QString& fallback) {
-        *message = source.message.isEmpty() ? fallback : source.message;
-        if (tiff)
-            TIFFClose(tiff);
-        return QImage();
-    };
-    if (!tiff)
-        return fail(QString());
-    // Uncompressed tiles are read from the data mapped (only they: a file
-    // cut short while mapped would end the program).
-    uint16_t compression = COMPRESSION_NONE;
-    TIFFGetFieldDefaulted(tiff, TIFFTAG_COMPRESSION, &compression);
-    if (TIFFIsTiled(tiff) && compression == COMPRESSION_NONE) {
-        TIFFClose(tiff);
-        tiff = device->seek(0) ? openTiff(&source, true) : nullptr;
-        if (!tiff)
-            return fail(QStringLiteral("it cannot be read from its start"));
-    }
-    const CodecHeader head = header(tiff);
-    const uint32_t width = uint32_t(head.stored.width()), height = uint32_t(head.stored.height());
-    if (width < 1 || height < 1)
-        return fail(QStringLiteral("its header gives no size"));
-    if (!target.isValid())
-        target = head.stored;
-    // The rows are scaled as stored and turned by the scaler.
-    else if (turnsQuarter(head.orientation))
-        target.transpose();
-    const int orientation = head.orientation, dpmX = head.dpmX, dpmY = head.dpmY;
-    // Rows read before the data ends are shown, with the notice.
-    auto partial = [&](uint32_t y, RowScaler& scaler) {
-        if (y == 0)
-            return fail(QStringLiteral("its data is damaged at row 0"));
-        TIFFClose(tiff);
-        *message = damagedNotice();
-        return scaler.finish(dpmX, dpmY);
-    };
-
-    RowScaler scaler;
-    scaler.orient(orientation);
-    RowLayout layout;
-    if (rowLayout(tiff, &layout)) {
-        const tmsize_t lineBytes = TIFFScanlineSize(tiff);
-        QString why;
-        if (lineBytes <= 0 || lineBytes > kRowBytes)
-            return fail(QStringLiteral("its rows of %1 pixels take more than %2 MB").arg(width).arg(kRowBytes >> 20));
-        if (!scaler.start(width, height, scalerChannels(layout), target, layout.associated, &why))
-            return fail(why);
-        std::vector<uchar> line(size_t(lineBytes) + 8);
-        for (uint32_t y = 0; y < height; ++y) {
-            if (TIFFReadScanline(tiff, line.data(), y, 0) < 0)
-                return partial(y, scaler);
-            convertRow(layout, line.data(), width, scaler.row());
-            scaler.addRow();
+    const bool big = TIFFIsBigTIFF(tiff), swapped = TIFFIsByteSwapped(tiff);
+    auto number = [swapped](const QByteArray& bytes, qsizetype at, int width) {
+        quint64 v = 0;
+        for (int i = 0; i < width; ++i) {
+            const int from = swapped ? i : width - 1 - i; // the host is little-endian
+            v = v << 8 | uchar(bytes[at + from]);
         }
-    } else {
-        char why[1024] = {};
-        if (!TIFFRGBAImageOK(tiff, why))
-            return fail(QStringLiteral("its kind of TIFF is not read (%1)").arg(QString::fromLocal8Bit(why)));
+        return v;
+    };
+    const quint64 directory = TIFFCurrentDirOffset(tiff);
+    const int countWidth = big ? 8 : 2, entryWidth = big ? 20 : 12, valueWidth = big ? 8 : 4;
+    if (!device.seek(qint64(directory)))
+        return -1;
+    const quint64 entries = number(device.read(countWidth).leftJustified(countWidth, '\0'), 0, countWidth);
+    if (entries > 65535)
+        return -1;
+    const QByteArray table = device.read(qint64(entries) * entryWidth);
+    if (table.size() < qsizetype(entries) * entryWidth)
+        return -1;
+    quint64 end = directory + countWidth + entries * entryWidth + valueWidth;
+    static const int kTypeBytes[19] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8, 4, 0, 0, 8, 8, 8};
+    for (quint64 i = 0; i < entries; ++i) {
+        const qsizetype at = qsizetype(i) * entryWidth;
+        const quint64 type = number(table, at + 2, 2), count = number(table, at + 4, valueWidth);
+        const quint64 bytes = count * quint64(type < 19 ? kTypeBytes[type] : 1);
+        if (bytes > quint64(valueWidth))
+            end = std::max(end, number(table, at + 4 + valueWidth, valueWidth) + bytes);
+    }
+    const uint32_t blocks = TIFFIsTiled(tiff) ? TIFFNumberOfTiles(tiff) : TIFFNumberOfStrips(tiff);
+    for (uint32_t b = 0; b < blocks; ++b)
+        end = std::max<quint64>(end, TIFFGetStrileOffset(tiff, b) + TIFFGetStrileByteCount(tiff, b));
+    return qint64(std::min<quint64>(end, quint64(device.size())));
+}
+
+class TiffReader final : public Reader {
+public:
+    CodecHeader header(QIODevice& device) const override
+    {
+        TiffSource source;
+        source.device = &device;
+        TIFF* tiff = openTiff(&source);
+        if (!tiff) {
+            CodecHeader failed;
+            failed.error = QStringLiteral("its TIFF header cannot be read (%1)").arg(source.message);
+            return failed;
+        }
+        CodecHeader read = picture::header(tiff);
+        read.workBytes = workBytes(tiff, uint32_t(read.stored.width()));
+        TIFFClose(tiff);
+        return read;
+    }
+
+    Decoded decode(QIODevice& device, const CodecHeader& expected, QSize target) const override
+    {
+        TiffSource source;
+        source.device = &device;
+        TIFF* tiff = openTiff(&source);
+        if (!tiff)
+            return failed(QStringLiteral("its TIFF data cannot be read (%1)").arg(source.message));
+        Decoded result = read(tiff, source, expected, target);
+        TIFFClose(tiff);
+        if (result.image.isNull())
+            result.error = QStringLiteral("its TIFF data cannot be read (%1)").arg(result.error);
+        return result;
+    }
+
+    qint64 extent(QIODevice& device) const override
+    {
+        TiffSource source;
+        source.device = &device;
+        TIFF* tiff = openTiff(&source);
+        if (!tiff)
+            return -1;
+        const qint64 end = tiffExtent(tiff, device);
+        TIFFClose(tiff);
+        return end;
+    }
+
+private:
+    static Decoded read(TIFF* tiff, TiffSource& source, const CodecHeader& expected, QSize target)
+    {
+        source.failed = false; // errors from here on damage the picture
+        const CodecHeader head = picture::header(tiff);
+        if (head.stored != expected.stored || workBytes(tiff, uint32_t(head.stored.width())) > expected.workBytes)
+            return changed();
+        const uint32_t width = uint32_t(head.stored.width()), height = uint32_t(head.stored.height());
+        // The rows are scaled as stored and turned by the scaler.
+        if (turnsQuarter(head.orientation))
+            target.transpose();
+        auto fail = [&](const QString& fallback) { return failed(source.message.isEmpty() ? fallback : source.message); };
+        RowScaler scaler;
+        scaler.orient(head.orientation);
+        // What was read before the data ended or a strip or tile could not be
+        // decoded is shown, and said to be damaged.
+        auto finish = [&](uint32_t rowsRead) {
+            if (rowsRead == 0)
+                return fail(QStringLiteral("its data is damaged at row 0"));
+            return Decoded{scaler.finish(head.dpmX, head.dpmY), QString(), rowsRead < height || source.failed};
+        };
+        RowLayout layout;
+        QString why;
+        if (rowLayout(tiff, &layout)) {
+            const tmsize_t lineBytes = TIFFScanlineSize(tiff);
+            if (lineBytes <= 0 || lineBytes > kRowBytes)
+                return fail(QStringLiteral("its rows of %1 pixels take more than %2 MB").arg(width).arg(kRowBytes >> 20));
+            if (!scaler.start(width, height, scalerChannels(layout), target, layout.associated, &why))
+                return fail(why);
+            std::vector<uchar> line(size_t(lineBytes) + 8);
+            for (uint32_t y = 0; y < height; ++y) {
+                if (TIFFReadScanline(tiff, line.data(), y, 0) < 0)
+                    return finish(y);
+                convertRow(layout, line.data(), width, scaler.row());
+                scaler.addRow();
+            }
+            return finish(height);
+        }
+        char reason[1024] = {};
+        if (!TIFFRGBAImageOK(tiff, reason))
+            return fail(QStringLiteral("its kind of TIFF is not read (%1)").arg(QString::fromLocal8Bit(reason)));
         uint32_t blockRows = height;
         if (TIFFIsTiled(tiff))
             TIFFGetField(tiff, TIFFTAG_TILELENGTH, &blockRows);
@@ -394,16 +434,17 @@ QImage readTiffScaled(QIODevice* device, QSize target, QString* message)
             bandRows = (blockRows + parts - 1) / parts;
         }
         TIFFRGBAImage image {};
-        if (!TIFFRGBAImageBegin(&image, tiff, 0, why))
-            return fail(QStringLiteral("its kind of TIFF is not read (%1)").arg(QString::fromLocal8Bit(why)));
+        // Stopping at the first strip or tile that cannot be read: the
+        // rows before it are shown, none drawn from an empty buffer.
+        if (!TIFFRGBAImageBegin(&image, tiff, 1, reason))
+            return fail(QStringLiteral("its kind of TIFF is not read (%1)").arg(QString::fromLocal8Bit(reason)));
         // Rows as stored: the scaler turns them.
         image.req_orientation = image.orientation;
-        QString refused;
-        if (qint64(width) * bandRows * 4 > kBandBytes || !scaler.start(width, height, 4, target, true, &refused)) {
+        if (qint64(width) * bandRows * 4 > kBandBytes || !scaler.start(width, height, 4, target, true, &why)) {
             TIFFRGBAImageEnd(&image);
-            return fail(refused.isEmpty() ? QStringLiteral("its rows of %1 pixels take more than %2 MB")
-                                                .arg(width).arg(kBandBytes >> 20)
-                                          : refused);
+            return fail(why.isEmpty() ? QStringLiteral("its rows of %1 pixels take more than %2 MB")
+                                            .arg(width).arg(kBandBytes >> 20)
+                                      : why);
         }
         std::vector<uint32_t> band(size_t(width) * bandRows);
         for (uint32_t y = 0; y < height; y += bandRows) {
@@ -412,7 +453,7 @@ QImage readTiffScaled(QIODevice* device, QSize target, QString* message)
             image.col_offset = 0;
             if (!TIFFRGBAImageGet(&image, band.data(), width, rows)) {
                 TIFFRGBAImageEnd(&image);
-                return partial(y, scaler);
+                return finish(y);
             }
             for (uint32_t r = 0; r < rows; ++r) {
                 // Packed A, B, G, R: bytes R, G, B, A in memory.
@@ -429,9 +470,16 @@ QImage readTiffScaled(QIODevice* device, QSize target, QString* message)
             }
         }
         TIFFRGBAImageEnd(&image);
+        return finish(height);
     }
-    TIFFClose(tiff);
-    return scaler.finish(dpmX, dpmY);
+};
+
+} // namespace
+
+const Reader& tiffReader()
+{
+    static const TiffReader reader;
+    return reader;
 }
 
-} // namespace platform::decode
+} // namespace platform::picture

@@ -1,8 +1,16 @@
 #pragma once
-// Pieces shared by the picture decoders of picture_decode*.cpp (internal to
-// the platform library): the bounds every decoder keeps, the row scaler,
-// the turn of a picture by its orientation tag, and the decoders kept in
-// their own files.
+// The one scaler of the picture readers (internal to the platform library).
+// Qt's readers decode at full size before they scale. The readers here take
+// a picture row by row and average the rows into the target size as they
+// come (a box filter over premultiplied pixels): memory for the target
+// picture, one row and one row of sums, one pass over the data.
+//
+// Interlaced pictures (PNG's Adam7) send their pixels in seven passes, each
+// a small picture of every 8th, 4th or 2nd pixel in each direction. Each
+// pass is scaled like the rows of a plain picture, and its averages are
+// merged into the target picture's running averages when a target row of the
+// pass is complete: the same memory as a plain picture (the running averages
+// are kept in 8 bits, so a pixel may differ by one level from one average).
 #include <QImage>
 #include <QSize>
 #include <QString>
@@ -11,43 +19,26 @@
 #include <sys/mman.h>
 #include <vector>
 
-class QIODevice;
+namespace platform::picture {
 
-namespace platform::decode {
-
-// Most bytes one source row may take as stored, and most bytes of the
-// decoders' own buffers beside the picture (a band of rows, a strip or a
-// tile, libjpeg's coefficients take their own bound below).
+// Most bytes one source row may take as stored.
 inline constexpr qint64 kRowBytes = 16LL * 1024 * 1024;
-inline constexpr qint64 kBufferBytes = 64LL * 1024 * 1024;
-// Most memory libjpeg may take for one picture: a progressive JPEG holds the
-// coefficients of the whole picture (two bytes a sample) while it decodes.
-inline constexpr long kJpegMemoryBytes = 96L * 1024 * 1024;
 
-// The message of a picture whose data ends before its last row: what was
-// read is shown.
-QString damagedNotice();
-
-// A declared resolution in dots per metre, or 0 when none is declared or it
-// lies outside 1 to 100,000 dpi.
-int saneDotsPerMeter(double dpm);
-
-// Qt's readers decode at full size before they scale. The readers here take
-// a picture row by row and average the rows into the target size as they
-// come (a box filter over premultiplied pixels): memory for the target
-// picture, one row and one row of sums, one pass over the data.
 class RowScaler {
 public:
+    // The picture comes out turned as an EXIF or TIFF orientation (1 to 8)
+    // says: each target row is written where the turn puts it, so no turned
+    // copy is made. Called before start.
+    void orient(int orientation) { orientation_ = orientation >= 1 && orientation <= 8 ? orientation : 1; }
+    // The rows come in Adam7's seven passes (beginPass before each, endPass
+    // after). Called before start; not with a turn.
+    void interlace() { interlaced_ = true; }
+
     // 8-bit rows of 1 (grey), 2 (grey, alpha), 3 (RGB) or 4 (RGBA) channels;
     // premultiplied: the colours of rows with alpha are already multiplied
     // by it (colours above their alpha are taken as the alpha). False, with
     // the reason in *why, when a row would pass kRowBytes or the picture
     // cannot be held; nothing is allocated then.
-    // The picture comes out turned as an EXIF or TIFF orientation (1 to 8)
-    // says: each target row is written where the turn puts it, so no turned
-    // copy is made. Called before start.
-    void orient(int orientation) { orientation_ = orientation >= 1 && orientation <= 8 ? orientation : 1; }
-
     bool start(quint32 width, quint32 height, int channels, QSize target, bool premultiplied = false,
                QString* why = nullptr)
     {
@@ -59,12 +50,14 @@ public:
         height_ = height;
         channels_ = channels;
         premultiplied_ = premultiplied;
+        if (interlaced_)
+            orientation_ = 1;
         const int tw = int(std::min<quint32>(quint32(target.width()), width));
         const int th = int(std::min<quint32>(quint32(target.height()), height));
         const bool quarter = orientation_ >= 5;
         // At full size the rows are copied as they come: colours with alpha
         // keep their precision unmultiplied.
-        exact_ = quint32(tw) == width && quint32(th) == height;
+        exact_ = !interlaced_ && quint32(tw) == width && quint32(th) == height;
         const bool straight = exact_ && (channels == 2 || (channels == 4 && !premultiplied));
         image_ = QImage(quarter ? th : tw, quarter ? tw : th,
                         straight ? QImage::Format_ARGB32 : QImage::Format_ARGB32_Premultiplied);
@@ -79,22 +72,50 @@ public:
         const auto end = (quintptr(image_.bits()) + quintptr(image_.sizeInBytes())) & ~(page - 1);
         if (end > begin)
             ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-        if (orientation_ != 1) {
+        if (orientation_ != 1 || interlaced_)
             image_.fill(0); // rows the data does not reach stay transparent
+        if (orientation_ != 1)
             line_.resize(size_t(tw));
-        }
         row_.resize(size_t(width) * size_t(channels));
         sums_.assign(size_t(tw) * 4, 0);
-        // Target column t takes the source columns from first_[t] up to
-        // first_[t + 1]: a map as wide as the target, not the source.
-        first_.resize(size_t(tw) + 1);
-        for (int t = 0; t <= tw; ++t)
-            first_[size_t(t)] = quint32((quint64(t) * width + quint64(tw) - 1) / quint64(tw));
+        // Target column t takes the source columns from first[t] up to
+        // first[t + 1]: a map as wide as the target, not the source. Each
+        // pass has its own, over its own pixels.
+        for (int p = 0; p < (interlaced_ ? 7 : 1); ++p) {
+            std::vector<quint32>& first = first_[p];
+            first.resize(size_t(tw) + 1);
+            const quint32 x0 = interlaced_ ? passStart(p, false) : 0, step = interlaced_ ? passStep(p, false) : 1;
+            const quint32 pixels = interlaced_ ? passWidth(p) : width;
+            // The pass pixel i lies at x0 + i * step; target column t starts
+            // at the first source column c with c * tw >= t * width.
+            for (int t = 0; t <= tw; ++t) {
+                const quint64 c = (quint64(t) * width + quint64(tw) - 1) / quint64(tw);
+                first[size_t(t)] = c <= x0 ? 0 : quint32(std::min<quint64>((c - x0 + step - 1) / step, pixels));
+            }
+            if (interlaced_) {
+                rowsOf_[p].assign(size_t(th), 0);
+                for (quint32 y = passStart(p, true); y < height; y += passStep(p, true))
+                    ++rowsOf_[p][targetRow(y)];
+            }
+        }
         inverse_.resize(size_t(tw));
         for (int t = 0; t < tw; ++t)
-            inverse_[size_t(t)] = 1.0f / float(first_[size_t(t) + 1] - first_[size_t(t)]);
+            inverse_[size_t(t)] = 1.0f / float(std::max<quint32>(1, first_[0][size_t(t) + 1] - first_[0][size_t(t)]));
         return true;
     }
+
+    // Pixels of a pass across and down (0 when the pass is empty).
+    quint32 passWidth(int p) const { return passPixels(width_, passStart(p, false), passStep(p, false)); }
+    quint32 passHeight(int p) const { return passPixels(height_, passStart(p, true), passStep(p, true)); }
+
+    void beginPass(int p)
+    {
+        pass_ = p;
+        y_ = 0;
+        current_ = -1;
+        rows_ = 0;
+    }
+    void endPass() { emitRow(); }
 
     // The buffer the next row is decoded into.
     uchar* row() { return row_.data(); }
@@ -106,7 +127,8 @@ public:
             copyRow();
             return;
         }
-        const int ty = int(quint64(y_) * quint64(th_) / height_);
+        const quint32 y = interlaced_ ? passStart(pass_, true) + y_ * passStep(pass_, true) : y_;
+        const int ty = targetRow(y);
         if (ty != current_) {
             emitRow();
             current_ = ty;
@@ -116,9 +138,6 @@ public:
         accumulate();
     }
 
-    // Rows added so far.
-    quint32 rowsAdded() const { return y_; }
-
     // The scaled picture, its resolution scaled with it from the full
     // picture's (dots per metre; <= 0: the default of a new image), so the
     // size in points stays that of the full picture. The full size is that
@@ -127,7 +146,7 @@ public:
     QImage finish(int fullDpmX, int fullDpmY, QSize full = {})
     {
         emitRow();
-        if (y_ < height_ && orientation_ == 1) {
+        if (y_ < height_ && orientation_ == 1 && !interlaced_) {
             const int from = y_ == 0 ? 0 : current_ + 1;
             for (int y = from; y < image_.height(); ++y)
                 std::fill_n(reinterpret_cast<quint32*>(image_.scanLine(y)), image_.width(), 0u);
@@ -153,6 +172,21 @@ private:
             *why = text;
         return false;
     }
+    static quint32 passStart(int p, bool down)
+    {
+        static const quint32 across[7] = {0, 4, 0, 2, 0, 1, 0}, downward[7] = {0, 0, 4, 0, 2, 0, 1};
+        return down ? downward[p] : across[p];
+    }
+    static quint32 passStep(int p, bool down)
+    {
+        static const quint32 across[7] = {8, 8, 4, 4, 2, 2, 1}, downward[7] = {8, 8, 8, 4, 4, 2, 2};
+        return down ? downward[p] : across[p];
+    }
+    static quint32 passPixels(quint32 size, quint32 start, quint32 step)
+    {
+        return size > start ? (size - start + step - 1) / step : 0;
+    }
+    int targetRow(quint32 y) const { return int(quint64(y) * quint64(th_) / height_); }
 
     // Writes the averages of the current target row. Grey pictures sum one
     // channel, opaque ones no alpha.
@@ -160,6 +194,10 @@ private:
     {
         if (rows_ == 0)
             return;
+        if (interlaced_) {
+            merge();
+            return;
+        }
         // Local pointers: the output row may not alias the sums, so the
         // loop keeps them in registers.
         quint32* const out = orientation_ == 1 ? reinterpret_cast<quint32*>(image_.scanLine(current_)) : line_.data();
@@ -182,6 +220,39 @@ private:
         rows_ = 0;
         if (orientation_ != 1)
             place();
+    }
+
+    // Merges the sums of the current target row of this pass into the
+    // running averages of the passes before it.
+    void merge()
+    {
+        const int ty = current_;
+        quint32* const out = reinterpret_cast<quint32*>(image_.scanLine(ty));
+        const bool grey = channels_ <= 2, opaque = channels_ == 1 || channels_ == 3;
+        for (int x = 0; x < tw_; ++x) {
+            auto count = [x, ty, this](int p) {
+                return double(first_[p][size_t(x) + 1] - first_[p][size_t(x)]) * rowsOf_[p][size_t(ty)];
+            };
+            const double now = count(pass_);
+            if (now == 0)
+                continue;
+            double before = 0;
+            for (int q = 0; q < pass_; ++q)
+                before += count(q);
+            const quint32* sum = sums_.data() + size_t(x) * 4;
+            const quint32 old = out[x];
+            auto average = [&](int c, int shift) {
+                const double value = (double((old >> shift) & 0xff) * before + sum[c]) / (before + now);
+                return std::min(quint32(value + 0.5), 255u);
+            };
+            const quint32 a = opaque ? 255 : average(3, 24);
+            const quint32 b = std::min(average(0, 0), a);
+            const quint32 g = grey ? b : std::min(average(1, 8), a);
+            const quint32 r = grey ? b : std::min(average(2, 16), a);
+            out[x] = a << 24 | r << 16 | g << 8 | b;
+        }
+        std::fill(sums_.begin(), sums_.end(), 0u);
+        rows_ = 0;
     }
 
     // Writes the row just decoded as a target row of the same size.
@@ -236,14 +307,14 @@ private:
             reinterpret_cast<quint32*>(image_.scanLine(down ? x : last - x))[column] = line[x];
     }
 
-    // Adds each source column of the row to its target column's sums.
+    // Adds each source pixel of the row to its target column's sums.
     template <int Channels, class Add>
     void eachColumn(Add add)
     {
         const uchar* p = row_.data();
-        const quint32* first = first_.data();
+        const quint32* first = first_[interlaced_ ? pass_ : 0].data();
         quint32* sum = sums_.data();
-        const size_t columns = inverse_.size();
+        const size_t columns = size_t(tw_);
         for (size_t t = 0; t < columns; ++t, sum += 4)
             for (quint32 x = first[t], end = first[t + 1]; x < end; ++x, p += Channels)
                 add(sum, p);
@@ -290,45 +361,18 @@ private:
     }
 
     quint32 width_ = 0, height_ = 0, y_ = 0, rows_ = 0;
-    int channels_ = 0, current_ = 0, orientation_ = 1;
-    bool exact_ = false;            // the target is the full size: rows are copied
-    int tw_ = 0, th_ = 0;           // the target size as stored (before the turn)
-    std::vector<quint32> line_;     // a target row before it is placed
+    int channels_ = 0, current_ = 0, orientation_ = 1, pass_ = 0;
+    bool exact_ = false;         // the target is the full size: rows are copied
+    bool interlaced_ = false;    // rows come in Adam7's passes
     bool premultiplied_ = false;
+    int tw_ = 0, th_ = 0;        // the target size as stored (before the turn)
+    std::vector<quint32> line_;  // a target row before it is placed
     std::vector<uchar> row_;
     std::vector<quint32> sums_;  // per target column: premultiplied B, G, R and A
-    std::vector<quint32> first_; // first source column of each target column, and the width
-    std::vector<float> inverse_; // 1 / source columns per target column
+    std::vector<quint32> first_[7];  // per pass: first source pixel of each target column, and the width
+    std::vector<quint32> rowsOf_[7]; // per pass: source rows of each target row
+    std::vector<float> inverse_;     // 1 / source columns per target column
     QImage image_;
 };
 
-// Whether an orientation (EXIF or TIFF, 1 to 8) turns the picture a quarter.
-inline bool turnsQuarter(int orientation)
-{
-    return orientation >= 5 && orientation <= 8;
-}
-
-// What a codec's header says: the size as stored, the orientation and the
-// declared resolution (dots per metre as stored, 0 when none or not sane).
-struct CodecHeader {
-    QSize stored;
-    int orientation = 1;
-    int dpmX = 0, dpmY = 0;
-    QString error; // why the header cannot be read
-};
-
-// Headers read by libtiff and libwebp from device (at its start).
-CodecHeader readTiffHeader(QIODevice* device);
-CodecHeader readWebpHeader(QIODevice* device);
-
-// Reads a TIFF picture from device (at its start) straight to at most the
-// target size (scaled when target is valid and smaller than the picture).
-// Null with the reason in *message; a picture whose data ends early is
-// returned with damagedNotice() in *message.
-QImage readTiffScaled(QIODevice* device, QSize target, QString* message);
-
-// Reads the first frame of a WebP picture scaled by libwebp to target (the
-// size of its canvas when not valid). Null with the reason in *message.
-QImage readWebpScaled(QIODevice* device, QSize target, QString* message);
-
-} // namespace platform::decode
+} // namespace platform::picture

@@ -1,19 +1,22 @@
 #pragma once
 // The one decode policy for every road that turns a file or bytes into a
-// picture: the header is read by the picture's own codec first, pictures
-// past the sanity limits are refused unread, and every picture is decoded
-// straight to at most the size asked for, so a huge picture costs the memory
-// of the scaled one only.
+// picture: the header is read by the picture's own reader first, pictures
+// past the sanity limits or whose bytes cannot hold what they declare are
+// refused unread, every picture is decoded straight to at most the size
+// asked for, and the decodes running at once share one memory budget: one
+// that would pass it waits for the others, one that could never fit is
+// refused with its reason.
 //
 //   platform::setPictureAllocationLimit();          // once, at start-up
 //   QString why;
 //   QImage a = platform::readPicture(path, &why);   // null: why says so
-//   // not null with why set: the data ends early, what was read is shown
+//   // not null with why set: the data is cut or damaged, what was read is shown
 #include <QByteArray>
 #include <QImage>
 #include <QString>
 #include <QStringList>
 
+class QIODevice;
 class QImageReader;
 
 namespace platform {
@@ -28,11 +31,16 @@ inline constexpr qint64 kMaxPicturePixels = 128LL * 1000 * 1000;
 inline constexpr int kMaxPictureEdge = 1000000;
 // Qt's limit on one image allocation by a reader, in MB (process-wide).
 inline constexpr int kPictureAllocationLimitMB = 256;
+// The memory all decodes running at once may take together, above what the
+// program holds otherwise: the pictures they make and the readers' own
+// buffers (a progressive JPEG's coefficients, a lossless WebP's pixels). It
+// holds a 50-megapixel progressive JPEG of full colour detail.
+inline constexpr qint64 kDecodeBudgetBytes = 384LL * 1024 * 1024;
 
 // Sets Qt's reader allocation limit (process-wide). Call once at start-up.
 void setPictureAllocationLimit();
 
-// What a picture's header says, read by its codec (libpng, libjpeg,
+// What a picture's header says, read by its reader (libpng, libjpeg,
 // libtiff, libwebp, Qt's reader for GIF and BMP), with the checks every read
 // applies: the kind must be one the program offers and the size must be
 // declared and within the limits. error is empty when it may be read.
@@ -52,13 +60,24 @@ PictureHeader readPictureHeader(QImageReader& reader);
 // most maxPixels (itself at most kMaxDecodePixels) and kMaxDecodeEdge on
 // either edge, and when maxEdge > 0 scaled to fit maxEdge x maxEdge
 // (thumbnails). Null with the reason in *error on failure or refusal; a
-// picture whose data ends early is returned as far as it was read, with that
-// said in *error. A scaled read keeps the picture's size in points: its
-// resolution is scaled with it.
+// picture whose data is cut or damaged is returned as far as it was read,
+// with that said in *error. A scaled read keeps the picture's size in
+// points: its resolution is scaled with it. May wait for other decodes to
+// give back their memory.
 QImage readPicture(QImageReader& reader, QString* error = nullptr, int maxEdge = 0,
                    qint64 maxPixels = kMaxDecodePixels);
 QImage readPicture(const QString& path, QString* error = nullptr, int maxEdge = 0,
                    qint64 maxPixels = kMaxDecodePixels);
+
+// Bytes from the start of device that hold its picture of the kind format
+// (as readPictureHeader names it): up to its end marker, last chunk or last
+// strip; the whole device when they cannot be told.
+qint64 pictureExtent(QIODevice& device, const QByteArray& format);
+
+// Bytes the decodes running now have taken from kDecodeBudgetBytes, and the
+// most they have taken at once since the process started.
+qint64 decodeBytesInUse();
+qint64 decodeBytesPeak();
 
 // File name suffixes of the kinds read, each in lower and upper case, as
 // the open panels and picture folders list them.

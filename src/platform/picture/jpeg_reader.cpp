@@ -1,0 +1,385 @@
+// JPEG pictures read through libjpeg, scaled while they decode (by k/8 in
+// its inverse DCT) and then by the row scaler. Of the segments before the
+// picture only what its orientation needs is kept: the start of the first
+// EXIF block; the resolution comes from the JFIF header libjpeg reads.
+#include "platform/picture/reader.h"
+#include "platform/picture/row_scaler.h"
+
+#include <QIODevice>
+#include <algorithm>
+#include <csetjmp>
+#include <cstdio> // before jpeglib.h, which uses FILE
+#include <cstring>
+#include <jpeglib.h>
+#include <jerror.h> // after jpeglib.h
+#include <vector>
+
+namespace platform::picture {
+namespace {
+
+// Bytes of the first EXIF block kept: its first directory, which holds the
+// orientation, lies at its start in every writer's files.
+constexpr size_t kExifBytes = 64 * 1024;
+
+struct JpegError {
+    jpeg_error_mgr manager;
+    std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX] = {};
+    bool ended = false; // the data ended before the picture did
+};
+
+void jpegErrorExit(j_common_ptr info)
+{
+    auto* error = reinterpret_cast<JpegError*>(info->err);
+    (*info->err->format_message)(info, error->message);
+    std::longjmp(error->jump, 1);
+}
+
+void jpegMessage(j_common_ptr info, int level)
+{
+    if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF)
+        reinterpret_cast<JpegError*>(info->err)->ended = true;
+}
+
+// libjpeg's source reading the device in pieces; the end of the data is
+// marked as libjpeg's own sources mark it (a warning and an end marker).
+struct JpegSource {
+    jpeg_source_mgr manager {};
+    QIODevice* device = nullptr;
+    std::vector<JOCTET> buffer = std::vector<JOCTET>(64 * 1024);
+    std::vector<uchar> exif; // the start of the first EXIF block, after "Exif\0\0"
+};
+
+boolean jpegFill(j_decompress_ptr info)
+{
+    auto* source = reinterpret_cast<JpegSource*>(info->src);
+    const qint64 n = source->device->read(reinterpret_cast<char*>(source->buffer.data()), qint64(source->buffer.size()));
+    if (n <= 0) {
+        WARNMS(info, JWRN_JPEG_EOF);
+        source->buffer[0] = 0xFF;
+        source->buffer[1] = JPEG_EOI;
+        source->manager.bytes_in_buffer = 2;
+    } else {
+        source->manager.bytes_in_buffer = size_t(n);
+    }
+    source->manager.next_input_byte = source->buffer.data();
+    return TRUE;
+}
+
+void jpegSkip(j_decompress_ptr info, long count)
+{
+    jpeg_source_mgr* source = info->src;
+    while (count > long(source->bytes_in_buffer)) {
+        count -= long(source->bytes_in_buffer);
+        jpegFill(info);
+    }
+    if (count > 0) {
+        source->next_input_byte += count;
+        source->bytes_in_buffer -= size_t(count);
+    }
+}
+
+void jpegNothing(j_decompress_ptr) {}
+
+uchar nextByte(j_decompress_ptr info)
+{
+    jpeg_source_mgr* source = info->src;
+    if (source->bytes_in_buffer == 0)
+        jpegFill(info);
+    --source->bytes_in_buffer;
+    return *source->next_input_byte++;
+}
+
+// An APP1 segment: the start of the first EXIF block is kept, the rest of
+// it and every other block skipped.
+boolean jpegApp1(j_decompress_ptr info)
+{
+    auto* source = reinterpret_cast<JpegSource*>(info->src);
+    const int high = nextByte(info);
+    long length = long(high << 8 | nextByte(info)) - 2;
+    if (source->exif.empty() && length >= 6) {
+        uchar tag[6];
+        for (uchar& c : tag)
+            c = nextByte(info);
+        length -= 6;
+        if (std::memcmp(tag, "Exif\0\0", 6) == 0) {
+            source->exif.resize(std::min<size_t>(size_t(length), kExifBytes));
+            for (uchar& c : source->exif)
+                c = nextByte(info);
+            length -= long(source->exif.size());
+        }
+    }
+    if (length > 0)
+        jpegSkip(info, length);
+    return TRUE;
+}
+
+// The orientation its EXIF block gives (1 when none or it cannot be read).
+int exifOrientation(const std::vector<uchar>& exif)
+{
+    const uchar* tiff = exif.data();
+    const size_t size = exif.size();
+    if (size < 8)
+        return 1;
+    const bool little = tiff[0] == 'I' && tiff[1] == 'I';
+    auto number = [&](size_t at, int width) -> quint32 {
+        quint32 v = 0;
+        for (int i = 0; i < width; ++i)
+            v |= quint32(tiff[at + size_t(little ? i : width - 1 - i)]) << (8 * i);
+        return v;
+    };
+    const size_t ifd = number(4, 4);
+    if (ifd + 2 > size)
+        return 1;
+    const size_t entries = number(ifd, 2);
+    for (size_t i = 0; i < entries && ifd + 2 + 12 * (i + 1) <= size; ++i) {
+        const size_t at = ifd + 2 + 12 * i;
+        if (number(at, 2) == 0x0112)
+            return int(number(at + 8, 2));
+    }
+    return 1;
+}
+
+// A decompressor with the error handling and source above.
+struct JpegReader {
+    jpeg_decompress_struct info {};
+    JpegError error;
+    JpegSource source;
+    JpegReader()
+    {
+        info.err = jpeg_std_error(&error.manager);
+        error.manager.error_exit = jpegErrorExit;
+        error.manager.emit_message = jpegMessage;
+    }
+    JpegReader(const JpegReader&) = delete;
+    JpegReader& operator=(const JpegReader&) = delete;
+};
+
+// Opens the JPEG on device for reading (device at its start) and reads its
+// header, libjpeg's whole-picture buffers bounded by memoryBytes.
+void jpegOpen(jpeg_decompress_struct& info, JpegSource& source, QIODevice* device, qint64 memoryBytes)
+{
+    jpeg_create_decompress(&info);
+    info.mem->max_memory_to_use = long(memoryBytes);
+    source.device = device;
+    source.manager.init_source = jpegNothing;
+    source.manager.fill_input_buffer = jpegFill;
+    source.manager.skip_input_data = jpegSkip;
+    source.manager.resync_to_restart = jpeg_resync_to_restart;
+    source.manager.term_source = jpegNothing;
+    info.src = &source.manager;
+    jpeg_set_marker_processor(&info, JPEG_APP0 + 1, jpegApp1);
+    jpeg_read_header(&info, TRUE);
+}
+
+// What the header says: size, EXIF turn, the JFIF resolution (per inch or
+// per centimetre), and the memory the decode takes besides the picture:
+// libjpeg's rows and, for a progressive picture, the coefficients of the
+// whole picture (two bytes a sample, as libjpeg holds them).
+CodecHeader headerOf(const jpeg_decompress_struct& info, const JpegSource& source)
+{
+    CodecHeader header;
+    header.stored = QSize(int(info.image_width), int(info.image_height));
+    header.orientation = exifOrientation(source.exif);
+    const double perMetre = info.density_unit == 1 ? 1 / 0.0254 : info.density_unit == 2 ? 100.0 : 0.0;
+    header.dpmX = saneDotsPerMeter(info.X_density * perMetre);
+    header.dpmY = saneDotsPerMeter(info.Y_density * perMetre);
+    header.workBytes = qint64(info.image_width) * (info.num_components + 1) * 64;
+    if (info.progressive_mode)
+        for (int c = 0; c < info.num_components; ++c)
+            header.workBytes += qint64(info.comp_info[c].width_in_blocks + info.comp_info[c].h_samp_factor)
+                * (info.comp_info[c].height_in_blocks + info.comp_info[c].v_samp_factor) * qint64(sizeof(JBLOCK));
+    return header;
+}
+
+// Whether the bytes after the header can hold the picture: every scan
+// takes at least one bit per MCU.
+bool bytesHold(const jpeg_decompress_struct& info, const JpegSource& source)
+{
+    const qint64 left = source.device->size() - source.device->pos() + qint64(source.manager.bytes_in_buffer);
+    const int across = DCTSIZE * info.max_h_samp_factor;
+    const qint64 mcus = qint64((info.image_width + across - 1) / across) * info.total_iMCU_rows;
+    return left * 8 >= mcus;
+}
+
+// Bytes from the start through the end marker: the segments before the
+// first scan by their lengths, then the scans' data up to the next marker
+// (0xFF followed by neither a stuffed 0 nor a restart marker) as often as
+// they come.
+qint64 jpegExtent(QIODevice& device)
+{
+    if (!device.seek(2))
+        return -1;
+    QByteArray buffer;
+    qint64 base = 2; // offset of buffer[0]
+    qsizetype at = 0;
+    auto have = [&](qsizetype n) {
+        while (buffer.size() - at < n) {
+            const QByteArray more = device.read(64 * 1024);
+            if (more.isEmpty())
+                return false;
+            buffer = buffer.mid(at) + more;
+            base += at;
+            at = 0;
+        }
+        return true;
+    };
+    bool inScan = false;
+    for (;;) {
+        if (inScan) {
+            // Scan data: find the next 0xFF that starts a marker.
+            for (;;) {
+                if (!have(2))
+                    return -1;
+                const char* from = buffer.constData() + at;
+                const void* ff = std::memchr(from, 0xFF, size_t(buffer.size() - at - 1));
+                if (!ff) {
+                    at = buffer.size() - 1;
+                    continue;
+                }
+                at += static_cast<const char*>(ff) - from;
+                const uchar next = uchar(buffer[at + 1]);
+                if (next == 0 || (next >= 0xD0 && next <= 0xD7) || next == 0xFF) {
+                    at += next == 0xFF ? 1 : 2;
+                    continue;
+                }
+                break;
+            }
+        }
+        if (!have(2) || uchar(buffer[at]) != 0xFF)
+            return -1;
+        const uchar marker = uchar(buffer[at + 1]);
+        if (marker == 0xFF) {
+            ++at; // fill byte
+            continue;
+        }
+        if (marker == JPEG_EOI)
+            return base + at + 2;
+        if (!have(4))
+            return -1;
+        const qint64 length = bigEndian(buffer, at + 2, 2);
+        const qint64 end = base + at + 2 + length;
+        inScan = marker == 0xDA;
+        // Skip the segment, reading only what a scan needs next.
+        buffer.clear();
+        at = 0;
+        base = end;
+        if (length < 2 || !device.seek(end))
+            return -1;
+    }
+}
+
+class JpegPictureReader final : public Reader {
+public:
+    CodecHeader header(QIODevice& device) const override
+    {
+        JpegReader reader;
+        jpeg_decompress_struct& info = reader.info;
+        CodecHeader header;
+        if (setjmp(reader.error.jump)) {
+            jpeg_destroy_decompress(&info);
+            header.error = QStringLiteral("its JPEG header is damaged (%1)").arg(QString::fromLatin1(reader.error.message));
+            return header;
+        }
+        jpegOpen(info, reader.source, &device, 0);
+        header = headerOf(info, reader.source);
+        if (!bytesHold(info, reader.source))
+            header.error = QStringLiteral("it is a %1JPEG of %2 x %3 pixels in a file of %4 bytes, fewer than such a "
+                                          "picture takes")
+                               .arg(info.progressive_mode ? QStringLiteral("progressive ") : QString())
+                               .arg(info.image_width).arg(info.image_height).arg(device.size());
+        jpeg_destroy_decompress(&info);
+        return header;
+    }
+
+    // CMYK pictures are turned to RGB here (Adobe's files store the inks
+    // inverted); a picture with an EXIF orientation is scaled as stored and
+    // turned by the scaler. A picture whose data ends early is returned as
+    // far as it was read.
+    Decoded decode(QIODevice& device, const CodecHeader& expected, QSize target) const override
+    {
+        JpegReader reader;
+        jpeg_decompress_struct& info = reader.info;
+        JpegError& error = reader.error;
+        RowScaler scaler;
+        std::vector<JSAMPROW> rows(1);
+        std::vector<uchar> inks;
+        if (setjmp(error.jump)) {
+            jpeg_destroy_decompress(&info);
+            const int code = error.manager.msg_code;
+            return failed(code == JERR_OUT_OF_MEMORY || code == JERR_NO_BACKING_STORE
+                              ? QStringLiteral("it takes more memory to read than its header said")
+                              : QStringLiteral("its JPEG data is damaged (%1)").arg(QString::fromLatin1(error.message)));
+        }
+        jpegOpen(info, reader.source, &device, expected.workBytes);
+        const CodecHeader header = headerOf(info, reader.source);
+        if (header.stored != expected.stored || header.workBytes > expected.workBytes) {
+            jpeg_destroy_decompress(&info);
+            return changed();
+        }
+        const quint32 width = info.image_width, height = info.image_height;
+        if (turnsQuarter(header.orientation))
+            target.transpose();
+        const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
+        if (cmyk)
+            info.out_color_space = JCS_CMYK;
+        else
+            info.out_color_space = info.num_components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+        const auto eighths = [](int wanted, quint32 full) {
+            return int(std::clamp<quint64>((quint64(wanted) * 8 + full - 1) / full, 1, 8));
+        };
+        info.scale_num = unsigned(std::max(eighths(target.width(), width), eighths(target.height(), height)));
+        info.scale_denom = 8;
+        jpeg_start_decompress(&info);
+        scaler.orient(header.orientation);
+        QString why;
+        if (!scaler.start(info.output_width, info.output_height, cmyk ? 3 : info.output_components, target, false, &why)) {
+            jpeg_destroy_decompress(&info);
+            return failed(why);
+        }
+        if (cmyk)
+            inks.resize(size_t(info.output_width) * 4);
+        const bool inverted = info.saw_Adobe_marker;
+        // Rows past the end of the data are libjpeg's filling: the picture
+        // stops at the row where the end was seen. (A progressive picture has
+        // read all its data before its first row: its rows are all shown.)
+        const bool stopAtEnd = !info.progressive_mode;
+        while (info.output_scanline < info.output_height && !(stopAtEnd && error.ended)) {
+            rows[0] = cmyk ? inks.data() : scaler.row();
+            if (jpeg_read_scanlines(&info, rows.data(), 1) != 1)
+                break;
+            if (cmyk) {
+                // Each colour is what its ink and the black leave of white.
+                const uchar* in = inks.data();
+                uchar* out = scaler.row();
+                for (quint32 x = 0; x < info.output_width; ++x, in += 4, out += 3) {
+                    const quint32 c = inverted ? in[0] : 255u - in[0], m = inverted ? in[1] : 255u - in[1];
+                    const quint32 y = inverted ? in[2] : 255u - in[2], k = inverted ? in[3] : 255u - in[3];
+                    out[0] = uchar((c * k + 127) / 255);
+                    out[1] = uchar((m * k + 127) / 255);
+                    out[2] = uchar((y * k + 127) / 255);
+                }
+            }
+            scaler.addRow();
+        }
+        const bool damaged = error.ended || info.output_scanline < info.output_height;
+        if (damaged)
+            jpeg_abort_decompress(&info);
+        else
+            jpeg_finish_decompress(&info);
+        jpeg_destroy_decompress(&info);
+        return {scaler.finish(header.dpmX, header.dpmY, QSize(int(width), int(height))), QString(), damaged};
+    }
+
+    qint64 extent(QIODevice& device) const override { return jpegExtent(device); }
+};
+
+} // namespace
+
+const Reader& jpegReader()
+{
+    static const JpegPictureReader reader;
+    return reader;
+}
+
+} // namespace platform::picture
