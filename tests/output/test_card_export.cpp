@@ -212,7 +212,8 @@ TEST(CardExport, AFailedWriteGivesTheSystemsReasonAndLeavesNoFile)
             for (int x = 0; x < noise.width(); ++x)
                 noise.setPixel(x, y, qRgb((x * 7919 + y * 104729) % 251, (x * y) % 241, (x ^ y) & 0xff));
         for (const bool named : {false, true}) {
-            platform::useNamedTemporaryFiles(named);
+            platform::standInFileSystem(named ? platform::FileSystemStandIn::NoUnnamedFiles
+                                              : platform::FileSystemStandIn::Native);
             QTemporaryDir dir;
             for (const char* name : {"a.PNG", "b.TIFF"}) {
                 SCOPED_TRACE(::testing::Message() << name << ' ' << side << (named ? " named" : ""));
@@ -231,7 +232,7 @@ TEST(CardExport, AFailedWriteGivesTheSystemsReasonAndLeavesNoFile)
             EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
         }
     }
-    platform::useNamedTemporaryFiles(false);
+    platform::standInFileSystem(platform::FileSystemStandIn::Native);
 }
 
 namespace {
