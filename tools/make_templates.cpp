@@ -46,8 +46,8 @@ public:
 struct Design {
     const char* name;
     const char* category; // "PVC Card" or the paper badges
-    const char* preset;   // "H" or "V"
-    int row;
+    const char* preset;   // "H" for a card wider than high, "V" for one higher than wide
+    int row;              // a preset of that shape: paper rows 5 and 6 are higher than wide under "H"
     const char* shape; // "R", "RR", "E"
     QColor front1, front2, back;
     const char* title;
@@ -158,7 +158,7 @@ int main(int argc, char** argv)
     const Design designs[] = {
         {"Birthday Balloons", "PVC Card", "H", 0, "RR", QColor(255, 183, 197), QColor(255, 236, 179),
          QColor(255, 248, 240), "Happy Birthday!", "Let's celebrate"},
-        {"Wedding Invitation", "Paper Card", "V", 6, "R", QColor(250, 240, 230), QColor(212, 175, 55),
+        {"Wedding Invitation", "Paper Card", "V", 7, "R", QColor(250, 240, 230), QColor(212, 175, 55),
          QColor(255, 253, 245), "Together", "Please join us"},
         {"Party Night", "Paper Card", "H", 7, "R", QColor(30, 30, 80), QColor(120, 60, 160), QColor(240, 235, 255),
          "Party Night", "Saturday, eight o'clock"},
@@ -166,7 +166,7 @@ int main(int argc, char** argv)
          "Thank You", "for everything"},
         {"Name Badge", "Paper Card", "H", 3, "RR", QColor(187, 222, 251), QColor(100, 181, 246),
          QColor(227, 242, 253), "HELLO", "my name is"},
-        {"Holiday Greetings", "Paper Card", "V", 5, "R", QColor(183, 28, 28), QColor(46, 125, 50),
+        {"Holiday Greetings", "Paper Card", "H", 4, "R", QColor(183, 28, 28), QColor(46, 125, 50),
          QColor(255, 248, 225), "Season's Greetings", "Warm wishes"},
         {"Baby Shower", "PVC Card", "V", 5, "E", QColor(225, 245, 254), QColor(248, 187, 208), QColor(255, 255, 255),
          "Baby Shower", "Oh baby!"},

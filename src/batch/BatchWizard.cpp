@@ -535,6 +535,7 @@ void BatchWizard::Export_Value_Btn_Clicked()
                                            .arg(QFileInfo(path).fileName())))
             return;
         bool written = false;
+        QString error; // the system's reason of a failed text file
         {
             batch::Wait_Sheet wait(window);
             if (type == QLatin1String("xlsx")) {
@@ -546,14 +547,13 @@ void BatchWizard::Export_Value_Btn_Clicked()
                 QByteArray bytes;
                 for (const QString& value : ListData_value->values())
                     bytes += value.toUtf8() + '\n';
-                QString error;
                 written = platform::writeFileAtomically(path, bytes, platform::WriteMode::Default, &error);
                 if (!written)
                     Show_NSLog_Message(error);
             }
         }
         if (!written) {
-            Show_MessageBox(kFileError);
+            Show_MessageBox(error.isEmpty() ? kFileError : kFileError + QLatin1Char('\n') + error);
             return;
         }
         window->raise();

@@ -222,9 +222,10 @@ bool Save_Series_Bytes(const QString& name, const QByteArray& series_bytes, Writ
                        const QString& folder)
 {
     auto failed = [&](const QString& why) {
-        Show_NSLog_Message(QStringLiteral("Series \"%1\" not written: %2").arg(name, why));
+        const QString sentence = QStringLiteral("The series \"%1\" could not be written: %2").arg(name, why);
+        Show_NSLog_Message(sentence);
         if (show_msg)
-            Show_MessageBox(kAccessError);
+            Show_MessageBox(kAccessError + QLatin1Char('\n') + sentence);
         return false;
     };
     const auto path = Series_Path(name, folder);

@@ -5,7 +5,7 @@
 // Series_Path, so a name can never reach outside the data folder.
 //
 // Headless: no widget; the only message is the writers' "Error in file
-// accessing." through the message seam, when asked for.
+// accessing." with its reason through the message seam, when asked for.
 #include "drawing/QBXGraphic.h"
 
 #include <QString>
@@ -89,8 +89,8 @@ enum class Write { Replace, Append };
 // the old file only when everything was written. Append keeps the old bytes
 // first and puts a line feed after them when they lack a final one. On any
 // failure (refused name, folder missing, write or rename failed) the old
-// series is unchanged, the reason is logged, "Error in file accessing." is
-// shown when show_msg is set, and false is returned.
+// series is unchanged, the reason is logged, "Error in file accessing." with
+// the reason is shown when show_msg is set, and false is returned.
 bool Save_Series(const QString& name, const QStringList& values, Values how, Write mode = Write::Replace,
                  bool show_msg = true, const QString& folder = {});
 // Save_Series of bytes made by Series_Bytes (or the same way).

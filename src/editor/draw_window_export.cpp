@@ -85,8 +85,8 @@ bool QBXWindowController::Export_File_Function(const QString& path, const QImage
 {
     QString reason;
     if (!card_export::Write_Picture(original, path, &reason)) {
-        Show_MessageBox(path);
-        Show_MessageBox(reason);
+        // One box naming the file and why (a full disk, a folder in the way).
+        Show_MessageBox(QStringLiteral("The card could not be exported to %1:\n%2").arg(path, reason));
         return false;
     }
     if (show_msg) {

@@ -176,8 +176,10 @@ void QBXWindowController::Mark_List_New_Selection(int row)
         Show_NSLog_Message(QStringLiteral("Mark_List_New_Selection: row %1 is outside the list").arg(row));
         return;
     }
-    ColList->selectionModel()->select(ColList->model()->index(row, 0),
-                                      QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    // The marked row is the current one and in view, however long the list.
+    const QModelIndex index = ColList->model()->index(row, 0);
+    ColList->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    ColList->scrollTo(index);
 }
 
 int QBXWindowController::numberOfRowsInTableView(const QTableView* table) const

@@ -48,6 +48,42 @@ constexpr double kTypedSlackMM = 0.005;
 
 QString Two_Places(double value) { return QString::asprintf("%0.2f", value); }
 
+// The sheet preview: the whole sheet, as large as the room beside the
+// settings allows, whatever the window's size.
+class Sheet_View final : public QLabel {
+public:
+    Sheet_View()
+    {
+        setMinimumSize(kPreviewBox);
+        // Its pictures never ask for more room: the window gives what it has.
+        setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+        setAlignment(Qt::AlignCenter);
+    }
+    void Show_Sheet(const QImage& sheet)
+    {
+        sheet_ = sheet;
+        Fit();
+    }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override
+    {
+        QLabel::resizeEvent(event);
+        Fit();
+    }
+
+private:
+    void Fit()
+    {
+        if (sheet_.isNull())
+            clear();
+        else
+            setPixmap(QPixmap::fromImage(
+                sheet_.scaled(contentsRect().size(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    }
+    QImage sheet_;
+};
+
 // Runs `work` (a print, or the filling of the cards a preview did not show)
 // on a worker while the progress sheet counts the cards and offers Stop,
 // which ends the work after the cards done. The sheet has no parent window,
@@ -151,12 +187,15 @@ Print_Wnd::Print_Wnd()
         align_images_sel[i] = QImage(QDir(folder).filePath(Alignment_Picture_Names(true)[i] + QStringLiteral(".png")));
     }
 
-    // The settings beside the sheet preview, the action buttons below both.
+    // The settings in two columns beside the sheet preview, the action
+    // buttons below all three: the window fits a 1366 x 768 screen whole.
     auto* outer = new QVBoxLayout(this);
     auto* top = new QHBoxLayout;
     outer->addLayout(top, 1);
-    auto* controls = new QVBoxLayout;
-    top->addLayout(controls);
+    auto* paper = new QVBoxLayout;
+    auto* placing = new QVBoxLayout;
+    top->addLayout(paper);
+    top->addLayout(placing);
 
     // Printer and paper.
     auto* printerBox = new QGroupBox(QStringLiteral("Printer"));
@@ -184,7 +223,7 @@ Print_Wnd::Print_Wnd()
         pg->addWidget(new QLabel(QString::fromLatin1(caption)), 2 + i / 2, (i % 2) * 2);
         pg->addWidget(*field, 2 + i / 2, (i % 2) * 2 + 1);
     }
-    controls->addWidget(printerBox);
+    paper->addWidget(printerBox);
 
     // Card size, rows and columns, gaps.
     auto* cardBox = new QGroupBox(QStringLiteral("Cards on the sheet"));
@@ -216,7 +255,8 @@ Print_Wnd::Print_Wnd()
          kMaxLengthMM, 0.5, &Print_Wnd::Horz_Margin_Changed);
     pair(QStringLiteral("Row gap (mm):"), QStringLiteral("vert_mar"), vert_mar_Text, vert_mar_Stepper, 0, kMaxLengthMM,
          0.5, &Print_Wnd::Vert_Margin_Changed);
-    controls->addWidget(cardBox);
+    paper->addWidget(cardBox);
+    paper->addStretch();
 
     // Alignment of the grid.
     align_Gp_Bx = new QGroupBox(QStringLiteral("Alignment"));
@@ -237,24 +277,24 @@ Print_Wnd::Print_Wnd()
     auto* alignRow = new QHBoxLayout;
     alignRow->addWidget(align_Gp_Bx);
     alignRow->addWidget(Auto_Center_chk_bx);
-    controls->addLayout(alignRow);
+    placing->addLayout(alignRow);
 
-    // Side and pairing.
+    // Side, and the pairing below it.
     auto* sideBox = new QGroupBox(QStringLiteral("Card side"));
-    auto* sl = new QHBoxLayout(sideBox);
+    auto* sl = new QGridLayout(sideBox);
     matrix_card_side = new QButtonGroup(this);
     const QStringList sides{QStringLiteral("Both sides"), QStringLiteral("Front"), QStringLiteral("Back")};
     for (int i = 0; i < sides.size(); ++i) {
         auto* radio = new QRadioButton(sides[i]);
         matrix_card_side->addButton(radio, i);
-        sl->addWidget(radio);
+        sl->addWidget(radio, 0, i);
     }
     connect(matrix_card_side, &QButtonGroup::idClicked, this, [this] { card_side_CellClick(); });
     print_alignment = new QComboBox;
     print_alignment->setObjectName(QStringLiteral("print_alignment"));
     print_alignment->addItems({QStringLiteral("Back below the front"), QStringLiteral("Back right of the front")});
-    sl->addWidget(print_alignment);
-    controls->addWidget(sideBox);
+    sl->addWidget(print_alignment, 1, 0, 1, 3);
+    placing->addWidget(sideBox);
 
     // Data, total, copies, outlines.
     auto* runBox = new QGroupBox(QStringLiteral("Print run"));
@@ -277,7 +317,8 @@ Print_Wnd::Print_Wnd()
     pair(QStringLiteral("Copies:"), QStringLiteral("Copies"), Copies_Text, Copies_Stepper, 1, 999, 1,
          &Print_Wnd::Copies_Val_Changed);
     rg->addWidget(Show_Margins, row, 0, 1, 3);
-    controls->addWidget(runBox);
+    placing->addWidget(runBox);
+    placing->addStretch();
 
     auto* buttons = new QHBoxLayout;
     auto* previewButton = new QPushButton(QStringLiteral("Preview"));
@@ -294,10 +335,8 @@ Print_Wnd::Print_Wnd()
     buttons->addWidget(printButton);
     buttons->addWidget(cancelButton);
 
-    test_image_view = new QLabel;
+    test_image_view = new Sheet_View;
     test_image_view->setObjectName(QStringLiteral("test_image_view"));
-    test_image_view->setMinimumSize(kPreviewBox);
-    test_image_view->setAlignment(Qt::AlignCenter);
     top->addWidget(test_image_view, 1);
     outer->addLayout(buttons);
 
@@ -429,14 +468,9 @@ void Print_Wnd::Refresh_Preview()
 {
     if (loading)
         return;
-    const QImage sheet = Sample_Preview::imageRepresentation(layout, front_image.isNull() ? QSizeF() : front_image.size(),
-                                                             !front_image.isNull(), Show_margin_rect);
-    if (sheet.isNull()) {
-        test_image_view->clear();
-        return;
-    }
-    test_image_view->setPixmap(
-        QPixmap::fromImage(sheet.scaled(kPreviewBox, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    static_cast<Sheet_View*>(test_image_view)
+        ->Show_Sheet(Sample_Preview::imageRepresentation(layout, front_image.isNull() ? QSizeF() : front_image.size(),
+                                                         !front_image.isNull(), Show_margin_rect));
 }
 
 void Print_Wnd::Check_Max_Cell_Value()

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -27,6 +28,22 @@ bool fail(QString* error, const QString& why)
 }
 
 QString systemReason(int code) { return QString::fromLocal8Bit(std::strerror(code)); }
+
+// Writes all of data to the descriptor; 0, or the system's error code of the
+// write that failed (a write that takes nothing counts as a full disk).
+// *done counts what reached the file either way.
+int writeAll(int fd, const char* data, qint64 length, qint64* done)
+{
+    for (*done = 0; *done < length;) {
+        const ssize_t n = ::write(fd, data + *done, size_t(length - *done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return n < 0 ? errno : ENOSPC;
+        *done += n;
+    }
+    return 0;
+}
 
 // The file as the writers see it: writes are gathered in a buffer of its own
 // and go to the descriptor straight, so the first one that fails (a full
@@ -88,16 +105,10 @@ private:
     }
     bool writeOut(const char* data, qint64 length)
     {
-        for (qint64 done = 0; done < length;) {
-            const ssize_t n = ::write(fd_, data + done, size_t(length - done));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                return failWith(n < 0 ? errno : ENOSPC);
-            done += n;
-            written_ += n;
-        }
-        return true;
+        qint64 done = 0;
+        const int code = writeAll(fd_, data, length, &done);
+        written_ += done;
+        return code == 0 || failWith(code);
     }
     bool failWith(int code)
     {
@@ -137,7 +148,46 @@ struct Descriptor {
     }
 };
 
-std::atomic<bool> g_namedTemporaries {false}; // test hook: act as on a file system without unnamed files
+std::atomic<FileSystemStandIn> g_standIn {FileSystemStandIn::Native};
+
+// True, with errno set to the code such a file system answers, when the
+// stand-in lacks the feature.
+bool lacks(FileSystemStandIn feature, int code)
+{
+    if (g_standIn.load() < feature)
+        return false;
+    errno = code;
+    return true;
+}
+
+// The last road, for file systems whose renames cannot refuse to replace:
+// the target created exclusively, the temporary's bytes copied into it and
+// forced to disk. A failure removes the target it made.
+bool copyIntoNewFile(int from, const QByteArray& target, QString* error)
+{
+    const Descriptor out {::open(target.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666)};
+    if (out.fd < 0)
+        return fail(error, systemReason(errno));
+    auto remove = qScopeGuard([&target] { ::unlink(target.constData()); });
+    std::vector<char> buffer(size_t(256) * 1024);
+    for (off_t at = 0;;) {
+        const ssize_t n = ::pread(from, buffer.data(), buffer.size(), at);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return fail(error, systemReason(errno));
+        if (n == 0)
+            break;
+        qint64 done = 0;
+        if (const int code = writeAll(out.fd, buffer.data(), n, &done))
+            return fail(error, systemReason(code));
+        at += n;
+    }
+    if (::fsync(out.fd) != 0)
+        return fail(error, systemReason(errno));
+    remove.dismiss();
+    return true;
+}
 
 // The road of file systems without unnamed temporary files: a named one
 // beside the target, created exclusively with the mode cut by the umask,
@@ -149,7 +199,7 @@ bool writeNewFileNamed(const QByteArray& target, const std::function<bool(QIODev
     int fd = -1;
     for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
         temporary = target + '.' + QByteArray::number(QRandomGenerator::global()->generate(), 36);
-        fd = ::open(temporary.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+        fd = ::open(temporary.constData(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST)
             break;
     }
@@ -160,14 +210,18 @@ bool writeNewFileNamed(const QByteArray& target, const std::function<bool(QIODev
     if (!produceIntoDescriptor(file.fd, produce, error))
         return false;
     // A hard link never replaces; file systems without links (FAT) take a
-    // rename that may not replace either.
-    if (::link(temporary.constData(), target.constData()) == 0)
+    // rename that may not replace either, and those that cannot rename so
+    // (some network and FUSE file systems answer EINVAL) a copy.
+    if (!lacks(FileSystemStandIn::NoLinks, EPERM) && ::link(temporary.constData(), target.constData()) == 0)
         return true;
     if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS)
         return fail(error, systemReason(errno));
-    if (::renameat2(AT_FDCWD, temporary.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) != 0)
+    if (!lacks(FileSystemStandIn::NoExclusiveRename, EINVAL)
+        && ::renameat2(AT_FDCWD, temporary.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != EOPNOTSUPP && errno != ENOSYS)
         return fail(error, systemReason(errno));
-    return true;
+    return copyIntoNewFile(file.fd, target, error);
 }
 
 } // namespace
@@ -206,9 +260,11 @@ bool writeNewFile(const QString& path, const std::function<bool(QIODevice&)>& pr
     // An unnamed file in the target's folder, given its name only once it is
     // whole: a failure or a crash leaves nothing behind. The mode is cut by
     // the umask as for any new file.
-    const Descriptor file {g_namedTemporaries ? -1 : ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666)};
+    const Descriptor file {lacks(FileSystemStandIn::NoUnnamedFiles, EOPNOTSUPP)
+                               ? -1
+                               : ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666)};
     if (file.fd < 0) {
-        if (g_namedTemporaries || errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)
+        if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)
             return writeNewFileNamed(target, produce, error);
         return fail(error, systemReason(errno));
     }
@@ -223,9 +279,9 @@ bool writeNewFile(const QString& path, const std::function<bool(QIODevice&)>& pr
     return true;
 }
 
-void useNamedTemporaryFiles(bool on)
+void standInFileSystem(FileSystemStandIn lacking)
 {
-    g_namedTemporaries = on;
+    g_standIn = lacking;
 }
 
 bool syncFolder(const QString& folder, QString* error)

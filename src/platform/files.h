@@ -35,9 +35,12 @@ bool writeFileAtomically(const QString& path, const std::function<bool(QIODevice
 // writeFileAtomically.
 bool writeNewFile(const QString& path, const std::function<bool(QIODevice&)>& produce, QString* error = nullptr);
 
-// Test hook: writeNewFile takes the road of file systems without unnamed
-// temporary files (FAT, some network file systems) while on.
-void useNamedTemporaryFiles(bool on);
+// Test hook: writeNewFile acts as on a file system that lacks the feature
+// named and every one before it: unnamed temporary files (FAT, some network
+// file systems), hard links (FAT), renames that refuse to replace (some
+// network and FUSE file systems answer EINVAL). Native lacks none.
+enum class FileSystemStandIn { Native, NoUnnamedFiles, NoLinks, NoExclusiveRename };
+void standInFileSystem(FileSystemStandIn lacking);
 
 // Forces everything written to the file system holding folder to disk.
 bool syncFolder(const QString& folder, QString* error = nullptr);

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QStyle>
 
 namespace platform {
 namespace {
@@ -101,14 +102,18 @@ void fitToScreen(QWidget& window)
     window.ensurePolished();
     if (QLayout* layout = window.layout())
         layout->activate();
-    const QSize wanted = (window.testAttribute(Qt::WA_Resized) ? window.size() : window.sizeHint())
-                             .expandedTo(window.minimumSizeHint());
+    QSize wanted = (window.testAttribute(Qt::WA_Resized) ? window.size() : window.sizeHint())
+                       .expandedTo(window.minimumSizeHint());
     const QSize least = window.minimumSizeHint().expandedTo(window.minimumSize());
     const bool tooLarge = least.width() > room.width() || least.height() > room.height();
     if (tooLarge && window.layout() && !qobject_cast<QMainWindow*>(&window)
         && !window.findChild<QScrollArea*>(QString::fromLatin1(kScrolledName), Qt::FindDirectChildrenOnly)) {
         window.setMinimumSize(0, 0);
         scrollContents(window);
+        // Contents that scroll up and down get the width of their scroll bar
+        // as well, so that they need not scroll sideways too.
+        if (least.height() > room.height())
+            wanted.rwidth() += window.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &window);
     }
     if (wanted.width() <= room.width() && wanted.height() <= room.height())
         return;

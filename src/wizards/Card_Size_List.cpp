@@ -125,6 +125,7 @@ void Card_Size_List::Mark_List_New_Selection(int row)
     if (row < 0 || row >= ListData.size())
         return;
     ColList->selectRow(row);
+    ColList->scrollTo(ColList->model()->index(row, 0)); // in view, however long the list
     // Selecting the row that is selected already tells no one: the size is
     // shown in any case.
     tableViewSelectionDidChange();

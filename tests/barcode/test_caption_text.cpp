@@ -1,7 +1,9 @@
-// Barcode texts as drawn: the split value texts of EAN-13 and UPC-A keep
-// their band and its half point of clear space with every margin 0, and
+// Barcode texts as drawn: the header, footer and value bands of linear and
+// 2-D pictures keep half a point of clear space above and below their text,
+// and so do the split value texts of EAN-13 and UPC-A, with every margin 0;
 // letters whose parts overlap (cedilla, ogonek) are inked whole, like the
 // same text drawn directly.
+#include "barcode/BCXBarcodeOffscreenView.h"
 #include "barcode/BarcodeGlobals.h"
 #include "barcode/Barcode_Gen.h"
 #include "platform/font_resolve.h"
@@ -29,14 +31,56 @@ struct Box {
 
 bool isBar(QRgb p) { return qRed(p) < 100 && qGreen(p) < 100 && qBlue(p) < 100; }
 bool isRed(QRgb p) { return qRed(p) - std::max(qGreen(p), qBlue(p)) > 60; }
+bool isGreen(QRgb p) { return qGreen(p) - std::max(qRed(p), qBlue(p)) > 60; }
+bool isBlue(QRgb p) { return qBlue(p) - std::max(qRed(p), qGreen(p)) > 60; }
 
-// The designer's value font as drawn, at a size in points: its ascent and
-// descent in points.
-QFontMetricsF valueMetrics(const Barcode_Gen& g, int points)
+// A designer's font as drawn, at a size in points: its ascent and descent
+// in points.
+QFontMetricsF drawnMetrics(const QFont& font, int points)
 {
-    QFont f = platform::drawnFace(g.value_font);
+    QFont f = platform::drawnFace(font);
     f.setPixelSize(points);
     return QFontMetricsF(f);
+}
+
+QFontMetricsF valueMetrics(const Barcode_Gen& g, int points) { return drawnMetrics(g.value_font, points); }
+
+template <class Pick>
+Box boxOf(const QImage& img, Pick pick)
+{
+    Box b;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (pick(img.pixel(x, y)))
+                b.add(x, y);
+    return b;
+}
+
+// Every margin 0, the texts in their colours at one size.
+Barcode_Gen& bandDesigner(const QString& title, int points)
+{
+    bt::resetDesigner(title);
+    Barcode_Gen& g = *Barcode_Gen::defaultInstance();
+    for (BarcodeTextEntry* m : {&g.hdr_mar_Text, &g.ftr_mar_Text, &g.val_mar_Text, &g.TB_mar_Text, &g.LR_mar_Text})
+        m->text = QStringLiteral("0");
+    g.bar_val_clr = QColor(Qt::red);
+    g.bar_hdr_clr = QColor(Qt::blue);
+    g.bar_ftr_clr = QColor(Qt::green);
+    for (QFont* f : {&g.value_font, &g.header_font, &g.footer_font})
+        f->setPointSize(points);
+    return g;
+}
+
+// The clear space in points above and below a flat-footed text line (its
+// lowest ink is its baseline) between two edges given in pixel rows: the
+// band's top edge and the row just below its bottom edge.
+struct Clearance {
+    double above, below;
+};
+Clearance clearanceOf(const Box& ink, const QFontMetricsF& fm, int topEdge, int bottomEdge, double k)
+{
+    const int baseline = ink.bottom + 1;
+    return {(baseline - topEdge) / k - fm.ascent(), (bottomEdge - baseline) / k - fm.descent()};
 }
 
 // Ink as coverage 0..1 on white (by the red channel, so black and blue ink
@@ -114,6 +158,84 @@ TEST(CaptionText, EanAndUpcValueTextsKeepTheirBandAndItsClearance)
                         onBars += isRed(img.pixel(x, y));
                 EXPECT_EQ(onBars, 0);
             }
+}
+
+// Header, footer and value bands, of a linear picture with the value under
+// and over the bars and of a 2-D picture, each measured against the edges it
+// meets: the picture's, the bars' or the symbol's. Half a point of clear
+// space above and below each text; where the frame, rounded up to whole
+// points, leaves its fraction beside a band, that side has up to a point
+// more.
+TEST(CaptionText, HeaderFooterAndValueBandsKeepHalfAPointAboveAndBelow)
+{
+    constexpr double dpi = 600, k = dpi / 72, tolerance = 1.5 / k;
+    auto exact = [&](double measured) { EXPECT_NEAR(measured, 0.5, tolerance); };
+    auto roundedUp = [&](double measured) {
+        EXPECT_GE(measured, 0.5 - tolerance);
+        EXPECT_LT(measured, 1.5 + tolerance);
+    };
+    for (const int points : {8, 14}) {
+        SCOPED_TRACE(testing::Message() << points << " pt");
+        for (const int top : {0, 1}) {
+            SCOPED_TRACE(top ? "value over the bars, footer" : "value under the bars, header");
+            Barcode_Gen& g = bandDesigner(QStringLiteral("Code 128"), points);
+            g.showinTopCheckbox.state = top;
+            (top ? g.hideHeaderCheckbox : g.hideFooterCheckbox).state = 1;
+            const PointPicture picture = g.Get_Image_From_Val(QStringLiteral("1214"), QStringLiteral("HEH"),
+                                                              QStringLiteral("EHE"));
+            ASSERT_FALSE(picture.isNull()) << g.last_failure.toStdString();
+            const QImage img = picture.toImage(dpi);
+            const Box bars = boxOf(img, isBar), value = boxOf(img, isRed), header = boxOf(img, isBlue),
+                      footer = boxOf(img, isGreen);
+            ASSERT_FALSE(bars.empty() || value.empty() || (top ? footer : header).empty());
+            ASSERT_TRUE((top ? header : footer).empty());
+            const QFontMetricsF fm = drawnMetrics(g.value_font, points);
+            if (top) {
+                const Clearance v = clearanceOf(value, fm, 0, bars.top, k);
+                roundedUp(v.above);
+                exact(v.below);
+                const Clearance f = clearanceOf(footer, drawnMetrics(g.footer_font, points), bars.bottom + 1,
+                                                img.height(), k);
+                exact(f.above);
+                exact(f.below);
+            } else {
+                const Clearance h = clearanceOf(header, drawnMetrics(g.header_font, points), 0, bars.top, k);
+                exact(h.above);
+                roundedUp(h.below);
+                const Clearance v = clearanceOf(value, fm, bars.bottom + 1, img.height(), k);
+                exact(v.above);
+                exact(v.below);
+            }
+        }
+
+        // A 2-D symbol (a checker inked to its edges) between header and footer.
+        SCOPED_TRACE("2-D");
+        Barcode_Gen& g = bandDesigner(QStringLiteral("QR Code"), points);
+        QImage checker(4, 4, QImage::Format_ARGB32_Premultiplied);
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 4; ++x)
+                checker.setPixel(x, y, (x + y) % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
+        const PointPicture symbol = PointPicture::fromImage(checker, QSizeF(40, 40));
+        g.setHeader(QStringLiteral("HEH"));
+        g.setFooter(QStringLiteral("EHE"));
+        g.setPrintsHeader(true);
+        g.setPrintsFooter(true);
+        g.setHeaderFontSize(float(points));
+        g.setFooterFontSize(float(points));
+        g.Set_2d_Barcode_Height(symbol);
+        g.Set_2d_Barcode_Width(symbol);
+        const QImage img = BCXBarcodeImage::rasterFromBarcodeImage(symbol, dpi);
+        ASSERT_FALSE(img.isNull());
+        const Box modules = boxOf(img, isBar), header = boxOf(img, isBlue), footer = boxOf(img, isGreen);
+        ASSERT_FALSE(modules.empty() || header.empty() || footer.empty());
+        const Clearance h = clearanceOf(header, drawnMetrics(g.header_font, points), 0, modules.top, k);
+        exact(h.above);
+        exact(h.below);
+        const Clearance f =
+            clearanceOf(footer, drawnMetrics(g.footer_font, points), modules.bottom + 1, img.height(), k);
+        roundedUp(f.above);
+        exact(f.below);
+    }
 }
 
 // Each letter of the header "ÇĄęŢ" against the same letter drawn directly in

@@ -1,11 +1,13 @@
 // The series store: names that stay in the data folder, one stable listing,
 // readers that keep row i on card i, writers that never damage a series.
 #include "batch/SeriesStore.h"
+#include "support/file_limits.h"
 #include "support/test_responder.h"
 #include "support_binding.h"
 
 #include <QDir>
 #include <QFile>
+#include <cstring>
 #include <gtest/gtest.h>
 
 using namespace series;
@@ -70,7 +72,9 @@ TEST(SeriesStore, UnsafeNamesHaveNoPath)
     testResponder().answerAlert(platform::modal::AlertAnswer::Ok);
     EXPECT_FALSE(Save_Series(QStringLiteral("../escape"), {QStringLiteral("v")}, Values::As_Given, Write::Replace,
                              true, base));
-    EXPECT_EQ(testResponder().texts(QStringLiteral("alert")), QStringList{QStringLiteral("\nError in file accessing.")});
+    EXPECT_EQ(testResponder().texts(QStringLiteral("alert")),
+              QStringList{QStringLiteral("\nError in file accessing.\nThe series \"../escape\" could not be written: "
+                                         "the name names no file in the data folder")});
     EXPECT_FALSE(QFile::exists(base + QStringLiteral("/../escape.txt")));
     // A reader treats it as a missing series.
     EXPECT_FALSE(Read_Series_Text(QStringLiteral("../") + QDir(base).dirName(), base).has_value());
@@ -115,20 +119,36 @@ TEST(SeriesStore, WritersTreatValuesAndAppendWithoutJoining)
     EXPECT_EQ(folder.read(QStringLiteral("New.txt")), QByteArray("v\n"));
 }
 
+// The message names the series and the system's reason (a full disk, a
+// folder in the way).
 TEST(SeriesStore, FailedWriteKeepsTheOldSeries)
 {
     TempSeriesFolder folder;
     const QString base = folder.path();
+    folder.write(QStringLiteral("Full.txt"), "old\n");
+    testResponder().answerAlert(platform::modal::AlertAnswer::Ok);
+    bool saved;
+    {
+        const FileSizeLimit limit(4096);
+        saved = Save_Series(QStringLiteral("Full"), QStringList(1000, QStringLiteral("value")), Values::As_Given,
+                            Write::Replace, true, base);
+    }
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(folder.read(QStringLiteral("Full.txt")), QByteArray("old\n"));
+    EXPECT_EQ(testResponder().texts(QStringLiteral("alert")),
+              QStringList{QStringLiteral("\nError in file accessing.\nThe series \"Full\" could not be written: ")
+                          + QString::fromLocal8Bit(std::strerror(EFBIG))});
     // The series path is taken by a non-empty folder: the rename cannot succeed.
     QDir(base).mkpath(QStringLiteral("Busy.txt"));
     folder.write(QStringLiteral("Busy.txt/inner"), "keep");
     testResponder().answerAlert(platform::modal::AlertAnswer::Ok);
     EXPECT_FALSE(Save_Series(QStringLiteral("Busy"), {QStringLiteral("new")}, Values::As_Given, Write::Replace, true,
                              base));
-    EXPECT_EQ(testResponder().texts(QStringLiteral("alert")), QStringList{QStringLiteral("\nError in file accessing.")});
+    EXPECT_TRUE(testResponder().texts(QStringLiteral("alert")).constLast().startsWith(
+        QStringLiteral("\nError in file accessing.\nThe series \"Busy\" could not be written: ")));
     EXPECT_EQ(folder.read(QStringLiteral("Busy.txt/inner")), QByteArray("keep"));
     // No temporary file is left behind, and nothing new is listed.
-    EXPECT_EQ(QDir(base).entryList(QDir::Files | QDir::Hidden), QStringList());
+    EXPECT_EQ(QDir(base).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Full.txt")});
 
     // The per-column writer asks for no message.
     EXPECT_FALSE(Save_Series(QStringLiteral("Busy"), {QStringLiteral("new")}, Values::As_Given, Write::Append, false,

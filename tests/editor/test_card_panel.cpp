@@ -14,7 +14,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
@@ -286,4 +288,27 @@ TEST_F(CardPanel, SizeListMarksOnlyThePresetOfTheCardsSize)
     c->Category_ComboBox->setCurrentIndex(0);
     c->comboBoxSelectionDidChange(c->Category_ComboBox);
     EXPECT_EQ(marked(), 0);
+}
+
+// Every built-in template opened: its orientation says its shape, and the
+// size list marks its preset, scrolled into view.
+TEST_F(CardPanel, BuiltInTemplatesOpenWithTheirOrientationAndPresetInView)
+{
+    const QDir templates(QStringLiteral(CARDWRIGHT_BINARY_DIR "/share/cardwright/Templates"));
+    const QStringList designs = templates.entryList({QStringLiteral("*.dcard")}, QDir::Files, QDir::Name);
+    ASSERT_EQ(designs.size(), 8);
+    c->ColList->setFixedHeight(c->ColList->horizontalHeader()->height() + 2 * c->ColList->verticalHeader()->defaultSectionSize());
+    for (const QString& design : designs) {
+        SCOPED_TRACE(design.toStdString());
+        ASSERT_EQ(c->Read_and_load_design_Log(templates.filePath(design), QStringLiteral("T")), 1);
+        showSide(0);
+        const Card_Property& r = record(0);
+        EXPECT_EQ(r.Card_Preset, r.Card_Size.width() >= r.Card_Size.height() ? QStringLiteral("Horizontal")
+                                                                              : QStringLiteral("Vertical"));
+        const QModelIndexList rows = c->ColList->selectionModel()->selectedRows();
+        ASSERT_EQ(rows.size(), 1);
+        EXPECT_EQ(rows.front().row(), r.Card_Cat_index);
+        EXPECT_TRUE(c->ColList->viewport()->rect().contains(c->ColList->visualRect(rows.front())));
+    }
+    Project_File_Name.clear();
 }

@@ -16,12 +16,17 @@
 
 #include <QCoreApplication>
 #include <QDialog>
+#include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 namespace {
 
@@ -63,9 +68,25 @@ public:
         }
         if (!found)
             problems << title + QStringLiteral(": no default or cancel button");
-        // The print window's preview opens from inside it.
-        if (auto* print = qobject_cast<Print_Wnd*>(&dialog))
+        // Contents too tall for the screen scroll up and down only.
+        for (QScrollArea* scrolled : dialog.findChildren<QScrollArea*>(QStringLiteral("fitted_contents")))
+            if (scrolled->horizontalScrollBar()->isVisibleTo(&dialog))
+                problems << title + QStringLiteral(": scrolls sideways");
+        if (auto* print = qobject_cast<Print_Wnd*>(&dialog)) {
+            // The print window needs no scrolling at all, and its preview
+            // shows the whole sheet: the sheet's shape, inside the view.
+            if (dialog.findChild<QScrollArea*>(QStringLiteral("fitted_contents")))
+                problems << title + QStringLiteral(": scrolls");
+            const QLabel& preview = *print->test_image_view;
+            const QSize shown = preview.pixmap().size();
+            const QSizeF paper(print->layout.paper_w, print->layout.paper_h);
+            if (preview.visibleRegion().boundingRect() != preview.rect() || shown.isEmpty()
+                || shown.width() > preview.contentsRect().width() || shown.height() > preview.contentsRect().height()
+                || std::abs(shown.width() * paper.height() - shown.height() * paper.width()) > paper.width() + paper.height())
+                problems << title + QStringLiteral(": sheet preview not whole");
+            // Its preview opens from inside it.
             print->Execute_Printing(true);
+        }
         dialog.hide();
         return 0;
     }

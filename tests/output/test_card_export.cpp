@@ -212,7 +212,8 @@ TEST(CardExport, AFailedWriteGivesTheSystemsReasonAndLeavesNoFile)
             for (int x = 0; x < noise.width(); ++x)
                 noise.setPixel(x, y, qRgb((x * 7919 + y * 104729) % 251, (x * y) % 241, (x ^ y) & 0xff));
         for (const bool named : {false, true}) {
-            platform::useNamedTemporaryFiles(named);
+            platform::standInFileSystem(named ? platform::FileSystemStandIn::NoUnnamedFiles
+                                              : platform::FileSystemStandIn::Native);
             QTemporaryDir dir;
             for (const char* name : {"a.PNG", "b.TIFF"}) {
                 SCOPED_TRACE(::testing::Message() << name << ' ' << side << (named ? " named" : ""));
@@ -231,7 +232,7 @@ TEST(CardExport, AFailedWriteGivesTheSystemsReasonAndLeavesNoFile)
             EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
         }
     }
-    platform::useNamedTemporaryFiles(false);
+    platform::standInFileSystem(platform::FileSystemStandIn::Native);
 }
 
 namespace {
@@ -343,6 +344,23 @@ TEST(CardExport, SingleExportWritesTheSidesAtTheResolution)
     EXPECT_NEAR(both.height(), 2 * at72.height() * 300.0 / 72, 4);
     EXPECT_EQ(both.pixelColor(both.width() / 2, both.height() / 4), QColor(Qt::red));
     EXPECT_EQ(both.pixelColor(both.width() / 2, both.height() * 3 / 4), QColor(Qt::blue));
+
+    // Onto a full disk: one box, naming the file and the system's reason.
+    export_combined_image = false;
+    export_card_side = QStringLiteral("F");
+    const QString full = dir.filePath(QStringLiteral("Full.tiff"));
+    testResponder().reset();
+    testResponder().answerAlert(platform::modal::AlertAnswer::Ok);
+    bool exported;
+    {
+        const FileSizeLimit limit(65536);
+        exported = e.c->Export_Single_File(full, false);
+    }
+    EXPECT_FALSE(exported);
+    EXPECT_FALSE(QFile::exists(full));
+    EXPECT_EQ(testResponder().texts(QStringLiteral("alert")),
+              QStringList{QStringLiteral("\nThe card could not be exported to %1:\n%2")
+                              .arg(full, QString::fromLocal8Bit(std::strerror(EFBIG)))});
     Card_Front_Or_Back = 0;
 }
 

@@ -136,13 +136,16 @@ TEST(AtomicWrite, OwnerOnlyFilesAreNeverWiderThan0600)
 // A run's new file: whole or absent, never over an existing one (not even
 // one made while it is written), with the usual mode; a failure gives the
 // system's reason or the writer's own and leaves no file and no descriptor,
-// also when the writer throws. On file systems with unnamed temporary files
-// and on those without.
+// also when the writer throws. On file systems with unnamed temporary files,
+// without them, without hard links too, and without renames that refuse to
+// replace as well.
 TEST(NewFile, AppearsWholeOrNotAtAll)
 {
-    for (const bool named : {false, true}) {
-        SCOPED_TRACE(named ? "named temporary" : "unnamed temporary");
-        platform::useNamedTemporaryFiles(named);
+    using platform::FileSystemStandIn;
+    for (const FileSystemStandIn standIn : {FileSystemStandIn::Native, FileSystemStandIn::NoUnnamedFiles,
+                                            FileSystemStandIn::NoLinks, FileSystemStandIn::NoExclusiveRename}) {
+        SCOPED_TRACE(int(standIn));
+        platform::standInFileSystem(standIn);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("Card_1.PNG"));
         const auto write = [](const QByteArray& bytes) {
@@ -198,7 +201,7 @@ TEST(NewFile, AppearsWholeOrNotAtAll)
         EXPECT_TRUE(platform::syncFolder(dir.path(), &error));
         EXPECT_FALSE(platform::syncFolder(dir.filePath(QStringLiteral("missing")), &error));
     }
-    platform::useNamedTemporaryFiles(false);
+    platform::standInFileSystem(platform::FileSystemStandIn::Native);
 }
 
 TEST(RegularFile, OnlyFilesAndLinksToThem)
