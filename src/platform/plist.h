@@ -175,8 +175,14 @@ private:
     bool written_ = false; // the document's value is complete
 };
 
-// Largest plist data read or written (libplist lengths are 32-bit).
-inline constexpr qint64 kMaxPlistBytes = qint64(1) << 30;
+// Largest property list read: 256 MB, far above any design (a design of
+// 400 graphics with a 10,000-row binding table takes about 6 MB; one holding
+// a million-row, four-column table about 210 MB), settings file or
+// clipboard content, so that reading one holds at most about twice its
+// size plus a little.
+inline constexpr qint64 kMaxPlistBytes = qint64(256) << 20;
+// The refusal of anything larger.
+QString tooLargePlist();
 
 // Writes atomically (the old file stays as it was on any failure).
 bool writePlistFile(const QString& path, const Plist& value, Plist::Format format, QString* error = nullptr);
