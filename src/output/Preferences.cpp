@@ -26,18 +26,14 @@ QString Preferences::settingsFilePath()
 std::unique_ptr<Preferences> Preferences::sharedInstance(QString* refusal)
 {
     std::unique_ptr<Preferences> p(new Preferences);
-    QFile file(settingsFilePath());
-    if (!file.open(QIODevice::ReadOnly))
+    if (!QFile::exists(settingsFilePath()))
         return p;
     // A damaged or hostile file is logged and read as the defaults; it stays
     // on disk until the next save replaces it.
     QString error;
-    const std::optional<platform::Plist> root = file.size() > platform::kMaxPlistBytes
-        ? std::optional<platform::Plist>()
-        : platform::Plist::fromData(file.readAll(), &error);
+    const std::optional<platform::Plist> root = platform::readPlistFile(settingsFilePath(), &error);
     if (!root || !root->isDict()) {
-        const QString why = root ? QStringLiteral("no dictionary at the top")
-                            : error.isEmpty() ? platform::tooLargePlist() : error;
+        const QString why = root ? QStringLiteral("no dictionary at the top") : error;
         Show_NSLog_Message(QStringLiteral("The settings file %1 is not used: %2").arg(settingsFilePath(), why));
         if (refusal)
             *refusal = QStringLiteral("The mail settings file %1 cannot be read (%2); the settings start empty.")

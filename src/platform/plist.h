@@ -175,11 +175,10 @@ private:
     bool written_ = false; // the document's value is complete
 };
 
-// Largest property list read: 256 MB, far above any design (a design of
-// 400 graphics with a 10,000-row binding table takes about 6 MB; one holding
-// a million-row, four-column table about 210 MB), settings file or
-// clipboard content, so that reading one holds at most about twice its
-// size plus a little.
+// Largest property list read: 256 MB, far above any design (400 graphics,
+// barcode pictures among them, and a 10,000-row binding table take 4.5 MB),
+// settings file or clipboard content, so that reading one holds at most
+// about twice its size plus a little.
 inline constexpr qint64 kMaxPlistBytes = qint64(256) << 20;
 // The refusal of anything larger.
 QString tooLargePlist();

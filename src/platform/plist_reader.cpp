@@ -317,17 +317,10 @@ public:
         while (i < n) {
             switch (state_) {
             case State::Comment:
-                through(QLatin1StringView("-->"), false);
-                if (state_ != State::Text && !last)
-                    return keep();
-                continue;
             case State::Cdata:
-                through(QLatin1StringView("]]>"), true);
-                if (state_ != State::Text && !last)
-                    return keep();
-                continue;
             case State::Pi:
-                through(QLatin1StringView("?>"), true);
+                through(QLatin1StringView(state_ == State::Comment ? "-->" : state_ == State::Cdata ? "]]>" : "?>"),
+                        state_ != State::Comment);
                 if (state_ != State::Text && !last)
                     return keep();
                 continue;
