@@ -26,7 +26,7 @@ QString Preferences::settingsFilePath()
 std::unique_ptr<Preferences> Preferences::sharedInstance(QString* refusal)
 {
     std::unique_ptr<Preferences> p(new Preferences);
-    if (!QFile::exists(settingsFilePath()))
+    if (!QFileInfo(settingsFilePath()).isFile())
         return p;
     // A damaged or hostile file is logged and read as the defaults; it stays
     // on disk until the next save replaces it.
