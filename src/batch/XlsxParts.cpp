@@ -83,6 +83,33 @@ QString fromUtf8(const std::string& s)
     return value;
 }
 
+// The name expat knows an encoding by; windows-1252, which it does not
+// know, it asks windows1252Map for.
+const char* expatEncoding(platform::XmlEncoding encoding)
+{
+    switch (encoding) {
+    case platform::XmlEncoding::Utf8: return "UTF-8";
+    case platform::XmlEncoding::Utf16LE: return "UTF-16LE";
+    case platform::XmlEncoding::Utf16BE: return "UTF-16BE";
+    case platform::XmlEncoding::Ascii: return "US-ASCII";
+    case platform::XmlEncoding::Latin1: return "ISO-8859-1";
+    case platform::XmlEncoding::Windows1252: return "windows-1252";
+    }
+    return "UTF-8";
+}
+
+int XMLCALL windows1252Map(void*, const XML_Char* name, XML_Encoding* info)
+{
+    if (std::strcmp(name, "windows-1252") != 0)
+        return XML_STATUS_ERROR;
+    for (int byte = 0; byte < 256; ++byte)
+        info->map[byte] = platform::windows1252((unsigned char)byte);
+    info->data = nullptr;
+    info->convert = nullptr;
+    info->release = nullptr;
+    return XML_STATUS_OK;
+}
+
 // Streams one part (or a byte range of it) through expat. Subclasses see
 // local names and the depth of the element (root = 1); `collect` points at
 // the string that receives character data, or is null.
@@ -113,16 +140,21 @@ public:
             message = QStringLiteral("%1: %2").arg(path, file.errorString());
             return ParseResult::Malformed;
         }
-        // Workbook parts are UTF-8 or UTF-16 with a byte-order mark; expat
-        // would read any other encoding a part declares.
+        // The encoding is settled from the part's start and given to expat,
+        // which then reads no other, whatever the part declares.
+        platform::XmlEncoding encoding = platform::XmlEncoding::Utf8;
         if (begin == 0 && before.isEmpty()) {
             QString why;
-            if (!platform::xmlEncoding(file.peek(platform::kXmlEncodingHead), /*utf16*/ true, &why)) {
+            const std::optional<platform::XmlEncoding> found =
+                platform::xmlEncoding(file.peek(platform::kXmlEncodingHead), &why);
+            if (!found) {
                 message = QStringLiteral("%1 in %2").arg(why, path);
                 return ParseResult::Malformed;
             }
+            encoding = *found;
         }
-        XML_Parser parser = XML_ParserCreate(before.isEmpty() ? nullptr : "UTF-8");
+        XML_Parser parser = XML_ParserCreate(expatEncoding(encoding));
+        XML_SetUnknownEncodingHandler(parser, &windows1252Map, nullptr);
         m_parser = parser;
         XML_SetUserData(parser, this);
         XML_SetElementHandler(parser, &PartParser::onStart, &PartParser::onEnd);

@@ -433,8 +433,12 @@ std::optional<GraphicList> QBXGraphic::graphicsWithPasteboardData(const QByteArr
                                   .arg(kMaxPastedGraphics));
     }
     if (!root || !root->isArray() || root->size() > kMaxPastedGraphics) {
-        if (error)
+        if (error) {
             *error = QBXErrorWithCode(2);
+            // Data that could not be read at all says why.
+            if (!root)
+                error->localizedFailureReason = QStringLiteral("The clipboard data cannot be read: %1.").arg(reason);
+        }
         if (dropped)
             *dropped = 0;
         return std::nullopt;

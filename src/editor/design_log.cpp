@@ -104,10 +104,15 @@ int QBXWindowController::Read_and_load_design_Log(const QString& path, const QSt
         return reader(path, log_or_template);
 
     QString reason;
-    std::optional<design_log::Stage> staged = design_log::readFile(path, &reason);
+    bool damaged = true;
+    std::optional<design_log::Stage> staged = design_log::readFile(path, &reason, &damaged);
     if (!staged) {
         Show_NSLog_Message(QStringLiteral("Design log %1 refused: %2").arg(path, reason));
-        Show_MessageBox(CorruptMessage);
+        // What is wrong is said on screen too; a file that is not damaged
+        // (in another encoding, too large, unreadable) is not called corrupt.
+        const QString name = QFileInfo(path).fileName();
+        Show_MessageBox(damaged ? QStringLiteral("%1\n\n%2: %3.").arg(CorruptMessage, name, reason)
+                                : QStringLiteral("\"%1\" cannot be opened: %2.").arg(name, reason));
         return 0;
     }
     design_log::Stage& stage = *staged;

@@ -316,26 +316,33 @@ std::optional<Stage> decode(const Plist& root, QString* reason)
     }
 }
 
-std::optional<Stage> readFile(const QString& path, QString* reason)
+std::optional<Stage> readFile(const QString& path, QString* reason, bool* damaged)
 {
-    if (!platform::isRegularFile(path)) {
+    auto refuse = [&](const QString& why, bool wrong) -> std::optional<Stage> {
         if (reason)
-            *reason = QStringLiteral("not a regular file");
+            *reason = why;
+        if (damaged)
+            *damaged = wrong;
         return std::nullopt;
-    }
-    if (QFileInfo(path).size() > kMaxFileBytes) {
-        if (reason)
-            *reason = QStringLiteral("larger than 1 GiB");
-        return std::nullopt;
-    }
+    };
+    if (!platform::isRegularFile(path))
+        return refuse(QStringLiteral("not a regular file"), false);
+    if (QFileInfo(path).size() > kMaxFileBytes)
+        return refuse(tooLarge(), false);
     QString error;
     const std::optional<Plist> root = platform::readPlistFile(path, &error);
-    if (!root) {
-        if (reason)
-            *reason = error.isEmpty() ? QStringLiteral("not a property list") : error;
-        return std::nullopt;
-    }
-    return decode(*root, reason);
+    if (!root)
+        return refuse(error.isEmpty() ? QStringLiteral("not a property list") : error,
+                      error.isEmpty() || error.startsWith(QLatin1String("not a property list")));
+    std::optional<Stage> stage = decode(*root, reason);
+    if (!stage && damaged)
+        *damaged = true;
+    return stage;
+}
+
+QString tooLarge()
+{
+    return QStringLiteral("larger than %1 MB, the most a design holds").arg(kMaxFileBytes >> 20);
 }
 
 bool writeFile(const QString& path, const Stage& stage, QString* reason, int* items)
@@ -350,7 +357,15 @@ bool writeFile(const QString& path, const Stage& stage, QString* reason, int* it
                     *items = out.rootCount();
             });
             encode(stage, out);
-            return out.finish();
+            if (!out.finish())
+                return false;
+            if (file.size() > kMaxFileBytes) {
+                // It could not be opened again.
+                if (reason)
+                    *reason = QStringLiteral("the design would be ") + tooLarge();
+                return false;
+            }
+            return true;
         },
         platform::WriteMode::Default, reason);
 }

@@ -24,8 +24,9 @@ inline constexpr int kRecordItems = 28;
 // The most column titles a spreadsheet binding can hold (the row-number
 // column and every column a sheet can have).
 inline constexpr int kMaxTitles = 16385;
-// Files larger than this are refused before they are read.
-inline constexpr qint64 kMaxFileBytes = qint64(1) << 30;
+// Files larger than this are refused before they are read, and designs
+// that would be larger are not saved.
+inline constexpr qint64 kMaxFileBytes = platform::kMaxPlistBytes;
 // Size the document takes when the stored front size is unusable (points).
 inline constexpr double kFallbackWidth = 243.0;
 inline constexpr double kFallbackHeight = 154.0;
@@ -58,9 +59,14 @@ QByteArray toXml(const Stage& stage);
 // keep the path and have no picture (logged).
 std::optional<Stage> decode(const platform::Plist& root, QString* reason = nullptr);
 
+// Why a design past kMaxFileBytes is refused ("larger than 256 MB, ...").
+QString tooLarge();
+
 // Reads and decodes a log file: refused unless it is a regular file of at
 // most kMaxFileBytes (checked before it is opened, so a FIFO never blocks).
-std::optional<Stage> readFile(const QString& path, QString* reason = nullptr);
+// `damaged`, when given, tells a file whose content is wrong from one that
+// cannot be read at all (too large, in an encoding not read, unreadable).
+std::optional<Stage> readFile(const QString& path, QString* reason = nullptr, bool* damaged = nullptr);
 
 // Encodes and writes atomically, the text going to the file as it is made:
 // on failure the old file stays as it was. `items`, when given, receives the

@@ -103,7 +103,10 @@ int Email_Setting::Open_Wnd()
 
 void Email_Setting::loadPreferences()
 {
-    const auto prefs = Preferences::sharedInstance();
+    QString refusal;
+    const auto prefs = Preferences::sharedInstance(&refusal);
+    if (!refusal.isEmpty())
+        Show_MessageBox(refusal);
     _send_mail_to->setText(prefs->send_email_Recipient());
     _send_mail_sender_mail->setText(prefs->send_email_SenderEmail());
     _send_mail_smtp->setText(prefs->send_email_SMTP_server());

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 namespace {
 const QString kRecipient = QStringLiteral("SendEmailRecipient");
@@ -22,19 +23,21 @@ QString Preferences::settingsFilePath()
     return QDir(Resource_Path).filePath(QStringLiteral("com.velt.card.plist"));
 }
 
-std::unique_ptr<Preferences> Preferences::sharedInstance()
+std::unique_ptr<Preferences> Preferences::sharedInstance(QString* refusal)
 {
     std::unique_ptr<Preferences> p(new Preferences);
-    QFile file(settingsFilePath());
-    if (!file.open(QIODevice::ReadOnly))
+    if (!QFileInfo(settingsFilePath()).isFile())
         return p;
     // A damaged or hostile file is logged and read as the defaults; it stays
     // on disk until the next save replaces it.
     QString error;
-    const std::optional<platform::Plist> root = platform::Plist::fromData(file.readAll(), &error);
+    const std::optional<platform::Plist> root = platform::readPlistFile(settingsFilePath(), &error);
     if (!root || !root->isDict()) {
-        Show_NSLog_Message(QStringLiteral("The settings file %1 is not used: %2")
-                               .arg(settingsFilePath(), root ? QStringLiteral("no dictionary at the top") : error));
+        const QString why = root ? QStringLiteral("no dictionary at the top") : error;
+        Show_NSLog_Message(QStringLiteral("The settings file %1 is not used: %2").arg(settingsFilePath(), why));
+        if (refusal)
+            *refusal = QStringLiteral("The mail settings file %1 cannot be read (%2); the settings start empty.")
+                           .arg(QFileInfo(settingsFilePath()).fileName(), why);
         return p;
     }
     p->m_recipient = root->value(kRecipient).toString();

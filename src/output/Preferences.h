@@ -8,8 +8,9 @@
 
 class Preferences {
 public:
-    // A new settings object read from the file now.
-    static std::unique_ptr<Preferences> sharedInstance();
+    // A new settings object read from the file now. A file that is there but
+    // cannot be used gives the defaults and, in `refusal` when given, why.
+    static std::unique_ptr<Preferences> sharedInstance(QString* refusal = nullptr);
     static QString settingsFilePath();
 
     QString send_email_Recipient() const { return m_recipient; }

@@ -276,7 +276,7 @@ std::optional<KeyedUnarchiver> KeyedUnarchiver::open(const QByteArray& data, QSt
     if (data.isEmpty())
         return fail(QStringLiteral("empty data"));
     if (data.size() > kMaxPlistBytes)
-        return fail(QStringLiteral("larger than 1 GiB"));
+        return fail(tooLargePlist());
     auto doc = std::make_shared<Document>();
     if (!data.startsWith("bplist0")) {
         // Another format (XML): parse it and view its binary form.

@@ -720,6 +720,11 @@ QByteArray Plist::serialize(Format format) const
     return format == Format::Xml ? toXml() : toBinary();
 }
 
+QString tooLargePlist()
+{
+    return QStringLiteral("larger than %1 MB, the most a property list is read at").arg(kMaxPlistBytes >> 20);
+}
+
 std::optional<Plist> Plist::fromData(const QByteArray& bytes, QString* error)
 {
     auto fail = [error](const QString& why) -> std::optional<Plist> {
@@ -730,7 +735,7 @@ std::optional<Plist> Plist::fromData(const QByteArray& bytes, QString* error)
     if (bytes.isEmpty())
         return fail(QStringLiteral("empty property-list data"));
     if (bytes.size() > kMaxPlistBytes)
-        return fail(QStringLiteral("property-list data larger than 1 GiB"));
+        return fail(tooLargePlist());
     QString why;
     std::optional<Plist> value = bytes.startsWith("bplist0") ? readBinaryPlist(bytes, &why) : readXmlPlist(bytes, &why);
     if (!value)
@@ -759,7 +764,7 @@ std::optional<Plist> readPlistFile(const QString& path, QString* error)
     }
     if (file.size() > kMaxPlistBytes) {
         if (error)
-            *error = QStringLiteral("property-list file larger than 1 GiB");
+            *error = tooLargePlist();
         return std::nullopt;
     }
     return Plist::fromData(file.readAll(), error);

@@ -175,8 +175,13 @@ private:
     bool written_ = false; // the document's value is complete
 };
 
-// Largest plist data read or written (libplist lengths are 32-bit).
-inline constexpr qint64 kMaxPlistBytes = qint64(1) << 30;
+// Largest property list read: 256 MB, far above any design (400 graphics,
+// barcode pictures among them, and a 10,000-row binding table take 4.5 MB),
+// settings file or clipboard content, so that reading one holds at most
+// about twice its size plus a little.
+inline constexpr qint64 kMaxPlistBytes = qint64(256) << 20;
+// The refusal of anything larger.
+QString tooLargePlist();
 
 // Writes atomically (the old file stays as it was on any failure).
 bool writePlistFile(const QString& path, const Plist& value, Plist::Format format, QString* error = nullptr);

@@ -4,7 +4,6 @@
 
 #include <QDateTime>
 #include <QHash>
-#include <QStringDecoder>
 #include <QXmlStreamReader>
 #include <algorithm>
 #include <array>
@@ -211,11 +210,11 @@ qint64 integerText(QStringView text)
 // XML 1.0 carries no control characters but tab, LF and CR, no U+FFFE or
 // U+FFFF and no unpaired surrogates, not even as references; the writer
 // spells them "&#x1;", "&#xfffe;", "&#xd800;" so that strings keep them.
-// Before parsing, such references and raw control bytes (and a raw U+FFFE or
-// U+FFFF) become two characters the parser accepts: U+FDD0, then a private
-// character standing for the code (U+FDD0 itself becomes U+FDD0 U+FDD0);
-// text read back is unescaped. CDATA sections and comments are copied as
-// they are.
+// Before the general reader sees the text, such references and raw control
+// characters (and a raw U+FFFE or U+FFFF) become two characters it accepts:
+// U+FDD0, then a private character standing for the code (U+FDD0 itself
+// becomes U+FDD0 U+FDD0); text read back is unescaped. CDATA sections are
+// copied as they are.
 constexpr char16_t kEscape = 0xFDD0;
 
 bool isControl(uint32_t code)
@@ -251,81 +250,9 @@ char16_t standsFor(char16_t c)
     return c;
 }
 
-void appendUtf8(QByteArray& out, char16_t c)
+void appendEscaped(QString& out, uint32_t code)
 {
-    if (c < 0x80) {
-        out.append(char(c));
-    } else if (c < 0x800) {
-        out.append(char(0xC0 | (c >> 6))).append(char(0x80 | (c & 0x3F)));
-    } else {
-        out.append(char(0xE0 | (c >> 12))).append(char(0x80 | ((c >> 6) & 0x3F))).append(char(0x80 | (c & 0x3F)));
-    }
-}
-
-void appendEscaped(QByteArray& out, uint32_t code)
-{
-    appendUtf8(out, kEscape);
-    appendUtf8(out, standIn(code));
-}
-
-QByteArray escapeControls(const QByteArray& in, bool* changed)
-{
-    *changed = false;
-    QByteArray out;
-    out.reserve(in.size());
-    const char* p = in.constData();
-    const qsizetype n = in.size();
-    auto copyThrough = [&](qsizetype& i, const char* end) {
-        const qsizetype stop = in.indexOf(end, i);
-        const qsizetype to = stop < 0 ? n : stop + qsizetype(qstrlen(end));
-        out.append(p + i, to - i);
-        i = to;
-    };
-    auto byte = [&](qsizetype i) { return static_cast<unsigned char>(p[i]); };
-    for (qsizetype i = 0; i < n;) {
-        const auto c = byte(i);
-        if (c == '<' && QByteArrayView(p + i, n - i).startsWith("<![CDATA[")) {
-            copyThrough(i, "]]>");
-            continue;
-        }
-        if (c == '<' && QByteArrayView(p + i, n - i).startsWith("<!--")) {
-            copyThrough(i, "-->");
-            continue;
-        }
-        if (isControl(c)) {
-            appendEscaped(out, c);
-            *changed = true;
-            ++i;
-            continue;
-        }
-        // U+FDD0, U+FFFE, U+FFFF
-        if (c == 0xEF && i + 2 < n
-            && ((byte(i + 1) == 0xB7 && byte(i + 2) == 0x90) || (byte(i + 1) == 0xBF && byte(i + 2) >= 0xBE))) {
-            appendEscaped(out, byte(i + 1) == 0xB7 ? uint32_t(kEscape) : 0xFFFEu + (byte(i + 2) - 0xBE));
-            *changed = true;
-            i += 3;
-            continue;
-        }
-        if (c == '&' && i + 3 < n && p[i + 1] == '#') {
-            const bool hex = p[i + 2] == 'x';
-            const qsizetype start = i + (hex ? 3 : 2);
-            qsizetype j = start;
-            while (j < n && j - start < 8 && (hex ? std::isxdigit(static_cast<unsigned char>(p[j]))
-                                                  : std::isdigit(static_cast<unsigned char>(p[j]))))
-                ++j;
-            bool ok = false;
-            const uint32_t code = j < n && p[j] == ';' ? QByteArray(p + start, j - start).toUInt(&ok, hex ? 16 : 10) : 0;
-            if (ok && isEscaped(code)) {
-                appendEscaped(out, code);
-                *changed = true;
-                i = j + 1;
-                continue;
-            }
-        }
-        out.append(char(c));
-        ++i;
-    }
-    return out;
+    out.append(QChar(kEscape)).append(QChar(standIn(code)));
 }
 
 QString unescapeControls(const QString& text)
@@ -344,6 +271,202 @@ QString unescapeControls(const QString& text)
     }
     return out;
 }
+
+// Prepares the decoded text of a document for the general XML reader, piece
+// by piece: the escapes above; comments left out, and blanks between
+// elements where they are not a value's content (in the prolog, after an
+// end tag or an empty element, inside <plist>, <array> and <dict>), so that
+// a document that is mostly a comment or blank lines costs the reader
+// nothing; and a document type with an internal subset refused (property
+// lists never declare anything of their own, entities could expand a few
+// bytes into gigabytes, and the reader takes time quadratic in the
+// declarations).
+class TextForReader {
+public:
+    // Appends the prepared text of what was kept from before and `in` to
+    // `out`; markup cut at the end of `in` is kept for the next piece.
+    // False at an internal subset.
+    bool feed(QStringView in, QString& out, bool last)
+    {
+        QString joined;
+        if (!carry_.isEmpty()) {
+            joined = carry_;
+            joined.append(in);
+            in = joined;
+            carry_.clear();
+        }
+        const qsizetype n = in.size();
+        qsizetype i = 0;
+        auto keep = [&] {
+            carry_ = in.sliced(i).toString();
+            return true;
+        };
+        // The end of a comment, CDATA section or processing instruction:
+        // copied (or not) up to and past it; a cut end is kept.
+        auto through = [&](QLatin1StringView end, bool copy) {
+            const qsizetype at = in.indexOf(end, i);
+            const qsizetype to = at >= 0 ? at + end.size() : last ? n : std::max(i, n - end.size() + 1);
+            if (copy)
+                out.append(in.sliced(i, to - i));
+            else if (at < 0 && last)
+                out.append(QLatin1StringView("<!--")); // unterminated: the reader refuses it
+            i = to;
+            if (at >= 0)
+                state_ = State::Text;
+        };
+        while (i < n) {
+            switch (state_) {
+            case State::Comment:
+            case State::Cdata:
+            case State::Pi:
+                through(QLatin1StringView(state_ == State::Comment ? "-->" : state_ == State::Cdata ? "]]>" : "?>"),
+                        state_ != State::Comment);
+                if (state_ != State::Text && !last)
+                    return keep();
+                continue;
+            case State::Doctype:
+            case State::Tag: {
+                const QChar c = in[i++];
+                if (!quote_.isNull()) {
+                    if (c == quote_)
+                        quote_ = QChar();
+                } else if (c == u'"' || c == u'\'') {
+                    quote_ = c;
+                } else if (c == u'[' && state_ == State::Doctype) {
+                    return false;
+                } else if (c == u'>') {
+                    if (state_ == State::Tag) {
+                        const bool empty = previous_ == u'/';
+                        significant_ = !endTag_ && !empty && name_ != QLatin1StringView("plist")
+                            && name_ != QLatin1StringView("array") && name_ != QLatin1StringView("dict");
+                    }
+                    state_ = State::Text;
+                } else if (state_ == State::Tag && !nameDone_) {
+                    if (c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'/')
+                        nameDone_ = true;
+                    else
+                        name_.append(c);
+                }
+                if (c != u' ' && c != u'\t' && c != u'\r' && c != u'\n')
+                    previous_ = c;
+                if (isEscaped(c.unicode()) && !c.isSurrogate())
+                    appendEscaped(out, c.unicode());
+                else
+                    out.append(c);
+                continue;
+            }
+            case State::Text:
+                break;
+            }
+            const char16_t c = in[i].unicode();
+            if (c == u'<') {
+                if (n - i < 9 && !last)
+                    return keep();
+                const QStringView at = in.sliced(i);
+                if (at.startsWith(QLatin1StringView("<!--"))) {
+                    state_ = State::Comment;
+                    i += 4;
+                    continue;
+                }
+                if (at.startsWith(QLatin1StringView("<![CDATA["))) {
+                    state_ = State::Cdata;
+                } else if (at.startsWith(QLatin1StringView("<!DOCTYPE"))) {
+                    state_ = State::Doctype;
+                } else if (at.startsWith(QLatin1StringView("<?"))) {
+                    state_ = State::Pi;
+                    out.append(QLatin1StringView("<?"));
+                    i += 2;
+                    continue;
+                } else {
+                    state_ = State::Tag;
+                    endTag_ = at.startsWith(QLatin1StringView("</"));
+                    name_.clear();
+                    nameDone_ = false;
+                    previous_ = QChar();
+                    out.append(QLatin1StringView(endTag_ ? "</" : "<"));
+                    i += endTag_ ? 2 : 1;
+                    continue;
+                }
+                const qsizetype length = 9;
+                out.append(in.sliced(i, length));
+                i += length;
+                continue;
+            }
+            if (c == u'&') {
+                if (n - i < 12 && !last)
+                    return keep();
+                if (const std::optional<uint32_t> code = reference(in, i)) {
+                    appendEscaped(out, *code);
+                    continue;
+                }
+                out.append(QChar(c));
+                ++i;
+                continue;
+            }
+            const bool blank = c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
+            if (blank && !significant_) {
+                ++i;
+                continue;
+            }
+            if (!blank && c != u'<' && isEscaped(c) && !QChar::isSurrogate(c)) {
+                appendEscaped(out, c);
+                ++i;
+                continue;
+            }
+            // A run of characters that need nothing.
+            qsizetype j = i + 1;
+            while (j < n) {
+                const char16_t d = in[j].unicode();
+                if (d == u'<' || d == u'&' || (!significant_ && (d == u' ' || d == u'\t' || d == u'\r' || d == u'\n'))
+                    || (isEscaped(d) && !QChar::isSurrogate(d)))
+                    break;
+                ++j;
+            }
+            out.append(in.sliced(i, j - i));
+            i = j;
+        }
+        return true;
+    }
+
+private:
+    enum class State { Text, Comment, Cdata, Pi, Doctype, Tag };
+
+    // A character reference to a code the reader refuses, at in[i] ('&'):
+    // the code, and i past it; nullopt (i unchanged) for anything else.
+    static std::optional<uint32_t> reference(QStringView in, qsizetype& i)
+    {
+        const qsizetype n = in.size();
+        if (i + 3 >= n || in[i + 1] != u'#')
+            return std::nullopt;
+        const bool hex = in[i + 2] == u'x';
+        const qsizetype start = i + (hex ? 3 : 2);
+        qsizetype j = start;
+        while (j < n && j - start < 8 && (hex ? isxdigit(in[j]) : in[j].isDigit() && in[j].unicode() < 0x80))
+            ++j;
+        if (j == start || j >= n || in[j] != u';')
+            return std::nullopt;
+        bool ok = false;
+        const uint32_t code = in.sliced(start, j - start).toUInt(&ok, hex ? 16 : 10);
+        if (!ok || !isEscaped(code))
+            return std::nullopt;
+        i = j + 1;
+        return code;
+    }
+    static bool isxdigit(QChar c)
+    {
+        const char16_t u = c.unicode();
+        return (u >= '0' && u <= '9') || (u >= 'a' && u <= 'f') || (u >= 'A' && u <= 'F');
+    }
+
+    State state_ = State::Text;
+    bool significant_ = false; // text here is a value's content
+    QChar quote_;              // in a tag or document type: the open quote
+    bool endTag_ = false;
+    bool nameDone_ = false;
+    QString name_;
+    QChar previous_;           // the last character of a tag other than a blank
+    QString carry_;
+};
 
 // Reals in the C locale; infinities spelled "inf" or "infinity", with a
 // sign or not. Unreadable text reads as 0.
@@ -716,59 +839,6 @@ private:
     size_t nextKey_ = 0;
 };
 
-// True when the document type, in the prolog before the root element,
-// has an internal subset ("<!DOCTYPE plist [ ... ]>"). Property lists never
-// declare anything of their own, and the general XML reader takes time
-// quadratic in the declarations before it reports the document type: such
-// a document is refused on this scan of its UTF-8, which stops at the root
-// element.
-bool hasInternalSubset(const char* p, qsizetype n)
-{
-    qsizetype i = 0;
-    auto at = [&](std::string_view word) {
-        if (n - i < qsizetype(word.size()))
-            return false;
-        for (size_t k = 0; k < word.size(); ++k)
-            if (p[i + qsizetype(k)] != word[k])
-                return false;
-        return true;
-    };
-    auto skipPast = [&](std::string_view end) {
-        while (i < n && !at(end))
-            ++i;
-        i += qsizetype(end.size());
-    };
-    if (at("\xEF\xBB\xBF"))
-        i += 3;
-    while (i < n) {
-        const char c = p[i];
-        if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
-            ++i;
-        } else if (at("<?")) {
-            skipPast("?>");
-        } else if (at("<!--")) {
-            skipPast("-->");
-        } else if (at("<!DOCTYPE")) {
-            for (i += 9; i < n; ++i) {
-                const char d = p[i];
-                if (d == '[')
-                    return true;
-                if (d == '>')
-                    return false;
-                if (d == '"' || d == '\'') {
-                    ++i;
-                    while (i < n && p[i] != d)
-                        ++i;
-                }
-            }
-            return false;
-        } else {
-            return false;
-        }
-    }
-    return false;
-}
-
 } // namespace
 
 std::optional<Plist> readBinaryPlist(const QByteArray& bytes, QString* error)
@@ -784,109 +854,138 @@ std::optional<Plist> readBinaryPlist(const QByteArray& bytes, QString* error)
     return value;
 }
 
+
 std::optional<Plist> readXmlPlist(const QByteArray& input, QString* error)
 {
-    auto fail = [error](const QString& why) -> std::optional<Plist> {
+    auto refuse = [error](const QString& why) -> std::optional<Plist> {
         if (error)
-            *error = QStringLiteral("not a property list: ") + why;
+            *error = why;
         return std::nullopt;
     };
-    // Property lists are UTF-8, or UTF-16 with a byte-order mark; a
-    // document in any other encoding is refused before it is read, so that
-    // neither the scans below nor the XML reader see it in another.
+    auto fail = [&](const QString& why) { return refuse(QStringLiteral("not a property list: ") + why); };
+    // The encoding is settled here, once; the general reader is handed
+    // text, so that nothing it reads can change it.
     QString why;
-    const std::optional<XmlEncoding> encoding = xmlEncoding(input, /*utf16*/ true, &why);
+    const std::optional<XmlEncoding> encoding = xmlEncoding(input, &why);
     if (!encoding)
-        return fail(why);
-    const bool utf16 = *encoding != XmlEncoding::Utf8;
-    QByteArray bytes = input;
-    if (utf16) {
-        QStringDecoder decode(*encoding == XmlEncoding::Utf16LE ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
-        bytes = QString(decode(QByteArrayView(input).sliced(2))).toUtf8();
+        return refuse(why);
+    if (*encoding == XmlEncoding::Utf8) {
+        if (std::optional<Plist> plain = PlainXmlReader(input).read())
+            return plain;
     }
-    if (std::optional<Plist> plain = PlainXmlReader(bytes).read())
-        return plain;
-    // Entities declared by the document itself could also expand a few
-    // bytes into gigabytes.
-    if (hasInternalSubset(bytes.constData(), bytes.size()))
-        return fail(QStringLiteral("a document type that declares entities or other markup"));
     // Every element takes at least four bytes ("<a/>").
-    const qint64 elementBudget = std::min<qint64>(bytes.size() / 4 + 16, kMaxVisits);
+    const qint64 elementBudget = std::min<qint64>(input.size() / 4 + 16, kMaxVisits);
     qint64 elements = 0;
     XmlTree tree;
     bool inPlist = false;
-    bool escaped = false;
-    // UTF-16 text, now in UTF-8, is handed over as text: the reader then
-    // keeps to it, whatever encoding the declaration names.
-    const QByteArray escapedBytes = escapeControls(bytes, &escaped);
+    // The scalar element whose text is being gathered, and its text.
+    QString scalar;
+    bool gathering = false;
+    QString content;
+    XmlTextDecoder decoder(*encoding);
+    TextForReader prepare;
     QXmlStreamReader xml;
-    if (utf16)
-        xml.addData(QString::fromUtf8(escapedBytes));
-    else
-        xml.addData(escapedBytes);
-    auto textOf = [&] { return escaped ? unescapeControls(xml.readElementText()) : xml.readElementText(); };
-
-    while (!xml.atEnd()) {
-        const QXmlStreamReader::TokenType token = xml.readNext();
-        if (token == QXmlStreamReader::EndElement) {
-            const QStringView name = xml.name();
-            if (name == QLatin1String("plist")) {
-                inPlist = false;
+    // The document goes to the reader in pieces, each read before the next
+    // is decoded: what is held at once is a piece, the value being read and
+    // the values made.
+    constexpr qsizetype kPiece = qsizetype(1) << 18;
+    QString text;
+    QString ready;
+    for (qsizetype at = 0;;) {
+        const qsizetype length = std::min(kPiece, input.size() - at);
+        const bool last = at + length == input.size();
+        text.clear();
+        ready.clear();
+        if (!decoder.decode(QByteArrayView(input).sliced(at, length), text, last, &why))
+            return refuse(why);
+        if (!prepare.feed(text, ready, last))
+            return fail(QStringLiteral("a document type that declares entities or other markup"));
+        at += length;
+        if (!ready.isEmpty())
+            xml.addData(ready);
+        for (;;) {
+            const QXmlStreamReader::TokenType token = xml.readNext();
+            if (token == QXmlStreamReader::Invalid || token == QXmlStreamReader::EndDocument)
+                break;
+            if (token == QXmlStreamReader::Characters || token == QXmlStreamReader::EntityReference) {
+                if (gathering)
+                    content.append(xml.text());
                 continue;
             }
-            if (tree.empty())
-                return fail(QStringLiteral("an unexpected end tag"));
-            if (tree.keyPending())
-                return fail(QStringLiteral("a key without a value"));
-            if (!tree.close())
-                return fail(QStringLiteral("more than one top value"));
-            continue;
-        }
-        if (token != QXmlStreamReader::StartElement)
-            continue;
-        if (++elements > elementBudget)
-            return fail(QStringLiteral("too many elements"));
-        const QString name = xml.name().toString();
-        if (name == QLatin1String("plist") && tree.empty() && !tree.root && !inPlist) {
-            inPlist = true;
-            continue;
-        }
-        if (tree.wantsKey()) {
-            if (name != QLatin1String("key"))
+            if (token == QXmlStreamReader::EndElement) {
+                if (gathering) {
+                    gathering = false;
+                    QString value = unescapeControls(content);
+                    content.clear();
+                    if (scalar == QLatin1String("key")) {
+                        tree.key(std::move(value));
+                        continue;
+                    }
+                    Plist made;
+                    if (scalar == QLatin1String("string")) {
+                        made = Plist::string(value);
+                    } else if (scalar == QLatin1String("integer")) {
+                        made = Plist::integer(integerText(QStringView(value).trimmed()));
+                    } else if (scalar == QLatin1String("real")) {
+                        made = Plist::real(realText(QStringView(value).trimmed()));
+                    } else if (scalar == QLatin1String("true") || scalar == QLatin1String("false")) {
+                        made = Plist::boolean(scalar == QLatin1String("true"));
+                    } else if (scalar == QLatin1String("date")) {
+                        const QDateTime when = QDateTime::fromString(value.trimmed(), Qt::ISODate);
+                        made = Plist::dateSinceReference(when.isValid() ? double(referenceDate().msecsTo(when)) / 1000.0 : 0.0);
+                    } else {
+                        made = Plist::data(QByteArray::fromBase64(value.toLatin1()));
+                    }
+                    if (!tree.attach(std::move(made)))
+                        return fail(QStringLiteral("more than one top value"));
+                    continue;
+                }
+                if (xml.name() == QLatin1String("plist")) {
+                    inPlist = false;
+                    continue;
+                }
+                if (tree.empty())
+                    return fail(QStringLiteral("an unexpected end tag"));
+                if (tree.keyPending())
+                    return fail(QStringLiteral("a key without a value"));
+                if (!tree.close())
+                    return fail(QStringLiteral("more than one top value"));
+                continue;
+            }
+            if (token != QXmlStreamReader::StartElement)
+                continue;
+            if (gathering)
+                return fail(QStringLiteral("an element inside <%1>").arg(scalar));
+            if (++elements > elementBudget)
+                return fail(QStringLiteral("too many elements"));
+            const QStringView name = xml.name();
+            if (name == QLatin1String("plist") && tree.empty() && !tree.root && !inPlist) {
+                inPlist = true;
+                continue;
+            }
+            if (tree.wantsKey() && name != QLatin1String("key"))
                 return fail(QStringLiteral("a dictionary value without a key"));
-            tree.key(textOf());
-            continue;
+            if (name == QLatin1String("array") || name == QLatin1String("dict")) {
+                if (tree.depth() >= size_t(kMaxPlistDepth))
+                    return fail(QStringLiteral("nested deeper than %1 levels").arg(kMaxPlistDepth));
+                tree.open(name == QLatin1String("array"));
+                continue;
+            }
+            static const QLatin1String kScalars[] = {QLatin1String("key"),  QLatin1String("string"), QLatin1String("integer"),
+                                                     QLatin1String("real"), QLatin1String("true"),   QLatin1String("false"),
+                                                     QLatin1String("date"), QLatin1String("data")};
+            if (std::find(std::begin(kScalars), std::end(kScalars), name) == std::end(kScalars)
+                || (name == QLatin1String("key") && !tree.wantsKey()))
+                return fail(QStringLiteral("an unknown element <%1>").arg(name.left(64)));
+            scalar = name.toString();
+            gathering = true;
         }
-        if (name == QLatin1String("array") || name == QLatin1String("dict")) {
-            if (tree.depth() >= size_t(kMaxPlistDepth))
-                return fail(QStringLiteral("nested deeper than %1 levels").arg(kMaxPlistDepth));
-            tree.open(name == QLatin1String("array"));
-            continue;
-        }
-        const QString text = textOf();
-        if (xml.hasError())
+        if (xml.hasError() && xml.error() != QXmlStreamReader::PrematureEndOfDocumentError)
+            return fail(xml.errorString());
+        if (last)
             break;
-        Plist value;
-        if (name == QLatin1String("string")) {
-            value = Plist::string(text);
-        } else if (name == QLatin1String("integer")) {
-            value = Plist::integer(integerText(QStringView(text).trimmed()));
-        } else if (name == QLatin1String("real")) {
-            value = Plist::real(realText(QStringView(text).trimmed()));
-        } else if (name == QLatin1String("true") || name == QLatin1String("false")) {
-            value = Plist::boolean(name == QLatin1String("true"));
-        } else if (name == QLatin1String("date")) {
-            const QDateTime when = QDateTime::fromString(text.trimmed(), Qt::ISODate);
-            value = Plist::dateSinceReference(when.isValid() ? double(referenceDate().msecsTo(when)) / 1000.0 : 0.0);
-        } else if (name == QLatin1String("data")) {
-            value = Plist::data(QByteArray::fromBase64(text.toLatin1()));
-        } else {
-            return fail(QStringLiteral("an unknown element <%1>").arg(name.left(64)));
-        }
-        if (!tree.attach(std::move(value)))
-            return fail(QStringLiteral("more than one top value"));
     }
-    if (xml.hasError())
+    if (xml.hasError() && (inPlist || gathering || !tree.empty() || !tree.root))
         return fail(xml.errorString());
     if (!tree.empty() || !tree.root)
         return fail(QStringLiteral("no complete value"));

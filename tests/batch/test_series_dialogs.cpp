@@ -507,7 +507,7 @@ TEST_F(SeriesDialogs, PickerTellsAFileThatIsNoWorkbookFromAnEmptyOne)
           std::pair{empty, QStringLiteral("\nThere is no column.")},
           std::pair{declared, unreadable + QStringLiteral("a document type that declares entities or other markup in "
                                                           "xl/sharedStrings.xml")},
-          std::pair{ebcdic, unreadable + QStringLiteral("text declared in the encoding \"IBM037\", not UTF-8 in "
+          std::pair{ebcdic, unreadable + QStringLiteral("text written in EBCDIC (\"IBM037\"), not in UTF-8, UTF-16 or Latin-1 in "
                                                         "xl/worksheets/sheet1.xml")}}) {
         tr().answerAlert(AlertAnswer::Ok);
         tr().onDialog([&](QDialog& d) {

@@ -120,9 +120,10 @@ TEST(HostilePlist, BombsAreRefusedOrBoundedQuickly)
     EXPECT_EQ(v->at(199999).toData().size(), 1000);
 }
 
-// Property lists are read in UTF-8, or UTF-16 with a byte-order mark; any
-// other encoding, declared or found, is refused at once with its name.
-TEST(HostilePlist, OnlyUtf8AndMarkedUtf16AreRead)
+// Property lists are read in UTF-8, UTF-16 with a byte-order mark, and the
+// Latin-1 family; any other encoding, declared or found, is refused at once
+// with its name.
+TEST(HostilePlist, OnlyEncodingsOtherReadersTakeAreRead)
 {
     QString error;
     std::optional<Plist> v;
@@ -147,12 +148,19 @@ TEST(HostilePlist, OnlyUtf8AndMarkedUtf16AreRead)
         QStringEncoder encode(encoding, bom ? QStringEncoder::Flag::WriteBom : QStringEncoder::Flag::Default);
         return QByteArray(encode(QString(text).replace(QStringLiteral("UTF-8"), QLatin1String(declared))));
     };
+    // Characters past Latin-1 as references, as a Latin-1 writer spells them.
+    const QString referenced = QString(text).replace(QStringLiteral("\u6F22"), QStringLiteral("&#x6F22;"))
+                                   .replace(QStringLiteral("\U0001F389"), QStringLiteral("&#x1F389;"));
     const QByteArray read[] = {
         "\xEF\xBB\xBF" + xml,
         encoded(QStringConverter::Utf16LE, "UTF-16", true),
         encoded(QStringConverter::Utf16BE, "utf-16", true),
         encoded(QStringConverter::Utf16LE, "UTF-16LE", true),
         hostile::withComment(xml),
+        QString(referenced).replace(QStringLiteral("UTF-8"), QStringLiteral("latin1")).toLatin1(),
+        QString(referenced).replace(QStringLiteral("UTF-8"), QStringLiteral("US-ASCII"))
+            .replace(QStringLiteral("\u00FC"), QStringLiteral("&#xFC;")).replace(QStringLiteral("\u00DF"), QStringLiteral("&#223;"))
+            .toLatin1(),
     };
     for (const QByteArray& bytes : read) {
         v = Plist::fromData(bytes, &error);
@@ -164,8 +172,8 @@ TEST(HostilePlist, OnlyUtf8AndMarkedUtf16AreRead)
         {encoded(QStringConverter::Utf16LE, "UTF-16", false), "UTF-16"},
         {encoded(QStringConverter::Utf16BE, "UTF-8", true), "\"UTF-8\""},
         {encoded(QStringConverter::Utf8, "UTF-16", false), "\"UTF-16\""},
-        {encoded(QStringConverter::Utf8, "ISO-8859-1", false), "\"ISO-8859-1\""},
-        {encoded(QStringConverter::Utf8, "US-ASCII", false), "\"US-ASCII\""},
+        {encoded(QStringConverter::Utf8, "US-ASCII", false), "US-ASCII holding the byte 0xC3"},
+        {encoded(QStringConverter::Utf8, "UTF-8", false).replace("UTF-8\"", "UTF-8\" encoding=\"ISO-8859-1\""), "given twice"},
         {"<?xml version='1.0' encoding = 'IBM037' ?>" + xml.mid(xml.indexOf("?>") + 2), "\"IBM037\""},
         // The whole document in EBCDIC, with its declaration and without.
         {hostile::ebcdicXml("<??>" + xml).mid(4), "EBCDIC"},

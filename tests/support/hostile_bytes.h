@@ -130,6 +130,13 @@ inline QByteArray ebcdicDeclarationsPlist()
     return ebcdicXml(declarationsXml(80000 * 34, "ATTLIST", "<plist version=\"1.0\"><string>x</string></plist>\n"));
 }
 
+// The same, its declaration naming UTF-8 first and IBM037 second: a check
+// that takes the first and a reader that takes the last disagree.
+inline QByteArray repeatedEncodingPlist()
+{
+    return ebcdicDeclarationsPlist().replace("encoding=\"IBM037\"", "encoding=\"UTF-8\" encoding=\"IBM037\"");
+}
+
 // The same XML document with a comment after its declaration, which takes
 // it off the readers' direct scan to the general XML reader.
 inline QByteArray withComment(const QByteArray& xml)
