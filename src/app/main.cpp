@@ -39,5 +39,7 @@ int main(int argc, char** argv)
             platform::endProcess(0);
         });
     }
-    return Start_Editor();
+    const int status = Start_Editor();
+    platform::endIfPoolLostThread(status);
+    return status;
 }

@@ -24,6 +24,8 @@ QString Heading_Of(Problem_Kind kind)
         return QStringLiteral("Pictures left off:");
     case Problem_Kind::Picture_Coarse:
         return QStringLiteral("Pictures coarser than the output:");
+    case Problem_Kind::Picture_Partial:
+        return QStringLiteral("Pictures shown only in part:");
     case Problem_Kind::Data:
         break;
     }
@@ -32,7 +34,8 @@ QString Heading_Of(Problem_Kind kind)
 
 bool Is_Picture(Problem_Kind kind)
 {
-    return kind == Problem_Kind::Picture_Left_Off || kind == Problem_Kind::Picture_Coarse;
+    return kind == Problem_Kind::Picture_Left_Off || kind == Problem_Kind::Picture_Coarse
+        || kind == Problem_Kind::Picture_Partial;
 }
 
 // The problem line of cards first..last (one card when equal).

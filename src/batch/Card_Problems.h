@@ -19,6 +19,7 @@ enum class Problem_Kind {
     Barcode_Past_Edge, // printed, reaching past the card's edge
     Picture_Left_Off,  // no picture drawn
     Picture_Coarse,    // drawn from fewer pixels than the output needs
+    Picture_Partial,   // drawn as far as its damaged data could be read
     Data,              // the data itself (a series that cannot be read)
 };
 

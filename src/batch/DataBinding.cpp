@@ -4,6 +4,7 @@
 #include "batch/Barcode_Binding.h"
 #include "batch/SeriesStore.h"
 #include "drawing/QBXBarcode.h"
+#include "drawing/PaintStyle.h"
 #include "drawing/PictureStore.h"
 #include "drawing/QBXImage.h"
 #include "drawing/QBXText.h"
@@ -54,6 +55,104 @@ Kind Kind_Of(const QBXGraphic& g)
     return Kind::None;
 }
 
+// A row's picture: the file's picture, each file's header read once per run
+// and decoded now for what the frame needs on the run's device (the drawing
+// finds it kept), so a damaged file is listed with its reason, and a picture
+// read with fewer pixels than its frame needs, or only in part, is named.
+// `empty` says why the value is empty.
+void Fill_Picture(QBXImage& picture, int row, const QString& value, const QString& empty, const Fill_Sources& s)
+{
+    if (!s.pictures) {
+        picture.setFilePath(value);
+        if (picture._contents.isNull() && s.problems)
+            Note(s.problems, Problem_Kind::Picture_Left_Off, row, value,
+                 value.isEmpty() ? empty : QStringLiteral("cannot be read."));
+        return;
+    }
+    // Same outcome as setFilePath.
+    picture.Set_Control_File_path(value);
+    if (value.isEmpty()) {
+        picture._contents = {};
+        Note(s.problems, Problem_Kind::Picture_Left_Off, row, value, empty);
+        return;
+    }
+    auto it = s.pictures->constFind(value);
+    if (it == s.pictures->constEnd()) {
+        Run_Picture met;
+        met.picture = platform::StoredPicture::fromFile(drawing::standardizedPath(value), &met.problem);
+        it = s.pictures->insert(value, met);
+    }
+    picture._contents = it->picture;
+    QString why = it->problem;
+    const double scale = drawing::picturePixelsPerPoint(s.dpi / 72.0, s.vector);
+    const QSize need = picture.picturePixelsNeeded(scale);
+    const drawing::PicturePtr pic =
+        picture._contents.isNull() ? nullptr : drawing::pictureFor(picture._contents, need, &why);
+    if (!pic) {
+        Note(s.problems, Problem_Kind::Picture_Left_Off, row, value, QStringLiteral("cannot be read: %1.").arg(why));
+        return;
+    }
+    if (const QSize wanted = platform::sizeCovering(pic->fullSize, need);
+        pic->image.width() < wanted.width() && pic->image.height() < wanted.height())
+        Note(s.problems, Problem_Kind::Picture_Coarse, row, value,
+             QStringLiteral("is read at %1 x %2 pixels, fewer than its frame needs at %3 dpi.")
+                 .arg(pic->image.width())
+                 .arg(pic->image.height())
+                 .arg(std::round(scale * 72)));
+    if (!pic->notice.isEmpty())
+        Note(s.problems, Problem_Kind::Picture_Partial, row, value, QStringLiteral("is shown in part: %1.").arg(pic->notice));
+}
+
+// A row's barcode: made for the run's device; in a run one that cannot be
+// made is hidden and listed, one cut or past the card's edge is listed.
+void Fill_Barcode(QBXGraphic& g, int row, const QString& value, const QString& empty, const Fill_Sources& s)
+{
+    auto* barcode = dynamic_cast<QBXBarcode*>(&g);
+    Barcode_Row_Picture made;
+    if (!value.isEmpty()) {
+        const Barcode_Picture_Fn& fn = s.barcode ? s.barcode : Default_Barcode_Picture_Function();
+        Barcode_Run_Target target;
+        target.in_run = s.in_run;
+        target.dpi = s.dpi;
+        if (!s.card.isEmpty())
+            target.room = QSizeF(s.card.right() - g.bounds().normalized().left(),
+                                 s.card.bottom() - g.bounds().normalized().top());
+        if (fn)
+            made = fn(g, value, g.header_val, g.footer_val, target);
+    }
+    if (s.in_run && barcode) {
+        // Runs draw the row's picture itself at the card's resolution
+        // (bars and captions as vectors in a PDF); the design keeps its
+        // stored raster.
+        barcode->row_picture = made.picture;
+    } else {
+        g.Set_Barcode_image(made.raster());
+    }
+    if (made.picture.isNull()) {
+        if (s.in_run) {
+            // Never print a sample barcode in place of the row's value.
+            g.Set_Ctrl_Is_Visible(false);
+            QString cause = empty;
+            if (!value.isEmpty())
+                cause = made.failure.isEmpty() ? QStringLiteral("cannot be encoded.")
+                                               : QStringLiteral("cannot be encoded: ") + made.failure;
+            Note(s.problems, Problem_Kind::Barcode_Left_Off, row, value, cause);
+        }
+    } else if (s.in_run && barcode && g.ctrl_is_visible) {
+        if (!made.change.isEmpty())
+            Note(s.problems, Problem_Kind::Barcode_Changed, row, value, made.change);
+        // The row's picture is drawn whole from the frame's corner; what
+        // the card's edge would cut is said, never left silent.
+        const QString past = barcode->pastCardEdge(s.card);
+        if (!past.isEmpty()) {
+            const double mm = 25.4 / 72;
+            Note(s.problems, Problem_Kind::Barcode_Past_Edge, row, value,
+                 past + QStringLiteral(" (the card is %1 x %2 mm).")
+                            .arg(std::round(s.card.width() * mm)).arg(std::round(s.card.height() * mm)));
+        }
+    }
+}
+
 // `empty` says why the value is empty (said when an empty value leaves a
 // picture or barcode off).
 void Fill_One(QBXGraphic& g, Kind kind, int row, const QString& value, const QString& empty,
@@ -63,100 +162,12 @@ void Fill_One(QBXGraphic& g, Kind kind, int row, const QString& value, const QSt
     case Kind::Text:
         g.Text_contents().text = value;
         break;
-    case Kind::Picture: {
-        auto& picture = static_cast<QBXImage&>(g);
-        if (!s.pictures) {
-            picture.setFilePath(value);
-            if (picture._contents.isNull() && s.problems)
-                Note(s.problems, Problem_Kind::Picture_Left_Off, row, value,
-                     value.isEmpty() ? empty : QStringLiteral("cannot be read."));
-            break;
-        }
-        // Same outcome as setFilePath, each file's header read once per run.
-        picture.Set_Control_File_path(value);
-        if (value.isEmpty()) {
-            picture._contents = {};
-            Note(s.problems, Problem_Kind::Picture_Left_Off, row, value, empty);
-            break;
-        }
-        auto it = s.pictures->constFind(value);
-        if (it == s.pictures->constEnd()) {
-            Run_Picture met;
-            met.picture = platform::StoredPicture::fromFile(drawing::standardizedPath(value), &met.problem);
-            it = s.pictures->insert(value, met);
-        }
-        picture._contents = it->picture;
-        // Decoded now for what the frame needs at the run's resolution (the
-        // drawing finds it kept), so a damaged file is listed with its
-        // reason, and a picture read with fewer pixels than its frame needs
-        // is named.
-        QString why = it->problem;
-        const double dpi = s.dpi > 0 ? std::min(s.dpi, drawing::kMaxOutputDpi) : drawing::kMaxOutputDpi;
-        const QSize need = drawing::pixelsNeeded(g.bounds().normalized().size(), dpi / 72.0);
-        const drawing::PicturePtr pic =
-            picture._contents.isNull() ? nullptr : drawing::pictureFor(picture._contents, need, &why);
-        if (!pic) {
-            Note(s.problems, Problem_Kind::Picture_Left_Off, row, value,
-                 QStringLiteral("cannot be read: %1.").arg(why));
-        } else if (const QSize wanted = platform::sizeCovering(pic->fullSize, need);
-                   pic->image.width() < wanted.width() && pic->image.height() < wanted.height()) {
-            Note(s.problems, Problem_Kind::Picture_Coarse, row, value,
-                 QStringLiteral("is read at %1 x %2 pixels, fewer than its frame needs at %3 dpi.")
-                     .arg(pic->image.width())
-                     .arg(pic->image.height())
-                     .arg(dpi));
-        }
-        if (pic && !pic->notice.isEmpty())
-            Note(s.problems, Problem_Kind::Data, row, value, QStringLiteral("is shown in part: %1.").arg(pic->notice));
+    case Kind::Picture:
+        Fill_Picture(static_cast<QBXImage&>(g), row, value, empty, s);
         break;
-    }
-    case Kind::Barcode: {
-        auto* barcode = dynamic_cast<QBXBarcode*>(&g);
-        Barcode_Row_Picture made;
-        if (!value.isEmpty()) {
-            const Barcode_Picture_Fn& fn = s.barcode ? s.barcode : Default_Barcode_Picture_Function();
-            Barcode_Run_Target target;
-            target.in_run = s.in_run;
-            target.dpi = s.dpi;
-            if (!s.card.isEmpty())
-                target.room = QSizeF(s.card.right() - g.bounds().normalized().left(),
-                                     s.card.bottom() - g.bounds().normalized().top());
-            if (fn)
-                made = fn(g, value, g.header_val, g.footer_val, target);
-        }
-        if (s.in_run && barcode) {
-            // Runs draw the row's picture itself at the card's resolution
-            // (bars and captions as vectors in a PDF); the design keeps its
-            // stored raster.
-            barcode->row_picture = made.picture;
-        } else {
-            g.Set_Barcode_image(made.raster());
-        }
-        if (made.picture.isNull()) {
-            if (s.in_run) {
-                // Never print a sample barcode in place of the row's value.
-                g.Set_Ctrl_Is_Visible(false);
-                QString cause = empty;
-                if (!value.isEmpty())
-                    cause = made.failure.isEmpty() ? QStringLiteral("cannot be encoded.")
-                                                   : QStringLiteral("cannot be encoded: ") + made.failure;
-                Note(s.problems, Problem_Kind::Barcode_Left_Off, row, value, cause);
-            }
-        } else if (s.in_run && barcode && g.ctrl_is_visible) {
-            if (!made.change.isEmpty())
-                Note(s.problems, Problem_Kind::Barcode_Changed, row, value, made.change);
-            // The row's picture is drawn whole from the frame's corner; what
-            // the card's edge would cut is said, never left silent.
-            const QString past = barcode->pastCardEdge(s.card);
-            if (!past.isEmpty()) {
-                const double mm = 25.4 / 72;
-                Note(s.problems, Problem_Kind::Barcode_Past_Edge, row, value,
-                     past + QStringLiteral(" (the card is %1 x %2 mm).")
-                                .arg(std::round(s.card.width() * mm)).arg(std::round(s.card.height() * mm)));
-            }
-        }
+    case Kind::Barcode:
+        Fill_Barcode(g, row, value, empty, s);
         break;
-    }
     case Kind::None:
         break;
     }
@@ -441,6 +452,7 @@ const GraphicList& Binding_Run_Snapshot::Fill_Side(int row, const QString& side)
     sources.pictures = &pictures_;
     sources.card = render_context.frame;
     sources.dpi = output_dpi;
+    sources.vector = output_vector;
     Assign_Batch_Values_To_Control(list, row, sources);
     return list;
 }

@@ -156,6 +156,7 @@ struct Fill_Sources {
     // symbol is made readable there, and a row's picture is decoded for it
     // when it is bound, so the drawing finds it kept.
     double dpi = 0;
+    bool vector = false; // that device draws vector output (a printer)
 };
 
 // Writes row `row`'s values into the bound graphics of the list. Each graphic
@@ -197,6 +198,9 @@ public:
     // or mail), set before the first fill: each row's 2-D symbol is made
     // readable at it and its pictures are decoded for it.
     double output_dpi = 300;
+    // The device draws vector output (a printer): pictures need at least
+    // 300 dpi there, as they are drawn.
+    bool output_vector = false;
 
     // Problems of the use check and of every fill so far.
     QList<Card_Problem> Problems() const { return problems_->List(); }

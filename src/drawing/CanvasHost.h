@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <memory>
+#include <utility>
 
 class QPainter;
 class QBXGraphic;
@@ -21,6 +22,9 @@ public:
     // Paints the current side's background; `cardRect` is the whole card in
     // points, `dirty` only clips.
     virtual void Card_Base_Drawing(QPainter& painter, const QRectF& cardRect, const QRectF& dirty) = 0;
+    // The background picture of the current side with the pixels it needs
+    // at pixelsPerPoint (none when the side shows none), as its draw asks.
+    virtual std::pair<platform::StoredPicture, QSize> cardBackgroundPicture(const QRectF&, double) { return {}; }
     // The card outline: 0 rectangle, 1 rounded rectangle, 2 oval.
     virtual int cardShape() const = 0;
     // A canvas set its selection to `count` graphics.

@@ -25,6 +25,12 @@ QPainterPath cardShapePath(int cardShape, const QRectF& rect)
 
 namespace {
 
+QSize backgroundPixels(const Card_Property& card, const QRectF& cardRect, double pixelsPerPoint)
+{
+    const bool tiled = card.Card_BG_Image_Layout == QLatin1String("Tile");
+    return pixelsNeeded(tiled ? card.Card_BG_Image.pointSize() : cardRect.size(), pixelsPerPoint);
+}
+
 void drawBackgroundPicture(QPainter& p, const Card_Property& card, const QPainterPath& shape, const QRectF& cardRect)
 {
     const platform::StoredPicture& stored = card.Card_BG_Image;
@@ -40,7 +46,7 @@ void drawBackgroundPicture(QPainter& p, const Card_Property& card, const QPainte
     const bool tiled = card.Card_BG_Image_Layout == QLatin1String("Tile");
     // Decoded for this surface: each tile at its own size in points, a
     // stretched picture over the whole card.
-    const PicturePtr pic = pictureFor(stored, pixelsNeeded(tiled ? stored.pointSize() : cardRect.size(), pictureScale(p)));
+    const PicturePtr pic = pictureFor(stored, backgroundPixels(card, cardRect, pictureScale(p)));
     if (!pic)
         return;
     const QImage& picture = pic->image;
@@ -85,6 +91,14 @@ void setBackgroundPicture(Card_Property& side, const QString& path)
     side.Card_fill_chk = true;
     side.Card_fill_style = QStringLiteral("I");
     side.Card_BG_Image_Path = path;
+}
+
+std::pair<platform::StoredPicture, QSize> backgroundPicture(const CardBackgroundContext& c, double pixelsPerPoint)
+{
+    const Card_Property* card = c.side == 0 ? c.front : c.back;
+    if (!card || !card->Card_fill_chk || card->Card_fill_style != QLatin1String("I") || card->Card_BG_Image.isNull())
+        return {};
+    return {card->Card_BG_Image, backgroundPixels(*card, c.cardRect, pixelsPerPoint)};
 }
 
 void Card_Base_Drawing(QPainter& p, const CardBackgroundContext& c, const QRectF& dirty)

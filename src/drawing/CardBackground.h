@@ -9,6 +9,8 @@
 #include <QRectF>
 #include <QString>
 
+#include <utility>
+
 class QPainter;
 
 struct CardBackgroundContext {
@@ -30,6 +32,12 @@ QPainterPath cardShapePath(int cardShape, const QRectF& rect);
 // partial repaint matches the full one. A side record missing from the
 // context draws the white shape only.
 void Card_Base_Drawing(QPainter& painter, const CardBackgroundContext& context, const QRectF& dirty);
+
+// The background picture the context's side shows, with the pixels it needs
+// at pixelsPerPoint: each tile at its own size in points, a stretched
+// picture over the whole card. None when the side shows no picture.
+std::pair<platform::StoredPicture, QSize> backgroundPicture(const CardBackgroundContext& context,
+                                                            double pixelsPerPoint);
 
 // What set_Front_BG_Image / set_Back_BG_Image do to their side record: ""
 // changes nothing; otherwise the record switches to picture fill with the

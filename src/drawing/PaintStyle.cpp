@@ -31,13 +31,19 @@ double deviceScale(const QPainter& painter)
     return s > 0 && std::isfinite(s) ? s : 1.0;
 }
 
-double pictureScale(const QPainter& painter)
+double picturePixelsPerPoint(double devicePixelsPerPoint, bool vector)
 {
-    double s = deviceScale(painter);
-    const QPaintEngine* engine = painter.paintEngine();
-    if (engine && engine->type() != QPaintEngine::Raster)
+    double s = std::isfinite(devicePixelsPerPoint) && devicePixelsPerPoint > 0 ? devicePixelsPerPoint
+                                                                              : kMaxOutputDpi / 72.0;
+    if (vector)
         s = std::max(s, 300.0 / 72.0);
     return std::min(s, kMaxOutputDpi / 72.0);
+}
+
+double pictureScale(const QPainter& painter)
+{
+    const QPaintEngine* engine = painter.paintEngine();
+    return picturePixelsPerPoint(deviceScale(painter), engine && engine->type() != QPaintEngine::Raster);
 }
 
 QPen strokePen(const QPainter& painter, const QColor& colour, double width, const QString& code,

@@ -46,10 +46,13 @@ void fillHatch(QPainter& painter, const QPainterPath& path, const QColor& backgr
 
 // The scale from card points to device pixels of the painter (1 at 72 dpi).
 double deviceScale(const QPainter& painter);
-// Pixels per point a picture drawn on the painter needs: the device's own on
-// pixel surfaces (the canvas at its zoom and pixel ratio, a picture exported
-// at its dpi), at least 300 dpi on vector output (PDF, print), never more
-// than kMaxOutputDpi.
+// Pixels per point a picture needs on a device of devicePixelsPerPoint:
+// the device's own on pixel surfaces (the canvas at its zoom and pixel
+// ratio, a picture exported at its dpi), at least 300 dpi on vector output
+// (PDF, print), never more than kMaxOutputDpi. A device of no known
+// resolution (0) takes kMaxOutputDpi.
+double picturePixelsPerPoint(double devicePixelsPerPoint, bool vector);
+// The same for the painter's device.
 double pictureScale(const QPainter& painter);
 
 } // namespace drawing

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <condition_variable>
 #include <list>
+#include <malloc.h>
 #include <map>
 #include <mutex>
 #include <set>
@@ -70,6 +71,8 @@ ByIdentity<Failed> gFailed;
 // Pictures being decoded now: other draws of them wait for the result.
 std::set<Identity, IdentityLess> gDecoding;
 std::atomic<qint64> gDecodes{0};
+std::atomic<int> gDecodingNow{0};
+std::atomic<int> gMostAtOnce{0};
 // Reasons logged per picture.
 ByIdentity<QSet<QString>> gLoggedFor;
 
@@ -98,10 +101,25 @@ QString nameOf(const platform::StoredPicture& stored)
     return stored.path().isEmpty() ? QStringLiteral("stored in the design") : stored.path();
 }
 
+// Counts the decodes running at once while it lives.
+struct Decoding {
+    Decoding()
+    {
+        const int now = ++gDecodingNow;
+        for (int most = gMostAtOnce.load(); now > most && !gMostAtOnce.compare_exchange_weak(most, now);) {
+        }
+    }
+    ~Decoding() { --gDecodingNow; }
+};
+
 PicturePtr decode(const platform::StoredPicture& stored, QSize target, QString* why)
 {
     ++gDecodes;
-    QImage image = stored.image(target, why);
+    QImage image;
+    {
+        const Decoding counted;
+        image = stored.image(target, why);
+    }
     if (image.isNull()) {
         logOnceFor(stored, QStringLiteral("unreadable"),
                    QStringLiteral("The picture %1 cannot be read: %2").arg(nameOf(stored), *why));
@@ -291,9 +309,26 @@ QSizeF cappedPointSize(QSizeF size)
     return QSizeF(std::min(size.width(), 724.0), std::min(size.height(), 468.0));
 }
 
+void releaseDecodedPictures()
+{
+    {
+        std::unique_lock lock(gKeptMutex);
+        gKept.clear();
+        gKeptIndex.clear();
+        gKeptBytes = 0;
+        gFailed.clear();
+    }
+    ::malloc_trim(0);
+}
+
 qint64 picturesDecoded()
 {
     return gDecodes.load();
+}
+
+int mostDecodesAtOnce()
+{
+    return gMostAtOnce.exchange(0);
 }
 
 qint64 keptPictureBytes()

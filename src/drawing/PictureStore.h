@@ -67,9 +67,15 @@ QSizeF pointSizeOf(const QImage& image);
 // Each side capped by itself: width at most 724, height at most 468 points.
 QSizeF cappedPointSize(QSizeF size);
 
+// Lets go of every decoded picture kept (a design closed: its pictures are
+// decoded again when drawn) and hands the freed memory back to the system.
+void releaseDecodedPictures();
+
 // Decodes made so far by pictureFor (what the kept pictures saved is seen
 // against it).
 qint64 picturesDecoded();
+// The most decodes that ran at once since the last call.
+int mostDecodesAtOnce();
 // Bytes of decoded pictures kept now.
 qint64 keptPictureBytes();
 

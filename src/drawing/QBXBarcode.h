@@ -47,6 +47,10 @@ public:
     // Its pixels for its own size at pixelsPerPoint (by default the highest
     // output resolution).
     drawing::PicturePtr pictureForDrawing(double pixelsPerPoint = drawing::kMaxOutputDpi / 72.0) const;
+    // The stored picture unless a run's row picture is drawn in its place;
+    // it needs the pixels of its own size in points.
+    platform::StoredPicture pictureShown() const override;
+    QSize picturePixelsNeeded(double pixelsPerPoint) const override;
     void drawContentsInView(QPainter* painter, const DrawingContext& context, bool isBeingCreateOrEdited) override;
 
 protected:

@@ -40,10 +40,19 @@ platform::StoredPicture QBXBarcode::storedPicture() const
     return platform::StoredPicture::fromFile(samplePath());
 }
 
+platform::StoredPicture QBXBarcode::pictureShown() const
+{
+    return row_picture.isNull() ? storedPicture() : platform::StoredPicture();
+}
+
+QSize QBXBarcode::picturePixelsNeeded(double pixelsPerPoint) const
+{
+    return pixelsNeeded(storedPicture().pointSize(), pixelsPerPoint);
+}
+
 PicturePtr QBXBarcode::pictureForDrawing(double pixelsPerPoint) const
 {
-    const platform::StoredPicture picture = storedPicture();
-    return pictureFor(picture, pixelsNeeded(picture.pointSize(), pixelsPerPoint));
+    return pictureFor(storedPicture(), picturePixelsNeeded(pixelsPerPoint));
 }
 
 QRectF QBXBarcode::pictureRect() const

@@ -1,6 +1,7 @@
 #include "drawing/QBXGraphic.h"
 
 #include "drawing/GraphicDefaults.h"
+#include "drawing/PictureStore.h"
 #include "drawing/QBXBarcode.h"
 #include "drawing/QBXImage.h"
 #include "drawing/QBXLine.h"
@@ -348,6 +349,11 @@ void QBXGraphic::drawHandleInView(QPainter* painter, const DrawingContext& conte
     const QPalette palette = QGuiApplication::palette();
     painter->fillRect(handle.translated(1.0, 1.0), palette.color(QPalette::Shadow));
     painter->fillRect(handle, lock_hai ? QColor(Qt::red) : palette.color(QPalette::Highlight));
+}
+
+QSize QBXGraphic::picturePixelsNeeded(double pixelsPerPoint) const
+{
+    return drawing::pixelsNeeded(bounds().normalized().size(), pixelsPerPoint);
 }
 
 bool QBXGraphic::canMakeNaturalSize() const

@@ -286,6 +286,16 @@ public:
     virtual void drawHandleInView(QPainter* painter, const DrawingContext& context, const QPointF& point,
                                   bool lock_hai);
 
+    // ---- the picture a kind draws ----
+    // The picture it shows now; none for kinds that draw none, or when it
+    // shows none. Nothing is decoded.
+    virtual platform::StoredPicture pictureShown() const { return {}; }
+    // The pixels that picture needs on a surface of pixelsPerPoint (what
+    // drawing::picturePixelsPerPoint gives the surface): the one answer its
+    // draw, a run's binding and the canvas's decoding ask. By default the
+    // frame's size there.
+    virtual QSize picturePixelsNeeded(double pixelsPerPoint) const;
+
     virtual bool isDrawingFill() const { return _isDrawingFill; }
     virtual bool isDrawingStroke() const { return _isDrawingStroke; }
     virtual bool canSetDrawingFill() const { return true; }

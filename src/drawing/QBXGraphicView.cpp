@@ -434,20 +434,22 @@ void QBXGraphicView::drawRect(QPainter& painter, const QRectF& dirty)
     context.deviceScale = m_zoom * devicePixelRatioF();
     context.refreshCanvas = [] { drawing::requestRefresh(); };
     // The pictures this paint shows that are not decoded for the zoom yet
-    // are decoded together first.
-    std::vector<const QBXImage*> shown;
-    for (const GraphicPtr& g : list) {
-        const auto* image = dynamic_cast<const QBXImage*>(g.get());
-        if (image && image->ctrl_is_visible && !image->_file_path.isEmpty() && needsToDraw(image->drawingBounds(), dirty))
-            shown.push_back(image);
-    }
-    // One picture is decoded by its own draw; nothing to do together.
-    if (shown.size() > 1) {
+    // (the background's and every graphic's that draws one) are decoded
+    // together first; one picture alone is decoded by its own draw.
+    {
         const double scale = drawing::pictureScale(painter);
         std::vector<std::pair<platform::StoredPicture, QSize>> pictures;
-        for (const QBXImage* image : shown)
-            pictures.emplace_back(image->storedPicture(), drawing::pixelsNeeded(image->bounds().normalized().size(), scale));
-        drawing::decodeTogether(pictures);
+        if (CanvasHost* host = drawing::canvasHost())
+            if (auto background = host->cardBackgroundPicture(bounds(), scale); !background.first.isNull())
+                pictures.push_back(std::move(background));
+        for (const GraphicPtr& g : list) {
+            if (!g || !g->ctrl_is_visible || !needsToDraw(g->drawingBounds(), dirty))
+                continue;
+            if (platform::StoredPicture picture = g->pictureShown(); !picture.isNull())
+                pictures.emplace_back(std::move(picture), g->picturePixelsNeeded(scale));
+        }
+        if (pictures.size() > 1)
+            drawing::decodeTogether(pictures);
     }
     for (int i = int(list.size()) - 1; i >= 0; --i) {
         const GraphicPtr& g = list[size_t(i)];

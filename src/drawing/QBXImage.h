@@ -32,6 +32,8 @@ public:
     // The picture drawn: the file's (one per file version), else the picture
     // held; null when neither exists. Nothing is decoded.
     platform::StoredPicture storedPicture() const;
+    // The stored picture while a file is named (the draw shows none without).
+    platform::StoredPicture pictureShown() const override;
     // Its pixels with at least need's pixels each way (empty: full size).
     drawing::PicturePtr pictureForDrawing(QSize need = {}) const;
     // Unless locked: the picture's capped size at the same origin, no flips.

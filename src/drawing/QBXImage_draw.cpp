@@ -45,6 +45,11 @@ platform::StoredPicture QBXImage::storedPicture() const
     return _contents;
 }
 
+platform::StoredPicture QBXImage::pictureShown() const
+{
+    return _file_path.isEmpty() ? platform::StoredPicture() : storedPicture();
+}
+
 PicturePtr QBXImage::pictureForDrawing(QSize need) const
 {
     return pictureFor(storedPicture(), need);
@@ -65,7 +70,7 @@ void QBXImage::drawContentsInView(QPainter* painter, const DrawingContext& conte
     strokeFrame(*painter, *this, b);
     // Decoded for what the frame needs on this surface; effects run on a
     // copy reduced to that size.
-    const QSize target = pixelsNeeded(b.size(), pictureScale(*painter));
+    const QSize target = picturePixelsNeeded(pictureScale(*painter));
     const PicturePtr pic = pictureForDrawing(target);
     if (pic && b.width() > 0 && b.height() > 0) {
         const QImage processed = ImageProcesser::processForDrawing(pic, effects, target);

@@ -25,6 +25,7 @@ public:
     // else the record's file (read once per file version, never written into
     // the graphic while drawing).
     drawing::PicturePtr pictureForDrawing(QSize need = {}) const;
+    platform::StoredPicture pictureShown() const override;
     void drawContentsInView(QPainter* painter, const DrawingContext& context, bool isBeingCreateOrEdited) override;
 
 protected:

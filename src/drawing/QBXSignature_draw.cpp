@@ -37,6 +37,14 @@ void QBXSignature::setFilePath(const QString& path)
     _contents_img = platform::StoredPicture::fromFile(standardizedPath(p));
 }
 
+platform::StoredPicture QBXSignature::pictureShown() const
+{
+    if (!file_path.isNull() && file_path == _file_path)
+        return _contents_img;
+    const QString p = _file_path == QLatin1String("Default") ? samplePath() : _file_path;
+    return p.isEmpty() ? platform::StoredPicture() : platform::StoredPicture::fromFile(standardizedPath(p));
+}
+
 PicturePtr QBXSignature::pictureForDrawing(QSize need) const
 {
     if (!file_path.isNull() && file_path == _file_path)
@@ -54,7 +62,7 @@ void QBXSignature::drawContentsInView(QPainter* painter, const DrawingContext& c
     if (!usableBounds(bounds(), &b, QStringLiteral("Signature")))
         return;
     strokeFrame(*painter, *this, b);
-    const PicturePtr pic = pictureForDrawing(pixelsNeeded(b.size(), pictureScale(*painter)));
+    const PicturePtr pic = pictureForDrawing(picturePixelsNeeded(pictureScale(*painter)));
     if (pic && b.width() > 0 && b.height() > 0) {
         // Stretched to fill the bounds in each direction on its own.
         painter->save();

@@ -111,6 +111,8 @@ public:
 
     // ---- CanvasHost ----
     void Card_Base_Drawing(QPainter& painter, const QRectF& cardRect, const QRectF& dirty) override;
+    std::pair<platform::StoredPicture, QSize> cardBackgroundPicture(const QRectF& cardRect,
+                                                                    double pixelsPerPoint) override;
     int cardShape() const override;
     void selectionSizeChanged(int count) override;
 

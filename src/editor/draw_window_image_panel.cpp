@@ -6,6 +6,7 @@
 #include "app/AppHelpers.h"
 #include "barcode/BarcodeGlobals.h"
 #include "drawing/QBXGraphicView.h"
+#include "drawing/PaintStyle.h"
 #include "drawing/QBXImage.h"
 #include "editor/panel_controls.h"
 #include "platform/color_well.h"
@@ -263,13 +264,21 @@ int QBXWindowController::Open_Image_Library_Window(const QString& mode)
 
 namespace {
 
-// A picture larger than the program decodes, in a frame that needs more of
-// its pixels for the highest output resolution, is named when it is placed:
-// it is drawn with fewer pixels than the output could take.
-void Say_If_Reduced(const QBXImage& g)
+// Said when a picture is placed: one whose data is damaged is shown only in
+// part (decoded now for the canvas, which then finds it kept); one larger
+// than the program decodes, in a frame that needs more of its pixels for the
+// highest output resolution, is drawn with fewer pixels than the output
+// could take.
+void Say_What_Is_Shown(const QBXImage& g, double canvasPixelsPerPoint)
 {
     const platform::StoredPicture picture = g.storedPicture();
-    const QSize wanted = platform::sizeCovering(picture.size(), drawing::pixelsNeeded(g.bounds().normalized().size()));
+    if (picture.isNull())
+        return;
+    const drawing::PicturePtr shown =
+        drawing::pictureFor(picture, g.picturePixelsNeeded(drawing::picturePixelsPerPoint(canvasPixelsPerPoint, false)));
+    if (shown && !shown->notice.isEmpty())
+        Show_MessageBox(QStringLiteral("The picture %1 is shown only in part: %2.").arg(picture.path(), shown->notice));
+    const QSize wanted = platform::sizeCovering(picture.size(), g.picturePixelsNeeded(drawing::kMaxOutputDpi / 72.0));
     if (qint64(wanted.width()) * wanted.height() <= platform::kMaxDecodePixels)
         return;
     Show_MessageBox(QStringLiteral("The picture %1 (%2 x %3 pixels) is drawn with at most %4 million pixels, fewer "
@@ -287,7 +296,7 @@ void Set_Current_Picture(QBXWindowController& c, const QString& path)
     auto& picture = static_cast<QBXImage&>(*g);
     picture.setFilePath(path);
     c.Update_Image_Graphics();
-    Say_If_Reduced(picture);
+    Say_What_Is_Shown(picture, canvas->zoom() * canvas->devicePixelRatioF());
 }
 
 } // namespace

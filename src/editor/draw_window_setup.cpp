@@ -680,16 +680,29 @@ void QBXWindowController::Show_Hide_Ruler_ChkBox(QObject*)
 
 // ---------------------------------------------------------------- canvas host
 
-void QBXWindowController::Card_Base_Drawing(QPainter& painter, const QRectF& cardRect, const QRectF& dirty)
+namespace {
+CardBackgroundContext Background_Context(const Card_Property& front, const Card_Property& back, const QRectF& cardRect)
 {
     CardBackgroundContext context;
-    context.front = &Front_card_Prop;
-    context.back = &Back_card_Prop;
+    context.front = &front;
+    context.back = &back;
     context.cardShape = Card_Shape.load();
     context.side = Card_Front_Or_Back;
     context.resourcePath = Resource_Path;
     context.cardRect = cardRect;
-    drawing::Card_Base_Drawing(painter, context, dirty);
+    return context;
+}
+} // namespace
+
+void QBXWindowController::Card_Base_Drawing(QPainter& painter, const QRectF& cardRect, const QRectF& dirty)
+{
+    drawing::Card_Base_Drawing(painter, Background_Context(Front_card_Prop, Back_card_Prop, cardRect), dirty);
+}
+
+std::pair<platform::StoredPicture, QSize> QBXWindowController::cardBackgroundPicture(const QRectF& cardRect,
+                                                                                     double pixelsPerPoint)
+{
+    return drawing::backgroundPicture(Background_Context(Front_card_Prop, Back_card_Prop, cardRect), pixelsPerPoint);
 }
 
 int QBXWindowController::cardShape() const

@@ -6,6 +6,7 @@
 #include "app/Globals.h"
 #include "batch/Binding_Table_Model.h"
 #include "drawing/GraphicDefaults.h"
+#include "drawing/PictureStore.h"
 #include "drawing/QBXGraphicView.h"
 #include "drawing/QBXGrid.h"
 #include "platform/color_well.h"
@@ -167,6 +168,8 @@ void QBXWindowController::New_Project_Setting_Reset()
     deleteAllGraphics(_graphicView, m_document.data());
     deleteAllGraphics(_graphicView_BACK, m_document.data());
     Last_Selected_Graphic.reset();
+    // Their decoded pixels go with them.
+    drawing::releaseDecodedPictures();
 
     // 14.
     Not_Draw_Only_Prop_Change = false;

@@ -760,9 +760,12 @@ void Print_Wnd::Execute_Printing(bool preview)
             return;
         }
         printer.setCopyCount(Copies_Stepper->intValue());
-        // Each row's 2-D symbol is made readable at the printer's resolution.
-        if (snapshot)
+        // Each row's 2-D symbol is made readable at the printer's resolution,
+        // its pictures decoded as the printer draws them.
+        if (snapshot) {
             snapshot->output_dpi = printer.logicalDpiX();
+            snapshot->output_vector = true;
+        }
         printer.setDocName(QStringLiteral("Cards"));
         if (!Run_With_Progress([&](Print_Progress& progress) { return view.Print(printer, pages, &progress); },
                                Total_Label))

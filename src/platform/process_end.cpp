@@ -1,5 +1,7 @@
 #include "platform/process_end.h"
 
+#include "platform/threads.h"
+
 #include <QCoreApplication>
 #include <atomic>
 #include <cstdlib>
@@ -63,6 +65,7 @@ void endProcess(int status)
         QCoreApplication::exit(status);
         return;
     }
+    endIfPoolLostThread(status);
     std::exit(status);
 }
 

@@ -2,10 +2,13 @@
 
 #include <QThread>
 #include <QThreadPool>
+#include <QtGlobal>
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <mutex>
 #include <system_error>
@@ -48,6 +51,31 @@ void holdPoolThread()
     --g_holdGo;
 }
 
+// Qt says a refused start of one of its threads only as a warning, from
+// the call that asked for the thread: caught here while the pool starts one.
+std::atomic<bool> g_poolStartRefused{false};
+std::atomic<bool> g_poolLostThread{false}; // a refused start the pool counts for good
+QtMessageHandler g_previousHandler = nullptr;
+
+void noteRefusedStart(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (type == QtWarningMsg && text.startsWith(QLatin1String("QThread::start: Thread creation error")))
+        g_poolStartRefused = true;
+    else if (g_previousHandler)
+        g_previousHandler(type, context, text);
+}
+
+// Hands the pool a task that holds its thread; false when the system
+// refused that thread.
+bool startPoolThread(QThreadPool& pool)
+{
+    g_poolStartRefused = false;
+    g_previousHandler = qInstallMessageHandler(noteRefusedStart);
+    pool.start(holdPoolThread);
+    qInstallMessageHandler(g_previousHandler);
+    return !g_poolStartRefused.load();
+}
+
 } // namespace
 
 bool startThread(std::vector<std::thread>& pool, std::function<void()> work)
@@ -80,8 +108,7 @@ bool keepImagePoolReady(QString* why)
     if (pool->maxThreadCount() < wanted)
         pool->setMaxThreadCount(wanted);
     // Each task waits until all are started, so each takes a thread of its
-    // own. A thread is handed to the pool only after one of ours started:
-    // the pool cannot tell when the system refuses its thread.
+    // own.
     int added = 0;
     int begun = 0;
     {
@@ -89,11 +116,17 @@ bool keepImagePoolReady(QString* why)
         begun = g_holdBegun;
     }
     while (held + added < wanted) {
-        std::thread probe;
-        if (!tryStart(probe, [] {}))
+        if (g_allowed.load() == 0)
+            break; // the test hook refuses every start from here
+        if (!startPoolThread(*pool)) {
+            // The pool counts the refused thread as running for good, with
+            // the task it was given. Released, the pool hands its tasks out
+            // by its true count; it would still wait for that thread when
+            // the program ends, which endIfPoolLostThread spares.
+            pool->releaseThread();
+            g_poolLostThread = true;
             break;
-        probe.join();
-        pool->start(holdPoolThread);
+        }
         std::unique_lock hold(g_holdMutex);
         if (!g_holdChanged.wait_for(hold, std::chrono::seconds(10), [&] { return g_holdBegun > begun + added; })) {
             ++g_holdGo; // the late task goes straight through
@@ -115,6 +148,14 @@ bool keepImagePoolReady(QString* why)
         *why = QStringLiteral("The cards cannot be drawn: the system refuses to start the threads picture drawing "
                               "needs. Close other programs and try again.");
     return held > 0;
+}
+
+void endIfPoolLostThread(int status)
+{
+    if (!g_poolLostThread.load())
+        return;
+    std::fflush(nullptr);
+    std::_Exit(status);
 }
 
 void refuseThreadsAfter(int allowed)

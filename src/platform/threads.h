@@ -27,6 +27,12 @@ void startThreadOrRun(std::thread& thread, std::function<void()> work);
 // a run that then ends says in *why: pictures must not be drawn off the pool.
 bool keepImagePoolReady(QString* why = nullptr);
 
+// Ends the process with the status at once, without waiting for Qt's pool,
+// when the system refused one of its threads: Qt counts that thread as
+// running for good, and waiting for the pool would never end. Otherwise
+// returns. Called where the program ends.
+void endIfPoolLostThread(int status);
+
 // Test hook: after `allowed` more starts every start is refused, as by a
 // system at its limit; a negative count turns the hook off.
 void refuseThreadsAfter(int allowed);

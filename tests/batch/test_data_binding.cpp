@@ -8,6 +8,7 @@
 #include "drawing/PictureStore.h"
 #include "support/hostile_bytes.h"
 
+#include <QBuffer>
 #include <QFile>
 
 #include <QPainter>
@@ -403,4 +404,34 @@ TEST(DataBinding, EveryRowOfARunHasItsOwnLargePictureWithinTheMemoryBudget)
     }
     EXPECT_LT(cost.peakMiB, 300);
     std::cout << "fourteen rows: " << cost.seconds << " s CPU, " << cost.peakMiB << " MiB" << std::endl;
+}
+
+TEST(DataBinding, ARowPictureShownOnlyInPartIsListedUnderItsOwnHeading)
+{
+    Fixture f;
+    QImage noise(320, 240, QImage::Format_RGB32);
+    for (int y = 0; y < noise.height(); ++y)
+        for (int x = 0; x < noise.width(); ++x)
+            noise.setPixel(x, y, qRgb((x * 7 + y * 13) % 256, (x * y) % 256, (x ^ y) % 256));
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(noise.save(&buffer, "JPG", 95));
+    const QString cut = f.folder.path() + QStringLiteral("/cut.jpg");
+    QFile file(cut);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(jpeg.left(jpeg.size() / 2));
+    file.close();
+    f.folder.write(QStringLiteral("P.txt"), cut.toUtf8() + "\n");
+    auto picture = Series_Picture(QStringLiteral("P"));
+    picture->setBounds(QRectF(0, 0, 160, 120));
+    f.design.front = {picture};
+    f.check();
+    Binding_Run_Snapshot run(f.binding, f.design, f.table.ListData());
+    run.output_dpi = 72;
+    run.Fill_Side(0, QStringLiteral("F"));
+    const QString text = Problems_Text(run.Problems(), 1);
+    EXPECT_TRUE(text.startsWith(QStringLiteral("1 of 1 cards carries a problem.\nPictures shown only in part:\nCard 1: ")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("cut.jpg\" is shown in part: "))) << text.toStdString();
 }

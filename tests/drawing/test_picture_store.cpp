@@ -2,12 +2,15 @@
 // never keeping its bytes once the design lets it go, decoded once when
 // several draws miss it at once, and their reasons logged per picture.
 #include "drawing/PictureStore.h"
+#include "support/hang_guard.h"
 #include "support/hostile_bytes.h"
 #include "support/log_capture.h"
 
 #include <QSemaphore>
+#include <QThread>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <thread>
 #include <vector>
 
@@ -37,8 +40,13 @@ TEST(PictureStore, EightDrawsMissingOnePictureDecodeItOnce)
         });
     ready.acquire(int(drawn.size()));
     go.release(int(drawn.size()));
-    for (std::thread& thread : threads)
-        thread.join();
+    {
+        // A lost wake-up leaves the waiting draws asleep: fail now, not at
+        // the test's time limit.
+        HangGuard guard(std::chrono::seconds(30), "eight draws of one picture");
+        for (std::thread& thread : threads)
+            thread.join();
+    }
     EXPECT_EQ(drawing::picturesDecoded() - before, 1);
     for (const drawing::PicturePtr& pic : drawn) {
         ASSERT_TRUE(pic);
@@ -90,4 +98,43 @@ TEST(PictureStore, PixelsNeededFollowTheSurfaceUpToTheHighestOutput)
     EXPECT_EQ(drawing::pixelsNeeded(QSizeF(72, 36), 300.0 / 72), QSize(300, 150));
     EXPECT_EQ(drawing::pixelsNeeded(QSizeF(72, 36), 1200.0 / 72), QSize(600, 300));
     EXPECT_EQ(drawing::pixelsNeeded(QSizeF(72, 36)), QSize(600, 300));
+}
+
+TEST(PictureStore, PicturesShownTogetherAreDecodedTogetherWithinTheThreads)
+{
+    std::vector<std::pair<platform::StoredPicture, QSize>> wanted;
+    for (int i = 0; i < 6; ++i)
+        wanted.emplace_back(colourPicture(2048, 2048, qRgb(40 * i, 7, 9)), QSize(1024, 1024));
+    drawing::mostDecodesAtOnce();
+    drawing::decodeTogether(wanted);
+    const int most = drawing::mostDecodesAtOnce();
+    EXPECT_GE(most, std::min(2, QThread::idealThreadCount()));
+    EXPECT_LE(most, std::max(1, QThread::idealThreadCount()));
+    for (const auto& [stored, need] : wanted) {
+        const qint64 before = drawing::picturesDecoded();
+        EXPECT_TRUE(drawing::pictureFor(stored, need));
+        EXPECT_EQ(drawing::picturesDecoded(), before); // found kept
+    }
+}
+
+TEST(PictureStore, KeptPicturesGiveWayToStoredBytesAndGoWhenReleased)
+{
+    // Stored bytes of 400 MiB (pages never touched) leave the kept pictures
+    // less than their most.
+    QByteArray bytes(400 << 20, Qt::Uninitialized);
+    const QByteArray png = hostile::colourPng(64, 64, qRgb(1, 2, 3));
+    std::copy(png.begin(), png.end(), bytes.begin());
+    const platform::StoredPicture big = platform::StoredPicture::fromBytes(bytes);
+    ASSERT_FALSE(big.isNull());
+    const qint64 allowance = std::clamp(drawing::kPictureMemoryBytes - platform::StoredPicture::heldBytes(),
+                                        drawing::kMinKeptPictureBytes, drawing::kKeptPictureBytes);
+    ASSERT_LT(allowance, drawing::kKeptPictureBytes);
+    std::vector<platform::StoredPicture> pictures;
+    for (int i = 0; i < 10; ++i) {
+        pictures.push_back(colourPicture(2048, 2048, qRgb(i, 90, 9)));
+        ASSERT_TRUE(drawing::pictureFor(pictures.back()));
+        EXPECT_LE(drawing::keptPictureBytes(), allowance) << i;
+    }
+    drawing::releaseDecodedPictures();
+    EXPECT_EQ(drawing::keptPictureBytes(), 0);
 }

@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QTemporaryDir>
+#include <QBuffer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -210,6 +211,26 @@ TEST_F(ImagePanel, FilesThatGiveNoPictureAreRefused)
               QStringList{QStringLiteral("\nThe picture %1 (8000 x 6000 pixels) is drawn with at most 16 million "
                                          "pixels, fewer than its frame needs at 600 dpi.")
                               .arg(photo)});
+
+    // A photo cut short is placed showing what could be read, and says so.
+    QImage noise(320, 240, QImage::Format_RGB32);
+    for (int y = 0; y < noise.height(); ++y)
+        for (int x = 0; x < noise.width(); ++x)
+            noise.setPixel(x, y, qRgb((x * 7 + y * 13) % 256, (x * y) % 256, (x ^ y) % 256));
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(noise.save(&buffer, "JPG", 95));
+    const QString cut = writeFile(QStringLiteral("cut_short.jpg"), jpeg.left(jpeg.size() / 2));
+    testResponder().reset();
+    testResponder().answerFilePanel({cut});
+    testResponder().answerAlert(platform::modal::AlertAnswer::Ok);
+    c->Manual_Image_Browse_Btn(nullptr);
+    EXPECT_EQ(a->_file_path, cut);
+    const QStringList said = testResponder().texts(QStringLiteral("alert"));
+    ASSERT_EQ(said.size(), 1);
+    EXPECT_TRUE(said[0].startsWith(QStringLiteral("\nThe picture %1 is shown only in part: ").arg(cut)))
+        << said[0].toStdString();
 }
 
 TEST_F(SignBarcodePanel, SignatureKeepsItsOwnFileAndTakesCapitalPng)

@@ -82,5 +82,6 @@ int main(int argc, char** argv)
     const int result = RUN_ALL_TESTS();
     gTestsRunning.store(false);
     platform::modal::setResponder(nullptr);
+    platform::endIfPoolLostThread(result);
     return result;
 }
