@@ -329,6 +329,13 @@ bool encodeBase256(const QByteArray& data, int width, int height, Symbol* out)
     return false;
 }
 
+// Base256 as asked, or as an automatic value's fallback: every encodation
+// title but the library's own.
+bool takesBase256(const QString& title)
+{
+    return title != QLatin1String("Ascii") && title != QLatin1String("C40") && title != QLatin1String("Text");
+}
+
 // The size named by width and height (the largest for 0 x 0); null for a
 // size ECC200 does not have.
 const SymbolSize* sizeOf(int width, int height)
@@ -417,8 +424,6 @@ bool encode(const QByteArray& data, int width, int height, const QString& encodi
 {
     *out = Symbol{};
     const bool base256 = encodingTitle == QLatin1String("Base256");
-    const bool automatic = !base256 && encodingTitle != QLatin1String("Ascii")
-        && encodingTitle != QLatin1String("C40") && encodingTitle != QLatin1String("Text");
     std::unique_lock<std::mutex> libraryTurn(libraryMutex());
     std::string enc = encodationFor(encodingTitle, data);
     int W = width, H = height, lenp = 0, maxp = 0, eccp = 0;
@@ -455,7 +460,7 @@ bool encode(const QByteArray& data, int width, int height, const QString& encodi
         out->capacity = maxp;
         out->eccBytes = eccp;
         out->encoding = enc.empty() && libraryEnc ? std::string(libraryEnc) : enc;
-    } else if (data.size() > 0 && (base256 || automatic)) {
+    } else if (data.size() > 0 && takesBase256(encodingTitle)) {
         // Base256 as asked, or for an automatic value the library's
         // encodations cannot fit (bytes above 127 take two ASCII codewords).
         Symbol b;
@@ -494,12 +499,10 @@ bool encode(const QByteArray& data, int width, int height, const QString& encodi
 bool fits(const QByteArray& data, int width, int height, const QString& encodingTitle)
 {
     const bool base256 = encodingTitle == QLatin1String("Base256");
-    const bool automatic = !base256 && encodingTitle != QLatin1String("Ascii")
-        && encodingTitle != QLatin1String("C40") && encodingTitle != QLatin1String("Text");
     if (const SymbolSize* size = sizeOf(width, height); size != nullptr && !data.isEmpty()) {
         // Base256, which an automatic value falls back on, takes the latch,
         // the length and the bytes.
-        if ((base256 || automatic) && data.size() + 2 <= size->data)
+        if (takesBase256(encodingTitle) && data.size() + 2 <= size->data)
             return true;
         if (base256 || leastCodewords(data) > size->data)
             return false;

@@ -30,17 +30,14 @@ QString failure(Barcode_Gen& g, const QString& value)
 
 QString count(qint64 n) { return QLocale(QLocale::English, QLocale::UnitedStates).toString(n); }
 
-// n units of a value: `unit` repeated, or for bytes two-byte letters with
-// one plain letter when n is odd.
+// n units of a value: the pattern over and over, or bytes: two-byte letters
+// and a plain one for an odd n.
 using Make = std::function<QString(qint64)>;
-Make repeated(const char* unit)
+Make cycle(const QString& pattern)
 {
-    return [unit](qint64 n) { return QString::fromUtf8(unit).repeated(n); };
+    return [pattern](qint64 n) { return pattern.repeated(n / pattern.size() + 1).left(n); };
 }
-QString bytesOf(qint64 n)
-{
-    return QStringLiteral("\u00fc").repeated(n / 2) + QLatin1String(n % 2 ? "a" : "");
-}
+QString bytesOf(qint64 n) { return QStringLiteral("\u00fc").repeated(n / 2) + QLatin1String(n % 2 ? "a" : ""); }
 
 // The value far past the edge is refused with "at most N fit"; N units are
 // drawn and N + 1 are refused with the same N, counted as `expected` says
@@ -67,26 +64,25 @@ TEST(CapacityText, QRCodeModesLevelsAndVersions)
 {
     Barcode_Gen& g = designer("QR Code");
     g.HeightText_2D.text = QStringLiteral("180");
-    checkEdge(g, repeated("7"), QStringLiteral("Too many digits for QR Code: {characters}; at most {fit} fit at error correction L."));
+    checkEdge(g, cycle(QStringLiteral("7")),
+        QStringLiteral("Too many digits for QR Code: {characters}; at most {fit} fit at error correction L."));
     QR_EC_Level_Val = 2;
     QR_Version_Val = 10;
-    checkEdge(g, repeated("A"),
-              QStringLiteral("Too many characters for QR Code: {characters}; at most {fit} fit in the chosen version 10 at error "
-                             "correction Q."));
+    checkEdge(g, cycle(QStringLiteral("A")),
+        QStringLiteral(
+            "Too many characters for QR Code: {characters}; at most {fit} fit in the chosen version 10 at error "
+            "correction Q."));
     QR_EC_Level_Val = 1;
     QR_Version_Val = 0;
     checkEdge(g, bytesOf,
-              QStringLiteral("Too many bytes for QR Code: {bytes} ({characters} characters); at most {fit} fit at error correction M."));
-    // Letters and digits mixed are counted as characters, digits' segments
-    // included.
-    checkEdge(g, [](qint64 n) { return QStringLiteral("AB12345").repeated(n / 7 + 1).left(n); },
-              QStringLiteral("Too many characters for QR Code: {characters}; at most {fit} fit at error correction M."));
-
+        QStringLiteral(
+            "Too many bytes for QR Code: {bytes} ({characters} characters); at most {fit} fit at error correction M."));
     // The picture size that the designer says holds the symbol holds it.
     g.HeightText_2D.text = QStringLiteral("20");
     const QString value = QStringLiteral("https://example.org/cards");
     const QString tooSmall = failure(g, value);
-    const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("A size of (\\d+) or more holds it\\.$")).match(tooSmall);
+    const QRegularExpressionMatch m
+        = QRegularExpression(QStringLiteral("A size of (\\d+) or more holds it\\.$")).match(tooSmall);
     ASSERT_TRUE(m.hasMatch()) << tooSmall.toStdString();
     g.HeightText_2D.text = m.captured(1);
     EXPECT_EQ(failure(g, value).toStdString(), "");
@@ -99,26 +95,22 @@ TEST(CapacityText, PDF417TextDigitsAndCharactersBeyondLatin1)
     Barcode_Gen& g = designer("PDF417");
     g.pdf_ec_lvl_Text.text = QStringLiteral("5");
     // Mixed case takes shifts: fewer fit than capital letters alone.
-    checkEdge(g, [](qint64 n) { return QStringLiteral("Hello World, ").repeated(n / 13 + 1).left(n); },
-              QStringLiteral("Too many characters for PDF417: {characters}; at most {fit} fit."));
-    checkEdge(g, repeated("7"), QStringLiteral("Too many digits for PDF417: {characters}; at most {fit} fit."));
-    checkEdge(g, repeated("\u00e9"),
-              QStringLiteral("Too many characters for PDF417: {characters}; at most {fit} fit. Letters with accents and other signs "
-                             "take more room than plain letters."));
+    checkEdge(g, cycle(QStringLiteral("Hello World, ")),
+        QStringLiteral("Too many characters for PDF417: {characters}; at most {fit} fit."));
     EXPECT_EQ(failure(g, QStringLiteral("Gr\u00fc\u00dfe \U0001F600 5 \u20ac")).toStdString(),
-              QStringLiteral("PDF417 cannot hold \u201C\U0001F600\u201D (U+1F600), character 7 of the value: it holds "
-                             "only Latin-1 letters and signs (Western European).")
-                  .toStdString());
+        QStringLiteral("PDF417 cannot hold \u201C\U0001F600\u201D (U+1F600), character 7 of the value: it holds "
+                       "only Latin-1 letters and signs (Western European).")
+            .toStdString());
 }
 
 TEST(CapacityText, DataMatrixAutomaticAndChosenSizes)
 {
     Barcode_Gen& g = designer("DataMatrix");
-    checkEdge(g, repeated("7"), QStringLiteral("Too many digits for Data Matrix: {characters}; at most {fit} fit."));
-    checkEdge(g, bytesOf, QStringLiteral("Too many bytes for Data Matrix: {bytes} ({characters} characters); at most {fit} fit."));
+    checkEdge(g, cycle(QStringLiteral("7")), QStringLiteral("Too many digits for Data Matrix: {characters}; at most {fit} fit."));
     g.dm_format_ComboBox = QStringLiteral("C24X24");
     g.dm_encoding_ComboBox = QStringLiteral("C40");
-    checkEdge(g, repeated("B"),
-              QStringLiteral("Too many characters for the chosen Data Matrix size 24 x 24: {characters}; at most {fit} fit in C40 "
-                             "encoding. The value needs the size 26 x 26."));
+    checkEdge(g, cycle(QStringLiteral("B")),
+        QStringLiteral(
+            "Too many characters for the chosen Data Matrix size 24 x 24: {characters}; at most {fit} fit in C40 "
+            "encoding. The value needs the size 26 x 26."));
 }
