@@ -44,9 +44,13 @@ QString Too_Many(const QString& name, const QString& value, const QByteArray& by
     const bool digits = std::all_of(value.begin(), value.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
     QString count = Count(inBytes ? bytes.size() : characters);
     if (inBytes)
-        count += characters == 1 ? QStringLiteral(" (1 character)") : QStringLiteral(" (%1 characters)").arg(Count(characters));
-    const QString unit = inBytes ? QStringLiteral("bytes") : digits ? QStringLiteral("digits") : QStringLiteral("characters");
-    QString text = QStringLiteral("Too many %1 for %2: %3; at most %4 fit%5.").arg(unit, name, count, Count(fitting), where);
+        count += characters == 1 ? QStringLiteral(" (1 character)")
+                                 : QStringLiteral(" (%1 characters)").arg(Count(characters));
+    const QString unit = inBytes ? QStringLiteral("bytes")
+        : digits                 ? QStringLiteral("digits")
+                                 : QStringLiteral("characters");
+    QString text = QStringLiteral("Too many %1 for %2: %3; at most %4 fit%5.")
+                       .arg(unit, name, count, Count(fitting), where);
     if (!inBytes && std::any_of(value.begin(), value.end(), [](QChar c) { return c.unicode() > 127; }))
         text += QStringLiteral(" Letters with accents and other signs take more room than plain letters.");
     return text;
@@ -125,10 +129,12 @@ QString Barcode_Gen::DataMatrix_Capacity_Text(const QString& value, int width, i
     const QString name = width > 0 || height > 0
         ? QStringLiteral("the chosen Data Matrix size %1 x %2").arg(height).arg(width)
         : QStringLiteral("Data Matrix");
+    // An encodation chosen bounds what fits, so it is named.
     QString where;
     if (encoding == QLatin1String("Ascii"))
         where = QStringLiteral(" in ASCII encoding");
-    else if (encoding == QLatin1String("C40") || encoding == QLatin1String("Text") || encoding == QLatin1String("Base256"))
+    else if (encoding == QLatin1String("C40") || encoding == QLatin1String("Text")
+             || encoding == QLatin1String("Base256"))
         where = QStringLiteral(" in %1 encoding").arg(encoding);
     return Too_Many(name, value, bytes, fitting, where);
 }

@@ -59,9 +59,9 @@ void sizeFromTitle(const QString& title, int* width, int* height);
 
 // Encodes; false after printing the library's reason and, when `report` is
 // set, the diagnostic lines ("No barcode produced" on stderr, size, counts,
-// data and encodation on stdout). Base256, and an Auto value that the library's encodations do
-// not fit, are encoded here (latch, length, randomised bytes) with the
-// library's Reed-Solomon coder. All memory the library hands out is freed
+// data and encodation on stdout). Base256, and an Auto value that the
+// library's encodations do not fit, are encoded here (latch, length,
+// randomised bytes) with the library's Reed-Solomon coder. All memory the library hands out is freed
 // on every path. A 144 x 144 result gets its error correction codewords in
 // the standard's interleave (the library's own order is unreadable). The
 // library is not known to be re-entrant: calls into it take turns.

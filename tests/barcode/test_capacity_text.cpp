@@ -3,6 +3,7 @@
 // text names both in the value's own units.
 #include "barcode/BarcodeGlobals.h"
 #include "barcode/Barcode_Gen.h"
+#include "support_barcode.h"
 
 #include <QLocale>
 #include <QRegularExpression>
@@ -13,14 +14,11 @@ namespace {
 
 Barcode_Gen& designer(const char* title)
 {
-    Barcode_Gen& g = *Barcode_Gen::defaultInstance();
-    g.Restore_Defaults();
-    g.liner_or_2D_font = 1;
-    g.barcodeTypePopup = QString::fromLatin1(title);
+    bt::resetDesigner(QString::fromLatin1(title));
     QR_Version_Val = 0;
     QR_EC_Level_Val = 0;
     USED_DPI_VALUE = 72;
-    return g;
+    return *Barcode_Gen::defaultInstance();
 }
 
 QString failure(Barcode_Gen& g, const QString& value)
@@ -106,7 +104,8 @@ TEST(CapacityText, PDF417TextDigitsAndCharactersBeyondLatin1)
 TEST(CapacityText, DataMatrixAutomaticAndChosenSizes)
 {
     Barcode_Gen& g = designer("DataMatrix");
-    checkEdge(g, cycle(QStringLiteral("7")), QStringLiteral("Too many digits for Data Matrix: {characters}; at most {fit} fit."));
+    checkEdge(g, cycle(QStringLiteral("7")),
+        QStringLiteral("Too many digits for Data Matrix: {characters}; at most {fit} fit."));
     g.dm_format_ComboBox = QStringLiteral("C24X24");
     g.dm_encoding_ComboBox = QStringLiteral("C40");
     checkEdge(g, cycle(QStringLiteral("B")),
