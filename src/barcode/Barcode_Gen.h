@@ -278,10 +278,16 @@ public:
     // the column count that fits the room nearest the design's shape.
     void Grow_PDF417_For_Run(const QString& value);
     QSizeF PDF417_Run_Size(const QImage& rows) const;
-    // Why a value does not fit, with the symbology's capacity.
+    // Why a value does not fit: how much of it fits at the chosen settings,
+    // counted in bytes when it takes more bytes than characters.
     static QString QR_Capacity_Text(const QString& value, int level, int version);
-    static QString PDF417_Capacity_Text(const QString& value);
-    static QString DataMatrix_Capacity_Text(const QString& value);
+    static QString PDF417_Capacity_Text(const QString& value, int errorLevel);
+    static QString DataMatrix_Capacity_Text(const QString& value, int width, int height, const QString& encoding);
+    // The first character of the value PDF417 cannot hold, named; "" when
+    // there is none.
+    static QString PDF417_Character_Text(const QString& value);
+    // Why the designer's QR picture size cannot hold a symbol n modules wide.
+    static QString QR_Size_Text(int64_t n, int size);
     // Data Matrix of the value through libiec16022 with the size and
     // encodation of dm_format_ComboBox / dm_encoding_ComboBox.
     void Draw_DataMatrix_Barcode(const QString& value);

@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <functional>
 
 namespace {
 
@@ -32,30 +33,40 @@ QString Count(qint64 n)
     return QLocale(QLocale::English, QLocale::UnitedStates).toString(n);
 }
 
-// What a value is made of, as the capacities of 2-D symbols count it.
-enum class Content { Digits, Text, Other };
-
-Content Content_Of(const QString& value, const QString& textSet)
+// "Too many <unit> for <name>: <count>; at most <fitting> fit<where>.": the
+// value counted in the symbology's bytes when it takes more bytes than
+// characters, else in digits or characters.
+QString Too_Many(const QString& name, const QString& value, const QByteArray& bytes, qint64 fitting,
+                 const QString& where)
 {
-    bool digits = true, text = true;
-    for (const QChar c : value) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            digits = false;
-        if (textSet.isEmpty() ? (c.unicode() < 32 || c.unicode() > 126) : !textSet.contains(c))
-            text = false;
-    }
-    return digits ? Content::Digits : text ? Content::Text : Content::Other;
-}
-
-// "Too many characters for <name>: 4,000; at most 2,953 fit<where>."
-QString Too_Many(const QString& name, const QString& value, Content content, qint64 capacity, const QString& where)
-{
-    const QString kind = content == Content::Digits ? QStringLiteral("digits") : QStringLiteral("characters");
+    const qint64 characters = value.toUcs4().size();
+    const bool inBytes = bytes.size() > characters;
+    const bool digits = std::all_of(value.begin(), value.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+    QString count = Count(inBytes ? bytes.size() : characters);
+    if (inBytes)
+        count += characters == 1 ? QStringLiteral(" (1 character)")
+                                 : QStringLiteral(" (%1 characters)").arg(Count(characters));
+    const QString unit = inBytes ? QStringLiteral("bytes")
+        : digits                 ? QStringLiteral("digits")
+                                 : QStringLiteral("characters");
     QString text = QStringLiteral("Too many %1 for %2: %3; at most %4 fit%5.")
-                       .arg(kind, name, Count(value.size()), Count(capacity), where);
-    if (std::any_of(value.begin(), value.end(), [](QChar c) { return c.unicode() > 126; }))
+                       .arg(unit, name, count, Count(fitting), where);
+    if (!inBytes && std::any_of(value.begin(), value.end(), [](QChar c) { return c.unicode() > 127; }))
         text += QStringLiteral(" Letters with accents and other signs take more room than plain letters.");
     return text;
+}
+
+// The most leading bytes that fit, of bytes that do not all fit. A longer
+// value takes no less room, so halving the span between a length that fits
+// and one that does not finds the edge in a few tries of the encoder.
+qint64 Fitting_Length(const QByteArray& bytes, const std::function<bool(const QByteArray&)>& fits)
+{
+    qint64 lo = 0, hi = bytes.size();
+    while (hi - lo > 1) {
+        const qint64 mid = lo + (hi - lo) / 2;
+        (fits(bytes.left(mid)) ? lo : hi) = mid;
+    }
+    return lo;
 }
 
 } // namespace
@@ -67,33 +78,65 @@ double Barcode_Gen::Min_Run_Module_Points() const
 
 QString Barcode_Gen::QR_Capacity_Text(const QString& value, int level, int version)
 {
-    const int v = version >= 1 && version <= 40 ? version : 40;
-    const int l = std::clamp(level, 0, 3);
-    const size_t at = size_t(v - 1) * 4 + size_t(l);
-    const Content content = Content_Of(value, QStringLiteral("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ $%*+-./:"));
-    qint64 capacity = QRSymbolEncoder::QR_8_BIT_size_array()[at];
-    if (content == Content::Digits)
-        capacity = QRSymbolEncoder::QR_Numric_size_array()[at];
-    else if (content == Content::Text)
-        capacity = QRSymbolEncoder::QR_AlphaNumric_size_array()[at];
-    QString where = QStringLiteral(" at error correction %1").arg(QLatin1Char("LMQH"[l]));
+    const QByteArray bytes = value.toUtf8();
+    const qint64 fitting = Fitting_Length(
+        bytes, [&](const QByteArray& part) { return QRSymbolEncoder::fits(level, version, part); });
+    QString where = QStringLiteral(" at error correction %1").arg(QLatin1Char("LMQH"[std::clamp(level, 0, 3)]));
     if (version >= 1 && version <= 40)
         where = QStringLiteral(" in the chosen version %1%2").arg(version).arg(where);
-    return Too_Many(QStringLiteral("QR Code"), value, content, capacity, where);
+    return Too_Many(QStringLiteral("QR Code"), value, bytes, fitting, where);
 }
 
-QString Barcode_Gen::PDF417_Capacity_Text(const QString& value)
+QString Barcode_Gen::QR_Size_Text(int64_t n, int size)
 {
-    const Content content = Content_Of(value, {});
-    const qint64 capacity = content == Content::Digits ? 2710 : content == Content::Text ? 1850 : 1108;
-    return Too_Many(QStringLiteral("PDF417"), value, content, capacity, {});
+    // A size holds as many modules as it has pixels (see paintDataMatrix).
+    return QStringLiteral("No QR Code picture can be made at this size: the symbol of this value is %1 modules wide "
+                          "and the picture size %2 holds at most %2 modules. A size of %1 or more holds it.")
+        .arg(n)
+        .arg(size);
 }
 
-QString Barcode_Gen::DataMatrix_Capacity_Text(const QString& value)
+QString Barcode_Gen::PDF417_Capacity_Text(const QString& value, int errorLevel)
 {
-    const Content content = Content_Of(value, {});
-    const qint64 capacity = content == Content::Digits ? 3116 : content == Content::Text ? 2335 : 1556;
-    return Too_Many(QStringLiteral("Data Matrix"), value, content, capacity, {});
+    // The encoder lowers the error level to what a full symbol leaves room
+    // for, so the level chosen does not bound what fits.
+    const QByteArray bytes = value.toLatin1();
+    const qint64 fitting
+        = Fitting_Length(bytes, [&](const QByteArray& part) { return PDF417_View::fits(part, errorLevel); });
+    return Too_Many(QStringLiteral("PDF417"), value, bytes, fitting, {});
+}
+
+QString Barcode_Gen::PDF417_Character_Text(const QString& value)
+{
+    const QList<uint> characters = value.toUcs4();
+    for (qsizetype i = 0; i < characters.size(); ++i) {
+        if (characters[i] <= 0xFF)
+            continue;
+        const char32_t c = characters[i];
+        return QStringLiteral("PDF417 cannot hold \u201C%1\u201D (U+%2), character %3 of the value: it holds "
+                              "only Latin-1 letters and signs (Western European).")
+            .arg(QString::fromUcs4(&c, 1), QStringLiteral("%1").arg(uint(c), 4, 16, QLatin1Char('0')).toUpper(),
+                 Count(i + 1));
+    }
+    return {};
+}
+
+QString Barcode_Gen::DataMatrix_Capacity_Text(const QString& value, int width, int height, const QString& encoding)
+{
+    const QByteArray bytes = value.toUtf8();
+    const qint64 fitting = Fitting_Length(
+        bytes, [&](const QByteArray& part) { return ecc200::fits(part, width, height, encoding); });
+    const QString name = width > 0 || height > 0
+        ? QStringLiteral("the chosen Data Matrix size %1 x %2").arg(height).arg(width)
+        : QStringLiteral("Data Matrix");
+    // An encodation chosen bounds what fits, so it is named.
+    QString where;
+    if (encoding == QLatin1String("Ascii"))
+        where = QStringLiteral(" in ASCII encoding");
+    else if (encoding == QLatin1String("C40") || encoding == QLatin1String("Text")
+             || encoding == QLatin1String("Base256"))
+        where = QStringLiteral(" in %1 encoding").arg(encoding);
+    return Too_Many(name, value, bytes, fitting, where);
 }
 
 bool Barcode_Gen::Draw_2D_Symbol(const QString& title, const QString& value)
@@ -146,9 +189,7 @@ void Barcode_Gen::Draw_QR_Barcode(const QString& value)
     }
     image_2d = QRSymbolEncoder::renderDataMatrix(matrix.get(), S);
     if (image_2d.isNull() && n > S)
-        last_failure = QStringLiteral("No QR Code picture can be made at this size: the symbol of this value is %1 "
-                                      "modules wide and the size %2 holds at most %2. A size of %3 or more holds it.")
-                           .arg(n).arg(S).arg(n + 8);
+        last_failure = QR_Size_Text(n, S);
     else if (image_2d.isNull())
         last_failure = QStringLiteral("No QR Code picture can be made at this size.");
 }
@@ -178,8 +219,10 @@ void Barcode_Gen::Draw_PDF_417_Barcode(const QString& value)
     if (state == 0)
         image_2d = pdf_barcode->getImage();
     if (image_2d.isNull()) {
-        last_failure = pdf_barcode->tooLong() ? PDF417_Capacity_Text(value)
-                                              : QStringLiteral("No PDF417 symbol can be made of this value.");
+        last_failure = pdf_barcode->tooLong() ? PDF417_Capacity_Text(value, pdf_barcode->errorLevel)
+                                              : PDF417_Character_Text(value);
+        if (last_failure.isEmpty())
+            last_failure = QStringLiteral("No PDF417 symbol can be made of this value.");
         return;
     }
     if (Min_Run_Module_Points() > 0)
@@ -251,12 +294,12 @@ void Barcode_Gen::Draw_DataMatrix_Barcode(const QString& value)
     ecc200::Symbol symbol;
     if (!ecc200::encode(data, W, H, dm_encoding_ComboBox, &symbol)) {
         Set_Blank_Image();
+        last_failure = DataMatrix_Capacity_Text(value, W, H, dm_encoding_ComboBox);
         ecc200::Symbol any;
-        if (W > 0 && ecc200::encode(data, 0, 0, dm_encoding_ComboBox, &any))
-            last_failure = QStringLiteral("Too many characters for the chosen Data Matrix size %1 x %2; it needs %3 x %4.")
-                               .arg(H).arg(W).arg(any.H).arg(any.W);
-        else
-            last_failure = DataMatrix_Capacity_Text(value);
+        if (W > 0 && ecc200::encode(data, 0, 0, dm_encoding_ComboBox, &any, false))
+            last_failure += QStringLiteral(" The value needs the size %1 x %2.").arg(any.H).arg(any.W);
+        else if (W > 0)
+            last_failure += QStringLiteral(" No size holds it.");
         return;
     }
     makeEPS_Data_Matrix(data, symbol.W, symbol.H, symbol.grid.data());

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <mutex>
 
 extern "C" {
@@ -328,6 +329,38 @@ bool encodeBase256(const QByteArray& data, int width, int height, Symbol* out)
     return false;
 }
 
+// Base256 as asked, or as an automatic value's fallback: every encodation
+// title but the library's own.
+bool takesBase256(const QString& title)
+{
+    return title != QLatin1String("Ascii") && title != QLatin1String("C40") && title != QLatin1String("Text");
+}
+
+// The size named by width and height (the largest for 0 x 0); null for a
+// size ECC200 does not have.
+const SymbolSize* sizeOf(int width, int height)
+{
+    if (width <= 0 && height <= 0)
+        return &kSizes[std::size(kSizes) - 1];
+    for (const SymbolSize& size : kSizes)
+        if (size.cols == width && size.rows == height)
+            return &size;
+    return nullptr;
+}
+
+// The fewest codewords the library's encodations can give the data: digits
+// pair up in ASCII, letters and spaces go three to two codewords in C40 or
+// Text, and every other byte takes at least one.
+int64_t leastCodewords(const QByteArray& data)
+{
+    int64_t sixths = 0;
+    for (const char ch : data) {
+        const auto c = static_cast<unsigned char>(ch);
+        sixths += (c >= '0' && c <= '9') ? 3 : (c40Basic(c) || textBasic(c)) ? 4 : 6;
+    }
+    return (sixths + 5) / 6;
+}
+
 } // namespace
 
 std::string encodationFor(const QString& title, const QByteArray& data)
@@ -387,12 +420,10 @@ std::mutex& libraryMutex()
     return m;
 }
 
-bool encode(const QByteArray& data, int width, int height, const QString& encodingTitle, Symbol* out)
+bool encode(const QByteArray& data, int width, int height, const QString& encodingTitle, Symbol* out, bool report)
 {
     *out = Symbol{};
     const bool base256 = encodingTitle == QLatin1String("Base256");
-    const bool automatic = !base256 && encodingTitle != QLatin1String("Ascii")
-        && encodingTitle != QLatin1String("C40") && encodingTitle != QLatin1String("Text");
     std::unique_lock<std::mutex> libraryTurn(libraryMutex());
     std::string enc = encodationFor(encodingTitle, data);
     int W = width, H = height, lenp = 0, maxp = 0, eccp = 0;
@@ -429,7 +460,7 @@ bool encode(const QByteArray& data, int width, int height, const QString& encodi
         out->capacity = maxp;
         out->eccBytes = eccp;
         out->encoding = enc.empty() && libraryEnc ? std::string(libraryEnc) : enc;
-    } else if (data.size() > 0 && (base256 || automatic)) {
+    } else if (data.size() > 0 && takesBase256(encodingTitle)) {
         // Base256 as asked, or for an automatic value the library's
         // encodations cannot fit (bytes above 127 take two ASCII codewords).
         Symbol b;
@@ -450,8 +481,9 @@ bool encode(const QByteArray& data, int width, int height, const QString& encodi
 
     if (fromLibrary && W == 144 && H == 144)
         reorderEcc144(out->grid.data());
-    if (!ok) {
+    if (!ok)
         *out = Symbol{};
+    if (!ok && report) {
         const std::string value(data.constData(), static_cast<size_t>(data.size()));
         std::fputs("No barcode produced\n", stderr);
         std::fflush(stderr);
@@ -462,6 +494,21 @@ bool encode(const QByteArray& data, int width, int height, const QString& encodi
         std::fflush(stdout);
     }
     return ok;
+}
+
+bool fits(const QByteArray& data, int width, int height, const QString& encodingTitle)
+{
+    const bool base256 = encodingTitle == QLatin1String("Base256");
+    if (const SymbolSize* size = sizeOf(width, height); size != nullptr && !data.isEmpty()) {
+        // Base256, which an automatic value falls back on, takes the latch,
+        // the length and the bytes.
+        if (takesBase256(encodingTitle) && data.size() + 2 <= size->data)
+            return true;
+        if (base256 || leastCodewords(data) > size->data)
+            return false;
+    }
+    Symbol symbol;
+    return encode(data, width, height, encodingTitle, &symbol, false);
 }
 
 QByteArray makeEPS(const QByteArray& text, int W, int H, const uint8_t* grid)

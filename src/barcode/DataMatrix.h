@@ -57,15 +57,19 @@ std::string encodationFor(const QString& title, const QByteArray& data);
 // "Auto", nothing or a title without "X" gives (0, 0).
 void sizeFromTitle(const QString& title, int* width, int* height);
 
-// Encodes; false after printing the library's reason and the diagnostic
-// lines ("No barcode produced" on stderr, size, counts, data and encodation
-// on stdout). Base256, and an Auto value that the library's encodations do
-// not fit, are encoded here (latch, length, randomised bytes) with the
-// library's Reed-Solomon coder. All memory the library hands out is freed
+// Encodes; false after printing the library's reason and, when `report` is
+// set, the diagnostic lines ("No barcode produced" on stderr, size, counts,
+// data and encodation on stdout). Base256, and an Auto value that the
+// library's encodations do not fit, are encoded here (latch, length,
+// randomised bytes) with the library's Reed-Solomon coder. All memory the library hands out is freed
 // on every path. A 144 x 144 result gets its error correction codewords in
 // the standard's interleave (the library's own order is unreadable). The
 // library is not known to be re-entrant: calls into it take turns.
-bool encode(const QByteArray& data, int width, int height, const QString& encodingTitle, Symbol* out);
+bool encode(const QByteArray& data, int width, int height, const QString& encodingTitle, Symbol* out,
+            bool report = true);
+// True when encode takes the data at this size (0 x 0 any) and encodation;
+// quiet, and without the library where the codeword count alone decides.
+bool fits(const QByteArray& data, int width, int height, const QString& encodingTitle);
 
 // The Encapsulated PostScript text of a symbol (grid row 0 at the bottom).
 QByteArray makeEPS(const QByteArray& text, int W, int H, const uint8_t* grid);

@@ -8,6 +8,11 @@
 #include <QPainter>
 #include <cstring>
 
+namespace {
+// The given error level, and bars black (a 1 bit is white).
+constexpr int kOptions = PDF417_USE_ERROR_LEVEL | PDF417_INVERT_BITMAP;
+}
+
 PDF417_View::PDF417_View()
 {
     pdf417_codec_init(&p);
@@ -56,7 +61,7 @@ int PDF417_View::drawWithText(const QString& text)
     pdf417_codec_init(&p);
     p.text = bytes.constData();
     p.lenText = static_cast<int>(bytes.size());
-    p.options = PDF417_USE_ERROR_LEVEL | PDF417_INVERT_BITMAP;
+    p.options = kOptions;
     p.errorLevel = errorLevel;
     p.aspectRatio = 1.0f;
     if (fixedColumns > 0) {
@@ -103,6 +108,11 @@ int PDF417_View::drawWithText(const QString& text)
     pdf417_Rows = rows;
     imageState = 0;
     return imageState;
+}
+
+bool PDF417_View::fits(const QByteArray& latin1, int errorLevel)
+{
+    return pdf417_fits(latin1.constData(), static_cast<int>(latin1.size()), kOptions, errorLevel);
 }
 
 void PDF417_View::paint(QPainter& painter, const QRectF& bounds) const

@@ -28,6 +28,8 @@ public:
     // Encodes the text; returns imageState: 0 picture ready, 1 empty text,
     // 2 error. The last good picture is kept on 1 and 2.
     int drawWithText(const QString& text);
+    // True when drawWithText at this error level takes these Latin-1 bytes.
+    static bool fits(const QByteArray& latin1, int errorLevel);
     // A copy of the last good picture (null when there is none).
     PointPicture getImage() const { return pdf417_Picture; }
     // The last good encoding, one pixel per module and per row.

@@ -95,6 +95,13 @@ std::unique_ptr<DataMatrix> QRSymbolEncoder::encodeBytes(int level, int version,
     }
 }
 
+bool QRSymbolEncoder::fits(int level, int version, const QByteArray& bytes)
+{
+    auto symbol = std::make_unique<CQR_Symbol>();
+    symbol->m_bKanjiEnabled = false;
+    return symbol->Fits(level, version, bytes.constData(), bytes.size());
+}
+
 QImage QRSymbolEncoder::paintDataMatrix(const DataMatrix* matrix, int imageDimension)
 {
     if (matrix == nullptr || matrix->dimension() == 0)

@@ -29,6 +29,9 @@ public:
     // A value is refused only when the segments the encoder writes do not
     // fit the requested version (version 40 when automatic) at the level.
     static std::unique_ptr<DataMatrix> encodeBytes(int level, int version, const QByteArray& bytes);
+    // True when encodeBytes takes the bytes at the level and version; only
+    // their segments are worked out.
+    static bool fits(int level, int version, const QByteArray& bytes);
 
     // The square painting of side max(S, n + 8) pixels: the symbol with
     // four modules of opaque white around it, transparent beyond. Null image

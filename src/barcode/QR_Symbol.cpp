@@ -583,6 +583,16 @@ int64_t CQR_Symbol::GetEncodeVersion(int64_t nVersion, const char* lpsSource, in
 // ---------------------------------------------------------------------------
 // Encoding
 
+bool CQR_Symbol::Fits(int64_t nLevel, int64_t nVersion, const char* lpsSource, int64_t ncSource)
+{
+    if (nLevel < 0 || nLevel > 3 || nVersion < 0 || nVersion > 40 || lpsSource == nullptr || ncSource <= 0
+        || ncSource > MAX_SOURCE)
+        return false;
+    m_nLevel = nLevel;
+    const int64_t needed = GetEncodeVersion(nVersion, lpsSource, ncSource);
+    return needed != 0 && (nVersion == 0 || needed <= nVersion);
+}
+
 bool CQR_Symbol::EncodeData(int64_t nLevel, int64_t nVersion, bool bAutoExtent, int64_t nMaskingNo,
                             const char* lpsSource, int64_t ncSource)
 {

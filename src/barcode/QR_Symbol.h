@@ -29,6 +29,9 @@ public:
     // ncSource <= 0 measures the bytes up to the first NUL.
     bool EncodeData(int64_t nLevel, int64_t nVersion, bool bAutoExtent, int64_t nMaskingNo,
                     const char* lpsSource, int64_t ncSource = 0);
+    // True when EncodeData would take the bytes without extending the
+    // version: their segments alone are worked out, no symbol is built.
+    bool Fits(int64_t nLevel, int64_t nVersion, const char* lpsSource, int64_t ncSource);
     // The one mode the whole text needs (0 numeric .. 3 Kanji).
     uint8_t Get_Encoding_Mode(const char* lpsSource, int64_t ncLength) const;
 

@@ -419,6 +419,43 @@ struct Encoder
     std::vector<int> textWork;
 };
 
+// The text's data codewords into p->codewords from index 1; their count
+// with the length descriptor, or 0 with p->error set.
+int compactText(pdf417_codec_param* p)
+{
+    if (p->text == nullptr)
+        p->text = "";
+    if (p->lenText < 0)
+        p->lenText = static_cast<int>(std::strlen(p->text));
+    if (p->lenText > PDF417_MAX_TEXT) {
+        p->error = PDF417_ERROR_TEXT_TOO_BIG;
+        return 0;
+    }
+    Encoder enc{p, reinterpret_cast<const unsigned char*>(p->text), p->lenText, {}, 1, {}};
+    enc.list.reserve(20);
+    enc.breakString();
+    enc.assemble();
+    // Text sections of binary values can take more codewords than the
+    // bytes themselves. When the sections leave no room for the wanted
+    // error level, the value goes as bytes (long digit runs still
+    // numeric) if that takes fewer codewords.
+    const int wanted = (p->options & PDF417_USE_ERROR_LEVEL) ? std::clamp(p->errorLevel, 0, 8) : 0;
+    if (p->error || enc.cwPtr + (2 << wanted) > PDF417_MAX_CODEWORDS) {
+        const int sections = p->error ? PDF417_MAX_CODEWORDS + 1 : enc.cwPtr;
+        const std::vector<Element> kept = enc.list;
+        p->error = 0;
+        enc.list.clear();
+        enc.splitDigitRuns(false);
+        enc.assemble();
+        if (p->error || enc.cwPtr >= sections) {
+            p->error = 0;
+            enc.list = kept;
+            enc.assemble();
+        }
+    }
+    return p->error ? 0 : enc.cwPtr;
+}
+
 int maxPossibleErrorLevel(int room)
 {
     for (int level = 8; level > 0; --level)
@@ -567,6 +604,17 @@ void pdf417_codec_init(pdf417_codec_param* p)
     p->aspectRatio = 0.5f;
 }
 
+bool pdf417_fits(const char* text, int lenText, int options, int errorLevel)
+{
+    pdf417_codec_param q;
+    q.text = text;
+    q.lenText = lenText;
+    q.options = options;
+    q.errorLevel = errorLevel;
+    compactText(&q);
+    return q.error == 0;
+}
+
 void pdf417_codec_free(pdf417_codec_param* p)
 {
     if (p->outBits != nullptr) {
@@ -586,39 +634,10 @@ void paintCode(pdf417_codec_param* p)
             return;
         }
     } else {
-        if (p->text == nullptr)
-            p->text = "";
-        if (p->lenText < 0)
-            p->lenText = static_cast<int>(std::strlen(p->text));
-        if (p->lenText > PDF417_MAX_TEXT) {
-            p->error = PDF417_ERROR_TEXT_TOO_BIG;
-            return;
-        }
-        Encoder enc{p, reinterpret_cast<const unsigned char*>(p->text), p->lenText, {}, 1, {}};
-        enc.list.reserve(20);
-        enc.breakString();
-        enc.assemble();
-        // Text sections of binary values can take more codewords than the
-        // bytes themselves. When the sections leave no room for the wanted
-        // error level, the value goes as bytes (long digit runs still
-        // numeric) if that takes fewer codewords.
-        const int wanted = (p->options & PDF417_USE_ERROR_LEVEL) ? std::clamp(p->errorLevel, 0, 8) : 0;
-        if (p->error || enc.cwPtr + (2 << wanted) > PDF417_MAX_CODEWORDS) {
-            const int sections = p->error ? PDF417_MAX_CODEWORDS + 1 : enc.cwPtr;
-            const std::vector<Element> kept = enc.list;
-            p->error = 0;
-            enc.list.clear();
-            enc.splitDigitRuns(false);
-            enc.assemble();
-            if (p->error || enc.cwPtr >= sections) {
-                p->error = 0;
-                enc.list = kept;
-                enc.assemble();
-            }
-        }
+        const int length = compactText(p);
         if (p->error)
             return;
-        p->codewords[0] = p->lenCodewords = enc.cwPtr;
+        p->codewords[0] = p->lenCodewords = length;
     }
 
     const int maxErr = maxPossibleErrorLevel(PDF417_MAX_CODEWORDS - p->lenCodewords);

@@ -47,6 +47,9 @@ struct pdf417_codec_param
 void pdf417_codec_init(pdf417_codec_param* p);
 // Encodes text (or raw codewords with option 64) and paints the bitmap.
 void paintCode(pdf417_codec_param* p);
+// True when paintCode takes the text with these options and error level:
+// only its codewords are worked out.
+bool pdf417_fits(const char* text, int lenText, int options, int errorLevel);
 // Frees the bitmap.
 void pdf417_codec_free(pdf417_codec_param* p);
 

@@ -422,10 +422,10 @@ TEST(BarcodeBinding, LongTwoDRowsReadFromTheCardAtTheOutputsResolution)
                     .failure.contains(QRegularExpression(QStringLiteral("A size of \\d+ or more holds it\\.$"))));
     EXPECT_EQ(Barcode_Row_Picture_For_Graphic(*pdf, QString::fromLatin1(Long_Value(2000, 4)), {}, {}, {true, 300, {}})
                   .failure,
-              QStringLiteral("Too many characters for PDF417: 2,000; at most 1,850 fit."));
+              QStringLiteral("Too many characters for PDF417: 2,000; at most 1,108 fit."));
     auto dm = Two_D_Barcode("DataMatrix", QStringLiteral("P"), {0, 0});
     EXPECT_EQ(Barcode_Row_Picture_For_Graphic(*dm, QString(3200, QLatin1Char('7')), {}, {}, {true, 300, {}}).failure,
-              QStringLiteral("Too many digits for Data Matrix: 3,200; at most 3,116 fit."));
+              QStringLiteral("Too many digits for Data Matrix: 3,200; at most 3,115 fit."));
 
     // Printed at 1,200 dpi the long PDF417 row keeps the design's frame.
     run.output_dpi = 1200;
