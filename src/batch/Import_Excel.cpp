@@ -168,6 +168,10 @@ int Excel_Column_Dialog::Open_excel_Wnd(const QString& path)
         excel_content.clear();
         unreadable_reason.clear();
         Load_file_Func(path);
+        // A file that is no workbook, or whose only sheet cannot be read,
+        // is refused before the dialog shows.
+        if (Sheet_ComboBox->count() <= 1 && ListData_xl->entries().isEmpty() && Show_Unreadable())
+            return 0;
         batch::Open_Wait();
         return batch::Run_Window(*window);
     });

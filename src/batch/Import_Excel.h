@@ -54,7 +54,9 @@ private:
 class Excel_Column_Dialog : public QObject {
     Q_OBJECT
 public:
-    // Resets the dialog, loads the workbook and runs it modally.
+    // Resets the dialog, loads the workbook and runs it modally; a file
+    // that cannot be read as a workbook is refused with its reason and
+    // gives 0 without showing the dialog.
     int Open_excel_Wnd(const QString& path);
     void OKPressed();
     void CancelPressed();

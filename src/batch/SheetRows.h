@@ -36,6 +36,7 @@ struct KeptCell
 struct RowBlock
 {
     std::vector<quint32> rowEnds;
+    std::vector<quint32> rowNumbers; // while reading: each row's number in the sheet
     std::vector<KeptCell> cells;
     std::string latin1;
     std::u16string utf16;

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -66,6 +67,20 @@ QString folderOf(const QString& part)
     return slash < 0 ? QString() : part.left(slash);
 }
 
+// Why a file that is no zip archive is no workbook, named by what it is.
+QString notAZipReason(const QString& path)
+{
+    QFile file(path);
+    const QByteArray head = file.open(QIODevice::ReadOnly) ? file.read(8) : QByteArray();
+    if (head == QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8))
+        return QStringLiteral("it is an Excel 97-2003 workbook (.xls); save it as an .xlsx workbook");
+    if (head.isEmpty())
+        return QStringLiteral("the file is empty or cannot be read");
+    if (head.startsWith("PK"))
+        return QStringLiteral("its zip archive is damaged or cut short");
+    return QStringLiteral("it is not a zip archive, as every .xlsx workbook is");
+}
+
 QString relationshipsOf(const QString& part)
 {
     const QString folder = folderOf(part);
@@ -110,7 +125,9 @@ void SpreadsheetWriter::Release_Data()
     s.sharedStrings.clear();
     s.sheetNames.clear();
     s.sheetParts.clear();
+    s.budget = 0;
     s.sharedStringsCost = 0;
+    s.tooLongShared.clear();
     s.openError.clear();
 }
 
@@ -128,15 +145,16 @@ struct SpreadsheetWriter::SharedStringsRead
     QString part; // relative to the work folder; empty when nothing was read
     xlsx::ParseResult result = xlsx::ParseResult::Missing;
     QStringList strings;
+    std::vector<qsizetype> tooLong;
     QString message;
     qint64 cost = 0;
 
-    static SharedStringsRead of(const QString& folder, const QString& part)
+    static SharedStringsRead of(const QString& folder, const QString& part, qint64 budget)
     {
         SharedStringsRead read;
         read.part = part;
         read.path = folder + QLatin1Char('/') + part;
-        read.result = xlsx::readSharedStrings(read.path, read.strings, read.message, read.cost);
+        read.result = xlsx::readSharedStrings(read.path, read.strings, read.message, read.cost, budget, &read.tooLong);
         return read;
     }
 };
@@ -152,6 +170,7 @@ SpreadsheetWriter::SheetRows SpreadsheetWriter::ReadWorkbook(const QUrl& url, bo
     Excel_Sheet_Columns = 1;
     SpreadsheetWriter& s = instance();
     const QString path = localPath(url);
+    s.budget = xlsx::readBudget(QFileInfo(path).size());
     auto folder = std::make_unique<QTemporaryDir>();
     if (!folder->isValid()) {
         logError(QStringLiteral("cannot make a work folder: %1").arg(folder->errorString()));
@@ -165,13 +184,13 @@ SpreadsheetWriter::SheetRows SpreadsheetWriter::ReadWorkbook(const QUrl& url, bo
     SharedStringsRead early;
     auto extracted = [&](const QString& part) {
         if (part == usualSharedPart)
-            early = SharedStringsRead::of(folderPath, part);
+            early = SharedStringsRead::of(folderPath, part, s.budget);
     };
     CardZipArchive::Error error;
     if (!CardZipArchive::unzipFileAtPath_toDestination_overwrite_password_error(path, folderPath, true, QString(),
                                                                                   &error, extracted)) {
         logError(QStringLiteral("%1: %2").arg(error.localizedDescription, path));
-        s.openError = error.localizedDescription;
+        s.openError = error.code == CardZipArchive::ErrorOpenArchive ? notAZipReason(path) : error.localizedDescription;
         return s.data;
     }
     s.workFolder = std::move(folder);
@@ -184,10 +203,12 @@ SpreadsheetWriter::SheetRows SpreadsheetWriter::ReadWorkbook(const QUrl& url, bo
     if (s.sheetParts.isEmpty()) {
         s.openError = QStringLiteral("it holds no readable worksheet");
         logError(QStringLiteral("%1 holds no readable worksheet").arg(path));
+        return s.data;
     }
     if (sharedPart.isEmpty())
         sharedPart = usualSharedPart;
-    s.ReadSharedStrings(early.part == sharedPart ? std::move(early) : SharedStringsRead::of(s.tmpDir, sharedPart));
+    s.ReadSharedStrings(early.part == sharedPart ? std::move(early)
+                                                 : SharedStringsRead::of(s.tmpDir, sharedPart, s.budget));
     return s.data;
 }
 
@@ -200,9 +221,12 @@ bool SpreadsheetWriter::listSheets(QString& sharedPart)
     QString message;
     QList<xlsx::Relationship> rels;
     QString workbookPart;
+    QString packageRelsFault; // why the package relationships were refused
     if (xlsx::readRelationships(tmpDir + QStringLiteral("/_rels/.rels"), rels, message) ==
-        xlsx::ParseResult::Malformed)
+        xlsx::ParseResult::Malformed) {
         logError(message);
+        packageRelsFault = message;
+    }
     for (const auto& rel : std::as_const(rels)) {
         if (endsWith(rel.type, "/officeDocument")) {
             workbookPart = resolveTarget(QString(), rel);
@@ -216,14 +240,16 @@ bool SpreadsheetWriter::listSheets(QString& sharedPart)
         QList<xlsx::SheetEntry> sheets;
         if (xlsx::readWorkbookSheets(tmpDir + QLatin1Char('/') + workbookPart, sheets, message) !=
             xlsx::ParseResult::Parsed) {
-            logError(message);
-            openError = message;
+            refuse(message, true);
             return false;
         }
         QList<xlsx::Relationship> wbRels;
+        // Without its relationships no sheet of the workbook can be found.
         if (xlsx::readRelationships(tmpDir + QLatin1Char('/') + relationshipsOf(workbookPart), wbRels,
-                                    message) == xlsx::ParseResult::Malformed)
-            logError(message);
+                                    message) == xlsx::ParseResult::Malformed) {
+            refuse(message, true);
+            return false;
+        }
         std::map<QString, xlsx::Relationship> byId;
         for (const auto& rel : std::as_const(wbRels)) {
             byId.emplace(rel.id, rel);
@@ -255,6 +281,9 @@ bool SpreadsheetWriter::listSheets(QString& sharedPart)
             sheetNames.append(sheet.name);
             sheetParts.append(part);
         }
+    } else if (!packageRelsFault.isEmpty() && !QFileInfo(tmpDir + QStringLiteral("/xl/worksheets")).isDir()) {
+        refuse(packageRelsFault, true);
+        return false;
     } else {
         // No workbook part: the worksheets folder's sheetN.xml by ascending N.
         static const QRegularExpression sheetFile(QStringLiteral("^sheet([0-9]{1,6})\\.xml$"));
@@ -310,11 +339,16 @@ void SpreadsheetWriter::ReadSharedStrings(SharedStringsRead read)
         refuse(read.message, true);
         break;
     case xlsx::ParseResult::TooLarge:
-        // Cells would read without their texts: every sheet is refused.
-        logError(QStringLiteral("%1 holds more strings than can be read").arg(read.path));
-        sharedStringsCost = xlsx::maxKeptBytes + 1;
+        // Cells would read without their texts: the workbook is refused.
+        sharedStrings.clear();
+        sharedStringsCost = 0;
+        refuse(QStringLiteral("%1 holds more text than can be read (%2 MB at most)")
+                   .arg(read.path)
+                   .arg(budget >> 20),
+               true);
         break;
     default:
+        tooLongShared = std::move(read.tooLong);
         break;
     }
 }
@@ -326,9 +360,18 @@ bool SpreadsheetWriter::ReadData(const QString& path, const QString& sheetName, 
     xlsx::SheetContent content;
     QString message;
     const xlsx::ParseResult result = xlsx::readWorksheet(path, sharedStrings, headerOnly, content, message,
-                                                         xlsx::maxKeptBytes - sharedStringsCost);
+                                                         budget - sharedStringsCost, tooLongShared);
     if (result == xlsx::ParseResult::TooLarge) {
-        refuse(QStringLiteral("sheet \"%1\": %2 holds more cells than can be read").arg(sheetName, path), false);
+        refuse(QStringLiteral("sheet \"%1\": %2 holds more cells than can be read (%3 MB at most)")
+                   .arg(sheetName, path)
+                   .arg(budget >> 20),
+               false);
+        return false;
+    }
+    if (result == xlsx::ParseResult::CellTooLong) {
+        refuse(QStringLiteral("cell %1 of sheet \"%2\" holds more than %3 characters, more than a cell can hold")
+                   .arg(content.tooLongCell, sheetName, QLocale(QLocale::English).toString(xlsx::kMaxCellLength)),
+               false);
         return false;
     }
     if (result != xlsx::ParseResult::Parsed) {
@@ -386,13 +429,7 @@ void SpreadsheetWriter::readChosenSheet(bool headerOnly)
 
 QStringList SpreadsheetWriter::Read_Sheet_Name() { return spreadsheet ? spreadsheet->sheetNames : QStringList(); }
 
-QString SpreadsheetWriter::ColumnIndexToName(int number)
-{
-    QString name;
-    for (int n = number; n > 0; n = (n - 1) / 26)
-        name.prepend(QChar(u'A' + (n - 1) % 26));
-    return name;
-}
+QString SpreadsheetWriter::ColumnIndexToName(int number) { return xlsx::columnLetters(number); }
 
 namespace {
 

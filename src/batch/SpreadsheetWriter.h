@@ -16,6 +16,7 @@
 #include <QUrl>
 
 #include <memory>
+#include <vector>
 
 class QTemporaryDir;
 
@@ -91,7 +92,9 @@ private:
     std::unique_ptr<QTemporaryDir> workFolder;
     QStringList sheetNames;  // tab order
     QStringList sheetParts;  // part path of each sheet, relative to tmpDir
-    qint64 sharedStringsCost = 0; // memory the shared strings keep, of xlsx::maxKeptBytes
+    qint64 budget = 0;            // what a read of the open workbook may keep (xlsx::readBudget)
+    qint64 sharedStringsCost = 0; // memory the shared strings keep, of the budget
+    std::vector<qsizetype> tooLongShared; // shared strings longer than a cell holds
 };
 
 // Letters of a cell reference ("AB12" -> "AB").

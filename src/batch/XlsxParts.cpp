@@ -27,6 +27,13 @@ namespace {
 constexpr int kMaxColumn = 16384; // XFD
 constexpr int kMaxRow = 1048576;
 constexpr int kReadBlock = 1 << 17;
+// The bytes a value of kMaxCellLength characters can take in a part: a
+// `_xHHHH_` escape is seven bytes for one character.
+constexpr size_t kMaxValueBytes = 7 * size_t(kMaxCellLength);
+// Markup that expat has to hold whole (a tag with its attributes, a
+// comment, a processing instruction) longer than this refuses the part:
+// no producer writes one, and expat would keep all of it in memory.
+constexpr qint64 kMaxMarkupBytes = 4 << 20;
 
 const char* localName(const char* name)
 {
@@ -179,6 +186,8 @@ public:
         ParseResult result = ParseResult::Parsed;
         qint64 remaining = end < 0 ? std::numeric_limits<qint64>::max() : end - begin;
         bool more = before.isEmpty() || accepted(XML_Parse(parser, before.constData(), int(before.size()), XML_FALSE));
+        qint64 fed = before.size();
+        bool markupTooLong = false;
         while (more && !m_stopped) {
             void* buffer = XML_GetBuffer(parser, kReadBlock);
             const qint64 n = !buffer ? -1 : remaining > 0 ? file.read(static_cast<char*>(buffer), std::min<qint64>(kReadBlock, remaining)) : 0;
@@ -193,8 +202,20 @@ public:
                 break;
             }
             more = accepted(XML_ParseBuffer(parser, int(n), XML_FALSE));
+            fed += n;
+            // Outside a handler the index is just past the last parse event.
+            if (more && !m_stopped && fed - std::max<qint64>(0, XML_GetCurrentByteIndex(parser)) > kMaxMarkupBytes) {
+                markupTooLong = true;
+                break;
+            }
         }
-        if (!more && m_declarations) {
+        if (markupTooLong) {
+            message = QStringLiteral("markup longer than %1 MB at line %2 of %3")
+                          .arg(kMaxMarkupBytes >> 20)
+                          .arg(XML_GetCurrentLineNumber(parser))
+                          .arg(path);
+            result = ParseResult::Malformed;
+        } else if (!more && m_declarations) {
             message = QStringLiteral("a document type that declares entities or other markup in %1").arg(path);
             result = ParseResult::Malformed;
         } else if (!more) {
@@ -212,10 +233,11 @@ public:
     bool unusual() const { return m_unusual; }
 
 protected:
-    // Character data of one element longer than this stops the parse and
-    // sets overflowed(): a single value must not outgrow the read's budget.
-    size_t collectLimit = std::numeric_limits<size_t>::max();
-    bool overflowed() const { return m_overflowed; }
+    // A value whose text grows past kMaxValueBytes is collected no further
+    // and sets valueTooLong() (the handler that ends it clears it): a value
+    // costs no more than a cell may hold, however long it is in the file.
+    bool valueTooLong() const { return m_valueTooLong; }
+    void clearValueTooLong() { m_valueTooLong = false; }
 
     virtual void start(const char* local, const char** atts) = 0;
     virtual void end(const char* local) = 0;
@@ -273,10 +295,9 @@ private:
         auto* p = static_cast<PartParser*>(self);
         if (!p->collect)
             return;
-        if (p->collect->size() + size_t(len) > p->collectLimit) {
-            p->m_overflowed = true;
+        if (p->collect->size() + size_t(len) > kMaxValueBytes) {
+            p->m_valueTooLong = true;
             p->collect = nullptr;
-            p->stop();
             return;
         }
         p->collect->append(s, size_t(len));
@@ -285,7 +306,7 @@ private:
     void* m_parser = nullptr;
     bool m_stopped = false;
     bool m_unusual = false;
-    bool m_overflowed = false;
+    bool m_valueTooLong = false;
     bool m_declarations = false; // the document type has an internal subset
 };
 
@@ -861,13 +882,13 @@ private:
 class SharedStringsParser : public PartParser
 {
 public:
-    SharedStringsParser(QStringList& out, qint64 budget) : m_out(out), m_budget(budget)
+    SharedStringsParser(QStringList& out, qint64 budget, std::vector<qsizetype>* tooLong)
+        : m_out(out), m_budget(budget), m_tooLong(tooLong)
     {
-        collectLimit = size_t(std::max<qint64>(0, budget / 2));
     }
 
     qint64 kept = 0;
-    bool tooLarge() const { return m_tooLarge || overflowed(); }
+    bool tooLarge() const { return m_tooLarge; }
 
 protected:
     void start(const char* local, const char**) override
@@ -885,7 +906,13 @@ protected:
         collect = nullptr;
         if (depth == 2 && m_inItem) {
             m_inItem = false;
-            QString entry = fromUtf8(m_item.value);
+            QString entry = valueTooLong() ? QString() : fromUtf8(m_item.value);
+            if (valueTooLong() || entry.size() > kMaxCellLength) {
+                clearValueTooLong();
+                entry.clear();
+                if (m_tooLong)
+                    m_tooLong->push_back(m_out.size());
+            }
             kept += kSharedEntryCost + sharedTextCost(entry.size());
             if (kept > m_budget) {
                 m_tooLarge = true;
@@ -901,6 +928,7 @@ protected:
 private:
     QStringList& m_out;
     const qint64 m_budget;
+    std::vector<qsizetype>* m_tooLong;
     RichText m_item;
     bool m_inItem = false;
     bool m_tooLarge = false;
@@ -936,7 +964,8 @@ int cellPosition(const char* ref)
 // entries themselves.
 struct SharedTable
 {
-    SharedTable(const QStringList& table, bool headerOnly) : strings(table)
+    SharedTable(const QStringList& table, bool headerOnly, const std::vector<qsizetype>& longOnes)
+        : strings(table), tooLongEntries(longOnes)
     {
         if (headerOnly)
             return;
@@ -945,7 +974,12 @@ struct SharedTable
             empty[size_t(i)] = table.at(i).isEmpty();
     }
     bool isEmpty(qsizetype i) const { return empty.empty() ? strings.at(i).isEmpty() : bool(empty[size_t(i)]); }
+    bool tooLong(qsizetype i) const
+    {
+        return !tooLongEntries.empty() && std::binary_search(tooLongEntries.begin(), tooLongEntries.end(), i);
+    }
     const QStringList& strings;
+    const std::vector<qsizetype>& tooLongEntries; // kept empty in `strings`
     std::vector<bool> empty;
 };
 
@@ -961,12 +995,12 @@ public:
                     bool bodyMode = false)
         : m_shared(shared), m_headerOnly(headerOnly), m_bodyMode(bodyMode), m_budget(budget), m_out(out)
     {
-        collectLimit = size_t(std::max<qint64>(0, budget.limit / 2));
         m_out.blocks.emplace_back();
         m_block = &m_out.blocks.back();
     }
 
-    bool tooLarge() const { return m_out.tooLarge || overflowed(); }
+    bool tooLarge() const { return m_out.tooLarge; }
+    bool cellTooLong() const { return !m_out.tooLongCell.isEmpty(); }
 
     // Gives back to the budget what this read charged, when its rows go.
     void refund() { m_budget.used.fetch_sub(m_told, std::memory_order_relaxed); }
@@ -994,16 +1028,8 @@ protected:
             }
             return;
         case 3:
-            if (m_inSheetData && is(local, "row")) {
-                m_inRow = true;
-                m_rowStart = m_block->cells.size();
-                // As many cells as the widest row so far, charged now: every
-                // row reads as wide as the sheet.
-                m_rowSlots = m_out.width;
-                if (!charge(m_rowSlots * kSlotCost))
-                    return;
-                m_nextPosition = 0;
-            }
+            if (m_inSheetData && is(local, "row"))
+                startRow(attribute(atts, "r"));
             return;
         case 4:
             if (m_inRow && is(local, "c"))
@@ -1072,6 +1098,55 @@ private:
         return column < 0 ? 0 : column;
     }
 
+    // A row numbered as the row before it goes on with that row (later
+    // cells replace earlier ones); a row without a number follows the one
+    // before. A header read ends at the first row of another number.
+    void startRow(const char* number)
+    {
+        quint32 n = 0;
+        for (const char* d = number; d && *d >= '0' && *d <= '9' && n <= quint32(kMaxRow); ++d)
+            n = n * 10 + quint32(*d - '0');
+        const bool valid = number && *number && n >= 1 && n <= quint32(kMaxRow) &&
+                           std::all_of(number, number + std::strlen(number), [](char c) { return c >= '0' && c <= '9'; });
+        const quint32 previous = m_block->rowNumbers.empty() ? 0 : m_block->rowNumbers.back();
+        // Rows without a number at the start of a range count from the
+        // range's start; the join adds the number of the row before it.
+        const bool relative = m_out.relativeRows == qsizetype(m_block->rowNumbers.size());
+        if (!valid && m_bodyMode && relative)
+            ++m_out.relativeRows;
+        n = valid ? n : previous + 1;
+        if (m_headerOnly && !m_block->rowNumbers.empty() && n != previous) {
+            stop();
+            return;
+        }
+        m_inRow = true;
+        m_nextPosition = 0;
+        if (!m_block->rowNumbers.empty() && n == previous && !(relative && valid)) {
+            // Reopened: its cells and its charged slots stand.
+            m_block->rowEnds.pop_back();
+            m_block->rowNumbers.pop_back();
+            m_rowStart = m_block->rowEnds.empty() ? 0 : m_block->rowEnds.back();
+            m_rowSlots = m_lastRowSlots;
+        } else {
+            m_rowStart = m_block->cells.size();
+            // As many cells as the widest row so far, charged now: every
+            // row reads as wide as the sheet.
+            m_rowSlots = m_out.width;
+            if (!charge(m_rowSlots * kSlotCost + kRowCost))
+                return;
+        }
+        m_rowNumber = n;
+    }
+
+    // The cell at `position` of the row being read, as "B7".
+    QString reference(int position) const { return columnLetters(position + 1) + QString::number(m_rowNumber); }
+
+    void refuseLongCell()
+    {
+        m_out.tooLongCell = reference(m_position);
+        stop();
+    }
+
     void startCell(const char** atts)
     {
         const char* ref = attribute(atts, "r");
@@ -1092,12 +1167,20 @@ private:
     {
         m_inCell = false;
         m_nextPosition = m_position + 1;
+        if (valueTooLong()) {
+            refuseLongCell();
+            return;
+        }
         const std::string* own = nullptr; // the value's bytes when it is a text of its own
         KeptCell cell;
         switch (m_kind) {
         case Kind::Shared:
             if (m_hasV) {
                 const qsizetype shared = sharedIndex();
+                if (shared >= 0 && m_shared.tooLong(shared)) {
+                    refuseLongCell();
+                    return;
+                }
                 // A cell without a value (a formatted blank) widens nothing.
                 if (shared < 0 || m_shared.isEmpty(shared))
                     return;
@@ -1125,6 +1208,10 @@ private:
             const qsizetype length = ascii ? qsizetype(own->size()) : value.size();
             if (length == 0)
                 return;
+            if (length > kMaxCellLength) {
+                refuseLongCell();
+                return;
+            }
             const bool latin1 = ascii || isLatin1(value);
             bytes = latin1 ? length : 2 * qint64(length);
             const size_t offset = latin1 ? m_block->latin1.size() : m_block->utf16.size();
@@ -1218,8 +1305,6 @@ private:
     void endRow()
     {
         m_inRow = false;
-        if (!charge(kRowCost))
-            return;
         const size_t end = m_block->cells.size();
         if (qint64(end - m_rowStart) > m_out.width)
             m_out.width = int(end - m_rowStart);
@@ -1229,8 +1314,8 @@ private:
             return;
         }
         m_block->rowEnds.push_back(quint32(end));
-        if (m_headerOnly)
-            stop();
+        m_block->rowNumbers.push_back(m_rowNumber);
+        m_lastRowSlots = m_rowSlots;
     }
 
     const SharedTable& m_shared;
@@ -1255,6 +1340,8 @@ private:
     int m_position = 0;
     int m_nextPosition = 0;
     int m_rowSlots = 0;   // slots of the row charged to the budget
+    int m_lastRowSlots = 0; // those of the row read last
+    quint32 m_rowNumber = 0;
     size_t m_rowStart = 0; // the row's first cell in the block
     std::string m_v;
     RichText m_inline;
@@ -1308,6 +1395,9 @@ bool planRowRanges(const QString& path, RowRanges& plan)
     if (locator.run(path, message) != ParseResult::Parsed || locator.contentStart <= 0)
         return false;
     const qint64 begin = locator.contentStart;
+    // The markup around the rows is read whole below: it has to be small.
+    if (begin > kMaxMarkupBytes)
+        return false;
     const QByteArray head = file.read(begin);
     if (head.size() != begin || head.endsWith("/>") || head.contains("<!DOCTYPE") || head.startsWith("\xFE\xFF") ||
         head.startsWith("\xFF\xFE") || head.contains('\0'))
@@ -1329,7 +1419,7 @@ bool planRowRanges(const QString& path, RowRanges& plan)
         if (at >= 0)
             end = from + at;
     }
-    if (end < 0)
+    if (end < 0 || size - end > kMaxMarkupBytes)
         return false;
     // Everything but the rows must be well-formed on its own.
     file.seek(end);
@@ -1391,7 +1481,8 @@ bool readRowRanges(const QString& path, const SharedTable& sharedStrings, const 
             WorksheetParser parser(sharedStrings, false, parts[size_t(k)], shared, /*bodyMode*/ true);
             ParseResult result;
             if (parser.parsePlain(path, from, to, before, after, result, message)) {
-                ok[size_t(k)] = result == ParseResult::Parsed && !parser.unusual() && !parser.tooLarge();
+                ok[size_t(k)] = result == ParseResult::Parsed && !parser.unusual() && !parser.tooLarge() &&
+                                !parser.cellTooLong();
                 parts[size_t(k)].plain = true;
                 return;
             }
@@ -1400,7 +1491,7 @@ bool readRowRanges(const QString& path, const SharedTable& sharedStrings, const 
         }
         WorksheetParser parser(sharedStrings, false, parts[size_t(k)], shared, /*bodyMode*/ true);
         ok[size_t(k)] = parser.parse(path, from, to, before, after, message, /*watchMarkup*/ true) == ParseResult::Parsed &&
-                        !parser.unusual() && !parser.tooLarge();
+                        !parser.unusual() && !parser.tooLarge() && !parser.cellTooLong();
     };
     std::atomic<qsizetype> next{0};
     auto pull = [&] {
@@ -1418,9 +1509,15 @@ bool readRowRanges(const QString& path, const SharedTable& sharedStrings, const 
         return false;
     out.ranges = int(n);
     out.plain = std::all_of(parts.begin(), parts.end(), [](const SheetContent& p) { return p.plain; });
+    quint32 lastNumber = 0; // of the last row of the ranges joined so far
     for (auto& p : parts) {
-        for (RowBlock& block : p.blocks)
+        for (RowBlock& block : p.blocks) {
+            for (qsizetype r = 0; r < p.relativeRows; ++r)
+                block.rowNumbers[size_t(r)] += lastNumber;
+            if (!block.rowNumbers.empty())
+                lastNumber = block.rowNumbers.back();
             out.blocks.push_back(std::move(block));
+        }
         out.textBytes += p.textBytes;
         out.width = std::max(out.width, p.width);
         if (out.badReferences == 0)
@@ -1430,6 +1527,92 @@ bool readRowRanges(const QString& path, const SharedTable& sharedStrings, const 
             out.firstBadSharedIndex = p.firstBadSharedIndex;
         out.badSharedIndexes += p.badSharedIndexes;
     }
+    return true;
+}
+
+// Rows numbered as an earlier row that is not the one just before them (a
+// sheet that goes back, or a repeat read on another thread) merge into
+// that row, as the row just before does while reading: its cells in order,
+// a later value replacing an earlier one of its column. False when the
+// merged copy would not fit the budget beside the rows.
+bool mergeRepeatedRows(SheetContent& out, qint64 budget)
+{
+    auto done = [&] {
+        for (RowBlock& block : out.blocks)
+            std::vector<quint32>().swap(block.rowNumbers);
+        return true;
+    };
+    quint32 last = 0;
+    bool increasing = true;
+    for (const RowBlock& block : out.blocks) {
+        for (const quint32 n : block.rowNumbers) {
+            increasing = increasing && n > last;
+            last = n;
+        }
+    }
+    if (increasing)
+        return done();
+    // Every row as (block, row); for each number its first row; each row
+    // linked to the next of its number.
+    constexpr quint32 kNone = UINT32_MAX;
+    std::vector<std::pair<quint32, quint32>> rows;
+    for (size_t b = 0; b < out.blocks.size(); ++b)
+        for (size_t r = 0; r < out.blocks[b].rowEnds.size(); ++r)
+            rows.emplace_back(quint32(b), quint32(r));
+    std::vector<quint32> firstOf(size_t(kMaxRow) + 1, kNone), tail(size_t(kMaxRow) + 1, kNone);
+    std::vector<quint32> next(rows.size(), kNone);
+    bool repeated = false;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const quint32 n = out.blocks[rows[i].first].rowNumbers[rows[i].second];
+        if (firstOf[n] == kNone) {
+            firstOf[n] = quint32(i);
+        } else {
+            next[tail[n]] = quint32(i);
+            repeated = true;
+        }
+        tail[n] = quint32(i);
+    }
+    if (!repeated)
+        return done();
+    if (2 * keptCost(out) > budget)
+        return false;
+    RowBlock merged;
+    auto cellsOf = [&](quint32 i) {
+        const RowBlock& block = out.blocks[rows[i].first];
+        const quint32 r = rows[i].second;
+        const quint32 from = r == 0 ? 0 : block.rowEnds[r - 1];
+        return std::pair{&block, std::pair{from, block.rowEnds[r]}};
+    };
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const quint32 n = out.blocks[rows[i].first].rowNumbers[rows[i].second];
+        if (firstOf[n] != quint32(i))
+            continue;
+        const size_t start = merged.cells.size();
+        for (quint32 k = quint32(i); k != kNone; k = next[k]) {
+            const auto [block, range] = cellsOf(k);
+            for (quint32 c = range.first; c < range.second; ++c) {
+                KeptCell cell = block->cells[c];
+                if (cell.kind() == KeptCell::Empty)
+                    continue;
+                if (cell.kind() == KeptCell::Latin1) {
+                    const quint32 at = quint32(merged.latin1.size());
+                    merged.latin1.append(block->latin1, cell.at, cell.length());
+                    cell.at = at;
+                } else if (cell.kind() == KeptCell::Utf16) {
+                    const quint32 at = quint32(merged.utf16.size());
+                    merged.utf16.append(block->utf16, cell.at, cell.length());
+                    cell.at = at;
+                }
+                const size_t slot = start + (c - range.first);
+                if (merged.cells.size() <= slot)
+                    merged.cells.resize(slot + 1);
+                merged.cells[slot] = cell;
+            }
+        }
+        merged.rowEnds.push_back(quint32(merged.cells.size()));
+    }
+    out.blocks.clear();
+    out.blocks.push_back(std::move(merged));
     return true;
 }
 
@@ -1485,11 +1668,14 @@ ParseResult readWorkbookSheets(const QString& path, QList<SheetEntry>& out, QStr
     return parser.run(path, message);
 }
 
-ParseResult readSharedStrings(const QString& path, QStringList& out, QString& message, qint64& kept)
+ParseResult readSharedStrings(const QString& path, QStringList& out, QString& message, qint64& kept,
+                              qint64 budget, std::vector<qsizetype>* tooLong)
 {
     ParseResult result;
+    if (tooLong)
+        tooLong->clear();
     if (plainXmlReading) {
-        SharedStringsParser parser(out, maxKeptBytes);
+        SharedStringsParser parser(out, budget, tooLong);
         if (parser.parsePlain(path, 0, -1, {}, {}, result, message)) {
             kept = parser.kept;
             if (result == ParseResult::Parsed && parser.tooLarge()) {
@@ -1499,8 +1685,10 @@ ParseResult readSharedStrings(const QString& path, QStringList& out, QString& me
             return result;
         }
         out = QStringList();
+        if (tooLong)
+            tooLong->clear();
     }
-    SharedStringsParser parser(out, maxKeptBytes);
+    SharedStringsParser parser(out, budget, tooLong);
     result = parser.run(path, message);
     kept = parser.kept;
     if (result == ParseResult::Parsed && parser.tooLarge()) {
@@ -1511,10 +1699,11 @@ ParseResult readSharedStrings(const QString& path, QStringList& out, QString& me
 }
 
 ParseResult readWorksheet(const QString& path, const QStringList& sharedStrings, bool headerOnly,
-                          SheetContent& out, QString& message, qint64 budget)
+                          SheetContent& out, QString& message, qint64 budget,
+                          const std::vector<qsizetype>& tooLongShared)
 {
     ParseResult result = ParseResult::Parsed;
-    const SharedTable table(sharedStrings, headerOnly);
+    const SharedTable table(sharedStrings, headerOnly, tooLongShared);
     RowRanges plan;
     if (headerOnly || !planRowRanges(path, plan) || !readRowRanges(path, table, plan, budget, out)) {
         bool read = false;
@@ -1534,12 +1723,32 @@ ParseResult readWorksheet(const QString& path, const QStringList& sharedStrings,
             out.tooLarge = parser.tooLarge();
         }
     }
-    if (result == ParseResult::Parsed && (out.tooLarge || keptCost(out) > budget)) {
+    if (result == ParseResult::Parsed && !out.tooLongCell.isEmpty()) {
+        const QString cell = out.tooLongCell;
+        out = SheetContent();
+        out.tooLongCell = cell;
+        return ParseResult::CellTooLong;
+    }
+    if (result == ParseResult::Parsed &&
+        (out.tooLarge || keptCost(out) > budget || !mergeRepeatedRows(out, budget))) {
         out = SheetContent();
         out.tooLarge = true;
         result = ParseResult::TooLarge;
     }
     return result;
+}
+
+qint64 readBudget(qint64 fileBytes)
+{
+    return std::min(maxKeptBytes, std::max(qint64(80) << 20, 7 * fileBytes));
+}
+
+QString columnLetters(int number)
+{
+    QString name;
+    for (int n = number; n > 0; n = (n - 1) / 26)
+        name.prepend(QChar(u'A' + (n - 1) % 26));
+    return name;
 }
 
 int columnNumber(const char* letters, int length)

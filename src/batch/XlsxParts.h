@@ -17,7 +17,11 @@ namespace xlsx {
 
 // Result of reading one part.
 // TooLarge: the part would keep more than the read's memory budget.
-enum class ParseResult { Parsed, Missing, Malformed, TooLarge };
+// CellTooLong: a cell of the sheet holds more than kMaxCellLength characters.
+enum class ParseResult { Parsed, Missing, Malformed, TooLarge, CellTooLong };
+
+// The most characters a cell holds, as in every spreadsheet program.
+constexpr int kMaxCellLength = 32767;
 
 // One relationship of a part's ".rels" file.
 struct Relationship
@@ -41,9 +45,12 @@ ParseResult readWorkbookSheets(const QString& path, QList<SheetEntry>& out, QStr
 
 // Reads the shared-string table: one entry per `si`, its direct `t` or its
 // runs' `t` joined (phonetic runs left out), `_xHHHH_` decoded. `kept`
-// receives what the table costs of maxKeptBytes; past it the table is
-// refused (TooLarge, `out` empty).
-ParseResult readSharedStrings(const QString& path, QStringList& out, QString& message, qint64& kept);
+// receives what the table costs of `budget`; past it the table is
+// refused (TooLarge, `out` empty). An entry longer than a cell may hold is
+// kept empty and its index goes to `tooLong` (when given), in order: only
+// a cell that shows it is refused.
+ParseResult readSharedStrings(const QString& path, QStringList& out, QString& message, qint64& kept,
+                              qint64 budget, std::vector<qsizetype>* tooLong = nullptr);
 
 // What a worksheet read gives back.
 struct SheetContent
@@ -63,6 +70,8 @@ struct SheetContent
     bool plain = false;       // read by the plain reader (every range of it)
     qint64 textBytes = 0;     // what the values' own texts cost
     bool tooLarge = false;    // the rows would keep more than the budget
+    QString tooLongCell;      // reference (such as "B7") of a cell longer than kMaxCellLength
+    qsizetype relativeRows = 0; // first rows of a range, numbered from the range's start
 };
 
 // The most a workbook read may keep in memory, in bytes: its shared
@@ -70,16 +79,26 @@ struct SheetContent
 // width, texts, as SheetRows keeps them). Past it the part is refused; bounded so that no file,
 // however small its zip, can drive the memory further.
 extern qint64 maxKeptBytes;
+// What the read of a workbook file of `fileBytes` may keep: a workbook
+// keeps about five times its zip in memory, so small files get a fixed
+// share well under what they could claim by their size, large ones up to
+// maxKeptBytes.
+qint64 readBudget(qint64 fileBytes);
 
 // Reads the rows of a worksheet part (only the first with headerOnly);
-// cells with no value hold "". Rows are packed in document order. Rows that
+// cells with no value hold "". Rows are packed in document order; a row
+// whose number was read before is merged into that row, later cells
+// replacing earlier ones of their column. A cell longer than kMaxCellLength
+// (its own text, or a shared string listed in `tooLongShared`, sorted)
+// gives CellTooLong and its reference in out.tooLongCell. Rows that
 // would keep more than `budget` bytes, once padded to the sheet's width,
 // give TooLarge and no rows. A full read of a part of at least
 // parallelReadMinimum bytes is cut at row tags and read on several threads;
 // whenever that road does not finish cleanly the part is read in one pass,
 // so the result never depends on the threads.
 ParseResult readWorksheet(const QString& path, const QStringList& sharedStrings, bool headerOnly,
-                          SheetContent& out, QString& message, qint64 budget);
+                          SheetContent& out, QString& message, qint64 budget,
+                          const std::vector<qsizetype>& tooLongShared = {});
 
 extern qint64 parallelReadMinimum;
 
@@ -105,5 +124,7 @@ bool isCanonicalNumber(const QString& text);
 
 // 1-based column number of letters A..XFD, -1 for anything else.
 int columnNumber(const char* letters, int length);
+// Letters of a 1-based column number: 1 -> "A", 27 -> "AA", 703 -> "AAA".
+QString columnLetters(int number);
 
 } // namespace xlsx

@@ -143,6 +143,31 @@ TEST(DataBinding, EachCardTakesItsRowAndShortSourcesGoEmpty)
     EXPECT_TRUE(barcode->_barcode_image.isNull());
 }
 
+// Past the spreadsheet's last row, and only there, a value is missing for
+// "the spreadsheet has N rows"; its last row, empty, says so instead.
+TEST(DataBinding, TheSpreadsheetRowCountIsNamedFromTheRowAfterItsLast)
+{
+    Fixture f;
+    f.table.Clear_Rows();
+    for (int i = 1; i <= 5; ++i)
+        f.table.Create_List_By_Array({QStringLiteral("b%1").arg(i), i < 5 ? QString::number(i * 11) : QString()}, 2);
+    f.folder.write(QStringLiteral("A.txt"), "1\n2\n3\n4\n5\n6\n7\n");
+    // A barcode bound to column D: an empty value prints nothing and is listed.
+    auto code = Series_Barcode(QStringLiteral("A"));
+    code->data_source_type = 2;
+    code->excel_col_indx = 2;
+    f.design.front = {Series_Text(QStringLiteral("A")), code};
+    f.check();
+    ASSERT_EQ(f.binding.counts.Total_Batch_Excel_Card, 7);
+    Binding_Run_Snapshot run(f.binding, f.design, f.table.ListData(), Card_Property(), Card_Property(), Stub_Barcode);
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(run.Fill_Side(i, QStringLiteral("F"))[1]->ctrl_is_visible, i < 4) << i;
+    EXPECT_EQ(Problem_Lines(run.Problems()),
+              (QStringList{QStringLiteral("Card 5: no value: its row is empty."),
+                           QStringLiteral("Card 6: no value: the spreadsheet has 5 rows."),
+                           QStringLiteral("Card 7: no value: the spreadsheet has 5 rows.")}));
+}
+
 // The end box's list: grouped under a heading by kind, a value quoted
 // short, cards past a short series named once as a range, the count of
 // cards with a problem on top, and no line wider than a screen takes.
