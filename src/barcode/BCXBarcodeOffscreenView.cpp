@@ -197,6 +197,16 @@ void drawModuleShapes(QPainter& p, const QImage& symbol, const QRectF& target)
     p.setBrush(Qt::NoBrush);
 }
 
+// A run's vector picture at the run's device resolution: the coordinate
+// moved onto the device's pixel grid (rasters snap on their own).
+double onRunPixels(const Barcode_Gen& gen, double points, double pixelsPerPoint)
+{
+    if (pixelsPerPoint > 0 || !gen.run_record || !(gen.run_device_dpi > 0))
+        return points;
+    const double k = gen.run_device_dpi / 72.0;
+    return std::round(points * k) / k;
+}
+
 void logReason(QString* reason, const QString& text)
 {
     Show_NSLog_Message(text);
@@ -259,7 +269,8 @@ void BCXBarcodeOffscreenView::drawLinear(QPainter& p, double k) const
     const double n = double(modules.size());
     const double bw = b.barWidth();
     const double bcW = b.width();
-    const double x0 = (W - n * bw) / 2;
+    // A run's bars start on a device pixel, as its bar width spans whole ones.
+    const double x0 = onRunPixels(gen, (W - n * bw) / 2, k);
     const bool top = gen.showinTopCheckbox.intValue() == 1;
     const double capH = b.printsCaption() ? b.captionHeight() * 72.0 : 0;
     const double hdrH = b.printsHeader() ? b.headerHeight() * 72.0 : 0;
@@ -357,7 +368,12 @@ void BCXBarcodeOffscreenView::draw2D(QPainter& p, double k) const
         yTop = H - hdr2 - mTB;
     }
     if (!image_2d.isNull()) {
+        // Centred across the view; a run's symbol also centred in the room
+        // its frame gives, on the device's pixels.
         QRectF target((gen.width() - iw) / 2, H - yTop + mH, iw, ih);
+        if (!gen.symbol_room.isEmpty())
+            target.moveTop(target.top() + (gen.symbol_room.height() - ih) / 2);
+        target.moveTopLeft(QPointF(onRunPixels(gen, target.left(), k), onRunPixels(gen, target.top(), k)));
         p.save();
         if (k > 0) {
             // Whole device pixels, so modules keep equal widths.

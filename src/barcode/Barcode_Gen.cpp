@@ -291,12 +291,12 @@ float Barcode_Gen::Set_Linear_Barcode_Width(BCXBarcode& b)
 
 void Barcode_Gen::Set_2d_Barcode_Height(const PointPicture& symbol)
 {
-    m_height = float(Two_D_Frame_For(symbol.size()).height());
+    m_height = float(Two_D_Frame_For(symbol_room.isEmpty() ? symbol.size() : symbol_room).height());
 }
 
 void Barcode_Gen::Set_2d_Barcode_Width(const PointPicture& symbol)
 {
-    m_width = float(Two_D_Frame_For(symbol.size()).width());
+    m_width = float(Two_D_Frame_For(symbol_room.isEmpty() ? symbol.size() : symbol_room).width());
 }
 
 QSizeF Barcode_Gen::Two_D_Frame_For(QSizeF symbol)
@@ -341,6 +341,26 @@ PointPicture Barcode_Gen::Increase_DPI(PointPicture source, double dpi) const
     raster.setDotsPerMeterX(platform::dotsPerMeter(dpi));
     raster.setDotsPerMeterY(platform::dotsPerMeter(dpi));
     return PointPicture::fromImage(raster, size);
+}
+
+void Barcode_Gen::Fit_Linear_Run(BCXBarcode& b)
+{
+    const double design = b.barWidth();
+    const double units = design > 0 ? b.width() / design : 0;
+    if (!(units > 0))
+        return;
+    Read_Margins(false);
+    const double room = run_frame.isEmpty() ? HUGE_VAL
+                                            : run_frame.width() - 2 * LR_margin - (LR_margin > 0 ? 15 : 0);
+    const double fit = room / units;
+    const double k = run_device_dpi / 72.0;
+    const int px = Snap_Module_Pixels(design, fit, k);
+    const double bw = px >= 1 ? px / k : std::min(design, fit);
+    if (!(bw > 0))
+        return;
+    drawn_modules = Drawn_Modules{bw, design, fit, int(std::lround(units)), room, px >= 1};
+    b.setBarWidth(float(bw));
+    b.calculateWidth();
 }
 
 // ---- generation -----------------------------------------------------------------
@@ -391,6 +411,8 @@ std::shared_ptr<BCXBarcode> Barcode_Gen::Generate_Barcode_Variable(bool preview,
     auto lock = Lock_Generation();
     last_failure.clear();
     last_change.clear();
+    drawn_modules = {};
+    symbol_room = {};
     if (!run_record && Not_Draw_Only_Prop_Change)
         return testBarcode; // settings are being loaded: the last preview stands
     if (value.isEmpty()) {
@@ -443,7 +465,14 @@ std::shared_ptr<BCXBarcode> Barcode_Gen::Generate_Barcode_Variable(bool preview,
             Set_Barcode_Height(*b);
         }
         b->calculateWidth();
+        const bool fitted = run_record && run_device_dpi > 0;
+        if (fitted)
+            Fit_Linear_Run(*b);
         b->setWidth(Set_Linear_Barcode_Width(*b));
+        // A narrower row is as wide as its frame, its bars centred in it as
+        // the design's are.
+        if (fitted && b->width() < run_frame.width())
+            b->setWidth(float(run_frame.width()));
         if (preview)
             testBarcode = b;
         return b;

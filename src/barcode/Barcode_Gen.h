@@ -97,15 +97,32 @@ public:
     // A run record's own picture resolution (dots per inch).
     int run_dpi = 600;
     // The resolution of the device a run's picture goes to (export, print
-    // or mail), and the room its picture has on the card in points (empty:
-    // not known). With a device resolution a 2-D symbol whose modules would
-    // come out smaller than Min_Run_Module_Points() is made with modules of
-    // that size instead; 0 keeps the design's symbol size.
+    // or mail; 0: not known) and the frame the canvas shows its design
+    // picture in, in points (empty: not known). A run's symbol fills the
+    // room that frame leaves beside the bands, its modules on whole device
+    // pixels where they fit, and the picture never exceeds the frame.
     double run_device_dpi = 0;
-    QSizeF run_room;
-    // The smallest module of a run's 2-D symbol on its device, in points;
-    // 0 outside runs.
-    double Min_Run_Module_Points() const;
+    QSizeF run_frame;
+    // What the last run generation drew: the narrowest module in points as
+    // drawn, the module the design asks for and the largest the frame's
+    // room allows (points), the modules across the symbol (quiet zone
+    // included), the width the frame leaves the symbol, and whether the
+    // modules lie on whole device pixels. module 0: nothing measured.
+    struct Drawn_Modules {
+        double module = 0;
+        double design = 0;
+        double fit = 0;
+        int across = 0;
+        double room = 0;
+        bool whole_pixels = false;
+    };
+    Drawn_Modules drawn_modules;
+    // Whole device pixels (k per point) a module takes: the design's module
+    // rounded up, else to the nearest, where that fits the room's largest
+    // module, else as many as fit; 0 when not one pixel fits.
+    static int Snap_Module_Pixels(double design, double fit, double k);
+    // The room a run's 2-D symbol is centred in (empty: its own size).
+    QSizeF symbol_room;
 
     // ---- symbology and values --------------------------------------------
     int liner_or_2D_font = 0;          // 0 linear, 1 two-dimensional
@@ -273,11 +290,17 @@ public:
     // PDF417 of the value through the PDF417 view, framed by Pdf_widthText_2D
     // x pdf_HeightText_2D points; image_2d only when the encoding succeeded.
     void Draw_PDF_417_Barcode(const QString& value);
-    // A run's PDF417 symbol: the design's frame where its modules and rows
-    // are readable on the run's device, else modules of the least size, in
-    // the column count that fits the room nearest the design's shape.
-    void Grow_PDF417_For_Run(const QString& value);
-    QSizeF PDF417_Run_Size(const QImage& rows) const;
+    // A run's symbol from its raster of one pixel a module (quiet zone
+    // included) in the room given (points): whole device pixels a module
+    // when at least one fits, else stretched to the room (rows and modules
+    // on their own when squareModules is false). Sets drawn_modules.
+    PointPicture Fit_Run_Symbol(const QImage& units, QSizeF room, bool squareModules);
+    // The room a run's frame leaves a 2-D symbol beside its bands; `own`
+    // where the frame is not known; never more than `own` unless mayGrow.
+    QSizeF Run_Symbol_Room(QSizeF own, bool mayGrow);
+    // A run's linear bars fitted into its frame: the design's bar width, on
+    // whole device pixels when they fit, narrower when the row needs it.
+    void Fit_Linear_Run(BCXBarcode& barcode);
     // Why a value does not fit: how much of it fits at the chosen settings,
     // counted in bytes when it takes more bytes than characters.
     static QString QR_Capacity_Text(const QString& value, int level, int version);

@@ -23,11 +23,6 @@
 
 namespace {
 
-// The smallest module a run draws on its device, in device pixels. Sharp
-// symbols read from 2 pixels a module; the third keeps a margin for the
-// rounding of module edges at any position and for ink spread in print.
-constexpr double kMinRunModulePixels = 3;
-
 QString Count(qint64 n)
 {
     return QLocale(QLocale::English, QLocale::UnitedStates).toString(n);
@@ -71,9 +66,45 @@ qint64 Fitting_Length(const QByteArray& bytes, const std::function<bool(const QB
 
 } // namespace
 
-double Barcode_Gen::Min_Run_Module_Points() const
+int Barcode_Gen::Snap_Module_Pixels(double design, double fit, double k)
 {
-    return run_record && run_device_dpi > 0 ? kMinRunModulePixels * 72.0 / run_device_dpi : 0;
+    const double most = fit * k + 1e-9;
+    for (const double px : {std::ceil(design * k - 1e-9), std::round(design * k)})
+        if (px >= 1 && px <= most)
+            return int(px);
+    return int(std::floor(most));
+}
+
+PointPicture Barcode_Gen::Fit_Run_Symbol(const QImage& units, QSizeF room, bool squareModules)
+{
+    symbol_room = room;
+    if (units.isNull() || !(room.width() > 0) || !(room.height() > 0))
+        return {};
+    const double k = run_device_dpi / 72.0;
+    double mx = room.width() / units.width(), my = room.height() / units.height();
+    if (squareModules)
+        mx = my = std::min(mx, my);
+    const int px = k > 0 ? Snap_Module_Pixels(mx, mx, k) : 0, py = k > 0 ? Snap_Module_Pixels(my, my, k) : 0;
+    const bool whole = px >= 1 && py >= 1;
+    drawn_modules = Drawn_Modules{std::min(mx, my), mx, mx, units.width(), room.width(), whole};
+    if (whole) {
+        mx = px / k;
+        my = py / k;
+        drawn_modules.module = std::min(mx, my);
+    }
+    return PointPicture::fromImage(units, QSizeF(units.width() * mx, units.height() * my));
+}
+
+QSizeF Barcode_Gen::Run_Symbol_Room(QSizeF own, bool mayGrow)
+{
+    if (run_frame.isEmpty())
+        return own;
+    Read_Margins(true);
+    const double hh = hideHeaderCheckbox.intValue() == 1 ? 0 : m_headerHeight * 72.0;
+    const double fh = hideFooterCheckbox.intValue() == 1 ? 0 : m_footerHeight * 72.0;
+    const QSizeF room(run_frame.width() - 2 * LR_margin - (LR_margin > 0 ? 15 : 0),
+                      run_frame.height() - hh - header_margin - fh - footer_margin - 2 * TB_margin);
+    return mayGrow ? room : own.boundedTo(room);
 }
 
 QString Barcode_Gen::QR_Capacity_Text(const QString& value, int level, int version)
@@ -169,23 +200,15 @@ void Barcode_Gen::Draw_QR_Barcode(const QString& value)
         return;
     }
     const int S = HeightText_2D.intValue();
-    const double least = Min_Run_Module_Points();
     const int64_t n = matrix->dimension();
-    if (least > 0 && n > 0) {
-        // The design paints whole pixels per module on max(S, n + 8) pixels
-        // shown at S points (see paintDataMatrix); a side below n holds none.
-        const int64_t side = std::max<int64_t>(S, n + 8);
-        const double designed = S >= n ? double(side / (n + 8)) * S / double(side) : 0;
-        if (designed < least * (1 - 1e-9)) {
-            // One pixel per module, four of quiet zone around, each module
-            // the least size: whole device pixels at the run's resolution.
-            const QImage painted = QRSymbolEncoder::paintDataMatrix(matrix.get(), int(n + 8));
-            const double points = double(n + 8) * least;
-            image_2d = painted.isNull() ? PointPicture() : PointPicture::fromImage(painted, QSizeF(points, points));
-            if (image_2d.isNull())
-                last_failure = QStringLiteral("No QR Code picture can be made of this value.");
-            return;
-        }
+    if (run_record && run_device_dpi > 0 && n > 0) {
+        // One pixel a module with its four-module quiet zone, fitted into
+        // the room the design's picture size gives.
+        image_2d = Fit_Run_Symbol(QRSymbolEncoder::paintDataMatrix(matrix.get(), int(n + 8)),
+                                  Run_Symbol_Room(QSizeF(S, S), false), true);
+        if (image_2d.isNull())
+            last_failure = QStringLiteral("No QR Code picture can be made of this value.");
+        return;
     }
     image_2d = QRSymbolEncoder::renderDataMatrix(matrix.get(), S);
     if (image_2d.isNull() && n > S)
@@ -225,63 +248,8 @@ void Barcode_Gen::Draw_PDF_417_Barcode(const QString& value)
             last_failure = QStringLiteral("No PDF417 symbol can be made of this value.");
         return;
     }
-    if (Min_Run_Module_Points() > 0)
-        Grow_PDF417_For_Run(value);
-}
-
-namespace {
-// A grown PDF417 symbol's rows are at least this many modules high, the
-// height its standard recommends.
-constexpr double kPdf417RowModules = 3;
-}
-
-QSizeF Barcode_Gen::PDF417_Run_Size(const QImage& rows) const
-{
-    const double least = Min_Run_Module_Points();
-    const QSizeF frame = pdf_barcode->frameSize();
-    const double module = frame.width() / rows.width(), row = frame.height() / rows.height();
-    if (module >= least * (1 - 1e-9) && row >= least * (1 - 1e-9))
-        return frame;
-    // Narrow modules become the least size (whole device pixels); rows
-    // keep their design height unless it is below three modules.
-    const double grown = std::max(module, least);
-    return QSizeF(grown * rows.width(), std::max(row, kPdf417RowModules * grown) * rows.height());
-}
-
-void Barcode_Gen::Grow_PDF417_For_Run(const QString& value)
-{
-    QImage rows = pdf_barcode->moduleRows();
-    if (rows.isNull())
-        return;
-    QSizeF size = PDF417_Run_Size(rows);
-    if (size == pdf_barcode->frameSize())
-        return; // the design's frame is readable: drawn as designed
-    auto fits = [this](QSizeF symbol) {
-        const QSizeF frame = Two_D_Frame_For(symbol);
-        return run_room.isEmpty()
-            || (frame.width() <= run_room.width() + 0.01 && frame.height() <= run_room.height() + 0.01);
-    };
-    if (!fits(size)) {
-        // Another number of data columns may fit the card: of those that
-        // do, the one whose shape is nearest the design's.
-        const double aspect = std::log(size.width() / size.height());
-        double best = HUGE_VAL;
-        for (int columns = 1; columns <= 30; ++columns) {
-            pdf_barcode->fixedColumns = columns;
-            if (pdf_barcode->drawWithText(value) != 0)
-                continue;
-            const QImage candidate = pdf_barcode->moduleRows();
-            const QSizeF candidateSize = PDF417_Run_Size(candidate);
-            const double distance = std::abs(std::log(candidateSize.width() / candidateSize.height()) - aspect);
-            if (fits(candidateSize) && distance < best) {
-                best = distance;
-                rows = candidate;
-                size = candidateSize;
-            }
-        }
-        pdf_barcode->fixedColumns = 0;
-    }
-    image_2d = PointPicture::fromImage(rows, size);
+    if (run_record && run_device_dpi > 0)
+        image_2d = Fit_Run_Symbol(pdf_barcode->moduleRows(), Run_Symbol_Room(pdf_barcode->frameSize(), false), false);
 }
 
 void Barcode_Gen::Draw_DataMatrix_Barcode(const QString& value)
@@ -307,14 +275,11 @@ void Barcode_Gen::Draw_DataMatrix_Barcode(const QString& value)
         last_failure = QStringLiteral("No Data Matrix picture can be made at this size.");
         return;
     }
-    // The raster's one-unit border is drawn inside the symbol's size, so a
-    // module is W / (W + 2) of the module size.
-    const double least = Min_Run_Module_Points();
-    const double designed = double(module_size) * symbol.W / (symbol.W + 2);
-    if (least > 0 && designed < least * (1 - 1e-9)) {
-        const QImage units = ecc200::raster(symbol.W, symbol.H, symbol.grid.data());
-        image_2d = units.isNull() ? PointPicture()
-                                  : PointPicture::fromImage(units, QSizeF((symbol.W + 2) * least, (symbol.H + 2) * least));
+    if (run_record && run_device_dpi > 0) {
+        // The symbol with its one-unit border, as the design shows it, in
+        // the room the frame leaves (a longer value's larger symbol too).
+        image_2d = Fit_Run_Symbol(ecc200::raster(symbol.W, symbol.H, symbol.grid.data()),
+                                  Run_Symbol_Room(image_2d.size(), true), true);
         if (image_2d.isNull())
             last_failure = QStringLiteral("No Data Matrix picture can be made of this value.");
     }

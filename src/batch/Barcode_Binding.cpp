@@ -3,8 +3,12 @@
 #include "app/AppHelpers.h"
 #include "barcode/BarcodeGlobals.h"
 #include "barcode/Barcode_Gen.h"
+#include "batch/Card_Problems.h"
+#include "drawing/QBXBarcode.h"
 
 #include <QMutex>
+#include <QPainter>
+#include <QPicture>
 #include <QSet>
 #include <cmath>
 
@@ -69,6 +73,87 @@ BarcodeTextEntry Number_Entry(double v)
 int Index_Of(const QStringList& titles, const QString& title)
 {
     return int(std::max<qsizetype>(0, titles.indexOf(title)));
+}
+
+// The narrowest module, in device pixels, at which the pictures of a
+// symbology read back (zxing-cpp and zbar, any position on the device):
+// with modules on whole pixels, as runs draw them, and resampled, as a
+// stored picture is drawn at another resolution.
+double Least_Module_Pixels(const QString& title, bool wholePixels)
+{
+    struct Least {
+        const char* title;
+        double whole, resampled;
+    };
+    static const Least table[] = {
+        {"QR Code", 1, 2},   {"PDF417", 1, 2},     {"DataMatrix", 2, 3},
+        {"PostNet", 1, 2},   {"Planet", 1, 2},     {"Royal Mail Barcode (RM4SCC / CBC)", 1, 2},
+        {"Japan Post Barcode", 1, 2},
+    };
+    for (const Least& l : table)
+        if (title == QLatin1String(l.title))
+            return wholePixels ? l.whole : l.resampled;
+    return wholePixels ? 1 : 2;
+}
+
+// A design picture is whole points; read back from its raster it carries
+// the rounding of the raster's pixels (121.08 pt for 121).
+QSizeF Whole_Points(QSizeF size)
+{
+    return QSizeF(std::floor(size.width() + 0.01), std::floor(size.height() + 0.01));
+}
+
+// The name a sentence gives the symbology.
+QString Symbology_Name(const QString& title)
+{
+    if (title == QLatin1String("DataMatrix"))
+        return QStringLiteral("Data Matrix");
+    if (title == QLatin1String("UPCA"))
+        return QStringLiteral("UPC-A");
+    if (title == QLatin1String("UPCE"))
+        return QStringLiteral("UPC-E");
+    return title;
+}
+
+// "Code 128 bars of 0.7 px at 72 dpi; it reads from 150 dpi, or at 72 dpi
+// in a frame 42 mm wide." for modules below the least the symbology reads
+// at; "" when they read. `snapped`: drawn on whole device pixels where they
+// fit (runs), else resampled from the design's picture.
+QString Too_Fine_Text(const QString& title, const Barcode_Gen::Drawn_Modules& d, double dpi, bool snapped,
+                      QSizeF frame)
+{
+    if (!(d.module > 0) || !(dpi > 0))
+        return {};
+    const double k = dpi / 72.0;
+    const bool whole = snapped && d.whole_pixels;
+    const double least = Least_Module_Pixels(title, whole);
+    const double module = snapped ? d.module : std::min(d.design, d.fit);
+    if (module * k >= least - 1e-6)
+        return {};
+    const bool linear = !Barcode_Gen::Is_2D_Title(title);
+    QString text = QStringLiteral("%1 %2 of %3 px at %4 dpi")
+                       .arg(Symbology_Name(title), linear ? QStringLiteral("bars") : QStringLiteral("modules"),
+                            QString::number(module * k, 'f', 1), QString::number(dpi));
+    QStringList remedies;
+    for (const int r : {150, 300, 600, 1200, 2400}) {
+        if (r <= dpi)
+            continue;
+        const double at = r / 72.0;
+        const double px = snapped ? Barcode_Gen::Snap_Module_Pixels(d.design, d.fit, at) : module * at;
+        if (px >= Least_Module_Pixels(title, snapped) - 1e-6) {
+            remedies << QStringLiteral("from %1 dpi").arg(r);
+            break;
+        }
+    }
+    if (std::isfinite(d.room) && frame.width() > 0 && d.across > 0) {
+        const double need = (snapped ? std::ceil(least) : least) / k;
+        const double wide = frame.width() - d.room + d.across * need;
+        remedies << QStringLiteral("at %1 dpi in a frame %2 mm wide")
+                        .arg(QString::number(dpi), QString::number(std::ceil(wide * 25.4 / 72.0 - 1e-6)));
+    }
+    if (!remedies.isEmpty())
+        text += QStringLiteral("; it reads ") + remedies.join(QStringLiteral(", or "));
+    return text + QLatin1Char('.');
 }
 
 } // namespace
@@ -243,16 +328,33 @@ Barcode_Row_Picture Barcode_Row_Picture_For_Graphic(const QBXGraphic& settings, 
     Load_Barcode_Settings(gen, settings);
     if (target.in_run) {
         gen.run_device_dpi = target.dpi;
-        gen.run_room = target.room;
+        gen.run_frame = Whole_Points(target.frame);
     }
     Thread_Designer_Scope scope(gen);
     Barcode_Row_Picture row;
     row.picture = gen.Get_Image_From_Val(value, header, footer, target.in_run);
     row.dpi = gen.run_dpi;
-    if (row.picture.isNull())
+    if (row.picture.isNull()) {
         row.failure = gen.last_failure;
-    else
-        row.change = gen.last_change;
+        return row;
+    }
+    row.change = gen.last_change;
+    if (!target.in_run)
+        return row;
+    // Never past the frame: what the fitted symbol leaves over (a header or
+    // value text wider than the frame) is drawn smaller.
+    const QSizeF size = row.picture.size(), frame = gen.run_frame;
+    if (!frame.isEmpty() && (size.width() > frame.width() + 0.01 || size.height() > frame.height() + 0.01)) {
+        const double scale = std::min(frame.width() / size.width(), frame.height() / size.height());
+        QPicture smaller;
+        QPainter painter(&smaller);
+        row.picture.draw(painter, QRectF(QPointF(0, 0), size * scale));
+        painter.end();
+        row.picture = PointPicture::fromPicture(smaller, size * scale);
+        gen.drawn_modules.module *= scale;
+        gen.drawn_modules.whole_pixels = false;
+    }
+    row.too_fine = Too_Fine_Text(gen.barcodeTypePopup, gen.drawn_modules, target.dpi, true, frame);
     return row;
 }
 
@@ -260,4 +362,37 @@ QImage Barcode_Picture_For_Graphic(const QBXGraphic& settings, const QString& va
                                    const QString& footer)
 {
     return Barcode_Row_Picture_For_Graphic(settings, value, header, footer).raster();
+}
+
+QSizeF Barcode_Frame_Size(const QBXGraphic& graphic)
+{
+    const auto* barcode = dynamic_cast<const QBXBarcode*>(&graphic);
+    return barcode ? barcode->storedPicture().pointSize() : QSizeF();
+}
+
+QString Barcode_Name(const QBXGraphic& graphic)
+{
+    const QString name =
+        Symbology_Name(Barcode_Symbology_Titles().value(graphic.barcode_font_index, QStringLiteral("Code 39")));
+    if (graphic.show_hide_hdr == 1 || graphic.header_val.isEmpty())
+        return QStringLiteral("the %1 barcode").arg(name);
+    QString header = graphic.header_val.simplified();
+    if (header.size() > 20)
+        header = header.left(20) + QStringLiteral("\u2026");
+    return QStringLiteral("the %1 headed \"%2\"").arg(name, header);
+}
+
+QString Design_Barcode_Too_Fine(const QBXGraphic& graphic, double dpi)
+{
+    Barcode_Gen::defaultInstance();
+    Barcode_Gen gen;
+    gen.run_record = true;
+    Load_Barcode_Settings(gen, graphic);
+    gen.run_device_dpi = dpi;
+    gen.run_frame = Whole_Points(Barcode_Frame_Size(graphic));
+    Thread_Designer_Scope scope(gen);
+    const QString value = gen.liner_or_2D_font != 0 ? gen.dataText_2D.text : gen.dataText.text;
+    if (gen.Get_Image_From_Val(value, gen.HeaderText.text, gen.FooterText.text, true).isNull())
+        return {};
+    return Too_Fine_Text(gen.barcodeTypePopup, gen.drawn_modules, dpi, false, gen.run_frame);
 }

@@ -47,22 +47,25 @@ struct Barcode_Row_Picture {
     // What the picture holds other than the value, said after the quoted
     // value ("is cut to ..."); empty when it holds the value whole.
     QString change;
+    // A run's picture whose modules are too fine for its device to read:
+    // what they are and what would make them read ("Code 128 bars of
+    // 0.7 px at 72 dpi; it reads from 150 dpi, ..."); empty otherwise.
+    QString too_fine;
     // The raster at the designer's resolution; null for a null picture.
     QImage raster() const { return picture.isNull() ? QImage() : picture.toImage(dpi); }
 };
 
 // What a row's picture is made for. Outside a run: the designer's own
 // picture (the symbol's raster). In a run: the picture drawn at the output's
-// resolution, a 2-D symbol's modules as rectangles, of at least the readable
-// size on a device of `dpi` (0: the design's size); `room` is the space from
-// the graphic's corner to the card's far edges (empty: not known), which a
-// grown PDF417 symbol is laid out to fit.
+// resolution `dpi` (a 2-D symbol's modules as rectangles), filling the frame
+// the canvas shows the design's picture in (`frame`, points; empty: not
+// known) and never larger, its modules on whole device pixels where they
+// fit.
 struct Barcode_Run_Target {
     bool in_run = false;
     double dpi = 0;
-    QSizeF room;
+    QSizeF frame;
 };
-
 // The barcode of value with the graphic's settings and the given header and
 // footer; a null picture, with its cause, when the value cannot be encoded.
 Barcode_Row_Picture Barcode_Row_Picture_For_Graphic(const QBXGraphic& settings, const QString& value,
@@ -73,3 +76,17 @@ Barcode_Row_Picture Barcode_Row_Picture_For_Graphic(const QBXGraphic& settings, 
 // null image when the value cannot be encoded.
 QImage Barcode_Picture_For_Graphic(const QBXGraphic& settings, const QString& value, const QString& header,
                                    const QString& footer);
+
+// The frame the canvas shows a barcode graphic's design picture in: its
+// top-left corner at the graphic's, the picture's own size (as read back
+// from its raster; runs take it in whole points).
+QSizeF Barcode_Frame_Size(const QBXGraphic& graphic);
+
+// The barcode as a sentence names it: "the Code 128 headed \"HEADER\"" when
+// it shows a header (its first 20 characters), else "the Code 128 barcode".
+QString Barcode_Name(const QBXGraphic& graphic);
+
+// The design's value of the graphic drawn at `dpi` as the canvas shows it
+// (its stored picture, not snapped to the device's pixels): why its
+// modules are too fine to read there, "" when they read.
+QString Design_Barcode_Too_Fine(const QBXGraphic& graphic, double dpi);

@@ -20,6 +20,8 @@ QString Heading_Of(Problem_Kind kind)
         return QStringLiteral("Barcodes changed from their value:");
     case Problem_Kind::Barcode_Past_Edge:
         return QStringLiteral("Barcodes past the card's edge:");
+    case Problem_Kind::Barcode_Too_Fine:
+        return QStringLiteral("Barcodes too fine to read:");
     case Problem_Kind::Picture_Left_Off:
         return QStringLiteral("Pictures left off:");
     case Problem_Kind::Picture_Coarse:

@@ -17,6 +17,7 @@ enum class Problem_Kind {
     Barcode_Left_Off,  // no barcode printed: no value, or one it cannot encode
     Barcode_Changed,   // printed, holding less than the value (cut)
     Barcode_Past_Edge, // printed, reaching past the card's edge
+    Barcode_Too_Fine,  // printed with modules too fine for the output to read
     Picture_Left_Off,  // no picture drawn
     Picture_Coarse,    // drawn from fewer pixels than the output needs
     Picture_Partial,   // drawn as far as its damaged data could be read

@@ -114,9 +114,8 @@ void Fill_Barcode(QBXGraphic& g, int row, const QString& value, const QString& e
         Barcode_Run_Target target;
         target.in_run = s.in_run;
         target.dpi = s.dpi;
-        if (!s.card.isEmpty())
-            target.room = QSizeF(s.card.right() - g.bounds().normalized().left(),
-                                 s.card.bottom() - g.bounds().normalized().top());
+        if (s.in_run)
+            target.frame = Barcode_Frame_Size(g);
         if (fn)
             made = fn(g, value, g.header_val, g.footer_val, target);
     }
@@ -141,13 +140,17 @@ void Fill_Barcode(QBXGraphic& g, int row, const QString& value, const QString& e
     } else if (s.in_run && barcode && g.ctrl_is_visible) {
         if (!made.change.isEmpty())
             Note(s.problems, Problem_Kind::Barcode_Changed, row, value, made.change);
+        // Cards with the same too-fine modules make one line.
+        if (!made.too_fine.isEmpty())
+            Note(s.problems, Problem_Kind::Barcode_Too_Fine, row, QString(), made.too_fine);
         // The row's picture is drawn whole from the frame's corner; what
         // the card's edge would cut is said, never left silent.
         const QString past = barcode->pastCardEdge(s.card);
         if (!past.isEmpty()) {
             const double mm = 25.4 / 72;
             Note(s.problems, Problem_Kind::Barcode_Past_Edge, row, value,
-                 past + QStringLiteral(" (the card is %1 x %2 mm).")
+                 QStringLiteral("in %1 ").arg(Barcode_Name(g)) + past
+                     + QStringLiteral(" (the card is %1 x %2 mm).")
                             .arg(std::round(s.card.width() * mm)).arg(std::round(s.card.height() * mm)));
         }
     }

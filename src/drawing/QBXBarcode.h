@@ -13,8 +13,9 @@ public:
 
     platform::StoredPicture _contents; // the picture shown: the prepared picture or the sample
     // An output run's picture for the current row, drawn in place of the
-    // stored one at the surface's own resolution; null outside runs. Never
-    // stored in a design file.
+    // stored one at the surface's own resolution, from the frame's corner
+    // on the device's pixel grid and never larger than the stored picture's
+    // frame; null outside runs. Never stored in a design file.
     PointPicture row_picture;
 
     QString className() const override;

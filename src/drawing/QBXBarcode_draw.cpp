@@ -109,7 +109,16 @@ void QBXBarcode::drawContentsInView(QPainter* painter, const DrawingContext& con
         painter->save();
         // Images inside the picture (2-D symbols) stay lossless in a PDF.
         painter->setRenderHint(QPainter::LosslessImageRendering, true);
-        row_picture.draw(*painter, QRectF(b.topLeft(), row_picture.size()));
+        // From the frame's corner moved back onto the device's pixel grid
+        // (never out of the frame's pixels), so the modules the run laid on
+        // whole pixels land on them.
+        QPointF corner = b.topLeft();
+        const QTransform device = painter->deviceTransform();
+        if (device.type() <= QTransform::TxScale && device.isInvertible()) {
+            const QPointF at = device.map(corner);
+            corner = device.inverted().map(QPointF(std::floor(at.x() + 1e-6), std::floor(at.y() + 1e-6)));
+        }
+        row_picture.draw(*painter, QRectF(corner, row_picture.size()));
         painter->restore();
     } else if (const PicturePtr pic = pictureForDrawing(pictureScale(*painter))) {
         // At the picture's own size in points (its designer's dpi), top left

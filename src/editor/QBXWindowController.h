@@ -570,11 +570,12 @@ public:
     // Asks before each file of that export that exists already; false when
     // the user keeps one.
     bool Confirm_Single_Export_Replace(const QString& path);
-    // One sentence for each printed barcode of the list whose picture runs
-    // past the card's frame ("The Data Matrix barcode is 47 x 107 mm and runs
-    // past the card's edge at the bottom: the card cuts it there."), in list
-    // order.
-    static QStringList Barcodes_Past_Card_Edge(const GraphicList& graphics, const QRectF& card);
+    // What output makes of the printed barcodes of a list, one sentence
+    // each: a picture past the card's edge ("The Code 128 headed
+    // \"HEADER\" is 63 x 112 mm and runs past the card's edge at the
+    // bottom: the card cuts it there."), and the design's value with
+    // modules too fine to read at dpi, with what would make it read.
+    static QStringList Barcode_Notices(const GraphicList& graphics, const QRectF& card, double dpi);
     // Starts the batch export into a new folder inside `folder` and returns;
     // the run ends on the main thread (Export_Run_Active turns false).
     void Export_Batch_File(const QString& folder);

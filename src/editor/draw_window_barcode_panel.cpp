@@ -83,12 +83,13 @@ void QBXWindowController::Open_Barcode_Window()
     Update_Barcode_Graphics(graphic, picture);
     Refresh_Canvas();
     // The canvas shows a picture that runs past the card whole; every
-    // output cuts it at the card's edge, so that is said now.
+    // output cuts it at the card's edge, so that is said now, as are
+    // modules too fine to read at the designer's resolution.
     if (QBXGraphicView* view = currentSideCanvas()) {
         GraphicList placed = panelSelection();
         if (std::find(placed.begin(), placed.end(), graphic) == placed.end())
             placed.push_back(graphic);
-        const QStringList cut = Barcodes_Past_Card_Edge(placed, view->bounds());
+        const QStringList cut = Barcode_Notices(placed, view->bounds(), USED_DPI_VALUE.load());
         if (!cut.isEmpty())
             Show_MessageBox(cut.join(QLatin1Char('\n')));
     }

@@ -108,20 +108,21 @@ bool QBXWindowController::Export_Combined_Image(const QImage& front, const QImag
     return Export_File_Function(path, combined, show_msg, message);
 }
 
-QStringList QBXWindowController::Barcodes_Past_Card_Edge(const GraphicList& graphics, const QRectF& card)
+QStringList QBXWindowController::Barcode_Notices(const GraphicList& graphics, const QRectF& card, double dpi)
 {
     QStringList sentences;
     for (const GraphicPtr& g : graphics) {
         const auto* barcode = dynamic_cast<const QBXBarcode*>(g.get());
-        if (!barcode || barcode->print_object != 0)
+        if (!barcode || barcode->print_object != 0 || !barcode->ctrl_is_visible)
             continue;
+        QString name = Barcode_Name(*barcode);
+        name[0] = name[0].toUpper();
         const QString past = barcode->pastCardEdge(card);
-        if (past.isEmpty())
-            continue;
-        QString name = Barcode_Symbology_Titles().value(barcode->barcode_font_index);
-        if (!name.contains(QLatin1String("Barcode")))
-            name += QStringLiteral(" barcode");
-        sentences << QStringLiteral("The %1 %2: the card cuts it there.").arg(name, past);
+        if (!past.isEmpty())
+            sentences << QStringLiteral("%1 %2: the card cuts it there.").arg(name, past);
+        const QString fine = Design_Barcode_Too_Fine(*barcode, dpi);
+        if (!fine.isEmpty())
+            sentences << QStringLiteral("%1 is too fine to read: %2").arg(name, fine);
     }
     return sentences;
 }
@@ -131,12 +132,13 @@ bool QBXWindowController::Export_Single_File(const QString& path, bool show_msg)
     try {
         // Each side renders with its own settings: the editor's side stays.
         const card_export::Export_Request request = Current_Export_Request();
-        // A barcode the card's edge cuts is said in the end box.
+        // A barcode the card's edge cuts, or too fine to read at the export's
+        // resolution, is said in the end box.
         QStringList cut;
         if (request.side != QLatin1String("F"))
-            cut << Barcodes_Past_Card_Edge(Get_Back_Controls_Array(), Card_Render_Context(1).frame);
+            cut << Barcode_Notices(Get_Back_Controls_Array(), Card_Render_Context(1).frame, request.dpi);
         if (request.side != QLatin1String("B"))
-            cut << Barcodes_Past_Card_Edge(Get_Front_Controls_Array(), Card_Render_Context(0).frame);
+            cut << Barcode_Notices(Get_Front_Controls_Array(), Card_Render_Context(0).frame, request.dpi);
         const QString message =
             cut.isEmpty() ? kExportedText : kExportedText + QStringLiteral("\n\n") + cut.join(QLatin1Char('\n'));
         auto render = [&](int side) {

@@ -716,7 +716,7 @@ TEST_F(Designer, OkAndTheSingleExportNameABarcodePastTheCardsEdge)
             w.ok_button->click();
         });
         const QRectF whole = static_cast<const QBXBarcode&>(*barcode).pictureRect();
-        const QString said = QStringLiteral("The DataMatrix barcode is %1 x %2 mm and runs past the card's edge at the "
+        const QString said = QStringLiteral("The Data Matrix headed \"HEADER\" is %1 x %2 mm and runs past the card's edge at the "
                                             "bottom")
                                  .arg(std::ceil(whole.width() * 25.4 / 72 - 1e-6))
                                  .arg(std::ceil(whole.height() * 25.4 / 72 - 1e-6));

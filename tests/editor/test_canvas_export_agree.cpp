@@ -158,9 +158,9 @@ TEST(CanvasAndExport, TheExportedCardIsTheCanvasAndItsBarcodesRead)
 }
 
 // Rows shorter than the design's value, the design's, three times longer:
-// each card's barcodes are drawn at their own size from the design's frame
-// and read back from the 300 dpi files; a row too long for the card is
-// listed with its card number in the run's end message.
+// each card's barcodes are drawn inside the design's frame and read back
+// from the 300 dpi files, or, with bars too fine to read there, are listed
+// with their card number in the run's end message.
 TEST(CanvasAndExport, RunRowsOfEveryLengthExportWholeOrAreListed)
 {
     StartedEditor editor;
@@ -224,13 +224,17 @@ TEST(CanvasAndExport, RunRowsOfEveryLengthExportWholeOrAreListed)
             const QSizeF size = Barcode_Row_Picture_For_Graphic(*design[i], b.rows[card - 1], {}, {}).picture.size();
             const QRectF area = QTransform::fromScale(300.0 / 72, 300.0 / 72)
                                     .mapRect(QRectF(b.at, size).adjusted(-3, -3, 3, 3));
-            EXPECT_EQ(Decode(file.copy(area.toAlignedRect()), b.format), b.rows[card - 1].toStdWString())
-                << b.title << " card " << card;
+            // The longer Code 128 rows fill the frame with bars too fine to
+            // read at 300 dpi: they are named below instead.
+            if (i != 0 || card < 3)
+                EXPECT_EQ(Decode(file.copy(area.toAlignedRect()), b.format), b.rows[card - 1].toStdWString())
+                    << b.title << " card " << card;
         }
     }
     const QString message = Export_File_Message.get();
-    EXPECT_TRUE(message.contains(QStringLiteral("Card 4: \"%1\u2026\"").arg(longest.left(40)))) << message.toStdString();
-    EXPECT_EQ(message.count(QStringLiteral("runs past the card's edge")), 1) << message.toStdString();
+    for (const char* line : {"Card 3: Code 128 bars of ", "Card 4: Code 128 bars of "})
+        EXPECT_TRUE(message.contains(QLatin1String(line))) << message.toStdString();
+    EXPECT_EQ(message.count(QStringLiteral("runs past the card's edge")), 0) << message.toStdString();
     for (const QString& f : QDir(Data_Folder_Path).entryList(QDir::Files))
         QFile::remove(Data_Folder_Path + QLatin1Char('/') + f);
     export_dpi = 72;

@@ -177,7 +177,7 @@ TEST_F(XmlRoads, AHostileDeclarationIsRefusedQuicklyOnEveryRoad)
         QStringList strings;
         QString message;
         qint64 kept = 0;
-        EXPECT_EQ(xlsx::readSharedStrings(file, strings, message, kept), xlsx::ParseResult::Malformed);
+        EXPECT_EQ(xlsx::readSharedStrings(file, strings, message, kept, xlsx::maxKeptBytes), xlsx::ParseResult::Malformed);
         EXPECT_TRUE(message.contains(QStringLiteral("not well-formed"))) << message.toStdString();
     });
     cheap("design", [&] {
@@ -254,7 +254,7 @@ TEST_F(XmlRoads, WorkbookPartsInTheLatin1FamilyRead)
         QStringList read;
         QString message;
         qint64 kept = 0;
-        ASSERT_EQ(xlsx::readSharedStrings(file, read, message, kept), xlsx::ParseResult::Parsed) << message.toStdString();
+        ASSERT_EQ(xlsx::readSharedStrings(file, read, message, kept, xlsx::maxKeptBytes), xlsx::ParseResult::Parsed) << message.toStdString();
         EXPECT_EQ(read, QStringList{expected});
     }
 }
