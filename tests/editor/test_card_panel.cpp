@@ -178,7 +178,7 @@ TEST_F(CardPanel, BackgroundChoosersRefuseFilesThatAreNoPictures)
     c->Card_Image_Browse_Btn(nullptr);
     EXPECT_EQ(testResponder().texts(QStringLiteral("alert")),
               QStringList{QStringLiteral("\nThis file cannot be used as a picture:\n") + bad
-                          + QStringLiteral("\n\nIts header gives no size.")});
+                          + QStringLiteral("\n\nIts PNG header is damaged (the picture data ends early).")});
     EXPECT_TRUE(c->Back_card_Prop == before);
 
     // A good file becomes the back side's background.
