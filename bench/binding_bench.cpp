@@ -187,7 +187,7 @@ int main(int argc, char** argv)
 
     QImage prepared(200, 60, QImage::Format_RGB32);
     prepared.fill(Qt::white);
-    auto stub = [prepared](const QBXGraphic&, const QString&, const QString&, const QString&, bool) {
+    auto stub = [prepared](const QBXGraphic&, const QString&, const QString&, const QString&, const Barcode_Run_Target&) {
         return Barcode_Row_Picture{PointPicture::fromImage(prepared, QSizeF(prepared.size())), 72};
     };
 
