@@ -434,14 +434,8 @@ TEST(DataBinding, EveryRowOfARunHasItsOwnLargePictureWithinTheMemoryBudget)
 TEST(DataBinding, ARowPictureShownOnlyInPartIsListedUnderItsOwnHeading)
 {
     Fixture f;
-    QImage noise(320, 240, QImage::Format_RGB32);
-    for (int y = 0; y < noise.height(); ++y)
-        for (int x = 0; x < noise.width(); ++x)
-            noise.setPixel(x, y, qRgb((x * 7 + y * 13) % 256, (x * y) % 256, (x ^ y) % 256));
-    QByteArray jpeg;
-    QBuffer buffer(&jpeg);
-    buffer.open(QIODevice::WriteOnly);
-    ASSERT_TRUE(noise.save(&buffer, "JPG", 95));
+    const QByteArray jpeg = hostile::noiseJpeg();
+    ASSERT_FALSE(jpeg.isEmpty());
     const QString cut = f.folder.path() + QStringLiteral("/cut.jpg");
     QFile file(cut);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));

@@ -213,14 +213,8 @@ TEST_F(ImagePanel, FilesThatGiveNoPictureAreRefused)
                               .arg(photo)});
 
     // A photo cut short is placed showing what could be read, and says so.
-    QImage noise(320, 240, QImage::Format_RGB32);
-    for (int y = 0; y < noise.height(); ++y)
-        for (int x = 0; x < noise.width(); ++x)
-            noise.setPixel(x, y, qRgb((x * 7 + y * 13) % 256, (x * y) % 256, (x ^ y) % 256));
-    QByteArray jpeg;
-    QBuffer buffer(&jpeg);
-    buffer.open(QIODevice::WriteOnly);
-    ASSERT_TRUE(noise.save(&buffer, "JPG", 95));
+    const QByteArray jpeg = hostile::noiseJpeg();
+    ASSERT_FALSE(jpeg.isEmpty());
     const QString cut = writeFile(QStringLiteral("cut_short.jpg"), jpeg.left(jpeg.size() / 2));
     testResponder().reset();
     testResponder().answerFilePanel({cut});

@@ -4,7 +4,9 @@
 // declared size whose pixels are all zero (their data is a deflate stream
 // of long repeats, so a 30000 x 30000 picture takes a few megabytes), in
 // black or in one colour of a palette.
+#include <QBuffer>
 #include <QByteArray>
+#include <QImage>
 #include <QString>
 #include <QFile>
 #include <QRgb>
@@ -254,6 +256,21 @@ inline QByteArray numberedPng(uint32_t width, uint32_t height, int dpi, int n)
     chunk(extra, "pHYs", physical);
     chunk(extra, "tEXt", QByteArray("n\0", 2) + QByteArray::number(n));
     return png.insert(33, extra); // after the signature and IHDR
+}
+
+// A 320 x 240 JPEG of busy content at quality 95: cut anywhere, it still
+// holds rows to show.
+inline QByteArray noiseJpeg()
+{
+    QImage noise(320, 240, QImage::Format_RGB32);
+    for (int y = 0; y < noise.height(); ++y)
+        for (int x = 0; x < noise.width(); ++x)
+            noise.setPixel(x, y, qRgb((x * 7 + y * 13) % 256, (x * y) % 256, (x ^ y) % 256));
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    noise.save(&buffer, "JPG", 95);
+    return jpeg;
 }
 
 // A JPEG of width x height mid-grey pixels with 1 (grey) or 3 (YCbCr)
