@@ -84,6 +84,17 @@ void putLittleEndian(QByteArray& out, uint64_t value, int width)
 
 // A 24-bit BMP header of width x height (negative: top row first) at the
 // resolution in dots per metre, followed by `rows` rows of mid-grey.
+// The JPEG with its frame header (SOF `marker`) declaring width x height.
+QByteArray withJpegFrameSize(QByteArray jpeg, const char* marker, int width, int height)
+{
+    const qsizetype frame = jpeg.indexOf(marker, 2);
+    jpeg[frame + 5] = char(height >> 8);
+    jpeg[frame + 6] = char(height & 0xff);
+    jpeg[frame + 7] = char(width >> 8);
+    jpeg[frame + 8] = char(width & 0xff);
+    return jpeg;
+}
+
 QByteArray greyBmp(int32_t width, int32_t height, int32_t dpm, int64_t rows)
 {
     const int64_t stride = (int64_t(width) * 3 + 3) / 4 * 4;
@@ -414,12 +425,7 @@ TEST(PictureDecode, HostilePicturesAreBoundedOrRefusedWithinTheBudget)
     };
     // A small progressive JPEG whose frame header then declares
     // 30000 x 30000: its coefficients would take 5 GB.
-    QByteArray patched = hostile::zeroJpeg(64, 64, 3, true);
-    const qsizetype frame = patched.indexOf("\xFF\xC2", 2);
-    patched[frame + 5] = char(30000 >> 8);
-    patched[frame + 6] = char(30000 & 0xff);
-    patched[frame + 7] = char(30000 >> 8);
-    patched[frame + 8] = char(30000 & 0xff);
+    const QByteArray patched = withJpegFrameSize(hostile::zeroJpeg(64, 64, 3, true), "\xFF\xC2", 30000, 30000);
     const QByteArray jpeg = hostile::zeroJpeg(2000, 2000, 3, false);
     const QByteArray bmp = greyBmp(3000, 2000, 2835, 2000);
     std::vector<Case> cases;
@@ -545,8 +551,9 @@ TEST(PictureDecode, FileCopiesReadTheirHeaderFirstWithinTheBudget)
         QFile file(dir.filePath(QString::fromLatin1(name)));
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(head);
-        if (size > head.size())
+        if (size > head.size()) {
             EXPECT_TRUE(file.resize(size));
+        }
         return file.fileName();
     };
     const QString text = sparse("text.png", 200LL << 20, "not a picture");
@@ -700,12 +707,7 @@ TEST(PictureDecode, DecodesAtOnceShareOneBudget)
     EXPECT_LT(cost.peakMiB, (platform::kDecodeBudgetBytes >> 20) + 64);
 
     // 676 bytes claiming 65,500 x 1,953 pixels.
-    QByteArray claim = hostile::zeroJpeg(64, 64, 3, false);
-    const qsizetype frame = claim.indexOf("\xFF\xC0", 2);
-    claim[frame + 5] = char(1953 >> 8);
-    claim[frame + 6] = char(1953 & 0xff);
-    claim[frame + 7] = char(65500 >> 8);
-    claim[frame + 8] = char(65500 & 0xff);
+    QByteArray claim = withJpegFrameSize(hostile::zeroJpeg(64, 64, 3, false), "\xFF\xC0", 65500, 1953);
     claim.append(QByteArray(676 - claim.size(), '\0'));
     QString why;
     QImage image;
@@ -855,8 +857,9 @@ TEST(PictureDecode, DamagedPicturesAreShownInPartWithTheNotice)
         const QImage image = read(c.bytes, &why);
         ASSERT_FALSE(image.isNull()) << c.what << ": " << why.toStdString();
         EXPECT_EQ(why.contains(QStringLiteral("part of the picture is shown")), c.damaged) << c.what << ": " << why.toStdString();
-        if (c.cleared)
+        if (c.cleared) {
             EXPECT_EQ(qAlpha(image.pixel(image.width() / 2, image.height() - 1)), 0) << c.what;
+        }
     }
     QString why;
     const QImage bmp = read(greyBmp(30, 20, 1, 20), &why);
