@@ -2,6 +2,8 @@
 // its inverse DCT) and then by the row scaler. Of the segments before the
 // picture only what its orientation needs is kept: the start of the first
 // EXIF block; the resolution comes from the JFIF header libjpeg reads.
+// A progressive picture's coefficients are held in memory of our own (see
+// CoefficientStore).
 #include "platform/picture/reader.h"
 #include "platform/picture/row_scaler.h"
 
@@ -12,6 +14,8 @@
 #include <cstring>
 #include <jpeglib.h>
 #include <jerror.h> // after jpeglib.h
+#include <memory>
+#include <sys/mman.h>
 #include <vector>
 
 namespace platform::picture {
@@ -140,11 +144,97 @@ int exifOrientation(const std::vector<uchar>& exif)
     return 1;
 }
 
-// A decompressor with the error handling and source above.
+// The whole-picture coefficient arrays a progressive (or multi-scan)
+// picture needs, in one mapping of fresh memory that asks for large pages.
+// libjpeg's own arrays take that memory page by page and clear it once
+// more; for a 50 MP picture those page faults and clearing cost more than
+// the decoding itself. The memory comes cleared from the system, as the
+// arrays need it, and is given back when the reader ends.
+class CoefficientStore {
+public:
+    ~CoefficientStore()
+    {
+        if (m_base)
+            munmap(m_base, m_bytes);
+    }
+
+    // Takes over libjpeg's block arrays of info (created, not yet started).
+    void install(jpeg_decompress_struct& info)
+    {
+        info.client_data = this;
+        m_realizeOthers = info.mem->realize_virt_arrays;
+        info.mem->request_virt_barray = request;
+        info.mem->realize_virt_arrays = realize;
+        info.mem->access_virt_barray = access;
+    }
+
+private:
+    struct Array {
+        JDIMENSION blocksPerRow;
+        JDIMENSION rowCount;
+        std::vector<JBLOCKROW> rows;
+    };
+
+    static CoefficientStore& of(j_common_ptr info) { return *static_cast<CoefficientStore*>(info->client_data); }
+
+    static jvirt_barray_ptr request(j_common_ptr info, int, boolean, JDIMENSION blocksPerRow, JDIMENSION rowCount,
+                                    JDIMENSION)
+    {
+        CoefficientStore& store = of(info);
+        if (store.m_base)
+            ERREXIT(info, JERR_BAD_STATE); // asked for after the arrays were made
+        store.m_arrays.push_back(std::make_unique<Array>(Array{blocksPerRow, rowCount, {}}));
+        return reinterpret_cast<jvirt_barray_ptr>(store.m_arrays.back().get());
+    }
+
+    static void realize(j_common_ptr info)
+    {
+        CoefficientStore& store = of(info);
+        store.m_realizeOthers(info);
+        if (store.m_arrays.empty() || store.m_base)
+            return;
+        size_t bytes = 0;
+        for (const auto& array : store.m_arrays)
+            bytes += size_t(array->blocksPerRow) * array->rowCount * sizeof(JBLOCK);
+        if (info->mem->max_memory_to_use > 0 && bytes > size_t(info->mem->max_memory_to_use))
+            ERREXIT1(info, JERR_OUT_OF_MEMORY, 10);
+        void* base = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (base == MAP_FAILED)
+            ERREXIT1(info, JERR_OUT_OF_MEMORY, 11);
+        madvise(base, bytes, MADV_HUGEPAGE);
+        store.m_base = base;
+        store.m_bytes = bytes;
+        auto* block = static_cast<JBLOCK*>(base);
+        for (const auto& array : store.m_arrays) {
+            array->rows.resize(array->rowCount);
+            for (JBLOCKROW& row : array->rows) {
+                row = block;
+                block += array->blocksPerRow;
+            }
+        }
+    }
+
+    static JBLOCKARRAY access(j_common_ptr info, jvirt_barray_ptr handle, JDIMENSION first, JDIMENSION count, boolean)
+    {
+        auto* array = reinterpret_cast<Array*>(handle);
+        if (array->rows.empty() || first > array->rowCount || count > array->rowCount - first)
+            ERREXIT(info, JERR_BAD_VIRTUAL_ACCESS);
+        return array->rows.data() + first;
+    }
+
+    std::vector<std::unique_ptr<Array>> m_arrays;
+    void (*m_realizeOthers)(j_common_ptr) = nullptr;
+    void* m_base = nullptr;
+    size_t m_bytes = 0;
+};
+
+// A decompressor with the error handling, source and coefficient store
+// above.
 struct JpegReader {
     jpeg_decompress_struct info {};
     JpegError error;
     JpegSource source;
+    CoefficientStore coefficients;
     JpegReader()
     {
         info.err = jpeg_std_error(&error.manager);
@@ -157,9 +247,12 @@ struct JpegReader {
 
 // Opens the JPEG on device for reading (device at its start) and reads its
 // header, libjpeg's whole-picture buffers bounded by memoryBytes.
-void jpegOpen(jpeg_decompress_struct& info, JpegSource& source, QIODevice* device, qint64 memoryBytes)
+void jpegOpen(JpegReader& reader, QIODevice* device, qint64 memoryBytes)
 {
+    jpeg_decompress_struct& info = reader.info;
+    JpegSource& source = reader.source;
     jpeg_create_decompress(&info);
+    reader.coefficients.install(info);
     info.mem->max_memory_to_use = long(memoryBytes);
     source.device = device;
     source.manager.init_source = jpegNothing;
@@ -281,7 +374,7 @@ public:
             header.error = QStringLiteral("its JPEG header is damaged (%1)").arg(QString::fromLatin1(reader.error.message));
             return header;
         }
-        jpegOpen(info, reader.source, &device, 0);
+        jpegOpen(reader, &device, 0);
         header = headerOf(info, reader.source);
         if (!bytesHold(info, reader.source))
             header.error = QStringLiteral("it is a %1JPEG of %2 x %3 pixels in a file of %4 bytes, fewer than such a "
@@ -311,7 +404,7 @@ public:
                               ? QStringLiteral("it takes more memory to read than its header said")
                               : QStringLiteral("its JPEG data is damaged (%1)").arg(QString::fromLatin1(error.message)));
         }
-        jpegOpen(info, reader.source, &device, expected.workBytes);
+        jpegOpen(reader, &device, expected.workBytes);
         const CodecHeader header = headerOf(info, reader.source);
         if (header.stored != expected.stored || header.workBytes > expected.workBytes) {
             jpeg_destroy_decompress(&info);
