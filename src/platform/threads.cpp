@@ -51,15 +51,16 @@ void holdPoolThread()
     --g_holdGo;
 }
 
-// Qt says a refused start of one of its threads only as a warning, from
-// the call that asked for the thread: caught here while the pool starts one.
+// Qt says a refused start of one of its threads only in its log (as a
+// critical message), from the call that asked for the thread: caught here
+// while the pool starts one.
 std::atomic<bool> g_poolStartRefused{false};
 std::atomic<bool> g_poolLostThread{false}; // a refused start the pool counts for good
 QtMessageHandler g_previousHandler = nullptr;
 
 void noteRefusedStart(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
-    if (type == QtWarningMsg && text.startsWith(QLatin1String("QThread::start: Thread creation error")))
+    if (type == QtCriticalMsg && text.startsWith(QLatin1String("QThread::start: Thread creation error")))
         g_poolStartRefused = true;
     else if (g_previousHandler)
         g_previousHandler(type, context, text);
@@ -76,46 +77,24 @@ bool startPoolThread(QThreadPool& pool)
     return !g_poolStartRefused.load();
 }
 
-} // namespace
-
-bool startThread(std::vector<std::thread>& pool, std::function<void()> work)
+// Starts up to `wanted` pool threads that never expire and caps the pool
+// at those that started: a task past them waits in the queue for one of
+// them rather than for a thread the system may refuse. Returns how many
+// started. Each task holds its thread until all are started, so each takes
+// a thread of its own.
+int fillImagePool(int wanted)
 {
-    std::thread thread;
-    if (!tryStart(thread, std::move(work)))
-        return false;
-    pool.push_back(std::move(thread));
-    return true;
-}
-
-void startThreadOrRun(std::thread& thread, std::function<void()> work)
-{
-    // Held apart from the thread's copy, which a refused start destroys.
-    const auto shared = std::make_shared<std::function<void()>>(std::move(work));
-    if (!tryStart(thread, [shared] { (*shared)(); }))
-        (*shared)();
-}
-
-bool keepImagePoolReady(QString* why)
-{
-    static std::mutex mutex;
-    static int held = 0; // threads the pool holds for good
-    std::lock_guard lock(mutex);
-    const int wanted = std::max(2, QThread::idealThreadCount());
-    if (held >= wanted)
-        return true;
     QThreadPool* pool = QThreadPool::globalInstance();
     pool->setExpiryTimeout(-1);
     if (pool->maxThreadCount() < wanted)
         pool->setMaxThreadCount(wanted);
-    // Each task waits until all are started, so each takes a thread of its
-    // own.
     int added = 0;
     int begun = 0;
     {
         std::lock_guard hold(g_holdMutex);
         begun = g_holdBegun;
     }
-    while (held + added < wanted) {
+    while (added < wanted) {
         if (g_allowed.load() == 0)
             break; // the test hook refuses every start from here
         if (!startPoolThread(*pool)) {
@@ -139,11 +118,45 @@ bool keepImagePoolReady(QString* why)
         g_holdGo += added;
     }
     g_holdChanged.notify_all();
-    held += added;
-    // Never more threads than it holds: a task past them waits in the queue
-    // for one of them rather than for a thread that may be refused.
-    if (held < wanted && held > 0)
-        pool->setMaxThreadCount(held);
+    if (added < wanted && added > 0)
+        pool->setMaxThreadCount(added);
+    return added;
+}
+
+} // namespace
+
+bool startThread(std::thread& thread, std::function<void()> work)
+{
+    return tryStart(thread, std::move(work));
+}
+
+bool startThread(std::vector<std::thread>& pool, std::function<void()> work)
+{
+    std::thread thread;
+    if (!tryStart(thread, std::move(work)))
+        return false;
+    pool.push_back(std::move(thread));
+    return true;
+}
+
+void startThreadOrRun(std::thread& thread, std::function<void()> work)
+{
+    // Held apart from the thread's copy, which a refused start destroys.
+    const auto shared = std::make_shared<std::function<void()>>(std::move(work));
+    if (!tryStart(thread, [shared] { (*shared)(); }))
+        (*shared)();
+}
+
+bool keepImagePoolReady(QString* why)
+{
+    static std::mutex mutex;
+    static int held = 0; // threads the pool holds for good
+    std::lock_guard lock(mutex);
+    // Filled once: a pool that holds threads never starts another, and
+    // asking it for more could hand a drawer's task to a refused thread.
+    // Only an empty pool, which cannot draw at all, is filled again.
+    if (held == 0)
+        held = fillImagePool(std::max(2, QThread::idealThreadCount()));
     if (held == 0 && why)
         *why = QStringLiteral("The cards cannot be drawn: the system refuses to start the threads picture drawing "
                               "needs. Close other programs and try again.");

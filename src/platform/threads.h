@@ -13,6 +13,10 @@ namespace platform {
 // started, when the system refuses.
 bool startThread(std::vector<std::thread>& pool, std::function<void()> work);
 
+// Starts a thread running work into `thread`; false, with `thread` left
+// unjoinable, when the system refuses.
+bool startThread(std::thread& thread, std::function<void()> work);
+
 // Runs work on a new thread put into `thread`, or, when the system refuses
 // one, on the calling thread before returning (`thread` then stays
 // unjoinable).
