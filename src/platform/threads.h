@@ -26,7 +26,8 @@ void startThreadOrRun(std::thread& thread, std::function<void()> work);
 // now while the system allows them. Qt's image scaling, conversion and
 // drawing hand parts of large pictures to that pool and wait for them: a
 // pool that had to start a thread the system refuses would leave them
-// waiting for ever, one that holds its threads never starts another. False
+// waiting for ever, one that holds its threads never starts another. Filled
+// at the first call; an empty pool is tried again at the next. False
 // when the pool holds none (the system refused every one), with the message
 // a run that then ends says in *why: pictures must not be drawn off the pool.
 bool keepImagePoolReady(QString* why = nullptr);
