@@ -77,17 +77,18 @@ bool startPoolThread(QThreadPool& pool)
     return !g_poolStartRefused.load();
 }
 
-// Starts up to `wanted` pool threads that never expire and caps the pool
-// at those that started: a task past them waits in the queue for one of
-// them rather than for a thread the system may refuse. Returns how many
+// Starts up to `wanted` threads of `pool` that never expire and caps the
+// pool at those that started: a task past them waits in the queue for one
+// of them rather than for a thread the system may refuse. Returns how many
 // started. Each task holds its thread until all are started, so each takes
 // a thread of its own.
-int fillImagePool(int wanted)
+int fillPool(QThreadPool& pool, int wanted)
 {
-    QThreadPool* pool = QThreadPool::globalInstance();
-    pool->setExpiryTimeout(-1);
-    if (pool->maxThreadCount() < wanted)
-        pool->setMaxThreadCount(wanted);
+    static std::mutex filling; // one fill at a time: the message catch is the process's
+    std::lock_guard lock(filling);
+    pool.setExpiryTimeout(-1);
+    if (pool.maxThreadCount() < wanted)
+        pool.setMaxThreadCount(wanted);
     int added = 0;
     int begun = 0;
     {
@@ -97,12 +98,12 @@ int fillImagePool(int wanted)
     while (added < wanted) {
         if (g_allowed.load() == 0)
             break; // the test hook refuses every start from here
-        if (!startPoolThread(*pool)) {
+        if (!startPoolThread(pool)) {
             // The pool counts the refused thread as running for good, with
             // the task it was given. Released, the pool hands its tasks out
             // by its true count; it would still wait for that thread when
             // the program ends, which endIfPoolLostThread spares.
-            pool->releaseThread();
+            pool.releaseThread();
             g_poolLostThread = true;
             break;
         }
@@ -119,7 +120,7 @@ int fillImagePool(int wanted)
     }
     g_holdChanged.notify_all();
     if (added < wanted && added > 0)
-        pool->setMaxThreadCount(added);
+        pool.setMaxThreadCount(added);
     return added;
 }
 
@@ -156,11 +157,23 @@ bool keepImagePoolReady(QString* why)
     // asking it for more could hand a drawer's task to a refused thread.
     // Only an empty pool, which cannot draw at all, is filled again.
     if (held == 0)
-        held = fillImagePool(std::max(2, QThread::idealThreadCount()));
+        held = fillPool(*QThreadPool::globalInstance(), std::max(2, QThread::idealThreadCount()));
     if (held == 0 && why)
         *why = QStringLiteral("The cards cannot be drawn: the system refuses to start the threads picture drawing "
                               "needs. Close other programs and try again.");
     return held > 0;
+}
+
+int keepPoolReady(QThreadPool& pool, int wanted)
+{
+    return fillPool(pool, wanted);
+}
+
+void waitForPoolIdle(QThreadPool& pool)
+{
+    // Its threads take every queued task: none runs once none is active.
+    while (pool.activeThreadCount() > 0)
+        QThread::msleep(1);
 }
 
 void endIfPoolLostThread(int status)

@@ -3,6 +3,8 @@
 // memory): the work then goes on with the threads that did start, or on the
 // calling thread alone, never ending the program.
 #include <QString>
+
+class QThreadPool;
 #include <functional>
 #include <thread>
 #include <vector>
@@ -31,6 +33,16 @@ void startThreadOrRun(std::thread& thread, std::function<void()> work);
 // when the pool holds none (the system refused every one), with the message
 // a run that then ends says in *why: pictures must not be drawn off the pool.
 bool keepImagePoolReady(QString* why = nullptr);
+
+// Fills `pool` as keepImagePoolReady fills Qt's shared one, with up to
+// `wanted` threads; returns how many it holds (none: it must be given no
+// task, which would wait for good).
+int keepPoolReady(QThreadPool& pool, int wanted);
+
+// Waits until `pool`, filled by keepPoolReady, runs no task and holds none
+// queued. QThreadPool::waitForDone would end the threads it keeps (and
+// never return for a pool the system refused a thread).
+void waitForPoolIdle(QThreadPool& pool);
 
 // Ends the process with the status at once, without waiting for Qt's pool,
 // when the system refused one of its threads: Qt counts that thread as

@@ -8,6 +8,7 @@
 #include "editor/QBXWindowController.h"
 #include "output/Print_Wnd.h"
 #include "output/Send_Mail.h"
+#include "platform/image_browser.h"
 #include "platform/printers.h"
 #include "platform/process_end.h"
 #include "platform/threads.h"
@@ -169,6 +170,10 @@ TEST(RefusedThreadsChild, ExportPrintAndMail)
     Say("mail", mail->Run_Active() ? QStringList{} : testResponder().texts(QStringLiteral("alert")));
     testResponder().reset();
 
+    // The picture browser's readers, asked for one picture, are stopped
+    // as the program's end stops them.
+    platform::ThumbnailLoader::instance().thumbnail(dir.filePath(QStringLiteral("p0.png")), 64);
+    platform::ThumbnailLoader::shutdown();
     c.reset();
     document.reset();
     platform::setProcessEndHandler({});
