@@ -77,12 +77,13 @@ bool startPoolThread(QThreadPool& pool)
     return !g_poolStartRefused.load();
 }
 
-// Starts up to `wanted` threads of `pool` that never expire and caps the
-// pool at those that started: a task past them waits in the queue for one
-// of them rather than for a thread the system may refuse. Returns how many
-// started. Each task holds its thread until all are started, so each takes
-// a thread of its own.
-int fillPool(QThreadPool& pool, int wanted)
+} // namespace
+
+// The pool's threads never expire, and it is capped at those that started:
+// a task past them waits in the queue for one of them rather than for a
+// thread the system may refuse. Each task holds its thread until all are
+// started, so each takes a thread of its own.
+int keepPoolReady(QThreadPool& pool, int wanted)
 {
     static std::mutex filling; // one fill at a time: the message catch is the process's
     std::lock_guard lock(filling);
@@ -124,8 +125,6 @@ int fillPool(QThreadPool& pool, int wanted)
     return added;
 }
 
-} // namespace
-
 bool startThread(std::thread& thread, std::function<void()> work)
 {
     return tryStart(thread, std::move(work));
@@ -157,16 +156,11 @@ bool keepImagePoolReady(QString* why)
     // asking it for more could hand a drawer's task to a refused thread.
     // Only an empty pool, which cannot draw at all, is filled again.
     if (held == 0)
-        held = fillPool(*QThreadPool::globalInstance(), std::max(2, QThread::idealThreadCount()));
+        held = keepPoolReady(*QThreadPool::globalInstance(), std::max(2, QThread::idealThreadCount()));
     if (held == 0 && why)
         *why = QStringLiteral("The cards cannot be drawn: the system refuses to start the threads picture drawing "
                               "needs. Close other programs and try again.");
     return held > 0;
-}
-
-int keepPoolReady(QThreadPool& pool, int wanted)
-{
-    return fillPool(pool, wanted);
 }
 
 void waitForPoolIdle(QThreadPool& pool)
