@@ -2,6 +2,7 @@
 #include "platform/picture/picture_decode.h"
 #include "platform/image_browser.h"
 #include "platform/log.h"
+#include "platform/modal.h"
 #include "platform/process_end.h"
 #include "platform/threads.h"
 
@@ -24,8 +25,16 @@ int main(int argc, char** argv)
               + QStringLiteral("/../share/icons/hicolor/256x256/apps/cardwright.png"))));
     platform::setPictureAllocationLimit();
     // Qt's pool holds its threads from now on: drawing never waits for one
-    // that a system at its limit refuses later.
-    platform::keepImagePoolReady();
+    // that a system at its limit refuses later. Without any, no window can
+    // be drawn: the program says so and ends.
+    if (!platform::keepImagePoolReady()) {
+        const QString why = QStringLiteral("Cardwright cannot start: the system refuses to start the threads its "
+                                           "drawing needs. Close other programs and try again.");
+        platform::logText(why);
+        platform::modal::alert(platform::modal::AlertKind::Ok, why);
+        platform::endIfPoolLostThread(1);
+        return 1;
+    }
     // For start-up checks: with CARDWRIGHT_EXIT_AT_START set, the program
     // ends with status 0 as soon as its first event loop runs (the start
     // wizard's), after the resource folder and the main window were made,

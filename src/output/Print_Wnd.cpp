@@ -352,6 +352,12 @@ Print_Wnd::Print_Wnd()
 
 bool Print_Wnd::Open_Print_Wnd(PrintHost& host)
 {
+    // The window draws the card; its print and preview draw every card.
+    QString refused;
+    if (!platform::keepImagePoolReady(&refused)) {
+        Show_MessageBox(refused);
+        return false;
+    }
     try {
         host_ = &host;
         loading = true;
@@ -721,11 +727,6 @@ void Print_Wnd::Execute_Printing(bool preview)
         return;
     }
     job.Total_Label_Real = Total_Label;
-    QString refused;
-    if (!platform::keepImagePoolReady(&refused)) {
-        Show_MessageBox(refused);
-        return;
-    }
 
     Printing_View view(std::move(job));
     bool capped = false;

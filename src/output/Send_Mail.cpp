@@ -207,6 +207,12 @@ Send_Mail::~Send_Mail()
 
 int Send_Mail::Open_Wnd()
 {
+    // The window draws the card; its runs draw every card.
+    QString refused;
+    if (!platform::keepImagePoolReady(&refused)) {
+        Show_MessageBox(refused);
+        return 0;
+    }
     send_sett_box->setEnabled(true);
     side_front->setChecked(true);
     card_side_str = QStringLiteral("F");
@@ -381,11 +387,6 @@ bool Send_Mail::Send_Button()
 {
     if (Run_Active())
         return false;
-    QString refused;
-    if (!platform::keepImagePoolReady(&refused)) {
-        Show_MessageBox(refused);
-        return false;
-    }
     std::optional<mail::Mail_Request> request = Take_Request();
     if (!request)
         return false;

@@ -1,6 +1,7 @@
 #include "platform/image_browser.h"
 #include "platform/picture/picture_decode.h"
 #include "platform/thread_handoff.h"
+#include "platform/threads.h"
 
 #include <QApplication>
 #include <QDataStream>
@@ -57,7 +58,9 @@ ThumbnailLoader::ThumbnailLoader(QObject* parent)
     , m_pool(new QThreadPool(this))
     , m_cache(600)
 {
-    m_pool->setMaxThreadCount(qMax(2, QThread::idealThreadCount()));
+    // Its threads are started now and kept: a thread the system refused
+    // later would leave its picture, and the waits below, pending for good.
+    m_threads = keepPoolReady(*m_pool, qMax(2, QThread::idealThreadCount()));
 }
 
 ThumbnailLoader::~ThumbnailLoader()
@@ -82,13 +85,13 @@ void ThumbnailLoader::shutdown()
         return;
     ThumbnailLoader& loader = instance();
     loader.m_pool->clear();
-    loader.m_pool->waitForDone();
+    waitForPoolIdle(*loader.m_pool);
 }
 
 void ThumbnailLoader::clear()
 {
     m_pool->clear();
-    m_pool->waitForDone();
+    waitForPoolIdle(*m_pool);
     m_cache.clear();
     m_failed.clear();
     m_pending.clear();
@@ -96,7 +99,7 @@ void ThumbnailLoader::clear()
 
 void ThumbnailLoader::waitForDone()
 {
-    m_pool->waitForDone();
+    waitForPoolIdle(*m_pool);
     QCoreApplication::sendPostedEvents(this);
 }
 
@@ -132,6 +135,12 @@ QImage ThumbnailLoader::thumbnail(const QString& path, int edge, bool* failed)
     }
     if (m_pending.contains(key))
         return {};
+    if (m_threads == 0) { // the system refused every reader
+        m_failed.insert(key);
+        if (failed)
+            *failed = true;
+        return {};
+    }
     m_pending.insert(key);
     m_pool->start(handedOff([this, key, path, edge] {
         QImage image = readThumbnail(path, edge);

@@ -86,6 +86,7 @@ private:
     void finished(const QString& key, const QString& path, int edge, const QImage& image);
 
     QThreadPool* m_pool = nullptr;
+    int m_threads = 0; // the pool's, kept for good
     QCache<QString, QImage> m_cache;
     QSet<QString> m_failed;
     QSet<QString> m_pending;

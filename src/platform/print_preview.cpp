@@ -3,6 +3,7 @@
 #include "platform/alerts.h"
 #include "platform/modal.h"
 #include "platform/thread_handoff.h"
+#include "platform/threads.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -37,8 +38,9 @@ Pages_Preview::Pages_Preview(int pages, const QSizeF& paper, double device_dpi, 
     QPalette pal = viewport()->palette();
     pal.setColor(QPalette::Window, QColor(128, 128, 128));
     viewport()->setPalette(pal);
-    // The first sheets are asked for when the view gets its size.
-    worker_ = std::thread([this] { Work(); });
+    // The first sheets are asked for when the view gets its size; a system
+    // that refuses the worker gets no preview (started() says so).
+    startThread(worker_, [this] { Work(); });
 }
 
 Pages_Preview::~Pages_Preview()
@@ -252,6 +254,12 @@ int runPrintPreview(int pages, const QSizeF& paper, double device_dpi, const Dra
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, [&dialog] { dialog.done(0); });
     layout->addWidget(buttons);
     dialog.resize(700, 800);
+    if (!preview->started()) {
+        modal::alert(modal::AlertKind::Ok,
+                     QStringLiteral("The preview cannot be shown: the system refuses to start the thread that draws "
+                                    "its sheets. Close other programs and try again."));
+        return QDialog::Rejected;
+    }
     const int code = modal::run(dialog);
     dialog.hide();
     for (const QString& text : preview->finish())

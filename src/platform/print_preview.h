@@ -47,6 +47,8 @@ public:
     // Stops the sheet in hand, ends the worker and returns the alerts the
     // drawing met, in order, to be shown now; later calls return none.
     QStringList finish();
+    // False when the system refused the worker that draws the sheets.
+    bool started() const { return worker_.joinable(); }
 
     int pageCount() const { return pages_; }
     // Sheets drawn so far (each counted once, whatever its scale).

@@ -51,15 +51,16 @@ void holdPoolThread()
     --g_holdGo;
 }
 
-// Qt says a refused start of one of its threads only as a warning, from
-// the call that asked for the thread: caught here while the pool starts one.
+// Qt says a refused start of one of its threads only in its log (as a
+// critical message), from the call that asked for the thread: caught here
+// while the pool starts one.
 std::atomic<bool> g_poolStartRefused{false};
 std::atomic<bool> g_poolLostThread{false}; // a refused start the pool counts for good
 QtMessageHandler g_previousHandler = nullptr;
 
 void noteRefusedStart(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
-    if (type == QtWarningMsg && text.startsWith(QLatin1String("QThread::start: Thread creation error")))
+    if (type == QtCriticalMsg && text.startsWith(QLatin1String("QThread::start: Thread creation error")))
         g_poolStartRefused = true;
     else if (g_previousHandler)
         g_previousHandler(type, context, text);
@@ -77,6 +78,57 @@ bool startPoolThread(QThreadPool& pool)
 }
 
 } // namespace
+
+// The pool's threads never expire, and it is capped at those that started:
+// a task past them waits in the queue for one of them rather than for a
+// thread the system may refuse. Each task holds its thread until all are
+// started, so each takes a thread of its own.
+int keepPoolReady(QThreadPool& pool, int wanted)
+{
+    static std::mutex filling; // one fill at a time: the message catch is the process's
+    std::lock_guard lock(filling);
+    pool.setExpiryTimeout(-1);
+    if (pool.maxThreadCount() < wanted)
+        pool.setMaxThreadCount(wanted);
+    int added = 0;
+    int begun = 0;
+    {
+        std::lock_guard hold(g_holdMutex);
+        begun = g_holdBegun;
+    }
+    while (added < wanted) {
+        if (g_allowed.load() == 0)
+            break; // the test hook refuses every start from here
+        if (!startPoolThread(pool)) {
+            // The pool counts the refused thread as running for good, with
+            // the task it was given. Released, the pool hands its tasks out
+            // by its true count; it would still wait for that thread when
+            // the program ends, which endIfPoolLostThread spares.
+            pool.releaseThread();
+            g_poolLostThread = true;
+            break;
+        }
+        std::unique_lock hold(g_holdMutex);
+        if (!g_holdChanged.wait_for(hold, std::chrono::seconds(10), [&] { return g_holdBegun > begun + added; })) {
+            ++g_holdGo; // the late task goes straight through
+            break;
+        }
+        ++added;
+    }
+    {
+        std::lock_guard hold(g_holdMutex);
+        g_holdGo += added;
+    }
+    g_holdChanged.notify_all();
+    if (added < wanted && added > 0)
+        pool.setMaxThreadCount(added);
+    return added;
+}
+
+bool startThread(std::thread& thread, std::function<void()> work)
+{
+    return tryStart(thread, std::move(work));
+}
 
 bool startThread(std::vector<std::thread>& pool, std::function<void()> work)
 {
@@ -100,54 +152,22 @@ bool keepImagePoolReady(QString* why)
     static std::mutex mutex;
     static int held = 0; // threads the pool holds for good
     std::lock_guard lock(mutex);
-    const int wanted = std::max(2, QThread::idealThreadCount());
-    if (held >= wanted)
-        return true;
-    QThreadPool* pool = QThreadPool::globalInstance();
-    pool->setExpiryTimeout(-1);
-    if (pool->maxThreadCount() < wanted)
-        pool->setMaxThreadCount(wanted);
-    // Each task waits until all are started, so each takes a thread of its
-    // own.
-    int added = 0;
-    int begun = 0;
-    {
-        std::lock_guard hold(g_holdMutex);
-        begun = g_holdBegun;
-    }
-    while (held + added < wanted) {
-        if (g_allowed.load() == 0)
-            break; // the test hook refuses every start from here
-        if (!startPoolThread(*pool)) {
-            // The pool counts the refused thread as running for good, with
-            // the task it was given. Released, the pool hands its tasks out
-            // by its true count; it would still wait for that thread when
-            // the program ends, which endIfPoolLostThread spares.
-            pool->releaseThread();
-            g_poolLostThread = true;
-            break;
-        }
-        std::unique_lock hold(g_holdMutex);
-        if (!g_holdChanged.wait_for(hold, std::chrono::seconds(10), [&] { return g_holdBegun > begun + added; })) {
-            ++g_holdGo; // the late task goes straight through
-            break;
-        }
-        ++added;
-    }
-    {
-        std::lock_guard hold(g_holdMutex);
-        g_holdGo += added;
-    }
-    g_holdChanged.notify_all();
-    held += added;
-    // Never more threads than it holds: a task past them waits in the queue
-    // for one of them rather than for a thread that may be refused.
-    if (held < wanted && held > 0)
-        pool->setMaxThreadCount(held);
+    // Filled once: a pool that holds threads never starts another, and
+    // asking it for more could hand a drawer's task to a refused thread.
+    // Only an empty pool, which cannot draw at all, is filled again.
+    if (held == 0)
+        held = keepPoolReady(*QThreadPool::globalInstance(), std::max(2, QThread::idealThreadCount()));
     if (held == 0 && why)
         *why = QStringLiteral("The cards cannot be drawn: the system refuses to start the threads picture drawing "
                               "needs. Close other programs and try again.");
     return held > 0;
+}
+
+void waitForPoolIdle(QThreadPool& pool)
+{
+    // Its threads take every queued task: none runs once none is active.
+    while (pool.activeThreadCount() > 0)
+        QThread::msleep(1);
 }
 
 void endIfPoolLostThread(int status)
