@@ -133,7 +133,7 @@ bool startThread(std::thread& thread, std::function<void()> work)
 bool startThread(std::vector<std::thread>& pool, std::function<void()> work)
 {
     std::thread thread;
-    if (!tryStart(thread, std::move(work)))
+    if (!startThread(thread, std::move(work)))
         return false;
     pool.push_back(std::move(thread));
     return true;

@@ -3,11 +3,11 @@
 // memory): the work then goes on with the threads that did start, or on the
 // calling thread alone, never ending the program.
 #include <QString>
-
-class QThreadPool;
 #include <functional>
 #include <thread>
 #include <vector>
+
+class QThreadPool;
 
 namespace platform {
 
