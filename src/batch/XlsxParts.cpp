@@ -109,12 +109,25 @@ int XMLCALL windows1252Map(void*, const XML_Char* name, XML_Encoding* info)
 {
     if (std::strcmp(name, "windows-1252") != 0)
         return XML_STATUS_ERROR;
+    // An undefined byte is refused (-1), as other readers refuse it.
     for (int byte = 0; byte < 256; ++byte)
-        info->map[byte] = platform::windows1252((unsigned char)byte);
+        info->map[byte] = platform::windows1252((unsigned char)byte).value_or(-1);
     info->data = nullptr;
     info->convert = nullptr;
     info->release = nullptr;
     return XML_STATUS_OK;
+}
+
+// Why expat refused a part; a byte windows-1252 leaves undefined is named.
+QString errorText(XML_Parser parser, platform::XmlEncoding encoding)
+{
+    const XML_Error error = XML_GetErrorCode(parser);
+    int offset = 0, size = 0;
+    const char* context = XML_GetInputContext(parser, &offset, &size);
+    if (encoding == platform::XmlEncoding::Windows1252 && error == XML_ERROR_INVALID_TOKEN && context && offset < size)
+        if (const auto byte = static_cast<unsigned char>(context[offset]); !platform::windows1252(byte))
+            return platform::undefinedWindows1252(byte);
+    return QString::fromUtf8(XML_ErrorString(error));
 }
 
 // Streams one part (or a byte range of it) through expat. Subclasses see
@@ -220,7 +233,7 @@ public:
             result = ParseResult::Malformed;
         } else if (!more) {
             message = QStringLiteral("%1 at line %2 of %3")
-                          .arg(QString::fromUtf8(XML_ErrorString(XML_GetErrorCode(parser))))
+                          .arg(errorText(parser, encoding))
                           .arg(XML_GetCurrentLineNumber(parser))
                           .arg(path);
             result = ParseResult::Malformed;
@@ -1530,11 +1543,12 @@ bool readRowRanges(const QString& path, const SharedTable& sharedStrings, const 
     return true;
 }
 
-// Rows numbered as an earlier row that is not the one just before them (a
-// sheet that goes back, or a repeat read on another thread) merge into
-// that row, as the row just before does while reading: its cells in order,
-// a later value replacing an earlier one of its column. False when the
-// merged copy would not fit the budget beside the rows.
+// Rows out of order (a sheet that goes back, or a repeat read on another
+// thread) are put in the order of their numbers, as other readers order
+// them; rows of one number merge, as the row just before does while
+// reading: their cells in order, a later value replacing an earlier one of
+// its column. False when the merged copy would not fit the budget beside
+// the rows.
 bool mergeRepeatedRows(SheetContent& out, qint64 budget)
 {
     auto done = [&] {
@@ -1561,19 +1575,14 @@ bool mergeRepeatedRows(SheetContent& out, qint64 budget)
             rows.emplace_back(quint32(b), quint32(r));
     std::vector<quint32> firstOf(size_t(kMaxRow) + 1, kNone), tail(size_t(kMaxRow) + 1, kNone);
     std::vector<quint32> next(rows.size(), kNone);
-    bool repeated = false;
     for (size_t i = 0; i < rows.size(); ++i) {
         const quint32 n = out.blocks[rows[i].first].rowNumbers[rows[i].second];
-        if (firstOf[n] == kNone) {
+        if (firstOf[n] == kNone)
             firstOf[n] = quint32(i);
-        } else {
+        else
             next[tail[n]] = quint32(i);
-            repeated = true;
-        }
         tail[n] = quint32(i);
     }
-    if (!repeated)
-        return done();
     if (2 * keptCost(out) > budget)
         return false;
     RowBlock merged;
@@ -1583,12 +1592,11 @@ bool mergeRepeatedRows(SheetContent& out, qint64 budget)
         const quint32 from = r == 0 ? 0 : block.rowEnds[r - 1];
         return std::pair{&block, std::pair{from, block.rowEnds[r]}};
     };
-    for (size_t i = 0; i < rows.size(); ++i) {
-        const quint32 n = out.blocks[rows[i].first].rowNumbers[rows[i].second];
-        if (firstOf[n] != quint32(i))
+    for (const quint32 first : firstOf) {
+        if (first == kNone)
             continue;
         const size_t start = merged.cells.size();
-        for (quint32 k = quint32(i); k != kNone; k = next[k]) {
+        for (quint32 k = first; k != kNone; k = next[k]) {
             const auto [block, range] = cellsOf(k);
             for (quint32 c = range.first; c < range.second; ++c) {
                 KeptCell cell = block->cells[c];

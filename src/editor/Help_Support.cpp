@@ -79,8 +79,9 @@ void Help_Support::refreshLinks()
         {"support_id", "support_mail"}, {"support_id_2", "website_2"},         {"website_1", "website_1"},
         {"reseller_1", "reseller_mail"}, {"reseller_2", "website_3"},          {"facebook_share", "facebook_share"},
         {"twitter_share", "twitter_share"}, {"linkedin_share", "linkedin_share"}, {"like", "like"}};
+    const links::File file;
     for (const auto& [name, command] : commands) {
         if (auto* b = findChild<QPushButton*>(QString::fromLatin1(name)))
-            panel::enableLink(b, links::commandLink(QString::fromLatin1(command), app));
+            panel::enableLink(b, file.commandLink(QString::fromLatin1(command), app));
     }
 }

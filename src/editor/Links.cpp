@@ -29,14 +29,23 @@ QString encoded(const QString& text)
 
 } // namespace
 
+File::File()
+{
+    std::optional<platform::Plist> root = platform::readPlistFile(Resource_Path + QStringLiteral("/Links.plist"));
+    if (root && root->isDict())
+        root_ = std::move(*root);
+}
+
+QString File::value(const QString& key, const QString& product) const
+{
+    if (product.isEmpty())
+        return root_.value(key).toString().trimmed();
+    return root_.value(u"Promotion").value(product).value(key).toString().trimmed();
+}
+
 QString value(const QString& key, const QString& product)
 {
-    const std::optional<platform::Plist> root = platform::readPlistFile(Resource_Path + QStringLiteral("/Links.plist"));
-    if (!root || !root->isDict())
-        return {};
-    if (product.isEmpty())
-        return root->value(key).toString().trimmed();
-    return root->value(u"Promotion").value(product).value(key).toString().trimmed();
+    return File().value(key, product);
 }
 
 QUrl mailLink(const QString& address, const QString& subject, const QString& body)
@@ -66,9 +75,9 @@ QUrl shareLink(const QString& pattern, const QString& page)
     return QUrl::fromEncoded(text.toUtf8(), QUrl::StrictMode);
 }
 
-QUrl commandLink(const QString& command, const QString& appName, const QString& product)
+QUrl File::commandLink(const QString& command, const QString& appName, const QString& product) const
 {
-    auto web = [](const QString& key) { return QUrl(value(key), QUrl::StrictMode); };
+    auto web = [this](const QString& key) { return QUrl(value(key), QUrl::StrictMode); };
     if (!product.isEmpty()) {
         if (command == QLatin1String("mail"))
             return mailLink(value(QStringLiteral("Mail"), product), value(QStringLiteral("Title"), product),
@@ -104,6 +113,11 @@ QUrl commandLink(const QString& command, const QString& appName, const QString& 
     if (command == QLatin1String("video"))
         return web(QStringLiteral("Video_Page"));
     return {};
+}
+
+QUrl commandLink(const QString& command, const QString& appName, const QString& product)
+{
+    return File().commandLink(command, appName, product);
 }
 
 bool usable(const QUrl& url)

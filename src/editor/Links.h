@@ -5,6 +5,8 @@
 #include <QString>
 #include <QUrl>
 
+#include "platform/plist.h"
+
 namespace links {
 
 // A value of Links.plist: a top-level key ("Support_Mail", "Website_1",
@@ -12,6 +14,18 @@ namespace links {
 // "Promotion" ("Title", "Short", "Long", "Picture", "Mail", "Contact",
 // "Order"). "" when missing.
 QString value(const QString& key, const QString& product = {});
+
+// Links.plist as it was when made (a missing or corrupt file gives no
+// links): one read for the values and links of a whole window.
+class File {
+public:
+    File();
+    QString value(const QString& key, const QString& product = {}) const;
+    QUrl commandLink(const QString& command, const QString& appName, const QString& product = {}) const;
+
+private:
+    platform::Plist root_ = platform::Plist::dict();
+};
 
 // A mailto address after RFC 6068: the address, then subject and body each
 // percent-encoded ("&", "+", "=" included); spaces give "%20" and each line
@@ -22,7 +36,7 @@ QUrl mailLink(const QString& address, const QString& subject = {}, const QString
 // Empty when either is empty.
 QUrl shareLink(const QString& pattern, const QString& page);
 
-// The link of a named command, built from Links.plist: "support_mail",
+// The link of a named command, built from Links.plist (File::commandLink): "support_mail",
 // "reseller_mail", "website_1" .. "website_3", "facebook_share",
 // "twitter_share", "linkedin_share", "like", "share", "review", "video",
 // and per product ("mail", "contact", "order" with the product type). The

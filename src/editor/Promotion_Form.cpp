@@ -114,8 +114,9 @@ int Promotion_Form::Open_Promotion_Window()
 {
     try {
         const bool known = knownType(software_type);
+        const links::File file;
         auto text = [&](const char* key) {
-            return known ? links::value(QString::fromLatin1(key), software_type) : QString();
+            return known ? file.value(QString::fromLatin1(key), software_type) : QString();
         };
         const QString picture = text("Picture");
         bundle_image->setPixmap(picture.isEmpty() ? QPixmap()
@@ -123,12 +124,15 @@ int Promotion_Form::Open_Promotion_Window()
         Software_title->setText(text("Title"));
         short_descp->setText(text("Short"));
         long_descp->setText(text("Long"));
-        panel::enableLink(mail_btn, productLink(QStringLiteral("mail")));
-        panel::enableLink(contact_btn, productLink(QStringLiteral("contact")));
-        panel::enableLink(order_btn, productLink(QStringLiteral("order")));
-        panel::enableLink(video_btn, links::commandLink(QStringLiteral("video"), appName()));
-        panel::enableLink(support_id, links::commandLink(QStringLiteral("support_mail"), appName()));
-        panel::enableLink(website_1, links::commandLink(QStringLiteral("website_1"), appName()));
+        auto product = [&](const char* command) {
+            return known ? file.commandLink(QString::fromLatin1(command), appName(), software_type) : QUrl();
+        };
+        panel::enableLink(mail_btn, product("mail"));
+        panel::enableLink(contact_btn, product("contact"));
+        panel::enableLink(order_btn, product("order"));
+        panel::enableLink(video_btn, file.commandLink(QStringLiteral("video"), appName()));
+        panel::enableLink(support_id, file.commandLink(QStringLiteral("support_mail"), appName()));
+        panel::enableLink(website_1, file.commandLink(QStringLiteral("website_1"), appName()));
         const int code = platform::modal::run(*this);
         hide();
         return code;

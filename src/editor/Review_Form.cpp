@@ -61,8 +61,9 @@ Review_Form::Review_Form()
 
 void Review_Form::showEvent(QShowEvent* event)
 {
-    panel::enableLink(support_id, links::commandLink(QStringLiteral("support_mail"), appName()));
-    panel::enableLink(website_1, links::commandLink(QStringLiteral("website_1"), appName()));
+    const links::File file;
+    panel::enableLink(support_id, file.commandLink(QStringLiteral("support_mail"), appName()));
+    panel::enableLink(website_1, file.commandLink(QStringLiteral("website_1"), appName()));
     QDialog::showEvent(event);
 }
 

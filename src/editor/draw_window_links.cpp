@@ -55,7 +55,8 @@ void QBXWindowController::buildHelpMenu()
     // Links that cannot be opened are greyed each time the menu opens.
     connect(helpMenu, &QMenu::aboutToShow, this, [this] {
         const QList<QAction*> actions = helpMenu->actions();
-        actions.at(actions.size() - 2)->setEnabled(links::usable(links::commandLink(QStringLiteral("website_1"), App_Name)));
-        actions.last()->setEnabled(links::usable(links::commandLink(QStringLiteral("support_mail"), App_Name)));
+        const links::File file;
+        actions.at(actions.size() - 2)->setEnabled(links::usable(file.commandLink(QStringLiteral("website_1"), App_Name)));
+        actions.last()->setEnabled(links::usable(file.commandLink(QStringLiteral("support_mail"), App_Name)));
     });
 }

@@ -277,15 +277,17 @@ QString unescapeControls(const QString& text)
 // elements where they are not a value's content (in the prolog, after an
 // end tag or an empty element, inside <plist>, <array> and <dict>), so that
 // a document that is mostly a comment or blank lines costs the reader
-// nothing; and a document type with an internal subset refused (property
+// nothing; a document type with an internal subset refused (property
 // lists never declare anything of their own, entities could expand a few
 // bytes into gigabytes, and the reader takes time quadratic in the
-// declarations).
+// declarations); and an element with more than one attribute refused (a
+// property-list element has at most one, and the reader checks each
+// attribute against every earlier one of its element).
 class TextForReader {
 public:
     // Appends the prepared text of what was kept from before and `in` to
     // `out`; markup cut at the end of `in` is kept for the next piece.
-    // False at an internal subset.
+    // False at markup a property list never holds; refusal() says which.
     bool feed(QStringView in, QString& out, bool last)
     {
         QString joined;
@@ -328,12 +330,16 @@ public:
             case State::Tag: {
                 const QChar c = in[i++];
                 if (!quote_.isNull()) {
-                    if (c == quote_)
+                    if (c == quote_) {
                         quote_ = QChar();
+                        // In a tag, the end of an attribute's value.
+                        if (state_ == State::Tag && ++attributes_ > 1)
+                            return refuse("an element with more than one attribute");
+                    }
                 } else if (c == u'"' || c == u'\'') {
                     quote_ = c;
                 } else if (c == u'[' && state_ == State::Doctype) {
-                    return false;
+                    return refuse("a document type that declares entities or other markup");
                 } else if (c == u'>') {
                     if (state_ == State::Tag) {
                         const bool empty = previous_ == u'/';
@@ -344,7 +350,7 @@ public:
                 } else if (state_ == State::Tag && !nameDone_) {
                     if (c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'/')
                         nameDone_ = true;
-                    else
+                    else if (name_.size() <= kLongestName)
                         name_.append(c);
                 }
                 if (c != u' ' && c != u'\t' && c != u'\r' && c != u'\n')
@@ -382,6 +388,7 @@ public:
                     endTag_ = at.startsWith(QLatin1StringView("</"));
                     name_.clear();
                     nameDone_ = false;
+                    attributes_ = 0;
                     previous_ = QChar();
                     out.append(QLatin1StringView(endTag_ ? "</" : "<"));
                     i += endTag_ ? 2 : 1;
@@ -428,8 +435,19 @@ public:
         return true;
     }
 
+    const QString& refusal() const { return refusal_; }
+
 private:
     enum class State { Text, Comment, Cdata, Pi, Doctype, Tag };
+    // Names are kept as far as they tell "plist", "array" and "dict" apart
+    // from longer ones.
+    static constexpr qsizetype kLongestName = 5;
+
+    bool refuse(const char* why)
+    {
+        refusal_ = QString::fromLatin1(why);
+        return false;
+    }
 
     // A character reference to a code the reader refuses, at in[i] ('&'):
     // the code, and i past it; nullopt (i unchanged) for anything else.
@@ -464,8 +482,10 @@ private:
     bool endTag_ = false;
     bool nameDone_ = false;
     QString name_;
+    int attributes_ = 0;       // of the tag being read
     QChar previous_;           // the last character of a tag other than a blank
     QString carry_;
+    QString refusal_;
 };
 
 // Reals in the C locale; infinities spelled "inf" or "infinity", with a
@@ -899,7 +919,7 @@ std::optional<Plist> readXmlPlist(const QByteArray& input, QString* error)
         if (!decoder.decode(QByteArrayView(input).sliced(at, length), text, last, &why))
             return refuse(why);
         if (!prepare.feed(text, ready, last))
-            return fail(QStringLiteral("a document type that declares entities or other markup"));
+            return fail(prepare.refusal());
         at += length;
         if (!ready.isEmpty())
             xml.addData(ready);

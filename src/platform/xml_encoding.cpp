@@ -240,13 +240,24 @@ std::optional<XmlEncoding> xmlEncoding(QByteArrayView head, QString* reason)
     return refuse(QStringLiteral("text declared in the encoding \"%1\"").arg(printable(declaration.encoding)) + kRead);
 }
 
-char16_t windows1252(unsigned char byte)
+std::optional<char16_t> windows1252(unsigned char byte)
 {
-    static constexpr char16_t kHigh[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                           0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                                           0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                           0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-    return byte >= 0x80 && byte < 0xA0 ? kHigh[byte - 0x80] : char16_t(byte);
+    constexpr char16_t kUndefined = 0;
+    static constexpr char16_t kHigh[32] = {0x20AC, kUndefined, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                           0x02C6, 0x2030,     0x0160, 0x2039, 0x0152, kUndefined, 0x017D, kUndefined,
+                                           kUndefined, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                           0x02DC, 0x2122,     0x0161, 0x203A, 0x0153, kUndefined, 0x017E, 0x0178};
+    if (byte < 0x80 || byte >= 0xA0)
+        return char16_t(byte);
+    if (kHigh[byte - 0x80] == kUndefined)
+        return std::nullopt;
+    return kHigh[byte - 0x80];
+}
+
+QString undefinedWindows1252(unsigned char byte)
+{
+    return QStringLiteral("text declared in windows-1252 holding the byte 0x%1, which it leaves undefined")
+        .arg(QString::number(byte, 16).toUpper());
 }
 
 bool XmlTextDecoder::decode(QByteArrayView bytes, QString& out, bool last, QString* reason)
@@ -328,8 +339,12 @@ bool XmlTextDecoder::decode(QByteArrayView bytes, QString& out, bool last, QStri
         const qsizetype at = out.size();
         out.resize(at + bytes.size());
         QChar* to = out.data() + at;
-        for (const char c : bytes)
-            *to++ = QChar(windows1252(static_cast<unsigned char>(c)));
+        for (const char c : bytes) {
+            const std::optional<char16_t> u = windows1252(static_cast<unsigned char>(c));
+            if (!u)
+                return refuse(undefinedWindows1252(static_cast<unsigned char>(c)));
+            *to++ = QChar(*u);
+        }
         return true;
     }
     }

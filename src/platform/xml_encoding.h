@@ -31,9 +31,11 @@ inline constexpr qsizetype kXmlEncodingHead = 1024;
 std::optional<XmlEncoding> xmlEncoding(QByteArrayView head, QString* reason);
 
 // The character windows-1252 gives a byte (0x80-0x9F as that code page maps
-// them, the five bytes it leaves unassigned as the C1 controls they stand
-// for in Latin-1; every other byte as in Latin-1).
-char16_t windows1252(unsigned char byte);
+// them, every other byte as in Latin-1); nullopt for the five bytes it
+// leaves undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D), which other readers
+// refuse too, and the reason of that refusal.
+std::optional<char16_t> windows1252(unsigned char byte);
+QString undefinedWindows1252(unsigned char byte);
 
 // Decodes a document piece by piece into text, the byte-order mark left
 // out. Pieces may cut a character anywhere.

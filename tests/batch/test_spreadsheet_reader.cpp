@@ -620,8 +620,9 @@ TEST_F(SpreadsheetReader, CellsHoldAtMostTheirLimitAndALongerOneIsNamed)
 }
 
 // A repeated row number adds no row: its cells merge into the row, later
-// ones replacing earlier ones, as openpyxl reads it; the header read takes
-// a repeat that follows the first row.
+// ones replacing earlier ones, and rows come in the order of their numbers,
+// as openpyxl reads them; the header read takes a repeat that follows the
+// first row.
 TEST_F(SpreadsheetReader, ARepeatedRowNumberMergesIntoItsRow)
 {
     const QByteArray sheet = sheetXml(
@@ -638,6 +639,19 @@ TEST_F(SpreadsheetReader, ARepeatedRowNumberMergesIntoItsRow)
     for (int r = 0; r < ours.size(); ++r)
         for (int c = 0; c < 3; ++c)
             expectSameValue(ours[r][c], theirs.at(r).toArray().at(c).toArray(), std::to_string(r * 10 + c));
+
+    // Rows out of order are put in the order of their numbers.
+    const QString back = open(workbookParts({{"S", sheetXml("<row r=\"3\"><c r=\"A3\"><v>1</v></c></row>"
+                                                              "<row r=\"1\"><c r=\"A1\"><v>0</v></c></row>"
+                                                              "<row r=\"3\"><c r=\"B3\"><v>3</v></c></row>"
+                                                              "<row r=\"2\"><c r=\"A2\"><v>2</v></c></row>")}}));
+    const Rows backOurs = rows();
+    EXPECT_EQ(backOurs, Rows({{"0", ""}, {"2", ""}, {"1", "3"}}));
+    const QJsonArray backTheirs = openpyxlValues(back).array();
+    ASSERT_EQ(backTheirs.size(), 3);
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 2; ++c)
+            expectSameValue(backOurs[r][c], backTheirs.at(r).toArray().at(c).toArray(), std::to_string(r * 10 + c));
 
     // Read in ranges on several threads: the same rows.
     QByteArray many;
