@@ -1,7 +1,8 @@
 #pragma once
 // The export-result box's buttons: OK opens the exported file or folder when
-// the box's check box is on, turns the check box on again for next time and
-// ends the run with 1; Cancel turns the check box on too and ends it with 0.
+// the box's check box is on (saying on screen why when it cannot), turns the
+// check box on again for next time and ends the run with 1; Cancel turns the
+// check box on too and ends it with 0.
 #include "platform/locked_value.h"
 
 #include <QObject>

@@ -315,8 +315,10 @@ Mail_Report Mail_Run::Go()
     const QString back_path = card_export::Create_Back_Card_Path(*front_path);
     const output::Run_Sides sides = output::Run_Sides::Of(r.side);
     const bool with_front = sides.front, with_back = sides.back;
-    // Data mode: the rows, drawn, named and counted as every run's are.
-    output::Card_Run cards(r.side, data ? R : 0);
+    // Data mode: the rows to be sent, drawn, named and counted as every
+    // run's are; a row past the recipients is not one of them.
+    const int cards_sent = !data ? 0 : r.all_to_every ? R : std::min(R, A);
+    output::Card_Run cards(r.side, cards_sent);
     cards.Add_Problem_Source(r.render_problems);
     const auto no_row = [](int, const QString&) { return QImage(); };
 
@@ -383,8 +385,14 @@ Mail_Report Mail_Run::Go()
     }
     report.stopped = p.stop && report.sent < report.planned;
     if (data) {
-        report.rows = R;
+        report.rows = cards_sent;
         report.card_problems = cards.Problems();
+        if (cards_sent < R)
+            report.notes << (R - cards_sent == 1
+                                 ? QStringLiteral("Card_%1 was not sent: its row has no recipient.").arg(R)
+                                 : QStringLiteral("Card_%1 to Card_%2 were not sent: their rows have no recipient.")
+                                       .arg(cards_sent + 1)
+                                       .arg(R));
     }
     for (const QString& problem : report.problems)
         Show_NSLog_Message(problem);

@@ -1,6 +1,7 @@
 #include "app/AppHelpers.h"
 #include "app/Globals.h"
 #include "platform/alerts.h"
+#include "support/bounded_wait.h"
 #include "support/test_responder.h"
 
 #include <QTest>
@@ -22,7 +23,7 @@ public:
     std::atomic<int> asked{0};
     AlertAnswer alert(AlertKind, const QString& text) override
     {
-        if (++asked == 1 && !QTest::qWaitFor([this] { return asked >= 2; }, 5000))
+        if (++asked == 1 && !waitUntil([this] { return asked >= 2; }))
             ADD_FAILURE() << "the second question never came";
         return text.contains(QStringLiteral("yes")) ? AlertAnswer::Yes : AlertAnswer::No;
     }
@@ -66,8 +67,8 @@ TEST(Messages, WorkerWaitsWhileItsAlertRunsOnTheMainThread)
         done = true;
     });
     worker->start();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return done.load(); }, 5000));
-    worker->wait();
+    ASSERT_TRUE(waitUntil([&] { return done.load(); }));
+    ASSERT_TRUE(worker->wait(QDeadlineTimer(kHangDeadline)));
     delete worker;
     EXPECT_TRUE(answer);
     EXPECT_EQ(testResponder().texts(QStringLiteral("yesno")), QStringList{QStringLiteral("Stop the export?")});
@@ -92,9 +93,9 @@ TEST(Messages, ConcurrentAskersEachGetTheirOwnAnswer)
     });
     first->start();
     second->start();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return finished == 2; }, 10000));
-    first->wait();
-    second->wait();
+    ASSERT_TRUE(waitUntil([&] { return finished == 2; }));
+    ASSERT_TRUE(first->wait(QDeadlineTimer(kHangDeadline)));
+    ASSERT_TRUE(second->wait(QDeadlineTimer(kHangDeadline)));
     delete first;
     delete second;
     EXPECT_EQ(interleaving.asked, 2);

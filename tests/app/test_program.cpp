@@ -1,7 +1,7 @@
+#include "support/bounded_wait.h"
 #include "support/file_mode.h"
 #include "support/qt_print.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -36,11 +36,8 @@ TEST(Program, StartsOffscreenPreparesPrivateFoldersAndKeepsRunning)
     QProcess program;
     program.setProcessEnvironment(programEnvironment(folder, false));
     program.start(QStringLiteral(CARDWRIGHT_BINARY_DIR "/bin/cardwright"), {});
-    ASSERT_TRUE(program.waitForStarted(10000));
-    QElapsedTimer clock;
-    clock.start();
-    while (!QFileInfo::exists(folder + QStringLiteral("/Templates/User")) && clock.elapsed() < 20000)
-        QThread::msleep(50);
+    ASSERT_TRUE(program.waitForStarted(kHangMilliseconds));
+    EXPECT_TRUE(waitUntil([&] { return QFileInfo::exists(folder + QStringLiteral("/Templates/User")); }));
     // Still running: the event loop holds it.
     EXPECT_FALSE(program.waitForFinished(1000)) << program.readAllStandardError().toStdString();
     EXPECT_EQ(program.state(), QProcess::Running);
@@ -61,7 +58,7 @@ TEST(Program, ExitAtStartEndsWithStatusZeroAfterStartingUp)
     QProcess program;
     program.setProcessEnvironment(programEnvironment(folder, true));
     program.start(QStringLiteral(CARDWRIGHT_BINARY_DIR "/bin/cardwright"), {});
-    ASSERT_TRUE(program.waitForFinished(60000));
+    ASSERT_TRUE(program.waitForFinished(kHangMilliseconds));
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
     EXPECT_TRUE(QFileInfo::exists(folder + QStringLiteral("/Templates/User")));
@@ -87,7 +84,7 @@ TEST(Program, InstallsAsADesktopProgramThatStartsFromWhereItIsInstalled)
     install.setProcessChannelMode(QProcess::MergedChannels);
     install.start(cmake, {QStringLiteral("--install"), QStringLiteral(CARDWRIGHT_BINARY_DIR), QStringLiteral("--prefix"),
                           prefix});
-    ASSERT_TRUE(install.waitForFinished(120000));
+    ASSERT_TRUE(install.waitForFinished(kHangMilliseconds));
     ASSERT_EQ(install.exitCode(), 0) << install.readAll().toStdString();
     EXPECT_FALSE(QFileInfo::exists(prefix)) << "installed outside DESTDIR";
 
@@ -104,7 +101,7 @@ TEST(Program, InstallsAsADesktopProgramThatStartsFromWhereItIsInstalled)
     QProcess check;
     check.setProcessChannelMode(QProcess::MergedChannels);
     check.start(validate, {entry});
-    ASSERT_TRUE(check.waitForFinished(30000));
+    ASSERT_TRUE(check.waitForFinished(kHangMilliseconds));
     const QByteArray said = check.readAll();
     EXPECT_EQ(check.exitCode(), 0) << said.toStdString();
     EXPECT_TRUE(said.isEmpty()) << said.toStdString();
@@ -119,7 +116,7 @@ TEST(Program, InstallsAsADesktopProgramThatStartsFromWhereItIsInstalled)
     QProcess started;
     started.setProcessEnvironment(programEnvironment(folder, true));
     started.start(program, {});
-    ASSERT_TRUE(started.waitForFinished(60000));
+    ASSERT_TRUE(started.waitForFinished(kHangMilliseconds));
     const QString log = QString::fromLocal8Bit(started.readAllStandardError());
     EXPECT_EQ(started.exitCode(), 0) << log.toStdString();
     EXPECT_TRUE(log.contains(QStringLiteral("start-up reached: New Card"))) << log.toStdString();

@@ -5,6 +5,7 @@
 #include "barcode/BarcodeGlobals.h"
 #include "barcode/BCXBarcodeOffscreenView.h"
 #include "barcode/PDF417_View.h"
+#include "support/bounded_wait.h"
 #include "support_2d_decode.h"
 
 #include <QFile>
@@ -203,7 +204,7 @@ TEST(Pipeline2D, WorkerThreadsAndTools)
     Barcode_Gen& g = designer("QR Code");
     PointPicture fromThread;
     std::thread worker([&] { fromThread = g.Get_Image_From_Val(QStringLiteral("WORKER"), {}, {}); });
-    worker.join();
+    joinWithinDeadline(worker, "a worker making a symbol");
     ASSERT_FALSE(fromThread.isNull());
     EXPECT_EQ(readPicture(fromThread, twod::Kind::QR).bytes, "WORKER");
 

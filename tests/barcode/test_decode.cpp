@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include "support/bounded_wait.h"
 #include "barcode/BCXBarcodeOffscreenView.h"
 #include "barcode/BCXUPCEANBarcodes.h"
 #include "barcode/Barcode_Gen.h"
@@ -169,7 +170,7 @@ TEST_F(Decode, PdfHasThePictureSizeAndItsRasterDecodes)
 
         QProcess info;
         info.start(QStringLiteral("pdfinfo"), {path});
-        info.waitForFinished(30000);
+        info.waitForFinished(kHangMilliseconds);
         const QString out = QString::fromUtf8(info.readAllStandardOutput());
         const auto m = QRegularExpression(QStringLiteral("Page size:\\s+([0-9.]+) x ([0-9.]+) pts")).match(out);
         ASSERT_TRUE(m.hasMatch()) << out.toStdString();
@@ -181,7 +182,7 @@ TEST_F(Decode, PdfHasThePictureSizeAndItsRasterDecodes)
         QProcess ppm;
         ppm.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("300"), QStringLiteral("-png"),
                                                 QStringLiteral("-singlefile"), path, dir.filePath(QStringLiteral("p"))});
-        ppm.waitForFinished(30000);
+        ppm.waitForFinished(kHangMilliseconds);
         const QImage page(dir.filePath(QStringLiteral("p.png")));
         ASSERT_FALSE(page.isNull());
         EXPECT_EQ(bt::zxingDecode(page), want) << title.toStdString();

@@ -1,5 +1,6 @@
 // The QR front end: capacity check and encoding over every version, level
 // and mode, read back byte for byte by an independent decoder.
+#include "support/bounded_wait.h"
 #include "barcode/QRSymbolEncoder.h"
 #include "barcode/QR_Symbol.h"
 #include "support_2d_decode.h"
@@ -206,7 +207,7 @@ TEST(QRFrontEnd, SecondReaderAgrees)
         ASSERT_TRUE(onWhite.save(path));
         QProcess zbar;
         zbar.start(zbarimg, {QStringLiteral("--raw"), QStringLiteral("-q"), QStringLiteral("-Sbinary"), path});
-        ASSERT_TRUE(zbar.waitForFinished(30000));
+        ASSERT_TRUE(zbar.waitForFinished(kHangMilliseconds));
         QByteArray out = zbar.readAllStandardOutput();
         if (out.endsWith('\n'))
             out.chop(1);

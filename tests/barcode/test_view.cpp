@@ -10,6 +10,7 @@
 #include "barcode/BCXPostalBarcodes.h"
 #include "barcode/Barcode_Gen.h"
 #include "barcode/BarcodeGlobals.h"
+#include "support/bounded_wait.h"
 #include "support_barcode.h"
 
 namespace {
@@ -271,7 +272,7 @@ TEST_F(View, EightThreadsGiveTheSamePicturesAsOne)
             pdfs[t] = BCXBarcodeImage::pdfFromBarcode(b.get());
         });
     for (auto& th : threads)
-        th.join();
+        joinWithinDeadline(th, "a thread generating barcodes");
     for (const QByteArray& pdf : pdfs)
         EXPECT_TRUE(pdf.startsWith("%PDF"));
     for (size_t t = 0; t < 8; ++t)

@@ -10,6 +10,7 @@
 #include "drawing/QBXBarcode.h"
 #include "drawing/QBXText.h"
 #include "drawing/Shape_Control.h"
+#include "support/bounded_wait.h"
 #include "support/log_capture.h"
 #include "support_binding.h"
 
@@ -222,7 +223,7 @@ TEST(BarcodeBinding, RunPicturesMatchTheDesignersOnAnyThread)
             });
         }
         for (std::thread& w : workers)
-            w.join();
+            joinWithinDeadline(w, "a worker drawing barcodes");
         EXPECT_EQ(mismatches.load(), 0) << "at " << dpi << " dpi";
         EXPECT_EQ(QR_EC_Level_Val.load(), 2);
         EXPECT_TRUE(Barcode_output_image.isNull());

@@ -3,6 +3,7 @@
 #include "batch/Binding_Table_Model.h"
 #include "batch/DataBinding.h"
 #include "batch/SeriesStore.h"
+#include "support/bounded_wait.h"
 #include "support_binding.h"
 
 #include "drawing/PictureStore.h"
@@ -321,13 +322,14 @@ TEST(DataBinding, RunOnAWorkerLeavesTheDesignAlone)
     // The user edits the design and the table while the run goes on.
     // At least one edit, even when the worker is done before the first look.
     int i = 0;
-    do {
+    auto edit = [&] {
         text->Text_contents().text = QStringLiteral("edit %1").arg(i++);
         text->Set_Batch_List_Name(QStringLiteral("Other"));
         f.table.setData(f.table.index(0, 1), QStringLiteral("changed"));
-        QCoreApplication::processEvents();
-    } while (!worker.isFinished());
-    worker.waitForFinished();
+        return worker.isFinished();
+    };
+    EXPECT_TRUE(waitUntil(edit)) << "the run did not end";
+    withinDeadline("the run", [&] { worker.waitForFinished(); });
     EXPECT_EQ(mismatches.load(), 0);
     EXPECT_TRUE(text->Text_contents().text.startsWith(QStringLiteral("edit")));
     EXPECT_EQ(Shown_Text(column), QStringLiteral("Text here"));

@@ -1,5 +1,7 @@
 #include "support_probe.h"
 
+#include "support/bounded_wait.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -95,7 +97,7 @@ QByteArray run(const QString& program, const QStringList& args, int* code, const
     if (!input.isEmpty())
         p.write(input);
     p.closeWriteChannel();
-    p.waitForFinished(60000);
+    p.waitForFinished(kHangMilliseconds);
     if (code)
         *code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     return p.readAllStandardOutput();

@@ -1,6 +1,7 @@
 // The stored form of graphics: round trips of every field of every class,
 // pasteboard lists, old and damaged archives, and an outside check of the
 // format with Python's plistlib.
+#include "support/bounded_wait.h"
 #include "drawing/Card_Property.h"
 #include "drawing/GraphicDefaults.h"
 #include "drawing/QBXDocument.h"
@@ -376,7 +377,7 @@ TEST(GraphicArchive, PythonPlistlibReadsOurPasteboardData)
         args << g->className();
     QProcess python;
     python.start(QStringLiteral("/usr/bin/python3"), args);
-    ASSERT_TRUE(python.waitForFinished(60000));
+    ASSERT_TRUE(python.waitForFinished(kHangMilliseconds));
     const QString out = QString::fromUtf8(python.readAllStandardOutput() + python.readAllStandardError());
     EXPECT_EQ(python.exitCode(), 0) << out.toStdString();
     EXPECT_TRUE(out.startsWith(QStringLiteral("OK 7"))) << out.toStdString();

@@ -3,6 +3,7 @@
 #include "drawing/QBXImage.h"
 #include "drawing/QBXText.h"
 #include "drawing/Shape_Control.h"
+#include "support/bounded_wait.h"
 #include "support/test_responder.h"
 #include "support_probe.h"
 
@@ -202,7 +203,7 @@ TEST(Rendering, OneDesignOnFourThreadsGivesIdenticalPictures)
                 out[i] = QBXRenderingView::image_From_Card_Graphics(g, false, ctx).toImage(300);
         });
     for (auto& t : threads)
-        t.join();
+        joinWithinDeadline(t, "a thread rendering the card");
     ASSERT_FALSE(out[0].isNull());
     for (int i = 1; i < 4; ++i)
         EXPECT_EQ(out[i], out[0]) << i;

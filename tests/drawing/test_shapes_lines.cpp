@@ -2,6 +2,7 @@
 #include "drawing/QBXLine.h"
 #include "drawing/RefreshSeam.h"
 #include "drawing/Shape_Control.h"
+#include "support/bounded_wait.h"
 #include "support_probe.h"
 
 #include <QCoreApplication>
@@ -251,7 +252,7 @@ TEST(RefreshSeam, RequestsCoalesceAndAreDroppedWhilePainting)
     for (int i = 0; i < 5; ++i)
         drawing::requestRefresh();
     std::thread worker([] { drawing::requestRefresh(); });
-    worker.join();
+    joinWithinDeadline(worker, "a worker asking for a refresh");
     QCoreApplication::processEvents();
     EXPECT_EQ(runs, 1);
     drawing::setRefreshHandler({});

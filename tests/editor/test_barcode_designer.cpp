@@ -14,6 +14,7 @@
 #include "editor/Long_SMS_Dlg.h"
 #include "platform/color_well.h"
 #include "platform/stepper.h"
+#include "support/bounded_wait.h"
 #include "support/test_responder.h"
 
 #define ZX_USE_UTF8
@@ -449,7 +450,8 @@ TEST(DesignerWindow, ViewerOpensTheSourceKindShownAndLoadsOnlyOnTheMainThread)
     binding.data_source_type = 2;
     binding.excel_col_indx = 1;
     int offThread = -1;
-    std::thread([&] { offThread = w.Open_Wnd(record, binding); }).join();
+    std::thread opener([&] { offThread = w.Open_Wnd(record, binding); });
+    joinWithinDeadline(opener, "the designer opened off the main thread");
     EXPECT_EQ(offThread, 0);
     testResponder().onDialog([&](QDialog& d) {
         EXPECT_EQ(w.dataText->text(), QStringLiteral("V1"));
@@ -492,13 +494,14 @@ TEST_F(Designer, RowPicturesUseTheGraphicsOwnSettingsOnAWorker)
     const QStringList rows{QStringLiteral("ROW-1"), QStringLiteral("ROW-2"), QStringLiteral("ROW-3")};
     std::vector<QImage> lines, squares;
     QImage pdfPicture;
-    std::thread([&] {
+    std::thread worker([&] {
         for (const QString& v : rows) {
             lines.push_back(Barcode_Picture_For_Graphic(*code39, v, QString(), QString()));
             squares.push_back(Barcode_Picture_For_Graphic(*qr, v, QString(), QString()));
         }
         pdfPicture = Barcode_Picture_For_Graphic(*pdf, QStringLiteral("level five"), QString(), QString());
-    }).join();
+    });
+    joinWithinDeadline(worker, "the worker drawing rows");
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(Decode(lines[size_t(i)], "Code39").text, rows[i].toStdString());
         EXPECT_EQ(lines[size_t(i)].dotsPerMeterX(), 11811);
@@ -567,7 +570,7 @@ TEST(DesignerScreen, PreviewUnderXvfb)
     child.start(QStringLiteral("xvfb-run"),
                 {QStringLiteral("-a"), QStringLiteral("-s"), QStringLiteral("-screen 0 1280x1024x24"),
                  QCoreApplication::applicationFilePath(), QStringLiteral("--gtest_filter=DesignerScreenChild.*")});
-    ASSERT_TRUE(child.waitForFinished(90000));
+    ASSERT_TRUE(child.waitForFinished(kHangMilliseconds));
     const QByteArray log = child.readAll();
     ASSERT_EQ(child.exitCode(), 0) << log.toStdString();
     for (int shot = 0; shot < 2; ++shot) {

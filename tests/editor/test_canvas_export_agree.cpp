@@ -6,6 +6,7 @@
 #include "support_editor.h"
 
 #include "app/Globals.h"
+#include "support/bounded_wait.h"
 #include "batch/Barcode_Binding.h"
 #include "drawing/QBXBarcode.h"
 #include "drawing/QBXGraphicView.h"
@@ -17,7 +18,6 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFontInfo>
 #include <QPainter>
@@ -207,10 +207,7 @@ TEST(CanvasAndExport, RunRowsOfEveryLengthExportWholeOrAreListed)
     export_dpi = 300;
     testResponder().onDialog([](QDialog& box) { box.reject(); });
     c->Export_Batch_File(dir.path());
-    QElapsedTimer t;
-    t.start();
-    while (c->Export_Run_Active() && t.elapsed() < 60000)
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_TRUE(waitUntil([&] { return !c->Export_Run_Active(); }));
     testResponder().reset();
     const QStringList runs = QDir(dir.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     ASSERT_EQ(runs.size(), 1);

@@ -3,6 +3,7 @@
 #include "support_editor.h"
 
 #include "app/Globals.h"
+#include "support/bounded_wait.h"
 #include "batch/Binding_Table_Model.h"
 #include "batch/Generate_List.h"
 #include "batch/Import_Wizard.h"
@@ -255,10 +256,7 @@ TEST_F(FileCommands, ExportPresetsTheDialogAndFollowsItsChoices)
     testResponder().onDialog([](QDialog& box) { box.reject(); }); // the export-done box
     e->Export_Button();
     EXPECT_EQ(Total_Batch_Excel_Card.load(), 2);
-    QElapsedTimer clock;
-    clock.start();
-    while (e->Export_Run_Active() && clock.elapsed() < 30000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_TRUE(waitUntil([&] { return !e->Export_Run_Active(); }));
     EXPECT_TRUE(QFile::exists(dir.path() + QStringLiteral("/VELT Festrune/Card_2.PNG")));
 }
 
@@ -405,7 +403,7 @@ TEST_F(FileCommands, ExportWindowScreenshot)
     child.setProcessEnvironment(env);
     child.start(QStringLiteral("xvfb-run"), {QStringLiteral("-a"), QCoreApplication::applicationFilePath(),
                                              QStringLiteral("--gtest_filter=FileCommands.ExportWindowScreenshot")});
-    ASSERT_TRUE(child.waitForFinished(60000));
+    ASSERT_TRUE(child.waitForFinished(kHangMilliseconds));
     EXPECT_EQ(child.exitCode(), 0) << child.readAllStandardOutput().toStdString();
 }
 

@@ -3,10 +3,10 @@
 // the encoded Help.pdf, https and mailto addresses.
 #include "app/AppHelpers.h"
 #include "app/Globals.h"
+#include "support/bounded_wait.h"
 #include "editor/Links.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
@@ -46,10 +46,7 @@ TEST(LinksXvfbChild, Open)
     out.close();
     // One at a time: each waits for its line, so the order is the calls'.
     auto waitLines = [](int n) {
-        QElapsedTimer t;
-        t.start();
-        while (readFile(dirOf() + QStringLiteral("/opened")).count('\n') < n && t.elapsed() < 10000)
-            QThread::msleep(50);
+        EXPECT_TRUE(waitUntil([n] { return readFile(dirOf() + QStringLiteral("/opened")).count('\n') >= n; }));
     };
     Open_Help_File();
     waitLines(1);

@@ -9,6 +9,7 @@
 #include "output/Preferences.h"
 #include "output/Send_Mail.h"
 #include "output/mail_run.h"
+#include "support/bounded_wait.h"
 #include "support/test_responder.h"
 
 #include <QCheckBox>
@@ -53,7 +54,7 @@ TEST(MailCommand, MailsOneCardPerSpreadsheetRowFromACopyOfTheDesign)
         testResponder().answerAlert(platform::modal::AlertAnswer::Ok);
         ASSERT_TRUE(w->Send_Button());
         text_during_run = bound->Text_contents().text;
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !w->Run_Active(); }, 30000));
+        EXPECT_TRUE(waitUntil([&] { return !w->Run_Active(); }));
         QMetaObject::invokeMethod(w, [w] { w->done(0); }, Qt::QueuedConnection);
     });
     e->Mail_Button();

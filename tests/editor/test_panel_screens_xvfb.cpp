@@ -4,6 +4,7 @@
 #include "support_editor.h"
 
 #include "app/Globals.h"
+#include "support/bounded_wait.h"
 #include "drawing/QBXGraphicView.h"
 #include "editor/Help_Support.h"
 #include "editor/Long_SMS_Dlg.h"
@@ -18,7 +19,6 @@
 #include <QCoreApplication>
 #include <QDialog>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
@@ -63,10 +63,7 @@ TEST(PanelScreensChild, Capture)
         p.save(folder + QStringLiteral("/bg%1.png").arg(i));
     }
     e->Load_and_fill_backgrounds();
-    QElapsedTimer t;
-    t.start();
-    while (e->imageBrowser->browserModel()->readyCount() < 4 && t.elapsed() < 10000)
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_TRUE(waitUntil([&] { return e->imageBrowser->browserModel()->readyCount() >= 4; }));
 
     QStringList lines;
     auto note = [&](const QString& name, QWidget* w) { lines << QStringLiteral("%1 %2").arg(name).arg(coloursOf(w)); };

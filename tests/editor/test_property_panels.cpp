@@ -1,5 +1,6 @@
 // The property panel on the started window: which tabs each graphic gets,
 // the shape, line and text write-backs, and the data-source and card combos.
+#include "support/bounded_wait.h"
 #include "support_editor.h"
 
 #include "app/Globals.h"
@@ -497,7 +498,7 @@ TEST_F(ComboHandler, SpreadsheetColumnsStayBound)
                                       "ws.append(['Zoe', 'x'])\n"
                                       "wb.save(sys.argv[1])\n",
                                       book});
-    ASSERT_TRUE(python.waitForFinished(60000));
+    ASSERT_TRUE(python.waitForFinished(kHangMilliseconds));
     ASSERT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
     Excel_Sheet_Number = 1;
     SpreadsheetWriter::ReadWorkbook(QUrl::fromLocalFile(book), true);
@@ -641,7 +642,7 @@ TEST_F(PanelHost, StarPanelUnderXvfb)
     child.setProcessChannelMode(QProcess::MergedChannels);
     child.start("xvfb-run", {"-a", "-s", "-screen 0 1280x1024x24", QCoreApplication::applicationFilePath(),
                              "--gtest_filter=PanelScreenChild.*"});
-    ASSERT_TRUE(child.waitForFinished(90000));
+    ASSERT_TRUE(child.waitForFinished(kHangMilliseconds));
     const QByteArray log = child.readAll();
     ASSERT_EQ(child.exitCode(), 0) << log.toStdString();
     const QImage shot(out);

@@ -1,5 +1,6 @@
 // The started main window on a real X server (xvfb, xcb platform), captured
 // after its first expose by ImageMagick from outside Qt.
+#include "support/bounded_wait.h"
 #include "support_editor.h"
 
 #include "drawing/QBXGraphicView.h"
@@ -87,7 +88,7 @@ TEST(Screen, StartedWindowUnderXvfb)
     child.start(QStringLiteral("xvfb-run"),
                 {QStringLiteral("-a"), QStringLiteral("-s"), QStringLiteral("-screen 0 1280x1024x24"),
                  QCoreApplication::applicationFilePath(), QStringLiteral("--gtest_filter=ScreenChild.*")});
-    ASSERT_TRUE(child.waitForFinished(90000));
+    ASSERT_TRUE(child.waitForFinished(kHangMilliseconds));
     const QByteArray log = child.readAll();
     ASSERT_EQ(child.exitCode(), 0) << log.toStdString();
 

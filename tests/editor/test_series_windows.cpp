@@ -2,6 +2,7 @@
 // viewer, and one import runs its questions through nested modal runs
 // (manager, wizard, column dialog, long-message dialog). On a real X server
 // each series dialog is captured once.
+#include "support/bounded_wait.h"
 #include "support_editor.h"
 
 #include "app/Globals.h"
@@ -136,6 +137,34 @@ TEST(SeriesWindows, ExportNoticeCancelOpensNothingAndTicksTheBoxAgain)
     platform::workspace::setOpener({});
 }
 
+// OK opens the file or folder written; when it is gone, or the desktop
+// has nothing that opens it, the reason is said on screen.
+TEST(SeriesWindows, ExportNoticeSaysWhyItCannotOpenWhatWasWritten)
+{
+    QTemporaryDir dir;
+    QDialog box;
+    QCheckBox check;
+    Open_Export_Log log(&box, &check);
+    check.setChecked(true);
+    bool opens = true;
+    QStringList opened;
+    platform::workspace::setOpener([&](const QUrl& url) { return opened << url.toLocalFile(), opens; });
+    Export_File_Path.set(dir.path());
+    log.OKPressed();
+    opens = false;
+    testResponder().answerAlert(platform::modal::AlertAnswer::Ok);
+    log.OKPressed();
+    Export_File_Path.set(dir.filePath(QStringLiteral("gone")));
+    testResponder().answerAlert(platform::modal::AlertAnswer::Ok);
+    log.OKPressed();
+    platform::workspace::setOpener({});
+    EXPECT_EQ(opened, QStringList(2, dir.path()));
+    EXPECT_EQ(testResponder().texts(QStringLiteral("alert")),
+              (QStringList{QStringLiteral("\n\"%1\" cannot be opened: the desktop has no application that opens it.").arg(dir.path()),
+                           QStringLiteral("\n\"%1/gone\" cannot be opened: it no longer exists.").arg(dir.path())}));
+    EXPECT_TRUE(testResponder().reset());
+}
+
 // Inside xvfb: each series dialog shown and grabbed once.
 TEST(SeriesScreenChild, CaptureEachDialog)
 {
@@ -171,7 +200,7 @@ TEST(SeriesScreens, EachDialogUnderXvfb)
     child.setProcessChannelMode(QProcess::MergedChannels);
     child.start(QStringLiteral("xvfb-run"), {QStringLiteral("-a"), QCoreApplication::applicationFilePath(),
                                              QStringLiteral("--gtest_filter=SeriesScreenChild.*")});
-    ASSERT_TRUE(child.waitForFinished(90000));
+    ASSERT_TRUE(child.waitForFinished(kHangMilliseconds));
     const QByteArray log = child.readAll();
     ASSERT_EQ(child.exitCode(), 0) << log.toStdString();
     for (const char* name : {"manager", "wizard", "generator", "picker", "viewer"}) {

@@ -6,6 +6,7 @@
 #include "drawing/QBXImage.h"
 #include "drawing/QBXText.h"
 #include "platform/date_pattern.h"
+#include "support/bounded_wait.h"
 #include "support/test_responder.h"
 
 #include <QDir>
@@ -259,7 +260,7 @@ TEST(Services, RefreshFromWorkerThreadsIsSafeAndInertDuringABatch)
                 e->Refresh_Canvas();
         });
     for (auto& w : workers)
-        w.join();
+        joinWithinDeadline(w, "a worker refreshing the canvas");
     settle();
     EXPECT_EQ(canvas->paintCount(), before);
     Card_Value_In_Process = false;
@@ -271,7 +272,7 @@ TEST(Services, RefreshFromWorkerThreadsIsSafeAndInertDuringABatch)
                 e->Refresh_Canvas();
         });
     for (auto& w : workers)
-        w.join();
+        joinWithinDeadline(w, "a worker refreshing the canvas");
     settle();
     const int after = canvas->paintCount();
     EXPECT_GT(after, before);

@@ -10,6 +10,7 @@
 #include "platform/process_end.h"
 #include "support/process_end_guard.h"
 #include "platform/stepper.h"
+#include "support/bounded_wait.h"
 #include "support/test_responder.h"
 #include "wizards/Invitation_Wizard.h"
 
@@ -413,11 +414,7 @@ TEST(StartWizardScreenChild, ExposedBeforeExit)
         GTEST_SKIP() << "run by StartWizardScreen.ExposedUnderXvfb";
     bool exposed = false;
     testResponder().onDialog([&exposed](QDialog& window) {
-        for (int i = 0; i < 200 && !(window.windowHandle() && window.windowHandle()->isExposed()); ++i) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-            QThread::msleep(10);
-        }
-        exposed = window.windowHandle() && window.windowHandle()->isExposed();
+        exposed = waitUntil([&] { return window.windowHandle() && window.windowHandle()->isExposed(); });
         wizard()->Exit_btn->click();
     });
     StartedEditor e(false);
@@ -438,7 +435,7 @@ TEST(StartWizardScreen, ExposedUnderXvfb)
     child.setProcessChannelMode(QProcess::MergedChannels);
     child.start(QStringLiteral("xvfb-run"), {QStringLiteral("-a"), QCoreApplication::applicationFilePath(),
                                              QStringLiteral("--gtest_filter=StartWizardScreenChild.*")});
-    ASSERT_TRUE(child.waitForFinished(90000));
+    ASSERT_TRUE(child.waitForFinished(kHangMilliseconds));
     const QByteArray log = child.readAll();
     EXPECT_EQ(child.exitCode(), 0) << log.toStdString();
     EXPECT_TRUE(log.contains("[  PASSED  ] 1 test")) << log.toStdString();
@@ -467,7 +464,7 @@ TEST(StartWizardExit, ProcessEndsWithStatusZero)
     child.setProcessEnvironment(env);
     child.setProcessChannelMode(QProcess::MergedChannels);
     child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=StartWizardExitChild.*")});
-    ASSERT_TRUE(child.waitForFinished(60000));
+    ASSERT_TRUE(child.waitForFinished(kHangMilliseconds));
     const QByteArray log = child.readAll();
     EXPECT_EQ(child.exitStatus(), QProcess::NormalExit) << log.toStdString();
     EXPECT_EQ(child.exitCode(), 0) << log.toStdString();

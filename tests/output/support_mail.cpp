@@ -1,5 +1,6 @@
 #include "support_mail.h"
 
+#include "support/bounded_wait.h"
 #include "output/mail_run.h"
 #include "support/process_runner.h"
 
@@ -24,9 +25,9 @@ Smtp_Server::Smtp_Server(const QStringList& options)
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process.start(QStringLiteral("/usr/bin/python3"),
                   QStringList{Source("tests/output/smtp_server.py"), folder.path()} + options);
-    if (!process.waitForStarted(10000))
+    if (!process.waitForStarted(kHangMilliseconds))
         return;
-    while (!process.canReadLine() && process.waitForReadyRead(10000)) {
+    while (!process.canReadLine() && process.waitForReadyRead(kHangMilliseconds)) {
     }
     port = process.readLine().trimmed().toInt();
 }

@@ -10,6 +10,7 @@
 #include "platform/process_end.h"
 #include "platform/files.h"
 #include "platform/threads.h"
+#include "support/bounded_wait.h"
 #include "support/file_limits.h"
 #include "support/file_mode.h"
 #include "support/test_responder.h"
@@ -18,7 +19,6 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -87,10 +87,7 @@ struct Editor {
     }
     void wait()
     {
-        QElapsedTimer t;
-        t.start();
-        while (c->Export_Run_Active() && t.elapsed() < 60000)
-            QApplication::processEvents(QEventLoop::AllEvents, 20);
+        EXPECT_TRUE(waitUntil([this] { return !c->Export_Run_Active(); })) << "the export did not end";
     }
 };
 
@@ -257,7 +254,7 @@ QImage Magick_Read(const QString& path, QSize size)
     QProcess magick;
     magick.start(QStringLiteral("/usr/bin/convert"), {path, QStringLiteral("-depth"), QStringLiteral("8"),
                                                        QStringLiteral("rgba:-")});
-    if (!magick.waitForFinished(60000))
+    if (!magick.waitForFinished(kHangMilliseconds))
         return {};
     const QByteArray bytes = magick.readAllStandardOutput();
     if (bytes.size() != qsizetype(size.width()) * size.height() * 4)
@@ -450,10 +447,7 @@ TEST(CardExport, BatchRunsEveryRowOnWorkersAndStopsCleanly)
     testResponder().answerAlert(platform::modal::AlertAnswer::Yes);
     testResponder().onDialog([](QDialog& box) { box.reject(); });
     e.c->Export_Batch_File(dir.path());
-    QElapsedTimer t;
-    t.start();
-    while (e.c->Export_Run_Active() && curr_barcode_count < 3 && t.elapsed() < 60000)
-        QApplication::processEvents(QEventLoop::AllEvents, 1);
+    EXPECT_TRUE(waitUntil([&] { return !e.c->Export_Run_Active() || curr_barcode_count >= 3; }));
     e.c->send_modls_wnd->Stop_Sending_Pressed();
     e.wait();
     const QStringList written = QDir(dir.filePath(QStringLiteral("VELT Festrune 2"))).entryList(QDir::Files, QDir::Name);

@@ -27,7 +27,7 @@ QString Wait_For_Pdf(const QString& folder)
 {
     QElapsedTimer clock;
     clock.start();
-    while (clock.elapsed() < 60000) {
+    while (clock.elapsed() < kHangMilliseconds) {
         const QStringList pdfs = QDir(folder).entryList({QStringLiteral("*.pdf")}, QDir::Files);
         if (!pdfs.isEmpty()) {
             // cups-pdf writes the file, then hands it over: let it finish.

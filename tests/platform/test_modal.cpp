@@ -79,7 +79,7 @@ TEST(Modal, UnansweredOrForgottenDialogsFailInsteadOfHanging)
     testResponder().watchdogMilliseconds = 200;
     testResponder().onDialog([](QDialog&) {}); // presses nothing
     EXPECT_NONFATAL_FAILURE(EXPECT_EQ(platform::modal::run(*dialog), QDialog::Rejected), "dialog left open");
-    testResponder().watchdogMilliseconds = 5000;
+    testResponder().watchdogMilliseconds = kHangMilliseconds;
     EXPECT_NONFATAL_FAILURE(platform::modal::alert(platform::modal::AlertKind::YesNo, QStringLiteral("Sure?")),
                             "unanswered alert: Sure?");
     dialog = nullptr;

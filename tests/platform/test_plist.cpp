@@ -442,6 +442,22 @@ TEST(Plist, PythonPlistlibAndXmllintAgree)
     }
 }
 
+namespace {
+
+// Bytes this process has read from files so far (the kernel's count).
+qint64 bytesReadByProcess()
+{
+    QFile io(QStringLiteral("/proc/self/io"));
+    if (!io.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : io.readAll().split('\n'))
+        if (line.startsWith("rchar:"))
+            return line.mid(6).trimmed().toLongLong();
+    return -1;
+}
+
+} // namespace
+
 TEST(Plist, FilesOverTheLimitAreRefusedUnread)
 {
     QTemporaryDir dir;
@@ -450,6 +466,9 @@ TEST(Plist, FilesOverTheLimitAreRefusedUnread)
     ASSERT_TRUE(big.resize(platform::kMaxPlistBytes + 1)); // sparse: no disk used
     big.close();
     QString error;
+    const qint64 before = bytesReadByProcess();
+    ASSERT_GE(before, 0);
     EXPECT_FALSE(platform::readPlistFile(big.fileName(), &error).has_value());
+    EXPECT_LT(bytesReadByProcess() - before, 1 << 20); // none of its 256 MB
     EXPECT_TRUE(error.contains(QStringLiteral("256 MB")));
 }

@@ -7,6 +7,7 @@
 #include "platform/stepper.h"
 #include "platform/tab_item.h"
 
+#include "support/bounded_wait.h"
 #include "support/process_runner.h"
 #include <QApplication>
 #include <QSignalSpy>
@@ -69,9 +70,8 @@ TEST(MainThread, WaitingAndQueuedWorkRunOnTheMainThread)
         platform::runOnMainQueued([&] { queued += platform::isMainThread() ? 1 : 100; });
     });
     // The waiting call needs the main loop to run while the worker waits.
-    while (!ranOnMain)
-        QApplication::processEvents();
-    worker.join();
+    EXPECT_TRUE(waitUntil([&] { return ranOnMain.load(); }));
+    joinWithinDeadline(worker, "the worker waiting on the main thread");
     QApplication::processEvents();
     EXPECT_TRUE(ranOnMain);
     EXPECT_EQ(queued, 1);

@@ -1,4 +1,5 @@
 #include "support/process_runner.h"
+#include "support/bounded_wait.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -72,7 +73,7 @@ ProcessResult run(const QString& program, const QStringList& args, const QByteAr
     bool inOpen = !input.isEmpty(), outOpen = true, errOpen = true;
     QElapsedTimer clock;
     clock.start();
-    while ((outOpen || errOpen) && clock.elapsed() < 300000) {
+    while ((outOpen || errOpen) && clock.elapsed() < kHangMilliseconds) {
         pollfd fds[3] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}, {inOpen ? in[1] : -1, POLLOUT, 0}};
         if (poll(fds, 3, 1000) < 0 && errno != EINTR)
             break;

@@ -4,9 +4,11 @@
 // dialog's real event loop while a scripted action presses its buttons, and
 // records every request with its exact text. A request without a scripted
 // answer fails the running test and gets the negative answer (OK, No,
-// cancel, reject); a dialog still open when the watchdog fires fails the
-// test and is rejected. Nothing can wait on a user.
+// cancel, reject); a dialog still open when the watchdog fires (only a
+// hang keeps one open that long) fails the test and is rejected. Nothing
+// can wait on a user.
 #include "platform/modal.h"
+#include "support/bounded_wait.h"
 
 #include <QColor>
 #include <QFont>
@@ -39,7 +41,7 @@ public:
     // Forgets the record and every unused script; true when no script was left.
     bool reset();
 
-    int watchdogMilliseconds = 5000;
+    int watchdogMilliseconds = kHangMilliseconds;
 
     platform::modal::AlertAnswer alert(platform::modal::AlertKind kind, const QString& text) override;
     int run(QDialog& dialog) override;

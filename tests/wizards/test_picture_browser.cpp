@@ -1,11 +1,11 @@
 // The picture browser item, the list rules every browser shares, and the
 // browser view with its threaded thumbnails.
 #include "platform/image_browser.h"
+#include "support/bounded_wait.h"
 #include "wizards/Picture_Browser_List.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QKeyEvent>
@@ -46,12 +46,11 @@ void solid(const QString& path, QColor colour, const char* format = nullptr)
 
 void waitForThumbnails()
 {
-    QElapsedTimer clock;
-    clock.start();
-    while (platform::ThumbnailLoader::instance().pendingCount() > 0 && clock.elapsed() < 10000) {
-        platform::ThumbnailLoader::instance().waitForDone();
-        QApplication::processEvents();
-    }
+    platform::ThumbnailLoader& loader = platform::ThumbnailLoader::instance();
+    EXPECT_TRUE(waitUntil([&] {
+        withinDeadline("the thumbnail readers", [&] { loader.waitForDone(); });
+        return loader.pendingCount() == 0;
+    }));
     QApplication::processEvents();
 }
 

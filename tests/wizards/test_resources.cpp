@@ -1,6 +1,7 @@
 // The project's own resources: generated pictures decode in an independent
 // reader as the format their name declares, the generator is deterministic,
 // and the title and message lists are valid UTF-8 within the field limits.
+#include "support/bounded_wait.h"
 #include "wizards/Title_Message_Lists.h"
 
 #include <QCryptographicHash>
@@ -66,7 +67,7 @@ print('ok', len(sys.argv) - 1)
 )";
     QProcess python;
     python.start(QStringLiteral("/usr/bin/python3"), QStringList{QStringLiteral("-c"), QString::fromLatin1(script)} + paths);
-    ASSERT_TRUE(python.waitForFinished(60000));
+    ASSERT_TRUE(python.waitForFinished(kHangMilliseconds));
     const QByteArray out = python.readAllStandardOutput() + python.readAllStandardError();
     EXPECT_EQ(python.exitCode(), 0) << out.toStdString();
     EXPECT_TRUE(out.startsWith("ok")) << out.toStdString();
@@ -139,7 +140,7 @@ print('ok', len(sys.argv) - 1)
 )";
     QProcess python;
     python.start(QStringLiteral("/usr/bin/python3"), QStringList{QStringLiteral("-c"), QString::fromLatin1(script)} + args);
-    ASSERT_TRUE(python.waitForFinished(60000));
+    ASSERT_TRUE(python.waitForFinished(kHangMilliseconds));
     const QByteArray out = python.readAllStandardOutput() + python.readAllStandardError();
     EXPECT_TRUE(out.startsWith("ok")) << out.toStdString();
 }
