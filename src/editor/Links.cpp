@@ -43,11 +43,6 @@ QString File::value(const QString& key, const QString& product) const
     return root_.value(u"Promotion").value(product).value(key).toString().trimmed();
 }
 
-QString value(const QString& key, const QString& product)
-{
-    return File().value(key, product);
-}
-
 QUrl mailLink(const QString& address, const QString& subject, const QString& body)
 {
     if (address.trimmed().isEmpty())

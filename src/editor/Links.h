@@ -2,25 +2,24 @@
 // The maker's links: read from "Links.plist" in the resource folder at each
 // use (a missing or corrupt file gives no links), built into web and mail
 // addresses, and opened through the desktop. Headless apart from the open.
+#include "platform/plist.h"
+
 #include <QString>
 #include <QUrl>
 
-#include "platform/plist.h"
-
 namespace links {
-
-// A value of Links.plist: a top-level key ("Support_Mail", "Website_1",
-// "Facebook_Share", ...) or, with a product type, that product's entry of
-// "Promotion" ("Title", "Short", "Long", "Picture", "Mail", "Contact",
-// "Order"). "" when missing.
-QString value(const QString& key, const QString& product = {});
 
 // Links.plist as it was when made (a missing or corrupt file gives no
 // links): one read for the values and links of a whole window.
 class File {
 public:
     File();
+    // A top-level value ("Support_Mail", "Website_1", "Facebook_Share", ...)
+    // or, with a product type, that product's entry of "Promotion" ("Title",
+    // "Short", "Long", "Picture", "Mail", "Contact", "Order"). "" when
+    // missing.
     QString value(const QString& key, const QString& product = {}) const;
+    // The link of a named command (commandLink below).
     QUrl commandLink(const QString& command, const QString& appName, const QString& product = {}) const;
 
 private:
@@ -36,7 +35,7 @@ QUrl mailLink(const QString& address, const QString& subject = {}, const QString
 // Empty when either is empty.
 QUrl shareLink(const QString& pattern, const QString& page);
 
-// The link of a named command, built from Links.plist (File::commandLink): "support_mail",
+// The link of a named command, built from Links.plist read now: "support_mail",
 // "reseller_mail", "website_1" .. "website_3", "facebook_share",
 // "twitter_share", "linkedin_share", "like", "share", "review", "video",
 // and per product ("mail", "contact", "order" with the product type). The
