@@ -48,6 +48,8 @@ TEST(ExportBox, ShowsWhereTheExportWentAndOpensItOnOk)
 
     // A file with the box unticked: nothing opens, and the box is ticked again.
     Export_File_Path = dir.filePath(QStringLiteral("Card_1.png"));
+    QFile written(Export_File_Path.get());
+    ASSERT_TRUE(written.open(QIODevice::WriteOnly));
     testResponder().onDialog([&](QDialog& box) {
         box.findChild<QCheckBox*>()->setChecked(false);
         pressOk(box);
