@@ -1,8 +1,8 @@
 #pragma once
-// Waits and joins in tests end on their condition, never on a clock: the
-// one limit is a deadline that only a hang reaches (a lost wake-up, a
-// lock-order fault), which then fails with a message well before ctest's
-// own limit, however busy the machine is.
+// Waits and joins in tests end on their condition, not after a time the
+// work should take: the one limit is a deadline that only a hang reaches (a
+// lost wake-up, a lock-order fault), which then fails with a message well
+// before ctest's own limit, however busy the machine is.
 #include "support/hang_guard.h"
 
 #include <QTest>
