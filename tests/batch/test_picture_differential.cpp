@@ -32,11 +32,13 @@ struct Variant {
 };
 
 // The pictures the variants start from: 37 x 29 (no edge a multiple of 8 or
-// 16) of busy colour, its grey, and with an alpha ramp.
+// 16) of busy colour, its grey, and with an alpha ramp; 640 x 480 where a
+// layout's memory tells only at a larger size.
 const char* const kSources =
     "convert -size 37x29 -seed 3 plasma:fractal @src.ppm"
     " && convert @src.ppm -colorspace Gray @grey.pgm"
     " && convert @src.ppm ( -size 37x29 gradient:white-black ) -alpha off -compose CopyOpacity -composite @alpha.png"
+    " && convert @src.ppm -resize 640x480! @large.ppm"
     " && convert @src.ppm @src.png"
     " && convert @src.ppm -depth 8 -compress none @rgb8.tif"
     " && convert @src.ppm -depth 16 -compress none @rgb16.tif"
@@ -65,8 +67,8 @@ const Variant kVariants[] = {
     {"arithmetic-progressive.jpg", "cjpeg -arithmetic -progressive -outfile @out @src.ppm"},
     {"restart-rows.jpg", "cjpeg -restart 1 -outfile @out @src.ppm"},
     {"restart-blocks.jpg", "cjpeg -restart 3B -progressive -outfile @out @src.ppm"},
-    {"scans-apart.jpg", "printf 0;\\n1;\\n2;\\n > @apart.txt && cjpeg -scans @apart.txt -outfile @out @src.ppm"},
-    {"scans-two.jpg", "printf 0,1;\\n2;\\n > @two.txt && cjpeg -scans @two.txt -outfile @out @src.ppm"},
+    {"scans-apart.jpg", "printf 0;\\n1;\\n2;\\n > @apart.txt && cjpeg -scans @apart.txt -outfile @out @large.ppm"},
+    {"scans-two.jpg", "printf 0,1;\\n2;\\n > @two.txt && cjpeg -scans @two.txt -outfile @out @large.ppm"},
     {"scans-refined.jpg",
      "printf 0,1,2:0-0,0,1;\\n0:1-5,0,2;\\n2:1-63,0,1;\\n1:1-63,0,1;\\n0:6-63,0,2;\\n0:1-63,2,1;\\n0,1,2:0-0,1,0;\\n"
      "2:1-63,1,0;\\n1:1-63,1,0;\\n0:1-63,1,0;\\n > @refined.txt && cjpeg -scans @refined.txt -outfile @out @src.ppm"},
