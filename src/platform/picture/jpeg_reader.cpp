@@ -352,9 +352,12 @@ JpegWalk walkJpeg(QIODevice& device, qint64 enough = std::numeric_limits<qint64>
     QByteArray buffer;
     qint64 base = 2; // offset of buffer[0]
     qsizetype at = 0;
+    bool inScan = false;
+    // Scan data is read in large pieces, segments in small ones: most of a
+    // segment is passed by a seek.
     auto have = [&](qsizetype n) {
         while (buffer.size() - at < n) {
-            const QByteArray more = device.read(64 * 1024);
+            const QByteArray more = device.read(inScan ? 64 * 1024 : 4096);
             if (more.isEmpty())
                 return false;
             buffer = buffer.mid(at) + more;
@@ -363,7 +366,6 @@ JpegWalk walkJpeg(QIODevice& device, qint64 enough = std::numeric_limits<qint64>
         }
         return true;
     };
-    bool inScan = false;
     for (;;) {
         if (inScan) {
             // Scan data: find the next 0xFF that starts a marker.

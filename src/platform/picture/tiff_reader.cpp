@@ -305,7 +305,7 @@ qint64 chunkyRowBytes(TIFF* tiff)
     uint16_t planar = PLANARCONFIG_CONTIG, samples = 1;
     TIFFGetFieldDefaulted(tiff, TIFFTAG_PLANARCONFIG, &planar);
     TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &samples);
-    return qint64(TIFFScanlineSize64(tiff)) * (planar == PLANARCONFIG_SEPARATE ? samples : 1);
+    return cappedProduct(qint64(TIFFScanlineSize64(tiff)), planar == PLANARCONFIG_SEPARATE ? samples : 1);
 }
 
 // The memory libtiff and the reader take beside the picture: a strip or
@@ -315,7 +315,7 @@ qint64 workBytes(TIFF* tiff, uint32_t width)
     const qint64 block = std::min<qint64>(TIFFIsTiled(tiff) ? TIFFTileSize64(tiff) : TIFFStripSize64(tiff), kBufferBytes);
     qint64 band = block * 4;
     if (TIFFIsTiled(tiff))
-        band = std::max(qint64(width) * 4, chunkyRowBytes(tiff)) * tileRows(tiff);
+        band = cappedProduct(std::max(qint64(width) * 4, chunkyRowBytes(tiff)), tileRows(tiff));
     return 2 * block + std::min(kBandBytes, band) + qint64(width) * 8;
 }
 
@@ -380,7 +380,7 @@ bool tilesOf(TIFF* tiff, const RowLayout& layout, Tiles* tiles)
     tiles->pixelBits = layout.bits * (layout.separate ? 1 : layout.samples);
     return tiles->width > 0 && tiles->height > 0 && qint64(tiles->width) * tiles->pixelBits % 8 == 0
         && tiles->bytes > 0 && tiles->bytes <= kBufferBytes && tiles->bandLineBytes > 0
-        && tiles->bandLineBytes * tiles->height <= kBandBytes;
+        && cappedProduct(tiles->bandLineBytes, tiles->height) <= kBandBytes;
 }
 
 // Tiles a row of tiles at a time: each tile decoded once by the codec into
