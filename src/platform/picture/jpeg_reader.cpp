@@ -2,8 +2,8 @@
 // its inverse DCT) and then by the row scaler. Of the segments before the
 // picture only what its orientation needs is kept: the start of the first
 // EXIF block; the resolution comes from the JFIF header libjpeg reads.
-// A progressive picture's coefficients are held in memory of our own (see
-// CoefficientStore).
+// The coefficients of a picture of several scans are held in memory of our
+// own (see CoefficientStore); its scans are limited (kMaxScans).
 #include "platform/picture/reader.h"
 #include "platform/picture/row_scaler.h"
 

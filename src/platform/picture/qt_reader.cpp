@@ -1,8 +1,8 @@
 // GIF (its first frame) and BMP pictures, which only Qt's readers decode:
 // at full size (so read up to the decode cap only), then through the row
-// scaler. What Qt's readers do not say is read from the files here: whether
-// a GIF's first frame or a BMP's rows are cut, a BMP's resolution, and the
-// bytes each picture takes.
+// scaler. What Qt's readers do not say is read from the files here: a GIF's
+// screen and whether its first frame is cut, whether a BMP's rows are cut,
+// its resolution, and the bytes each picture takes.
 #include "platform/picture/reader.h"
 #include "platform/picture/row_scaler.h"
 

@@ -1,10 +1,10 @@
 // TIFF pictures read through libtiff straight into the row scaler: the
-// common kinds (grey, RGB, palette and CMYK samples in one plane, in strips)
+// common kinds (grey, RGB, palette and CMYK samples) in strips of one plane
 // row by row with the codec's own sequential reading, so a huge canvas in one
-// compressed strip costs one row; every other kind (tiles, separate planes,
-// YCbCr, odd sample sizes) through libtiff's RGBA reader in bands of whole
-// strips or tiles. A file is read, never mapped: another program may cut it
-// while it is read.
+// compressed strip costs one row, and in tiles a row of tiles at a time;
+// every other kind (strips in separate planes, YCbCr, odd sample sizes)
+// through libtiff's RGBA reader in bands of whole strips or tiles. A file is
+// read, never mapped: another program may cut it while it is read.
 #include "platform/picture/reader.h"
 #include "platform/picture/row_scaler.h"
 
