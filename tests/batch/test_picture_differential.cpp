@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <iostream>
 
 namespace {
 
@@ -93,12 +94,16 @@ const Variant kVariants[] = {
     {"strips-bilevel.tif", "tiffcp @bilevel.tif @out"},
     {"strips-g3.tif", "tiffcp -c g3 @bilevel.tif @out"},
     {"strips-g4.tif", "tiffcp -c g4 @bilevel.tif @out"},
+    {"strips-jbig.tif", "tiffcp -c jbig @bilevel.tif @out"},
+    {"strips-lerc.tif", "tiffcp -c lerc @rgb8.tif @out"},
     {"strips-min-is-white.tif", "convert @bilevel.tif -define quantum:polarity=min-is-white @out"},
     {"strips-palette-4.tif", "tiffcp @palette4.tif @out"},
     {"strips-palette-8.tif", "convert @src.ppm -type Palette @out"},
     {"strips-rgba.tif", "tiffcp -c zip @rgba8.tif @out"},
     {"strips-rgba-16.tif", "convert @alpha.png -depth 16 @out"},
     {"strips-cmyk.tif", "convert @src.ppm -colorspace CMYK @out"},
+    {"strips-cmyk-16.tif", "convert @src.ppm -colorspace CMYK -depth 16 @out"},
+    {"tiles-16-cmyk.tif", "convert @src.ppm -colorspace CMYK -define tiff:tile-geometry=16x16 -compress none @out"},
     {"strips-big-endian.tif", "convert @src.ppm -depth 16 -endian MSB @out"},
     {"strips-bigtiff.tif", "convert @src.ppm TIFF64:@out"},
     {"tiles-16.tif", "tiffcp -t -w 16 -l 16 -c none @rgb8.tif @out"},

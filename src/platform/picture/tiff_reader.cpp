@@ -158,10 +158,13 @@ bool rowLayout(TIFF* tiff, RowLayout* layout)
     TIFFGetFieldDefaulted(tiff, TIFFTAG_EXTRASAMPLES, &extraCount, &extra);
     if (!TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &layout->photometric))
         return false;
-    // Strips in separate planes go to the RGBA reader; tiles are read here
-    // in either layout.
+    // Strips in separate planes go to the RGBA reader, and so do strips of
+    // JBIG, whose codec decodes whole strips only; tiles are read here in
+    // either layout.
+    uint16_t compression = COMPRESSION_NONE;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_COMPRESSION, &compression);
     layout->separate = planar == PLANARCONFIG_SEPARATE;
-    if ((!TIFFIsTiled(tiff) && layout->separate) || format != SAMPLEFORMAT_UINT)
+    if ((!TIFFIsTiled(tiff) && (layout->separate || compression == COMPRESSION_JBIG)) || format != SAMPLEFORMAT_UINT)
         return false;
     const uint16_t bits = layout->bits;
     switch (layout->photometric) {
