@@ -315,7 +315,7 @@ QByteArray claimingWebp(quint32 claimed)
     put(webp, claimed + 12);
     webp += "WEBPVP8 ";
     put(webp, claimed);
-    return webp + QByteArray::fromHex("5002009d012a400030000000000000000000").left(16);
+    return webp + QByteArray::fromHex("5002009d012a40003000000000000000");
 }
 
 // A BMP header of 2^31 - 1 x 2^31 - 1 pixels of 65,535 bits each: its rows

@@ -720,8 +720,9 @@ TEST(PictureDecode, DecodesAtOnceShareOneBudget)
 
 // What a picture file holds besides its picture costs nothing to read: a
 // PNG's text chunks are not inflated, a JPEG's APP1 blocks not kept, bytes
-// after a WebP or PNG not read; a copy of such a file keeps only the bytes
-// of its picture, and the total held counts them.
+// after a WebP or PNG not read, a WebP chunk claiming more than the file
+// holds counted as what it holds; a copy of such a file keeps only the
+// bytes of its picture, and the total held counts them.
 TEST(PictureDecode, CostsFollowThePictureNotTheFile)
 {
     QTemporaryDir dir;

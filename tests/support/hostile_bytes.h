@@ -342,13 +342,13 @@ inline QByteArray scansJpeg(uint16_t width, uint16_t height, int scans)
     jpegSegment(jpeg, 0xC4, QByteArray("\x00\x01", 2) + QByteArray(15, '\0') + QByteArray(1, '\0')
                             + QByteArray("\x10\x01", 2) + QByteArray(15, '\0') + QByteArray(1, char(0xE0)));
     const uint64_t blocks = uint64_t((width + 7) / 8) * uint64_t((height + 7) / 8);
-    // A scan of `codes` codes each `width` bits wide, a zero and then ones,
+    // A scan of `codes` codes each codeBits wide, a zero and then ones,
     // padded with ones.
-    auto scan = [&](const char* spectrum, uint64_t codes, int width) {
+    auto scan = [&](const char* spectrum, uint64_t codes, int codeBits) {
         jpegSegment(jpeg, 0xDA, QByteArray("\x01\x01\x00", 3) + QByteArray(spectrum, 3));
-        const uint64_t bits = codes * uint64_t(width);
+        const uint64_t bits = codes * uint64_t(codeBits);
         QByteArray data(qsizetype((bits + 7) / 8), char(0xFF));
-        for (uint64_t b = 0; b < bits; b += uint64_t(width))
+        for (uint64_t b = 0; b < bits; b += uint64_t(codeBits))
             data[qsizetype(b / 8)] = char(data[qsizetype(b / 8)] & ~(0x80 >> (b % 8)));
         for (qsizetype i = 0; i < data.size(); ++i)
             if (uchar(data[i]) == 0xFF)
@@ -362,7 +362,7 @@ inline QByteArray scansJpeg(uint16_t width, uint16_t height, int scans)
     return jpeg;
 }
 
-// A GIF89a of one grey pixel, `comment` one-byte sub-blocks of comment
+// A GIF89a of one pixel, `comment` one-byte sub-blocks of comment
 // before its frame and `frames` frames.
 inline QByteArray gifOf(int comment, int frames)
 {
