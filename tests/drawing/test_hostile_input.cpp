@@ -386,6 +386,7 @@ TEST(HostileInput, FuzzedPicturesNeverCrash)
     seeds.push_back(hostile::gifOf(3, 3));
     seeds.push_back(claimingWebp(100));
     seeds.push_back(hugeRowsBmp());
+    seeds.push_back(hostile::zeroTiff(40, 24, 3, 0, 16));
     const int cases = qEnvironmentVariableIsSet("CARDWRIGHT_FUZZ_CASES")
         ? qEnvironmentVariableIntValue("CARDWRIGHT_FUZZ_CASES") : 3000;
     QElapsedTimer timer;
