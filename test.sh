@@ -26,4 +26,4 @@ cmake -S "$root" -B "$sanitize_build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
     -DCARDWRIGHT_TESTS=ON -DCARDWRIGHT_SANITIZE=ON >/dev/null
 cmake --build "$sanitize_build" --parallel "$(nproc)" --target drawing_test_hostile_input
 ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
-    "$sanitize_build/tests/bin/drawing_test_hostile_input" --gtest_filter='HostileInput.Fuzz*'
+    "$sanitize_build/tests/bin/drawing_test_hostile_input" --gtest_filter='HostileInput.Fuzz*:HostileInput.HostilePictures*'

@@ -303,6 +303,77 @@ TEST(HostileInput, OnlyOfferedPictureKindsDecodeAndLargeOnesInOnePass)
     }
 }
 
+// A 36-byte WebP whose image chunk claims `claimed` bytes: a VP8 frame
+// header of 64 x 48 pixels and no data.
+QByteArray claimingWebp(quint32 claimed)
+{
+    auto put = [](QByteArray& out, quint32 v) {
+        for (int i = 0; i < 4; ++i)
+            out.append(char(v >> (8 * i)));
+    };
+    QByteArray webp("RIFF");
+    put(webp, claimed + 12);
+    webp += "WEBPVP8 ";
+    put(webp, claimed);
+    return webp + QByteArray::fromHex("5002009d012a40003000000000000000");
+}
+
+// A BMP header of 2^31 - 1 x 2^31 - 1 pixels of 65,535 bits each: its rows
+// take more bytes than 64 bits count.
+QByteArray hugeRowsBmp()
+{
+    QByteArray bmp("BM");
+    for (quint32 v : {54u, 0u, 54u, 40u, 0x7FFFFFFFu, 0x7FFFFFFFu, 0xFFFF0001u, 0u, 0u, 2835u, 2835u, 0u, 0u})
+        for (int i = 0; i < 4; ++i)
+            bmp.append(char(v >> (8 * i)));
+    return bmp;
+}
+
+// Hostile pictures cost what their picture allows, not what their bytes do,
+// each with its reason: JPEGs of thousands of scans, one whose scans end at
+// its end marker before 800 KB of zeros, one cut mid-scan by its end
+// marker; GIFs of ten million comment sub-blocks (20 MB) and of 65,535
+// frames; a WebP whose chunk claims 1,000 MB in 36 bytes; a BMP whose rows
+// pass 64 bits.
+TEST(HostileInput, HostilePicturesCostWhatTheirPictureAllows)
+{
+    QuietDefaults quiet;
+    const QByteArray noise = hostile::noiseJpeg();
+    const QByteArray eoi("\xFF\xD9", 2);
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        const char* said; // in the reason ("" for none)
+        bool shown;
+    };
+    const Case cases[] = {
+        {"2,000 scans", hostile::scansJpeg(4000, 4000, 2000), "more than 100 scans", false},
+        {"60,000 scans", hostile::scansJpeg(4000, 4000, 60000), "more than 100 scans", false},
+        {"zeros after the end", hostile::zeroJpeg(7000, 7000, 3, true).left(1500) + eoi + QByteArray(800 << 10, '\0'),
+         "fewer than such a picture takes", false},
+        {"scan cut by the end marker", noise.left(noise.size() / 2) + eoi, "damaged", true},
+        {"comment sub-blocks", hostile::gifOf(10000000, 1), "", true},
+        {"65,535 frames", hostile::gifOf(0, 65535), "", true},
+        {"WebP chunk past the file", claimingWebp(1000000000), "the data ends early", false},
+        {"BMP rows past 64 bits", hugeRowsBmp(), "", false},
+    };
+    QTemporaryDir dir;
+    for (const Case& c : cases) {
+        const QString path = writeFile(dir, QStringLiteral("hostile"), c.bytes);
+        for (bool file : {false, true}) {
+            QString why;
+            QImage image;
+            expectCheap(hostile::measure([&] {
+                            image = file ? platform::readPicture(path, &why)
+                                         : platform::StoredPicture::fromBytes(c.bytes, &why).image({}, &why);
+                        }),
+                        c.name);
+            EXPECT_EQ(!image.isNull(), c.shown) << c.name;
+            EXPECT_TRUE(why.contains(QLatin1String(c.said))) << c.name << ": " << why.toStdString();
+        }
+    }
+}
+
 TEST(HostileInput, FuzzedPicturesNeverCrash)
 {
     QuietDefaults quiet;
@@ -311,6 +382,11 @@ TEST(HostileInput, FuzzedPicturesNeverCrash)
     seeds.push_back(hostile::blackPng(300, 200));
     seeds.push_back(hostile::zeroJpeg(300, 200, 1, false));
     seeds.push_back(hostile::mngPicture(64, 64));
+    seeds.push_back(hostile::scansJpeg(64, 48, 4));
+    seeds.push_back(hostile::gifOf(3, 3));
+    seeds.push_back(claimingWebp(100));
+    seeds.push_back(hugeRowsBmp());
+    seeds.push_back(hostile::zeroTiff(40, 24, 3, 0, 16));
     const int cases = qEnvironmentVariableIsSet("CARDWRIGHT_FUZZ_CASES")
         ? qEnvironmentVariableIntValue("CARDWRIGHT_FUZZ_CASES") : 3000;
     QElapsedTimer timer;

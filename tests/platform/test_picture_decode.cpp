@@ -1,6 +1,7 @@
 // Pictures of every kind read within the target size, CPU and memory
 // bounds, and valid pictures of the rarer kinds read right.
 #include "platform/picture/picture_decode.h"
+#include "platform/picture/reader.h"
 #include "platform/stored_picture.h"
 #include "support/hang_guard.h"
 #include "support/hostile_bytes.h"
@@ -719,8 +720,9 @@ TEST(PictureDecode, DecodesAtOnceShareOneBudget)
 
 // What a picture file holds besides its picture costs nothing to read: a
 // PNG's text chunks are not inflated, a JPEG's APP1 blocks not kept, bytes
-// after a WebP or PNG not read; a copy of such a file keeps only the bytes
-// of its picture, and the total held counts them.
+// after a WebP or PNG not read, a WebP chunk claiming more than the file
+// holds counted as what it holds; a copy of such a file keeps only the
+// bytes of its picture, and the total held counts them.
 TEST(PictureDecode, CostsFollowThePictureNotTheFile)
 {
     QTemporaryDir dir;
@@ -762,6 +764,16 @@ TEST(PictureDecode, CostsFollowThePictureNotTheFile)
         buffer.open(QIODevice::WriteOnly);
         ASSERT_TRUE(QImageWriter(&buffer, "webp").write(small));
     }
+    // Its image chunk claiming 350 MB: counted as far as the file holds it.
+    QByteArray claiming = webp;
+    ASSERT_EQ(claiming.mid(12, 4), "VP8 ");
+    for (const auto& [at, size] : {std::pair{4, 350000012u}, std::pair{16, 350000000u}})
+        for (int i = 0; i < 4; ++i)
+            claiming[at + i] = char(size >> (8 * i));
+    QBuffer claimed(&claiming);
+    claimed.open(QIODevice::ReadOnly);
+    EXPECT_LT(platform::picture::webpReader().header(claimed).workBytes, 1 << 20);
+    EXPECT_EQ(read(claiming, &why).size(), QSize(16, 16)) << why.toStdString();
     for (const auto& [name, bytes] : {std::pair{"padded.webp", webp}, std::pair{"padded.png", hostile::blackPng(16, 16)}}) {
         QFile file(dir.filePath(QString::fromLatin1(name)));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));

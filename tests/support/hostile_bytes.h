@@ -273,6 +273,15 @@ inline QByteArray noiseJpeg()
     return jpeg;
 }
 
+// A JPEG marker segment: the marker, its length and its data.
+inline void jpegSegment(QByteArray& out, uint8_t marker, const QByteArray& data)
+{
+    out.append(char(0xFF));
+    out.append(char(marker));
+    putBigEndian(out, uint64_t(data.size() + 2), 2);
+    out += data;
+}
+
 // A JPEG of width x height mid-grey pixels with 1 (grey) or 3 (YCbCr)
 // components, the first sampled lumaH x lumaV (1 x 1: 4:4:4, 2 x 1: 4:2:2,
 // 2 x 2: 4:2:0) and the others 1 x 1, every block zero: each Huffman table
@@ -283,32 +292,26 @@ inline QByteArray noiseJpeg()
 inline QByteArray zeroJpeg(uint16_t width, uint16_t height, int components, bool progressive, int lumaH = 1,
                            int lumaV = 1)
 {
-    auto segment = [](QByteArray& out, uint8_t marker, const QByteArray& data) {
-        out.append(char(0xFF));
-        out.append(char(marker));
-        putBigEndian(out, uint64_t(data.size() + 2), 2);
-        out += data;
-    };
     QByteArray jpeg("\xFF\xD8", 2);
-    segment(jpeg, 0xDB, QByteArray(1, '\0') + QByteArray(64, '\1')); // quantisation table 0: all ones
+    jpegSegment(jpeg, 0xDB, QByteArray(1, '\0') + QByteArray(64, '\1')); // quantisation table 0: all ones
     QByteArray frame(1, char(8));
     putBigEndian(frame, height, 2);
     putBigEndian(frame, width, 2);
     frame.append(char(components));
     for (int c = 1; c <= components; ++c)
         frame += QByteArray(1, char(c)) + QByteArray(1, char(c == 1 ? lumaH << 4 | lumaV : 0x11)) + QByteArray(1, '\0');
-    segment(jpeg, progressive ? 0xC2 : 0xC0, frame);
+    jpegSegment(jpeg, progressive ? 0xC2 : 0xC0, frame);
     QByteArray tables; // DC 0 (and AC 0 for baseline): one code "0" for the value 0
     for (char tableClass : {'\x00', '\x10'})
         if (tableClass == 0 || !progressive)
             tables += QByteArray(1, tableClass) + QByteArray(1, '\1') + QByteArray(15, '\0') + QByteArray(1, '\0');
-    segment(jpeg, 0xC4, tables);
+    jpegSegment(jpeg, 0xC4, tables);
     QByteArray scan(1, char(components));
     for (int c = 1; c <= components; ++c)
         scan += QByteArray(1, char(c)) + QByteArray(1, '\0');
     // Baseline: the whole spectrum; progressive: DC only, no successive approximation.
     scan += progressive ? QByteArray("\x00\x00\x00", 3) : QByteArray("\x00\x3F\x00", 3);
-    segment(jpeg, 0xDA, scan);
+    jpegSegment(jpeg, 0xDA, scan);
     // One scan of all components: MCUs of lumaH x lumaV luma blocks and one
     // block of each other component (one block each for grey).
     const int h = components == 1 ? 1 : lumaH, v = components == 1 ? 1 : lumaV;
@@ -319,6 +322,55 @@ inline QByteArray zeroJpeg(uint16_t width, uint16_t height, int components, bool
         jpeg.append(char(0xFF >> (bits % 8))); // padded with one bits
     jpeg.append("\xFF\xD9", 2);
     return jpeg;
+}
+
+// A progressive grey JPEG of width x height whose first scan gives every
+// block's DC (one bit a block) and the `scans - 1` after it each the AC
+// of every block in a few end-of-band runs: scans that cost a pass over
+// the picture's blocks for a few bytes each.
+inline QByteArray scansJpeg(uint16_t width, uint16_t height, int scans)
+{
+    QByteArray jpeg("\xFF\xD8", 2);
+    jpegSegment(jpeg, 0xDB, QByteArray(1, '\0') + QByteArray(64, '\1'));
+    QByteArray frame(1, char(8));
+    putBigEndian(frame, height, 2);
+    putBigEndian(frame, width, 2);
+    frame.append("\x01\x01\x11\x00", 4);
+    jpegSegment(jpeg, 0xC2, frame);
+    // DC table 0: one code "0" for 0; AC table 0: one code "0" for a run of
+    // 2^14 + (14 bits) ends of band.
+    jpegSegment(jpeg, 0xC4, QByteArray("\x00\x01", 2) + QByteArray(15, '\0') + QByteArray(1, '\0')
+                            + QByteArray("\x10\x01", 2) + QByteArray(15, '\0') + QByteArray(1, char(0xE0)));
+    const uint64_t blocks = uint64_t((width + 7) / 8) * uint64_t((height + 7) / 8);
+    // A scan of `codes` codes each codeBits wide, a zero and then ones,
+    // padded with ones.
+    auto scan = [&](const char* spectrum, uint64_t codes, int codeBits) {
+        jpegSegment(jpeg, 0xDA, QByteArray("\x01\x01\x00", 3) + QByteArray(spectrum, 3));
+        const uint64_t bits = codes * uint64_t(codeBits);
+        QByteArray data(qsizetype((bits + 7) / 8), char(0xFF));
+        for (uint64_t b = 0; b < bits; b += uint64_t(codeBits))
+            data[qsizetype(b / 8)] = char(data[qsizetype(b / 8)] & ~(0x80 >> (b % 8)));
+        for (qsizetype i = 0; i < data.size(); ++i)
+            if (uchar(data[i]) == 0xFF)
+                data.insert(++i, '\0'); // stuffed
+        jpeg += data;
+    };
+    scan("\x00\x00\x00", blocks, 1);
+    for (int s = 1; s < scans; ++s)
+        scan("\x01\x3F\x00", (blocks + 32766) / 32767, 15);
+    jpeg.append("\xFF\xD9", 2);
+    return jpeg;
+}
+
+// A GIF89a of one pixel, `comment` one-byte sub-blocks of comment
+// before its frame and `frames` frames.
+inline QByteArray gifOf(int comment, int frames)
+{
+    QByteArray gif = QByteArray::fromHex("47494638396101000100800000ffffff000000");
+    if (comment > 0)
+        gif += "\x21\xFE" + QByteArray("\x01x", 2).repeated(comment) + QByteArray(1, '\0');
+    const QByteArray frame = QByteArray::fromHex("2c0000000001000100000202440100");
+    return gif + frame.repeated(frames) + ";";
 }
 
 // A little-endian, deflate-compressed TIFF of width x height zero samples

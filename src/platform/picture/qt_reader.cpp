@@ -1,8 +1,8 @@
 // GIF (its first frame) and BMP pictures, which only Qt's readers decode:
 // at full size (so read up to the decode cap only), then through the row
-// scaler. What Qt's readers do not say is read from the files here: whether
-// a GIF's first frame or a BMP's rows are cut, a BMP's resolution, and the
-// bytes each picture takes.
+// scaler. What Qt's readers do not say is read from the files here: a GIF's
+// screen and whether its first frame is cut, whether a BMP's rows are cut,
+// its resolution, and the bytes each picture takes.
 #include "platform/picture/reader.h"
 #include "platform/picture/row_scaler.h"
 
@@ -49,56 +49,90 @@ BmpFacts bmpFacts(QIODevice& device)
     const qint64 rows = std::abs(height), stride = (width * bits + 31) / 32 * 4;
     const qint64 present = (device.size() - offset) / stride;
     facts.rowsMissing = int(std::clamp<qint64>(rows - present, 0, rows));
-    facts.extent = std::min(device.size(), offset + rows * stride);
+    facts.extent = std::min(device.size(), cappedSum(offset, cappedProduct(rows, stride)));
     return facts;
 }
 
-// A GIF block after block: where its trailer ends (-1 when it has none),
-// and whether the data of its first frame ends within the file.
+// A GIF read once from its start in pieces, block after block: its
+// logical screen, the place of its first frame, whether that frame's data
+// ends within the file, and, when walked to its end, where its trailer
+// ends (-1 when it has none). Without toTheEnd the walk stops after the
+// first frame.
 struct GifFacts {
-    qint64 extent = -1;
+    QSize screen;
+    QRect firstFrame;
     bool firstFrameWhole = false;
+    qint64 extent = -1;
 };
 
-GifFacts gifFacts(QIODevice& device)
+GifFacts gifFacts(QIODevice& device, bool toTheEnd)
 {
     GifFacts facts;
-    const QByteArray screen = device.seek(0) ? device.read(13) : QByteArray();
-    if (screen.size() < 13)
+    if (!device.seek(0))
         return facts;
-    qint64 at = 13 + ((uchar(screen[10]) & 0x80) ? 3 << ((uchar(screen[10]) & 7) + 1) : 0);
-    auto byteAt = [&device](qint64 where) {
-        char c = 0;
-        return device.seek(where) && device.getChar(&c) ? int(uchar(c)) : -1;
+    QByteArray buffer;
+    qint64 base = 0; // offset of buffer[0]
+    qsizetype at = 0;
+    auto have = [&](qsizetype n) {
+        if (buffer.size() - at >= n)
+            return true;
+        if (at > buffer.size() && (base + at > device.size() || !device.seek(base + at))) // past a palette
+            return false;
+        buffer = buffer.mid(at) + device.read(std::max<qint64>(64 * 1024, n));
+        base += at;
+        at = 0;
+        return buffer.size() >= n;
     };
-    // Sub-blocks up to their terminator; the offset after it, or -1.
-    auto subBlocks = [&byteAt](qint64 where) -> qint64 {
-        for (int size; (size = byteAt(where)) > 0;)
-            where += 1 + size;
-        return byteAt(where) == 0 ? where + 1 : -1;
+    auto byte = [&](qsizetype i) { return int(uchar(buffer[at + i])); };
+    // Past sub-blocks up to their terminator; false when the file ends first.
+    auto subBlocks = [&] {
+        for (;;) {
+            if (!have(1))
+                return false;
+            const int size = byte(0);
+            if (!have(1 + size))
+                return false;
+            at += 1 + size;
+            if (size == 0)
+                return true;
+        }
     };
-    bool frames = false;
-    for (;;) {
-        const int kind = byteAt(at);
+    auto table = [](int flags) { return (flags & 0x80) ? 3 << ((flags & 7) + 1) : 0; };
+    if (!have(13))
+        return facts;
+    facts.screen = QSize(int(littleEndian(buffer, 6, 2)), int(littleEndian(buffer, 8, 2)));
+    at = 13 + table(byte(10));
+    for (bool frames = false;;) {
+        if (!have(1))
+            return facts;
+        const int kind = byte(0);
         if (kind == 0x3B) {
-            facts.extent = at + 1;
+            facts.extent = base + at + 1;
             return facts;
         }
         if (kind == 0x21) {
-            at = subBlocks(at + 2);
-        } else if (kind == 0x2C) {
-            const QByteArray image = device.read(9);
-            if (image.size() < 9)
+            if (!have(2))
                 return facts;
-            const int flags = uchar(image[8]);
-            at = subBlocks(at + 10 + ((flags & 0x80) ? 3 << ((flags & 7) + 1) : 0) + 1);
+            at += 2;
+        } else if (kind == 0x2C) {
+            if (!have(10))
+                return facts;
             if (!frames)
-                facts.firstFrameWhole = at >= 0;
-            frames = true;
+                facts.firstFrame = QRect(int(littleEndian(buffer, at + 1, 2)), int(littleEndian(buffer, at + 3, 2)),
+                                         int(littleEndian(buffer, at + 5, 2)), int(littleEndian(buffer, at + 7, 2)));
+            const int flags = byte(9);
+            at += 10 + table(flags) + 1; // the descriptor, its palette and the LZW code size
         } else {
             return facts;
         }
-        if (at < 0)
+        const bool whole = subBlocks();
+        if (kind == 0x2C && !frames) {
+            facts.firstFrameWhole = whole;
+            frames = true;
+            if (!toTheEnd)
+                return facts;
+        }
+        if (!whole)
             return facts;
     }
 }
@@ -137,6 +171,13 @@ Decoded readWithQt(QIODevice& device, const QByteArray& format, const CodecHeade
     return {scaler.finish(expected.dpmX, expected.dpmY), QString(), damaged || bmp.rowsMissing > 0};
 }
 
+// Qt's picture at full size, and its rows converted.
+qint64 qtWorkBytes(QSize size)
+{
+    const qint64 width = std::max(0, size.width()), height = std::max(0, size.height());
+    return cappedSum(cappedProduct(width * height, 4), width * 8);
+}
+
 CodecHeader qtHeader(QIODevice& device, const QByteArray& format)
 {
     CodecHeader header;
@@ -146,21 +187,34 @@ CodecHeader qtHeader(QIODevice& device, const QByteArray& format)
     // reader passes it on.
     if (header.stored.height() < 0 && header.stored.height() > INT_MIN)
         header.stored.setHeight(-header.stored.height());
-    // Qt's picture at full size, and its rows converted.
-    header.workBytes = qint64(std::max(0, header.stored.width())) * std::max(0, header.stored.height()) * 4
-        + qint64(std::max(0, header.stored.width())) * 8;
+    header.workBytes = qtWorkBytes(header.stored);
     return header;
 }
 
 class GifReader final : public Reader {
 public:
-    CodecHeader header(QIODevice& device) const override { return qtHeader(device, "gif"); }
+    // The picture is the logical screen with the first frame on it, as Qt's
+    // reader gives it; a screen of no width or height takes the frame's.
+    CodecHeader header(QIODevice& device) const override
+    {
+        const GifFacts gif = gifFacts(device, false);
+        QSize size = gif.screen;
+        if (size.width() == 0)
+            size.setWidth(gif.firstFrame.x() + gif.firstFrame.width());
+        if (size.height() == 0)
+            size.setHeight(gif.firstFrame.y() + gif.firstFrame.height());
+        CodecHeader header;
+        if (!gif.firstFrame.isEmpty())
+            header.stored = size;
+        header.workBytes = qtWorkBytes(header.stored);
+        return header;
+    }
     Decoded decode(QIODevice& device, const CodecHeader& header, QSize target) const override
     {
-        const bool whole = gifFacts(device).firstFrameWhole;
+        const bool whole = gifFacts(device, false).firstFrameWhole;
         return readWithQt(device, "gif", header, target, !whole);
     }
-    qint64 extent(QIODevice& device) const override { return gifFacts(device).extent; }
+    qint64 extent(QIODevice& device) const override { return gifFacts(device, true).extent; }
 };
 
 class BmpReader final : public Reader {

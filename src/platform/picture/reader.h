@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <limits>
 
 class QIODevice;
 
@@ -78,6 +79,20 @@ inline quint32 bigEndian(const QByteArray& bytes, qsizetype at, int width)
     for (int i = 0; i < width; ++i)
         v = v << 8 | uchar(bytes[at + i]);
     return v;
+}
+
+// Sums and products of sizes and offsets read from files, at most the
+// largest qint64 rather than wrapping.
+inline qint64 cappedSum(qint64 a, qint64 b)
+{
+    qint64 r;
+    return __builtin_add_overflow(a, b, &r) ? std::numeric_limits<qint64>::max() : r;
+}
+
+inline qint64 cappedProduct(qint64 a, qint64 b)
+{
+    qint64 r;
+    return __builtin_mul_overflow(a, b, &r) ? std::numeric_limits<qint64>::max() : r;
 }
 
 // Whether an orientation (EXIF or TIFF, 1 to 8) turns the picture a quarter.

@@ -1,10 +1,10 @@
 // TIFF pictures read through libtiff straight into the row scaler: the
-// common kinds (grey, RGB, palette and CMYK samples in one plane, in strips)
+// common kinds (grey, RGB, palette and CMYK samples) in strips of one plane
 // row by row with the codec's own sequential reading, so a huge canvas in one
-// compressed strip costs one row; every other kind (tiles, separate planes,
-// YCbCr, odd sample sizes) through libtiff's RGBA reader in bands of whole
-// strips or tiles. A file is read, never mapped: another program may cut it
-// while it is read.
+// compressed strip costs one row, and in tiles a row of tiles at a time;
+// every other kind (strips in separate planes, YCbCr, odd sample sizes)
+// through libtiff's RGBA reader in bands of whole strips or tiles. A file is
+// read, never mapped: another program may cut it while it is read.
 #include "platform/picture/reader.h"
 #include "platform/picture/row_scaler.h"
 
@@ -139,6 +139,7 @@ CodecHeader header(TIFF* tiff)
 // Samples of one plane, row by row, turned into 8-bit rows of the scaler.
 struct RowLayout {
     uint16_t photometric = 0, bits = 0, samples = 0;
+    bool separate = false; // each sample in a plane of its own (tiles only)
     int colours = 0;    // colour samples per pixel (1 grey, 3 RGB, 4 CMYK, 1 palette index)
     bool alpha = false; // the sample after the colours is alpha
     bool associated = false;
@@ -157,7 +158,13 @@ bool rowLayout(TIFF* tiff, RowLayout* layout)
     TIFFGetFieldDefaulted(tiff, TIFFTAG_EXTRASAMPLES, &extraCount, &extra);
     if (!TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &layout->photometric))
         return false;
-    if (TIFFIsTiled(tiff) || planar != PLANARCONFIG_CONTIG || format != SAMPLEFORMAT_UINT)
+    // Strips in separate planes go to the RGBA reader, and so do strips of
+    // JBIG, whose codec decodes whole strips only; tiles are read here in
+    // either layout.
+    uint16_t compression = COMPRESSION_NONE;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_COMPRESSION, &compression);
+    layout->separate = planar == PLANARCONFIG_SEPARATE;
+    if ((!TIFFIsTiled(tiff) && (layout->separate || compression == COMPRESSION_JBIG)) || format != SAMPLEFORMAT_UINT)
         return false;
     const uint16_t bits = layout->bits;
     switch (layout->photometric) {
@@ -215,7 +222,10 @@ bool rowLayout(TIFF* tiff, RowLayout* layout)
         layout->alpha = kind == EXTRASAMPLE_ASSOCALPHA || kind == EXTRASAMPLE_UNASSALPHA;
         layout->associated = kind == EXTRASAMPLE_ASSOCALPHA;
     }
-    // Palette pictures with alpha are rare: the RGBA reader takes them.
+    // Palette pictures with alpha are rare: the RGBA reader takes them; so
+    // do separate planes of samples smaller than a byte.
+    if (layout->separate && layout->samples > 1 && bits != 8 && bits != 16)
+        return false;
     return !(layout->photometric == PHOTOMETRIC_PALETTE && layout->samples > 1);
 }
 
@@ -284,12 +294,32 @@ void convertRow(const RowLayout& l, const uchar* in, quint32 width, uchar* out)
     }
 }
 
+// The rows of one row of tiles, at most.
+uint32_t tileRows(TIFF* tiff)
+{
+    uint32_t rows = 0;
+    TIFFGetField(tiff, TIFFTAG_TILELENGTH, &rows);
+    return rows;
+}
+
+// The bytes of a row of pixels with every sample beside the others.
+qint64 chunkyRowBytes(TIFF* tiff)
+{
+    uint16_t planar = PLANARCONFIG_CONTIG, samples = 1;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_PLANARCONFIG, &planar);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &samples);
+    return cappedProduct(qint64(TIFFScanlineSize64(tiff)), planar == PLANARCONFIG_SEPARATE ? samples : 1);
+}
+
 // The memory libtiff and the reader take beside the picture: a strip or
-// tile as stored and decoded, and a band of rows.
+// tile as stored and decoded, and a band of rows (a row of tiles).
 qint64 workBytes(TIFF* tiff, uint32_t width)
 {
     const qint64 block = std::min<qint64>(TIFFIsTiled(tiff) ? TIFFTileSize64(tiff) : TIFFStripSize64(tiff), kBufferBytes);
-    return 2 * block + std::min<qint64>(kBandBytes, block * 4) + qint64(width) * 8;
+    qint64 band = block * 4;
+    if (TIFFIsTiled(tiff))
+        band = cappedProduct(std::max(qint64(width) * 4, chunkyRowBytes(tiff)), tileRows(tiff));
+    return 2 * block + std::min(kBandBytes, band) + qint64(width) * 8;
 }
 
 // Bytes from the start that the first directory names: its entries, the
@@ -315,19 +345,84 @@ qint64 tiffExtent(TIFF* tiff, QIODevice& device)
     const QByteArray table = device.read(qint64(entries) * entryWidth);
     if (table.size() < qsizetype(entries) * entryWidth)
         return -1;
-    quint64 end = directory + countWidth + entries * entryWidth + valueWidth;
+    // Offsets and counts as BigTIFF stores them may pass any file.
+    auto capped = [](quint64 v) { return qint64(std::min<quint64>(v, quint64(std::numeric_limits<qint64>::max()))); };
+    qint64 end = cappedSum(capped(directory), countWidth + qint64(entries) * entryWidth + valueWidth);
     static const int kTypeBytes[19] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8, 4, 0, 0, 8, 8, 8};
     for (quint64 i = 0; i < entries; ++i) {
         const qsizetype at = qsizetype(i) * entryWidth;
         const quint64 type = number(table, at + 2, 2), count = number(table, at + 4, valueWidth);
-        const quint64 bytes = count * quint64(type < 19 ? kTypeBytes[type] : 1);
-        if (bytes > quint64(valueWidth))
-            end = std::max(end, number(table, at + 4 + valueWidth, valueWidth) + bytes);
+        const qint64 bytes = cappedProduct(capped(count), type < 19 ? kTypeBytes[type] : 1);
+        if (bytes > valueWidth)
+            end = std::max(end, cappedSum(capped(number(table, at + 4 + valueWidth, valueWidth)), bytes));
     }
     const uint32_t blocks = TIFFIsTiled(tiff) ? TIFFNumberOfTiles(tiff) : TIFFNumberOfStrips(tiff);
     for (uint32_t b = 0; b < blocks; ++b)
-        end = std::max<quint64>(end, TIFFGetStrileOffset(tiff, b) + TIFFGetStrileByteCount(tiff, b));
-    return qint64(std::min<quint64>(end, quint64(device.size())));
+        end = std::max(end, cappedSum(capped(TIFFGetStrileOffset(tiff, b)), capped(TIFFGetStrileByteCount(tiff, b))));
+    return std::min(end, device.size());
+}
+
+// The tiles of a picture as the tile reader below takes them.
+struct Tiles {
+    uint32_t width = 0, height = 0; // of a tile
+    qint64 bytes = 0, lineBytes = 0; // of a tile and of a row in it
+    qint64 bandLineBytes = 0;        // of a row of the picture, every sample beside the others
+    int pixelBits = 0;               // of a pixel in one plane
+};
+
+// Whether the tile reader takes the tiles of a picture the row reader's
+// layout takes: tiles that start on whole bytes of a row (their width is a
+// multiple of 16 in every writer's files) and bands within the bounds.
+bool tilesOf(TIFF* tiff, const RowLayout& layout, Tiles* tiles)
+{
+    TIFFGetField(tiff, TIFFTAG_TILEWIDTH, &tiles->width);
+    tiles->height = tileRows(tiff);
+    tiles->bytes = TIFFTileSize64(tiff);
+    tiles->lineBytes = TIFFTileRowSize64(tiff);
+    tiles->bandLineBytes = chunkyRowBytes(tiff);
+    tiles->pixelBits = layout.bits * (layout.separate ? 1 : layout.samples);
+    return tiles->width > 0 && tiles->height > 0 && qint64(tiles->width) * tiles->pixelBits % 8 == 0
+        && tiles->bytes > 0 && tiles->bytes <= kBufferBytes && tiles->bandLineBytes > 0
+        && cappedProduct(tiles->bandLineBytes, tiles->height) <= kBandBytes;
+}
+
+// Tiles a row of tiles at a time: each tile decoded once by the codec into
+// a band of whole rows with every sample beside the others, then row by row
+// into the scaler. The rows read before a tile that cannot be decoded.
+uint32_t readTiles(TIFF* tiff, const RowLayout& layout, const Tiles& t, uint32_t width, uint32_t height,
+                   RowScaler& scaler)
+{
+    std::vector<uchar> band(size_t(t.bandLineBytes * t.height)), tile(size_t(t.bytes));
+    const int planes = layout.separate ? layout.samples : 1;
+    const size_t sampleBytes = layout.bits / 8, pixelBytes = sampleBytes * layout.samples;
+    for (uint32_t y = 0; y < height; y += t.height) {
+        const uint32_t rows = std::min(t.height, height - y);
+        for (int plane = 0; plane < planes; ++plane) {
+            for (uint32_t x = 0; x < width; x += t.width) {
+                if (TIFFReadEncodedTile(tiff, TIFFComputeTile(tiff, x, y, 0, uint16_t(plane)), tile.data(),
+                                        tmsize_t(t.bytes)) < 0)
+                    return y;
+                const uint32_t columns = std::min(t.width, width - x);
+                for (uint32_t r = 0; r < rows; ++r) {
+                    const uchar* in = tile.data() + size_t(r) * size_t(t.lineBytes);
+                    uchar* out = band.data() + size_t(r) * size_t(t.bandLineBytes);
+                    if (!layout.separate) {
+                        std::memcpy(out + size_t(x) * size_t(t.pixelBits) / 8, in,
+                                    (size_t(columns) * size_t(t.pixelBits) + 7) / 8);
+                        continue;
+                    }
+                    out += size_t(x) * pixelBytes + size_t(plane) * sampleBytes;
+                    for (uint32_t c = 0; c < columns; ++c, in += sampleBytes, out += pixelBytes)
+                        std::memcpy(out, in, sampleBytes);
+                }
+            }
+        }
+        for (uint32_t r = 0; r < rows; ++r) {
+            convertRow(layout, band.data() + size_t(r) * size_t(t.bandLineBytes), width, scaler.row());
+            scaler.addRow();
+        }
+    }
+    return height;
 }
 
 class TiffReader final : public Reader {
@@ -396,8 +491,15 @@ private:
             return Decoded{scaler.finish(head.dpmX, head.dpmY), QString(), rowsRead < height || source.failed};
         };
         RowLayout layout;
+        Tiles tiles;
         QString why;
-        if (rowLayout(tiff, &layout)) {
+        const bool byRows = rowLayout(tiff, &layout);
+        if (byRows && TIFFIsTiled(tiff) && tilesOf(tiff, layout, &tiles)) {
+            if (!scaler.start(width, height, scalerChannels(layout), target, layout.associated, &why))
+                return fail(why);
+            return finish(readTiles(tiff, layout, tiles, width, height, scaler));
+        }
+        if (byRows && !TIFFIsTiled(tiff)) {
             const tmsize_t lineBytes = TIFFScanlineSize(tiff);
             if (lineBytes <= 0 || lineBytes > kRowBytes)
                 return fail(QStringLiteral("its rows of %1 pixels take more than %2 MB").arg(width).arg(kRowBytes >> 20));

@@ -18,7 +18,7 @@ namespace {
 // chunk, or the inside of the first animation frame) and its place on the
 // canvas.
 struct Frame {
-    qint64 from = 0, to = 0;  // its chunks in the file, as declared
+    qint64 from = 0, to = 0;  // its chunks in the file, as far as the file holds them
     QRect place;              // on the canvas (empty: the whole canvas)
     bool lossless = false, alpha = false;
     bool found = false;
@@ -40,11 +40,13 @@ Frame firstFrame(QIODevice& device)
             break;
         const QByteArray type = head.left(4);
         const qint64 size = littleEndian(head, 4, 4), next = at + 8 + size + (size & 1);
+        // A chunk cut short holds what the file holds of it.
+        const qint64 chunkEnd = std::min(at + 8 + size, end);
         if (type == "ALPH") {
             alphaAt = at;
         } else if (type == "VP8 " || type == "VP8L") {
             frame.from = alphaAt >= 0 ? alphaAt : at;
-            frame.to = at + 8 + size;
+            frame.to = chunkEnd;
             frame.alpha = alphaAt >= 0;
             frame.lossless = type == "VP8L";
             frame.found = true;
@@ -56,7 +58,7 @@ Frame firstFrame(QIODevice& device)
             frame.place = QRect(int(littleEndian(inside, 0, 3)) * 2, int(littleEndian(inside, 3, 3)) * 2,
                                 int(littleEndian(inside, 6, 3)) + 1, int(littleEndian(inside, 9, 3)) + 1);
             frame.from = at + 8 + 16;
-            frame.to = at + 8 + size;
+            frame.to = std::max(frame.from, chunkEnd);
             frame.alpha = inside.mid(16, 4) == "ALPH";
             frame.lossless = inside.mid(16, 4) == "VP8L";
             frame.found = true;
