@@ -382,10 +382,9 @@ Mail_Report Mail_Run::Go()
         }
     }
     report.stopped = p.stop && report.sent < report.planned;
-    if (data) {
+    if (data)
         report.rows = R;
-        report.card_problems = cards.Problems();
-    }
+    report.card_problems = cards.Problems();
     for (const QString& problem : report.problems)
         Show_NSLog_Message(problem);
     return report;
