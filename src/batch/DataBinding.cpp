@@ -387,9 +387,6 @@ void Assign_Batch_Values_To_Control(const GraphicList& graphics, int row, const 
 // ---------------------------------------------------------------- run snapshot
 
 namespace {
-// Printed graphics at the bottom of a side that no row fills: the run draws
-// them (with the background) once per resolution. Graphics left out of
-// print do not end the count.
 // A graphic the rows fill.
 bool Filled(const QBXGraphic& g, const Binding_Counts& counts)
 {
@@ -398,6 +395,9 @@ bool Filled(const QBXGraphic& g, const Binding_Counts& counts)
             || (g.data_source_type == 2 && counts.Use_Excel_Binding_Values));
 }
 
+// Printed graphics at the bottom of a side that no row fills: the run draws
+// them (with the background) once per resolution. Graphics left out of
+// print do not end the count.
 int Unchanging_Bottom(const GraphicList& list, const Binding_Counts& counts)
 {
     int n = 0;

@@ -521,4 +521,11 @@ TEST(BarcodeBinding, FixedAndBoundBarcodesAreEachNamedOnTheirOwnLine)
                              "The Code 128 headed \"SEAT\" has bars of 1.4 px (0.51 mm) at 72 dpi; it reads at 150 "
                              "dpi.\nCards 1\u20132: %1\nCards 1\u20132: %2")
                   .arg(qr.arg(4), qr.arg(43)));
+
+    // Sizes past the card carry thousands separators, as the other figures do.
+    QImage one(1, 1, QImage::Format_RGB32);
+    one.fill(Qt::black);
+    fixed->row_picture = PointPicture::fromImage(one, QSizeF(1702 * 72 / 25.4, 25 * 72 / 25.4));
+    EXPECT_EQ(fixed->pastCardEdge(QRectF(0, 0, 300, 250)),
+              QStringLiteral("is 1,702 x 25 mm and runs past the card's edge at the right"));
 }
