@@ -248,19 +248,22 @@ Made_Row Make_Row(const QBXGraphic& settings, const QString& value, const QStrin
     if (!target.in_run)
         return made;
     // Never past the frame: what the fitted symbol leaves over (a header or
-    // value text wider than the frame) is drawn smaller, clipped to its
-    // size so that no glyph drawn at the smaller size reaches out.
+    // value text wider than the frame) is drawn smaller, a device pixel in
+    // from every edge (the frame's edge pixels are only partly its own),
+    // clipped so that no glyph drawn at the smaller size reaches out.
     const QSizeF size = row.picture.size(), frame = gen.run_frame;
     Barcode_Gen::Drawn_Modules d = gen.drawn_modules;
     if (!frame.isEmpty() && (size.width() > frame.width() + 0.01 || size.height() > frame.height() + 0.01)) {
-        const double scale = std::min(frame.width() / size.width(), frame.height() / size.height());
-        const QRectF smaller(QPointF(0, 0), size * scale);
+        const double pixel = target.dpi > 0 ? 72.0 / target.dpi : 0;
+        const double scale = std::min((frame.width() - 2 * pixel) / size.width(),
+                                      (frame.height() - 2 * pixel) / size.height());
+        const QRectF smaller(QPointF(pixel, pixel), size * scale);
         QPicture picture;
         QPainter painter(&picture);
         painter.setClipRect(smaller);
         row.picture.draw(painter, smaller);
         painter.end();
-        row.picture = PointPicture::fromPicture(picture, smaller.size());
+        row.picture = PointPicture::fromPicture(picture, smaller.size() + QSizeF(2 * pixel, 2 * pixel));
         d.module *= scale;
         d.whole_pixels = false;
     }
