@@ -539,7 +539,7 @@ QHash<const QBXGraphic*, QString> Barcode_Names(const GraphicList& side)
     QHash<const QBXGraphic*, QString> names;
     QHash<QString, int> uses;
     for (const GraphicPtr& g : side)
-        if (dynamic_cast<const QBXBarcode*>(g.get()))
+        if (dynamic_cast<const QBXBarcode*>(g.get()) && g->ctrl_is_visible && g->print_object == 0)
             ++uses[names[g.get()] = Barcode_Name(*g)];
     for (auto it = names.begin(); it != names.end(); ++it)
         if (uses.value(it.value()) > 1) {

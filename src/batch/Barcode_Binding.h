@@ -128,7 +128,7 @@ QSizeF Barcode_Frame_Size(const QBXGraphic& graphic);
 // it shows a header (its first 20 characters), else "the Code 128 barcode".
 QString Barcode_Name(const QBXGraphic& graphic);
 
-// The names of the visible barcodes of a side, each its own: a name two
+// The names of the visible, printed barcodes of a side, each its own: a name two
 // barcodes share is told apart by where the frame lies ("the Code 128
 // barcode 20 mm from the left, 12 mm from the top").
 QHash<const QBXGraphic*, QString> Barcode_Names(const GraphicList& side);

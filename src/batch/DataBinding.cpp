@@ -108,6 +108,7 @@ void Fill_Picture(QBXImage& picture, int row, const QString& value, const QStrin
 void Fill_Barcode(QBXGraphic& g, int row, const QString& value, const QString& empty, const Fill_Sources& s)
 {
     auto* barcode = dynamic_cast<QBXBarcode*>(&g);
+    const QString name = s.names && s.names->contains(&g) ? s.names->value(&g) : Barcode_Name(g);
     Barcode_Row_Picture made;
     if (!value.isEmpty()) {
         const Barcode_Picture_Fn& fn = s.barcode ? s.barcode : Default_Barcode_Picture_Function();
@@ -119,8 +120,7 @@ void Fill_Barcode(QBXGraphic& g, int row, const QString& value, const QString& e
             target.resolutions = s.resolutions;
             target.mailed = s.mailed;
             target.largest_frame = Largest_Frame_On_Card(g, s.card);
-            if (s.names)
-                target.name = s.names->value(&g);
+            target.name = name;
             target.remedies = s.remedies;
         }
         if (fn)
@@ -157,7 +157,7 @@ void Fill_Barcode(QBXGraphic& g, int row, const QString& value, const QString& e
         if (!past.isEmpty()) {
             const double mm = 25.4 / 72;
             Note(s.problems, Problem_Kind::Barcode_Past_Edge, row, value,
-                 QStringLiteral("in %1 ").arg(s.names ? s.names->value(&g) : Barcode_Name(g)) + past
+                 QStringLiteral("in %1 ").arg(name) + past
                      + QStringLiteral(" (the card is %1 x %2 mm).")
                             .arg(std::round(s.card.width() * mm)).arg(std::round(s.card.height() * mm)));
         }
