@@ -311,6 +311,9 @@ public:
     static QString PDF417_Character_Text(const QString& value);
     // Why the designer's QR picture size cannot hold a symbol n modules wide.
     static QString QR_Size_Text(int64_t n, int size);
+    // Why no QR picture of `size` can be raised to dpi, and the largest
+    // size that can.
+    static QString QR_Raster_Text(int size, double dpi);
     // Data Matrix of the value through libiec16022 with the size and
     // encodation of dm_format_ComboBox / dm_encoding_ComboBox.
     void Draw_DataMatrix_Barcode(const QString& value);

@@ -127,6 +127,27 @@ QString Barcode_Gen::QR_Size_Text(int64_t n, int size)
         .arg(size);
 }
 
+QString Barcode_Gen::QR_Raster_Text(int size, double dpi)
+{
+    // The picture is raised to the resolution as a square raster of at
+    // most kMaxRasterBytes.
+    dpi = platform::clampRasterDpi(dpi);
+    const auto fits = [dpi](qint64 s) {
+        const qint64 side = platform::pixelsForPoints(double(s), dpi);
+        return side * side * 4 <= platform::kMaxRasterBytes;
+    };
+    const qint64 most = qint64(std::sqrt(double(platform::kMaxRasterBytes / 4)));
+    qint64 largest = qint64(double(most) * 72.0 / dpi);
+    while (largest > 0 && !fits(largest))
+        --largest;
+    if (fits(size))
+        return QStringLiteral("No QR Code picture can be made at this size.");
+    return QStringLiteral("No QR Code picture can be made at this size: at %1 dpi a size of %2 is %3 pixels wide, more "
+                          "than the %4 a picture can have. A size of %5 or less can be made.")
+        .arg(QString::number(dpi), Count(size), Count(platform::pixelsForPoints(double(size), dpi)), Count(most),
+             Count(largest));
+}
+
 QString Barcode_Gen::PDF417_Capacity_Text(const QString& value, int errorLevel)
 {
     // The encoder lowers the error level to what a full symbol leaves room
@@ -214,7 +235,7 @@ void Barcode_Gen::Draw_QR_Barcode(const QString& value)
     if (image_2d.isNull() && n > S)
         last_failure = QR_Size_Text(n, S);
     else if (image_2d.isNull())
-        last_failure = QStringLiteral("No QR Code picture can be made at this size.");
+        last_failure = QR_Raster_Text(S, Current_Used_Dpi());
 }
 
 void Barcode_Gen::Draw_PDF_417_Barcode(const QString& value)

@@ -6,11 +6,13 @@
 #include "batch/Card_Problems.h"
 #include "drawing/QBXBarcode.h"
 
+#include <QLocale>
 #include <QMutex>
 #include <QPainter>
 #include <QPicture>
 #include <QSet>
 #include <cmath>
+#include <tuple>
 
 namespace {
 
@@ -76,18 +78,30 @@ int Index_Of(const QStringList& titles, const QString& title)
 }
 
 // The narrowest module, in device pixels, at which the pictures of a
-// symbology read back (zxing-cpp and zbar, any position on the device):
-// with modules on whole pixels, as runs draw them, and resampled, as a
-// stored picture is drawn at another resolution.
+// symbology read back with zxing-cpp and zbar at any position on the
+// device: with modules on whole pixels, as runs draw them, and resampled,
+// as a stored picture is drawn at another resolution or a row is drawn
+// smaller to stay in its frame.
 double Least_Module_Pixels(const QString& title, bool wholePixels)
 {
     struct Least {
         const char* title;
         double whole, resampled;
     };
+    // Wide and narrow bars blurred by resampling are told apart only when
+    // they are broad; a Data Matrix needs three pixels a module.
     static const Least table[] = {
-        {"QR Code", 1, 2},   {"PDF417", 1, 2},     {"DataMatrix", 2, 3},
-        {"PostNet", 1, 2},   {"Planet", 1, 2},     {"Royal Mail Barcode (RM4SCC / CBC)", 1, 2},
+        {"QR Code", 1, 2},
+        {"PDF417", 1, 2},
+        {"DataMatrix", 3, 3},
+        {"Code 39", 1, 4},
+        {"Extended Code 39", 1, 4},
+        {"Interleaved 2 of 5", 1, 4},
+        {"Industrial 2 of 5", 1, 4},
+        {"Codabar", 1, 4},
+        {"PostNet", 1, 2},
+        {"Planet", 1, 2},
+        {"Royal Mail Barcode (RM4SCC / CBC)", 1, 2},
         {"Japan Post Barcode", 1, 2},
     };
     for (const Least& l : table)
@@ -115,48 +129,186 @@ QString Symbology_Name(const QString& title)
     return title;
 }
 
-// "Code 128 bars of 0.7 px at 72 dpi; it reads from 150 dpi, or at 72 dpi
-// in a frame 42 mm wide." for modules below the least the symbology reads
-// at; "" when they read. `snapped`: drawn on whole device pixels where they
-// fit (runs), else resampled from the design's picture.
-QString Too_Fine_Text(const QString& title, const Barcode_Gen::Drawn_Modules& d, double dpi, bool snapped,
-                      QSizeF frame)
+QString Millimetres(double points)
 {
-    if (!(d.module > 0) || !(dpi > 0))
-        return {};
-    const double k = dpi / 72.0;
-    const bool whole = snapped && d.whole_pixels;
-    const double least = Least_Module_Pixels(title, whole);
-    const double module = snapped ? d.module : std::min(d.design, d.fit);
-    if (module * k >= least - 1e-6)
-        return {};
-    const bool linear = !Barcode_Gen::Is_2D_Title(title);
-    QString text = QStringLiteral("%1 %2 of %3 px at %4 dpi")
-                       .arg(Symbology_Name(title), linear ? QStringLiteral("bars") : QStringLiteral("modules"),
-                            QString::number(module * k, 'f', 1), QString::number(dpi));
-    QStringList remedies;
-    for (const int r : {150, 300, 600, 1200, 2400}) {
-        if (r <= dpi)
-            continue;
-        const double at = r / 72.0;
-        const double px = snapped ? Barcode_Gen::Snap_Module_Pixels(d.design, d.fit, at) : module * at;
-        if (px >= Least_Module_Pixels(title, snapped) - 1e-6) {
-            remedies << QStringLiteral("from %1 dpi").arg(r);
+    return QLocale(QLocale::English, QLocale::UnitedStates).toString(std::ceil(points * 25.4 / 72.0 - 1e-6), 'f', 0);
+}
+
+// Two significant figures: 0.5, 0.04, 1.3.
+QString Figure(double v)
+{
+    return QString::number(v, 'g', 2);
+}
+
+// What a too-fine line says: "has bars of 0.5 px (0.18 mm) at 72 dpi; it
+// reads at 150 dpi, or in a frame 42 mm wide." `ways` are what makes it
+// read; none: the value is too long for its frame.
+QString Too_Fine_Line(const QString& name, const QString& title, double points, double dpi, const QStringList& ways)
+{
+    QString text = QStringLiteral("%1 has %2 of %3 px (%4 mm) at %5 dpi")
+                       .arg(name, Barcode_Gen::Is_2D_Title(title) ? QStringLiteral("modules") : QStringLiteral("bars"),
+                            Figure(points * dpi / 72.0), Figure(points * 25.4 / 72.0), QString::number(dpi));
+    if (ways.isEmpty())
+        return text + QStringLiteral("; the value is too long for its frame at any resolution this output offers.");
+    return text + QStringLiteral("; it reads ") + ways.join(QStringLiteral(", or ")) + QLatin1Char('.');
+}
+
+// Where a remedy found is said: "at 150 dpi" (or "exported at 150 dpi"
+// from a mail) and "in a frame 42 mm wide", in the order a user of that
+// output would try them.
+QStringList Ways(const Barcode_Run_Target& t, int dpi, double width)
+{
+    QStringList ways;
+    const QString resolution = dpi > 0 ? QStringLiteral("%1 at %2 dpi")
+                                             .arg(t.mailed ? QStringLiteral("when exported") : QString(), QString::number(dpi))
+                                             .trimmed()
+                                       : QString();
+    const QString frame = width > 0 ? QStringLiteral("in a frame %1 mm wide").arg(Millimetres(width)) : QString();
+    for (const QString& way : t.mailed ? QStringList{frame, resolution} : QStringList{resolution, frame})
+        if (!way.isEmpty())
+            ways << way;
+    return ways;
+}
+
+// The smallest frame width (whole millimetres, in points) from `from` up to
+// `most` at which reads(width) holds; 0 when none does. Reads is taken to
+// grow with the width; every width returned was asked.
+double Least_Reading_Width(double from, double most, const std::function<bool(double)>& reads)
+{
+    const double mm = 72.0 / 25.4;
+    int lo = int(std::floor(from / mm)), hi = int(std::floor(most / mm + 1e-6));
+    if (hi <= lo || !reads(hi * mm))
+        return 0;
+    while (hi - lo > 1) {
+        const int mid = lo + (hi - lo) / 2;
+        (reads(mid * mm) ? hi : lo) = mid;
+    }
+    return hi * mm;
+}
+
+// The widest `frame` may grow to and still fit in `largest` (empty: no
+// room known): a 2-D frame grows in both directions.
+double Widest_Frame(const QString& title, QSizeF frame, QSizeF largest)
+{
+    if (frame.isEmpty() || largest.isEmpty())
+        return 0;
+    if (Barcode_Gen::Is_2D_Title(title))
+        return std::min(largest.width(), frame.width() * largest.height() / frame.height());
+    return largest.width();
+}
+
+// A run row as the output draws it, with the module it drew (points) and
+// whether that reads.
+struct Made_Row {
+    Barcode_Row_Picture row;
+    double module = 0;
+    int across = 0;
+    QSizeF size; // before it was drawn smaller
+    bool reads = true;
+};
+
+Made_Row Make_Row(const QBXGraphic& settings, const QString& value, const QString& header, const QString& footer,
+                  const Barcode_Run_Target& target, double width = 0)
+{
+    // The shared designer exists before any run record, so a run record is
+    // never taken for it.
+    Barcode_Gen::defaultInstance();
+    Barcode_Gen gen;
+    gen.run_record = true;
+    Load_Barcode_Settings(gen, settings);
+    if (target.in_run) {
+        gen.run_device_dpi = target.dpi;
+        gen.run_frame = Whole_Points(target.frame);
+        if (width > 0 && !gen.run_frame.isEmpty()) {
+            // A wider frame; a 2-D symbol's frame and design size grow alike.
+            const double grow = width / gen.run_frame.width();
+            if (gen.liner_or_2D_font == 0) {
+                gen.run_frame.setWidth(width);
+            } else {
+                gen.run_frame = QSizeF(width, std::floor(gen.run_frame.height() * grow));
+                auto scaled = [grow](const BarcodeTextEntry& e) {
+                    return BarcodeTextEntry{QString::number(std::floor(e.floatValue() * grow)), true};
+                };
+                gen.HeightText_2D = scaled(gen.HeightText_2D);
+                gen.Pdf_widthText_2D = scaled(gen.Pdf_widthText_2D);
+                gen.pdf_HeightText_2D = scaled(gen.pdf_HeightText_2D);
+            }
+        }
+    }
+    Thread_Designer_Scope scope(gen);
+    Made_Row made;
+    Barcode_Row_Picture& row = made.row;
+    row.picture = gen.Get_Image_From_Val(value, header, footer, target.in_run);
+    row.dpi = gen.run_dpi;
+    if (row.picture.isNull()) {
+        row.failure = gen.last_failure;
+        return made;
+    }
+    row.change = gen.last_change;
+    if (!target.in_run)
+        return made;
+    // Never past the frame: what the fitted symbol leaves over (a header or
+    // value text wider than the frame) is drawn smaller, a device pixel in
+    // from every edge (the frame's edge pixels are only partly its own),
+    // clipped so that no glyph drawn at the smaller size reaches out.
+    const QSizeF size = row.picture.size(), frame = gen.run_frame;
+    Barcode_Gen::Drawn_Modules d = gen.drawn_modules;
+    if (!frame.isEmpty() && (size.width() > frame.width() + 0.01 || size.height() > frame.height() + 0.01)) {
+        const double pixel = target.dpi > 0 ? 72.0 / target.dpi : 0;
+        const double scale = std::min((frame.width() - 2 * pixel) / size.width(),
+                                      (frame.height() - 2 * pixel) / size.height());
+        const QRectF smaller(QPointF(pixel, pixel), size * scale);
+        QPicture picture;
+        QPainter painter(&picture);
+        painter.setClipRect(smaller);
+        row.picture.draw(painter, smaller);
+        painter.end();
+        row.picture = PointPicture::fromPicture(picture, smaller.size() + QSizeF(2 * pixel, 2 * pixel));
+        d.module *= scale;
+        d.whole_pixels = false;
+    }
+    if (d.module > 0 && target.dpi > 0) {
+        made.module = d.module;
+        made.across = d.across;
+        made.size = size;
+        made.reads = d.module * target.dpi / 72.0
+            >= Least_Module_Pixels(gen.barcodeTypePopup, d.whole_pixels) - 1e-6;
+    }
+    return made;
+}
+
+// What makes a too-fine row read, each made as the output would make it
+// and asked by the same rule: the first higher resolution the output
+// offers, the narrowest frame that fits on the card.
+void Find_Remedies(const QBXGraphic& settings, const QString& value, const QString& header, const QString& footer,
+                   const Barcode_Run_Target& target, Barcode_Row_Picture& row)
+{
+    const auto reads = [&](const Barcode_Run_Target& at, double width) {
+        const Made_Row tried = Make_Row(settings, value, header, footer, at, width);
+        return !tried.row.picture.isNull() && tried.reads;
+    };
+    for (const int r : target.resolutions) {
+        Barcode_Run_Target at = target;
+        at.dpi = r;
+        if (r > target.dpi && reads(at, 0)) {
+            row.remedy_dpi = r;
             break;
         }
     }
-    if (std::isfinite(d.room) && frame.width() > 0 && d.across > 0) {
-        const double need = (snapped ? std::ceil(least) : least) / k;
-        const double wide = frame.width() - d.room + d.across * need;
-        remedies << QStringLiteral("at %1 dpi in a frame %2 mm wide")
-                        .arg(QString::number(dpi), QString::number(std::ceil(wide * 25.4 / 72.0 - 1e-6)));
-    }
-    if (!remedies.isEmpty())
-        text += QStringLiteral("; it reads ") + remedies.join(QStringLiteral(", or "));
-    return text + QLatin1Char('.');
+    const QSizeF frame = Whole_Points(target.frame);
+    const double most = Widest_Frame(Barcode_Symbology_Titles().value(settings.barcode_font_index), frame,
+                                     target.largest_frame);
+    row.remedy_frame_width =
+        Least_Reading_Width(frame.width(), most, [&](double width) { return reads(target, width); });
 }
 
 } // namespace
+
+const QList<int>& Export_Resolutions()
+{
+    static const QList<int> resolutions{72, 96, 150, 200, 300, 600};
+    return resolutions;
+}
 
 
 const QStringList& Barcode_Symbology_Titles()
@@ -320,42 +472,42 @@ Barcode_Row_Picture Barcode_Row_Picture_For_Graphic(const QBXGraphic& settings, 
                                                     const QString& header, const QString& footer,
                                                     const Barcode_Run_Target& target)
 {
-    // The shared designer exists before any run record, so a run record is
-    // never taken for it.
-    Barcode_Gen::defaultInstance();
-    Barcode_Gen gen;
-    gen.run_record = true;
-    Load_Barcode_Settings(gen, settings);
-    if (target.in_run) {
-        gen.run_device_dpi = target.dpi;
-        gen.run_frame = Whole_Points(target.frame);
+    Made_Row made = Make_Row(settings, value, header, footer, target);
+    if (made.reads)
+        return made.row;
+    // What would make it read, sought once for rows drawn alike.
+    Barcode_Row_Picture& row = made.row;
+    if (!target.remedies) {
+        Find_Remedies(settings, value, header, footer, target, row);
+    } else {
+        const QString key = QStringLiteral("%1 %2 %3 %4x%5")
+                                .arg(quintptr(&settings))
+                                .arg(made.module)
+                                .arg(made.across)
+                                .arg(made.size.width())
+                                .arg(made.size.height());
+        QMutexLocker hold(&target.remedies->mutex);
+        const auto it = target.remedies->found.constFind(key);
+        if (it != target.remedies->found.constEnd()) {
+            std::tie(row.remedy_dpi, row.remedy_frame_width) = *it;
+        } else {
+            hold.unlock();
+            Find_Remedies(settings, value, header, footer, target, row);
+            hold.relock();
+            target.remedies->found.insert(key, {row.remedy_dpi, row.remedy_frame_width});
+        }
     }
-    Thread_Designer_Scope scope(gen);
-    Barcode_Row_Picture row;
-    row.picture = gen.Get_Image_From_Val(value, header, footer, target.in_run);
-    row.dpi = gen.run_dpi;
-    if (row.picture.isNull()) {
-        row.failure = gen.last_failure;
-        return row;
-    }
-    row.change = gen.last_change;
-    if (!target.in_run)
-        return row;
-    // Never past the frame: what the fitted symbol leaves over (a header or
-    // value text wider than the frame) is drawn smaller.
-    const QSizeF size = row.picture.size(), frame = gen.run_frame;
-    if (!frame.isEmpty() && (size.width() > frame.width() + 0.01 || size.height() > frame.height() + 0.01)) {
-        const double scale = std::min(frame.width() / size.width(), frame.height() / size.height());
-        QPicture smaller;
-        QPainter painter(&smaller);
-        row.picture.draw(painter, QRectF(QPointF(0, 0), size * scale));
-        painter.end();
-        row.picture = PointPicture::fromPicture(smaller, size * scale);
-        gen.drawn_modules.module *= scale;
-        gen.drawn_modules.whole_pixels = false;
-    }
-    row.too_fine = Too_Fine_Text(gen.barcodeTypePopup, gen.drawn_modules, target.dpi, true, frame);
+    row.too_fine = Too_Fine_Line(target.name.isEmpty() ? Barcode_Name(settings) : target.name,
+                                 Barcode_Symbology_Titles().value(settings.barcode_font_index), made.module, target.dpi,
+                                 Ways(target, row.remedy_dpi, row.remedy_frame_width));
     return row;
+}
+
+Barcode_Row_Picture Barcode_Row_Picture_In_Frame(const QBXGraphic& settings, const QString& value,
+                                                 const QString& header, const QString& footer,
+                                                 const Barcode_Run_Target& target, double width)
+{
+    return Make_Row(settings, value, header, footer, target, width).row;
 }
 
 QImage Barcode_Picture_For_Graphic(const QBXGraphic& settings, const QString& value, const QString& header,
@@ -382,17 +534,84 @@ QString Barcode_Name(const QBXGraphic& graphic)
     return QStringLiteral("the %1 headed \"%2\"").arg(name, header);
 }
 
-QString Design_Barcode_Too_Fine(const QBXGraphic& graphic, double dpi)
+QHash<const QBXGraphic*, QString> Barcode_Names(const GraphicList& side)
+{
+    QHash<const QBXGraphic*, QString> names;
+    QHash<QString, int> uses;
+    for (const GraphicPtr& g : side)
+        if (dynamic_cast<const QBXBarcode*>(g.get()) && g->ctrl_is_visible && g->print_object == 0)
+            ++uses[names[g.get()] = Barcode_Name(*g)];
+    for (auto it = names.begin(); it != names.end(); ++it)
+        if (uses.value(it.value()) > 1) {
+            const QRectF b = it.key()->bounds().normalized();
+            it.value() += QStringLiteral(" %1 mm from the left, %2 mm from the top")
+                              .arg(Millimetres(b.left()), Millimetres(b.top()));
+        }
+    return names;
+}
+
+QString Design_Barcode_Too_Fine(const QBXGraphic& graphic, const QString& name, const Barcode_Run_Target& target)
 {
     Barcode_Gen::defaultInstance();
     Barcode_Gen gen;
     gen.run_record = true;
     Load_Barcode_Settings(gen, graphic);
-    gen.run_device_dpi = dpi;
+    gen.run_device_dpi = target.dpi;
     gen.run_frame = Whole_Points(Barcode_Frame_Size(graphic));
     Thread_Designer_Scope scope(gen);
     const QString value = gen.liner_or_2D_font != 0 ? gen.dataText_2D.text : gen.dataText.text;
     if (gen.Get_Image_From_Val(value, gen.HeaderText.text, gen.FooterText.text, true).isNull())
         return {};
-    return Too_Fine_Text(gen.barcodeTypePopup, gen.drawn_modules, dpi, false, gen.run_frame);
+    // The stored picture is drawn as it is, resampled: its module grows
+    // with the resolution, and with the frame when the design is made
+    // larger.
+    const Barcode_Gen::Drawn_Modules& d = gen.drawn_modules;
+    const double module = std::min(d.design, d.fit), least = Least_Module_Pixels(gen.barcodeTypePopup, false);
+    const auto reads = [&](double dpi, double grow) { return module * grow * dpi / 72.0 >= least - 1e-6; };
+    if (!(module > 0) || !(target.dpi > 0) || reads(target.dpi, 1))
+        return {};
+    int dpi = 0;
+    for (const int r : target.resolutions)
+        if (r > target.dpi && reads(r, 1)) {
+            dpi = r;
+            break;
+        }
+    const QSizeF frame = gen.run_frame;
+    const double width =
+        Least_Reading_Width(frame.width(), Widest_Frame(gen.barcodeTypePopup, frame, target.largest_frame),
+                            [&](double w) { return reads(target.dpi, w / frame.width()); });
+    return Too_Fine_Line(name, gen.barcodeTypePopup, module, target.dpi, Ways(target, dpi, width));
+}
+
+QSizeF Largest_Frame_On_Card(const QBXGraphic& graphic, const QRectF& card)
+{
+    const QRectF b = graphic.bounds().normalized();
+    if (card.isEmpty() || !card.contains(b.topLeft()))
+        return {};
+    return QSizeF(card.right() - b.left(), card.bottom() - b.top());
+}
+
+QList<Card_Problem> Design_Barcode_Problems(const GraphicList& side, const QRectF& card,
+                                            const Barcode_Run_Target& target,
+                                            const std::function<bool(const QBXGraphic&)>& skip)
+{
+    QList<Card_Problem> problems;
+    const QHash<const QBXGraphic*, QString> names = Barcode_Names(side);
+    for (const GraphicPtr& g : side) {
+        const auto* barcode = dynamic_cast<const QBXBarcode*>(g.get());
+        if (!barcode || barcode->print_object != 0 || !barcode->ctrl_is_visible || (skip && skip(*barcode)))
+            continue;
+        QString name = names.value(barcode);
+        name[0] = name[0].toUpper();
+        const QString past = barcode->pastCardEdge(card);
+        if (!past.isEmpty())
+            problems << Card_Problem{Problem_Kind::Barcode_Past_Edge, 0, {},
+                                     QStringLiteral("%1 %2: the card cuts it there.").arg(name, past)};
+        Barcode_Run_Target at = target;
+        at.largest_frame = Largest_Frame_On_Card(*barcode, card);
+        const QString fine = Design_Barcode_Too_Fine(*barcode, name, at);
+        if (!fine.isEmpty())
+            problems << Card_Problem{Problem_Kind::Barcode_Too_Fine, 0, {}, fine};
+    }
+    return problems;
 }

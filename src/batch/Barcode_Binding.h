@@ -4,11 +4,17 @@
 // for each other: the graphic's settings are copied into a record of the
 // run's own, the picture is made from it, and neither the shared designer nor
 // Barcode_output_image is touched; no widget is either.
+#include "batch/Card_Problems.h"
 #include "drawing/QBXGraphic.h"
 #include "platform/PointPicture.h"
 
+#include <QHash>
 #include <QImage>
+#include <QList>
+#include <QMutex>
 #include <QStringList>
+
+#include <functional>
 
 class Barcode_Gen;
 
@@ -34,6 +40,14 @@ void Load_Barcode_Settings(Barcode_Gen& gen, const QBXGraphic& graphic);
 // load reads, positions for the lists. Binding fields and picture untouched.
 void Store_Barcode_Settings(QBXGraphic& graphic, const Barcode_Gen& gen);
 
+// What made too-fine rows of a run read, by the row's geometry (its
+// settings, module, modules across and picture size): rows drawn alike read
+// alike, so what makes them read is sought once. Any thread may use it.
+struct Barcode_Remedies {
+    QMutex mutex;
+    QHash<QString, std::pair<int, double>> found; // dpi, frame width
+};
+
 // A barcode made for a row: the picture in points as the generator drew it
 // (bars and captions, drawn anew at any resolution), the resolution the
 // designer keeps its raster at, and why there is no picture.
@@ -48,9 +62,15 @@ struct Barcode_Row_Picture {
     // value ("is cut to ..."); empty when it holds the value whole.
     QString change;
     // A run's picture whose modules are too fine for its device to read:
-    // what they are and what would make them read ("Code 128 bars of
-    // 0.7 px at 72 dpi; it reads from 150 dpi, ..."); empty otherwise.
+    // what they are and what would make them read ("the Code 128 barcode
+    // has bars of 0.7 px (0.25 mm) at 72 dpi; it reads at 150 dpi, ...");
+    // empty otherwise.
     QString too_fine;
+    // What that line offers, each made and found readable before it is
+    // said: a resolution of the output (0: none) and a frame width in
+    // points (0: none).
+    int remedy_dpi = 0;
+    double remedy_frame_width = 0;
     // The raster at the designer's resolution; null for a null picture.
     QImage raster() const { return picture.isNull() ? QImage() : picture.toImage(dpi); }
 };
@@ -65,12 +85,34 @@ struct Barcode_Run_Target {
     bool in_run = false;
     double dpi = 0;
     QSizeF frame;
+    // What a too-fine row's line may offer: the resolutions this output
+    // can be set to besides dpi, whether it is a mail (always 72 dpi: it
+    // names the export's resolutions as exporting instead), and the largest
+    // frame that fits on the card from the frame's corner (empty: no frame
+    // is offered).
+    QList<int> resolutions;
+    bool mailed = false;
+    QSizeF largest_frame;
+    // The barcode as the line names it (empty: Barcode_Name).
+    QString name;
+    // Where a run keeps what it found (none: each row seeks its own).
+    Barcode_Remedies* remedies = nullptr;
 };
+
+// The resolutions the export offers.
+const QList<int>& Export_Resolutions();
 // The barcode of value with the graphic's settings and the given header and
 // footer; a null picture, with its cause, when the value cannot be encoded.
 Barcode_Row_Picture Barcode_Row_Picture_For_Graphic(const QBXGraphic& settings, const QString& value,
                                                     const QString& header, const QString& footer,
                                                     const Barcode_Run_Target& target = {});
+
+// The run row of target made in a frame `width` points wide: a linear
+// row's frame is only wider, a 2-D row's frame and design symbol grow
+// alike. How a frame a too-fine line offers is made and asked.
+Barcode_Row_Picture Barcode_Row_Picture_In_Frame(const QBXGraphic& settings, const QString& value,
+                                                 const QString& header, const QString& footer,
+                                                 const Barcode_Run_Target& target, double width);
 
 // The same barcode as a raster tagged with the designer's resolution; a
 // null image when the value cannot be encoded.
@@ -86,7 +128,23 @@ QSizeF Barcode_Frame_Size(const QBXGraphic& graphic);
 // it shows a header (its first 20 characters), else "the Code 128 barcode".
 QString Barcode_Name(const QBXGraphic& graphic);
 
-// The design's value of the graphic drawn at `dpi` as the canvas shows it
-// (its stored picture, not snapped to the device's pixels): why its
-// modules are too fine to read there, "" when they read.
-QString Design_Barcode_Too_Fine(const QBXGraphic& graphic, double dpi);
+// The names of the visible, printed barcodes of a side, each its own: a name two
+// barcodes share is told apart by where the frame lies ("the Code 128
+// barcode 20 mm from the left, 12 mm from the top").
+QHash<const QBXGraphic*, QString> Barcode_Names(const GraphicList& side);
+
+// The design's value of the graphic drawn at target.dpi as the canvas shows
+// it (its stored picture, not snapped to the device's pixels): why its
+// modules are too fine to read there, with what would make them read, ""
+// when they read. `name` names the barcode.
+QString Design_Barcode_Too_Fine(const QBXGraphic& graphic, const QString& name, const Barcode_Run_Target& target);
+
+// The problems of a side's visible, printed barcodes as the design shows
+// them (card 0): past the card's edge, too fine to read at target.dpi.
+// `skip` leaves out the barcodes a run fills with its rows.
+QList<Card_Problem> Design_Barcode_Problems(const GraphicList& side, const QRectF& card,
+                                            const Barcode_Run_Target& target,
+                                            const std::function<bool(const QBXGraphic&)>& skip = {});
+
+// The largest frame from the graphic's corner that fits in `card`.
+QSizeF Largest_Frame_On_Card(const QBXGraphic& graphic, const QRectF& card);

@@ -85,7 +85,9 @@ int Cards_With_Problems(const QList<Card_Problem>& problems);
 // longer line is counted as the lines it wraps to.
 constexpr int kAlertLineLength = 70;
 // At most this many characters of a cause are shown ("…" after).
-constexpr int kCauseLength = 120;
+// A too-fine barcode's cause (its name, modules and what makes it read)
+// fits whole.
+constexpr int kCauseLength = 200;
 
 // The list an end box shows: "16 of 20 cards carry a problem." (when any
 // card does), then each kind present under its heading, its problems by

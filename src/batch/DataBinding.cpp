@@ -108,14 +108,21 @@ void Fill_Picture(QBXImage& picture, int row, const QString& value, const QStrin
 void Fill_Barcode(QBXGraphic& g, int row, const QString& value, const QString& empty, const Fill_Sources& s)
 {
     auto* barcode = dynamic_cast<QBXBarcode*>(&g);
+    const QString name = s.names && s.names->contains(&g) ? s.names->value(&g) : Barcode_Name(g);
     Barcode_Row_Picture made;
     if (!value.isEmpty()) {
         const Barcode_Picture_Fn& fn = s.barcode ? s.barcode : Default_Barcode_Picture_Function();
         Barcode_Run_Target target;
         target.in_run = s.in_run;
         target.dpi = s.dpi;
-        if (s.in_run)
+        if (s.in_run) {
             target.frame = Barcode_Frame_Size(g);
+            target.resolutions = s.resolutions;
+            target.mailed = s.mailed;
+            target.largest_frame = Largest_Frame_On_Card(g, s.card);
+            target.name = name;
+            target.remedies = s.remedies;
+        }
         if (fn)
             made = fn(g, value, g.header_val, g.footer_val, target);
     }
@@ -140,7 +147,8 @@ void Fill_Barcode(QBXGraphic& g, int row, const QString& value, const QString& e
     } else if (s.in_run && barcode && g.ctrl_is_visible) {
         if (!made.change.isEmpty())
             Note(s.problems, Problem_Kind::Barcode_Changed, row, value, made.change);
-        // Cards with the same too-fine modules make one line.
+        // Cards with the same too-fine modules make one line; each barcode
+        // has its own.
         if (!made.too_fine.isEmpty())
             Note(s.problems, Problem_Kind::Barcode_Too_Fine, row, QString(), made.too_fine);
         // The row's picture is drawn whole from the frame's corner; what
@@ -149,7 +157,7 @@ void Fill_Barcode(QBXGraphic& g, int row, const QString& value, const QString& e
         if (!past.isEmpty()) {
             const double mm = 25.4 / 72;
             Note(s.problems, Problem_Kind::Barcode_Past_Edge, row, value,
-                 QStringLiteral("in %1 ").arg(Barcode_Name(g)) + past
+                 QStringLiteral("in %1 ").arg(name) + past
                      + QStringLiteral(" (the card is %1 x %2 mm).")
                             .arg(std::round(s.card.width() * mm)).arg(std::round(s.card.height() * mm)));
         }
@@ -379,6 +387,14 @@ void Assign_Batch_Values_To_Control(const GraphicList& graphics, int row, const 
 // ---------------------------------------------------------------- run snapshot
 
 namespace {
+// A graphic the rows fill.
+bool Filled(const QBXGraphic& g, const Binding_Counts& counts)
+{
+    return Kind_Of(g) != Kind::None
+        && ((g.data_source_type == 1 && counts.Use_Data_Sheet_Values)
+            || (g.data_source_type == 2 && counts.Use_Excel_Binding_Values));
+}
+
 // Printed graphics at the bottom of a side that no row fills: the run draws
 // them (with the background) once per resolution. Graphics left out of
 // print do not end the count.
@@ -389,10 +405,7 @@ int Unchanging_Bottom(const GraphicList& list, const Binding_Counts& counts)
         const QBXGraphic* g = it->get();
         if (!g || g->print_object != 0)
             continue;
-        const bool filled = Kind_Of(*g) != Kind::None
-            && ((g->data_source_type == 1 && counts.Use_Data_Sheet_Values)
-                || (g->data_source_type == 2 && counts.Use_Excel_Binding_Values));
-        if (filled)
+        if (Filled(*g, counts))
             break;
         ++n;
     }
@@ -434,6 +447,8 @@ Binding_Run_Snapshot::Binding_Run_Snapshot(const Data_Binding& state, const Bind
     back_ = Clone_List(design.back, back_visible_);
     front_underlay_ = std::make_shared<CardUnderlay>(Unchanging_Bottom(front_, counts_));
     back_underlay_ = std::make_shared<CardUnderlay>(Unchanging_Bottom(back_, counts_));
+    front_names_ = Barcode_Names(front_);
+    back_names_ = Barcode_Names(back_);
 }
 
 const GraphicList& Binding_Run_Snapshot::Fill_Side(int row, const QString& side)
@@ -456,6 +471,22 @@ const GraphicList& Binding_Run_Snapshot::Fill_Side(int row, const QString& side)
     sources.card = render_context.frame;
     sources.dpi = output_dpi;
     sources.vector = output_vector;
+    sources.resolutions = output_resolutions;
+    sources.mailed = output_mailed;
+    sources.names = front ? &front_names_ : &back_names_;
+    sources.remedies = remedies_.get();
+    if (bool& checked = front ? front_checked_ : back_checked_; !checked) {
+        // The barcodes no row fills go out as the design shows them.
+        checked = true;
+        Barcode_Run_Target target;
+        target.dpi = output_dpi;
+        target.resolutions = output_resolutions;
+        target.mailed = output_mailed;
+        const Binding_Counts& counts = counts_;
+        for (const Card_Problem& p : Design_Barcode_Problems(
+                 list, render_context.frame, target, [&counts](const QBXGraphic& g) { return Filled(g, counts); }))
+            problems_->Add(p);
+    }
     Assign_Batch_Values_To_Control(list, row, sources);
     return list;
 }

@@ -157,6 +157,13 @@ struct Fill_Sources {
     // when it is bound, so the drawing finds it kept.
     double dpi = 0;
     bool vector = false; // that device draws vector output (a printer)
+    // What a too-fine barcode's line may offer (see Barcode_Run_Target).
+    QList<int> resolutions;
+    bool mailed = false;
+    // The barcodes' names on the side filled (none: Barcode_Name).
+    const QHash<const QBXGraphic*, QString>* names = nullptr;
+    // What made the run's too-fine rows read so far (none: not kept).
+    Barcode_Remedies* remedies = nullptr;
 };
 
 // Writes row `row`'s values into the bound graphics of the list. Each graphic
@@ -201,6 +208,10 @@ public:
     // The device draws vector output (a printer): pictures need at least
     // 300 dpi there, as they are drawn.
     bool output_vector = false;
+    // The other resolutions the output can be set to, and whether it is a
+    // mail: what a too-fine barcode's line may offer.
+    QList<int> output_resolutions;
+    bool output_mailed = false;
 
     // Problems of the use check and of every fill so far.
     QList<Card_Problem> Problems() const { return problems_->List(); }
@@ -219,6 +230,12 @@ private:
     GraphicList back_;
     std::vector<bool> front_visible_;
     std::vector<bool> back_visible_;
+    QHash<const QBXGraphic*, QString> front_names_;
+    QHash<const QBXGraphic*, QString> back_names_;
+    // The barcodes no row fills are checked once a side, at its first fill.
+    bool front_checked_ = false;
+    bool back_checked_ = false;
+    std::shared_ptr<Barcode_Remedies> remedies_ = std::make_shared<Barcode_Remedies>();
     std::shared_ptr<CardUnderlay> front_underlay_;
     std::shared_ptr<CardUnderlay> back_underlay_;
     Barcode_Picture_Fn barcode_;

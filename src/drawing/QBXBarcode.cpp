@@ -1,5 +1,6 @@
 #include "drawing/QBXBarcode.h"
 
+#include <QLocale>
 #include <QStringList>
 #include <cmath>
 
@@ -38,7 +39,9 @@ QString QBXBarcode::pastCardEdge(const QRectF& card) const
         edges << QStringLiteral("right");
     if (edges.isEmpty())
         return {};
-    auto mm = [](double points) { return QString::number(std::ceil(points * 25.4 / 72.0 - 1e-6)); };
+    auto mm = [](double points) {
+        return QLocale(QLocale::English, QLocale::UnitedStates).toString(std::ceil(points * 25.4 / 72.0 - 1e-6), 'f', 0);
+    };
     return QStringLiteral("is %1 x %2 mm and runs past the card's edge at the %3")
         .arg(mm(drawn.width()), mm(drawn.height()), edges.join(QStringLiteral(" and ")));
 }

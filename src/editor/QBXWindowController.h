@@ -575,7 +575,13 @@ public:
     // \"HEADER\" is 63 x 112 mm and runs past the card's edge at the
     // bottom: the card cuts it there."), and the design's value with
     // modules too fine to read at dpi, with what would make it read.
-    static QStringList Barcode_Notices(const GraphicList& graphics, const QRectF& card, double dpi);
+    static QStringList Barcode_Notices(const GraphicList& graphics, const QRectF& card, double dpi,
+                                       const QList<int>& resolutions);
+    // The same for the design's side "F", "B" or "BOTH" going out at dpi, as
+    // problems of no single card; `resolutions` and `mailed` say what the
+    // output offers instead.
+    QList<Card_Problem> Card_Barcode_Problems(const QString& side, double dpi, const QList<int>& resolutions,
+                                              bool mailed);
     // Starts the batch export into a new folder inside `folder` and returns;
     // the run ends on the main thread (Export_Run_Active turns false).
     void Export_Batch_File(const QString& folder);

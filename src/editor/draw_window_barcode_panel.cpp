@@ -89,7 +89,9 @@ void QBXWindowController::Open_Barcode_Window()
         GraphicList placed = panelSelection();
         if (std::find(placed.begin(), placed.end(), graphic) == placed.end())
             placed.push_back(graphic);
-        const QStringList cut = Barcode_Notices(placed, view->bounds(), USED_DPI_VALUE.load());
+        // The designer's own resolutions are the ones it offers.
+        const QList<int> resolutions{72, 150, 300, 600, 1200, 2400};
+        const QStringList cut = Barcode_Notices(placed, view->bounds(), USED_DPI_VALUE.load(), resolutions);
         if (!cut.isEmpty())
             Show_MessageBox(cut.join(QLatin1Char('\n')));
     }

@@ -108,23 +108,31 @@ bool QBXWindowController::Export_Combined_Image(const QImage& front, const QImag
     return Export_File_Function(path, combined, show_msg, message);
 }
 
-QStringList QBXWindowController::Barcode_Notices(const GraphicList& graphics, const QRectF& card, double dpi)
+QStringList QBXWindowController::Barcode_Notices(const GraphicList& graphics, const QRectF& card, double dpi,
+                                                 const QList<int>& resolutions)
 {
+    Barcode_Run_Target target;
+    target.dpi = dpi;
+    target.resolutions = resolutions;
     QStringList sentences;
-    for (const GraphicPtr& g : graphics) {
-        const auto* barcode = dynamic_cast<const QBXBarcode*>(g.get());
-        if (!barcode || barcode->print_object != 0 || !barcode->ctrl_is_visible)
-            continue;
-        QString name = Barcode_Name(*barcode);
-        name[0] = name[0].toUpper();
-        const QString past = barcode->pastCardEdge(card);
-        if (!past.isEmpty())
-            sentences << QStringLiteral("%1 %2: the card cuts it there.").arg(name, past);
-        const QString fine = Design_Barcode_Too_Fine(*barcode, dpi);
-        if (!fine.isEmpty())
-            sentences << QStringLiteral("%1 is too fine to read: %2").arg(name, fine);
-    }
+    for (const Card_Problem& p : Design_Barcode_Problems(graphics, card, target))
+        sentences << Problem_Line(p);
     return sentences;
+}
+
+QList<Card_Problem> QBXWindowController::Card_Barcode_Problems(const QString& side, double dpi,
+                                                             const QList<int>& resolutions, bool mailed)
+{
+    Barcode_Run_Target target;
+    target.dpi = dpi;
+    target.resolutions = resolutions;
+    target.mailed = mailed;
+    QList<Card_Problem> problems;
+    if (side != QLatin1String("F"))
+        problems << Design_Barcode_Problems(Get_Back_Controls_Array(), Card_Render_Context(1).frame, target);
+    if (side != QLatin1String("B"))
+        problems << Design_Barcode_Problems(Get_Front_Controls_Array(), Card_Render_Context(0).frame, target);
+    return problems;
 }
 
 bool QBXWindowController::Export_Single_File(const QString& path, bool show_msg)
@@ -135,10 +143,8 @@ bool QBXWindowController::Export_Single_File(const QString& path, bool show_msg)
         // A barcode the card's edge cuts, or too fine to read at the export's
         // resolution, is said in the end box.
         QStringList cut;
-        if (request.side != QLatin1String("F"))
-            cut << Barcode_Notices(Get_Back_Controls_Array(), Card_Render_Context(1).frame, request.dpi);
-        if (request.side != QLatin1String("B"))
-            cut << Barcode_Notices(Get_Front_Controls_Array(), Card_Render_Context(0).frame, request.dpi);
+        for (const Card_Problem& p : Card_Barcode_Problems(request.side, request.dpi, Export_Resolutions(), false))
+            cut << Problem_Line(p);
         const QString message =
             cut.isEmpty() ? kExportedText : kExportedText + QStringLiteral("\n\n") + cut.join(QLatin1Char('\n'));
         auto render = [&](int side) {

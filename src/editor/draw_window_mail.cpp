@@ -3,6 +3,7 @@
 // as pictures and the rows of a data run, taken on the main thread.
 #include "editor/QBXWindowController.h"
 
+#include "batch/Barcode_Binding.h"
 #include "drawing/QBXRenderingView.h"
 #include "output/MailHost.h"
 
@@ -46,6 +47,8 @@ public:
         Card_Value_In_Process = true;
         std::shared_ptr<Binding_Run_Snapshot> snapshot = c->Take_Binding_Run_Snapshot();
         snapshot->output_dpi = kMailDpi;
+        snapshot->output_resolutions = Export_Resolutions();
+        snapshot->output_mailed = true;
         Mail_Rows rows;
         rows.count = std::max(0, snapshot->Total_Batch_Excel_Card());
         rows.render = [snapshot](int row, const QString& side) {
@@ -54,6 +57,11 @@ public:
         };
         rows.problems = [snapshot] { return snapshot->Problems(); };
         return rows;
+    }
+
+    QList<Card_Problem> Card_Barcode_Problems(const QString& side) override
+    {
+        return c->Card_Barcode_Problems(side, kMailDpi, Export_Resolutions(), true);
     }
 
     void Mail_Data_Run_Ended() override { c->Select_first_row_value_for_design(false); }

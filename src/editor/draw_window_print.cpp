@@ -31,6 +31,10 @@ public:
         return QBXRenderingView::image_From_Card_Graphics(
             side == 0 ? c_.Get_Front_Controls_Array() : c_.Get_Back_Controls_Array(), false, c_.Card_Render_Context(side));
     }
+    QList<Card_Problem> Card_Barcode_Problems(const QString& side, double dpi) override
+    {
+        return c_.Card_Barcode_Problems(side, dpi, {}, false);
+    }
     std::shared_ptr<Binding_Run_Snapshot> Take_Binding_Run_Snapshot() override { return c_.Take_Binding_Run_Snapshot(); }
     void Select_first_row_value_for_design(bool print_box) override { c_.Select_first_row_value_for_design(print_box); }
 

@@ -37,6 +37,9 @@ public:
     virtual Mail_Settings Reload_Mail_Settings() = 0;
     // The current design's side (0 front, 1 back) as a picture.
     virtual QImage Render_Card_Side(int side) = 0;
+    // The problems of the design's barcodes mailed as the design stands
+    // (side "F", "B" or "BOTH").
+    virtual QList<Card_Problem> Card_Barcode_Problems(const QString&) { return {}; }
     // The rows of the sources kept (the other source's use is cleared).
     virtual Mail_Rows Take_Mail_Rows(bool series, bool excel) = 0;
     // After a data run: row 0 back on the design.

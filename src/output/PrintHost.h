@@ -2,6 +2,7 @@
 // What the print window asks of the card editor, without depending on it:
 // which data sources the design prints, the card's two sides as they stand,
 // a snapshot to render data rows from, and putting data row 0 back.
+#include "batch/Card_Problems.h"
 #include "drawing/QBXRenderingView.h"
 
 #include <memory>
@@ -24,6 +25,9 @@ public:
     virtual Print_Data Verify_Card_Count(bool series_on, bool excel_on) = 0;
     // The design's side (0 front, 1 back) rendered as it stands, print flag off.
     virtual CardPicture Render_Design_Side(int side) = 0;
+    // The problems of the design's barcodes printed as the design stands
+    // (side "F", "B" or "BOTH") at dpi.
+    virtual QList<Card_Problem> Card_Barcode_Problems(const QString&, double) { return {}; }
     // Everything a run renders data rows from, copied now (main thread).
     virtual std::shared_ptr<Binding_Run_Snapshot> Take_Binding_Run_Snapshot() = 0;
     // Puts data row 0 back on the design after a run.

@@ -709,6 +709,14 @@ void Print_Wnd::Execute_Printing(bool preview)
     job.back_image = back_image;
     job.data_in_use = data.inUse();
     std::shared_ptr<Binding_Run_Snapshot> snapshot;
+    // Without data the design's barcodes are checked once the printer's
+    // resolution is known.
+    auto design_problems = std::make_shared<QList<Card_Problem>>();
+    job.row_problems = [design_problems] { return *design_problems; };
+    const auto check_design = [&](double dpi) {
+        if (!snapshot && host_)
+            *design_problems = host_->Card_Barcode_Problems(layout.Print_Card_Side, dpi);
+    };
     if (job.data_in_use && host_) {
         snapshot = host_->Take_Binding_Run_Snapshot();
         job.data_rows = snapshot ? snapshot->Total_Batch_Excel_Card() : 0;
@@ -742,6 +750,7 @@ void Print_Wnd::Execute_Printing(bool preview)
         static_cast<void>(printInfo.apply(printer)); // only its resolution is read
         if (snapshot)
             snapshot->output_dpi = printer.logicalDpiX();
+        check_design(printer.logicalDpiX());
         platform::runPrintPreview(int(pages), printInfo.paperSize(), printer.logicalDpiX(),
                                   [&view](QPainter& painter, int sheet, const std::atomic<bool>& stop) {
                                       view.Draw_Sheet(painter, sheet, &stop);
@@ -767,6 +776,7 @@ void Print_Wnd::Execute_Printing(bool preview)
             snapshot->output_dpi = printer.logicalDpiX();
             snapshot->output_vector = true;
         }
+        check_design(printer.logicalDpiX());
         printer.setDocName(QStringLiteral("Cards"));
         if (!Run_With_Progress([&](Print_Progress& progress) { return view.Print(printer, pages, &progress); },
                                Total_Label))

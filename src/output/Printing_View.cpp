@@ -55,7 +55,10 @@ void Printing_View::Fill_Rest(Print_Progress* progress)
 
 QString Printing_View::Problems_Text(const QString& not_drawn_heading) const
 {
-    return run_ ? run_->Problems_Text(not_drawn_heading) : QString();
+    if (run_)
+        return run_->Problems_Text(not_drawn_heading);
+    // Without data: what the design's own barcodes have against them.
+    return job_.row_problems ? ::Problems_Text(job_.row_problems(), 0) : QString();
 }
 
 int Printing_View::Get_Curr_Label_Index(int row, int col) const

@@ -28,7 +28,8 @@ struct Print_Job {
     // Renders data row `row` for side "F" or "B"; a null picture when the
     // row cannot be drawn. Called on the painting thread only.
     std::function<CardPicture(int row, const QString& side)> render_row;
-    // The problems of the rows' values (the run snapshot's); may be empty.
+    // The problems of the rows' values (the run snapshot's), or without
+    // data those of the design's barcodes; may be empty.
     std::function<QList<Card_Problem>()> row_problems;
 };
 

@@ -378,6 +378,7 @@ std::optional<mail::Mail_Request> Send_Mail::Take_Request()
                 request.back = host->Render_Card_Side(1);
             if (request.side != QLatin1String("B"))
                 request.front = host->Render_Card_Side(0);
+            request.render_problems = [problems = host->Card_Barcode_Problems(request.side)] { return problems; };
         }
     }
     return request;

@@ -1,5 +1,6 @@
 #include "output/export_batch_run.h"
 
+#include "batch/Barcode_Binding.h"
 #include "batch/DataBinding.h"
 #include "platform/thread_handoff.h"
 #include "platform/threads.h"
@@ -18,6 +19,7 @@ Export_Batch_Run::Export_Batch_Run(const card_export::Export_Request& request, c
     // Pictures are decoded and 2-D symbols made for the export's resolution.
     for (const std::shared_ptr<Binding_Run_Snapshot>& snapshot : this->snapshots) {
         snapshot->output_dpi = request.dpi;
+        snapshot->output_resolutions = Export_Resolutions();
         cards.Add_Problem_Source([snapshot] { return snapshot->Problems(); });
     }
 }

@@ -1,5 +1,7 @@
 #include "output/export_window.h"
 
+#include "batch/Barcode_Binding.h"
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -18,8 +20,10 @@ QStringList ExportWindow::formatTitles()
 
 QStringList ExportWindow::resolutionTitles()
 {
-    return {QStringLiteral("72"), QStringLiteral("96"), QStringLiteral("150"), QStringLiteral("200"),
-            QStringLiteral("300"), QStringLiteral("600")};
+    QStringList titles;
+    for (const int dpi : Export_Resolutions())
+        titles << QString::number(dpi);
+    return titles;
 }
 
 ExportWindow::ExportWindow(QWidget* parent)

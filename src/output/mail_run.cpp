@@ -386,7 +386,6 @@ Mail_Report Mail_Run::Go()
     report.stopped = p.stop && report.sent < report.planned;
     if (data) {
         report.rows = cards_sent;
-        report.card_problems = cards.Problems();
         if (cards_sent < R)
             report.notes << (R - cards_sent == 1
                                  ? QStringLiteral("Card_%1 was not sent: its row has no recipient.").arg(R)
@@ -394,6 +393,7 @@ Mail_Report Mail_Run::Go()
                                        .arg(cards_sent + 1)
                                        .arg(R));
     }
+    report.card_problems = cards.Problems();
     for (const QString& problem : report.problems)
         Show_NSLog_Message(problem);
     return report;

@@ -414,16 +414,21 @@ TEST(BarcodeBinding, LongTwoDRowsReadFromTheirFrameAtTheOutputsResolution)
     }
     EXPECT_TRUE(run.Problems().isEmpty());
     // Mailed at 72 dpi both rows' modules are too fine, and each line says
-    // what would make them read.
+    // what would make them read: a frame that fits on the card, or export.
     run.output_dpi = 72;
+    run.output_resolutions = Export_Resolutions();
+    run.output_mailed = true;
     run.Fill_Side(0, QStringLiteral("F"));
-    const QStringList fine = Problem_Lines(run.Problems());
-    ASSERT_EQ(fine.size(), 2) << fine.join(QLatin1Char('\n')).toStdString();
-    for (const QString& line : fine)
-        EXPECT_TRUE(line.contains(QRegularExpression(QStringLiteral("^Card 1: (QR Code|PDF417) modules of 0\\.\\d px at "
-                                                                    "72 dpi; it reads from \\d+ dpi, or at 72 dpi in a "
-                                                                    "frame \\d+ mm wide\\.$"))))
-            << line.toStdString();
+    EXPECT_EQ(Problem_Lines(run.Problems()),
+              (QStringList{QStringLiteral("Card 1: the QR Code headed \"HEADER\" has modules of 0.65 px (0.23 mm) at 72 "
+                                          "dpi; it reads in a frame 45 mm wide, or when exported at 150 dpi."),
+                           QStringLiteral("Card 1: the PDF417 headed \"HEADER\" has modules of 0.25 px (0.088 mm) at 72 "
+                                          "dpi; it reads when exported at 300 dpi.")}));
+    // Made as offered, each reads (the PDF417 row at 300 dpi is read above).
+    const Barcode_Row_Picture wider = Barcode_Row_Picture_In_Frame(
+        *qr, QString::fromLatin1(qrValue), qr->header_val, qr->footer_val, {true, 72, Barcode_Frame_Size(*qr)},
+        45 * 72 / 25.4);
+    EXPECT_EQ(Decode(wider.picture.toImage(72), folder.path(), QStringLiteral("wider")), QString::fromLatin1(qrValue));
 
     // A short row fills the same frame as the design's value (whole points
     // of the design's raster).
@@ -440,6 +445,16 @@ TEST(BarcodeBinding, LongTwoDRowsReadFromTheirFrameAtTheOutputsResolution)
     // it; values past PDF417's and Data Matrix's capacity say that.
     EXPECT_TRUE(Barcode_Row_Picture_For_Graphic(*qr, QString::fromLatin1(qrValue), {}, {})
                     .failure.contains(QRegularExpression(QStringLiteral("A size of \\d+ or more holds it\\.$"))));
+    // A picture size too large to raise to the designer's resolution says
+    // why, and the largest that can be made.
+    const int size = qr->qr_size_val;
+    qr->qr_size_val = 984;
+    EXPECT_EQ(Barcode_Row_Picture_For_Graphic(*qr, QStringLiteral("CW-7"), {}, {}).failure,
+              QStringLiteral("No QR Code picture can be made at this size: at 600 dpi a size of 984 is 8,200 pixels "
+                             "wide, more than the 8,192 a picture can have. A size of 983 or less can be made."));
+    qr->qr_size_val = 983;
+    EXPECT_FALSE(Barcode_Row_Picture_For_Graphic(*qr, QStringLiteral("CW-7"), {}, {}).picture.isNull());
+    qr->qr_size_val = size;
     EXPECT_EQ(Barcode_Row_Picture_For_Graphic(*pdf, QString::fromLatin1(Long_Value(2000, 4)), {}, {}, {true, 300, {}})
                   .failure,
               QStringLiteral("Too many characters for PDF417: 2,000; at most 1,108 fit."));
@@ -468,4 +483,50 @@ TEST(BarcodeBinding, LongTwoDRowsReadFromTheirFrameAtTheOutputsResolution)
         "^Card 3: \".*\" in the PDF417 headed \"HEADER\" is \\d+ x \\d+ mm and runs past the card's edge at "
         "the bottom \\(the card is 150 x 100 mm\\)\\.$"))))
         << problems[1].toStdString();
+}
+
+// Every barcode of a run is asked, each on its own line: a fixed Code 128
+// that no row fills is named once for the run, two bound QR Codes of the
+// same name on one card are told apart by where they lie.
+TEST(BarcodeBinding, FixedAndBoundBarcodesAreEachNamedOnTheirOwnLine)
+{
+    TempSeriesFolder folder;
+    folder.write(QStringLiteral("Q.txt"), Long_Value(300, 1) + "\n" + Long_Value(300, 2) + "\n");
+    auto fixed = std::make_shared<QBXBarcode>();
+    fixed->barcode_font_index = Title_Index(QStringLiteral("Code 128"));
+    fixed->linear_font_val = QStringLiteral("CW-FIXED-0001");
+    fixed->header_val = QStringLiteral("SEAT");
+    fixed->Set_Barcode_image(Barcode_Picture_For_Graphic(*fixed, fixed->linear_font_val, fixed->header_val, {}));
+    fixed->setBounds(QRectF(QPointF(10, 10), Barcode_Frame_Size(*fixed)));
+    Binding_Design design;
+    design.front = {fixed};
+    for (const QPointF at : {QPointF(10, 80), QPointF(120, 80)}) {
+        auto qr = Two_D_Barcode("QR Code", QStringLiteral("Q"), at);
+        qr->Set_Barcode_image(Barcode_Picture_For_Graphic(*qr, QStringLiteral("CW-0007"), qr->header_val, {}));
+        design.front.push_back(qr);
+    }
+    Data_Binding binding;
+    binding.Check_Series_Or_Excel_Use_or_not(design, series::Get_datasheet_File_Name_Array(folder.path()), {},
+                                             folder.path());
+    Binding_Run_Snapshot run(binding, design, {});
+    run.render_context.frame = QRectF(0, 0, 300, 250);
+    run.output_dpi = 72;
+    run.output_resolutions = Export_Resolutions();
+    for (int row = 0; row < 2; ++row)
+        run.Fill_Side(row, QStringLiteral("F"));
+    const QString qr = QStringLiteral(
+        "the QR Code headed \"HEADER\" %1 mm from the left, 29 mm from the top has modules of 0.87 px (0.31 mm) at "
+        "72 dpi; it reads at 96 dpi, or in a frame 33 mm wide.");
+    EXPECT_EQ(Problems_Text(run.Problems(), 2),
+              QStringLiteral("2 of 2 cards carry a problem.\nBarcodes too fine to read:\n"
+                             "The Code 128 headed \"SEAT\" has bars of 1.4 px (0.51 mm) at 72 dpi; it reads at 150 "
+                             "dpi.\nCards 1\u20132: %1\nCards 1\u20132: %2")
+                  .arg(qr.arg(4), qr.arg(43)));
+
+    // Sizes past the card carry thousands separators, as the other figures do.
+    QImage one(1, 1, QImage::Format_RGB32);
+    one.fill(Qt::black);
+    fixed->row_picture = PointPicture::fromImage(one, QSizeF(1702 * 72 / 25.4, 25 * 72 / 25.4));
+    EXPECT_EQ(fixed->pastCardEdge(QRectF(0, 0, 300, 250)),
+              QStringLiteral("is 1,702 x 25 mm and runs past the card's edge at the right"));
 }

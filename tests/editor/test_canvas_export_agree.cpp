@@ -229,7 +229,7 @@ TEST(CanvasAndExport, RunRowsOfEveryLengthExportWholeOrAreListed)
         }
     }
     const QString message = Export_File_Message.get();
-    for (const char* line : {"Card 3: Code 128 bars of ", "Card 4: Code 128 bars of "})
+    for (const char* line : {"Card 3: the Code 128 barcode has bars of ", "Card 4: the Code 128 barcode has bars of "})
         EXPECT_TRUE(message.contains(QLatin1String(line))) << message.toStdString();
     EXPECT_EQ(message.count(QStringLiteral("runs past the card's edge")), 0) << message.toStdString();
     for (const QString& f : QDir(Data_Folder_Path).entryList(QDir::Files))

@@ -25,6 +25,14 @@ struct Plain_Print_Host : PrintHost {
     Print_Data Check_Series_Or_Excel_Use_or_not() override { return {}; }
     Print_Data Verify_Card_Count(bool, bool) override { return {}; }
     CardPicture Render_Design_Side(int) override { return Solid_Card(card.width(), card.height(), colour); }
+    // The design's barcode problems, and the sides and resolutions asked.
+    QList<Card_Problem> barcode_problems;
+    QStringList barcodes_asked;
+    QList<Card_Problem> Card_Barcode_Problems(const QString& side, double dpi) override
+    {
+        barcodes_asked << QStringLiteral("%1 %2").arg(side).arg(dpi);
+        return barcode_problems;
+    }
     std::shared_ptr<Binding_Run_Snapshot> Take_Binding_Run_Snapshot() override { return {}; }
     void Select_first_row_value_for_design(bool) override {}
 };

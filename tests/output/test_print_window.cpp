@@ -17,6 +17,7 @@
 #include "support/test_responder.h"
 
 #include <QApplication>
+#include <QPrinter>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -469,4 +470,24 @@ TEST_F(PrintWindow, APreviewsBoxCountsEveryCardOfTheRun)
     const QStringList alerts = testResponder().texts(QStringLiteral("alert"));
     ASSERT_EQ(alerts.size(), 1);
     EXPECT_TRUE(alerts[0].startsWith(QStringLiteral("\n15 of 20 cards carry a problem.\n"))) << alerts[0].toStdString();
+}
+
+// A design without data has its barcodes checked at the printer's
+// resolution, in print and preview alike, and what is wrong with them is
+// said when the run ends.
+TEST_F(PrintWindow, ADesignWithoutDataHasItsBarcodesChecked)
+{
+    host.barcode_problems = {Card_Problem{Problem_Kind::Barcode_Too_Fine, 0, {},
+                                          QStringLiteral("The Code 128 barcode has bars of 0.5 px.")}};
+    Open([&] {
+        testResponder().answerAlert(Answer::Ok);
+        w.Execute_Printing(false);
+        testResponder().onDialog([](QDialog& preview) { preview.done(0); });
+        testResponder().answerAlert(Answer::Ok);
+        w.Execute_Printing(true);
+        EXPECT_EQ(testResponder().texts(QStringLiteral("alert")),
+                  QStringList(2, QStringLiteral("\nBarcodes too fine to read:\nThe Code 128 barcode has bars of 0.5 px.")));
+    });
+    const QString asked = QStringLiteral("F %1").arg(QPrinter(QPrinter::HighResolution).logicalDpiX());
+    EXPECT_EQ(host.barcodes_asked, QStringList(2, asked));
 }

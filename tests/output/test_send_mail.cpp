@@ -112,6 +112,13 @@ TEST(MailRun, CardModeMailsTheSidesOncePerRecipientBackFirstAsTheExportWritesThe
     }
     EXPECT_EQ(Run_Folders(), folders_before);
     EXPECT_TRUE(QFileInfo(planted).isSymLink());
+
+    // What the design's barcodes have against them is said after the run.
+    request.render_problems = [] {
+        return QList<Card_Problem>{{Problem_Kind::Barcode_Too_Fine, 0, {}, QStringLiteral("The QR Code barcode ...")}};
+    };
+    EXPECT_EQ(mail::Run_Mail(request, progress).Text(),
+              mail::Sent_Text + QStringLiteral("\n\nBarcodes too fine to read:\nThe QR Code barcode ..."));
     qputenv("TMPDIR", old_tmp);
 }
 
