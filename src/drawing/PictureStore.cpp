@@ -269,7 +269,7 @@ void PictureStore::decodeTogether(const std::vector<std::pair<platform::StoredPi
                 missing.emplace_back(stored, need);
         }
     }
-    if (missing.size() < 2)
+    if (missing.empty())
         return;
     std::atomic<size_t> next{0};
     auto work = [this, &missing, &next] {

@@ -67,7 +67,8 @@ public:
     // Decodes the pictures not kept yet at their needs on several threads at
     // once (on this one alone when the system refuses them), so a surface
     // that shows many of them for the first time waits for the longest, not
-    // for the sum. Pictures already kept cost a look-up and start no thread.
+    // for the sum. Pictures already kept cost a look-up and start no thread;
+    // one picture alone is decoded on this thread.
     void decodeTogether(const std::vector<std::pair<platform::StoredPicture, QSize>>& wanted);
 
     // Lets go of every decoded picture kept (a design closed: its pictures

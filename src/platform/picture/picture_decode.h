@@ -117,6 +117,10 @@ private:
     CurrentInstance<DecodeBudget> current_{this};
 };
 
+// What is said of a picture placed or shown whose data is damaged: the
+// part read is shown.
+QString shownInPart(const QString& name, const QString& notice);
+
 // File name suffixes of the kinds read, each in lower and upper case, as
 // the open panels and picture folders list them.
 const QStringList& pictureFileSuffixes();

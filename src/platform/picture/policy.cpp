@@ -231,6 +231,11 @@ qint64 DecodeBudget::peak() const
     return peak_;
 }
 
+QString shownInPart(const QString& name, const QString& notice)
+{
+    return QStringLiteral("The picture %1 is shown only in part: %2.").arg(name, notice);
+}
+
 const QStringList& pictureFileSuffixes()
 {
     static const QStringList suffixes = [] {
