@@ -6,7 +6,6 @@
 #include "app/AppHelpers.h"
 #include "app/Globals.h"
 #include "barcode/BarcodeGlobals.h"
-#include "drawing/PictureStore.h"
 #include "drawing/QBXGraphicView.h"
 #include "editor/panel_controls.h"
 #include "platform/color_well.h"

@@ -142,6 +142,7 @@ void QBXWindowController::Open_Btn_Clicked(QObject*)
         // a refused file leaves the design, its undo history, its side and
         // the title as they were.
         Open_Log_File();
+        Read_Shown_Pictures();
         Undo_Redo_Button_state();
     } catch (const std::exception& e) {
         Show_NSLog_Message(QString::fromUtf8(e.what()));

@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QCursor>
 #include <QEventLoop>
-#include <QTimer>
 #include <atomic>
 #include <thread>
 
