@@ -824,8 +824,9 @@ public:
     // the main thread.
     static bool Check_Picture_File(const QString& path);
     // Reads the pictures the current side's canvas shows that are not read
-    // for its zoom yet off the main thread, so its next paint finds them.
-    void Read_Shown_Pictures();
+    // for its zoom yet off the main thread, so its next paint finds them;
+    // with sayShownInPart, says those whose data is damaged.
+    void Read_Shown_Pictures(bool sayShownInPart = false);
 
     QCheckBox* Card_border_chk = nullptr;
     QGroupBox* Card_Border_Box = nullptr;

@@ -27,13 +27,27 @@ bool QBXWindowController::Check_Picture_File(const QString& path)
     return false;
 }
 
-void QBXWindowController::Read_Shown_Pictures()
+void QBXWindowController::Read_Shown_Pictures(bool sayShownInPart)
 {
     QBXGraphicView* canvas = currentSideCanvas();
     if (!canvas)
         return;
     const auto pictures = canvas->picturesShown(
         drawing::picturePixelsPerPoint(canvas->zoom() * canvas->devicePixelRatioF(), false), canvas->bounds());
-    if (!pictures.empty())
-        platform::runWhileBusy([&] { drawing::decodeTogether(pictures); });
+    if (pictures.empty())
+        return;
+    platform::runWhileBusy([&] { drawing::decodeTogether(pictures); });
+    if (!sayShownInPart)
+        return;
+    // Found read: each damaged one is said once.
+    QStringList said;
+    for (const auto& [stored, need] : pictures)
+        if (const drawing::PicturePtr shown = drawing::pictureFor(stored, need); shown && !shown->notice.isEmpty()) {
+            const QString text = platform::shownInPart(
+                stored.path().isEmpty() ? QStringLiteral("stored in the design") : stored.path(), shown->notice);
+            if (!said.contains(text))
+                said << text;
+        }
+    if (!said.isEmpty())
+        Show_MessageBox(said.join(QLatin1Char('\n')));
 }

@@ -42,8 +42,9 @@ struct PictureWaits : ::testing::Test {
 } // namespace
 
 // The background, the picture tool and the signature say that a damaged
-// picture is shown only in part, as the picture panel does, and take it;
-// its thumbnail shows the part read and says the same.
+// picture is shown only in part, as the picture panel does, and take it; so
+// does a design holding it when opened, and its thumbnail shows the part
+// read and says the same.
 TEST_F(PictureWaits, ADamagedPictureIsTakenAndSaidOnEveryRoad)
 {
     const QByteArray jpeg = hostile::noiseJpeg();
@@ -79,6 +80,18 @@ TEST_F(PictureWaits, ADamagedPictureIsTakenAndSaidOnEveryRoad)
         c->Arrow_Tool_Clicked(nullptr);
     }
     EXPECT_EQ(c->Back_card_Prop.Card_BG_Image_Path + c->Front_card_Prop.Card_BG_Image_Path, cut);
+
+    // A design holding it says so when it is opened.
+    Project_File_Name = dir.filePath(QStringLiteral("design.dcard"));
+    ASSERT_TRUE(c->Save_project_file(false, false));
+    testResponder().reset();
+    testResponder().answerAlert(platform::modal::AlertAnswer::No);
+    testResponder().answerFilePanel({Project_File_Name});
+    testResponder().answerAlert(platform::modal::AlertAnswer::Ok);
+    c->Open_Btn_Clicked(nullptr);
+    const QStringList said = testResponder().texts(QStringLiteral("alert"));
+    ASSERT_FALSE(said.isEmpty());
+    EXPECT_TRUE(said.last().contains(QStringLiteral("is shown only in part: "))) << said.last().toStdString();
 
     QString notice;
     EXPECT_FALSE(platform::ThumbnailLoader::readThumbnail(cut, 64, &notice).isNull());
