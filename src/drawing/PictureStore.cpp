@@ -120,6 +120,18 @@ QString nameOf(const platform::StoredPicture& stored)
     return stored.path().isEmpty() ? QStringLiteral("stored in the design") : stored.path();
 }
 
+// Counts the decodes running at once while it lives.
+struct Decoding {
+    Decoding(std::atomic<int>& running, std::atomic<int>& mostAtOnce) : running(running)
+    {
+        const int now = ++running;
+        for (int most = mostAtOnce.load(); now > most && !mostAtOnce.compare_exchange_weak(most, now);) {
+        }
+    }
+    ~Decoding() { --running; }
+    std::atomic<int>& running;
+};
+
 // Bytes the kept pictures may take now: what the stored pictures alive leave
 // of the whole, within the least and the most kept.
 qint64 keptAllowance()
@@ -135,14 +147,7 @@ PicturePtr PictureStore::State::decode(const platform::StoredPicture& stored, QS
     ++decodes;
     QImage image;
     {
-        // Counts the decodes running at once.
-        const int now = ++decodingNow;
-        for (int most = mostAtOnce.load(); now > most && !mostAtOnce.compare_exchange_weak(most, now);) {
-        }
-        struct Ended {
-            std::atomic<int>& running;
-            ~Ended() { --running; }
-        } ended{decodingNow};
+        const Decoding counted(decodingNow, mostAtOnce);
         image = stored.image(target, why);
     }
     if (image.isNull()) {
