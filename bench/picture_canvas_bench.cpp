@@ -88,14 +88,14 @@ int main(int argc, char** argv)
         editor.controller.setZoomFactor(zoom);
         if (zoom == 1.0)
             editor.document.insertIntoList(QStringLiteral("graphics"), graphics, at);
-        const qint64 decodes = drawing::picturesDecoded();
+        const qint64 decodes = drawing::PictureStore::current().decodes();
         QElapsedTimer first;
         first.start();
         for (int i = 0; i < 5; ++i)
             QApplication::processEvents();
         repaintMs(canvas);
         const double first_ms = double(first.nsecsElapsed()) / 1e6;
-        const qint64 first_decodes = drawing::picturesDecoded() - decodes;
+        const qint64 first_decodes = drawing::PictureStore::current().decodes() - decodes;
         std::vector<double> ms;
         for (int run = 0; run < 20; ++run)
             ms.push_back(repaintMs(canvas));
@@ -103,8 +103,8 @@ int main(int argc, char** argv)
         std::printf("zoom %3.0f %%: first repaint %7.1f ms (%lld decodes); then median %6.1f ms, max %6.1f ms "
                     "(%lld decodes in 20); kept %.0f MiB, resident %.0f MiB (peak %.0f)\n",
                     zoom * 100, first_ms, static_cast<long long>(first_decodes), s.median, s.max,
-                    static_cast<long long>(drawing::picturesDecoded() - decodes - first_decodes),
-                    double(drawing::keptPictureBytes()) / 1048576.0, residentKiB("VmRSS:") / 1024.0,
+                    static_cast<long long>(drawing::PictureStore::current().decodes() - decodes - first_decodes),
+                    double(drawing::PictureStore::current().keptBytes()) / 1048576.0, residentKiB("VmRSS:") / 1024.0,
                     residentKiB("VmHWM:") / 1024.0);
     }
     editor.controller.setDocument(nullptr);

@@ -13,6 +13,8 @@
 
 int main(int argc, char** argv)
 {
+    // Made before the application, whose end waits for the drawing threads.
+    platform::DecodeBudget decodeBudget;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Cardwright"));
     QApplication::setApplicationDisplayName(QStringLiteral("Cardwright"));

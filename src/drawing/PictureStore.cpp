@@ -21,9 +21,6 @@
 namespace drawing {
 namespace {
 
-QMutex gLogMutex;
-QSet<QString> gLogged;
-
 // A stored picture's weak identity: equal for copies of one picture, never
 // taken over by a later picture while held, and never keeping its bytes.
 using Identity = std::weak_ptr<const void>;
@@ -48,48 +45,70 @@ platform::StoredPicture pinned(const platform::StoredPicture& stored)
     return stored.path().isEmpty() ? platform::StoredPicture() : stored;
 }
 
-// Decoded pictures, most recently drawn first.
+// A decoded picture kept.
 struct Kept {
     Identity id;
     QSize covers; // the need it was decoded for
     PicturePtr picture;
     platform::StoredPicture pin;
 };
-// Standard primitives, whose waits the race check can follow.
-std::mutex gKeptMutex;
-std::condition_variable gDecodeEnded;
-std::list<Kept> gKept;
-ByIdentity<std::list<Kept>::iterator> gKeptIndex;
-qint64 gKeptBytes = 0;
-// Pictures whose data could not be decoded, with the reason: repaints do not
-// read them again (a file changed since is another stored picture).
+// A picture whose data could not be decoded, with the reason: repaints do
+// not read it again (a file changed since is another stored picture).
 struct Failed {
     QString reason;
     platform::StoredPicture pin;
 };
-ByIdentity<Failed> gFailed;
-// Pictures being decoded now: other draws of them wait for the result.
-std::set<Identity, IdentityLess> gDecoding;
-std::atomic<qint64> gDecodes{0};
-std::atomic<int> gDecodingNow{0};
-std::atomic<int> gMostAtOnce{0};
-// Reasons logged per picture.
-ByIdentity<QSet<QString>> gLoggedFor;
 
-// Logs the text once per picture and key (thread-safe).
-void logOnceFor(const platform::StoredPicture& stored, const QString& key, const QString& text)
-{
+} // namespace
+
+// What a store holds: its locks, the pictures kept, failed and being
+// decoded, what was logged, and its counters.
+struct PictureStore::State {
+    QMutex logMutex;
+    QSet<QString> logged;
+    ByIdentity<QSet<QString>> loggedFor; // reasons logged per picture
+    // Standard primitives, whose waits the race check can follow.
+    std::mutex keptMutex;
+    std::condition_variable decodeEnded;
+    // Decoded pictures, most recently drawn first.
+    std::list<Kept> kept;
+    ByIdentity<std::list<Kept>::iterator> keptIndex;
+    qint64 keptBytes = 0;
+    ByIdentity<Failed> failed;
+    // Pictures being decoded now: other draws of them wait for the result.
+    std::set<Identity, IdentityLess> decoding;
+    std::atomic<qint64> decodes{0};
+    std::atomic<int> decodingNow{0};
+    std::atomic<int> mostAtOnce{0};
+
+    // Logs the text once per picture and key (thread-safe).
+    void logOnceFor(const platform::StoredPicture& stored, const QString& key, const QString& text)
     {
-        QMutexLocker lock(&gLogMutex);
-        if (gLoggedFor.size() >= 256)
-            dropGone(gLoggedFor);
-        QSet<QString>& logged = gLoggedFor[stored.identity()];
-        if (logged.contains(key))
-            return;
-        logged.insert(key);
+        {
+            QMutexLocker lock(&logMutex);
+            if (loggedFor.size() >= 256)
+                dropGone(loggedFor);
+            QSet<QString>& said = loggedFor[stored.identity()];
+            if (said.contains(key))
+                return;
+            said.insert(key);
+        }
+        Show_NSLog_Message(text);
     }
-    Show_NSLog_Message(text);
-}
+
+    PicturePtr decode(const platform::StoredPicture& stored, QSize target, QString* why);
+
+    void forget(std::list<Kept>::iterator it)
+    {
+        keptBytes -= it->picture->image.sizeInBytes();
+        keptIndex.erase(it->id);
+        kept.erase(it);
+    }
+
+    void keep(const platform::StoredPicture& stored, const Identity& id, QSize target, const PicturePtr& pic);
+};
+
+namespace {
 
 bool covers(QSize held, QSize wanted)
 {
@@ -103,21 +122,32 @@ QString nameOf(const platform::StoredPicture& stored)
 
 // Counts the decodes running at once while it lives.
 struct Decoding {
-    Decoding()
+    Decoding(std::atomic<int>& running, std::atomic<int>& mostAtOnce) : running(running)
     {
-        const int now = ++gDecodingNow;
-        for (int most = gMostAtOnce.load(); now > most && !gMostAtOnce.compare_exchange_weak(most, now);) {
+        const int now = ++running;
+        for (int most = mostAtOnce.load(); now > most && !mostAtOnce.compare_exchange_weak(most, now);) {
         }
     }
-    ~Decoding() { --gDecodingNow; }
+    ~Decoding() { --running; }
+    std::atomic<int>& running;
 };
 
-PicturePtr decode(const platform::StoredPicture& stored, QSize target, QString* why)
+// Bytes the kept pictures may take now: what the stored pictures alive leave
+// of the whole, within the least and the most kept.
+qint64 keptAllowance()
 {
-    ++gDecodes;
+    return std::clamp(kPictureMemoryBytes - platform::StoredPicture::heldBytes(), kMinKeptPictureBytes,
+                      kKeptPictureBytes);
+}
+
+} // namespace
+
+PicturePtr PictureStore::State::decode(const platform::StoredPicture& stored, QSize target, QString* why)
+{
+    ++decodes;
     QImage image;
     {
-        const Decoding counted;
+        const Decoding counted(decodingNow, mostAtOnce);
         image = stored.image(target, why);
     }
     if (image.isNull()) {
@@ -145,38 +175,26 @@ PicturePtr decode(const platform::StoredPicture& stored, QSize target, QString* 
     return pic;
 }
 
-// Bytes the kept pictures may take now: what the stored pictures alive leave
-// of the whole, within the least and the most kept.
-qint64 keptAllowance()
+// Keeps a decoded picture (keptMutex held): first the pictures whose stored
+// picture has gone, then the least recently drawn give way.
+void PictureStore::State::keep(const platform::StoredPicture& stored, const Identity& id, QSize target,
+                               const PicturePtr& pic)
 {
-    return std::clamp(kPictureMemoryBytes - platform::StoredPicture::heldBytes(), kMinKeptPictureBytes,
-                      kKeptPictureBytes);
-}
-
-void forget(std::list<Kept>::iterator it)
-{
-    gKeptBytes -= it->picture->image.sizeInBytes();
-    gKeptIndex.erase(it->id);
-    gKept.erase(it);
-}
-
-// Keeps a decoded picture (gKeptMutex held): first the pictures whose
-// stored picture has gone, then the least recently drawn give way.
-void keep(const platform::StoredPicture& stored, const Identity& id, QSize target, const PicturePtr& pic)
-{
-    if (const auto found = gKeptIndex.find(id); found != gKeptIndex.end())
+    if (const auto found = keptIndex.find(id); found != keptIndex.end())
         forget(found->second);
-    for (auto it = gKept.begin(); it != gKept.end();)
+    for (auto it = kept.begin(); it != kept.end();)
         it = it->id.expired() ? (forget(it++), it) : std::next(it);
-    gKept.push_front(Kept{id, target, pic, pinned(stored)});
-    gKeptIndex.emplace(id, gKept.begin());
-    gKeptBytes += pic->image.sizeInBytes();
+    kept.push_front(Kept{id, target, pic, pinned(stored)});
+    keptIndex.emplace(id, kept.begin());
+    keptBytes += pic->image.sizeInBytes();
     const qint64 allowance = keptAllowance();
-    while (gKeptBytes > allowance && gKept.size() > 1)
-        forget(std::prev(gKept.end()));
+    while (keptBytes > allowance && kept.size() > 1)
+        forget(std::prev(kept.end()));
 }
 
-} // namespace
+PictureStore::PictureStore() : d(std::make_unique<State>()) {}
+
+PictureStore::~PictureStore() = default;
 
 QSize pixelsNeeded(QSizeF points, double pixelsPerPoint)
 {
@@ -190,7 +208,7 @@ QSize pixelsNeeded(QSizeF points, double pixelsPerPoint)
     return QSize(pixels(points.width()), pixels(points.height()));
 }
 
-PicturePtr pictureFor(const platform::StoredPicture& stored, QSize need, QString* why)
+PicturePtr PictureStore::pictureFor(const platform::StoredPicture& stored, QSize need, QString* why)
 {
     QString reason;
     if (!why)
@@ -199,66 +217,67 @@ PicturePtr pictureFor(const platform::StoredPicture& stored, QSize need, QString
         return nullptr;
     const QSize target = platform::sizeCovering(stored.size(), need);
     const Identity id = stored.identity();
-    std::unique_lock lock(gKeptMutex);
+    std::unique_lock lock(d->keptMutex);
     for (;;) {
-        if (const auto found = gKeptIndex.find(id); found != gKeptIndex.end() && covers(found->second->covers, target)) {
-            gKept.splice(gKept.begin(), gKept, found->second);
-            return gKept.front().picture;
+        if (const auto found = d->keptIndex.find(id); found != d->keptIndex.end() && covers(found->second->covers, target)) {
+            d->kept.splice(d->kept.begin(), d->kept, found->second);
+            return d->kept.front().picture;
         }
-        if (const auto failed = gFailed.find(id); failed != gFailed.end()) {
+        if (const auto failed = d->failed.find(id); failed != d->failed.end()) {
             *why = failed->second.reason;
             return nullptr;
         }
-        if (!gDecoding.count(id))
+        if (!d->decoding.count(id))
             break;
         // Another draw decodes it: its result serves when it covers this need.
-        gDecodeEnded.wait(lock);
+        d->decodeEnded.wait(lock);
     }
-    gDecoding.insert(id);
+    d->decoding.insert(id);
     lock.unlock();
     PicturePtr pic;
     try {
-        pic = decode(stored, target, why);
+        pic = d->decode(stored, target, why);
     } catch (...) {
         lock.lock();
-        gDecoding.erase(id);
-        gDecodeEnded.notify_all();
+        d->decoding.erase(id);
+        d->decodeEnded.notify_all();
         throw;
     }
     lock.lock();
-    gDecoding.erase(id);
-    gDecodeEnded.notify_all();
+    d->decoding.erase(id);
+    d->decodeEnded.notify_all();
     if (!pic) {
-        if (gFailed.size() >= 256)
-            dropGone(gFailed);
-        if (gFailed.size() >= 256)
-            gFailed.clear();
-        gFailed[id] = Failed{*why, pinned(stored)};
+        if (d->failed.size() >= 256)
+            dropGone(d->failed);
+        if (d->failed.size() >= 256)
+            d->failed.clear();
+        d->failed[id] = Failed{*why, pinned(stored)};
         return nullptr;
     }
-    keep(stored, id, target, pic);
+    d->keep(stored, id, target, pic);
     return pic;
 }
 
-void decodeTogether(const std::vector<std::pair<platform::StoredPicture, QSize>>& wanted)
+void PictureStore::decodeTogether(const std::vector<std::pair<platform::StoredPicture, QSize>>& wanted)
 {
     std::vector<std::pair<platform::StoredPicture, QSize>> missing;
     {
-        std::unique_lock lock(gKeptMutex);
+        std::unique_lock lock(d->keptMutex);
         for (const auto& [stored, need] : wanted) {
             if (stored.isNull())
                 continue;
             const Identity id = stored.identity();
-            const auto found = gKeptIndex.find(id);
-            if ((found == gKeptIndex.end() || !covers(found->second->covers, platform::sizeCovering(stored.size(), need)))
-                && !gFailed.count(id))
+            const auto found = d->keptIndex.find(id);
+            if ((found == d->keptIndex.end()
+                 || !covers(found->second->covers, platform::sizeCovering(stored.size(), need)))
+                && !d->failed.count(id))
                 missing.emplace_back(stored, need);
         }
     }
-    if (missing.size() < 2)
+    if (missing.empty())
         return;
     std::atomic<size_t> next{0};
-    auto work = [&missing, &next] {
+    auto work = [this, &missing, &next] {
         for (size_t i; (i = next++) < missing.size();)
             pictureFor(missing[i].first, missing[i].second);
     };
@@ -288,13 +307,13 @@ PicturePtr loadPicture(const QString& path, QSize need, QString* why)
     return pictureFor(stored, need, why);
 }
 
-void logOnce(const QString& key, const QString& text)
+void PictureStore::logOnce(const QString& key, const QString& text)
 {
     {
-        QMutexLocker lock(&gLogMutex);
-        if (gLogged.contains(key))
+        QMutexLocker lock(&d->logMutex);
+        if (d->logged.contains(key))
             return;
-        gLogged.insert(key);
+        d->logged.insert(key);
     }
     Show_NSLog_Message(text);
 }
@@ -309,32 +328,32 @@ QSizeF cappedPointSize(QSizeF size)
     return QSizeF(std::min(size.width(), 724.0), std::min(size.height(), 468.0));
 }
 
-void releaseDecodedPictures()
+void PictureStore::release()
 {
     {
-        std::unique_lock lock(gKeptMutex);
-        gKept.clear();
-        gKeptIndex.clear();
-        gKeptBytes = 0;
-        gFailed.clear();
+        std::unique_lock lock(d->keptMutex);
+        d->kept.clear();
+        d->keptIndex.clear();
+        d->keptBytes = 0;
+        d->failed.clear();
     }
     ::malloc_trim(0);
 }
 
-qint64 picturesDecoded()
+qint64 PictureStore::decodes() const
 {
-    return gDecodes.load();
+    return d->decodes.load();
 }
 
-int mostDecodesAtOnce()
+int PictureStore::mostDecodesAtOnce()
 {
-    return gMostAtOnce.exchange(0);
+    return d->mostAtOnce.exchange(0);
 }
 
-qint64 keptPictureBytes()
+qint64 PictureStore::keptBytes() const
 {
-    std::unique_lock lock(gKeptMutex);
-    return gKeptBytes;
+    std::unique_lock lock(d->keptMutex);
+    return d->keptBytes;
 }
 
 QString standardizedPath(const QString& path)

@@ -414,6 +414,22 @@ bool QBXGraphicView::needsToDraw(const QRectF& rect, const QRectF& dirty) const
     return m_dirtyRegion.intersects(px.toAlignedRect());
 }
 
+std::vector<std::pair<platform::StoredPicture, QSize>> QBXGraphicView::picturesShown(double pixelsPerPoint,
+                                                                                    const QRectF& dirty) const
+{
+    std::vector<std::pair<platform::StoredPicture, QSize>> pictures;
+    if (CanvasHost* host = drawing::canvasHost())
+        if (auto background = host->cardBackgroundPicture(bounds(), pixelsPerPoint); !background.first.isNull())
+            pictures.push_back(std::move(background));
+    for (const GraphicPtr& g : graphics()) {
+        if (!g || !g->ctrl_is_visible || !needsToDraw(g->drawingBounds(), dirty))
+            continue;
+        if (platform::StoredPicture picture = g->pictureShown(); !picture.isNull())
+            pictures.emplace_back(std::move(picture), g->picturePixelsNeeded(pixelsPerPoint));
+    }
+    return pictures;
+}
+
 void QBXGraphicView::drawRect(QPainter& painter, const QRectF& dirty)
 {
     if (CanvasHost* host = drawing::canvasHost()) {
@@ -434,23 +450,10 @@ void QBXGraphicView::drawRect(QPainter& painter, const QRectF& dirty)
     context.deviceScale = m_zoom * devicePixelRatioF();
     context.refreshCanvas = [] { drawing::requestRefresh(); };
     // The pictures this paint shows that are not decoded for the zoom yet
-    // (the background's and every graphic's that draws one) are decoded
-    // together first; one picture alone is decoded by its own draw.
-    {
-        const double scale = drawing::pictureScale(painter);
-        std::vector<std::pair<platform::StoredPicture, QSize>> pictures;
-        if (CanvasHost* host = drawing::canvasHost())
-            if (auto background = host->cardBackgroundPicture(bounds(), scale); !background.first.isNull())
-                pictures.push_back(std::move(background));
-        for (const GraphicPtr& g : list) {
-            if (!g || !g->ctrl_is_visible || !needsToDraw(g->drawingBounds(), dirty))
-                continue;
-            if (platform::StoredPicture picture = g->pictureShown(); !picture.isNull())
-                pictures.emplace_back(std::move(picture), g->picturePixelsNeeded(scale));
-        }
-        if (pictures.size() > 1)
-            drawing::decodeTogether(pictures);
-    }
+    // are decoded together first; one picture alone is decoded by its own
+    // draw.
+    if (const auto pictures = picturesShown(drawing::pictureScale(painter), dirty); pictures.size() > 1)
+        drawing::decodeTogether(pictures);
     for (int i = int(list.size()) - 1; i >= 0; --i) {
         const GraphicPtr& g = list[size_t(i)];
         if (!g)

@@ -101,6 +101,11 @@ public:
     // Draws the background, the grid, the graphics and their handles into a
     // painter already scaled to points.
     void drawRect(QPainter& painter, const QRectF& dirty);
+    // The pictures a paint of dirty shows (the background's and every
+    // visible graphic's that draws one) with the pixels each needs at
+    // pixelsPerPoint.
+    std::vector<std::pair<platform::StoredPicture, QSize>> picturesShown(double pixelsPerPoint,
+                                                                         const QRectF& dirty) const;
 
     // ---- ruler marks ----
     void beginEchoingMoveToRulers(const QRectF& rect);

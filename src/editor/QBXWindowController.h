@@ -825,8 +825,14 @@ public:
     // Shows the all-text font as "name ( size )".
     void Show_All_Text_Font();
     // Picture checks of every chooser: true when the file decodes as a
-    // picture, else the message naming it.
+    // picture, else the message naming it; one whose data is damaged is
+    // taken, saying that only part of it is shown. A large one is read off
+    // the main thread.
     static bool Check_Picture_File(const QString& path);
+    // Reads the pictures the current side's canvas shows that are not read
+    // for its zoom yet off the main thread, so its next paint finds them;
+    // with sayShownInPart, says those whose data is damaged.
+    void Read_Shown_Pictures(bool sayShownInPart = false);
 
     QCheckBox* Card_border_chk = nullptr;
     QGroupBox* Card_Border_Box = nullptr;

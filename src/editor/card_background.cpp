@@ -9,6 +9,7 @@ void QBXWindowController::set_Front_BG_Image(const QString& path)
         return;
     drawing::setBackgroundPicture(Front_card_Prop, path);
     Show_RHS_Properties(nullptr);
+    Read_Shown_Pictures();
     Refresh_Canvas();
 }
 
@@ -18,5 +19,6 @@ void QBXWindowController::set_Back_BG_Image(const QString& path)
         return;
     drawing::setBackgroundPicture(Back_card_Prop, path);
     Show_RHS_Properties(nullptr);
+    Read_Shown_Pictures();
     Refresh_Canvas();
 }

@@ -6,7 +6,6 @@
 #include "app/AppHelpers.h"
 #include "app/Globals.h"
 #include "barcode/BarcodeGlobals.h"
-#include "drawing/PictureStore.h"
 #include "drawing/QBXGraphicView.h"
 #include "editor/panel_controls.h"
 #include "platform/color_well.h"
@@ -425,18 +424,6 @@ void QBXWindowController::Card_Alpha_Changed(QObject* sender)
 {
     panel::echo(sender, Card_alpha_Stepper, Card_alpha_Text);
     Update_Card_Graphics();
-}
-
-bool QBXWindowController::Check_Picture_File(const QString& path)
-{
-    // Decoded small: the header and the data are both read, at little cost.
-    QString why;
-    if (drawing::loadPicture(path, QSize(1, 1), &why))
-        return true;
-    if (!why.isEmpty())
-        why[0] = why[0].toUpper();
-    Show_MessageBox(QStringLiteral("This file cannot be used as a picture:\n%1\n\n%2.").arg(path, why));
-    return false;
 }
 
 namespace {

@@ -141,7 +141,8 @@ void QBXWindowController::Open_Btn_Clicked(QObject*)
         // resets and loads only a complete design, so a cancelled panel or
         // a refused file leaves the design, its undo history, its side and
         // the title as they were.
-        Open_Log_File();
+        if (Open_Log_File() == 1)
+            Read_Shown_Pictures(true);
         Undo_Redo_Button_state();
     } catch (const std::exception& e) {
         Show_NSLog_Message(QString::fromUtf8(e.what()));

@@ -264,20 +264,14 @@ int QBXWindowController::Open_Image_Library_Window(const QString& mode)
 
 namespace {
 
-// Said when a picture is placed: one whose data is damaged is shown only in
-// part (decoded now for the canvas, which then finds it kept); one larger
-// than the program decodes, in a frame that needs more of its pixels for the
-// highest output resolution, is drawn with fewer pixels than the output
-// could take.
-void Say_What_Is_Shown(const QBXImage& g, double canvasPixelsPerPoint)
+// Said when a picture is placed: one larger than the program decodes, in a
+// frame that needs more of its pixels for the highest output resolution, is
+// drawn with fewer pixels than the output could take.
+void Say_What_Is_Shown(const QBXImage& g)
 {
     const platform::StoredPicture picture = g.storedPicture();
     if (picture.isNull())
         return;
-    const drawing::PicturePtr shown =
-        drawing::pictureFor(picture, g.picturePixelsNeeded(drawing::picturePixelsPerPoint(canvasPixelsPerPoint, false)));
-    if (shown && !shown->notice.isEmpty())
-        Show_MessageBox(QStringLiteral("The picture %1 is shown only in part: %2.").arg(picture.path(), shown->notice));
     const QSize wanted = platform::sizeCovering(picture.size(), g.picturePixelsNeeded(drawing::kMaxOutputDpi / 72.0));
     if (qint64(wanted.width()) * wanted.height() <= platform::kMaxDecodePixels)
         return;
@@ -296,7 +290,8 @@ void Set_Current_Picture(QBXWindowController& c, const QString& path)
     auto& picture = static_cast<QBXImage&>(*g);
     picture.setFilePath(path);
     c.Update_Image_Graphics();
-    Say_What_Is_Shown(picture, canvas->zoom() * canvas->devicePixelRatioF());
+    c.Read_Shown_Pictures();
+    Say_What_Is_Shown(picture);
 }
 
 } // namespace

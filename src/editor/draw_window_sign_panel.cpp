@@ -84,6 +84,7 @@ void QBXWindowController::Sign_Browse_Btn(QObject*)
         return;
     panel::setText(Sign_image_path, *chosen);
     Update_Sign_Graphics();
+    Read_Shown_Pictures();
 }
 
 void QBXWindowController::Sign_Border_ChkBox(QObject*)

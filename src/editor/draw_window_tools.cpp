@@ -128,6 +128,7 @@ void QBXWindowController::selectedToolDidChange(QObject*)
     canvas->createGraphicOfClass(graphicClass, std::nullopt, true, rect,
                                  Card_Front_Or_Back == 1 ? QStringLiteral("B") : QStringLiteral("F"), QString(),
                                  QString());
+    Read_Shown_Pictures();
 }
 
 // ---------------------------------------------------------------- canvas host: editing

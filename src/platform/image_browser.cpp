@@ -95,6 +95,7 @@ void ThumbnailLoader::clear()
     m_cache.clear();
     m_failed.clear();
     m_pending.clear();
+    m_notices.clear();
 }
 
 void ThumbnailLoader::waitForDone()
@@ -110,15 +111,16 @@ QString ThumbnailLoader::cacheKey(const QString& path, int edge)
         + QString::number(info.size()) + QChar(u'\n') + QString::number(edge);
 }
 
-QImage ThumbnailLoader::readThumbnail(const QString& path, int edge)
+QImage ThumbnailLoader::readThumbnail(const QString& path, int edge, QString* notice)
 {
     const QFileInfo info(path);
     if (!info.isFile())
         return {};
-    // A damaged file (its data ending early) gets the placeholder.
     QString why;
     QImage image = readPicture(path, &why, std::max(edge, 0));
-    return why.isEmpty() ? image : QImage();
+    if (notice)
+        *notice = image.isNull() ? QString() : why;
+    return image;
 }
 
 QImage ThumbnailLoader::thumbnail(const QString& path, int edge, bool* failed)
@@ -143,18 +145,22 @@ QImage ThumbnailLoader::thumbnail(const QString& path, int edge, bool* failed)
     }
     m_pending.insert(key);
     m_pool->start(handedOff([this, key, path, edge] {
-        QImage image = readThumbnail(path, edge);
+        QString notice;
+        QImage image = readThumbnail(path, edge, &notice);
         QMetaObject::invokeMethod(
-            this, handedOff([this, key, path, edge, image] { finished(key, path, edge, image); }),
+            this, handedOff([this, key, path, edge, image, notice] { finished(key, path, edge, image, notice); }),
             Qt::QueuedConnection);
     }));
     return {};
 }
 
-void ThumbnailLoader::finished(const QString& key, const QString& path, int edge, const QImage& image)
+void ThumbnailLoader::finished(const QString& key, const QString& path, int edge, const QImage& image,
+                               const QString& notice)
 {
     if (!m_pending.remove(key))
         return; // cleared meanwhile
+    if (!notice.isEmpty())
+        m_notices.insert(key, notice);
     if (image.isNull())
         m_failed.insert(key);
     else
@@ -202,8 +208,11 @@ QVariant ImageBrowserModel::data(const QModelIndex& index, int role) const
     switch (role) {
     case Qt::DisplayRole:
         return item->imageTitle();
-    case Qt::ToolTipRole:
-        return item->imageSubtitle();
+    case Qt::ToolTipRole: {
+        const QString path = item->imageRepresentation();
+        const QString notice = ThumbnailLoader::instance().notice(path, m_edge);
+        return notice.isEmpty() ? item->imageSubtitle() : shownInPart(path, notice);
+    }
     case Qt::DecorationRole: {
         const QString path = item->imageRepresentation();
         if (m_bad.contains(path))

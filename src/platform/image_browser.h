@@ -70,7 +70,12 @@ public:
     QImage thumbnail(const QString& path, int edge, bool* failed = nullptr);
     // Reads one thumbnail on the calling thread: the picture scaled to fit
     // edge × edge, upright; null when the file is not a readable picture.
-    static QImage readThumbnail(const QString& path, int edge);
+    // A picture whose data is damaged gives the part read, with the reason
+    // in *notice.
+    static QImage readThumbnail(const QString& path, int edge, QString* notice = nullptr);
+    // Why the cached thumbnail of the path at this edge shows only part of
+    // its picture ("" when it is whole or not read yet).
+    QString notice(const QString& path, int edge) const { return m_notices.value(cacheKey(path, edge)); }
     // The key under which a thumbnail is cached: path, file time, file size
     // and edge, so that a changed file is read again.
     static QString cacheKey(const QString& path, int edge);
@@ -83,13 +88,14 @@ signals:
     void thumbnailReady(const QString& path, int edge, const QImage& image);
 
 private:
-    void finished(const QString& key, const QString& path, int edge, const QImage& image);
+    void finished(const QString& key, const QString& path, int edge, const QImage& image, const QString& notice);
 
     QThreadPool* m_pool = nullptr;
     int m_threads = 0; // the pool's, kept for good
     QCache<QString, QImage> m_cache;
     QSet<QString> m_failed;
     QSet<QString> m_pending;
+    QHash<QString, QString> m_notices; // by cache key
 };
 
 class ImageBrowserModel : public QAbstractListModel {

@@ -1,6 +1,7 @@
 // Decoded pictures kept between draws: found again by their stored picture,
 // never keeping its bytes once the design lets it go, decoded once when
-// several draws miss it at once, and their reasons logged per picture.
+// several draws miss it at once, and their reasons logged per picture. Each
+// test draws with a fresh store of its own.
 #include "drawing/PictureStore.h"
 #include "support/hang_guard.h"
 #include "support/hostile_bytes.h"
@@ -27,7 +28,7 @@ TEST(PictureStore, EightDrawsMissingOnePictureDecodeItOnce)
 {
     const platform::StoredPicture stored = colourPicture(4096, 4096, qRgb(200, 30, 90));
     ASSERT_FALSE(stored.isNull());
-    const qint64 before = drawing::picturesDecoded();
+    drawing::PictureStore store;
     QSemaphore ready;
     QSemaphore go;
     std::vector<drawing::PicturePtr> drawn(8);
@@ -47,7 +48,7 @@ TEST(PictureStore, EightDrawsMissingOnePictureDecodeItOnce)
         for (std::thread& thread : threads)
             thread.join();
     }
-    EXPECT_EQ(drawing::picturesDecoded() - before, 1);
+    EXPECT_EQ(store.decodes(), 1);
     for (const drawing::PicturePtr& pic : drawn) {
         ASSERT_TRUE(pic);
         EXPECT_EQ(pic, drawn[0]);
@@ -56,7 +57,7 @@ TEST(PictureStore, EightDrawsMissingOnePictureDecodeItOnce)
     // A larger need decodes again; a smaller one finds the kept picture.
     EXPECT_NE(drawing::pictureFor(stored, QSize(2000, 2000)), drawn[0]);
     EXPECT_TRUE(drawing::pictureFor(stored, QSize(100, 100)));
-    EXPECT_EQ(drawing::picturesDecoded() - before, 2);
+    EXPECT_EQ(store.decodes(), 2);
 }
 
 TEST(PictureStore, PicturesLetGoAreNotHeldAndEachHasItsOwnPixelsAndReasons)
@@ -64,6 +65,7 @@ TEST(PictureStore, PicturesLetGoAreNotHeldAndEachHasItsOwnPixelsAndReasons)
     // Pictures made and dropped one after another may take the memory of the
     // one before: each still shows its own colour, and the bytes of those
     // let go are no longer held.
+    const drawing::PictureStore store;
     const qint64 held = platform::StoredPicture::heldBytes();
     for (int i = 0; i < 40; ++i) {
         const QRgb colour = qRgb(6 * i, 255 - 6 * i, 100);
@@ -105,16 +107,14 @@ TEST(PictureStore, PicturesShownTogetherAreDecodedTogetherWithinTheThreads)
     std::vector<std::pair<platform::StoredPicture, QSize>> wanted;
     for (int i = 0; i < 6; ++i)
         wanted.emplace_back(colourPicture(2048, 2048, qRgb(40 * i, 7, 9)), QSize(1024, 1024));
-    drawing::mostDecodesAtOnce();
+    drawing::PictureStore store;
     drawing::decodeTogether(wanted);
-    const int most = drawing::mostDecodesAtOnce();
+    const int most = store.mostDecodesAtOnce();
     EXPECT_GE(most, std::min(2, QThread::idealThreadCount()));
     EXPECT_LE(most, std::max(1, QThread::idealThreadCount()));
-    for (const auto& [stored, need] : wanted) {
-        const qint64 before = drawing::picturesDecoded();
+    for (const auto& [stored, need] : wanted)
         EXPECT_TRUE(drawing::pictureFor(stored, need));
-        EXPECT_EQ(drawing::picturesDecoded(), before); // found kept
-    }
+    EXPECT_EQ(store.decodes(), 6); // each decoded once, then found kept
 }
 
 TEST(PictureStore, KeptPicturesGiveWayToStoredBytesAndGoWhenReleased)
@@ -126,6 +126,7 @@ TEST(PictureStore, KeptPicturesGiveWayToStoredBytesAndGoWhenReleased)
     std::copy(png.begin(), png.end(), bytes.begin());
     const platform::StoredPicture big = platform::StoredPicture::fromBytes(bytes);
     ASSERT_FALSE(big.isNull());
+    drawing::PictureStore store;
     const qint64 allowance = std::clamp(drawing::kPictureMemoryBytes - platform::StoredPicture::heldBytes(),
                                         drawing::kMinKeptPictureBytes, drawing::kKeptPictureBytes);
     ASSERT_LT(allowance, drawing::kKeptPictureBytes);
@@ -133,8 +134,8 @@ TEST(PictureStore, KeptPicturesGiveWayToStoredBytesAndGoWhenReleased)
     for (int i = 0; i < 10; ++i) {
         pictures.push_back(colourPicture(2048, 2048, qRgb(i, 90, 9)));
         ASSERT_TRUE(drawing::pictureFor(pictures.back()));
-        EXPECT_LE(drawing::keptPictureBytes(), allowance) << i;
+        EXPECT_LE(store.keptBytes(), allowance) << i;
     }
     drawing::releaseDecodedPictures();
-    EXPECT_EQ(drawing::keptPictureBytes(), 0);
+    EXPECT_EQ(store.keptBytes(), 0);
 }

@@ -71,6 +71,8 @@ int main(int argc, char** argv)
         return 2;
     qputenv("CARDWRIGHT_RESOURCE_DIR", resources.path().toUtf8());
 
+    // Made before the application, whose end waits for the drawing threads.
+    platform::DecodeBudget decodeBudget;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Cardwright"));
     platform::modal::setResponder(&testResponder());

@@ -8,13 +8,19 @@
 // refused with its reason.
 //
 //   platform::setPictureAllocationLimit();          // once, at start-up
+//   platform::DecodeBudget budget;                   // the program's, while it runs
 //   QString why;
 //   QImage a = platform::readPicture(path, &why);   // null: why says so
 //   // not null with why set: the data is cut or damaged, what was read is shown
+#include "platform/current_instance.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QString>
 #include <QStringList>
+
+#include <condition_variable>
+#include <mutex>
 
 class QIODevice;
 class QImageReader;
@@ -74,10 +80,46 @@ QImage readPicture(const QString& path, QString* error = nullptr, int maxEdge = 
 // strip; the whole device when they cannot be told.
 qint64 pictureExtent(QIODevice& device, const QByteArray& format);
 
-// Bytes the decodes running now have taken from kDecodeBudgetBytes, and the
-// most they have taken at once since the process started.
-qint64 decodeBytesInUse();
-qint64 decodeBytesPeak();
+// The memory the decodes running at once share, kDecodeBudgetBytes, served
+// in turn: a decode waits until those that asked before it have been let in
+// and its memory fits beside the decodes running, so a large one is not
+// passed over for ever by small ones. Every read takes its share from the
+// current budget (see CurrentInstance) and gives it back when it ends,
+// however it ends.
+class DecodeBudget {
+public:
+    DecodeBudget() = default;
+    static DecodeBudget& current() { return CurrentInstance<DecodeBudget>::get(); }
+
+    // Bytes the decodes running now have taken, and the most they have
+    // taken at once since the budget was made.
+    qint64 inUse() const;
+    qint64 peak() const;
+
+    // A share of a budget held for one decode while it lives.
+    class Share {
+    public:
+        Share(DecodeBudget& budget, qint64 bytes);
+        ~Share();
+        Share(const Share&) = delete;
+        Share& operator=(const Share&) = delete;
+
+    private:
+        DecodeBudget& budget_;
+        qint64 bytes_;
+    };
+
+private:
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    qint64 used_ = 0, peak_ = 0;
+    quint64 next_ = 0, serving_ = 0;
+    CurrentInstance<DecodeBudget> current_{this};
+};
+
+// What is said of a picture placed or shown whose data is damaged: the
+// part read is shown.
+QString shownInPart(const QString& name, const QString& notice);
 
 // File name suffixes of the kinds read, each in lower and upper case, as
 // the open panels and picture folders list them.

@@ -7,8 +7,6 @@
 #include <QImageReader>
 #include <algorithm>
 #include <cmath>
-#include <condition_variable>
-#include <mutex>
 
 namespace platform {
 
@@ -58,68 +56,6 @@ QImage refuse(QString* error, const QString& why)
 
 // Memory every decode takes besides its picture and its reader's buffers.
 constexpr qint64 kDecodeOverheadBytes = 1LL << 20;
-
-// The budget, served in turn: a decode waits until those that asked before
-// it have been let in and its memory fits beside the decodes running, so a
-// large one is not passed over for ever by small ones.
-class Budget {
-public:
-    void take(qint64 bytes)
-    {
-        std::unique_lock lock(mutex_);
-        const quint64 ticket = next_++;
-        changed_.wait(lock, [&] { return ticket == serving_ && used_ + bytes <= kDecodeBudgetBytes; });
-        used_ += bytes;
-        peak_ = std::max(peak_, used_);
-        ++serving_;
-        changed_.notify_all();
-    }
-
-    void give(qint64 bytes)
-    {
-        {
-            std::lock_guard lock(mutex_);
-            used_ -= bytes;
-        }
-        changed_.notify_all();
-    }
-
-    qint64 used()
-    {
-        std::lock_guard lock(mutex_);
-        return used_;
-    }
-
-    qint64 peak()
-    {
-        std::lock_guard lock(mutex_);
-        return peak_;
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    qint64 used_ = 0, peak_ = 0;
-    quint64 next_ = 0, serving_ = 0;
-};
-
-Budget& budget()
-{
-    static Budget shared;
-    return shared;
-}
-
-// A share of the budget held for one decode.
-class Share {
-public:
-    explicit Share(qint64 bytes) : bytes_(bytes) { budget().take(bytes); }
-    ~Share() { budget().give(bytes_); }
-    Share(const Share&) = delete;
-    Share& operator=(const Share&) = delete;
-
-private:
-    qint64 bytes_;
-};
 
 // The size with the aspect kept, at most maxPixels pixels and maxEdge on
 // either edge, never larger than size.
@@ -238,7 +174,7 @@ QImage readPicture(QImageReader& reader, QString* error, int maxEdge, qint64 max
                                  .arg(megabytes(cost), megabytes(kDecodeBudgetBytes)));
     picture::Decoded decoded;
     {
-        const Share share(cost);
+        const DecodeBudget::Share share(DecodeBudget::current(), cost);
         decoded = picture::readerFor(header.format)->decode(*reader.device(), codec, target);
     }
     if (decoded.image.isNull())
@@ -263,14 +199,41 @@ qint64 pictureExtent(QIODevice& device, const QByteArray& format)
     return extent > 0 ? extent : device.size();
 }
 
-qint64 decodeBytesInUse()
+DecodeBudget::Share::Share(DecodeBudget& budget, qint64 bytes) : budget_(budget), bytes_(bytes)
 {
-    return budget().used();
+    std::unique_lock lock(budget_.mutex_);
+    const quint64 ticket = budget_.next_++;
+    budget_.changed_.wait(lock, [&] { return ticket == budget_.serving_ && budget_.used_ + bytes <= kDecodeBudgetBytes; });
+    budget_.used_ += bytes;
+    budget_.peak_ = std::max(budget_.peak_, budget_.used_);
+    ++budget_.serving_;
+    budget_.changed_.notify_all();
 }
 
-qint64 decodeBytesPeak()
+DecodeBudget::Share::~Share()
 {
-    return budget().peak();
+    {
+        std::lock_guard lock(budget_.mutex_);
+        budget_.used_ -= bytes_;
+    }
+    budget_.changed_.notify_all();
+}
+
+qint64 DecodeBudget::inUse() const
+{
+    std::lock_guard lock(mutex_);
+    return used_;
+}
+
+qint64 DecodeBudget::peak() const
+{
+    std::lock_guard lock(mutex_);
+    return peak_;
+}
+
+QString shownInPart(const QString& name, const QString& notice)
+{
+    return QStringLiteral("The picture %1 is shown only in part: %2.").arg(name, notice);
 }
 
 const QStringList& pictureFileSuffixes()
