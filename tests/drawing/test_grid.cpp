@@ -128,7 +128,8 @@ TEST(Grid, TemporaryShowingEndsAboutOneSecondAfterTheLastChange)
     const qint64 lastChange = clock.elapsed();
     ASSERT_NE(grid._hidingTimer, nullptr);
     EXPECT_GT(grid._hidingTimer->remainingTime(), 900);
-    EXPECT_LE(grid._hidingTimer->remainingTime(), 1000);
+    // A coarse timer may be set up to 5% later than asked.
+    EXPECT_LE(grid._hidingTimer->remainingTime(), 1050);
     ASSERT_TRUE(changed.wait(kHangMilliseconds));
     EXPECT_GE(clock.elapsed() - lastChange, 900); // never before its time
     EXPECT_FALSE(grid.isShowing());
