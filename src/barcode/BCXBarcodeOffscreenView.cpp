@@ -3,8 +3,8 @@
 #include <QBuffer>
 #include <QMap>
 #include <QMouseEvent>
-#include <QPageSize>
 #include <QMutex>
+#include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QVector>
