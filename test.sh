@@ -18,12 +18,14 @@ chmod 700 "$XDG_RUNTIME_DIR"
 build=${CARDWRIGHT_BUILD_DIR:-$root/build}
 ctest --test-dir "$build" --output-on-failure --no-tests=error -j "$(nproc)" --timeout 300
 
-# The seeded fuzz loop over settings and clipboard bytes (seed printed) runs
-# again under AddressSanitizer and UndefinedBehaviorSanitizer: a separate
-# build of that one test program, whose libraries are all it needs.
+# The seeded fuzz loops (seed printed), the hostile pictures and the cards
+# drawn on eight workers at once run again under AddressSanitizer
+# and UndefinedBehaviorSanitizer: a separate build of those two test
+# programs, whose libraries are all they need.
 sanitize_build=${CARDWRIGHT_SANITIZE_BUILD_DIR:-$root/build-sanitize}
 cmake -S "$root" -B "$sanitize_build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCARDWRIGHT_TESTS=ON -DCARDWRIGHT_SANITIZE=ON >/dev/null
-cmake --build "$sanitize_build" --parallel "$(nproc)" --target drawing_test_hostile_input
-ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
-    "$sanitize_build/tests/bin/drawing_test_hostile_input" --gtest_filter='HostileInput.Fuzz*:HostileInput.HostilePictures*'
+cmake --build "$sanitize_build" --parallel "$(nproc)" --target drawing_test_hostile_input batch_test_card_workers
+export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+"$sanitize_build/tests/bin/drawing_test_hostile_input" --gtest_filter='HostileInput.Fuzz*:HostileInput.HostilePictures*'
+"$sanitize_build/tests/bin/batch_test_card_workers"

@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QMap>
 #include <QMouseEvent>
+#include <QMutex>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
@@ -30,9 +31,15 @@ Qt::Alignment alignmentOf(const QString& item)
 }
 
 // A text in its colour with its baseline at (x, baseline), smoothed.
+// Painters on pictures share the application font's private part (its
+// resolution is theirs), which Qt changes while it lays text out there:
+// pictures made on several threads at once record their texts one line at
+// a time, or the heap is corrupted.
 void drawTextLine(QPainter& p, const QString& text, const QFont& font, const QColor& colour, qreal kerning, double x,
                   double baseline)
 {
+    static QMutex recording;
+    const QMutexLocker turn(&recording);
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
     p.setRenderHint(QPainter::TextAntialiasing, true);

@@ -8,6 +8,7 @@
 #include "drawing/QBXSignature.h"
 #include "drawing/QBXText.h"
 #include "drawing/Shape_Control.h"
+#include "platform/font_resolve.h"
 #include "platform/rects.h"
 
 #include <QDir>
@@ -136,6 +137,12 @@ GraphicPtr QBXGraphic::fullCopy() const
     GraphicPtr copy = newOfSameKind();
     static_cast<GraphicFields&>(*copy) = static_cast<const GraphicFields&>(*this);
     copy->_scriptingContainer = nullptr;
+    // The copy is drawn on another thread than this graphic: its fonts are
+    // its own (see platform::ownFont).
+    for (QFont* font : {&copy->text_ctrl_font, &copy->value_font_val, &copy->header_font_val, &copy->footer_font_val})
+        *font = platform::ownFont(*font);
+    if (copy->_Text_contents)
+        copy->_Text_contents->font = platform::ownFont(copy->_Text_contents->font);
     copyKindStateTo(*copy);
     return copy;
 }

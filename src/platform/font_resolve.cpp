@@ -236,6 +236,17 @@ QFont drawnFace(QFont font)
     return font;
 }
 
+QFont ownFont(const QFont& font)
+{
+    // A change of style gives a shared font a new private part with no font
+    // engine; setting the style back keeps it apart.
+    QFont own = font;
+    own.setStyle(font.style() == QFont::StyleNormal ? QFont::StyleItalic : QFont::StyleNormal);
+    own.setStyle(font.style());
+    own.setResolveMask(font.resolveMask());
+    return own;
+}
+
 QFont resolveFont(const QFont& stored, double pointSize)
 {
     QFont font = drawnFace(stored);

@@ -38,6 +38,12 @@ QFont resolveFont(const QString& storedName, double pointSize);
 // face's slant and weight; the same size.
 QFont panelFont(const QFont& current);
 
+// A copy of the font equal in every attribute (the resolved ones included)
+// that shares no private part with it. Copies of a QFont share one private
+// part, whose font engines Qt loads and drops while it measures and draws:
+// a font a worker thread draws with must be its own.
+QFont ownFont(const QFont& font);
+
 // Splits a stored name into family and style words: strips "PS"/"MT", splits
 // camel case ("TimesNewRomanPS-ItalicMT" -> "Times New Roman", "Italic").
 void splitStoredName(const QString& storedName, QString* family, QString* style);
