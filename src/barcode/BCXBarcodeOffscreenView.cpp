@@ -31,10 +31,9 @@ Qt::Alignment alignmentOf(const QString& item)
 }
 
 // A text in its colour with its baseline at (x, baseline), smoothed.
-// Painters on pictures share the application font's private part (its
-// resolution is theirs), which Qt changes while it lays text out there:
-// pictures made on several threads at once record their texts one line at
-// a time, or the heap is corrupted.
+// Texts recorded into pictures on several threads at once corrupt the heap
+// (Qt's picture painters lay text out with state they share), so caption
+// lines are recorded one at a time.
 void drawTextLine(QPainter& p, const QString& text, const QFont& font, const QColor& colour, qreal kerning, double x,
                   double baseline)
 {
