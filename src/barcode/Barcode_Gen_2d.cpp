@@ -227,6 +227,10 @@ void Barcode_Gen::Draw_QR_Barcode(const QString& value)
         // the room the design's picture size gives.
         image_2d = Fit_Run_Symbol(QRSymbolEncoder::paintDataMatrix(matrix.get(), int(n + 8)),
                                   Run_Symbol_Room(QSizeF(S, S), false), true);
+        // The design's picture gives each module whole points of its size
+        // where they fit (see paintDataMatrix): the module the canvas shows.
+        const double units = double(n + 8);
+        drawn_modules.design = S >= n + 8 ? std::floor(S / units) : S / units;
         if (image_2d.isNull())
             last_failure = QStringLiteral("No QR Code picture can be made of this value.");
         return;
@@ -269,8 +273,14 @@ void Barcode_Gen::Draw_PDF_417_Barcode(const QString& value)
             last_failure = QStringLiteral("No PDF417 symbol can be made of this value.");
         return;
     }
-    if (run_record && run_device_dpi > 0)
+    if (run_record && run_device_dpi > 0) {
         image_2d = Fit_Run_Symbol(pdf_barcode->moduleRows(), Run_Symbol_Room(pdf_barcode->frameSize(), false), false);
+        // The design's picture spreads the rows over its frame size.
+        const QSize units = pdf_barcode->moduleRows().size();
+        if (!units.isEmpty())
+            drawn_modules.design = std::min(pdf_barcode->frameSize().width() / units.width(),
+                                            pdf_barcode->frameSize().height() / units.height());
+    }
 }
 
 void Barcode_Gen::Draw_DataMatrix_Barcode(const QString& value)
@@ -299,8 +309,13 @@ void Barcode_Gen::Draw_DataMatrix_Barcode(const QString& value)
     if (run_record && run_device_dpi > 0) {
         // The symbol with its one-unit border, as the design shows it, in
         // the room the frame leaves (a longer value's larger symbol too).
+        // The design's picture spreads the symbol and its border over the
+        // module size times the symbol's modules.
+        const double design = std::min(image_2d.size().width() / (symbol.W + 2),
+                                       image_2d.size().height() / (symbol.H + 2));
         image_2d = Fit_Run_Symbol(ecc200::raster(symbol.W, symbol.H, symbol.grid.data()),
                                   Run_Symbol_Room(image_2d.size(), true), true);
+        drawn_modules.design = design;
         if (image_2d.isNull())
             last_failure = QStringLiteral("No Data Matrix picture can be made of this value.");
     }

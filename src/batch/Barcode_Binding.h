@@ -71,6 +71,10 @@ struct Barcode_Row_Picture {
     // points (0: none).
     int remedy_dpi = 0;
     double remedy_frame_width = 0;
+    // A run's narrowest module as drawn, in device pixels (0: not known),
+    // and whether it lies on whole pixels.
+    double module_pixels = 0;
+    bool whole_pixels = false;
     // The raster at the designer's resolution; null for a null picture.
     QImage raster() const { return picture.isNull() ? QImage() : picture.toImage(dpi); }
 };

@@ -117,6 +117,15 @@ void QBXBarcode::drawContentsInView(QPainter* painter, const DrawingContext& con
         if (device.type() <= QTransform::TxScale && device.isInvertible()) {
             const QPointF at = device.map(corner);
             corner = device.inverted().map(QPointF(std::floor(at.x() + 1e-6), std::floor(at.y() + 1e-6)));
+            // Nothing reaches the pixels the frame (where one is known) only
+            // partly covers: a glyph's smoothed edge at the picture's side.
+            if (const QSizeF size = storedPicture().pointSize(); !size.isEmpty()) {
+                const QRectF frame = device.mapRect(QRectF(b.topLeft(), size));
+                const QRectF whole(QPointF(std::ceil(frame.left() - 1e-6), std::ceil(frame.top() - 1e-6)),
+                                   QPointF(std::floor(frame.right() + 1e-6), std::floor(frame.bottom() + 1e-6)));
+                if (whole.isValid())
+                    painter->setClipRect(device.inverted().mapRect(whole), Qt::IntersectClip);
+            }
         }
         row_picture.draw(*painter, QRectF(corner, row_picture.size()));
         painter->restore();

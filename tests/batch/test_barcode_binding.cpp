@@ -519,7 +519,7 @@ TEST(BarcodeBinding, FixedAndBoundBarcodesAreEachNamedOnTheirOwnLine)
         "72 dpi; it reads at 96 dpi, or in a frame 33 mm wide.");
     EXPECT_EQ(Problems_Text(run.Problems(), 2),
               QStringLiteral("2 of 2 cards carry a problem.\nBarcodes too fine to read:\n"
-                             "The Code 128 headed \"SEAT\" has bars of 1.4 px (0.51 mm) at 72 dpi; it reads at 150 "
+                             "The Code 128 headed \"SEAT\" has bars of 1.4 px (0.51 mm) at 72 dpi; it reads at 96 "
                              "dpi.\nCards 1\u20132: %1\nCards 1\u20132: %2")
                   .arg(qr.arg(4), qr.arg(43)));
 

@@ -4,9 +4,9 @@
 // within the frame the canvas shows its design picture in (a neighbouring
 // shape's pixels stay as they are);
 // every row, and a fixed copy of the design beside it, is decoded with
-// zxing-cpp and zbar and either reads or is named as too fine; rows named
-// that every decoder reads stay few, and what a line offers, made at that
-// setting, reads.
+// zxing-cpp and zbar and either reads or is named as too fine, named only
+// at a module size decoders were seen to miss; what a line offers, made at
+// that setting, reads.
 #define ZX_USE_UTF8 1
 #include "barcode/BCXUPCEANBarcodes.h"
 #include "barcode/Barcode_Gen.h"
@@ -26,7 +26,9 @@
 
 #include <iostream>
 #include <cstring>
+#include <functional>
 #include <map>
+#include <random>
 
 namespace {
 
@@ -144,13 +146,12 @@ struct Reads {
     QTemporaryDir saved;
     std::vector<Entry> entries;
 
-    // Adds a picture; returns its index. zbar is asked when zxing-cpp
-    // misses, or for every decoder's word (`both`).
-    size_t Add(const QImage& shown, const Symbology& s, const std::string& expected, const QString& where,
-               bool both = false)
+    // Adds a picture; returns its index. zbar reads every picture of a
+    // symbology it reads.
+    size_t Add(const QImage& shown, const Symbology& s, const std::string& expected, const QString& where)
     {
         Entry e{where, expected, Zxing_Read(shown, s.zxing), *s.zbar != 0};
-        if (e.zbar_reads && (both || e.zxing != expected))
+        if (e.zbar_reads)
             shown.convertToFormat(QImage::Format_Grayscale8)
                 .save(QDir(saved.path()).filePath(QStringLiteral("c%1.pgm").arg(entries.size())));
         entries.push_back(e);
@@ -189,44 +190,57 @@ QImage On_White(const PointPicture& picture, double dpi, double offset)
 
 } // namespace
 
-TEST(BarcodeFrames, EveryRowLiesInItsFrameAndReadsOrIsNamedAtEveryResolution)
+namespace {
+
+// The largest module, in device pixels, at which zxing-cpp and zbar were
+// both seen to miss a picture of the symbology: some 8,000 random values a
+// symbology drawn at 40 to 420 dpi, on whole pixels and resampled. Data
+// Matrix symbols of 16 x 16 modules drawn on two whole pixels a module have
+// been reported to fail one time in ten.
+double Seen_Missed(const QString& title, bool whole)
 {
-    const QString qrLong = Repeat_To(QStringLiteral("https://cw.example/tickets?id=0042&name=Ada "), 600);
-    const std::vector<Symbology> symbologies = {
-        {"Code 39", "Code39", "CODE-39", {"CW-7", "CW-70", "CARDWRIGHT-ORDER-0000042", Repeat_To(QStringLiteral("CW-ORDER-42 "), 90)}},
-        {"Extended Code 39", "Code39", "", {"Cw-7", "Cardwright order 42"}},
-        {"Interleaved 2 of 5", "ITF", "I2/5", {"123456", "12345678901234567890"}},
-        {"UPCA", "UPC-A", "", {"01234567890", "98765432109"}},
-        {"UPCE", "UPC-E", "", {"01200000345", "04500000123"}},
-        {"EAN-13", "EAN-13", "EAN-13", {"400638133393", "978020137962"}},
-        {"EAN-8", "EAN-8", "EAN-8", {"9638507", "5512345"}},
-        {"Code 128", "Code128", "CODE-128",
-         {"CW-ORD7", "CW-7", "cardwright-order-0000012345678", Repeat_To(QStringLiteral("cardwright-order-42 "), 200)}},
-        {"Code 128 SET A", "Code128", "CODE-128", {"CW-ORD7", "CARDWRIGHT ORDER 42"}},
-        {"Code 128 SET B", "Code128", "CODE-128", {"Cw-ord7", "Cardwright order 42, row 7"}},
-        {"Code 128 SET C", "Code128", "CODE-128", {"123456", "12345678901234567890"}},
-        {"Codabar", "Codabar", "CODABAR", {"A1234B", "A1234567890123456B", "C0907:20457$+.-04-47065-+B"}},
-        {"Modified Plessey", "", "", {"1234", "12345678901234"}},
-        {"Industrial 2 of 5", "", "", {"1234", "12345678901234"}},
-        {"PostNet", "", "", {"12345", "123456789"}},
-        {"QR Code", "QRCode", "QR-Code", {"https://cw.example/7", "ada@cw.example", qrLong}},
-        {"PDF417", "PDF417", "", {"Ticket CW-0007", "Ada Lovelace", Repeat_To(QStringLiteral("Row 7, seat 12; "), 400)}},
-        {"DataMatrix", "DataMatrix", "",
-         {"DM-0007", "7", QStringLiteral("hpmsw\u0142\u017a\u00e8"), Repeat_To(QStringLiteral("DM-0007 "), 200)}},
+    static const std::map<QString, std::pair<double, double>> seen{
+        {QStringLiteral("Code 39"), {0, 1.96}},
+        {QStringLiteral("Extended Code 39"), {0, 4.87}},
+        {QStringLiteral("Interleaved 2 of 5"), {0, 0.99}},
+        {QStringLiteral("UPCA"), {0, 1.51}},
+        {QStringLiteral("EAN-13"), {0, 1.61}},
+        {QStringLiteral("UPCE"), {0, 1.64}},
+        {QStringLiteral("EAN-8"), {0, 1.44}},
+        {QStringLiteral("Code 128"), {0, 1.64}},
+        {QStringLiteral("Code 128 SET A"), {0, 1.64}},
+        {QStringLiteral("Code 128 SET B"), {0, 1.64}},
+        {QStringLiteral("Code 128 SET C"), {0, 1.64}},
+        {QStringLiteral("Codabar"), {0, 3.04}},
+        {QStringLiteral("QR Code"), {0, 2.12}},
+        {QStringLiteral("PDF417"), {0, 1.25}},
+        {QStringLiteral("DataMatrix"), {2, 2.08}},
     };
+    const auto it = seen.find(title);
+    return it == seen.end() ? 0 : whole ? it->second.first : it->second.second;
+}
+
+// Draws every row of every symbology on cards at each resolution and
+// offset: no ink outside its frame; every row, and a fixed copy of the
+// design, reads or is named, and is named only at a size decoders miss;
+// what a line offers reads.
+void Check_Rows(const std::vector<Symbology>& symbologies, const std::vector<int>& dpis,
+               const std::function<std::vector<double>(int)>& offsets)
+{
     Reads reads;
     struct Row {
         size_t read;
         bool named;
         std::vector<size_t> remedies;
+        QString line;
+        QString title;
+        bool whole = false; // a run row's modules on whole pixels
     };
     std::vector<Row> rows;
     for (const Symbology& s : symbologies) {
         const QString title = QString::fromLatin1(s.title);
-        for (const int dpi : {72, 150, 300, 600, 1200}) {
-            // Off the device's pixels: a few positions a resolution, the
-            // same on every run.
-            for (const double offset : dpi <= 150 ? std::vector<double>{0, 0.4, 0.77} : std::vector<double>{0.3}) {
+        for (const int dpi : dpis) {
+            for (const double offset : offsets(dpi)) {
                 Card_Run made = Make_Run(s, QPointF(20 + offset, 30 + offset));
                 const QRectF frame(made.barcode->bounds().topLeft(), Barcode_Frame_Size(*made.barcode));
                 // A fixed copy below, drawn as the design shows it.
@@ -242,7 +256,7 @@ TEST(BarcodeFrames, EveryRowLiesInItsFrameAndReadsOrIsNamedAtEveryResolution)
                 design.front = made.design;
                 Data_Binding binding;
                 binding.Check_Series_Or_Excel_Use_or_not(design, {}, made.rows);
-                ASSERT_EQ(binding.counts.Total_Batch_Excel_Card, int(s.values.size()));
+                EXPECT_EQ(binding.counts.Total_Batch_Excel_Card, int(s.values.size()));
                 Binding_Run_Snapshot run(binding, design, made.rows);
                 run.render_context.frame = card;
                 run.output_dpi = dpi;
@@ -262,9 +276,13 @@ TEST(BarcodeFrames, EveryRowLiesInItsFrameAndReadsOrIsNamedAtEveryResolution)
                                          int(std::floor(exact.bottom() + 1e-6)) - 1));
                 for (int row = 0; row < s.values.size(); ++row) {
                     const QImage side = run.Render_Side(row, QStringLiteral("F"), false).toImage(dpi);
-                    ASSERT_EQ(side.size(), reference.size());
-                    const QString where = QStringLiteral("%1 row %2 at %3 dpi, offset %4")
-                                              .arg(title).arg(row + 1).arg(dpi).arg(offset);
+                    if (side.size() != reference.size()) {
+                        ADD_FAILURE() << "sides differ in size";
+                        return;
+                    }
+                    const QString where = QStringLiteral("%1 row %2 (%5) at %3 dpi, offset %4")
+                                              .arg(title).arg(row + 1).arg(dpi).arg(offset)
+                                              .arg(s.values[row].left(30));
                     int outside = 0;
                     const QRect in = whole.intersected(side.rect());
                     for (int y = 0; y < side.height(); ++y) {
@@ -277,29 +295,47 @@ TEST(BarcodeFrames, EveryRowLiesInItsFrameAndReadsOrIsNamedAtEveryResolution)
                             outside += a[x] != b[x] && !(across && x >= in.left() && x <= in.right());
                     }
                     EXPECT_EQ(outside, 0) << where.toStdString();
-                    bool named = false;
-                    for (const Card_Problem& p : run.Problems())
-                        named = named || (p.card == row + 1 && p.kind == Problem_Kind::Barcode_Too_Fine);
+                    // The too-fine line of a card (0: the fixed copy).
+                    const QList<Card_Problem> problems = run.Problems();
+                    const auto lineOf = [&problems](int card) {
+                        for (const Card_Problem& p : problems)
+                            if (p.card == card && p.kind == Problem_Kind::Barcode_Too_Fine)
+                                return p.cause;
+                        return QString();
+                    };
+                    const QString line = lineOf(row + 1);
+                    const bool named = !line.isEmpty();
                     if (!*s.zxing)
                         continue;
                     if (row == 0) {
-                        bool fixedNamed = false;
-                        for (const Card_Problem& p : run.Problems())
-                            fixedNamed = fixedNamed || (p.card == 0 && p.kind == Problem_Kind::Barcode_Too_Fine);
-                        const QRect at = QTransform::fromScale(dpi / 72.0, dpi / 72.0).mapRect(fixedFrame).toAlignedRect();
-                        rows.push_back(Row{reads.Add(side.copy(at.adjusted(-4, -4, 4, 4)), s,
-                                                     Expected(title, s.values.first()), where + QStringLiteral(" fixed"),
-                                                     fixedNamed),
-                                           fixedNamed, {}});
+                        const QString fixedLine = lineOf(0);
+                        const auto fixedAt = [&](int at) {
+                            return QTransform::fromScale(at / 72.0, at / 72.0).mapRect(fixedFrame).toAlignedRect();
+                        };
+                        Row f{reads.Add(side.copy(fixedAt(dpi).adjusted(-4, -4, 4, 4)), s,
+                                        Expected(title, s.values.first()), where + QStringLiteral(" fixed")),
+                              !fixedLine.isEmpty(), {}, fixedLine, title};
+                        // The resolution the line offers, the card made at it.
+                        static const QRegularExpression offered(QStringLiteral("reads at (\\d+) dpi"));
+                        if (const auto m = offered.match(fixedLine); m.hasMatch()) {
+                            const int there = m.captured(1).toInt();
+                            const QImage remade = run.Render_Side(0, QStringLiteral("F"), false).toImage(there);
+                            f.remedies.push_back(reads.Add(remade.copy(fixedAt(there).adjusted(-4, -4, 4, 4)), s,
+                                                           Expected(title, s.values.first()),
+                                                           where + QStringLiteral(" fixed at %1 dpi").arg(there)));
+                        }
+                        rows.push_back(f);
                     }
                     const std::string expected = Expected(title, s.values[row]);
-                    Row r{reads.Add(side.copy(inside.adjusted(-4, -4, 4, 4)), s, expected, where, named), named, {}};
+                    Row r{reads.Add(side.copy(inside.adjusted(-4, -4, 4, 4)), s, expected, where), named, {},
+                          line, title};
                     if (named) {
                         // What the line offers, made at that setting.
                         Barcode_Run_Target target{true, double(dpi), frame.size(), Export_Resolutions(), false,
                                                   Largest_Frame_On_Card(*made.barcode, card)};
                         const Barcode_Row_Picture at =
                             Barcode_Row_Picture_For_Graphic(*made.barcode, s.values[row], {}, {}, target);
+                        r.whole = at.whole_pixels;
                         EXPECT_TRUE(at.remedy_dpi > 0 || at.remedy_frame_width > 0
                                     || at.too_fine.endsWith(QStringLiteral("at any resolution this output offers.")))
                             << at.too_fine.toStdString();
@@ -326,25 +362,58 @@ TEST(BarcodeFrames, EveryRowLiesInItsFrameAndReadsOrIsNamedAtEveryResolution)
         }
     }
     reads.Read_Zbar();
-    int named = 0, over = 0;
+    int named = 0;
     for (const Row& r : rows) {
         const Reads::Entry& e = reads.entries[r.read];
         if (!r.named)
             EXPECT_TRUE(reads.Any(r.read)) << e.where.toStdString() << " is not named; zxing reads \"" << e.zxing
                                            << "\"";
         named += r.named;
-        if (r.named && reads.All(r.read)) {
-            ++over;
-            std::cout << "named, yet read: " << e.where.toStdString() << "\n";
-        }
+        // A row named that every decoder reads is a fault unless its module
+        // is one decoders were seen to miss.
+        static const QRegularExpression size(QStringLiteral(" of ([0-9.]+) px "));
+        const double px = size.match(r.line).captured(1).toDouble();
+        if (r.named && reads.All(r.read) && px > Seen_Missed(r.title, r.whole) + 0.05)
+            ADD_FAILURE() << "named, yet every decoder reads it: " << e.where.toStdString() << ": "
+                          << r.line.toStdString();
         for (const size_t m : r.remedies)
             EXPECT_TRUE(reads.Any(m)) << reads.entries[m].where.toStdString() << " is offered, yet does not read";
     }
-    std::cout << rows.size() << " rows, " << named << " named, " << over << " of them read by every decoder\n";
-    // Calling a row too fine that reads is the safe side of the rule, kept
-    // to rows near its limit (Data Matrix at 1 and 2 pixels a module, stored
-    // pictures drawn below 2 pixels a bar).
-    EXPECT_LE(over * 3, named);
+    std::cout << rows.size() << " rows, " << named << " named\n";
+}
+
+} // namespace
+
+TEST(BarcodeFrames, EveryRowLiesInItsFrameAndReadsOrIsNamedAtEveryResolution)
+{
+    const QString qrLong = Repeat_To(QStringLiteral("https://cw.example/tickets?id=0042&name=Ada "), 600);
+    const std::vector<Symbology> symbologies = {
+        {"Code 39", "Code39", "CODE-39", {"CW-7", "CW-70", "CARDWRIGHT-ORDER-0000042", Repeat_To(QStringLiteral("CW-ORDER-42 "), 90)}},
+        {"Extended Code 39", "Code39", "", {"Cw-7", "Cardwright order 42"}},
+        {"Interleaved 2 of 5", "ITF", "I2/5", {"123456", "12345678901234567890"}},
+        {"UPCA", "UPC-A", "", {"01234567890", "98765432109"}},
+        {"UPCE", "UPC-E", "", {"01200000345", "04500000123"}},
+        {"EAN-13", "EAN-13", "EAN-13", {"400638133393", "978020137962"}},
+        {"EAN-8", "EAN-8", "EAN-8", {"9638507", "5512345"}},
+        {"Code 128", "Code128", "CODE-128",
+         {"CW-ORD7", "CW-7", "cardwright-order-0000012345678", Repeat_To(QStringLiteral("cardwright-order-42 "), 200)}},
+        {"Code 128 SET A", "Code128", "CODE-128", {"CW-ORD7", "CARDWRIGHT ORDER 42"}},
+        {"Code 128 SET B", "Code128", "CODE-128", {"Cw-ord7", "Cardwright order 42, row 7"}},
+        {"Code 128 SET C", "Code128", "CODE-128", {"123456", "12345678901234567890"}},
+        {"Codabar", "Codabar", "CODABAR", {"A1234B", "A1234567890123456B", "C0907:20457$+.-04-47065-+B"}},
+        {"Modified Plessey", "", "", {"1234", "12345678901234"}},
+        {"Industrial 2 of 5", "", "", {"1234", "12345678901234"}},
+        {"PostNet", "", "", {"12345", "123456789"}},
+        {"QR Code", "QRCode", "QR-Code", {"https://cw.example/7", "ada@cw.example", qrLong}},
+        {"PDF417", "PDF417", "", {"Ticket CW-0007", "Ada Lovelace", Repeat_To(QStringLiteral("Row 7, seat 12; "), 400)}},
+        {"DataMatrix", "DataMatrix", "",
+         {"DM-0007", "7", QStringLiteral("hpmsw\u0142\u017a\u00e8"), Repeat_To(QStringLiteral("DM-0007 "), 200)}},
+    };
+    // Off the device's pixels: a few positions a resolution, the same on
+    // every run.
+    Check_Rows(symbologies, {72, 150, 300, 600, 1200}, [](int dpi) {
+        return dpi <= 150 ? std::vector<double>{0, 0.4, 0.77} : std::vector<double>{0.3};
+    });
 }
 
 namespace {
@@ -422,4 +491,52 @@ TEST(BarcodeFrames, TwoDRowsAreNeverLargerThanTheDesignsSymbol)
             EXPECT_LE(ink.width(), std::ceil(symbol * dpi / 72.0)) << title << " at " << dpi << " dpi";
         }
     }
+}
+
+// Rows of random values, short to far too long for their frame, at
+// resolutions between the export's: the rule holds off its calibration
+// points too. CW_BARCODE_SWEEP sets the values a symbology (default 4).
+TEST(BarcodeFrames, RandomRowsReadOrAreNamedBetweenTheResolutions)
+{
+    const int count = qEnvironmentVariableIsSet("CW_BARCODE_SWEEP") ? qEnvironmentVariableIntValue("CW_BARCODE_SWEEP") : 4;
+    std::mt19937 random(58);
+    const auto pick = [&random](const QString& alphabet, int least, int most) {
+        QString v;
+        const int length = least + int(random() % unsigned(most - least + 1));
+        for (int i = 0; i < length; ++i)
+            v += alphabet[int(random() % unsigned(alphabet.size()))];
+        return v;
+    };
+    const QString digits = QStringLiteral("0123456789"), upper = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-. ");
+    QString printable;
+    for (char c = ' '; c <= '~'; ++c)
+        printable += QLatin1Char(c);
+    struct Kind {
+        const char *title, *zxing, *zbar;
+        std::function<QString()> value;
+    };
+    const std::vector<Kind> kinds = {
+        {"Code 39", "Code39", "CODE-39", [&] { return pick(upper, 1, 40).trimmed() + QLatin1Char('7'); }},
+        {"Extended Code 39", "Code39", "", [&] { return pick(printable, 1, 30).trimmed() + QLatin1Char('7'); }},
+        {"Interleaved 2 of 5", "ITF", "I2/5", [&] { return pick(digits, 6, 6) + pick(digits, 2, 2).repeated(int(random() % 8)); }},
+        {"UPCA", "UPC-A", "", [&] { return pick(digits, 11, 11); }},
+        {"EAN-13", "EAN-13", "EAN-13", [&] { return pick(digits, 12, 12); }},
+        {"EAN-8", "EAN-8", "EAN-8", [&] { return pick(digits, 7, 7); }},
+        {"Code 128", "Code128", "CODE-128", [&] { return pick(printable, 1, 60).trimmed() + QLatin1Char('7'); }},
+        {"Code 128 SET C", "Code128", "CODE-128", [&] { return pick(digits, 2, 2).repeated(1 + int(random() % 10)); }},
+        {"Codabar", "Codabar", "CODABAR",
+         [&] { return QLatin1Char('A') + pick(QStringLiteral("0123456789-$:/.+"), 2, 30) + QLatin1Char('B'); }},
+        {"QR Code", "QRCode", "QR-Code", [&] { return pick(printable, 1, 300).trimmed() + QLatin1Char('7'); }},
+        {"PDF417", "PDF417", "", [&] { return pick(printable, 1, 200).trimmed() + QLatin1Char('7'); }},
+        {"DataMatrix", "DataMatrix", "", [&] { return pick(printable, 1, 80).trimmed() + QLatin1Char('7'); }},
+    };
+    std::vector<Symbology> symbologies;
+    for (const Kind& k : kinds) {
+        Symbology s{k.title, k.zxing, k.zbar, {}};
+        for (int i = 0; i < count; ++i)
+            s.values << k.value();
+        symbologies.push_back(s);
+    }
+    std::uniform_real_distribution<double> offset(0, 1);
+    Check_Rows(symbologies, {96, 110, 200, 250}, [&](int) { return std::vector<double>{offset(random)}; });
 }
