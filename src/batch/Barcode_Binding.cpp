@@ -579,24 +579,20 @@ QString Design_Barcode_Too_Fine(const QBXGraphic& graphic, const QString& name, 
     if (gen.Get_Image_From_Val(value, gen.HeaderText.text, gen.FooterText.text, true).isNull())
         return {};
     // The stored picture is drawn as it is, resampled: its module grows
-    // with the resolution, and with the frame when the design is made
-    // larger.
+    // with the resolution. A wider frame is not offered: the picture keeps
+    // its own size, whatever its frame.
     const Barcode_Gen::Drawn_Modules& d = gen.drawn_modules;
     const double module = std::min(d.design, d.fit), least = Least_Module_Pixels(gen.barcodeTypePopup, false);
-    const auto reads = [&](double dpi, double grow) { return module * grow * dpi / 72.0 >= least - 1e-6; };
-    if (!(module > 0) || !(target.dpi > 0) || reads(target.dpi, 1))
+    const auto reads = [&](double dpi) { return module * dpi / 72.0 >= least - 1e-6; };
+    if (!(module > 0) || !(target.dpi > 0) || reads(target.dpi))
         return {};
     int dpi = 0;
     for (const int r : target.resolutions)
-        if (r > target.dpi && reads(r, 1)) {
+        if (r > target.dpi && reads(r)) {
             dpi = r;
             break;
         }
-    const QSizeF frame = gen.run_frame;
-    const double width =
-        Least_Reading_Width(frame.width(), Widest_Frame(gen.barcodeTypePopup, frame, target.largest_frame),
-                            [&](double w) { return reads(target.dpi, w / frame.width()); });
-    return Too_Fine_Line(name, gen.barcodeTypePopup, module, target.dpi, Ways(target, dpi, width));
+    return Too_Fine_Line(name, gen.barcodeTypePopup, module, target.dpi, Ways(target, dpi, 0));
 }
 
 QSizeF Largest_Frame_On_Card(const QBXGraphic& graphic, const QRectF& card)
@@ -623,9 +619,7 @@ QList<Card_Problem> Design_Barcode_Problems(const GraphicList& side, const QRect
         if (!past.isEmpty())
             problems << Card_Problem{Problem_Kind::Barcode_Past_Edge, 0, {},
                                      QStringLiteral("%1 %2: the card cuts it there.").arg(name, past)};
-        Barcode_Run_Target at = target;
-        at.largest_frame = Largest_Frame_On_Card(*barcode, card);
-        const QString fine = Design_Barcode_Too_Fine(*barcode, name, at);
+        const QString fine = Design_Barcode_Too_Fine(*barcode, name, target);
         if (!fine.isEmpty())
             problems << Card_Problem{Problem_Kind::Barcode_Too_Fine, 0, {}, fine};
     }

@@ -139,8 +139,8 @@ QHash<const QBXGraphic*, QString> Barcode_Names(const GraphicList& side);
 
 // The design's value of the graphic drawn at target.dpi as the canvas shows
 // it (its stored picture, not snapped to the device's pixels): why its
-// modules are too fine to read there, with what would make them read, ""
-// when they read. `name` names the barcode.
+// modules are too fine to read there, with the resolution that would make
+// them read, "" when they read. `name` names the barcode.
 QString Design_Barcode_Too_Fine(const QBXGraphic& graphic, const QString& name, const Barcode_Run_Target& target);
 
 // The problems of a side's visible, printed barcodes as the design shows
