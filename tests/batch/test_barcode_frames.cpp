@@ -193,27 +193,28 @@ QImage On_White(const PointPicture& picture, double dpi, double offset)
 namespace {
 
 // The largest module, in device pixels, at which zxing-cpp and zbar were
-// both seen to miss a picture of the symbology: some 8,000 random values a
-// symbology drawn at 40 to 420 dpi, on whole pixels and resampled. Data
+// both seen to miss a picture of the symbology: some 30,000 pictures of
+// random values a symbology drawn at 40 to 420 dpi, on whole pixels and
+// resampled (calibrate_barcode_reading). Data
 // Matrix symbols of 16 x 16 modules drawn on two whole pixels a module have
 // been reported to fail one time in ten.
 double Seen_Missed(const QString& title, bool whole)
 {
     static const std::map<QString, std::pair<double, double>> seen{
-        {QStringLiteral("Code 39"), {0, 1.96}},
-        {QStringLiteral("Extended Code 39"), {0, 4.87}},
-        {QStringLiteral("Interleaved 2 of 5"), {0, 0.99}},
+        {QStringLiteral("Code 39"), {0, 1.98}},
+        {QStringLiteral("Extended Code 39"), {0, 4.96}},
+        {QStringLiteral("Interleaved 2 of 5"), {0, 1}},
         {QStringLiteral("UPCA"), {0, 1.51}},
         {QStringLiteral("EAN-13"), {0, 1.61}},
-        {QStringLiteral("UPCE"), {0, 1.64}},
-        {QStringLiteral("EAN-8"), {0, 1.44}},
+        {QStringLiteral("UPCE"), {0, 2}},
+        {QStringLiteral("EAN-8"), {0, 1.58}},
         {QStringLiteral("Code 128"), {0, 1.64}},
         {QStringLiteral("Code 128 SET A"), {0, 1.64}},
         {QStringLiteral("Code 128 SET B"), {0, 1.64}},
         {QStringLiteral("Code 128 SET C"), {0, 1.64}},
-        {QStringLiteral("Codabar"), {0, 3.04}},
+        {QStringLiteral("Codabar"), {0, 3.35}},
         {QStringLiteral("QR Code"), {0, 2.12}},
-        {QStringLiteral("PDF417"), {0, 1.25}},
+        {QStringLiteral("PDF417"), {0, 1.35}},
         {QStringLiteral("DataMatrix"), {2, 2.08}},
     };
     const auto it = seen.find(title);
@@ -370,10 +371,11 @@ void Check_Rows(const std::vector<Symbology>& symbologies, const std::vector<int
                                            << "\"";
         named += r.named;
         // A row named that every decoder reads is a fault unless its module
-        // is one decoders were seen to miss.
+        // is one decoders were seen to miss (the rule keeps 0.05 px above
+        // it; the line gives two figures).
         static const QRegularExpression size(QStringLiteral(" of ([0-9.]+) px "));
         const double px = size.match(r.line).captured(1).toDouble();
-        if (r.named && reads.All(r.read) && px > Seen_Missed(r.title, r.whole) + 0.05)
+        if (r.named && reads.All(r.read) && px > Seen_Missed(r.title, r.whole) + 0.1)
             ADD_FAILURE() << "named, yet every decoder reads it: " << e.where.toStdString() << ": "
                           << r.line.toStdString();
         for (const size_t m : r.remedies)
