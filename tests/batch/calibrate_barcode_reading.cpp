@@ -7,19 +7,15 @@
 // symbology and way of drawing, the largest module (device pixels) that
 // neither decoder read, the largest one decoder missed, and how often the
 // rule named a picture both read or passed one neither read.
-#define ZX_USE_UTF8 1
-#include "barcode/BCXUPCEANBarcodes.h"
 #include "barcode/Barcode_Gen.h"
 #include "batch/Barcode_Binding.h"
 #include "drawing/QBXBarcode.h"
+#include "support_reading.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QPainter>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QTemporaryDir>
-#include <ZXing/ReadBarcode.h>
 
 #include <cmath>
 #include <cstdio>
@@ -28,34 +24,6 @@
 #include <random>
 
 namespace {
-
-std::string Expected(const QString& title, const QString& value)
-{
-    const std::string v = value.toStdString();
-    if (title == QLatin1String("EAN-13") || title == QLatin1String("EAN-8") || title == QLatin1String("UPCA"))
-        return v + char('0' + upcean::mod10Check(v));
-    if (title == QLatin1String("UPCE")) {
-        const std::string full = v + char('0' + upcean::mod10Check(v));
-        return full.substr(0, 1) + BCXUPCEBarcode::UPCAToUPCE(QString::fromStdString(full)).toStdString()
-            + full.substr(11);
-    }
-    return v;
-}
-
-bool Zxing_Reads(const QImage& image, const char* format, const std::string& expected)
-{
-    const QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
-    ZXing::DecodeHints hints;
-    hints.setFormats(ZXing::BarcodeFormatFromString(format));
-    hints.setTryHarder(true);
-    hints.setTryRotate(false);
-    hints.setTryCode39ExtendedMode(true);
-    hints.setReturnCodabarStartEnd(true);
-    const ZXing::ImageView view(grey.constBits(), grey.width(), grey.height(), ZXing::ImageFormat::Lum,
-                                int(grey.bytesPerLine()));
-    const ZXing::Result r = ZXing::ReadBarcode(view, hints);
-    return r.isValid() && r.text() == expected;
-}
 
 struct Sample {
     QString title;
@@ -73,21 +41,12 @@ void Zbar_Read(const QString& folder, std::vector<Sample>& samples)
     QStringList files;
     for (const QString& f : QDir(folder).entryList({QStringLiteral("*.pgm")}))
         files << QDir(folder).filePath(f);
-    if (files.isEmpty())
-        return;
-    QProcess zbar;
-    zbar.start(QStringLiteral("zbarimg"), QStringList{QStringLiteral("--xml"), QStringLiteral("-q")} + files);
-    zbar.waitForFinished(600000);
-    const QString xml = QString::fromUtf8(zbar.readAllStandardOutput());
-    static const QRegularExpression source(QStringLiteral("<source href='([^']*)'>(.*?)</source>"),
-                                           QRegularExpression::DotMatchesEverythingOption);
-    static const QRegularExpression data(QStringLiteral("<data><!\\[CDATA\\[(.*?)\\]\\]></data>"),
-                                         QRegularExpression::DotMatchesEverythingOption);
-    for (auto it = source.globalMatch(xml); it.hasNext();) {
-        const auto m = it.next();
-        Sample& s = samples[size_t(QFileInfo(m.captured(1)).baseName().toInt())];
-        const auto d = data.match(m.captured(2));
-        s.zbar = d.hasMatch() && d.captured(1).toStdString() == s.expected ? 1 : 0;
+    // A picture zbar reads nothing in is left out of what it gives.
+    for (const QString& f : files)
+        samples[size_t(QFileInfo(f).baseName().toInt())].zbar = 0;
+    for (const auto& [name, text] : reading::Zbar_Read(files)) {
+        Sample& s = samples[size_t(QFileInfo(name).baseName().toInt())];
+        s.zbar = text == s.expected ? 1 : 0;
     }
     for (const QString& f : files)
         QFile::remove(f);
@@ -102,48 +61,13 @@ int main(int argc, char** argv)
     const int values = argc > 1 ? std::max(1, atoi(argv[1])) : 4;
     std::mt19937 random(argc > 2 ? unsigned(atoi(argv[2])) : 1u);
     const double step = argc > 3 ? std::max(1.001, atof(argv[3])) : 1.06;
-    const auto pick = [&random](const QString& alphabet, int least, int most) {
-        QString v;
-        const int length = least + int(random() % unsigned(most - least + 1));
-        for (int i = 0; i < length; ++i)
-            v += alphabet[int(random() % unsigned(alphabet.size()))];
-        return v;
-    };
-    const QString digits = QStringLiteral("0123456789");
-    const QString upper = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-. ");
-    QString printable;
-    for (char c = ' '; c <= '~'; ++c)
-        printable += QLatin1Char(c);
-    struct Kind {
-        const char *title, *zxing, *zbar;
-        std::function<QString()> value;
-    };
-    // zbar reads UPC-A as EAN-13 and no UPC-E: zxing-cpp alone reads those.
-    const std::vector<Kind> kinds = {
-        {"Code 39", "Code39", "CODE-39", [&] { return pick(upper, 1, 30).trimmed() + QLatin1Char('7'); }},
-        {"Extended Code 39", "Code39", "", [&] { return pick(printable, 1, 20).trimmed() + QLatin1Char('7'); }},
-        {"Interleaved 2 of 5", "ITF", "I2/5",
-         [&] { return pick(digits, 6, 6) + pick(digits, 2, 2).repeated(int(random() % 8)); }},
-        {"UPCA", "UPC-A", "", [&] { return pick(digits, 11, 11); }},
-        {"UPCE", "UPC-E", "",
-         [&] { return QLatin1Char('0') + pick(digits, 2, 2) + pick(QStringLiteral("012"), 1, 1) + "0000" + pick(digits, 3, 3); }},
-        {"EAN-13", "EAN-13", "EAN-13", [&] { return pick(digits, 12, 12); }},
-        {"EAN-8", "EAN-8", "EAN-8", [&] { return pick(digits, 7, 7); }},
-        {"Code 128", "Code128", "CODE-128", [&] { return pick(printable, 1, 40).trimmed() + QLatin1Char('7'); }},
-        // Readers take no Codabar of one character.
-        {"Codabar", "Codabar", "CODABAR",
-         [&] { return QLatin1Char('A') + pick(QStringLiteral("0123456789-$:/.+"), 2, 25) + QLatin1Char('B'); }},
-        {"QR Code", "QRCode", "QR-Code", [&] { return pick(printable, 1, 200).trimmed() + QLatin1Char('7'); }},
-        {"PDF417", "PDF417", "", [&] { return pick(printable, 1, 150).trimmed() + QLatin1Char('7'); }},
-        {"DataMatrix", "DataMatrix", "", [&] { return pick(printable, 1, 60).trimmed() + QLatin1Char('7'); }},
-    };
     std::vector<Sample> samples;
     QTemporaryDir saved;
     std::uniform_real_distribution<double> unit(0, 1);
-    const auto add = [&](const QImage& image, const Kind& k, bool resampled, double px, bool named,
+    const auto add = [&](const QImage& image, const reading::Readable& k, bool resampled, double px, bool named,
                          const std::string& expected) {
         samples.push_back(Sample{QString::fromLatin1(k.title), resampled, px, named,
-                                 Zxing_Reads(image, k.zxing, expected), *k.zbar ? 0 : -1, expected});
+                                 reading::Zxing_Read(image, k.zxing) == expected, *k.zbar ? 0 : -1, expected});
         if (*k.zbar)
             image.convertToFormat(QImage::Format_Grayscale8)
                 .save(QDir(saved.path()).filePath(QStringLiteral("%1.pgm").arg(samples.size() - 1)));
@@ -160,10 +84,10 @@ int main(int argc, char** argv)
         draw(painter);
         return image;
     };
-    for (const Kind& k : kinds) {
+    for (const reading::Readable& k : reading::Readable_Symbologies()) {
         const QString title = QString::fromLatin1(k.title);
         for (int i = 0; i < values; ++i) {
-            const QString design = k.value();
+            const QString design = reading::Random_Value(title, random);
             QBXBarcode g;
             g.barcode_font_index = int(Barcode_Symbology_Titles().indexOf(title));
             g.linear_or_2d = Barcode_Gen::Is_2D_Title(title) ? 1 : 0;
@@ -194,15 +118,15 @@ int main(int argc, char** argv)
                               p.setRenderHint(QPainter::SmoothPixmapTransform, dpi / 72.0 * frame.width() < stored.width());
                               p.drawImage(QRectF(QPointF(0, 0), frame), stored);
                           }),
-                    k, true, module * dpi / 72.0, named, Expected(title, design));
+                    k, true, module * dpi / 72.0, named, reading::Expected(title, design));
                 // A run row of another value, as a run draws it.
-                const QString value = k.value();
+                const QString value = reading::Random_Value(title, random);
                 const Barcode_Row_Picture row = Barcode_Row_Picture_For_Graphic(g, value, g.header_val, g.footer_val, target);
                 if (row.picture.isNull() || !(row.module_pixels > 0))
                     continue;
                 add(drawn(row.picture.size(), dpi, 0,
                           [&](QPainter& p) { row.picture.draw(p, QRectF(QPointF(0, 0), row.picture.size())); }),
-                    k, !row.whole_pixels, row.module_pixels, !row.too_fine.isEmpty(), Expected(title, value));
+                    k, !row.whole_pixels, row.module_pixels, !row.too_fine.isEmpty(), reading::Expected(title, value));
             }
             Zbar_Read(saved.path(), samples);
         }

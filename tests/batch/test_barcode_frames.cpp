@@ -7,21 +7,18 @@
 // zxing-cpp and zbar and either reads or is named as too fine, named only
 // at a module size decoders were seen to miss; what a line offers, made at
 // that setting, reads.
-#define ZX_USE_UTF8 1
-#include "barcode/BCXUPCEANBarcodes.h"
 #include "barcode/Barcode_Gen.h"
 #include "batch/Barcode_Binding.h"
 #include "batch/DataBinding.h"
 #include "drawing/QBXBarcode.h"
 #include "drawing/Shape_Control.h"
-#include "support/process_runner.h"
 #include "support_binding.h"
+#include "support_reading.h"
 
 #include <QDir>
 #include <QPainter>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <ZXing/ReadBarcode.h>
 #include <gtest/gtest.h>
 
 #include <iostream>
@@ -39,58 +36,8 @@ struct Symbology {
     QStringList values; // the design's value first
 };
 
-std::string Expected(const QString& title, const QString& value)
-{
-    const std::string v = value.toStdString();
-    if (title == QLatin1String("EAN-13") || title == QLatin1String("EAN-8") || title == QLatin1String("UPCA"))
-        return v + char('0' + upcean::mod10Check(v));
-    if (title == QLatin1String("UPCE")) {
-        const std::string full = v + char('0' + upcean::mod10Check(v));
-        return full.substr(0, 1) + BCXUPCEBarcode::UPCAToUPCE(QString::fromStdString(full)).toStdString()
-            + full.substr(11);
-    }
-    return v;
-}
-
-std::string Zxing_Read(const QImage& image, const char* format)
-{
-    const QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
-    ZXing::DecodeHints hints;
-    hints.setFormats(ZXing::BarcodeFormatFromString(format));
-    hints.setTryHarder(true);
-    hints.setTryRotate(false);
-    hints.setTryCode39ExtendedMode(true);
-    hints.setReturnCodabarStartEnd(true);
-    const ZXing::ImageView view(grey.constBits(), grey.width(), grey.height(), ZXing::ImageFormat::Lum,
-                                int(grey.bytesPerLine()));
-    const ZXing::Result r = ZXing::ReadBarcode(view, hints);
-    return r.isValid() ? r.text() : std::string();
-}
-
-// zbarimg over every saved file at once: the texts it read, by file name.
-std::map<QString, std::string> Zbar_Read_All(const QString& folder)
-{
-    QStringList files;
-    for (const QString& f : QDir(folder).entryList({QStringLiteral("*.png"), QStringLiteral("*.pgm")}))
-        files << QDir(folder).filePath(f);
-    std::map<QString, std::string> read;
-    if (files.isEmpty())
-        return read;
-    const testsupport::ProcessResult r =
-        testsupport::run(QStringLiteral("zbarimg"), QStringList{QStringLiteral("--xml"), QStringLiteral("-q")} + files);
-    const QString xml = QString::fromUtf8(r.out);
-    static const QRegularExpression source(QStringLiteral("<source href='([^']*)'>(.*?)</source>"),
-                                           QRegularExpression::DotMatchesEverythingOption);
-    static const QRegularExpression data(QStringLiteral("<data><!\\[CDATA\\[(.*?)\\]\\]></data>"),
-                                         QRegularExpression::DotMatchesEverythingOption);
-    for (auto it = source.globalMatch(xml); it.hasNext();) {
-        const auto m = it.next();
-        const auto d = data.match(m.captured(2));
-        if (d.hasMatch())
-            read[QFileInfo(m.captured(1)).fileName()] = d.captured(1).toStdString();
-    }
-    return read;
-}
+using reading::Expected;
+using reading::Zxing_Read;
 
 QString Repeat_To(const QString& unit, int length)
 {
@@ -159,7 +106,10 @@ struct Reads {
     }
     void Read_Zbar()
     {
-        for (const auto& [name, text] : Zbar_Read_All(saved.path())) {
+        QStringList files;
+        for (const QString& f : QDir(saved.path()).entryList({QStringLiteral("*.pgm")}))
+            files << QDir(saved.path()).filePath(f);
+        for (const auto& [name, text] : reading::Zbar_Read(files)) {
             Entry& e = entries[size_t(name.mid(1).section(QLatin1Char('.'), 0, 0).toInt())];
             e.zbar_read = text == e.expected;
         }
@@ -170,6 +120,18 @@ struct Reads {
         return entries[i].zxing == entries[i].expected && (!entries[i].zbar_reads || entries[i].zbar_read);
     }
 };
+
+// The pixels of `frame` on white, 16 pixels around them: a barcode read
+// apart from its neighbours on the card (how near a shape may lie is the
+// design's margin, not the modules' size).
+QImage Apart(const QImage& side, const QRect& frame)
+{
+    QImage image(frame.size() + QSize(32, 32), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.drawImage(16, 16, side.copy(frame));
+    return image;
+}
 
 // The picture alone on white, a few pixels around it, drawn at `offset`
 // points from the device's pixels.
@@ -212,7 +174,7 @@ double Seen_Missed(const QString& title, bool whole)
         {QStringLiteral("Code 128 SET A"), {0, 1.64}},
         {QStringLiteral("Code 128 SET B"), {0, 1.64}},
         {QStringLiteral("Code 128 SET C"), {0, 1.64}},
-        {QStringLiteral("Codabar"), {0, 3.35}},
+        {QStringLiteral("Codabar"), {0, 3.46}},
         {QStringLiteral("QR Code"), {0, 2.12}},
         {QStringLiteral("PDF417"), {0, 1.35}},
         {QStringLiteral("DataMatrix"), {2, 2.08}},
@@ -313,7 +275,7 @@ void Check_Rows(const std::vector<Symbology>& symbologies, const std::vector<int
                         const auto fixedAt = [&](int at) {
                             return QTransform::fromScale(at / 72.0, at / 72.0).mapRect(fixedFrame).toAlignedRect();
                         };
-                        Row f{reads.Add(side.copy(fixedAt(dpi).adjusted(-4, -4, 4, 4)), s,
+                        Row f{reads.Add(Apart(side, fixedAt(dpi)), s,
                                         Expected(title, s.values.first()), where + QStringLiteral(" fixed")),
                               !fixedLine.isEmpty(), {}, fixedLine, title};
                         // The resolution the line offers, the card made at it.
@@ -321,19 +283,27 @@ void Check_Rows(const std::vector<Symbology>& symbologies, const std::vector<int
                         if (const auto m = offered.match(fixedLine); m.hasMatch()) {
                             const int there = m.captured(1).toInt();
                             const QImage remade = run.Render_Side(0, QStringLiteral("F"), false).toImage(there);
-                            f.remedies.push_back(reads.Add(remade.copy(fixedAt(there).adjusted(-4, -4, 4, 4)), s,
+                            f.remedies.push_back(reads.Add(Apart(remade, fixedAt(there)), s,
                                                            Expected(title, s.values.first()),
                                                            where + QStringLiteral(" fixed at %1 dpi").arg(there)));
                         }
                         rows.push_back(f);
                     }
                     const std::string expected = Expected(title, s.values[row]);
-                    Row r{reads.Add(side.copy(inside.adjusted(-4, -4, 4, 4)), s, expected, where), named, {},
+                    Row r{reads.Add(Apart(side, inside), s, expected, where), named, {},
                           line, title};
+                    Barcode_Run_Target target{true, double(dpi), frame.size(), Export_Resolutions(), false,
+                                              Largest_Frame_On_Card(*made.barcode, card), {}};
+                    if (!named && reads.entries[r.read].zxing != expected) {
+                        // The module drawn, for the report of a row no decoder reads.
+                        const Barcode_Row_Picture at =
+                            Barcode_Row_Picture_For_Graphic(*made.barcode, s.values[row], {}, {}, target);
+                        r.line = QStringLiteral("modules of %1 px%2")
+                                     .arg(at.module_pixels)
+                                     .arg(at.whole_pixels ? QString() : QStringLiteral(", resampled"));
+                    }
                     if (named) {
                         // What the line offers, made at that setting.
-                        Barcode_Run_Target target{true, double(dpi), frame.size(), Export_Resolutions(), false,
-                                                  Largest_Frame_On_Card(*made.barcode, card)};
                         const Barcode_Row_Picture at =
                             Barcode_Row_Picture_For_Graphic(*made.barcode, s.values[row], {}, {}, target);
                         r.whole = at.whole_pixels;
@@ -366,9 +336,9 @@ void Check_Rows(const std::vector<Symbology>& symbologies, const std::vector<int
     int named = 0;
     for (const Row& r : rows) {
         const Reads::Entry& e = reads.entries[r.read];
-        if (!r.named)
-            EXPECT_TRUE(reads.Any(r.read)) << e.where.toStdString() << " is not named; zxing reads \"" << e.zxing
-                                           << "\"";
+        EXPECT_TRUE(r.named || reads.Any(r.read))
+            << e.where.toStdString() << " is not named (" << r.line.toStdString() << "); zxing reads \"" << e.zxing
+            << "\"";
         named += r.named;
         // A row named that every decoder reads is a fault unless its module
         // is one decoders were seen to miss (the rule keeps 0.05 px above
@@ -497,46 +467,26 @@ TEST(BarcodeFrames, TwoDRowsAreNeverLargerThanTheDesignsSymbol)
 
 // Rows of random values, short to far too long for their frame, at
 // resolutions between the export's: the rule holds off its calibration
-// points too. CW_BARCODE_SWEEP sets the values a symbology (default 4).
+// points too. CW_BARCODE_SWEEP sets the values a symbology (default 4),
+// CW_BARCODE_SEED the seed of their draw.
 TEST(BarcodeFrames, RandomRowsReadOrAreNamedBetweenTheResolutions)
 {
     const int count = qEnvironmentVariableIsSet("CW_BARCODE_SWEEP") ? qEnvironmentVariableIntValue("CW_BARCODE_SWEEP") : 4;
-    std::mt19937 random(58);
-    const auto pick = [&random](const QString& alphabet, int least, int most) {
-        QString v;
-        const int length = least + int(random() % unsigned(most - least + 1));
-        for (int i = 0; i < length; ++i)
-            v += alphabet[int(random() % unsigned(alphabet.size()))];
-        return v;
-    };
-    const QString digits = QStringLiteral("0123456789"), upper = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-. ");
-    QString printable;
-    for (char c = ' '; c <= '~'; ++c)
-        printable += QLatin1Char(c);
-    struct Kind {
-        const char *title, *zxing, *zbar;
-        std::function<QString()> value;
-    };
-    const std::vector<Kind> kinds = {
-        {"Code 39", "Code39", "CODE-39", [&] { return pick(upper, 1, 40).trimmed() + QLatin1Char('7'); }},
-        {"Extended Code 39", "Code39", "", [&] { return pick(printable, 1, 30).trimmed() + QLatin1Char('7'); }},
-        {"Interleaved 2 of 5", "ITF", "I2/5", [&] { return pick(digits, 6, 6) + pick(digits, 2, 2).repeated(int(random() % 8)); }},
-        {"UPCA", "UPC-A", "", [&] { return pick(digits, 11, 11); }},
-        {"EAN-13", "EAN-13", "EAN-13", [&] { return pick(digits, 12, 12); }},
-        {"EAN-8", "EAN-8", "EAN-8", [&] { return pick(digits, 7, 7); }},
-        {"Code 128", "Code128", "CODE-128", [&] { return pick(printable, 1, 60).trimmed() + QLatin1Char('7'); }},
-        {"Code 128 SET C", "Code128", "CODE-128", [&] { return pick(digits, 2, 2).repeated(1 + int(random() % 10)); }},
-        {"Codabar", "Codabar", "CODABAR",
-         [&] { return QLatin1Char('A') + pick(QStringLiteral("0123456789-$:/.+"), 2, 30) + QLatin1Char('B'); }},
-        {"QR Code", "QRCode", "QR-Code", [&] { return pick(printable, 1, 300).trimmed() + QLatin1Char('7'); }},
-        {"PDF417", "PDF417", "", [&] { return pick(printable, 1, 200).trimmed() + QLatin1Char('7'); }},
-        {"DataMatrix", "DataMatrix", "", [&] { return pick(printable, 1, 80).trimmed() + QLatin1Char('7'); }},
-    };
+    std::mt19937 random(qEnvironmentVariableIsSet("CW_BARCODE_SEED") ? qEnvironmentVariableIntValue("CW_BARCODE_SEED")
+                                                                     : 58);
     std::vector<Symbology> symbologies;
-    for (const Kind& k : kinds) {
+    for (const reading::Readable& k : reading::Readable_Symbologies()) {
+        const QString title = QString::fromLatin1(k.title);
         Symbology s{k.title, k.zxing, k.zbar, {}};
         for (int i = 0; i < count; ++i)
-            s.values << k.value();
+            s.values << reading::Random_Value(title, random);
+        // The design's own value makes its picture: the designer takes no
+        // other.
+        QBXBarcode design;
+        design.barcode_font_index = int(Barcode_Symbology_Titles().indexOf(title));
+        design.linear_or_2d = Barcode_Gen::Is_2D_Title(title) ? 1 : 0;
+        while (Barcode_Picture_For_Graphic(design, s.values.first(), design.header_val, design.footer_val).isNull())
+            s.values.first() = reading::Random_Value(title, random).left(20);
         symbologies.push_back(s);
     }
     std::uniform_real_distribution<double> offset(0, 1);
