@@ -293,8 +293,9 @@ public:
     // A run's symbol from its raster of one pixel a module (quiet zone
     // included) in the room given (points): whole device pixels a module
     // when at least one fits, else stretched to the room (rows and modules
-    // on their own when squareModules is false). Sets drawn_modules.
-    PointPicture Fit_Run_Symbol(const QImage& units, QSizeF room, bool squareModules);
+    // on their own when squareModules is false). Sets drawn_modules, with
+    // `design` the module the design's own picture draws.
+    PointPicture Fit_Run_Symbol(const QImage& units, QSizeF room, bool squareModules, double design);
     // The room a run's frame leaves a 2-D symbol beside its bands; `own`
     // where the frame is not known; never more than `own` unless mayGrow.
     QSizeF Run_Symbol_Room(QSizeF own, bool mayGrow);

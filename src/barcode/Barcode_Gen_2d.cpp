@@ -75,7 +75,7 @@ int Barcode_Gen::Snap_Module_Pixels(double design, double fit, double k)
     return int(std::floor(most));
 }
 
-PointPicture Barcode_Gen::Fit_Run_Symbol(const QImage& units, QSizeF room, bool squareModules)
+PointPicture Barcode_Gen::Fit_Run_Symbol(const QImage& units, QSizeF room, bool squareModules, double design)
 {
     symbol_room = room;
     if (units.isNull() || !(room.width() > 0) || !(room.height() > 0))
@@ -86,7 +86,7 @@ PointPicture Barcode_Gen::Fit_Run_Symbol(const QImage& units, QSizeF room, bool 
         mx = my = std::min(mx, my);
     const int px = k > 0 ? Snap_Module_Pixels(mx, mx, k) : 0, py = k > 0 ? Snap_Module_Pixels(my, my, k) : 0;
     const bool whole = px >= 1 && py >= 1;
-    drawn_modules = Drawn_Modules{std::min(mx, my), mx, mx, units.width(), room.width(), whole};
+    drawn_modules = Drawn_Modules{std::min(mx, my), design, mx, units.width(), room.width(), whole};
     if (whole) {
         mx = px / k;
         my = py / k;
@@ -225,12 +225,12 @@ void Barcode_Gen::Draw_QR_Barcode(const QString& value)
     if (run_record && run_device_dpi > 0 && n > 0) {
         // One pixel a module with its four-module quiet zone, fitted into
         // the room the design's picture size gives.
-        image_2d = Fit_Run_Symbol(QRSymbolEncoder::paintDataMatrix(matrix.get(), int(n + 8)),
-                                  Run_Symbol_Room(QSizeF(S, S), false), true);
         // The design's picture gives each module whole points of its size
-        // where they fit (see paintDataMatrix): the module the canvas shows.
+        // where they fit (see paintDataMatrix).
         const double units = double(n + 8);
-        drawn_modules.design = S >= n + 8 ? std::floor(S / units) : S / units;
+        image_2d = Fit_Run_Symbol(QRSymbolEncoder::paintDataMatrix(matrix.get(), int(n + 8)),
+                                  Run_Symbol_Room(QSizeF(S, S), false), true,
+                                  S >= n + 8 ? std::floor(S / units) : S / units);
         if (image_2d.isNull())
             last_failure = QStringLiteral("No QR Code picture can be made of this value.");
         return;
@@ -274,12 +274,12 @@ void Barcode_Gen::Draw_PDF_417_Barcode(const QString& value)
         return;
     }
     if (run_record && run_device_dpi > 0) {
-        image_2d = Fit_Run_Symbol(pdf_barcode->moduleRows(), Run_Symbol_Room(pdf_barcode->frameSize(), false), false);
         // The design's picture spreads the rows over its frame size.
         const QSize units = pdf_barcode->moduleRows().size();
-        if (!units.isEmpty())
-            drawn_modules.design = std::min(pdf_barcode->frameSize().width() / units.width(),
-                                            pdf_barcode->frameSize().height() / units.height());
+        const QSizeF frame = pdf_barcode->frameSize();
+        image_2d = Fit_Run_Symbol(pdf_barcode->moduleRows(), Run_Symbol_Room(frame, false), false,
+                                  units.isEmpty() ? 0 : std::min(frame.width() / units.width(),
+                                                                 frame.height() / units.height()));
     }
 }
 
@@ -314,8 +314,7 @@ void Barcode_Gen::Draw_DataMatrix_Barcode(const QString& value)
         const double design = std::min(image_2d.size().width() / (symbol.W + 2),
                                        image_2d.size().height() / (symbol.H + 2));
         image_2d = Fit_Run_Symbol(ecc200::raster(symbol.W, symbol.H, symbol.grid.data()),
-                                  Run_Symbol_Room(image_2d.size(), true), true);
-        drawn_modules.design = design;
+                                  Run_Symbol_Room(image_2d.size(), true), true, design);
         if (image_2d.isNull())
             last_failure = QStringLiteral("No Data Matrix picture can be made of this value.");
     }

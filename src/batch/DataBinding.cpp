@@ -108,7 +108,8 @@ void Fill_Picture(QBXImage& picture, int row, const QString& value, const QStrin
 void Fill_Barcode(QBXGraphic& g, int row, const QString& value, const QString& empty, const Fill_Sources& s)
 {
     auto* barcode = dynamic_cast<QBXBarcode*>(&g);
-    const QString name = s.names && s.names->contains(&g) ? s.names->value(&g) : Barcode_Name(g);
+    // The barcode as the side's lines name it (empty: its own name).
+    const QString name = s.names ? s.names->value(&g) : QString();
     Barcode_Row_Picture made;
     if (!value.isEmpty()) {
         const Barcode_Picture_Fn& fn = s.barcode ? s.barcode : Default_Barcode_Picture_Function();
@@ -157,7 +158,7 @@ void Fill_Barcode(QBXGraphic& g, int row, const QString& value, const QString& e
         if (!past.isEmpty()) {
             const double mm = 25.4 / 72;
             Note(s.problems, Problem_Kind::Barcode_Past_Edge, row, value,
-                 QStringLiteral("in %1 ").arg(name) + past
+                 QStringLiteral("in %1 ").arg(name.isEmpty() ? Barcode_Name(g) : name) + past
                      + QStringLiteral(" (the card is %1 x %2 mm).")
                             .arg(std::round(s.card.width() * mm)).arg(std::round(s.card.height() * mm)));
         }

@@ -1566,52 +1566,41 @@ bool mergeRepeatedRows(SheetContent& out, qint64 budget)
     }
     if (increasing)
         return done();
-    // Every row as (block, row); for each number its first row; each row
-    // linked to the next of its number.
-    constexpr quint32 kNone = UINT32_MAX;
+    if (2 * keptCost(out) > budget)
+        return false;
+    // Every row as (block, row), in the order of their numbers; rows of one
+    // number keep their reading order.
     std::vector<std::pair<quint32, quint32>> rows;
     for (size_t b = 0; b < out.blocks.size(); ++b)
         for (size_t r = 0; r < out.blocks[b].rowEnds.size(); ++r)
             rows.emplace_back(quint32(b), quint32(r));
-    std::vector<quint32> firstOf(size_t(kMaxRow) + 1, kNone), tail(size_t(kMaxRow) + 1, kNone);
-    std::vector<quint32> next(rows.size(), kNone);
-    for (size_t i = 0; i < rows.size(); ++i) {
-        const quint32 n = out.blocks[rows[i].first].rowNumbers[rows[i].second];
-        if (firstOf[n] == kNone)
-            firstOf[n] = quint32(i);
-        else
-            next[tail[n]] = quint32(i);
-        tail[n] = quint32(i);
-    }
-    if (2 * keptCost(out) > budget)
-        return false;
-    RowBlock merged;
-    auto cellsOf = [&](quint32 i) {
-        const RowBlock& block = out.blocks[rows[i].first];
-        const quint32 r = rows[i].second;
-        const quint32 from = r == 0 ? 0 : block.rowEnds[r - 1];
-        return std::pair{&block, std::pair{from, block.rowEnds[r]}};
+    const auto number = [&](const std::pair<quint32, quint32>& row) {
+        return out.blocks[row.first].rowNumbers[row.second];
     };
-    for (const quint32 first : firstOf) {
-        if (first == kNone)
-            continue;
+    std::stable_sort(rows.begin(), rows.end(),
+                     [&](const auto& a, const auto& b) { return number(a) < number(b); });
+    RowBlock merged;
+    for (size_t i = 0; i < rows.size();) {
+        const quint32 n = number(rows[i]);
         const size_t start = merged.cells.size();
-        for (quint32 k = first; k != kNone; k = next[k]) {
-            const auto [block, range] = cellsOf(k);
-            for (quint32 c = range.first; c < range.second; ++c) {
-                KeptCell cell = block->cells[c];
+        for (; i < rows.size() && number(rows[i]) == n; ++i) {
+            const RowBlock& block = out.blocks[rows[i].first];
+            const quint32 r = rows[i].second;
+            const quint32 from = r == 0 ? 0 : block.rowEnds[r - 1];
+            for (quint32 c = from; c < block.rowEnds[r]; ++c) {
+                KeptCell cell = block.cells[c];
                 if (cell.kind() == KeptCell::Empty)
                     continue;
                 if (cell.kind() == KeptCell::Latin1) {
                     const quint32 at = quint32(merged.latin1.size());
-                    merged.latin1.append(block->latin1, cell.at, cell.length());
+                    merged.latin1.append(block.latin1, cell.at, cell.length());
                     cell.at = at;
                 } else if (cell.kind() == KeptCell::Utf16) {
                     const quint32 at = quint32(merged.utf16.size());
-                    merged.utf16.append(block->utf16, cell.at, cell.length());
+                    merged.utf16.append(block.utf16, cell.at, cell.length());
                     cell.at = at;
                 }
-                const size_t slot = start + (c - range.first);
+                const size_t slot = start + (c - from);
                 if (merged.cells.size() <= slot)
                     merged.cells.resize(slot + 1);
                 merged.cells[slot] = cell;

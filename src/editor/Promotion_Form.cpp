@@ -103,11 +103,11 @@ Promotion_Form::Promotion_Form()
     connect(buttons, &QDialogButtonBox::accepted, this, &Promotion_Form::OK_Clicked);
 }
 
-QUrl Promotion_Form::productLink(const QString& command) const
+QUrl Promotion_Form::productLink(const QString& command, const links::File& file) const
 {
     if (!knownType(software_type))
         return {};
-    return links::commandLink(command, appName(), software_type);
+    return file.commandLink(command, appName(), software_type);
 }
 
 int Promotion_Form::Open_Promotion_Window()
@@ -124,12 +124,9 @@ int Promotion_Form::Open_Promotion_Window()
         Software_title->setText(text("Title"));
         short_descp->setText(text("Short"));
         long_descp->setText(text("Long"));
-        auto product = [&](const char* command) {
-            return known ? file.commandLink(QString::fromLatin1(command), appName(), software_type) : QUrl();
-        };
-        panel::enableLink(mail_btn, product("mail"));
-        panel::enableLink(contact_btn, product("contact"));
-        panel::enableLink(order_btn, product("order"));
+        panel::enableLink(mail_btn, productLink(QStringLiteral("mail"), file));
+        panel::enableLink(contact_btn, productLink(QStringLiteral("contact"), file));
+        panel::enableLink(order_btn, productLink(QStringLiteral("order"), file));
         panel::enableLink(video_btn, file.commandLink(QStringLiteral("video"), appName()));
         panel::enableLink(support_id, file.commandLink(QStringLiteral("support_mail"), appName()));
         panel::enableLink(website_1, file.commandLink(QStringLiteral("website_1"), appName()));

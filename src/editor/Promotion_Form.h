@@ -4,6 +4,8 @@
 // links; the texts, pictures and links come from Links.plist at each
 // opening. Also the picture view that tiles the promotion pattern behind
 // its picture, and the share window no command opens.
+#include "editor/Links.h"
+
 #include <QDialog>
 #include <QImage>
 #include <QLabel>
@@ -49,7 +51,7 @@ public:
 
 private:
     Promotion_Form();
-    QUrl productLink(const QString& command) const;
+    QUrl productLink(const QString& command, const links::File& file = links::File()) const;
 };
 
 class Share_It_Dlg : public QDialog {

@@ -90,7 +90,10 @@ void QBXWindowController::Open_Barcode_Window()
         if (std::find(placed.begin(), placed.end(), graphic) == placed.end())
             placed.push_back(graphic);
         // The designer's own resolutions are the ones it offers.
-        const QList<int> resolutions{72, 150, 300, 600, 1200, 2400};
+        QList<int> resolutions;
+        for (const QString& title : Barcode_Resolution_Titles())
+            if (const int dpi = title.toInt(); dpi > 0)
+                resolutions << dpi;
         const QStringList cut = Barcode_Notices(placed, view->bounds(), USED_DPI_VALUE.load(), resolutions);
         if (!cut.isEmpty())
             Show_MessageBox(cut.join(QLatin1Char('\n')));

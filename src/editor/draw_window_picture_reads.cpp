@@ -36,18 +36,24 @@ void QBXWindowController::Read_Shown_Pictures(bool sayShownInPart)
         drawing::picturePixelsPerPoint(canvas->zoom() * canvas->devicePixelRatioF(), false), canvas->bounds());
     if (pictures.empty())
         return;
-    platform::runWhileBusy([&] { drawing::decodeTogether(pictures); });
-    if (!sayShownInPart)
-        return;
+    // What each shows is looked up off the main thread too: a picture the
+    // store has let go since is decoded again there, not in the window.
+    std::vector<drawing::PicturePtr> shown;
+    platform::runWhileBusy([&] {
+        drawing::decodeTogether(pictures);
+        if (sayShownInPart)
+            for (const auto& [stored, need] : pictures)
+                shown.push_back(drawing::pictureFor(stored, need));
+    });
     // Found read: each damaged one is said once.
     QStringList said;
-    for (const auto& [stored, need] : pictures)
-        if (const drawing::PicturePtr shown = drawing::pictureFor(stored, need); shown && !shown->notice.isEmpty()) {
-            const QString text = platform::shownInPart(
-                stored.path().isEmpty() ? QStringLiteral("stored in the design") : stored.path(), shown->notice);
-            if (!said.contains(text))
-                said << text;
+    for (size_t i = 0; i < shown.size(); ++i)
+        if (shown[i] && !shown[i]->notice.isEmpty()) {
+            const platform::StoredPicture& stored = pictures[i].first;
+            said << platform::shownInPart(
+                stored.path().isEmpty() ? QStringLiteral("stored in the design") : stored.path(), shown[i]->notice);
         }
+    said.removeDuplicates();
     if (!said.isEmpty())
         Show_MessageBox(said.join(QLatin1Char('\n')));
 }

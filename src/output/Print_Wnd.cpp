@@ -713,8 +713,12 @@ void Print_Wnd::Execute_Printing(bool preview)
     // resolution is known.
     auto design_problems = std::make_shared<QList<Card_Problem>>();
     job.row_problems = [design_problems] { return *design_problems; };
-    const auto check_design = [&](double dpi) {
-        if (!snapshot && host_)
+    // Once the printer's resolution is known: a run's rows are made at it,
+    // a design without data is checked at it.
+    const auto at_resolution = [&](int dpi) {
+        if (snapshot)
+            snapshot->output_dpi = dpi;
+        else if (host_)
             *design_problems = host_->Card_Barcode_Problems(layout.Print_Card_Side, dpi);
     };
     if (job.data_in_use && host_) {
@@ -748,9 +752,7 @@ void Print_Wnd::Execute_Printing(bool preview)
         // is only read there until the preview has closed.
         QPrinter printer(QPrinter::HighResolution);
         static_cast<void>(printInfo.apply(printer)); // only its resolution is read
-        if (snapshot)
-            snapshot->output_dpi = printer.logicalDpiX();
-        check_design(printer.logicalDpiX());
+        at_resolution(printer.logicalDpiX());
         platform::runPrintPreview(int(pages), printInfo.paperSize(), printer.logicalDpiX(),
                                   [&view](QPainter& painter, int sheet, const std::atomic<bool>& stop) {
                                       view.Draw_Sheet(painter, sheet, &stop);
@@ -772,11 +774,9 @@ void Print_Wnd::Execute_Printing(bool preview)
         printer.setCopyCount(Copies_Stepper->intValue());
         // Each row's 2-D symbol is made readable at the printer's resolution,
         // its pictures decoded as the printer draws them.
-        if (snapshot) {
-            snapshot->output_dpi = printer.logicalDpiX();
+        at_resolution(printer.logicalDpiX());
+        if (snapshot)
             snapshot->output_vector = true;
-        }
-        check_design(printer.logicalDpiX());
         printer.setDocName(QStringLiteral("Cards"));
         if (!Run_With_Progress([&](Print_Progress& progress) { return view.Print(printer, pages, &progress); },
                                Total_Label))

@@ -317,7 +317,7 @@ Mail_Report Mail_Run::Go()
     const bool with_front = sides.front, with_back = sides.back;
     // Data mode: the rows to be sent, drawn, named and counted as every
     // run's are; a row past the recipients is not one of them.
-    const int cards_sent = !data ? 0 : r.all_to_every ? R : std::min(R, A);
+    const int cards_sent = data ? std::min(count, R) : 0;
     output::Card_Run cards(r.side, cards_sent);
     cards.Add_Problem_Source(r.render_problems);
     const auto no_row = [](int, const QString&) { return QImage(); };

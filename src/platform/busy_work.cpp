@@ -5,7 +5,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QEventLoop>
-#include <atomic>
+#include <future>
 #include <thread>
 
 namespace platform {
@@ -13,19 +13,18 @@ namespace platform {
 void runWhileBusy(const std::function<void()>& work)
 {
     QEventLoop loop;
-    std::atomic<bool> ended{false};
+    std::promise<void> done;
+    const std::future<void> ended = done.get_future();
     std::thread worker;
     startThreadOrRun(worker, [&] {
         work();
-        ended = true;
+        done.set_value();
         QMetaObject::invokeMethod(&loop, "quit", Qt::QueuedConnection);
     });
     if (!worker.joinable())
         return; // it ran here
     // A moment first: short work shows no cursor and lets no paint in.
-    for (int i = 0; i < 50 && !ended; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    if (!ended) {
+    if (ended.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
         QApplication::setOverrideCursor(Qt::BusyCursor);
         loop.exec(QEventLoop::ExcludeUserInputEvents);
         QApplication::restoreOverrideCursor();

@@ -56,8 +56,8 @@ BmpFacts bmpFacts(QIODevice& device)
 // A GIF read once from its start in pieces, block after block: its
 // logical screen, the place of its first frame, whether that frame's data
 // ends within the file, and, when walked to its end, where its trailer
-// ends (-1 when it has none). Without toTheEnd the walk stops after the
-// first frame.
+// ends (-1 when it has none). The walk stops as soon as it knows what was
+// asked: the first frame's place, its whole data, or the end.
 struct GifFacts {
     QSize screen;
     QRect firstFrame;
@@ -65,7 +65,9 @@ struct GifFacts {
     qint64 extent = -1;
 };
 
-GifFacts gifFacts(QIODevice& device, bool toTheEnd)
+enum class GifWalk { Descriptor, FirstFrame, End };
+
+GifFacts gifFacts(QIODevice& device, GifWalk walk)
 {
     GifFacts facts;
     if (!device.seek(0))
@@ -117,9 +119,12 @@ GifFacts gifFacts(QIODevice& device, bool toTheEnd)
         } else if (kind == 0x2C) {
             if (!have(10))
                 return facts;
-            if (!frames)
+            if (!frames) {
                 facts.firstFrame = QRect(int(littleEndian(buffer, at + 1, 2)), int(littleEndian(buffer, at + 3, 2)),
                                          int(littleEndian(buffer, at + 5, 2)), int(littleEndian(buffer, at + 7, 2)));
+                if (walk == GifWalk::Descriptor)
+                    return facts;
+            }
             const int flags = byte(9);
             at += 10 + table(flags) + 1; // the descriptor, its palette and the LZW code size
         } else {
@@ -129,7 +134,7 @@ GifFacts gifFacts(QIODevice& device, bool toTheEnd)
         if (kind == 0x2C && !frames) {
             facts.firstFrameWhole = whole;
             frames = true;
-            if (!toTheEnd)
+            if (walk == GifWalk::FirstFrame)
                 return facts;
         }
         if (!whole)
@@ -197,7 +202,7 @@ public:
     // reader gives it; a screen of no width or height takes the frame's.
     CodecHeader header(QIODevice& device) const override
     {
-        const GifFacts gif = gifFacts(device, false);
+        const GifFacts gif = gifFacts(device, GifWalk::Descriptor);
         QSize size = gif.screen;
         if (size.width() == 0)
             size.setWidth(gif.firstFrame.x() + gif.firstFrame.width());
@@ -211,10 +216,10 @@ public:
     }
     Decoded decode(QIODevice& device, const CodecHeader& header, QSize target) const override
     {
-        const bool whole = gifFacts(device, false).firstFrameWhole;
+        const bool whole = gifFacts(device, GifWalk::FirstFrame).firstFrameWhole;
         return readWithQt(device, "gif", header, target, !whole);
     }
-    qint64 extent(QIODevice& device) const override { return gifFacts(device, true).extent; }
+    qint64 extent(QIODevice& device) const override { return gifFacts(device, GifWalk::End).extent; }
 };
 
 class BmpReader final : public Reader {
